@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test headless twice:
+# a Release build, and a Debug build under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/install-deps.sh"
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+run_suite() {
+  local dir=$1
+  shift
+  cmake -S "$top" -B "$dir" "$@"
+  cmake --build "$dir" -j"$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j"$jobs"
+}
+
+echo "== Release"
+run_suite "$top/build/test-release" -DCMAKE_BUILD_TYPE=Release
+echo "== Debug with AddressSanitizer and UndefinedBehaviorSanitizer"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  run_suite "$top/build/test-asan" -DCMAKE_BUILD_TYPE=Debug -DTARNWICK_SANITIZE=ON

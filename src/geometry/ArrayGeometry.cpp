@@ -1,0 +1,209 @@
+#include "geometry/ArrayGeometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tarnwick {
+
+namespace {
+
+// The array step never stops on an arithmetic failure: an assignment whose
+// value is not finite is skipped and its target keeps what it held.
+void Assign(PlaneVector& target, PlaneVector value) {
+  if (IsFinite(value)) target = value;
+}
+
+void Assign(float& target, double value) {
+  const auto single = static_cast<float>(value);
+  if (std::isfinite(single)) target = single;
+}
+
+PlaneVector Subtract(PlaneVector a, PlaneVector b) { return AddVectors(a, NegateVector(b)); }
+
+// Counts clamped to the arrays, so a record with counts out of range is
+// still read safely.
+int AreasInUse(const ProjectData& p) { return std::clamp(p.AreasAmount, 0, MaxAreas); }
+int BoxesInUse(const ProjectData& p) { return std::clamp(p.BoxesAmount, 0, MaxBoxes); }
+
+// Aim point of one box: the nearest area its axis crosses, else the right
+// end, floor or top of the scene. C is the source, D the axis direction.
+void AimBox(PlaneVector C, PlaneVector D, const ProjectData& p, const Graphics& g,
+            BoxGeometry& box) {
+  // A crossing that cannot be computed (axis parallel to the slope, or
+  // vertical) counts as a miss.
+  float t = 0.0f;
+  bool crossed = false;
+  for (int j = 0; j < AreasInUse(p); ++j) {
+    const PlaneVector S = g.AreaGeom[j].Start;
+    const PlaneVector E = g.AreaGeom[j].Direction;
+    const auto u = static_cast<float>(((double(S.X) - C.X) * D.Y / D.X + C.Y - S.Y) /
+                                      (E.Y - double(D.Y) * E.X / D.X));
+    if (!std::isfinite(u) || u > 1.0f || u < 0.0f) continue;
+    const auto tj = static_cast<float>((double(S.X) - C.X + double(u) * E.X) / D.X);
+    if (!std::isfinite(tj)) continue;
+    if (!crossed || tj < t) t = tj;
+    crossed = true;
+  }
+  if (!crossed) {
+    Assign(t, (double(g.SceneWidth) - C.X) / D.X);
+    if (C.Y + double(t) * D.Y < 0.0) Assign(t, C.Y / std::fabs(double(D.Y)));
+    if (C.Y + double(t) * D.Y > g.SceneHeight) Assign(t, (double(g.SceneHeight) - C.Y) / D.Y);
+  }
+  const PlaneVector aim = AddVectors(C, ScaleVector(D, t));
+  Assign(box.Source, C);
+  Assign(box.Ray, Subtract(aim, C));
+}
+
+void ComputeFlybar(const ProjectData& p, Graphics& g) {
+  const PlaneVector M = g.MountingPoint;
+  const int pin = p.FlybarPin;
+  auto& F = g.Flybar;
+  auto set = [&](int n, double x, double y) { Assign(F[n], {float(x), float(y)}); };
+  if (p.FlybarMounting == 1) {
+    set(5, M.X + (10 - pin) * PinSpacing, M.Y + 0.022);
+    set(4, F[5].X, F[5].Y - 0.044);
+    set(3, F[4].X - 0.213, F[4].Y);
+    set(2, F[3].X, F[3].Y - 0.012);
+    set(1, F[2].X - 0.044, F[2].Y);
+    set(0, F[1].X, F[5].Y);
+  } else {
+    set(0, M.X + (pin - 1) * PinSpacing + 0.02, M.Y + 0.022);
+    set(5, M.X - (10 - pin) * PinSpacing, F[0].Y);
+    set(1, F[0].X, F[0].Y - 0.057);
+    set(2, F[1].X - 0.044, F[1].Y);
+    set(3, F[2].X, F[2].Y + 0.015);
+    set(4, F[5].X, F[5].Y - 0.044);
+  }
+  RotateFlybar(F, M, -p.InclinationAngle);
+}
+
+}  // namespace
+
+void RotateFlybar(std::array<PlaneVector, 6>& flybar, PlaneVector pivot, float angleDegrees) {
+  const Turn turn = TurnFor(angleDegrees);
+  for (PlaneVector& point : flybar)
+    Assign(point, AddVectors(Rotated(Subtract(point, pivot), turn), pivot));
+}
+
+void ComputeSceneExtents(const ProjectData& p, const SceneFrame& frame, Graphics& g) {
+  // 1. Width: 1 m beyond the farthest area end.
+  g.SceneWidth = static_cast<float>(double(p.AreaDistance[0]) + p.AreaLength[0] + 1.0);
+  for (int i = 1; i < AreasInUse(p); ++i) {
+    const auto end = static_cast<float>(double(p.AreaDistance[i]) + p.AreaLength[i]);
+    if (end > g.SceneWidth) g.SceneWidth = static_cast<float>(double(end) + 1.0);
+  }
+  // 2. Fixed height: only the floor distance sets the vertical scale.
+  if (frame.FixedHeight) {
+    g.SceneHeight = static_cast<float>(double(p.FloorDistance) * 1.3);
+    return;
+  }
+  // 3. Otherwise follow the window's shape, raised to the highest area end
+  //    and to the mounting point.
+  g.SceneHeight =
+      static_cast<float>(double(g.SceneWidth) * frame.WindowHeight / frame.WindowWidth);
+  for (int i = 0; i < AreasInUse(p); ++i)
+    if (p.AreaHeight2[i] > g.SceneHeight) g.SceneHeight = p.AreaHeight2[i];
+  if (p.FloorDistance > g.SceneHeight)
+    g.SceneHeight = static_cast<float>(double(p.FloorDistance) * 1.3);
+}
+
+void ComputeAreaSlope(const ProjectData& p, int i, Graphics& g) {
+  AreaGeometry& area = g.AreaGeom[i];
+  const double x0 = double(p.AreaDistance[i]) + 1.0;
+  const double rise = double(p.AreaHeight2[i]) - p.AreaHeight1[i];
+  const double length = p.AreaLength[i];
+  // The length runs along the slope; one shorter than the rise has no
+  // horizontal extent and stands as a vertical slope.
+  const double run = std::sqrt(std::max(0.0, length * length - rise * rise));
+  area.Start = {static_cast<float>(x0), p.AreaHeight1[i]};
+  area.End = {static_cast<float>(x0 + run), p.AreaHeight2[i]};
+  area.Direction = Subtract(area.End, area.Start);
+}
+
+float PinOffset(const ProjectData& p) {
+  const double shift = (p.FlybarPin - 1) * PinSpacing;
+  return static_cast<float>(p.FlybarMounting == 1 ? 0.23 - shift : 0.23 + shift);
+}
+
+bool AutomaticInclination(const ProjectData& p, float& angle) {
+  // Frame of the first box, unrotated: X toward its back, Y downward, origin
+  // at its top front corner. Every box weighs the same, the flybar nothing.
+  PlaneVector a{0.0f, BoxFrontHeight};          // front face, top to bottom
+  PlaneVector gravity{0.185f, 0.15302275f};     // centre of gravity from the top front corner
+  const auto w = static_cast<float>(1.0 / p.BoxesAmount);
+  const Turn splay = TurnFor(5.0f);
+  PlaneVector sum = ScaleVector(gravity, w);
+  PlaneVector corner = a;  // top front corner of the next box
+  const int joints = std::clamp(p.BoxesAmount - 1, 0, MaxJoints);
+  for (int j = 0; j < joints; ++j) {
+    if (p.BoxAngle[j] == 5.0f) {
+      a = Rotated(a, splay);
+      gravity = Rotated(gravity, splay);
+    }
+    sum = AddVectors(sum, ScaleVector(AddVectors(corner, gravity), w));
+    corner = AddVectors(corner, a);
+  }
+  // The array settles with its centre of gravity straight below the pin.
+  const double pinX = PinOffset(p);
+  const auto result = static_cast<float>(
+      std::atan((double(sum.X) - pinX) / (double(sum.Y) + 0.024)) * 180.0 / Pi);
+  if (!std::isfinite(result)) return false;
+  angle = result;
+  return true;
+}
+
+bool ComputeArrayGeometry(ProjectData& p, Graphics& g) {
+  // 1. Automatic inclination replaces the typed one.
+  const bool automatic = p.AutomaticInclCalc == 1;
+  if (automatic) AutomaticInclination(p, p.InclinationAngle);
+  const float inclination = p.InclinationAngle;
+
+  // 2. Shape vectors of one box and the offset of its top front corner from
+  //    the mounting point.
+  PlaneVector f{0.0f, -BoxFrontHeight};
+  PlaneVector b{-BoxDepth, BoxBottomRise};
+  PlaneVector k{0.0f, BoxBackHeight};
+  const PlaneVector q{PinOffset(p), -0.024f};
+  g.MountingPoint = {MountingPointX, p.FloorDistance};
+  const PlaneVector M = g.MountingPoint;
+
+  // 3. First box, inclined about the mounting point; the shape vectors
+  //    follow the inclination.
+  if (BoxesInUse(p) > 0) {
+    BoxGeometry& first = g.BoxGeom[0];
+    PlaneVector tf = q;
+    PlaneVector bf = AddVectors(tf, f);
+    PlaneVector bb = AddVectors(bf, b);
+    PlaneVector tb = AddVectors(bb, k);
+    RotateFour(tf, bf, bb, tb, -inclination);
+    RotateThree(f, b, k, -inclination);
+    Assign(first.TopFront, AddVectors(tf, M));
+    Assign(first.BottomFront, AddVectors(bf, M));
+    Assign(first.BottomBack, AddVectors(bb, M));
+    Assign(first.TopBack, AddVectors(tb, M));
+  }
+
+  // 4. Flybar outline.
+  ComputeFlybar(p, g);
+
+  // 5. Every box hangs from the bottom front corner of the one above it;
+  //    a 5 degree splay turns it and all below it further down.
+  PlaneVector C;
+  PlaneVector D;
+  for (int i = 0; i < BoxesInUse(p); ++i) {
+    BoxGeometry& box = g.BoxGeom[i];
+    if (i > 0) {
+      Assign(box.TopFront, g.BoxGeom[i - 1].BottomFront);
+      if (p.BoxAngle[i - 1] == 5.0f) RotateThree(f, b, k, 5.0f);
+      Assign(box.BottomFront, AddVectors(box.TopFront, f));
+      Assign(box.BottomBack, AddVectors(box.BottomFront, b));
+      Assign(box.TopBack, AddVectors(box.BottomBack, k));
+    }
+    Assign(C, AddVectors(box.TopFront, ScaleVector(f, 0.5f)));
+    Assign(D, Subtract(C, AddVectors(box.BottomBack, ScaleVector(k, 0.5f))));
+    AimBox(C, D, p, g, box);
+  }
+  return automatic;
+}
+
+}  // namespace tarnwick

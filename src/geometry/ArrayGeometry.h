@@ -1,0 +1,87 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "geometry/PlaneVector.h"
+#include "model/ProjectData.h"
+
+namespace tarnwick {
+
+// Slope of one listener area in scene coordinates.
+struct AreaGeometry {
+  PlaneVector Start;      // (AreaDistance + 1, AreaHeight1)
+  PlaneVector End;        // height AreaHeight2, along the slope AreaLength away
+  PlaneVector Direction;  // End - Start
+  std::int16_t Picked = 0;  // area drag: -1 while this area is held
+  PlaneVector GrabOffset;   // area drag: mouse point at the press minus Start
+};
+
+// Outline, source and aim of one box in scene coordinates.
+struct BoxGeometry {
+  PlaneVector TopFront;
+  PlaneVector BottomFront;
+  PlaneVector BottomBack;
+  PlaneVector TopBack;
+  PlaneVector Source;  // centre of the front face
+  PlaneVector Ray;     // from Source to the aim point
+};
+
+// Geometry results of the last redraw, owned by one window. Records beyond
+// the counts in use keep whatever they held; readers stay below the counts.
+struct Graphics {
+  float SceneWidth = 0.0f;
+  float SceneHeight = 0.0f;
+  std::array<AreaGeometry, MaxAreas> AreaGeom{};
+  std::array<BoxGeometry, MaxBoxes> BoxGeom{};
+  std::array<PlaneVector, 6> Flybar{};  // F0 ... F5, already inclined
+  PlaneVector MountingPoint;             // (1, FloorDistance)
+
+  // Area drag state.
+  std::int16_t DragActive = 0;
+  PlaneVector DragAnchor;
+  float DragBoxHeight = 0.0f;
+  float DragBoxWidth = 0.0f;
+};
+
+// What the scene extents need from the window.
+struct SceneFrame {
+  bool FixedHeight = false;    // "Set fixed picture height" is checked
+  double WindowWidth = 1.0;    // outer size of the main window, any one unit
+  double WindowHeight = 1.0;
+};
+
+// Module shape and flybar constants, metres.
+inline constexpr float BoxFrontHeight = 0.3060455f;
+inline constexpr float BoxDepth = 0.4050872f;
+inline constexpr float BoxBottomRise = 0.0176869f;
+inline constexpr float BoxBackHeight = 0.2706722f;
+inline constexpr double PinSpacing = 0.0254;
+inline constexpr float MountingPointX = 1.0f;
+
+// Rotates the six flybar points about the pivot by an angle in degrees. A
+// point whose rotation would not be finite stays where it is.
+void RotateFlybar(std::array<PlaneVector, 6>& flybar, PlaneVector pivot, float angleDegrees);
+
+// Sets SceneWidth and SceneHeight from the areas in use and the floor distance.
+void ComputeSceneExtents(const ProjectData& project, const SceneFrame& frame, Graphics& g);
+
+// Sets Start, End and Direction of area i (in use). An area shorter than the
+// difference of its heights gets no horizontal extent.
+void ComputeAreaSlope(const ProjectData& project, int i, Graphics& g);
+
+// Horizontal offset of the chosen flybar pin behind the first box's front face.
+float PinOffset(const ProjectData& project);
+
+// Inclination (degrees, front up positive) at which the array hangs freely on
+// its pin. Returns false, leaving `angle` alone, when the arithmetic fails.
+bool AutomaticInclination(const ProjectData& project, float& angle);
+
+// The array step: with AutomaticInclCalc = 1 the automatic inclination first
+// replaces project.InclinationAngle (returns true then); then the flybar, and
+// every box in use with its outline, source and aim point. Reads the scene
+// extents and the area slopes of the same redraw. A failing assignment is
+// skipped and its target keeps its previous value.
+bool ComputeArrayGeometry(ProjectData& project, Graphics& g);
+
+}  // namespace tarnwick

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace tarnwick {
+
+inline constexpr int MaxAreas = 3;
+inline constexpr int MaxBoxes = 12;
+inline constexpr int MaxJoints = MaxBoxes - 1;
+
+// Attenuation that marks a box as switched off.
+inline constexpr float BoxOffAttenuation = 99.0f;
+
+// Length factors between the units shown in the text boxes and the metres
+// kept in the model. They are a matched pair (their product is 1.0000008),
+// so a length converted to feet and back stays put.
+inline constexpr float FeetToMetres = 0.30479f;
+inline constexpr float MetresToFeet = 3.28095f;
+
+// The one open project. Fixed arrays are sized at their maximum; the two
+// counts say how many entries are in use and the rest keep stale values.
+// Lengths are metres whatever unit the user sees, angles degrees,
+// attenuations dB. Nothing here enforces the valid ranges: a project file
+// may carry anything, and readers check before use.
+struct ProjectData {
+  std::string ProjectTitle;
+  std::string Author;
+  std::string Units;  // "Feet" or "Metres"; anything but "Feet" means metres
+  int AreasAmount = 1;  // 1 to 3
+  std::array<float, MaxAreas> AreaDistance{};
+  std::array<float, MaxAreas> AreaLength{};
+  std::array<float, MaxAreas> AreaHeight1{};
+  std::array<float, MaxAreas> AreaHeight2{};
+  int BoxesAmount = 2;                           // 2 to 12
+  std::array<float, MaxBoxes> BoxAttenuation{};  // 0 to 12, or 99 = off
+  std::array<float, MaxJoints> BoxAngle{};       // 0 or 5, between box i and i + 1
+  float FloorDistance = 0.0f;
+  float InclinationAngle = 0.0f;
+  int FlybarMounting = 0;  // 1 = uptilt, 0 = downtilt
+  int FlybarPin = 1;       // 1 to 9
+  int AutomaticInclCalc = 0;
+
+  bool operator==(const ProjectData&) const = default;
+};
+
+// The project every start and every File/New begins with.
+ProjectData MakeDefaultProject();
+
+// State of the data module: the open project and the defaults it is reset to.
+struct Data {
+  ProjectData Project;
+  ProjectData DefaultProject;
+};
+
+// True when lengths are shown in feet. Only the exact text "Feet" counts.
+bool IsFeet(const std::string& units);
+
+// Texts of the selection lists, in list order. The index of an entry is the
+// value the transfers derive from it (see the index helpers below).
+inline constexpr std::array<const char*, 2> UnitEntries = {"Feet", "Metres"};
+inline constexpr std::array<const char*, 2> MountingEntries = {"Downtilt", "Uptilt"};
+std::array<std::string, 11> BoxesAmountEntries();  // "2" ... "12"
+std::array<std::string, 3> AreasAmountEntries();   // "1" ... "3"
+std::array<std::string, 2> AngleEntries();         // "0°", "5°"
+std::array<std::string, 14> AttenuationEntries();  // "0dB" ... "12dB", "99dB"
+std::array<std::string, 9> FlybarPinEntries();     // "1" ... "9"
+
+// Attenuation named by a list text: "0dB" ... "12dB" and "99dB" give their
+// number, every other text 0.
+float AttenuationFromText(const std::string& text);
+
+// List index showing an attenuation: exactly 0 ... 12 give 0 ... 12, exactly
+// 99 gives 13, anything else 0 (shown as "0dB").
+int AttenuationIndex(float attenuation);
+
+}  // namespace tarnwick

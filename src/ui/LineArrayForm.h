@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+
+#include "geometry/ArrayGeometry.h"
+#include "model/ProjectData.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tarnwick {
+
+// The main window. It owns every control, the open project (Data) and the
+// geometry of the last redraw (Graphics); a fresh window starts from the
+// defaults, so tests can create as many as they like.
+class LineArray_frm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit LineArray_frm(QWidget* parent = nullptr);
+  ~LineArray_frm() override;
+
+  tarnwick::Data Data;          // the open project and the defaults
+  tarnwick::Graphics Graphics;  // geometry results of the last redraw
+
+  QString StartCaption;
+  bool FormLoading = false;       // the start-up sequence is running
+  bool ControlsUpdating = false;  // WriteControls is running
+  bool BArraySettingsActive = false;
+  bool BAreaSettingsActive = false;
+  bool BGraphActive = false;
+
+  // Transfers between the controls and the open project.
+  void ReadControls();
+  // Returns false when a value has no entry in its control; the controls
+  // set before it keep their new contents and the later ones are untouched.
+  bool WriteControls();
+  void NewProject();
+
+  // The one redraw: reads the controls, then recomputes the scene, the
+  // areas and the array.
+  void RedrawAll();
+
+  // Two-decimal text with the user's decimal separator.
+  static QString DecimalText(double value);
+
+ private:
+  void BuildControls();
+  void BuildArrayFrame();
+  void BuildProjectFrame();
+  void BuildAreaFrame();
+  void BuildMenus();
+  void ConnectHandlers();
+  void InitializeForm();
+
+  bool RedrawAllowed() const { return !FormLoading && !ControlsUpdating; }
+  void RedrawIfAllowed();
+
+  // Selection handlers: they run for program changes too, and redraw only
+  // when neither start-up nor WriteControls is under way.
+  void BoxesAmount_cbx_Click();
+  void AreasAmount_cbx_Click();
+  void AutomaticInclCalc_chk_Click();
+  void Units_cbx_Click();
+  void FixedHeight_men_Click();
+  void ShowZoom_men_Click();
+
+  // Number entry of the six numeric boxes.
+  void NumberBox_KeyPressEnter();
+  void NumberBox_LostFocus(QLineEdit* box);
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ public:
+  // Controls, named as their objectName.
+  QGroupBox* ArrayFrame = nullptr;
+  QGroupBox* ProjectFrame = nullptr;
+  QGroupBox* AreaFrame = nullptr;
+  QLineEdit* Project_tbx = nullptr;
+  QLineEdit* Author_tbx = nullptr;
+  QComboBox* Units_cbx = nullptr;
+  QComboBox* BoxesAmount_cbx = nullptr;
+  QPushButton* ShowArraySettings_cbt = nullptr;
+  QCheckBox* AutomaticInclCalc_chk = nullptr;
+  QLineEdit* FloorDistance_tbx = nullptr;
+  QComboBox* FlybarMounting_cbx = nullptr;
+  QComboBox* FlybarPin_cbx = nullptr;
+  QLineEdit* InclinationAngle_tbx = nullptr;
+  std::array<QLabel*, MaxBoxes> Angle_lbl{};
+  std::array<QComboBox*, MaxJoints> Angle_cbx{};
+  std::array<QComboBox*, MaxBoxes> Attenuation_cbx{};
+  QComboBox* AreasAmount_cbx = nullptr;
+  QPushButton* ShowAreaSettings_cbt = nullptr;
+  std::array<QLabel*, MaxAreas> Area_lbl{};
+  std::array<QLabel*, MaxAreas> AreaDistance_lbl{};
+  std::array<QLabel*, MaxAreas> AreaLength_lbl{};
+  std::array<QLabel*, MaxAreas> AreaHeight1_lbl{};
+  std::array<QLabel*, MaxAreas> AreaHeight2_lbl{};
+  std::array<QLineEdit*, MaxAreas> AreaDistance_tbx{};
+  std::array<QLineEdit*, MaxAreas> AreaLength_tbx{};
+  std::array<QLineEdit*, MaxAreas> AreaHeight1_tbx{};
+  std::array<QLineEdit*, MaxAreas> AreaHeight2_tbx{};
+  QFrame* MainView_pbx = nullptr;
+  QAction* FixedHeight_men = nullptr;
+  QAction* ShowZoom_men = nullptr;
+  QAction* ShowGraph_men = nullptr;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <clocale>
+#include <cmath>
+
+#include "model/NumberText.h"
+
+using namespace tarnwick;
+
+TEST(TextToNumber, readsCommaAndPointAsDecimalSeparator) {
+  EXPECT_DOUBLE_EQ(TextToNumber("1,5"), 1.5);
+  EXPECT_DOUBLE_EQ(TextToNumber("1.5"), 1.5);
+  EXPECT_DOUBLE_EQ(TextToNumber("2,5m"), 2.5);
+  // Only the first comma is a decimal point; the second stops reading.
+  EXPECT_DOUBLE_EQ(TextToNumber("1,2,3"), 1.2);
+}
+
+TEST(TextToNumber, ignoresBlanksTabsAndLineFeedsAnywhere) {
+  EXPECT_DOUBLE_EQ(TextToNumber("1 000"), 1000.0);
+  EXPECT_DOUBLE_EQ(TextToNumber("  1,25 "), 1.25);
+  EXPECT_DOUBLE_EQ(TextToNumber("\t-\n3 . 5"), -3.5);
+}
+
+TEST(TextToNumber, givesZeroForTextWithoutLeadingNumber) {
+  EXPECT_EQ(TextToNumber(""), 0.0);
+  EXPECT_EQ(TextToNumber("abc"), 0.0);
+  EXPECT_EQ(TextToNumber("-"), 0.0);
+  EXPECT_EQ(TextToNumber("."), 0.0);
+  EXPECT_EQ(TextToNumber("x12"), 0.0);
+}
+
+TEST(TextToNumber, readsSignsFractionsAndExponents) {
+  EXPECT_DOUBLE_EQ(TextToNumber("-12.25"), -12.25);
+  EXPECT_DOUBLE_EQ(TextToNumber("+7"), 7.0);
+  EXPECT_DOUBLE_EQ(TextToNumber(".5"), 0.5);
+  EXPECT_DOUBLE_EQ(TextToNumber("1.5E2"), 150.0);
+  EXPECT_DOUBLE_EQ(TextToNumber("1.5D-1"), 0.15);
+  EXPECT_DOUBLE_EQ(TextToNumber("2e+3x"), 2000.0);
+  // An exponent marker without digits is not part of the number.
+  EXPECT_DOUBLE_EQ(TextToNumber("3e"), 3.0);
+  EXPECT_DOUBLE_EQ(TextToNumber("3e+"), 3.0);
+}
+
+TEST(TextToNumber, readsHexadecimalAndOctalIntegers) {
+  EXPECT_EQ(TextToNumber("&HFF"), 255.0);
+  EXPECT_EQ(TextToNumber("&h1a"), 26.0);
+  EXPECT_EQ(TextToNumber("&O17"), 15.0);
+  EXPECT_EQ(TextToNumber("&O19"), 1.0);
+  EXPECT_EQ(TextToNumber("&X1"), 0.0);
+}
+
+TEST(NumberText, readsAndWritesThePointWhateverTheProcessLocale) {
+  // The toolkit installs the user's locale; a comma locale must not change
+  // how a point is read.
+  const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+  const std::string saved = previous ? previous : "C";
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr &&
+      std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr)
+    GTEST_SKIP() << "no comma locale installed";
+  const double read = TextToNumber("2.75");
+  const std::string shown = TwoDecimalText(-1234.5, ".");
+  std::setlocale(LC_NUMERIC, saved.c_str());
+  EXPECT_DOUBLE_EQ(read, 2.75);
+  EXPECT_EQ(shown, "-1234.5");
+}
+
+TEST(ToStoredSingle, turnsNumbersBeyondSingleRangeIntoZero) {
+  EXPECT_EQ(ToStoredSingle(TextToNumber("1e39")), 0.0f);
+  EXPECT_EQ(ToStoredSingle(TextToNumber("-1e39")), 0.0f);
+  EXPECT_EQ(ToStoredSingle(TextToNumber("1e400")), 0.0f);
+  EXPECT_EQ(ToStoredSingle(3e38), 3e38f);
+  EXPECT_EQ(ToStoredSingle(1.25), 1.25f);
+}
+
+TEST(TwoDecimalText, roundsExactTiesToEven) {
+  EXPECT_EQ(TwoDecimalText(0.125, "."), "0.12");
+  EXPECT_EQ(TwoDecimalText(0.375, "."), "0.38");
+  EXPECT_EQ(TwoDecimalText(2.5, "."), "2.5");
+  // 1.005 is stored slightly below the tie, so it rounds down.
+  EXPECT_EQ(TwoDecimalText(1.005, "."), "1");
+}
+
+TEST(TwoDecimalText, dropsTrailingZerosAndPointOfWholeNumbers) {
+  EXPECT_EQ(TwoDecimalText(10.0, "."), "10");
+  EXPECT_EQ(TwoDecimalText(1.5, "."), "1.5");
+  EXPECT_EQ(TwoDecimalText(32.8095, "."), "32.81");
+  EXPECT_EQ(TwoDecimalText(double(16.40475f), "."), "16.4");
+  EXPECT_EQ(TwoDecimalText(-3.0, "."), "-3");
+  EXPECT_EQ(TwoDecimalText(-0.001, "."), "0");
+  EXPECT_EQ(TwoDecimalText(0.0, "."), "0");
+}
+
+TEST(TwoDecimalText, usesTheGivenSeparatorAndReadsBack) {
+  const std::string shown = TwoDecimalText(2.5, ",");
+  EXPECT_EQ(shown, "2,5");
+  EXPECT_DOUBLE_EQ(TextToNumber(shown), 2.5);
+  EXPECT_EQ(TwoDecimalText(1234.567, ","), "1234,57");
+}
+
+TEST(TwoDecimalText, showsHugeAndNonFiniteValuesSafely) {
+  EXPECT_EQ(TwoDecimalText(double(FLT_MAX), ".").size(), 39u);
+  EXPECT_EQ(TwoDecimalText(INFINITY, "."), "0");
+  EXPECT_EQ(TwoDecimalText(NAN, "."), "0");
+}
+
+TEST(RoundHalfEven, sendsExactHalvesToTheEvenInteger) {
+  EXPECT_EQ(RoundHalfEven(0.5), 0);
+  EXPECT_EQ(RoundHalfEven(1.5), 2);
+  EXPECT_EQ(RoundHalfEven(2.5), 2);
+  EXPECT_EQ(RoundHalfEven(-0.5), 0);
+  EXPECT_EQ(RoundHalfEven(0.51), 1);
+}
