@@ -17,6 +17,8 @@
 
 #include "model/NumberText.h"
 #include "ui/Twips.h"
+#include "views/DrawingSurface.h"
+#include "views/SideView.h"
 
 namespace tarnwick {
 
@@ -78,13 +80,23 @@ void LineArray_frm::BuildControls() {
   BuildProjectFrame();
   BuildAreaFrame();
 
-  MainView_pbx = new QFrame(client);
+  MainView_pbx = new DrawingSurface(client);
   MainView_pbx->setObjectName(QStringLiteral("MainView_pbx"));
+  MainView_pbx->setToolTip(QStringLiteral(
+      "Side view of your current settings. User drag'n drop to move areas with the mouse."));
   PlaceTwips(MainView_pbx, 30, 1530, 11805, 5235);
-  MainView_pbx->setAutoFillBackground(true);
-  QPalette palette = MainView_pbx->palette();
-  palette.setColor(QPalette::Window, Qt::white);
-  MainView_pbx->setPalette(palette);
+
+  // The zoom view sits in the side view's upper left corner, its own border
+  // over the side view's.
+  ZoomView_pbx = new DrawingSurface(MainView_pbx);
+  ZoomView_pbx->setObjectName(QStringLiteral("ZoomView_pbx"));
+  ZoomView_pbx->setToolTip(QStringLiteral("Zoomed-In view of the line array"));
+  PlaceTwips(ZoomView_pbx, -30 + TwipsPerPixel, -30 + TwipsPerPixel, 2025, 4055);
+
+  Graph_pbx = new DrawingSurface(client);
+  Graph_pbx->setObjectName(QStringLiteral("Graph_pbx"));
+  PlaceTwips(Graph_pbx, 30, 6780, 11805, 1455);
+  Graph_pbx->hide();
 }
 
 void LineArray_frm::BuildArrayFrame() {
@@ -285,15 +297,48 @@ void LineArray_frm::NewProject() {
 }
 
 void LineArray_frm::RedrawAll() {
+  // 1. Clear both pictures; 2. read the controls into the project.
+  MainView_pbx->Cls();
+  ZoomView_pbx->Cls();
   ReadControls();
-  const QRect outer = frameGeometry();
+  ProjectData& p = Data.Project;
+  // 3. Scene extents, scales and base line.
+  const QSize outer = OuterSizeTwips();
   const SceneFrame frame{FixedHeight_men->isChecked(), double(outer.width()),
                          double(outer.height())};
-  ComputeSceneExtents(Data.Project, frame, Graphics);
-  for (int i = 0; i < std::clamp(Data.Project.AreasAmount, 0, MaxAreas); ++i)
-    ComputeAreaSlope(Data.Project, i, Graphics);
-  if (ComputeArrayGeometry(Data.Project, Graphics))
-    InclinationAngle_tbx->setText(DecimalText(Data.Project.InclinationAngle));
+  ComputeSceneExtents(p, frame, Graphics);
+  const bool zoomShown = ShowZoom_men->isChecked();
+  DrawBackground(*MainView_pbx, *ZoomView_pbx, zoomShown, p, Graphics);
+  // 4. Area slopes.
+  for (int i = 0; i < std::clamp(p.AreasAmount, 0, MaxAreas); ++i) ComputeAreaSlope(p, i, Graphics);
+  DrawAreas(*MainView_pbx, p, Graphics);
+  // 5. The array, after the automatic inclination has been found and shown.
+  if (ComputeArrayGeometry(p, Graphics))
+    InclinationAngle_tbx->setText(DecimalText(p.InclinationAngle));
+  DrawArray(*MainView_pbx, *ZoomView_pbx, p, Graphics);
+}
+
+QSize LineArray_frm::OuterSizeTwips() const {
+  // Without a window manager there is no frame; count the one the window
+  // was designed with (4 pixels a side and a 25 pixel caption), so the
+  // layout is the same either way.
+  QSize outer = frameGeometry().size();
+  if (outer == size()) outer += QSize(8, 29);
+  return outer * TwipsPerPixel;
+}
+
+void LineArray_frm::Form_Resize() {
+  const QSize outer = OuterSizeTwips();
+  const int W = outer.width();
+  const int H = outer.height();
+  MainView_pbx->resize(TwipsToPixels(W - 180), TwipsToPixels(BGraphActive ? H - 2350 - 1485
+                                                                             : H - 2350));
+  RedrawAll();
+}
+
+void LineArray_frm::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  Form_Resize();
 }
 
 void LineArray_frm::RedrawIfAllowed() {
@@ -362,7 +407,10 @@ void LineArray_frm::Units_cbx_Click() {
 
 void LineArray_frm::FixedHeight_men_Click() { RedrawAll(); }
 
-void LineArray_frm::ShowZoom_men_Click() { RedrawAll(); }
+void LineArray_frm::ShowZoom_men_Click() {
+  ZoomView_pbx->setVisible(ShowZoom_men->isChecked());
+  RedrawAll();
+}
 
 void LineArray_frm::NumberBox_KeyPressEnter() { RedrawAll(); }
 

@@ -10,13 +10,14 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
-class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace tarnwick {
+
+class DrawingSurface;
 
 // The main window. It owns every control, the open project (Data) and the
 // geometry of the last redraw (Graphics); a fresh window starts from the
@@ -45,9 +46,12 @@ class LineArray_frm : public QMainWindow {
   bool WriteControls();
   void NewProject();
 
-  // The one redraw: reads the controls, then recomputes the scene, the
-  // areas and the array.
+  // The one redraw: clears both pictures, reads the controls, then computes
+  // and draws the scene, the areas and the array.
   void RedrawAll();
+
+  // The window's outer size in twips, frame and caption included.
+  QSize OuterSizeTwips() const;
 
   // Two-decimal text with the user's decimal separator.
   static QString DecimalText(double value);
@@ -78,6 +82,10 @@ class LineArray_frm : public QMainWindow {
   void NumberBox_LostFocus(QLineEdit* box);
   bool eventFilter(QObject* watched, QEvent* event) override;
 
+  // Lays the side view out for the window's size, then redraws.
+  void Form_Resize();
+  void resizeEvent(QResizeEvent* event) override;
+
  public:
   // Controls, named as their objectName.
   QGroupBox* ArrayFrame = nullptr;
@@ -107,7 +115,9 @@ class LineArray_frm : public QMainWindow {
   std::array<QLineEdit*, MaxAreas> AreaLength_tbx{};
   std::array<QLineEdit*, MaxAreas> AreaHeight1_tbx{};
   std::array<QLineEdit*, MaxAreas> AreaHeight2_tbx{};
-  QFrame* MainView_pbx = nullptr;
+  DrawingSurface* MainView_pbx = nullptr;
+  DrawingSurface* ZoomView_pbx = nullptr;
+  DrawingSurface* Graph_pbx = nullptr;
   QAction* FixedHeight_men = nullptr;
   QAction* ShowZoom_men = nullptr;
   QAction* ShowGraph_men = nullptr;

@@ -1,0 +1,190 @@
+#include "views/DrawingSurface.h"
+
+#include <QFontMetricsF>
+#include <QPaintEvent>
+#include <QResizeEvent>
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace tarnwick {
+
+namespace {
+
+// A disc larger than this many pixels covers any picture; drawing it bigger
+// would only risk overflowing the rasteriser's fixed-point coordinates.
+constexpr double MaxDiscRadius = 1.0e5;
+
+bool Finite(QPointF p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
+
+}  // namespace
+
+bool ClipSegment(QPointF& a, QPointF& b, const QRectF& rect) {
+  if (!Finite(a) || !Finite(b)) return false;
+  const double dx = b.x() - a.x();
+  const double dy = b.y() - a.y();
+  double t0 = 0.0;
+  double t1 = 1.0;
+  // For each edge: p * t <= q keeps the point inside.
+  const std::array<std::pair<double, double>, 4> edges = {{{-dx, a.x() - rect.left()},
+                                                           {dx, rect.right() - a.x()},
+                                                           {-dy, a.y() - rect.top()},
+                                                           {dy, rect.bottom() - a.y()}}};
+  for (const auto& [p, q] : edges) {
+    if (p == 0.0) {
+      if (q < 0.0) return false;
+      continue;
+    }
+    const double t = q / p;
+    if (p < 0.0) {
+      if (t > t1) return false;
+      t0 = std::max(t0, t);
+    } else {
+      if (t < t0) return false;
+      t1 = std::min(t1, t);
+    }
+  }
+  const QPointF start = a;
+  a = QPointF(start.x() + t0 * dx, start.y() + t0 * dy);
+  b = QPointF(start.x() + t1 * dx, start.y() + t1 * dy);
+  return true;
+}
+
+DrawingSurface::DrawingSurface(QWidget* parent) : QWidget(parent) {
+  setContentsMargins(1, 1, 1, 1);  // a thin border around the inner area
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  ResizeImage();
+}
+
+DrawingSurface::~DrawingSurface() { Finish(); }
+
+QColor DrawingSurface::QBColor(int number) {
+  // As 0xRRGGBB: 0 black, 1 blue, 2 green, 3 cyan, 4 red, 5 magenta, 6 brown,
+  // 7 light grey, then the bright variants 8 to 15.
+  static constexpr std::array<QRgb, 16> rgb = {
+      0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0xC0C0C0,
+      0x808080, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
+  return QColor::fromRgb(rgb[std::clamp(number, 0, 15)]);
+}
+
+void DrawingSurface::Cls() {
+  ResizeImage();  // a size set before the picture was shown has no resize event yet
+  image_.fill(BackColor);
+  CurrentX = scaleLeft_;
+  CurrentY = scaleTop_;
+  update();
+}
+
+void DrawingSurface::Scale(double x1, double y1, double x2, double y2) {
+  scaleLeft_ = x1;
+  scaleTop_ = y1;
+  scaleWidth_ = x2 - x1;
+  scaleHeight_ = y2 - y1;
+}
+
+QPointF DrawingSurface::ToPixels(double x, double y) const {
+  const QSizeF inner = contentsRect().size();
+  return {(x - scaleLeft_) / scaleWidth_ * inner.width(),
+          (y - scaleTop_) / scaleHeight_ * inner.height()};
+}
+
+QPointF DrawingSurface::ToUser(QPointF pixels) const {
+  const QSizeF inner = contentsRect().size();
+  return {scaleLeft_ + pixels.x() / inner.width() * scaleWidth_,
+          scaleTop_ + pixels.y() / inner.height() * scaleHeight_};
+}
+
+QPainter& DrawingSurface::Painter() {
+  if (!painter_) {
+    painter_ = std::make_unique<QPainter>(&image_);
+    painter_->setRenderHint(QPainter::Antialiasing);
+    update();
+  }
+  return *painter_;
+}
+
+void DrawingSurface::Finish() { painter_.reset(); }
+
+void DrawingSurface::Line(double x1, double y1, double x2, double y2) {
+  Line(x1, y1, x2, y2, ForeColor);
+}
+
+void DrawingSurface::Line(double x1, double y1, double x2, double y2, const QColor& colour) {
+  QPointF a = ToPixels(x1, y1);
+  QPointF b = ToPixels(x2, y2);
+  const double margin = DrawWidth + 2.0;
+  const QRectF bounds = QRectF(QPointF(0, 0), contentsRect().size()).adjusted(-margin, -margin,
+                                                                               margin, margin);
+  if (!ClipSegment(a, b, bounds)) return;
+  QPainter& painter = Painter();
+  painter.setPen(QPen(colour, DrawWidth, Qt::SolidLine, Qt::RoundCap));
+  painter.drawLine(a, b);
+}
+
+void DrawingSurface::Circle(double x, double y, double r, const QColor& colour) {
+  const QPointF centre = ToPixels(x, y);
+  double radius = std::fabs(r / scaleWidth_ * contentsRect().width());
+  if (!Finite(centre) || !std::isfinite(radius)) return;
+  radius = std::min(radius, MaxDiscRadius);
+  const QRectF box(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
+  if (!box.intersects(QRectF(QPointF(0, 0), contentsRect().size()).adjusted(-4, -4, 4, 4))) return;
+  QPainter& painter = Painter();
+  painter.setPen(QPen(colour, DrawWidth));
+  painter.setBrush(Fill == FillStyle::Solid ? QBrush(FillColor) : QBrush(Qt::NoBrush));
+  painter.drawEllipse(box);
+  painter.setBrush(Qt::NoBrush);
+}
+
+void DrawingSurface::Print(const QString& text) {
+  const QPointF at = ToPixels(CurrentX, CurrentY);
+  if (!Finite(at) || std::fabs(at.x()) > 1e6 || std::fabs(at.y()) > 1e6) return;
+  QPainter& painter = Painter();
+  painter.setFont(font());
+  painter.setPen(ForeColor);
+  const QFontMetricsF metrics(font());
+  painter.drawText(QPointF(at.x(), at.y() + metrics.ascent()), text);
+  CurrentX = scaleLeft_;
+  CurrentY += TextHeight(text);
+}
+
+double DrawingSurface::TextHeight(const QString& text) const {
+  const QFontMetricsF metrics(font());
+  const int lines = 1 + int(text.count(QLatin1Char('\n')));
+  return lines * metrics.height() / contentsRect().height() * scaleHeight_;
+}
+
+const QImage& DrawingSurface::Image() {
+  Finish();
+  return image_;
+}
+
+void DrawingSurface::ResizeImage() {
+  Finish();
+  const qreal ratio = devicePixelRatioF();
+  const QSize size = contentsRect().size().expandedTo(QSize(1, 1)) * ratio;
+  if (image_.size() == size && image_.devicePixelRatio() == ratio) return;
+  QImage resized(size, QImage::Format_RGB32);
+  resized.setDevicePixelRatio(ratio);
+  resized.fill(BackColor);
+  if (!image_.isNull()) {
+    QPainter copy(&resized);
+    copy.drawImage(QPointF(0, 0), image_);
+  }
+  image_ = std::move(resized);
+}
+
+void DrawingSurface::resizeEvent(QResizeEvent* event) {
+  ResizeImage();
+  QWidget::resizeEvent(event);
+}
+
+void DrawingSurface::paintEvent(QPaintEvent*) {
+  Finish();
+  if (image_.devicePixelRatio() != devicePixelRatioF()) ResizeImage();
+  QPainter painter(this);
+  painter.setPen(QColor(128, 128, 128));
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  painter.drawImage(contentsRect().topLeft(), image_);
+}
+
+}  // namespace tarnwick

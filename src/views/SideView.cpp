@@ -1,0 +1,97 @@
+#include "views/SideView.h"
+
+#include <algorithm>
+
+#include "views/DrawingSurface.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr double MountingDiscRadius = 0.015;  // metres
+
+void DrawSegment(DrawingSurface& surface, PlaneVector a, PlaneVector b) {
+  surface.Line(a.X, a.Y, b.X, b.Y);
+}
+
+// The five visible sides of the flybar; F1-F2 is open.
+void DrawFlybar(DrawingSurface& surface, const std::array<PlaneVector, 6>& F) {
+  DrawSegment(surface, F[0], F[1]);
+  DrawSegment(surface, F[2], F[3]);
+  DrawSegment(surface, F[3], F[4]);
+  DrawSegment(surface, F[4], F[5]);
+  DrawSegment(surface, F[5], F[0]);
+}
+
+void DrawOutline(DrawingSurface& surface, const BoxGeometry& box) {
+  DrawSegment(surface, box.TopFront, box.BottomFront);
+  DrawSegment(surface, box.BottomFront, box.BottomBack);
+  DrawSegment(surface, box.BottomBack, box.TopBack);
+  DrawSegment(surface, box.TopBack, box.TopFront);
+}
+
+void DrawMountingDisc(DrawingSurface& surface, PlaneVector m) {
+  surface.Fill = DrawingSurface::FillStyle::Solid;
+  surface.FillColor = DrawingSurface::QBColor(4);
+  surface.Circle(m.X, m.Y, MountingDiscRadius, DrawingSurface::QBColor(4));
+}
+
+}  // namespace
+
+double ZoomShare(const DrawingSurface& side, const DrawingSurface& zoom) {
+  const int inner = side.contentsRect().width();
+  return inner > 0 ? double(zoom.width()) / inner : 0.0;
+}
+
+void DrawBackground(DrawingSurface& side, DrawingSurface& zoom, bool zoomShown,
+                    const ProjectData& project, const Graphics& g) {
+  const double w = g.SceneWidth;
+  const double h = g.SceneHeight;
+  // 1. Scale: 6 % margins left and right, 10 % above the scene and below the
+  //    floor; with the zoom view shown the scene starts right of it.
+  double left = -0.06 * w;
+  if (zoomShown) {
+    const double k0 = std::min(ZoomShare(side, zoom), 0.9);
+    left = -k0 / (1.0 - k0) * w;
+  }
+  side.Scale(left, 1.1 * h, 1.06 * w, -0.1 * h);
+  // 2. Base line under the floor, with end ticks, in the current draw width.
+  const QColor black = DrawingSurface::QBColor(0);
+  side.Line(0, -0.05 * h, w, -0.05 * h, black);
+  side.Line(0, -0.05 * h, 0, -0.025 * h, black);
+  side.Line(w, -0.05 * h, w, -0.025 * h, black);
+  // 3. The zoom view spans 2 m by 4 m around the mounting point.
+  if (zoomShown) {
+    const double floor = project.FloorDistance;
+    zoom.Scale(0, floor + 0.2, 2, floor - 3.8);
+  }
+}
+
+void DrawAreas(DrawingSurface& side, const ProjectData& project, const Graphics& g) {
+  side.DrawWidth = 2;
+  for (int i = 0; i < std::clamp(project.AreasAmount, 0, MaxAreas); ++i)
+    DrawSegment(side, g.AreaGeom[i].Start, g.AreaGeom[i].End);
+}
+
+void DrawArray(DrawingSurface& side, DrawingSurface& zoom, const ProjectData& project,
+               const Graphics& g) {
+  // 1. Mounting point and flybar, thick, in both pictures.
+  side.DrawWidth = 2;
+  side.ForeColor = DrawingSurface::QBColor(0);
+  DrawMountingDisc(side, g.MountingPoint);
+  DrawFlybar(side, g.Flybar);
+  DrawMountingDisc(zoom, g.MountingPoint);
+  DrawFlybar(zoom, g.Flybar);
+  // 2. Every box: thin outline in both pictures, red ray in the side view.
+  side.DrawWidth = 1;
+  const QColor red = DrawingSurface::QBColor(4);
+  for (int i = 0; i < std::clamp(project.BoxesAmount, 0, MaxBoxes); ++i) {
+    const BoxGeometry& box = g.BoxGeom[i];
+    DrawOutline(side, box);
+    DrawOutline(zoom, box);
+    const PlaneVector aim = AddVectors(box.Source, box.Ray);
+    side.Line(box.Source.X, box.Source.Y, aim.X, aim.Y, red);
+  }
+}
+
+}  // namespace tarnwick
