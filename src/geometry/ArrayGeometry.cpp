@@ -99,8 +99,7 @@ void ComputeSceneExtents(const ProjectData& p, const SceneFrame& frame, Graphics
   }
   // 3. Otherwise follow the window's shape, raised to the highest area end
   //    and to the mounting point.
-  g.SceneHeight =
-      static_cast<float>(double(g.SceneWidth) * frame.WindowHeight / frame.WindowWidth);
+  g.SceneHeight = static_cast<float>(double(g.SceneWidth) * frame.WindowHeight / frame.WindowWidth);
   for (int i = 0; i < AreasInUse(p); ++i)
     if (p.AreaHeight2[i] > g.SceneHeight) g.SceneHeight = p.AreaHeight2[i];
   if (p.FloorDistance > g.SceneHeight)
@@ -128,8 +127,8 @@ float PinOffset(const ProjectData& p) {
 bool AutomaticInclination(const ProjectData& p, float& angle) {
   // Frame of the first box, unrotated: X toward its back, Y downward, origin
   // at its top front corner. Every box weighs the same, the flybar nothing.
-  PlaneVector a{0.0f, BoxFrontHeight};          // front face, top to bottom
-  PlaneVector gravity{0.185f, 0.15302275f};     // centre of gravity from the top front corner
+  PlaneVector a{0.0f, BoxFrontHeight};       // front face, top to bottom
+  PlaneVector gravity{0.185f, 0.15302275f};  // centre of gravity from the top front corner
   const auto w = static_cast<float>(1.0 / p.BoxesAmount);
   const Turn splay = TurnFor(5.0f);
   PlaneVector sum = ScaleVector(gravity, w);
@@ -145,8 +144,8 @@ bool AutomaticInclination(const ProjectData& p, float& angle) {
   }
   // The array settles with its centre of gravity straight below the pin.
   const double pinX = PinOffset(p);
-  const auto result = static_cast<float>(
-      std::atan((double(sum.X) - pinX) / (double(sum.Y) + 0.024)) * 180.0 / Pi);
+  const auto result =
+      static_cast<float>(std::atan((double(sum.X) - pinX) / (double(sum.Y) + 0.024)) * 180.0 / Pi);
   if (!std::isfinite(result)) return false;
   angle = result;
   return true;

@@ -10,9 +10,9 @@ namespace tarnwick {
 
 // Slope of one listener area in scene coordinates.
 struct AreaGeometry {
-  PlaneVector Start;      // (AreaDistance + 1, AreaHeight1)
-  PlaneVector End;        // height AreaHeight2, along the slope AreaLength away
-  PlaneVector Direction;  // End - Start
+  PlaneVector Start;        // (AreaDistance + 1, AreaHeight1)
+  PlaneVector End;          // height AreaHeight2, along the slope AreaLength away
+  PlaneVector Direction;    // End - Start
   std::int16_t Picked = 0;  // area drag: -1 while this area is held
   PlaneVector GrabOffset;   // area drag: mouse point at the press minus Start
 };
@@ -35,7 +35,7 @@ struct Graphics {
   std::array<AreaGeometry, MaxAreas> AreaGeom{};
   std::array<BoxGeometry, MaxBoxes> BoxGeom{};
   std::array<PlaneVector, 6> Flybar{};  // F0 ... F5, already inclined
-  PlaneVector MountingPoint;             // (1, FloorDistance)
+  PlaneVector MountingPoint;            // (1, FloorDistance)
 
   // Area drag state.
   std::int16_t DragActive = 0;
@@ -46,8 +46,8 @@ struct Graphics {
 
 // What the scene extents need from the window.
 struct SceneFrame {
-  bool FixedHeight = false;    // "Set fixed picture height" is checked
-  double WindowWidth = 1.0;    // outer size of the main window, any one unit
+  bool FixedHeight = false;  // "Set fixed picture height" is checked
+  double WindowWidth = 1.0;  // outer size of the main window, any one unit
   double WindowHeight = 1.0;
 };
 

@@ -37,7 +37,6 @@ PlaneVector Rotated(PlaneVector v, Turn turn);
 // In-place rotations by an angle in degrees. All or nothing: when any result
 // would not be finite, no argument changes and the call returns false.
 bool RotateThree(PlaneVector& a, PlaneVector& b, PlaneVector& c, float angleDegrees);
-bool RotateFour(PlaneVector& a, PlaneVector& b, PlaneVector& c, PlaneVector& d,
-                float angleDegrees);
+bool RotateFour(PlaneVector& a, PlaneVector& b, PlaneVector& c, PlaneVector& d, float angleDegrees);
 
 }  // namespace tarnwick

@@ -1,10 +1,13 @@
 #include "model/NumberText.h"
 
+#include <locale.h>
+
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <locale.h>
+#include <vector>
 
 namespace tarnwick {
 
@@ -22,7 +25,8 @@ int DigitValue(char c) {
 
 double ReadInteger(const std::string& s, std::size_t pos, int base) {
   double value = 0.0;
-  for (; pos < s.size() && DigitValue(s[pos]) < base; ++pos) value = value * base + DigitValue(s[pos]);
+  for (; pos < s.size() && DigitValue(s[pos]) < base; ++pos)
+    value = value * base + DigitValue(s[pos]);
   return value;
 }
 
@@ -98,6 +102,78 @@ std::string TwoDecimalText(double value, std::string_view decimalSeparator) {
   if (integral == "-0" && fraction.empty()) integral = "0";
   if (fraction.empty()) return integral;
   return integral + std::string(decimalSeparator) + fraction;
+}
+
+namespace {
+
+// Exact decimal digits of a value: the integer digits and `decimals` digits
+// after the point, rounded half away from zero on the exact binary value.
+struct Digits {
+  bool negative = false;
+  std::string integral;
+  std::string fraction;
+};
+
+Digits RoundedDigits(double value, int decimals) {
+  // glibc prints the exact expansion; 1100 places hold every double's digits.
+  std::vector<char> buffer(1500);
+  std::snprintf(buffer.data(), buffer.size(), "%.1100f", std::fabs(value));
+  const std::string text = buffer.data();
+  std::size_t end = 0;
+  while (end < text.size() && IsDigit(text[end])) ++end;
+  std::string integral = text.substr(0, end);
+  std::string fraction;
+  for (std::size_t i = end; i < text.size(); ++i)
+    if (IsDigit(text[i])) fraction.push_back(text[i]);
+  const bool roundUp = fraction[decimals] >= '5';
+  std::string digits = integral + fraction.substr(0, decimals);
+  if (roundUp) {
+    int i = int(digits.size()) - 1;
+    for (; i >= 0 && digits[i] == '9'; --i) digits[i] = '0';
+    if (i >= 0)
+      ++digits[i];
+    else
+      digits.insert(digits.begin(), '1');
+  }
+  Digits result;
+  result.integral = digits.substr(0, digits.size() - decimals);
+  result.fraction = digits.substr(digits.size() - decimals);
+  result.integral.erase(0,
+                        std::min(result.integral.find_first_not_of('0'), result.integral.size()));
+  const bool zero =
+      result.integral.empty() && result.fraction.find_first_not_of('0') == std::string::npos;
+  result.negative = value < 0 && !zero;
+  return result;
+}
+
+}  // namespace
+
+std::string NumberToText(double value, std::string_view pattern,
+                         std::string_view decimalSeparator) {
+  if (!std::isfinite(value)) value = 0.0;
+  // 1. Digit places of the pattern before and after its point.
+  const std::size_t point = pattern.find('.');
+  const std::string_view before = pattern.substr(0, point);
+  const std::string_view after =
+      point == std::string_view::npos ? std::string_view() : pattern.substr(point + 1);
+  const auto places = [](std::string_view part, char c) {
+    return int(std::count(part.begin(), part.end(), c));
+  };
+  const int required = places(before, '0');
+  const int optional = places(after, '#');
+  const int fixed = places(after, '0');
+  const Digits d = RoundedDigits(value, fixed + optional);
+  std::string integral = d.integral;
+  if (int(integral.size()) < required) integral.insert(0, required - integral.size(), '0');
+  std::string fraction = d.fraction;
+  while (int(fraction.size()) > fixed && fraction.back() == '0') fraction.pop_back();
+  std::string s = (d.negative ? "-" : "") + integral;
+  if (point != std::string_view::npos) s += std::string(decimalSeparator) + fraction;
+  // 2-4. A comma becomes a point, a trailing point goes, blanks pad in front.
+  if (const std::size_t comma = s.find(','); comma != std::string::npos) s[comma] = '.';
+  if (!s.empty() && s.back() == '.') s.pop_back();
+  if (s.size() < pattern.size()) s.insert(0, pattern.size() - s.size(), ' ');
+  return s;
 }
 
 long long RoundHalfEven(double value) { return std::llrint(value); }

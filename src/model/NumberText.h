@@ -23,6 +23,13 @@ float ToStoredSingle(double value);
 // whole numbers, with the given decimal separator ("." or the user's ",").
 std::string TwoDecimalText(double value, std::string_view decimalSeparator);
 
+// The value laid out by a numeric pattern for labels: "0" and "#" are digit
+// places, "." the decimal point; rounding to the pattern's decimals sends
+// ties away from zero. A comma produced as decimal separator becomes a
+// point, a trailing point is dropped, and the text is padded with blanks in
+// front to the pattern's length. So with "0.0": 5 -> "5.0", 12.25 -> "12.3".
+std::string NumberToText(double value, std::string_view pattern, std::string_view decimalSeparator);
+
 // Integer nearest to the value, exact halves going to the even integer.
 long long RoundHalfEven(double value);
 

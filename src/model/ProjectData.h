@@ -26,7 +26,7 @@ inline constexpr float MetresToFeet = 3.28095f;
 struct ProjectData {
   std::string ProjectTitle;
   std::string Author;
-  std::string Units;  // "Feet" or "Metres"; anything but "Feet" means metres
+  std::string Units;    // "Feet" or "Metres"; anything but "Feet" means metres
   int AreasAmount = 1;  // 1 to 3
   std::array<float, MaxAreas> AreaDistance{};
   std::array<float, MaxAreas> AreaLength{};

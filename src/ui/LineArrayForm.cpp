@@ -162,10 +162,12 @@ void LineArray_frm::BuildProjectFrame() {
              255);
   Project_tbx = MakeBox(f, QStringLiteral("Project_tbx"));
   PlaceTwips(Project_tbx, 1620, 360, 1815, 285);
-  PlaceTwips(MakeLabel(f, QStringLiteral("Label2(0)"), QStringLiteral("Author")), 420, 720, 615, 255);
+  PlaceTwips(MakeLabel(f, QStringLiteral("Label2(0)"), QStringLiteral("Author")), 420, 720, 615,
+             255);
   Author_tbx = MakeBox(f, QStringLiteral("Author_tbx"));
   PlaceTwips(Author_tbx, 1620, 720, 1815, 285);
-  PlaceTwips(MakeLabel(f, QStringLiteral("Label2(1)"), QStringLiteral("Units")), 420, 1050, 435, 255);
+  PlaceTwips(MakeLabel(f, QStringLiteral("Label2(1)"), QStringLiteral("Units")), 420, 1050, 435,
+             255);
   Units_cbx = MakeList(f, QStringLiteral("Units_cbx"));
   PlaceTwips(Units_cbx, 1620, 1050, 1335, 315);
 }
@@ -189,15 +191,33 @@ void LineArray_frm::BuildAreaFrame() {
         height2Label, height2;
   };
   static constexpr std::array<Block, MaxAreas> blocks = {{
-      {{150, 1890, 615, 255}, {150, 2190, 735, 495}, {990, 2310, 615, 285},
-       {150, 2670, 735, 255}, {990, 2670, 615, 285}, {150, 3030, 855, 255},
-       {990, 3030, 615, 285}, {150, 3390, 735, 255}, {990, 3390, 615, 285}},
-      {{150, 3870, 615, 255}, {150, 4200, 735, 495}, {990, 4320, 615, 285},
-       {150, 4680, 735, 255}, {990, 4680, 615, 285}, {150, 5040, 735, 255},
-       {990, 5040, 615, 285}, {120, 5400, 735, 255}, {990, 5400, 615, 285}},
-      {{150, 5880, 615, 255}, {150, 6180, 735, 495}, {960, 6300, 615, 285},
-       {150, 6660, 645, 255}, {960, 6660, 615, 285}, {150, 7020, 705, 255},
-       {960, 7020, 615, 285}, {150, 7380, 705, 255}, {960, 7380, 615, 285}},
+      {{150, 1890, 615, 255},
+       {150, 2190, 735, 495},
+       {990, 2310, 615, 285},
+       {150, 2670, 735, 255},
+       {990, 2670, 615, 285},
+       {150, 3030, 855, 255},
+       {990, 3030, 615, 285},
+       {150, 3390, 735, 255},
+       {990, 3390, 615, 285}},
+      {{150, 3870, 615, 255},
+       {150, 4200, 735, 495},
+       {990, 4320, 615, 285},
+       {150, 4680, 735, 255},
+       {990, 4680, 615, 285},
+       {150, 5040, 735, 255},
+       {990, 5040, 615, 285},
+       {120, 5400, 735, 255},
+       {990, 5400, 615, 285}},
+      {{150, 5880, 615, 255},
+       {150, 6180, 735, 495},
+       {960, 6300, 615, 285},
+       {150, 6660, 645, 255},
+       {960, 6660, 615, 285},
+       {150, 7020, 705, 255},
+       {960, 7020, 615, 285},
+       {150, 7380, 705, 255},
+       {960, 7380, 615, 285}},
   }};
   for (int i = 0; i < MaxAreas; ++i) {
     const Block& b = blocks[i];
@@ -331,8 +351,8 @@ void LineArray_frm::Form_Resize() {
   const QSize outer = OuterSizeTwips();
   const int W = outer.width();
   const int H = outer.height();
-  MainView_pbx->resize(TwipsToPixels(W - 180), TwipsToPixels(BGraphActive ? H - 2350 - 1485
-                                                                             : H - 2350));
+  MainView_pbx->resize(TwipsToPixels(W - 180),
+                       TwipsToPixels(BGraphActive ? H - 2350 - 1485 : H - 2350));
   RedrawAll();
 }
 

@@ -21,33 +21,41 @@ bool Finite(QPointF p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
 
 bool ClipSegment(QPointF& a, QPointF& b, const QRectF& rect) {
   if (!Finite(a) || !Finite(b)) return false;
-  const double dx = b.x() - a.x();
-  const double dy = b.y() - a.y();
-  double t0 = 0.0;
-  double t1 = 1.0;
-  // For each edge: p * t <= q keeps the point inside.
-  const std::array<std::pair<double, double>, 4> edges = {{{-dx, a.x() - rect.left()},
-                                                           {dx, rect.right() - a.x()},
-                                                           {-dy, a.y() - rect.top()},
-                                                           {dy, rect.bottom() - a.y()}}};
-  for (const auto& [p, q] : edges) {
-    if (p == 0.0) {
-      if (q < 0.0) return false;
-      continue;
-    }
-    const double t = q / p;
-    if (p < 0.0) {
-      if (t > t1) return false;
-      t0 = std::max(t0, t);
+  // Cohen-Sutherland: an end outside moves onto the edge it lies beyond, so
+  // the edge coordinate is exact even when the ends are astronomically far
+  // apart; the other coordinate is interpolated.
+  enum : int { Left = 1, Right = 2, Top = 4, Bottom = 8 };
+  auto code = [&rect](QPointF p) {
+    return (p.x() < rect.left()    ? Left
+            : p.x() > rect.right() ? Right
+                                   : 0) |
+           (p.y() < rect.top()      ? Top
+            : p.y() > rect.bottom() ? Bottom
+                                    : 0);
+  };
+  int codeA = code(a);
+  int codeB = code(b);
+  for (int round = 0; round < 8; ++round) {
+    if ((codeA | codeB) == 0) return true;
+    if ((codeA & codeB) != 0) return false;
+    const bool moveA = codeA != 0;
+    QPointF& p = moveA ? a : b;
+    const QPointF& other = moveA ? b : a;
+    const int c = moveA ? codeA : codeB;
+    const double dx = other.x() - p.x();
+    const double dy = other.y() - p.y();
+    if (c & (Left | Right)) {
+      const double x = c & Left ? rect.left() : rect.right();
+      const double y = p.y() + dy * ((x - p.x()) / dx);
+      p = QPointF(x, std::isfinite(y) ? y : p.y());
     } else {
-      if (t < t0) return false;
-      t1 = std::min(t1, t);
+      const double y = c & Top ? rect.top() : rect.bottom();
+      const double x = p.x() + dx * ((y - p.y()) / dy);
+      p = QPointF(std::isfinite(x) ? x : p.x(), y);
     }
+    (moveA ? codeA : codeB) = code(p);
   }
-  const QPointF start = a;
-  a = QPointF(start.x() + t0 * dx, start.y() + t0 * dy);
-  b = QPointF(start.x() + t1 * dx, start.y() + t1 * dy);
-  return true;
+  return false;
 }
 
 DrawingSurface::DrawingSurface(QWidget* parent) : QWidget(parent) {
@@ -113,8 +121,8 @@ void DrawingSurface::Line(double x1, double y1, double x2, double y2, const QCol
   QPointF a = ToPixels(x1, y1);
   QPointF b = ToPixels(x2, y2);
   const double margin = DrawWidth + 2.0;
-  const QRectF bounds = QRectF(QPointF(0, 0), contentsRect().size()).adjusted(-margin, -margin,
-                                                                               margin, margin);
+  const QRectF bounds =
+      QRectF(QPointF(0, 0), contentsRect().size()).adjusted(-margin, -margin, margin, margin);
   if (!ClipSegment(a, b, bounds)) return;
   QPainter& painter = Painter();
   painter.setPen(QPen(colour, DrawWidth, Qt::SolidLine, Qt::RoundCap));

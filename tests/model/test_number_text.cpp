@@ -111,3 +111,30 @@ TEST(RoundHalfEven, sendsExactHalvesToTheEvenInteger) {
   EXPECT_EQ(RoundHalfEven(-0.5), 0);
   EXPECT_EQ(RoundHalfEven(0.51), 1);
 }
+
+TEST(NumberToText, laysLabelsOutByThePattern) {
+  EXPECT_EQ(NumberToText(5, "0.0", "."), "5.0");
+  EXPECT_EQ(NumberToText(12.25, "0.0", "."), "12.3");
+  EXPECT_EQ(NumberToText(-3, "0.0", "."), "-3.0");
+  EXPECT_EQ(NumberToText(0.04, "0.0", "."), "0.0");
+  EXPECT_EQ(NumberToText(-0.04, "0.0", "."), "0.0");
+  EXPECT_EQ(NumberToText(99.96, "0.0", "."), "100.0");
+}
+
+TEST(NumberToText, roundsTiesAwayFromZeroOnTheStoredValue) {
+  EXPECT_EQ(NumberToText(0.25, "0.0", "."), "0.3");
+  EXPECT_EQ(NumberToText(-0.25, "0.0", "."), "-0.3");
+  // 0.35 is stored slightly below the tie.
+  EXPECT_EQ(NumberToText(0.35, "0.0", "."), "0.3");
+  EXPECT_EQ(NumberToText(2.5, "0", "."), "3");
+}
+
+TEST(NumberToText, turnsACommaIntoAPointAndPadsToThePattern) {
+  EXPECT_EQ(NumberToText(1.5, "0.0", ","), "1.5");
+  EXPECT_EQ(NumberToText(1.5, "000.00", "."), "001.50");
+  EXPECT_EQ(NumberToText(7, "##0.0", "."), "  7.0");
+  EXPECT_EQ(NumberToText(123456.7, "0.0", "."), "123456.7");
+  // Optional places: a whole number loses its point.
+  EXPECT_EQ(NumberToText(5, "#.#", "."), "  5");
+  EXPECT_EQ(NumberToText(0.5, "#.0", "."), " .5");
+}

@@ -21,7 +21,9 @@ T* Control(QWidget& window, const QString& name) {
 }
 
 QString Text(QWidget& w, const QString& name) { return Control<QLineEdit>(w, name)->text(); }
-QString Entry(QWidget& w, const QString& name) { return Control<QComboBox>(w, name)->currentText(); }
+QString Entry(QWidget& w, const QString& name) {
+  return Control<QComboBox>(w, name)->currentText();
+}
 
 }  // namespace
 
