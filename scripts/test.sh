@@ -17,7 +17,7 @@ run_suite() {
 }
 
 echo "== Release"
-run_suite "$top/build/test-release" -DCMAKE_BUILD_TYPE=Release
+run_suite "$top/build/test-release" -DCMAKE_BUILD_TYPE=Release -DTARNWICK_BUILD_BENCH=ON
 echo "== Debug with AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_suite "$top/build/test-asan" -DCMAKE_BUILD_TYPE=Debug -DTARNWICK_SANITIZE=ON

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Starts Tarnwick through scripts/run.sh on a virtual screen and saves a
+# picture of its window: scripts/screenshot.sh [output.png]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:-$top/docs/screenshot.png}
+"$top/scripts/install-deps.sh"
+export out top
+xvfb-run -a -s "-screen 0 1100x800x24" bash -c '
+  "$top/scripts/run.sh" >/dev/null 2>&1 &
+  for _ in $(seq 1 600); do
+    id=$(xwininfo -root -tree | awk "/\"Quenvar Tarnwick\"/ {print \$1; exit}")
+    [ -n "$id" ] && break
+    sleep 0.5
+  done
+  [ -n "$id" ] || { echo "the window did not appear" >&2; exit 1; }
+  sleep 1  # let the first paint finish
+  import -window "$id" "$out"
+  pkill -f "$top/build/release/src/tarnwick" || true
+'
+echo "saved $out"
