@@ -53,6 +53,13 @@ class LineArray_frm : public QMainWindow {
   // The window's outer size in twips, frame and caption included.
   QSize OuterSizeTwips() const;
 
+  // Layout rule for the window's current size, then a redraw.
+  void Form_Resize();
+
+  // The two panel toggles ("Show Setup" / "Hide Setup").
+  void ShowArraySettings_cbt_Click();
+  void ShowAreaSettings_cbt_Click();
+
   // Two-decimal text with the user's decimal separator.
   static QString DecimalText(double value);
 
@@ -64,6 +71,10 @@ class LineArray_frm : public QMainWindow {
   void BuildMenus();
   void ConnectHandlers();
   void InitializeForm();
+  void WatchNumberBoxes();
+  QSize FrameExtent() const;
+  void ApplyMinimumSize();
+  void CentreOnScreen();
 
   bool RedrawAllowed() const { return !FormLoading && !ControlsUpdating; }
   void RedrawIfAllowed();
@@ -82,9 +93,9 @@ class LineArray_frm : public QMainWindow {
   void NumberBox_LostFocus(QLineEdit* box);
   bool eventFilter(QObject* watched, QEvent* event) override;
 
-  // Lays the side view out for the window's size, then redraws.
-  void Form_Resize();
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool placed_ = false;  // opened centred once
 
  public:
   // Controls, named as their objectName.

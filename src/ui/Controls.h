@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QComboBox>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QString>
+#include <array>
+#include <string>
+
+namespace tarnwick {
+
+// Small factories for the window's controls: each gets its objectName, and
+// the lists are pure lists (the user picks, never types).
+
+inline QComboBox* MakeList(QWidget* parent, const QString& name, const QString& tip = {}) {
+  auto* list = new QComboBox(parent);
+  list->setObjectName(name);
+  list->setToolTip(tip);
+  return list;
+}
+
+inline QLineEdit* MakeBox(QWidget* parent, const QString& name, const QString& tip = {}) {
+  auto* box = new QLineEdit(parent);
+  box->setObjectName(name);
+  box->setToolTip(tip);
+  return box;
+}
+
+// The informal face of the window's labels and captions, with a free
+// look-alike (and then the default sans) where it is not installed.
+inline QFont HandFont(double points, bool bold = false, bool italic = false) {
+  QFont font;
+  font.setFamilies({QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"),
+                    QStringLiteral("Comic Relief"), QStringLiteral("Sans Serif")});
+  font.setPointSizeF(points);
+  font.setBold(bold);
+  font.setItalic(italic);
+  return font;
+}
+
+inline QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption) {
+  auto* label = new QLabel(caption, parent);
+  label->setObjectName(name);
+  label->setFont(HandFont(8.25));
+  return label;
+}
+
+template <std::size_t N>
+void Fill(QComboBox* list, const std::array<std::string, N>& entries) {
+  for (const auto& entry : entries) list->addItem(QString::fromStdString(entry));
+}
+
+// Name of element `index` of a control array, such as "Angle_cbx(3)".
+inline QString Indexed(const char* name, int index) {
+  return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+}  // namespace tarnwick
+
+namespace tarnwick {
+
+// The face of buttons, lists and boxes: a compact sans at 8 points, which
+// the designed control sizes were made for. It is set explicitly so that a
+// panel's caption font does not pass on to the controls inside it.
+inline QFont PlainFont() {
+  const QFont base;
+  QFont font;
+  font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                    QStringLiteral("Arial"), base.family()});
+  font.setPointSizeF(8.0);
+  font.setBold(false);
+  font.setItalic(false);
+  return font;
+}
+
+// A framed panel's caption in the hand font and its colour; every control
+// inside that is not a label keeps the default font.
+void StylePanel(QWidget* frame, const QColor& captionColour);
+
+}  // namespace tarnwick
