@@ -35,7 +35,7 @@ Picture Replay(DrawingSurface& view, bool withRays) {
   const Graphics& g = window->Graphics;
   const ProjectData& p = window->Data.Project;
   Picture picture;
-  picture.image = QImage(view.Image().size(), QImage::Format_RGB32);
+  picture.image = QImage(view.Image().size(), view.Image().format());
   auto add = [&](PlaneVector a, PlaneVector b, QColor colour, int width) {
     picture.strokes.push_back(
         {QLineF(view.ToPixels(a.X, a.Y), view.ToPixels(b.X, b.Y)), colour, width});

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-comic-neue fonts-liberation2
-  xvfb xauth x11-utils xdotool imagemagick locales
+  xvfb xauth x11-utils xdotool imagemagick locales time bc
 )
 
 missing=()

@@ -9,13 +9,14 @@
 
 #include "ui/Controls.h"
 #include "ui/LineArrayForm.h"
+#include "ui/PanelFrame.h"
 #include "ui/Twips.h"
 #include "views/DrawingSurface.h"
 
 namespace tarnwick {
 
 void LineArray_frm::BuildAreaFrame() {
-  AreaFrame = new QGroupBox(QStringLiteral("Area Settings"), centralWidget());
+  AreaFrame = new PanelFrame(QStringLiteral("Area Settings"), QColor(128, 0, 0), centralWidget());
   AreaFrame->setObjectName(QStringLiteral("AreaFrame"));
   AreaFrame->setToolTip(
       QStringLiteral("Set your area data here (shown as slopes in the side view)"));
@@ -100,7 +101,6 @@ void LineArray_frm::BuildAreaFrame() {
                                  QStringLiteral("Height of the end point of the area") + heightTip);
     PlaceTwips(AreaHeight2_tbx[i], b.height2);
   }
-  StylePanel(AreaFrame, QColor(128, 0, 0));
 }
 
 void LineArray_frm::AreasAmount_cbx_Click() {

@@ -10,13 +10,15 @@
 
 #include "ui/Controls.h"
 #include "ui/LineArrayForm.h"
+#include "ui/PanelFrame.h"
 #include "ui/Twips.h"
 #include "views/DrawingSurface.h"
 
 namespace tarnwick {
 
 void LineArray_frm::BuildArrayFrame() {
-  ArrayFrame = new QGroupBox(QStringLiteral("Line Array Settings"), centralWidget());
+  ArrayFrame =
+      new PanelFrame(QStringLiteral("Line Array Settings"), QColor(128, 64, 0), centralWidget());
   ArrayFrame->setObjectName(QStringLiteral("ArrayFrame"));
   ArrayFrame->setToolTip(QStringLiteral("Configure your array settings here!"));
   PlaceTwips(ArrayFrame, 30, 0, 2565, CollapsedPanelHeight);
@@ -51,7 +53,8 @@ void LineArray_frm::BuildArrayFrame() {
       f, QStringLiteral("FlybarMounting_cbx"),
       QStringLiteral("Set here how the flybar is mounted. Uptilt (flybar facing towards the front "
                      "of the array) or downtilt (vice versa)."));
-  PlaceTwips(FlybarMounting_cbx, 1530, 2550, 945, 315);
+  // 60 twips wider than designed, so that "Downtilt" is not cut off.
+  PlaceTwips(FlybarMounting_cbx, 1530, 2550, 1005, 315);
   PlaceTwips(MakeLabel(f, QStringLiteral("PinNo_lbl"), QStringLiteral("Flybar Pin No.")), 150, 2970,
              1215, 315);
   FlybarPin_cbx = MakeList(
@@ -90,7 +93,6 @@ void LineArray_frm::BuildArrayFrame() {
       PlaceTwips(Angle_cbx[k], 750, k < 10 ? rowTop + 360 : 7740, 735, 315);
     }
   }
-  StylePanel(ArrayFrame, QColor(128, 64, 0));
 }
 
 void LineArray_frm::BoxesAmount_cbx_Click() {

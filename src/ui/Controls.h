@@ -47,8 +47,16 @@ inline QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& ca
 }
 
 template <std::size_t N>
+QStringList Texts(const std::array<std::string, N>& entries) {
+  QStringList texts;
+  texts.reserve(int(N));
+  for (const auto& entry : entries) texts.append(QString::fromStdString(entry));
+  return texts;
+}
+
+template <std::size_t N>
 void Fill(QComboBox* list, const std::array<std::string, N>& entries) {
-  for (const auto& entry : entries) list->addItem(QString::fromStdString(entry));
+  list->addItems(Texts(entries));
 }
 
 // Name of element `index` of a control array, such as "Angle_cbx(3)".
@@ -56,26 +64,15 @@ inline QString Indexed(const char* name, int index) {
   return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
 }
 
-}  // namespace tarnwick
-
-namespace tarnwick {
-
 // The face of buttons, lists and boxes: a compact sans at 8 points, which
-// the designed control sizes were made for. It is set explicitly so that a
-// panel's caption font does not pass on to the controls inside it.
+// the designed control sizes were made for.
 inline QFont PlainFont() {
   const QFont base;
   QFont font;
   font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
                     QStringLiteral("Arial"), base.family()});
   font.setPointSizeF(8.0);
-  font.setBold(false);
-  font.setItalic(false);
   return font;
 }
-
-// A framed panel's caption in the hand font and its colour; every control
-// inside that is not a label keeps the default font.
-void StylePanel(QWidget* frame, const QColor& captionColour);
 
 }  // namespace tarnwick

@@ -13,10 +13,12 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStringListModel>
 #include <algorithm>
 
 #include "model/NumberText.h"
 #include "ui/Controls.h"
+#include "ui/PanelFrame.h"
 #include "ui/Twips.h"
 #include "views/DrawingSurface.h"
 #include "views/SideView.h"
@@ -42,15 +44,15 @@ LineArray_frm::LineArray_frm(QWidget* parent) : QMainWindow(parent) {
 LineArray_frm::~LineArray_frm() = default;
 
 void LineArray_frm::BuildControls() {
+  // Every control inherits the compact face from the window; set before any
+  // exists, so that none is restyled afterwards.
+  setFont(PlainFont());
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("Client"));
   setCentralWidget(client);
   QPalette grey = palette();
   grey.setColor(QPalette::Window, QColor(224, 224, 224));
   setPalette(grey);
-  // The lists were designed narrow ("Downtilt" needs every pixel): a slim arrow.
-  client->setStyleSheet(
-      QStringLiteral("QComboBox { padding-left: 3px; } QComboBox::drop-down { width: 14px; }"));
 
   BuildArrayFrame();
   BuildProjectFrame();
@@ -76,7 +78,7 @@ void LineArray_frm::BuildControls() {
 }
 
 void LineArray_frm::BuildProjectFrame() {
-  ProjectFrame = new QGroupBox(QStringLiteral("Project Data"), centralWidget());
+  ProjectFrame = new PanelFrame(QStringLiteral("Project Data"), QColor(128, 0, 0), centralWidget());
   ProjectFrame->setObjectName(QStringLiteral("ProjectFrame"));
   ProjectFrame->setToolTip(QStringLiteral("Type in your project data for identification"));
   PlaceTwips(ProjectFrame, 2640, 0, 7395, 1485);
@@ -94,7 +96,6 @@ void LineArray_frm::BuildProjectFrame() {
   Units_cbx =
       MakeList(f, QStringLiteral("Units_cbx"), QStringLiteral("Choose the desired length unit"));
   PlaceTwips(Units_cbx, 1620, 1050, 1335, 315);
-  StylePanel(ProjectFrame, QColor(128, 0, 0));
 }
 
 void LineArray_frm::BuildMenus() {
@@ -141,12 +142,16 @@ void LineArray_frm::InitializeForm() {
   BoxesAmount_cbx->setCurrentIndex(4);
   Fill(AreasAmount_cbx, AreasAmountEntries());
   AreasAmount_cbx->setCurrentIndex(0);
+  // The 11 angle lists and the 12 attenuation lists each share one list of
+  // entries; every list keeps its own selection.
+  auto* angles = new QStringListModel(Texts(AngleEntries()), this);
+  auto* attenuations = new QStringListModel(Texts(AttenuationEntries()), this);
   for (QComboBox* angle : Angle_cbx) {
-    Fill(angle, AngleEntries());
+    angle->setModel(angles);
     angle->setCurrentIndex(0);
   }
   for (QComboBox* attenuation : Attenuation_cbx) {
-    Fill(attenuation, AttenuationEntries());
+    attenuation->setModel(attenuations);
     attenuation->setCurrentIndex(0);
   }
   // 6-8. Caption, check marks, flybar lists.
@@ -170,9 +175,14 @@ void LineArray_frm::NewProject() {
 }
 
 void LineArray_frm::RedrawAll() {
+  // Pictures of a window not shown yet are not drawn: nobody can see them,
+  // and showing the window lays it out and redraws before the first paint.
+  const bool drawing = isVisible();
   // 1. Clear both pictures; 2. read the controls into the project.
-  MainView_pbx->Cls();
-  ZoomView_pbx->Cls();
+  if (drawing) {
+    MainView_pbx->Cls();
+    ZoomView_pbx->Cls();
+  }
   ReadControls();
   ProjectData& p = Data.Project;
   // 3. Scene extents, scales and base line.
@@ -181,14 +191,14 @@ void LineArray_frm::RedrawAll() {
                          double(outer.height())};
   ComputeSceneExtents(p, frame, Graphics);
   const bool zoomShown = ShowZoom_men->isChecked();
-  DrawBackground(*MainView_pbx, *ZoomView_pbx, zoomShown, p, Graphics);
+  if (drawing) DrawBackground(*MainView_pbx, *ZoomView_pbx, zoomShown, p, Graphics);
   // 4. Area slopes.
   for (int i = 0; i < std::clamp(p.AreasAmount, 0, MaxAreas); ++i) ComputeAreaSlope(p, i, Graphics);
-  DrawAreas(*MainView_pbx, p, Graphics);
+  if (drawing) DrawAreas(*MainView_pbx, p, Graphics);
   // 5. The array, after the automatic inclination has been found and shown.
   if (ComputeArrayGeometry(p, Graphics))
     InclinationAngle_tbx->setText(DecimalText(p.InclinationAngle));
-  DrawArray(*MainView_pbx, *ZoomView_pbx, p, Graphics);
+  if (drawing) DrawArray(*MainView_pbx, *ZoomView_pbx, p, Graphics);
 }
 
 void LineArray_frm::RedrawIfAllowed() {

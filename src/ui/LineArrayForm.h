@@ -18,6 +18,7 @@ class QPushButton;
 namespace tarnwick {
 
 class DrawingSurface;
+class PanelFrame;
 
 // The main window. It owns every control, the open project (Data) and the
 // geometry of the last redraw (Graphics); a fresh window starts from the
@@ -99,9 +100,9 @@ class LineArray_frm : public QMainWindow {
 
  public:
   // Controls, named as their objectName.
-  QGroupBox* ArrayFrame = nullptr;
-  QGroupBox* ProjectFrame = nullptr;
-  QGroupBox* AreaFrame = nullptr;
+  PanelFrame* ArrayFrame = nullptr;
+  PanelFrame* ProjectFrame = nullptr;
+  PanelFrame* AreaFrame = nullptr;
   QLineEdit* Project_tbx = nullptr;
   QLineEdit* Author_tbx = nullptr;
   QComboBox* Units_cbx = nullptr;

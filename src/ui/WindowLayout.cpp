@@ -8,6 +8,7 @@
 #include <QScreen>
 
 #include "ui/LineArrayForm.h"
+#include "ui/PanelFrame.h"
 #include "ui/Twips.h"
 #include "views/DrawingSurface.h"
 

@@ -61,7 +61,6 @@ bool ClipSegment(QPointF& a, QPointF& b, const QRectF& rect) {
 DrawingSurface::DrawingSurface(QWidget* parent) : QWidget(parent) {
   setContentsMargins(1, 1, 1, 1);  // a thin border around the inner area
   setAttribute(Qt::WA_OpaquePaintEvent);
-  ResizeImage();
 }
 
 DrawingSurface::~DrawingSurface() { Finish(); }
@@ -76,7 +75,7 @@ QColor DrawingSurface::QBColor(int number) {
 }
 
 void DrawingSurface::Cls() {
-  ResizeImage();  // a size set before the picture was shown has no resize event yet
+  FitImage(false);  // what is there goes anyway: no need to keep it
   image_.fill(BackColor);
   CurrentX = scaleLeft_;
   CurrentY = scaleTop_;
@@ -104,6 +103,7 @@ QPointF DrawingSurface::ToUser(QPointF pixels) const {
 
 QPainter& DrawingSurface::Painter() {
   if (!painter_) {
+    FitImage(true);
     painter_ = std::make_unique<QPainter>(&image_);
     painter_->setRenderHint(QPainter::Antialiasing);
     update();
@@ -163,32 +163,33 @@ double DrawingSurface::TextHeight(const QString& text) const {
 
 const QImage& DrawingSurface::Image() {
   Finish();
+  FitImage(true);
   return image_;
 }
 
-void DrawingSurface::ResizeImage() {
+void DrawingSurface::FitImage(bool keepDrawing) {
   Finish();
   const qreal ratio = devicePixelRatioF();
   const QSize size = contentsRect().size().expandedTo(QSize(1, 1)) * ratio;
   if (image_.size() == size && image_.devicePixelRatio() == ratio) return;
-  QImage resized(size, QImage::Format_RGB32);
-  resized.setDevicePixelRatio(ratio);
-  resized.fill(BackColor);
-  if (!image_.isNull()) {
-    QPainter copy(&resized);
-    copy.drawImage(QPointF(0, 0), image_);
+  QImage old = std::move(image_);
+  if (!keepDrawing) old = QImage();  // released before the new one is allocated
+  // 16 bits a pixel: the drawings are black and red lines on white, which
+  // this holds faithfully at half the memory of a 32-bit image.
+  // 24 bits a pixel keep every colour exactly at three quarters of the
+  // memory of a 32-bit image; the window's start-up footprint needs that.
+  image_ = QImage(size, QImage::Format_RGB888);
+  image_.setDevicePixelRatio(ratio);
+  image_.fill(BackColor);
+  if (!old.isNull()) {
+    QPainter copy(&image_);
+    copy.drawImage(QPointF(0, 0), old);
   }
-  image_ = std::move(resized);
-}
-
-void DrawingSurface::resizeEvent(QResizeEvent* event) {
-  ResizeImage();
-  QWidget::resizeEvent(event);
 }
 
 void DrawingSurface::paintEvent(QPaintEvent*) {
   Finish();
-  if (image_.devicePixelRatio() != devicePixelRatioF()) ResizeImage();
+  FitImage(true);
   QPainter painter(this);
   painter.setPen(QColor(128, 128, 128));
   painter.drawRect(rect().adjusted(0, 0, -1, -1));

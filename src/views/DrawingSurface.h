@@ -65,12 +65,15 @@ class DrawingSurface : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
   QPainter& Painter();
   void Finish();
-  void ResizeImage();
+  // Brings the image to the picture's size: keeping what is drawn (cropped
+  // or extended with background), or not where it is about to be cleared.
+  // Resizing only happens here, when the image is next used, so a resize
+  // followed by a redraw never holds two images at once.
+  void FitImage(bool keepDrawing);
 
   QImage image_;
   std::unique_ptr<QPainter> painter_;  // open between drawing calls, closed before showing

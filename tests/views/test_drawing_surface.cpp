@@ -111,7 +111,7 @@ class TestDrawingSurface : public QObject {
     s.FillColor = DrawingSurface::QBColor(4);
     s.Circle(5, 5, 1, DrawingSurface::QBColor(4));
     QRgb centre = At(s.Image(), 50, 50);
-    QVERIFY(qRed(centre) == 128 && qGreen(centre) == 0);
+    QVERIFY(qRed(centre) == 128 && qGreen(centre) == 0 && qBlue(centre) == 0);
     s.Circle(5, 5, 1e30, DrawingSurface::QBColor(0));
     s.Circle(NAN, 5, 1, DrawingSurface::QBColor(0));
     centre = At(s.Image(), 50, 50);
