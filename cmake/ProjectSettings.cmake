@@ -14,3 +14,10 @@ if(TARNWICK_SANITIZE)
   target_compile_options(tarnwick_settings INTERFACE ${_sanitize})
   target_link_options(tarnwick_settings INTERFACE ${_sanitize})
 endif()
+
+if(TARNWICK_FUZZ)
+  # Coverage for the fuzzer in every library; the fuzz targets add libFuzzer's main.
+  target_compile_options(tarnwick_settings INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all)
+  target_link_options(tarnwick_settings INTERFACE -fsanitize=address,undefined)
+endif()

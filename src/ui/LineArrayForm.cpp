@@ -31,6 +31,7 @@ LineArray_frm::LineArray_frm(QWidget* parent) : QMainWindow(parent) {
   BuildControls();
   BuildMenus();
   ConnectHandlers();
+  Dialogs = std::make_unique<QtDialogs>();
   CentreOnScreen();  // again when first shown, once the frame is known
 
   // Start-up: fill and load everything with the selection handlers silenced,
@@ -98,21 +99,6 @@ void LineArray_frm::BuildProjectFrame() {
   PlaceTwips(Units_cbx, 1620, 1050, 1335, 315);
 }
 
-void LineArray_frm::BuildMenus() {
-  QMenu* preferences = menuBar()->addMenu(QStringLiteral("&Preferences"));
-  preferences->setObjectName(QStringLiteral("Preferences_men"));
-  auto addCheck = [&](const char* name, const QString& caption) {
-    QAction* entry = preferences->addAction(caption);
-    entry->setObjectName(QLatin1String(name));
-    entry->setCheckable(true);
-    entry->setChecked(true);
-    return entry;
-  };
-  FixedHeight_men = addCheck("FixedHeight_men", QStringLiteral("Set &fixed picture height"));
-  ShowZoom_men = addCheck("ShowZoom_men", QStringLiteral("Show &Zoom View"));
-  ShowGraph_men = addCheck("ShowGraph_men", QStringLiteral("Show &SPL Graph"));
-}
-
 void LineArray_frm::ConnectHandlers() {
   connect(ShowArraySettings_cbt, &QPushButton::clicked, this,
           &LineArray_frm::ShowArraySettings_cbt_Click);
@@ -128,8 +114,6 @@ void LineArray_frm::ConnectHandlers() {
   // Attenuations have no handler: they reach the model at the next redraw.
   connect(AutomaticInclCalc_chk, &QCheckBox::toggled, this,
           &LineArray_frm::AutomaticInclCalc_chk_Click);
-  connect(FixedHeight_men, &QAction::triggered, this, &LineArray_frm::FixedHeight_men_Click);
-  connect(ShowZoom_men, &QAction::triggered, this, &LineArray_frm::ShowZoom_men_Click);
 
   WatchNumberBoxes();
 }
@@ -163,6 +147,8 @@ void LineArray_frm::InitializeForm() {
   FlybarMounting_cbx->setCurrentIndex(0);
   Fill(FlybarPin_cbx, FlybarPinEntries());
   FlybarPin_cbx->setCurrentIndex(0);
+  // 9. File header constants.
+  FileRW.FileHeader = ProjectFileHeader{};
   // 10-13. Defaults into the model and on into the controls.
   Data.DefaultProject = MakeDefaultProject();
   Data.Project = Data.DefaultProject;

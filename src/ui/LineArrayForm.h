@@ -3,12 +3,16 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <memory>
 
+#include "files/ProjectFile.h"
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectData.h"
+#include "ui/Dialogs.h"
 
 class QAction;
 class QCheckBox;
+class QKeyEvent;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -32,6 +36,7 @@ class LineArray_frm : public QMainWindow {
 
   tarnwick::Data Data;          // the open project and the defaults
   tarnwick::Graphics Graphics;  // geometry results of the last redraw
+  tarnwick::FileRW FileRW;      // file header and the current file's path
 
   QString StartCaption;
   bool FormLoading = false;       // the start-up sequence is running
@@ -61,6 +66,19 @@ class LineArray_frm : public QMainWindow {
   void ShowArraySettings_cbt_Click();
   void ShowAreaSettings_cbt_Click();
 
+  // Replaces the message boxes and file dialogs (tests script them).
+  void SetDialogs(std::unique_ptr<UserDialogs> dialogs);
+
+  // File commands. Each save gives true only when the project was written.
+  void New_men_Click();
+  void Open_men_Click();
+  void Save_men_Click();
+  void SaveAs_men_Click();
+  void Exit_men_Click();
+  bool SaveProject();
+  bool SaveProjectAs();
+  void OpenProject();
+
   // Two-decimal text with the user's decimal separator.
   static QString DecimalText(double value);
 
@@ -72,6 +90,14 @@ class LineArray_frm : public QMainWindow {
   void BuildMenus();
   void ConnectHandlers();
   void InitializeForm();
+  bool IsMenuShortcut(const QKeyEvent* key) const;
+  QString ProjectsFolder() const;
+  FileDialogSetup DialogSetup(const QString& title) const;
+  bool ShowSaveDialogAndWrite();
+  bool WriteToFile(const FileChoice& file);
+  void ShowFileInCaption(const QString& name);
+  void closeEvent(QCloseEvent* event) override;
+  std::unique_ptr<UserDialogs> Dialogs;
   void WatchNumberBoxes();
   QSize FrameExtent() const;
   void ApplyMinimumSize();
@@ -130,6 +156,11 @@ class LineArray_frm : public QMainWindow {
   DrawingSurface* MainView_pbx = nullptr;
   DrawingSurface* ZoomView_pbx = nullptr;
   DrawingSurface* Graph_pbx = nullptr;
+  QAction* New_men = nullptr;
+  QAction* Open_men = nullptr;
+  QAction* Save_men = nullptr;
+  QAction* SaveAs_men = nullptr;
+  QAction* Exit_men = nullptr;
   QAction* FixedHeight_men = nullptr;
   QAction* ShowZoom_men = nullptr;
   QAction* ShowGraph_men = nullptr;

@@ -18,7 +18,8 @@ QString LineArray_frm::DecimalText(double value) {
 }
 
 void LineArray_frm::WatchNumberBoxes() {
-  for (QLineEdit* box : {FloorDistance_tbx, InclinationAngle_tbx}) box->installEventFilter(this);
+  for (QLineEdit* box : {Project_tbx, Author_tbx, FloorDistance_tbx, InclinationAngle_tbx})
+    box->installEventFilter(this);
   for (int i = 0; i < MaxAreas; ++i)
     for (QLineEdit* box :
          {AreaDistance_tbx[i], AreaLength_tbx[i], AreaHeight1_tbx[i], AreaHeight2_tbx[i]})
@@ -54,6 +55,12 @@ void LineArray_frm::NumberBox_LostFocus(QLineEdit* box) {
 
 bool LineArray_frm::eventFilter(QObject* watched, QEvent* event) {
   auto* box = qobject_cast<QLineEdit*>(watched);
+  // Menu shortcuts win over a text box's own keys: Ctrl+A saves under a new
+  // name rather than selecting the text.
+  if (box != nullptr && event->type() == QEvent::ShortcutOverride &&
+      IsMenuShortcut(static_cast<QKeyEvent*>(event)))
+    return true;
+  if (box == Project_tbx || box == Author_tbx) return QMainWindow::eventFilter(watched, event);
   if (box != nullptr && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) NumberBox_KeyPressEnter();

@@ -1,0 +1,238 @@
+#include "files/ProjectFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+
+#include "files/Windows1252.h"
+#include "model/NumberText.h"
+
+namespace tarnwick {
+
+namespace {
+
+static_assert(std::endian::native == std::endian::little, "project files are little-endian");
+
+// Larger files cannot be project files; refusing them keeps a mistaken
+// choice from filling memory.
+constexpr std::size_t MaxFileBytes = 16u << 20;
+
+class Writer {
+ public:
+  template <typename T>
+  void Put(T value) {
+    unsigned char raw[sizeof(T)];
+    std::memcpy(raw, &value, sizeof(T));
+    bytes_.insert(bytes_.end(), raw, raw + sizeof(T));
+  }
+  void PutBytes(const char* data, std::size_t n) { bytes_.insert(bytes_.end(), data, data + n); }
+  void PutText(const std::string& utf8) {
+    const std::string stored = ToWindows1252(utf8);
+    Put(static_cast<std::int32_t>(stored.size()));
+    PutBytes(stored.data(), stored.size());
+  }
+  std::vector<unsigned char>& Bytes() { return bytes_; }
+
+ private:
+  std::vector<unsigned char> bytes_;
+};
+
+// Reads from a byte span; every read checks what is left, and the first
+// shortfall makes the reader fail for good.
+class Reader {
+ public:
+  explicit Reader(std::span<const unsigned char> bytes) : bytes_(bytes) {}
+
+  template <typename T>
+  std::optional<T> Get() {
+    if (bytes_.size() - pos_ < sizeof(T)) return std::nullopt;
+    T value;
+    std::memcpy(&value, bytes_.data() + pos_, sizeof(T));
+    pos_ += sizeof(T);
+    return value;
+  }
+  // A count is checked against the bytes left before anything is allocated.
+  std::optional<std::string> GetText() {
+    const auto count = Get<std::int32_t>();
+    if (!count || *count < 0 || std::size_t(*count) > bytes_.size() - pos_) return std::nullopt;
+    const auto* start = reinterpret_cast<const char*>(bytes_.data() + pos_);
+    pos_ += std::size_t(*count);
+    return FromWindows1252(std::string_view(start, std::size_t(*count)));
+  }
+
+ private:
+  std::span<const unsigned char> bytes_;
+  std::size_t pos_ = 0;
+};
+
+bool SplayHasEntry(float angle) {
+  if (!std::isfinite(angle)) return false;
+  const long long index = RoundHalfEven(double(angle) / 5.0);
+  return index == 0 || index == 1;
+}
+
+}  // namespace
+
+std::vector<unsigned char> EncodeProject(const ProjectData& p, ProjectFileHeader& header) {
+  Writer data;
+  data.PutText(p.ProjectTitle);
+  data.PutText(p.Author);
+  data.PutText(p.Units);
+  data.Put<std::int32_t>(p.AutomaticInclCalc);
+  data.Put<std::int32_t>(p.FlybarMounting);
+  data.Put<std::int32_t>(p.FlybarPin);
+  data.Put<float>(p.FloorDistance);
+  data.Put<std::int32_t>(p.BoxesAmount);
+  data.Put<float>(p.InclinationAngle);
+  data.Put<float>(p.BoxAttenuation[0]);
+  for (int i = 0; i <= std::min(p.BoxesAmount, MaxBoxes) - 2; ++i) {
+    data.Put<float>(p.BoxAngle[i]);
+    data.Put<float>(p.BoxAttenuation[i + 1]);
+  }
+  data.Put<std::int32_t>(p.AreasAmount);
+  for (int i = 0; i < std::min(p.AreasAmount, MaxAreas); ++i) {
+    data.Put<float>(p.AreaDistance[i]);
+    data.Put<float>(p.AreaLength[i]);
+    data.Put<float>(p.AreaHeight1[i]);
+    data.Put<float>(p.AreaHeight2[i]);
+  }
+  header.DataLength = static_cast<std::int32_t>(data.Bytes().size());
+
+  Writer file;
+  file.PutBytes(header.FileId.data(), header.FileId.size());
+  file.Put(header.Version);
+  file.Put(header.HeaderSize);
+  file.PutBytes(header.Tag.data(), header.Tag.size());
+  file.Put(header.HeaderCheckValue);
+  file.Put(header.Reserved);
+  file.Put(header.Sections);
+  file.Put(header.DataLength);
+  file.Put(header.DataStart);
+  std::vector<unsigned char>& bytes = file.Bytes();
+  bytes.insert(bytes.end(), data.Bytes().begin(), data.Bytes().end());
+  return std::move(bytes);
+}
+
+LoadStatus DecodeProject(std::span<const unsigned char> bytes, ProjectData& project) {
+  // 1. Header: only the file id and the check value count. A file that has
+  //    the id but ends within the header is a damaged project file.
+  static constexpr char FileId[] = "Q-V LA";
+  if (bytes.size() < 6 || std::memcmp(bytes.data(), FileId, 6) != 0) return LoadStatus::WrongHeader;
+  if (bytes.size() < 14) return LoadStatus::Damaged;
+  std::int16_t check;
+  std::memcpy(&check, bytes.data() + 12, sizeof check);
+  if (check != 1) return LoadStatus::WrongHeader;
+  if (bytes.size() < FileHeaderBytes) return LoadStatus::Damaged;
+
+  // 2. Data, into a record of its own: stale entries beyond the counts
+  //    come from the open project, as if read field by field into it.
+  Reader in(bytes.subspan(FileHeaderBytes));
+  ProjectData p = project;
+  auto text = [&in](std::string& field) {
+    auto value = in.GetText();
+    if (value) field = std::move(*value);
+    return value.has_value();
+  };
+  auto integer = [&in](int& field, int low, int high) {
+    auto value = in.Get<std::int32_t>();
+    if (value) field = *value;
+    return value && *value >= low && *value <= high;
+  };
+  auto real = [&in](float& field) {
+    auto value = in.Get<float>();
+    if (value) field = *value;
+    return value && std::isfinite(*value);
+  };
+  const int anyInt = INT32_MIN;
+  if (!text(p.ProjectTitle) || !text(p.Author) || !text(p.Units)) return LoadStatus::Damaged;
+  if (!integer(p.AutomaticInclCalc, 0, 1) || !integer(p.FlybarMounting, anyInt, INT32_MAX) ||
+      !integer(p.FlybarPin, 1, 9) || !real(p.FloorDistance) ||
+      !integer(p.BoxesAmount, 2, MaxBoxes) || !real(p.InclinationAngle) ||
+      !real(p.BoxAttenuation[0]))
+    return LoadStatus::Damaged;
+  for (int i = 0; i <= p.BoxesAmount - 2; ++i)
+    if (!real(p.BoxAngle[i]) || !SplayHasEntry(p.BoxAngle[i]) || !real(p.BoxAttenuation[i + 1]))
+      return LoadStatus::Damaged;
+  if (!integer(p.AreasAmount, 1, MaxAreas)) return LoadStatus::Damaged;
+  for (int i = 0; i < p.AreasAmount; ++i)
+    if (!real(p.AreaDistance[i]) || !real(p.AreaLength[i]) || !real(p.AreaHeight1[i]) ||
+        !real(p.AreaHeight2[i]))
+      return LoadStatus::Damaged;
+  project = std::move(p);
+  return LoadStatus::Loaded;
+}
+
+bool WriteProjectFile(const std::string& path, const ProjectData& project,
+                      ProjectFileHeader& header) {
+  if (path.empty()) return false;
+  namespace fs = std::filesystem;
+  // Replace what a link points to, not the link.
+  fs::path target = fs::path(path);
+  std::error_code error;
+  if (fs::is_symlink(fs::symlink_status(target, error))) {
+    target = fs::canonical(target, error);
+    if (error) return false;
+  }
+
+  ProjectFileHeader written = header;
+  const std::vector<unsigned char> bytes = EncodeProject(project, written);
+
+  static std::atomic<unsigned> serial{0};
+  const fs::path temporary =
+      target.string() + ".~" + std::to_string(getpid()) + "-" + std::to_string(serial++);
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  struct stat existing;
+  if (::stat(target.c_str(), &existing) == 0) ::fchmod(fd, existing.st_mode & 07777);
+  bool ok = true;
+  for (std::size_t done = 0; ok && done < bytes.size();) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) done += std::size_t(n);
+  }
+  ok = ok && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  header.DataLength = written.DataLength;
+  return true;
+}
+
+LoadStatus ReadProjectFile(const std::string& path, ProjectData& project) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return LoadStatus::Damaged;
+  struct stat info;
+  std::vector<unsigned char> bytes;
+  bool ok =
+      ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && std::size_t(info.st_size) <= MaxFileBytes;
+  if (ok) bytes.resize(std::size_t(info.st_size));
+  for (std::size_t done = 0; ok && done < bytes.size();) {
+    const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) done += std::size_t(n);
+  }
+  ::close(fd);
+  if (!ok) return LoadStatus::Damaged;
+  return DecodeProject(bytes, project);
+}
+
+std::string CleanFileName(std::string_view title) {
+  std::string name(title);
+  for (char forbidden : {'|', '>', '<', '"', '?', '*', ':', '/', '\\'}) std::erase(name, forbidden);
+  return name;
+}
+
+}  // namespace tarnwick

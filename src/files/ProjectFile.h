@@ -1,0 +1,64 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/ProjectData.h"
+
+namespace tarnwick {
+
+// The 30 bytes in front of every project file. Only FileId and
+// HeaderCheckValue are checked on loading; DataLength is set on every save.
+struct ProjectFileHeader {
+  std::array<char, 6> FileId = {'Q', '-', 'V', ' ', 'L', 'A'};
+  std::int16_t Version = 1;              // offset 6, never read
+  std::int16_t HeaderSize = 20;          // offset 8, never read
+  std::array<char, 2> Tag = {'q', 'z'};  // offset 10, never read
+  std::int16_t HeaderCheckValue = 1;
+  std::int32_t Reserved = 0;    // offset 14, never read
+  std::int32_t Sections = 1;    // offset 18, never read
+  std::int32_t DataLength = 0;  // bytes after the header
+  std::int32_t DataStart = 31;  // position (from 1) of the first data byte
+};
+
+inline constexpr std::size_t FileHeaderBytes = 30;
+
+// State of the file module of one window.
+struct FileRW {
+  ProjectFileHeader FileHeader;
+  std::string FilePath;  // UTF-8; empty until a file is chosen
+};
+
+enum class LoadStatus {
+  Loaded,
+  WrongHeader,  // not a project file: "File structure Error"
+  Damaged,      // unreadable, cut short, or holding values no control can take: "Load Error"
+};
+
+// The bytes of a project file for the project. Sets header.DataLength.
+std::vector<unsigned char> EncodeProject(const ProjectData& project, ProjectFileHeader& header);
+
+// Reads a whole project file. Only a complete file whose values the window
+// can show replaces `project`; on any refusal `project` is left exactly as
+// it was. Fields beyond the counts in the file keep the values they had.
+// Bytes after the data are ignored.
+LoadStatus DecodeProject(std::span<const unsigned char> bytes, ProjectData& project);
+
+// Writes the project to `path` safely: the bytes go to a new file beside it,
+// which replaces the target only once complete, so a failure leaves any
+// earlier file untouched. Returns false on any failure.
+bool WriteProjectFile(const std::string& path, const ProjectData& project,
+                      ProjectFileHeader& header);
+
+// Reads `path` (UTF-8) into `project` with DecodeProject's rules; a file that
+// cannot be opened or read is Damaged.
+LoadStatus ReadProjectFile(const std::string& path, ProjectData& project);
+
+// The title as a file name: the characters | > < " ? * : / \ removed.
+std::string CleanFileName(std::string_view title);
+
+}  // namespace tarnwick

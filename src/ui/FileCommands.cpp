@@ -1,0 +1,172 @@
+// File commands: New, Open, Save, Save As, Exit and the question on closing.
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "files/ProjectFile.h"
+#include "ui/LineArrayForm.h"
+
+namespace tarnwick {
+
+namespace {
+
+const QString Extension = QStringLiteral("qvd");
+
+}  // namespace
+
+void LineArray_frm::SetDialogs(std::unique_ptr<UserDialogs> dialogs) {
+  Dialogs = std::move(dialogs);
+}
+
+void LineArray_frm::ShowFileInCaption(const QString& name) {
+  setWindowTitle(name.isEmpty() ? StartCaption : StartCaption + QStringLiteral("  -  ") + name);
+}
+
+QString LineArray_frm::ProjectsFolder() const {
+  // Beside the program, created on first use; an installed program's folder
+  // is not writable, so then the user's documents folder takes its place.
+  const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/Projects");
+  if (QDir().mkpath(beside) && QFileInfo(beside).isWritable()) return beside;
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+                            QStringLiteral("/Projects");
+  QDir().mkpath(documents);
+  return documents;
+}
+
+FileDialogSetup LineArray_frm::DialogSetup(const QString& title) const {
+  FileDialogSetup setup;
+  setup.Title = title;
+  setup.Filter = QStringLiteral("Quenvar Line Array Data (*.") + Extension + QStringLiteral(")");
+  setup.DefaultExtension = Extension;
+  setup.Folder = ProjectsFolder();
+  return setup;
+}
+
+bool LineArray_frm::WriteToFile(const FileChoice& file) {
+  if (!WriteProjectFile(file.Path.toStdString(), Data.Project, FileRW.FileHeader)) {
+    Dialogs->Tell(this, QStringLiteral("Error while trying to save file!"),
+                  QStringLiteral("Save Error"), true);
+    return false;
+  }
+  // The caption names a file only once it holds the project.
+  FileRW.FilePath = file.Path.toStdString();
+  ShowFileInCaption(file.Name);
+  return true;
+}
+
+bool LineArray_frm::ShowSaveDialogAndWrite() {
+  FileDialogSetup setup =
+      DialogSetup(QStringLiteral("Save *.") + Extension + QStringLiteral(" to..."));
+  setup.FileName = QString::fromStdString(CleanFileName(Data.Project.ProjectTitle));
+  const FileChoice choice = Dialogs->ChooseSaveFile(this, setup);
+  if (choice.Outcome == FileChoice::Result::Cancelled) return false;
+  if (choice.Outcome == FileChoice::Result::Failed) {
+    // Nothing is written: the user chose no file.
+    Dialogs->Tell(this, QStringLiteral("Error while attempting to open file!"),
+                  QStringLiteral("File Error"), false);
+    return false;
+  }
+  return WriteToFile(choice);
+}
+
+bool LineArray_frm::SaveProject() {
+  if (FileRW.FilePath.empty()) return ShowSaveDialogAndWrite();
+  const QString path = QString::fromStdString(FileRW.FilePath);
+  return WriteToFile({FileChoice::Result::Chosen, path, QFileInfo(path).fileName()});
+}
+
+bool LineArray_frm::SaveProjectAs() { return ShowSaveDialogAndWrite(); }
+
+void LineArray_frm::OpenProject() {
+  const FileChoice choice = Dialogs->ChooseOpenFile(
+      this, DialogSetup(QStringLiteral("Load *.") + Extension + QStringLiteral(" file")));
+  if (choice.Outcome == FileChoice::Result::Cancelled) return;
+  if (choice.Outcome == FileChoice::Result::Failed) {
+    Dialogs->Tell(this, QStringLiteral("Error while attempting to open file!"),
+                  QStringLiteral("File Error"), false);
+    return;
+  }
+  if (choice.Path.isEmpty()) {
+    Dialogs->Tell(this, QStringLiteral("Error while trying to open File!"),
+                  QStringLiteral("Open Error"), true);
+    return;
+  }
+  // All or nothing: a refused file leaves the project, the controls, the
+  // file name and the caption as they were, so a later Save cannot write
+  // over the refused file.
+  switch (ReadProjectFile(choice.Path.toStdString(), Data.Project)) {
+    case LoadStatus::WrongHeader:
+      Dialogs->Tell(this,
+                    QStringLiteral("Wrong or unknown file structure.Please try another file!"),
+                    QStringLiteral("File structure Error"), true);
+      return;
+    case LoadStatus::Damaged:
+      Dialogs->Tell(this, QStringLiteral("Error while trying to load file!"),
+                    QStringLiteral("Load Error"), true);
+      return;
+    case LoadStatus::Loaded:
+      break;
+  }
+  FileRW.FilePath = choice.Path.toStdString();
+  ShowFileInCaption(choice.Name);
+  if (!WriteControls())
+    Dialogs->Tell(this, QStringLiteral("Error while attempting to open file!"),
+                  QStringLiteral("File Error"), false);
+}
+
+void LineArray_frm::New_men_Click() {
+  const auto answer = Dialogs->Ask(
+      this, QStringLiteral("Do you want to save your data before a new file will be created?"),
+      QStringLiteral("Save File?"));
+  if (answer == UserDialogs::Answer::Cancel) return;
+  // A save the user asked for must happen, edits not yet redrawn included;
+  // if it does not, the project is kept.
+  if (answer == UserDialogs::Answer::Yes) {
+    ReadControls();
+    if (!SaveProject()) return;
+  }
+  NewProject();
+  // A new project has no file yet: its first Save asks for a name instead
+  // of writing over the last file.
+  FileRW.FilePath.clear();
+  ShowFileInCaption({});
+  RedrawAll();
+}
+
+void LineArray_frm::Open_men_Click() {
+  OpenProject();
+  RedrawAll();
+}
+
+void LineArray_frm::Save_men_Click() {
+  ReadControls();
+  SaveProject();
+}
+
+void LineArray_frm::SaveAs_men_Click() {
+  ReadControls();
+  SaveProjectAs();
+}
+
+void LineArray_frm::Exit_men_Click() { close(); }
+
+void LineArray_frm::closeEvent(QCloseEvent* event) {
+  // Form_QueryUnload: asked on every close, whatever its cause.
+  const auto answer =
+      Dialogs->Ask(this, QStringLiteral("Do you want to save your project before you quit?"),
+                   QStringLiteral("Save File?"));
+  bool close = answer == UserDialogs::Answer::No;
+  if (answer == UserDialogs::Answer::Yes) {
+    ReadControls();
+    close = SaveProject();
+  }
+  if (close)
+    event->accept();
+  else
+    event->ignore();
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QStringList>
+#include <deque>
+
+#include "ui/Dialogs.h"
+
+namespace tarnwick {
+
+// Dialogs that answer from a script and record what they were asked, so
+// tests never wait on a modal window. An unscripted question is a test
+// fault: it answers Cancel and is recorded as such.
+class ScriptedDialogs : public UserDialogs {
+ public:
+  std::deque<Answer> Answers;
+  std::deque<FileChoice> Files;
+  QStringList Log;  // "ask <title>: <prompt>", "tell <title>: <prompt> [critical]", "save"/"open"
+  FileDialogSetup LastSetup;
+
+  Answer Ask(QWidget*, const QString& prompt, const QString& title) override {
+    Log << QStringLiteral("ask %1: %2").arg(title, prompt);
+    if (Answers.empty()) {
+      Log << QStringLiteral("unscripted question");
+      return Answer::Cancel;
+    }
+    const Answer a = Answers.front();
+    Answers.pop_front();
+    return a;
+  }
+  void Tell(QWidget*, const QString& prompt, const QString& title, bool critical) override {
+    Log << QStringLiteral("tell %1: %2%3").arg(title, prompt, critical ? " [critical]" : "");
+  }
+  FileChoice ChooseSaveFile(QWidget*, const FileDialogSetup& setup) override {
+    return Choose(QStringLiteral("save"), setup);
+  }
+  FileChoice ChooseOpenFile(QWidget*, const FileDialogSetup& setup) override {
+    return Choose(QStringLiteral("open"), setup);
+  }
+
+  // A file chosen in the dialog.
+  static FileChoice Chosen(const QString& path) {
+    return {FileChoice::Result::Chosen, path, path.section(QLatin1Char('/'), -1)};
+  }
+  static FileChoice Cancelled() { return {FileChoice::Result::Cancelled, {}, {}}; }
+  static FileChoice Failed() { return {FileChoice::Result::Failed, {}, {}}; }
+
+ private:
+  FileChoice Choose(const QString& kind, const FileDialogSetup& setup) {
+    Log << kind;
+    LastSetup = setup;
+    if (Files.empty()) return Cancelled();
+    const FileChoice f = Files.front();
+    Files.pop_front();
+    return f;
+  }
+};
+
+}  // namespace tarnwick
