@@ -72,6 +72,8 @@ void LineArray_frm::BuildControls() {
   ZoomView_pbx->setToolTip(QStringLiteral("Zoomed-In view of the line array"));
   PlaceTwips(ZoomView_pbx, -30 + TwipsPerPixel, -30 + TwipsPerPixel, 2025, 4055);
 
+  BuildDragRectangle();
+
   Graph_pbx = new DrawingSurface(client);
   Graph_pbx->setObjectName(QStringLiteral("Graph_pbx"));
   PlaceTwips(Graph_pbx, 30, 6780, 11805, 1455);

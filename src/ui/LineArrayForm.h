@@ -21,7 +21,9 @@ class QPushButton;
 
 namespace tarnwick {
 
+class About_frm;
 class DrawingSurface;
+class LineElement;
 class PanelFrame;
 
 // The main window. It owns every control, the open project (Data) and the
@@ -75,6 +77,17 @@ class LineArray_frm : public QMainWindow {
   void Save_men_Click();
   void SaveAs_men_Click();
   void Exit_men_Click();
+
+  // Tools and Help.
+  void JArray_men_Click();
+  void Line_men_Click();
+  void Curved_men_Click();
+  void About_men_Click();
+
+  // Area drag in the side view; positions in its scene coordinates.
+  void MainView_pbx_MouseDown(Qt::MouseButton button, Qt::MouseButtons held, QPointF at);
+  void MainView_pbx_MouseMove(Qt::MouseButtons held, QPointF at);
+  void MainView_pbx_MouseUp(Qt::MouseButton button, Qt::MouseButtons held, QPointF at);
   bool SaveProject();
   bool SaveProjectAs();
   void OpenProject();
@@ -90,6 +103,9 @@ class LineArray_frm : public QMainWindow {
   void BuildMenus();
   void ConnectHandlers();
   void InitializeForm();
+  void SetAngles(int from, int to, int entry);
+  void BuildDragRectangle();
+  void PlaceDragRectangle(PlaneVector origin, float width, float height);
   bool IsMenuShortcut(const QKeyEvent* key) const;
   QString ProjectsFolder() const;
   FileDialogSetup DialogSetup(const QString& title) const;
@@ -161,6 +177,15 @@ class LineArray_frm : public QMainWindow {
   QAction* Save_men = nullptr;
   QAction* SaveAs_men = nullptr;
   QAction* Exit_men = nullptr;
+  QAction* JArray_men = nullptr;
+  QAction* Line_men = nullptr;
+  QAction* Curved_men = nullptr;
+  QAction* About_men = nullptr;
+  About_frm* About = nullptr;  // created on first use
+  LineElement* RightLine = nullptr;
+  LineElement* LeftLine = nullptr;
+  LineElement* LowerLine = nullptr;
+  LineElement* UpperLine = nullptr;
   QAction* FixedHeight_men = nullptr;
   QAction* ShowZoom_men = nullptr;
   QAction* ShowGraph_men = nullptr;

@@ -1,4 +1,4 @@
-// The menu bar: file commands and view preferences.
+// The menu bar: file commands, view preferences, presets and the About box.
 
 #include <QAction>
 #include <QKeyEvent>
@@ -55,6 +55,20 @@ void LineArray_frm::BuildMenus() {
   ShowGraph_men = addCheck("ShowGraph_men", QStringLiteral("Show &SPL Graph"));
   connect(FixedHeight_men, &QAction::triggered, this, &LineArray_frm::FixedHeight_men_Click);
   connect(ShowZoom_men, &QAction::triggered, this, &LineArray_frm::ShowZoom_men_Click);
+
+  QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+  tools->setObjectName(QStringLiteral("Tools_men"));
+  JArray_men = AddEntry(tools, "JArray_men", QStringLiteral("&J-Array"));
+  Line_men = AddEntry(tools, "Line_men", QStringLiteral("&Line"));
+  Curved_men = AddEntry(tools, "Curved_men", QStringLiteral("&Curved"));
+  connect(JArray_men, &QAction::triggered, this, &LineArray_frm::JArray_men_Click);
+  connect(Line_men, &QAction::triggered, this, &LineArray_frm::Line_men_Click);
+  connect(Curved_men, &QAction::triggered, this, &LineArray_frm::Curved_men_Click);
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  help->setObjectName(QStringLiteral("Help_men"));
+  About_men = AddEntry(help, "About_men", QStringLiteral("&About"));
+  connect(About_men, &QAction::triggered, this, &LineArray_frm::About_men_Click);
 }
 
 bool LineArray_frm::IsMenuShortcut(const QKeyEvent* key) const {

@@ -1,6 +1,7 @@
 #include "views/DrawingSurface.h"
 
 #include <QFontMetricsF>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QResizeEvent>
 #include <algorithm>
@@ -159,6 +160,20 @@ double DrawingSurface::TextHeight(const QString& text) const {
   const QFontMetricsF metrics(font());
   const int lines = 1 + int(text.count(QLatin1Char('\n')));
   return lines * metrics.height() / contentsRect().height() * scaleHeight_;
+}
+
+void DrawingSurface::mousePressEvent(QMouseEvent* event) {
+  emit MouseDown(event->button(), event->buttons(),
+                 ToUser(event->position() - contentsRect().topLeft()));
+}
+
+void DrawingSurface::mouseMoveEvent(QMouseEvent* event) {
+  emit MouseMove(event->buttons(), ToUser(event->position() - contentsRect().topLeft()));
+}
+
+void DrawingSurface::mouseReleaseEvent(QMouseEvent* event) {
+  emit MouseUp(event->button(), event->buttons(),
+               ToUser(event->position() - contentsRect().topLeft()));
 }
 
 const QImage& DrawingSurface::Image() {

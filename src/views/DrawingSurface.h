@@ -63,7 +63,17 @@ class DrawingSurface : public QWidget {
   // The retained drawing, at device resolution; pending drawing is finished first.
   const QImage& Image();
 
+ signals:
+  // Mouse events with the position in user coordinates: the button that
+  // changed and the buttons held.
+  void MouseDown(Qt::MouseButton button, Qt::MouseButtons held, QPointF at);
+  void MouseMove(Qt::MouseButtons held, QPointF at);
+  void MouseUp(Qt::MouseButton button, Qt::MouseButtons held, QPointF at);
+
  protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:
