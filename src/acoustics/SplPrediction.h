@@ -1,0 +1,46 @@
+#pragma once
+
+#include <vector>
+
+#include "acoustics/ModuleData.h"
+#include "geometry/ArrayGeometry.h"
+#include "geometry/PlaneVector.h"
+#include "model/ProjectData.h"
+
+namespace tarnwick {
+
+inline constexpr double SpeedOfSound = 340.0;          // m/s
+inline constexpr double SPLPointSpacing = 0.1;         // metres between points along an area
+inline constexpr long long MaxSPLPointIndex = 100000;  // 10 km of area
+
+// Level given to a point whose level the sum does not define: a box's source lies exactly
+// on the point, or no sound arrives (the summed power is 0 or below, or beyond the single
+// range). Far below anything audible, so the graph shows it as a drop-out.
+inline constexpr float SPLFloor = -200.0f;
+
+// One listener point of a prediction.
+struct SPLPoint {
+  PlaneVector Position;   // scene coordinates, metres
+  float Distance = 0.0f;  // from the source of the last box, metres
+  float SPL = 0.0f;       // predicted level, dB
+};
+
+// Prediction result owned by the window; each CalculateSPL replaces it.
+struct Calculations {
+  std::vector<SPLPoint> SPLPoints;
+};
+
+// Predicts the level along area `area` (1 ... 3) in band `band` (0 ... 20) from the project,
+// the geometry of the last redraw and the module data: points every 0.1 m from the area's
+// start, N + 1 of them where N is AreaLength * 10 rounded half to even, each the coherent
+// sum of every box in use (boxes turned off at 99 dB included). Replaces SPLPoints.
+//
+// Returns false and leaves SPLPoints empty when area or band is out of range, or when the
+// area's length gives no point count from 0 to MaxSPLPointIndex (negative, not a number or
+// longer than 10 km). A box count beyond 12 counts as 12. A direction without vertical
+// component (a box aimed horizontally, a point level with a box's source) takes the limit
+// of its angle, +-90 degrees; a point without a defined level gets SPLFloor.
+bool CalculateSPL(const ProjectData& project, const Graphics& graphics, const Constants& constants,
+                  int area, int band, std::vector<SPLPoint>& SPLPoints);
+
+}  // namespace tarnwick
