@@ -5,6 +5,8 @@
 #include <array>
 #include <memory>
 
+#include "acoustics/ModuleData.h"
+#include "acoustics/SplPrediction.h"
 #include "files/ProjectFile.h"
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectData.h"
@@ -36,9 +38,11 @@ class LineArray_frm : public QMainWindow {
   explicit LineArray_frm(QWidget* parent = nullptr);
   ~LineArray_frm() override;
 
-  tarnwick::Data Data;          // the open project and the defaults
-  tarnwick::Graphics Graphics;  // geometry results of the last redraw
-  tarnwick::FileRW FileRW;      // file header and the current file's path
+  tarnwick::Data Data;                  // the open project and the defaults
+  tarnwick::Graphics Graphics;          // geometry results of the last redraw
+  tarnwick::FileRW FileRW;              // file header and the current file's path
+  tarnwick::Constants Constants;        // the module's acoustic data
+  tarnwick::Calculations Calculations;  // the last prediction
 
   QString StartCaption;
   bool FormLoading = false;       // the start-up sequence is running
@@ -78,6 +82,10 @@ class LineArray_frm : public QMainWindow {
   void SaveAs_men_Click();
   void Exit_men_Click();
 
+  // The SPL graph strip.
+  void ShowGraph_men_Click();
+  void Calc_cbt_Click();
+
   // Tools and Help.
   void JArray_men_Click();
   void Line_men_Click();
@@ -104,6 +112,8 @@ class LineArray_frm : public QMainWindow {
   void ConnectHandlers();
   void InitializeForm();
   void SetAngles(int from, int to, int entry);
+  void BuildGraphStrip();
+  void OfferAreasInUse(int areas);
   void BuildDragRectangle();
   void PlaceDragRectangle(PlaneVector origin, float width, float height);
   bool IsMenuShortcut(const QKeyEvent* key) const;
@@ -139,6 +149,7 @@ class LineArray_frm : public QMainWindow {
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
   bool placed_ = false;  // opened centred once
+  bool laidOut_ = false;  // laid out and drawn for the first show
 
  public:
   // Controls, named as their objectName.
@@ -177,6 +188,9 @@ class LineArray_frm : public QMainWindow {
   QAction* Save_men = nullptr;
   QAction* SaveAs_men = nullptr;
   QAction* Exit_men = nullptr;
+  QPushButton* Calc_cbt = nullptr;
+  QComboBox* AreaSelect_cbx = nullptr;
+  QComboBox* FreqSelect_cbx = nullptr;
   QAction* JArray_men = nullptr;
   QAction* Line_men = nullptr;
   QAction* Curved_men = nullptr;

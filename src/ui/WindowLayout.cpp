@@ -45,6 +45,14 @@ void LineArray_frm::showEvent(QShowEvent* event) {
     CentreOnScreen();
   }
   QMainWindow::showEvent(event);
+  // The layout rule runs when the window is shown. A resize delivered while
+  // showing arrives before the window counts as visible, and re-centring at
+  // the same size sends none, so lay out and draw here: otherwise the first
+  // sight of the window is of empty pictures.
+  if (!laidOut_) {
+    laidOut_ = true;
+    Form_Resize();
+  }
 }
 
 void LineArray_frm::Form_Resize() {

@@ -189,8 +189,6 @@ void DrawingSurface::FitImage(bool keepDrawing) {
   if (image_.size() == size && image_.devicePixelRatio() == ratio) return;
   QImage old = std::move(image_);
   if (!keepDrawing) old = QImage();  // released before the new one is allocated
-  // 16 bits a pixel: the drawings are black and red lines on white, which
-  // this holds faithfully at half the memory of a 32-bit image.
   // 24 bits a pixel keep every colour exactly at three quarters of the
   // memory of a 32-bit image; the window's start-up footprint needs that.
   image_ = QImage(size, QImage::Format_RGB888);
