@@ -114,6 +114,7 @@ void LineArray_frm::AreasAmount_cbx_Click() {
                                          AreaHeight2_tbx[i], AreaLength_lbl[i], AreaLength_tbx[i]})
       control->setVisible(visible);
   }
+  OfferAreasInUse(n >= 0 && n <= 2 ? n + 1 : MaxAreas);
   RedrawIfAllowed();
 }
 

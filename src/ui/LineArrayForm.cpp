@@ -30,6 +30,7 @@ LineArray_frm::LineArray_frm(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle(QStringLiteral("Quenvar Tarnwick"));
   BuildControls();
   BuildMenus();
+  BuildGraphStrip();
   ConnectHandlers();
   Dialogs = std::make_unique<QtDialogs>();
   CentreOnScreen();  // again when first shown, once the frame is known
@@ -151,10 +152,13 @@ void LineArray_frm::InitializeForm() {
   FlybarPin_cbx->setCurrentIndex(0);
   // 9. File header constants.
   FileRW.FileHeader = ProjectFileHeader{};
-  // 10-13. Defaults into the model and on into the controls.
+  // 10-13. Defaults into the model, the module's band levels, the model
+  //        into the controls; 14. the directivity tables.
   Data.DefaultProject = MakeDefaultProject();
   Data.Project = Data.DefaultProject;
+  AssignBandLevel(Constants);
   WriteControls();
+  FillDirectivity(Constants);
 }
 
 void LineArray_frm::NewProject() {
