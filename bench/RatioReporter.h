@@ -42,3 +42,21 @@ class RatioReporter : public benchmark::ConsoleReporter {
   std::map<std::string, std::vector<double>> medians_;
   std::string unit_;
 };
+
+// Runs the measured benchmark and its baseline alternately, twice each with
+// five repetitions, prints both times and their ratio against the target, and
+// returns main's exit code.
+template <typename Measured, typename Baseline>
+int RunSideBySide(int& argc, char** argv, const char* measuredName, Measured measured,
+                  const char* baselineName, Baseline baseline, double target) {
+  benchmark::Initialize(&argc, argv);
+  for (int round = 0; round < 2; ++round)
+    for (auto* b : {benchmark::RegisterBenchmark(measuredName, measured),
+                    benchmark::RegisterBenchmark(baselineName, baseline)})
+      b->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const double ratio = reporter.PrintRatio(measuredName, baselineName);
+  std::printf("target: at most %.2f -> %s\n", target, ratio <= target ? "met" : "NOT met");
+  return 0;
+}

@@ -117,15 +117,6 @@ int main(int argc, char** argv) {
               form.MainView_pbx->Image().height(), form.ZoomView_pbx->Image().width(),
               form.ZoomView_pbx->Image().height());
 
-  benchmark::Initialize(&argc, argv);
-  for (auto* b : {benchmark::RegisterBenchmark("RedrawAll", RedrawAll),
-                  benchmark::RegisterBenchmark("QPainterBaseline", QPainterBaseline),
-                  benchmark::RegisterBenchmark("RedrawAll", RedrawAll),
-                  benchmark::RegisterBenchmark("QPainterBaseline", QPainterBaseline)})
-    b->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double measured = reporter.PrintRatio("RedrawAll", "QPainterBaseline");
-  std::printf("target: at most 1.25 -> %s\n", measured <= 1.25 ? "met" : "NOT met");
-  return 0;
+  return RunSideBySide(argc, argv, "RedrawAll", RedrawAll, "QPainterBaseline", QPainterBaseline,
+                       1.25);
 }

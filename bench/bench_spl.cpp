@@ -96,15 +96,6 @@ int main(int argc, char** argv) {
               s.points.size(), boxes, s.points.size() * boxes * (boxes - 1) / 2,
               s.points.size() * (boxes + 1), s.points.size() * boxes);
 
-  benchmark::Initialize(&argc, argv);
-  for (auto* b : {benchmark::RegisterBenchmark("CalculateSPL", CalculateSPL_1_10),
-                  benchmark::RegisterBenchmark("Baseline", TranscendentalBaseline),
-                  benchmark::RegisterBenchmark("CalculateSPL", CalculateSPL_1_10),
-                  benchmark::RegisterBenchmark("Baseline", TranscendentalBaseline)})
-    b->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double measured = reporter.PrintRatio("CalculateSPL", "Baseline");
-  std::printf("target: at most 1.5 -> %s\n", measured <= 1.5 ? "met" : "NOT met");
-  return 0;
+  return RunSideBySide(argc, argv, "CalculateSPL", CalculateSPL_1_10, "Baseline",
+                       TranscendentalBaseline, 1.5);
 }
