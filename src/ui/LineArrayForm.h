@@ -148,7 +148,7 @@ class LineArray_frm : public QMainWindow {
 
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  bool placed_ = false;  // opened centred once
+  bool placed_ = false;   // opened centred once
   bool laidOut_ = false;  // laid out and drawn for the first show
 
  public:
