@@ -1,11 +1,10 @@
-// Unit tests of the SPL prediction along an area: the distance law and coherent summation
-// on hand-built arrays, the point count and spacing, the mirror symmetry of the angles,
-// the points without a defined level, and the default project against an independent
-// complex sum of pressures in double precision.
-
+// The module data (band centres and levels, the directivity lookup and the built-in table)
+// and the level predicted along an area, checked on hand-built arrays and against an
+// independent complex sum of pressures in double precision.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <complex>
 #include <limits>
@@ -30,6 +29,8 @@ const Constants& ModuleData() {
   }();
   return constants;
 }
+
+const DirectivityTable& Table() { return ModuleData().Directivity; }
 
 // A project and geometry built by hand: area 1 from `start` along `direction`, no boxes.
 struct Scene {
@@ -69,14 +70,10 @@ Scene DefaultScene() {
 }
 
 // Checks every point against an independent evaluation: each box a complex pressure of
-// magnitude 10^(level / 20) and angle phase, summed in double.
-//
-// Single precision rounds each box's distance and phase to about 2^-24 of their size,
-// which moves its phase by up to some 3 * 2^-24 of the phase itself (10 kHz at 25 m is
-// 3 * 10^5 degrees); a pair of boxes then moves the power by up to twice that, in radians,
-// of the squared sum of the magnitudes. Levels held in single precision and the up to 78
-// roundings of the power sum add a few 10^-6 more. A wrong distance, angle, index or
-// phase term moves the power by far more.
+// magnitude 10^(level / 20) and angle phase, summed in double. The tolerance allows for the
+// single-precision rounding of distances and phases (some 3 * 2^-24 of a phase that reaches
+// 3 * 10^5 degrees at 10 kHz and 25 m) and of the levels and the power sum; a wrong
+// distance, angle, index or phase term moves the power by far more.
 void ExpectMatchesReference(const Scene& s, int band, const std::vector<SPLPoint>& points) {
   using std::numbers::pi;
   const double frequency = 62.5 * std::exp2((band + 2) / 3.0);
@@ -91,7 +88,7 @@ void ExpectMatchesReference(const Scene& s, int band, const std::vector<SPLPoint
                               std::atan2(double(box.Ray.X), std::fabs(double(box.Ray.Y)))) *
                              180.0 / pi;
       const int k = static_cast<int>(std::nearbyint(offAxis / 5.0)) + 36;
-      const DirectivityPoint entry = ModuleData().Directivity(k, band);
+      const DirectivityPoint entry = Table()(k, band);
       const double r = std::hypot(dx, dy);
       const double magnitude = std::pow(10.0, (ModuleData().BandLevel[band] - entry.LevelDrop -
                                                s.project.BoxAttenuation[b]) /
@@ -111,6 +108,63 @@ void ExpectMatchesReference(const Scene& s, int band, const std::vector<SPLPoint
 const double kDoubling = 20.0 * std::log10(2.0);  // 6.02 dB
 
 }  // namespace
+
+TEST(ModuleData, bandsStepByAThirdOctaveFrom100HzTo10kHzWithTheirOnAxisLevels) {
+  EXPECT_DOUBLE_EQ(BandCentreFrequency(10), 1000.0);
+  EXPECT_NEAR(BandCentreFrequency(0), 99.2, 0.05);
+  for (int band = 0; band + 1 < BandCount; ++band)
+    EXPECT_NEAR(BandCentreFrequency(band + 1) / BandCentreFrequency(band), std::cbrt(2.0), 1e-12);
+  const std::array<float, BandCount> levels = {122,    122, 122.5f, 123, 123.5f, 123.5f, 124.5f,
+                                               126,    126, 126,    126, 127,    128,    128,
+                                               129.5f, 131, 132.5f, 133, 133,    133.5f, 134};
+  EXPECT_EQ(ModuleData().BandLevel, levels);
+}
+
+TEST(ModuleData, directivityLookUpRoundsHalfStepsToEvenWithinTheTable) {
+  // 36.5 steps (182.5 degrees) still round to index 72; 182.6 degrees no longer does.
+  const std::pair<float, int> indices[] = {{2.5f, 36},   {-2.5f, 36},  {2.6f, 37},   {7.5f, 38},
+                                           {12.5f, 38},  {-12.5f, 34}, {-17.5f, 32}, {177.6f, 72},
+                                           {182.5f, 72}, {-182.5f, 0}, {182.6f, -1}, {-187.5f, -1},
+                                           {1e30f, -1},  {NAN, -1}};
+  for (const auto& [theta, k] : indices) EXPECT_EQ(DirectivityIndex(theta), k) << theta;
+  const Constants& c = ModuleData();
+  EXPECT_EQ(LookUpDirectivity(c, 10, -90.0f)->LevelDrop, 11.44f);
+  EXPECT_EQ(LookUpDirectivity(c, 20, -12.5f)->Phase, 122.1f);  // served by -10 degrees
+  EXPECT_EQ(LookUpDirectivity(c, 20, 2.5f)->Phase, 0.0f);
+  EXPECT_FALSE(LookUpDirectivity(c, -1, 0.0f).has_value());
+  EXPECT_FALSE(LookUpDirectivity(c, BandCount, 0.0f).has_value());
+  EXPECT_FALSE(LookUpDirectivity(c, 10, 190.0f).has_value());
+}
+
+TEST(ModuleData, directivityHoldsTheReferenceValuesSymmetrically) {
+  constexpr int angles[] = {0, 5, 10, 15, 30, 45, 60, 90, 120, 150, 180};
+  // Level drops of bands 0, 5, 10, 15 and 20, then the phases of bands 0, 10 and 20.
+  const struct {
+    int band;
+    bool phase;
+    float values[11];
+  } rows[] = {
+      {0, false, {0, -0.38f, -0.21f, -0.28f, 0.07f, 0.38f, 0.61f, 1.48f, 1.69f, 1.61f, 1.91f}},
+      {5, false, {0, 0.49f, 0.67f, 0.93f, 1.56f, 2.31f, 3.33f, 5.11f, 9.19f, 10.88f, 8.09f}},
+      {10, false, {0, 0.18f, 0.51f, 0.89f, 2.64f, 5.02f, 7.7f, 11.44f, 15.21f, 16.36f, 12.74f}},
+      {15, false, {0, 0.73f, 4.58f, 8.68f, 11.4f, 15.79f, 14.17f, 18.43f, 22.84f, 24.32f, 22.14f}},
+      {20, false, {0, 8, 16.32f, 13.24f, 17.8f, 23.38f, 21.88f, 25.51f, 32.72f, 36.88f, 39.69f}},
+      {0, true, {0, 87.7f, 88.5f, 89.1f, 84.4f, 81.9f, 76.2f, 67.2f, 54.8f, 45.6f, 43.4f}},
+      {10, true, {0, -25.9f, -28.9f, -31.6f, -44.9f, -65.1f, -82, -137.8f, 154.7f, 89.3f, 21.9f}},
+      {20, true, {0, 66.3f, 122.1f, -70.5f, 56, -159.2f, -115.9f, -5.5f, 41.3f, -98.1f, 41.2f}}};
+  for (const auto& row : rows)
+    for (int i = 0; i < 11; ++i) {
+      const DirectivityPoint& e = Table()(OnAxisIndex + angles[i] / 5, row.band);
+      EXPECT_EQ(row.phase ? e.Phase : e.LevelDrop, row.values[i])
+          << "band " << row.band << " at " << angles[i] << " degrees";
+    }
+  for (int band = 0; band < BandCount; ++band)
+    for (int m = 1; m <= 36; ++m) {
+      const DirectivityPoint &below = Table()(OnAxisIndex - m, band),
+                             &above = Table()(OnAxisIndex + m, band);
+      EXPECT_TRUE(below.LevelDrop == above.LevelDrop && below.Phase == above.Phase) << band;
+    }
+}
 
 TEST(CalculateSPL, oneBoxFollowsTheDistanceLawAndItsDirectivity) {
   // Points 1 m to 3 m straight below the source or level with it, the box aimed down or
@@ -154,20 +208,17 @@ TEST(CalculateSPL, addsBoxesAsComplexPressures) {
 }
 
 TEST(CalculateSPL, placesPointsEveryTenthOfAMetreRoundingTheCountHalfToEven) {
-  struct Case {
-    float length;
-    std::size_t points;
-  };
-  for (const Case c : {Case{10.0f, 101}, {1.25f, 13}, {0.75f, 9}, {0.0f, 1}, {0.04f, 1}}) {
+  for (const auto& [length, count] :
+       {std::pair{10.0f, 101u}, {1.25f, 13u}, {0.75f, 9u}, {0.0f, 1u}, {0.04f, 1u}}) {
     // A slope rising 3 in 5: each 0.1 m along it is (0.08, 0.06).
-    Scene s({2, 1}, {0.8f * c.length, 0.6f * c.length});
+    Scene s({2, 1}, {0.8f * length, 0.6f * length});
     s.AddBox({1, 5}, {1, -1});
     const std::vector<SPLPoint> points = s.Predict();
-    ASSERT_EQ(points.size(), c.points) << c.length;
+    ASSERT_EQ(points.size(), count) << length;
     EXPECT_EQ(points[0].Position, (PlaneVector{2, 1}));
     for (std::size_t i = 0; i < points.size(); ++i) {
-      EXPECT_NEAR(points[i].Position.X, 2 + 0.08 * i, 1e-5) << c.length << ", " << i;
-      EXPECT_NEAR(points[i].Position.Y, 1 + 0.06 * i, 1e-5) << c.length << ", " << i;
+      EXPECT_NEAR(points[i].Position.X, 2 + 0.08 * i, 1e-5) << length << ", " << i;
+      EXPECT_NEAR(points[i].Position.Y, 1 + 0.06 * i, 1e-5) << length << ", " << i;
     }
   }
 }
@@ -197,7 +248,6 @@ TEST(CalculateSPL, givesTheFloorLevelWhereNoLevelIsDefined) {
   EXPECT_EQ(points[0].SPL, SPLFloor);
   EXPECT_EQ(points[0].Distance, 0.0f);
   EXPECT_TRUE(std::isfinite(points[1].SPL) && points[1].SPL > 100.0f);
-
   // Boxes so far down that their pressures underflow to 0, and no boxes at all.
   Scene silent({3, 1}, {2, 0});
   silent.AddBox({1, 5}, {1, -1}, 1000.0f);
@@ -214,13 +264,10 @@ TEST(CalculateSPL, rejectsAreasBandsAndLengthsItCannotSample) {
     std::vector<SPLPoint> points(5);
     return !CalculateSPL(s.project, s.graphics, ModuleData(), area, band, points) && points.empty();
   };
-  EXPECT_TRUE(rejects(0, 10));
-  EXPECT_TRUE(rejects(4, 10));
-  EXPECT_TRUE(rejects(1, -1));
-  EXPECT_TRUE(rejects(1, BandCount));
   EXPECT_FALSE(rejects(1, 10));
-  for (float length : {-1.0f, 10001.0f, std::numeric_limits<float>::quiet_NaN(),
-                       std::numeric_limits<float>::infinity()}) {
+  for (const auto& [area, band] : {std::pair{0, 10}, {4, 10}, {1, -1}, {1, BandCount}})
+    EXPECT_TRUE(rejects(area, band)) << area << ", " << band;
+  for (float length : {-1.0f, 10001.0f, NAN, INFINITY}) {
     s.project.AreaLength[0] = length;
     EXPECT_TRUE(rejects(1, 10)) << length;
   }

@@ -1,6 +1,6 @@
+// The project file: its bytes, what it refuses, its texts and how it is written to disk.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -30,10 +30,12 @@ T At(const Bytes& b, std::size_t offset) {
 }
 
 template <typename T>
-void Put(Bytes& b, std::size_t offset, T value) {
+Bytes With(Bytes b, std::size_t offset, T value) {
   std::memcpy(b.data() + offset, &value, sizeof value);
+  return b;
 }
 
+// Two boxes, one area, in feet: 104 bytes.
 ProjectData SmallProject() {
   ProjectData p = MakeDefaultProject();
   p.ProjectTitle = "A";
@@ -44,56 +46,46 @@ ProjectData SmallProject() {
   return p;
 }
 
-LoadStatus Load(const Bytes& bytes, ProjectData& into) { return DecodeProject(bytes, into); }
-
-fs::path TempDir() {
-  const fs::path dir = fs::temp_directory_path() / ("tarnwick-files-" + std::to_string(getpid()));
-  fs::create_directories(dir);
-  return dir;
-}
-
 Bytes ReadAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
+// Loads the bytes over the default project; a refusal must leave it exactly as it was.
+LoadStatus Load(const Bytes& bytes) {
+  const ProjectData before = MakeDefaultProject();
+  ProjectData p = before;
+  const LoadStatus status = DecodeProject(bytes, p);
+  if (status != LoadStatus::Loaded) {
+    EXPECT_EQ(p, before) << "a refusal changed the project";
+  }
+  return status;
+}
+
 }  // namespace
 
-TEST(ProjectFileLayout, defaultProjectHasItsDocumentedBytes) {
+TEST(ProjectFileLayout, defaultAndSmallProjectsHaveTheirDocumentedBytes) {
   const Bytes b = Encode(MakeDefaultProject());
   ASSERT_EQ(b.size(), 237u);
-  EXPECT_EQ(std::string(b.begin(), b.begin() + 6), "Q-V LA");
-  EXPECT_EQ(At<std::int16_t>(b, 6), 1);
-  EXPECT_EQ(At<std::int16_t>(b, 8), 20);
-  EXPECT_EQ(std::string(b.begin() + 10, b.begin() + 12), "qz");
-  EXPECT_EQ(At<std::int16_t>(b, 12), 1);
-  EXPECT_EQ(At<std::int32_t>(b, 14), 0);
-  EXPECT_EQ(At<std::int32_t>(b, 18), 1);
-  EXPECT_EQ(At<std::int32_t>(b, 22), 207);
-  EXPECT_EQ(At<std::int32_t>(b, 26), 31);
-  EXPECT_EQ(At<std::int32_t>(b, 30), 12);
+  // Id, version 1, header size 20, tag, check value 1.
+  EXPECT_EQ(std::string(b.begin(), b.begin() + 14), std::string("Q-V LA\1\0\24\0qz\1\0", 14));
+  // Reserved, sections, data length, data start, title count, then counts and values.
+  const std::pair<int, std::int32_t> counts[] = {{14, 0},  {18, 1}, {22, 207}, {26, 31},
+                                                 {30, 12}, {46, 9}, {59, 6},   {69, 1},
+                                                 {73, 0},  {77, 2}, {85, 12},  {185, 3}};
+  for (const auto& [offset, value] : counts)
+    EXPECT_EQ(At<std::int32_t>(b, offset), value) << offset;
   EXPECT_EQ(std::string(b.begin() + 34, b.begin() + 46), "Your Project");
-  EXPECT_EQ(At<std::int32_t>(b, 46), 9);
-  EXPECT_EQ(At<std::int32_t>(b, 59), 6);
-  EXPECT_EQ(At<std::int32_t>(b, 69), 1);
-  EXPECT_EQ(At<std::int32_t>(b, 73), 0);
-  EXPECT_EQ(At<std::int32_t>(b, 77), 2);
-  EXPECT_EQ(At<float>(b, 81), 5.0f);
-  EXPECT_EQ(At<std::int32_t>(b, 85), 12);
-  EXPECT_EQ((Bytes(b.begin() + 89, b.begin() + 93)), (Bytes{0xAE, 0x47, 0xA9, 0x40}));
-  EXPECT_EQ(At<float>(b, 97), 0.0f);   // first splay angle
-  EXPECT_EQ(At<float>(b, 105), 5.0f);  // second
-  EXPECT_EQ(At<std::int32_t>(b, 185), 3);
-  EXPECT_EQ(At<float>(b, 233), 3.5f);  // last area's second height
+  EXPECT_EQ((Bytes(b.begin() + 89, b.begin() + 93)), (Bytes{0xAE, 0x47, 0xA9, 0x40}));  // 5.29
+  // Floor distance, the first two splay angles, the last area's second height.
+  for (const auto& [offset, value] : {std::pair{81, 5.0f}, {97, 0.0f}, {105, 5.0f}, {233, 3.5f}})
+    EXPECT_EQ(At<float>(b, offset), value) << offset;
+  const Bytes small = Encode(SmallProject());
+  EXPECT_EQ(small.size(), 104u);
+  EXPECT_EQ(At<std::int32_t>(small, 22), 74);
 }
 
-TEST(ProjectFileLayout, smallProjectIsOneHundredAndFourBytes) {
-  const Bytes b = Encode(SmallProject());
-  EXPECT_EQ(b.size(), 104u);
-  EXPECT_EQ(At<std::int32_t>(b, 22), 74);
-}
-
-TEST(ProjectFileRoundTrip, keepsEveryFieldBitForBit) {
+TEST(ProjectFileRoundTrip, keepsEveryFieldBitForBitAndFieldsBeyondTheCounts) {
   ProjectData p = MakeDefaultProject();
   p.ProjectTitle = "Open Air 2027 – Bühne Süd";
   p.Author = "";
@@ -108,109 +100,70 @@ TEST(ProjectFileRoundTrip, keepsEveryFieldBitForBit) {
   p.FlybarPin = 9;
   p.AutomaticInclCalc = 0;
   ProjectData loaded = MakeDefaultProject();
-  ASSERT_EQ(Load(Encode(p), loaded), LoadStatus::Loaded);
+  ASSERT_EQ(DecodeProject(Encode(p), loaded), LoadStatus::Loaded);
   EXPECT_EQ(loaded, p);
   EXPECT_TRUE(std::signbit(loaded.AreaDistance[0]));
-}
-
-TEST(ProjectFileRoundTrip, fieldsBeyondTheCountsKeepTheOpenProjectsValues) {
-  ProjectData open = MakeDefaultProject();
-  ProjectData loaded = open;
-  ASSERT_EQ(Load(Encode(SmallProject()), loaded), LoadStatus::Loaded);
+  // A file with fewer boxes and areas leaves the entries beyond its counts as they were.
+  ASSERT_EQ(DecodeProject(Encode(SmallProject()), loaded), LoadStatus::Loaded);
   EXPECT_EQ(loaded.BoxesAmount, 2);
-  EXPECT_EQ(loaded.AreaLength[2], open.AreaLength[2]);
-  EXPECT_EQ(loaded.BoxAngle[5], open.BoxAngle[5]);
+  EXPECT_EQ(loaded.AreaHeight1[1], -12.345678f);
+  EXPECT_EQ(loaded.BoxAngle[0], 0.0f);
+  EXPECT_EQ(loaded.BoxAngle[4], 5.0f);
 }
 
-TEST(ProjectFileHeaderCheck, refusesWrongIdOrCheckValueOnly) {
+TEST(ProjectFileRefusals, wrongIdOrCheckValueIsNotAProjectFile) {
   const Bytes good = Encode(SmallProject());
-  const ProjectData before = MakeDefaultProject();
-  Bytes wrongId = good;
-  wrongId[3] = 'X';
-  Bytes wrongCheck = good;
-  Put<std::int16_t>(wrongCheck, 12, 2);
-  for (const Bytes* bad : {&wrongId, &wrongCheck}) {
-    ProjectData p = before;
-    EXPECT_EQ(Load(*bad, p), LoadStatus::WrongHeader);
-    EXPECT_EQ(p, before);
-  }
+  EXPECT_EQ(Load(With(good, 3, 'X')), LoadStatus::WrongHeader);
+  EXPECT_EQ(Load(With<std::int16_t>(good, 12, 2)), LoadStatus::WrongHeader);
+  EXPECT_EQ(Load(Bytes{'n', 'o'}), LoadStatus::WrongHeader);
   // The other header values are never read.
   Bytes odd = good;
-  for (std::size_t offset : {6, 8, 10, 14, 18, 22, 26}) Put<std::int16_t>(odd, offset, 0x7A7A);
-  ProjectData p = before;
-  EXPECT_EQ(Load(odd, p), LoadStatus::Loaded);
+  for (std::size_t offset : {6, 8, 10, 14, 18, 22, 26})
+    odd = With<std::int16_t>(odd, offset, 0x7A7A);
+  ProjectData p = MakeDefaultProject();
+  EXPECT_EQ(DecodeProject(odd, p), LoadStatus::Loaded);
   EXPECT_EQ(p.ProjectTitle, "A");
-  EXPECT_EQ(Load(Bytes{'n', 'o'}, p), LoadStatus::WrongHeader);
 }
 
 TEST(ProjectFileRefusals, valuesNoControlCanTakeLeaveTheProjectUnchanged) {
+  // Offsets in the small project: title count 30; after the texts automatic 48, mounting 52,
+  // pin 56, floor 60, boxes 64, inclination 68, attenuation 72, angle 76, attenuation 80,
+  // areas 84, area floats 88 to 103.
   const Bytes good = Encode(SmallProject());
-  // Offsets in the small project: texts end at 48; then automatic 48,
-  // mounting 52, pin 56, floor 60, boxes 64, inclination 68, attenuation
-  // 72, angle 76, attenuation 80, areas 84, area floats 88 to 103.
-  struct Case {
-    const char* what;
-    std::size_t offset;
-    std::int32_t asInt;
-    float asFloat;
-    bool isFloat;
-  };
-  const Case cases[] = {
-      {"automatic 2", 48, 2, 0, false},
-      {"pin 0", 56, 0, 0, false},
-      {"pin 10", 56, 10, 0, false},
-      {"boxes 1", 64, 1, 0, false},
-      {"boxes 13", 64, 13, 0, false},
-      {"areas 0", 84, 0, 0, false},
-      {"areas 4", 84, 4, 0, false},
-      {"angle 10", 76, 0, 10.0f, true},
-      {"angle NaN", 76, 0, NAN, true},
-      {"floor infinite", 60, 0, INFINITY, true},
-      {"length NaN", 92, 0, NAN, true},
-      {"title count -1", 30, -1, 0, false},
-      {"title count huge", 30, 1 << 30, 0, false},
-  };
-  const ProjectData before = MakeDefaultProject();
-  for (const Case& c : cases) {
-    Bytes bad = good;
-    if (c.isFloat)
-      Put<float>(bad, c.offset, c.asFloat);
-    else
-      Put<std::int32_t>(bad, c.offset, c.asInt);
-    ProjectData p = before;
-    EXPECT_EQ(Load(bad, p), LoadStatus::Damaged) << c.what;
-    EXPECT_EQ(p, before) << c.what;
-  }
-  // Values the controls show in their own way are accepted.
-  Bytes odd = good;
-  Put<float>(odd, 72, 7.5f);      // attenuation without an entry shows "0dB"
-  Put<std::int32_t>(odd, 52, 3);  // any mounting but 1 is downtilt
-  Put<float>(odd, 76, 7.4f);      // a splay whose fifth rounds to 1
-  ProjectData p = before;
-  EXPECT_EQ(Load(odd, p), LoadStatus::Loaded);
+  const std::pair<int, std::int32_t> counts[] = {{48, 2}, {56, 0}, {56, 10}, {64, 1},      {64, 13},
+                                                 {84, 0}, {84, 4}, {30, -1}, {30, 1 << 30}};
+  for (const auto& [offset, value] : counts)
+    EXPECT_EQ(Load(With<std::int32_t>(good, offset, value)), LoadStatus::Damaged)
+        << offset << " = " << value;
+  for (const auto& [offset, value] : {std::pair{76, 10.0f}, {76, NAN}, {60, INFINITY}, {92, NAN}})
+    EXPECT_EQ(Load(With(good, offset, value)), LoadStatus::Damaged) << offset << " = " << value;
+  // Values the controls show in their own way are accepted: an attenuation without an entry
+  // shows "0dB", any mounting but 1 is downtilt, a splay whose fifth rounds to 1 is 5 degrees.
+  EXPECT_EQ(Load(With(With<std::int32_t>(With(good, 72, 7.5f), 52, 3), 76, 7.4f)),
+            LoadStatus::Loaded);
 }
 
-TEST(ProjectFileRefusals, everyStrictPrefixIsRefusedAndEveryByteChangeIsSafe) {
+TEST(ProjectFileRefusals, everyPrefixIsRefusedAndNoChangedByteOrPastFailureBreaksTheReader) {
   Bytes good = Encode(MakeDefaultProject());
-  const ProjectData before = MakeDefaultProject();
-  for (std::size_t n = 0; n < good.size(); ++n) {
-    ProjectData p = before;
-    const Bytes prefix(good.begin(), good.begin() + n);
-    EXPECT_NE(Load(prefix, p), LoadStatus::Loaded) << n;
-    EXPECT_EQ(p, before) << n;
-  }
-  // Each byte set to a few telling values: loads and round-trips, or is
-  // refused with the project unchanged (the check aborts otherwise).
+  for (std::size_t n = 0; n < good.size(); ++n)
+    EXPECT_NE(Load(Bytes(good.begin(), good.begin() + n)), LoadStatus::Loaded) << n;
+  // Every single-byte change loads and round-trips, or is refused with the project
+  // unchanged; the check aborts otherwise. So do the fuzzer's seeds and failures.
   for (std::size_t i = 0; i < good.size(); ++i)
-    for (unsigned char value : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
-      Bytes changed = good;
-      changed[i] = value;
-      CheckProjectFileBytes(changed);
-    }
+    for (int value = 0; value < 256; ++value)
+      CheckProjectFileBytes(With(good, i, static_cast<unsigned char>(value)));
+  int replayed = 0;
+  const fs::path fuzz = fs::path(TARNWICK_SOURCE_DIR) / "tests" / "fuzz";
+  for (const char* folder : {"corpus", "failures"})
+    for (const auto& entry : fs::directory_iterator(fuzz / folder))
+      if (entry.is_regular_file() && entry.path().filename() != ".keep") {
+        CheckProjectFileBytes(ReadAll(entry.path()));
+        ++replayed;
+      }
+  EXPECT_GE(replayed, 3);
   // Bytes after the data are ignored.
   good.insert(good.end(), {1, 2, 3});
-  ProjectData p = before;
-  EXPECT_EQ(Load(good, p), LoadStatus::Loaded);
+  EXPECT_EQ(Load(good), LoadStatus::Loaded);
 }
 
 TEST(ProjectFileTexts, useWindows1252AndReplaceWhatItCannotHold) {
@@ -224,13 +177,17 @@ TEST(ProjectFileTexts, useWindows1252AndReplaceWhatItCannotHold) {
   }
   ProjectData p = MakeDefaultProject();
   p.ProjectTitle = "Halle → Süd";
-  ProjectData loaded = MakeDefaultProject();
-  ASSERT_EQ(Load(Encode(p), loaded), LoadStatus::Loaded);
-  EXPECT_EQ(loaded.ProjectTitle, "Halle ? Süd");
+  ASSERT_EQ(DecodeProject(Encode(p), p), LoadStatus::Loaded);
+  EXPECT_EQ(p.ProjectTitle, "Halle ? Süd");
+  // File names drop the characters | > < " ? * : / and backslash.
+  EXPECT_EQ(CleanFileName("a/b:c*?"), "abc");
+  EXPECT_EQ(CleanFileName("|><\"?*:/\\"), "");
+  EXPECT_EQ(CleanFileName(" My.Show 2 "), " My.Show 2 ");
 }
 
 TEST(ProjectFileDisk, savesAtomicallyAndLeavesNoTail) {
-  const fs::path dir = TempDir();
+  const fs::path dir = fs::temp_directory_path() / ("tarnwick-files-" + std::to_string(getpid()));
+  fs::create_directories(dir);
   const fs::path file = dir / "show.qvd";
   ProjectFileHeader header;
   ProjectData big = MakeDefaultProject();
@@ -243,17 +200,10 @@ TEST(ProjectFileDisk, savesAtomicallyAndLeavesNoTail) {
   EXPECT_EQ(ReadProjectFile(file.string(), loaded), LoadStatus::Loaded);
   EXPECT_EQ(loaded.Units, "Feet");
   // Failures write nothing and leave no temporary file behind.
-  EXPECT_FALSE(WriteProjectFile((dir / "missing" / "x.qvd").string(), big, header));
-  EXPECT_FALSE(WriteProjectFile(dir.string(), big, header));  // a folder
-  EXPECT_FALSE(WriteProjectFile("", big, header));
+  for (const fs::path& bad : {dir / "missing" / "x.qvd", dir, fs::path()})
+    EXPECT_FALSE(WriteProjectFile(bad.string(), big, header)) << bad;
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
   EXPECT_EQ(ReadAll(file).size(), 104u);
   EXPECT_EQ(ReadProjectFile((dir / "none.qvd").string(), loaded), LoadStatus::Damaged);
   fs::remove_all(dir);
-}
-
-TEST(ProjectFileNames, dropCharactersFileNamesCannotHold) {
-  EXPECT_EQ(CleanFileName("a/b:c*?"), "abc");
-  EXPECT_EQ(CleanFileName("|><\"?*:/\\"), "");
-  EXPECT_EQ(CleanFileName(" My.Show 2 "), " My.Show 2 ");
 }

@@ -1,15 +1,19 @@
-// Unit tests of the scene extents, the area slopes, the automatic inclination and the
-// position, outline and aim of every box of the array.
-
+// The plane vectors and their rotations, the scene extents, the area slopes, the automatic
+// inclination, the outline and aim of every box, and moving an area with the mouse.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cfloat>
 #include <cmath>
 #include <complex>
+#include <cstdint>
 #include <numbers>
+#include <ostream>
 #include <vector>
 
+#include "geometry/AreaDrag.h"
 #include "geometry/ArrayGeometry.h"
 #include "geometry/PlaneVector.h"
 #include "model/ProjectData.h"
@@ -17,6 +21,45 @@
 namespace tarnwick {
 
 namespace {
+
+// Independent reference values in double precision, a point x + iy per complex number.
+using Point = std::complex<double>;
+
+// Clockwise with Y up for a positive angle, like the program's rotations.
+Point Turned(Point v, double degrees) {
+  return v * std::polar(1.0, -degrees * std::numbers::pi / 180.0);
+}
+
+void ExpectNear(PlaneVector actual, Point expected, double tolerance) {
+  EXPECT_NEAR(actual.X, expected.real(), tolerance);
+  EXPECT_NEAR(actual.Y, expected.imag(), tolerance);
+}
+
+// Exact bit patterns, so that "unchanged" means unchanged and not merely close.
+bool SameBits(PlaneVector a, PlaneVector b) {
+  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+TEST(PlaneVector, TurnsClockwiseExactlyNotAtAllAtZeroAndAllOrNothingOnOverflow) {
+  // A downward front face turned by +5 degrees swings its lower end backward.
+  ExpectNear(Rotated({0.0f, -1.0f}, TurnFor(5.0f)), {-0.0871557, -0.9961947}, 1e-6);
+  // The arithmetic runs in double; results beyond single precision are not finite.
+  EXPECT_FALSE(IsFinite(AddVectors({3e38f, 0.0f}, {3e38f, 0.0f})));
+  EXPECT_TRUE(IsFinite(AddVectors({1e38f, -1e38f}, {1e38f, -1e38f})));
+  // (3e38, 3e38) turned by 45 degrees has an X of about 4.2e38: no argument changes. By
+  // 0 degrees, as the straight joints are, nothing changes by a single bit.
+  const PlaneVector huge{3e38f, 3e38f}, tiny{1e-30f, -12345.678f}, odd{-0.3060455f, 7e37f};
+  for (int position = 0; position < 4; ++position) {
+    std::array<PlaneVector, 4> v = {tiny, odd, tiny, odd}, before = v;
+    v[position] = before[position] = huge;
+    EXPECT_TRUE(position == 3 || !RotateThree(v[0], v[1], v[2], 45.0f)) << position;
+    EXPECT_FALSE(RotateFour(v[0], v[1], v[2], v[3], 45.0f)) << position;
+    EXPECT_TRUE(RotateFour(v[0], v[1], v[2], v[3], 0.0f) && RotateThree(v[0], v[1], v[2], 0.0f));
+    for (int i = 0; i < 4; ++i) EXPECT_PRED2(SameBits, before[i], v[i]) << position;
+  }
+  PlaneVector large{3e38f, 0.0f}, a = tiny, b = odd;  // 2.1e38 by 45 degrees still fits
+  EXPECT_TRUE(RotateThree(large, a, b, 45.0f));
+}
 
 // A 4:3 main window: the width-based scene height of the default areas (width 28) is 21.
 constexpr SceneFrame kLandscape{false, 12000.0, 9000.0};
@@ -34,7 +77,7 @@ Graphics Extents(const ProjectData& project, SceneFrame frame) {
   return g;
 }
 
-PlaneVector AimOf(const BoxGeometry& b) { return {b.Source.X + b.Ray.X, b.Source.Y + b.Ray.Y}; }
+PlaneVector AimOf(const BoxGeometry& b) { return AddVectors(b.Source, b.Ray); }
 
 std::array<PlaneVector, 6> Parts(const BoxGeometry& b) {
   return {b.TopFront, b.BottomFront, b.BottomBack, b.TopBack, b.Source, b.Ray};
@@ -52,17 +95,9 @@ ProjectData StraightArrayProject(int boxes, float inclination) {
   return p;
 }
 
-// Independent reference in double precision, a point x + iy per complex number: each box is
-// the unrotated module outline turned as a whole by its total angle (inclination plus the
-// splays above it) and hung from the bottom front corner of the box above.
-using Point = std::complex<double>;
-
-// Clockwise with Y up for a positive angle, like the program's rotations.
-Point Turned(Point v, double degrees) {
-  return v * std::polar(1.0, -degrees * std::numbers::pi / 180.0);
-}
-
-// Top front, bottom front, bottom back, top back and source of every box.
+// Top front, bottom front, bottom back, top back and source of every box: the unrotated module
+// outline turned as a whole by its total angle (inclination plus the splays above it) and hung
+// from the bottom front corner of the box above.
 std::vector<std::array<Point, 5>> ReferenceArray(const ProjectData& p) {
   const double step = (p.FlybarPin - 1) * 0.0254;
   const double pin = p.FlybarMounting == 1 ? 0.23 - step : 0.23 + step;
@@ -80,58 +115,44 @@ std::vector<std::array<Point, 5>> ReferenceArray(const ProjectData& p) {
   return boxes;
 }
 
-void ExpectNear(PlaneVector actual, Point expected, double tolerance) {
-  EXPECT_NEAR(actual.X, expected.real(), tolerance);
-  EXPECT_NEAR(actual.Y, expected.imag(), tolerance);
-}
-
 TEST(AutomaticInclination, EveryPinOfBothMountingsAndTwoStraightBoxes) {
   const float expected[2][9] = {
       {3.80f, 3.00f, 2.20f, 1.39f, 0.59f, -0.21f, -1.02f, -1.82f, -2.62f},  // downtilt
       {3.80f, 4.60f, 5.40f, 6.1948f, 6.99f, 7.78f, 8.57f, 9.35f, 10.13f}};  // uptilt
   ProjectData p = MakeDefaultProject();
-  for (int mounting : {0, 1}) {
+  float angle = 0.0f;
+  for (int mounting : {0, 1})
     for (int pin = 1; pin <= 9; ++pin) {
-      SCOPED_TRACE(::testing::Message() << "mounting " << mounting << ", pin " << pin);
       p.FlybarMounting = mounting;
       p.FlybarPin = pin;
-      float angle = 0.0f;
       ASSERT_TRUE(AutomaticInclination(p, angle));
       // Uptilt pin 4 is known to four decimals, the others to two.
-      EXPECT_NEAR(angle, expected[mounting][pin - 1], mounting == 1 && pin == 4 ? 5e-4f : 5e-3f);
+      EXPECT_NEAR(angle, expected[mounting][pin - 1], mounting == 1 && pin == 4 ? 5e-4f : 5e-3f)
+          << "mounting " << mounting << ", pin " << pin;
     }
-  }
-
-  // Two straight boxes on pin 1: the centre of gravity, 0.185 behind the front, lies in
-  // front of the pin at 0.23.
-  p = MakeDefaultProject();
-  p.BoxesAmount = 2;
-  p.BoxAngle.fill(0.0f);
-  p.FlybarPin = 1;
-  float angle = 0.0f;
-  ASSERT_TRUE(AutomaticInclination(p, angle));
-  EXPECT_NEAR(angle, -7.76f, 0.005f);
-  // Joints below the last box in use and box attenuations do not count.
+  // Two straight boxes on pin 1: the centre of gravity, 0.185 behind the front, lies in front
+  // of the pin at 0.23. Joints below the last box in use and attenuations do not count.
+  p = StraightArrayProject(2, 0.0f);
   p.BoxAngle.fill(5.0f);
   p.BoxAngle[0] = 0.0f;
   p.BoxAttenuation.fill(BoxOffAttenuation);
-  float again = 0.0f;
-  ASSERT_TRUE(AutomaticInclination(p, again));
-  EXPECT_FLOAT_EQ(again, angle);
+  p.FlybarPin = 1;
+  ASSERT_TRUE(AutomaticInclination(p, angle));
+  EXPECT_NEAR(angle, -7.76f, 0.005f);
 }
 
 TEST(SceneExtents, WidthAndHeightRules) {
   ProjectData p = MakeDefaultProject();
   EXPECT_FLOAT_EQ(Extents(p, kLandscape).SceneWidth, 28.0f);
-  // The width reaches 1 beyond the farthest area end; a later area ending less than the margin
-  // beyond the width leaves it unchanged.
+  // The width reaches 1 beyond the farthest area end in use; a later area ending less than
+  // the margin beyond the width leaves it unchanged.
   p.AreasAmount = 2;
   p.AreaDistance = {1.0f, 5.0f, 0.0f};
   p.AreaLength = {10.0f, 6.5f, 0.0f};  // ends at 11.5: beyond 11, short of 12
   EXPECT_FLOAT_EQ(Extents(p, kLandscape).SceneWidth, 12.0f);
   p.AreaLength[1] = 7.5f;  // ends at 12.5: the margin is added to it
   EXPECT_FLOAT_EQ(Extents(p, kLandscape).SceneWidth, 13.5f);
-  p.AreasAmount = 1;  // a stale area does not count
+  p.AreasAmount = 1;
   EXPECT_FLOAT_EQ(Extents(p, kLandscape).SceneWidth, 12.0f);
 
   // The height follows the window, raised to the area ends and the floor.
@@ -144,31 +165,14 @@ TEST(SceneExtents, WidthAndHeightRules) {
   // 28 * 1000 / 28000 = 1 is raised to the highest end of an area in use, not its start.
   p.AreaHeight1 = {10.0f, 10.0f, 10.0f};
   EXPECT_FLOAT_EQ(Extents(p, {false, 28000.0, 1000.0}).SceneHeight, 3.5f);
-  p.AreasAmount = 2;  // nor does its height
+  p.AreasAmount = 2;
   EXPECT_FLOAT_EQ(Extents(p, {false, 23000.0, 1000.0}).SceneHeight, 2.0f);
   // The fixed height is 1.3 times the floor, whatever the window and the areas.
   p.AreaHeight2 = {30.0f, 40.0f, 50.0f};
   EXPECT_FLOAT_EQ(Extents(p, {true, 1000.0, 90000.0}).SceneHeight, 2.6f);
 }
 
-TEST(AreaSlope, AreaShorterThanItsRiseStandsUprightWithoutNaN) {
-  ProjectData p = MakeDefaultProject();
-  p.AreasAmount = 2;
-  p.AreaLength[1] = 1.0f;  // rises 2.2
-  p.AreaHeight2[1] = 3.0f;
-  Graphics g;
-  g.AreaGeom[2].End = {-9.0f, -9.0f};  // not in use: left alone
-  Redraw(p, g);
-  const AreaGeometry& a = g.AreaGeom[1];
-  EXPECT_FLOAT_EQ(a.Start.X, 13.0f);
-  EXPECT_EQ(a.End.X, a.Start.X);
-  EXPECT_EQ(a.Direction.X, 0.0f);
-  EXPECT_EQ(g.AreaGeom[2].End, (PlaneVector{-9.0f, -9.0f}));
-  // The array step still runs over such an area without producing NaN.
-  for (int i = 0; i < p.BoxesAmount; ++i) EXPECT_TRUE(AllFinite(g.BoxGeom[i])) << "box " << i;
-}
-
-TEST(ArrayGeometry, DefaultProjectAreasHangingAndAims) {
+TEST(ArrayGeometry, DefaultProjectAreasFlybarAndAims) {
   ProjectData p = MakeDefaultProject();
   Graphics g;
   EXPECT_TRUE(Redraw(p, g));
@@ -176,49 +180,24 @@ TEST(ArrayGeometry, DefaultProjectAreasHangingAndAims) {
   float automatic = 0.0f;
   ASSERT_TRUE(AutomaticInclination(MakeDefaultProject(), automatic));
   EXPECT_EQ(p.InclinationAngle, automatic);
-
-  EXPECT_EQ(g.MountingPoint, (PlaneVector{1.0f, 5.0f}));
-  ExpectNear(g.BoxGeom[0].TopFront, {1.2563, 4.9894}, 1e-4);
-  ExpectNear(g.BoxGeom[0].Source, {1.2643, 4.8366}, 1e-4);
-
-  // Boxes 2, 7 and 11 aim at areas 2, 1 and 0, on the slope between its ends.
-  const struct {
-    int box, area;
-    Point aim;
-    double x_tolerance;
-  } hits[] = {
-      {2, 2, {27.25, 3.318}, 0.005}, {7, 1, {14.847, 1.023}, 5e-4}, {11, 0, {3.561, 0.157}, 5e-4}};
-  for (const auto& hit : hits) {
-    SCOPED_TRACE(::testing::Message() << "box " << hit.box);
-    const PlaneVector aim = AimOf(g.BoxGeom[hit.box]);
-    EXPECT_NEAR(aim.X, hit.aim.real(), hit.x_tolerance);
-    EXPECT_NEAR(aim.Y, hit.aim.imag(), 5e-4);
-    const AreaGeometry& a = g.AreaGeom[hit.area];
-    const float u = (aim.X - a.Start.X) / a.Direction.X;
-    EXPECT_TRUE(u >= 0.0f && u <= 1.0f) << u;
-    EXPECT_NEAR(aim.Y, a.Start.Y + u * a.Direction.Y, 1e-4f);
-  }
   // The areas run along their slope length.
-  const Point starts[] = {{2.0, 0.0}, {13.0, 0.8}, {24.0, 1.9}};
-  const Point ends[] = {{11.950, 1.0}, {22.928, 2.0}, {27.666, 3.5}};
+  const Point ends[3][2] = {
+      {{2.0, 0.0}, {11.950, 1.0}}, {{13.0, 0.8}, {22.928, 2.0}}, {{24.0, 1.9}, {27.666, 3.5}}};
   for (int i = 0; i < 3; ++i) {
-    SCOPED_TRACE(::testing::Message() << "area " << i);
-    const AreaGeometry& a = g.AreaGeom[i];
-    ExpectNear(a.Start, starts[i], 1e-6);
-    EXPECT_NEAR(a.End.X, ends[i].real(), 0.0005f);
-    EXPECT_FLOAT_EQ(a.End.Y, ends[i].imag());
-    ExpectNear(a.Direction, {a.End.X - a.Start.X, a.End.Y - a.Start.Y}, 1e-5);
-    EXPECT_NEAR(std::hypot(a.Direction.X, a.Direction.Y), p.AreaLength[i], 1e-5f);
+    ExpectNear(g.AreaGeom[i].Start, ends[i][0], 1e-6);
+    ExpectNear(g.AreaGeom[i].End, ends[i][1], 5e-4);
+    ExpectNear(g.AreaGeom[i].Direction, ends[i][1] - ends[i][0], 5e-4);
   }
-
+  // Boxes 2, 7 and 11 aim at areas 2, 1 and 0.
+  ExpectNear(AimOf(g.BoxGeom[2]), {27.25, 3.318}, 5e-3);
+  ExpectNear(AimOf(g.BoxGeom[7]), {14.847, 1.023}, 5e-4);
+  ExpectNear(AimOf(g.BoxGeom[11]), {3.561, 0.157}, 5e-4);
   // The flybar, level from the mounting point at downtilt pin 2, is turned with the array.
-  const Point level[] = {{1.0454, 5.022}, {1.0454, 4.965}, {1.0014, 4.965},
-                         {1.0014, 4.980}, {0.7968, 4.978}, {0.7968, 5.022}};
-  for (int i = 0; i < 6; ++i) {
-    SCOPED_TRACE(::testing::Message() << "F" << i);
-    const Point mount{1.0, 5.0};
+  EXPECT_EQ(g.MountingPoint, (PlaneVector{1.0f, 5.0f}));
+  const Point mount{1.0, 5.0}, level[] = {{1.0454, 5.022}, {1.0454, 4.965}, {1.0014, 4.965},
+                                          {1.0014, 4.980}, {0.7968, 4.978}, {0.7968, 5.022}};
+  for (int i = 0; i < 6; ++i)
     ExpectNear(g.Flybar[i], mount + Turned(level[i] - mount, -p.InclinationAngle), 1e-5);
-  }
 }
 
 TEST(ArrayGeometry, OutlinesAndSourcesMatchADoublePrecisionReference) {
@@ -235,15 +214,15 @@ TEST(ArrayGeometry, OutlinesAndSourcesMatchADoublePrecisionReference) {
     EXPECT_EQ(Redraw(p, g), p.AutomaticInclCalc == 1);
     EXPECT_TRUE(p.AutomaticInclCalc == 1 || p.InclinationAngle == typed_angle);
     const auto reference = ReferenceArray(p);
-    for (int i = 0; i < 12; ++i) {
-      SCOPED_TRACE(::testing::Message() << "inclination " << p.InclinationAngle << ", box " << i);
-      for (int corner = 0; corner < 5; ++corner)
+    for (int i = 0; i < 12; ++i)
+      for (int corner = 0; corner < 5; ++corner) {
+        SCOPED_TRACE(::testing::Message() << p.InclinationAngle << " deg, " << i << "." << corner);
         ExpectNear(Parts(g.BoxGeom[i])[corner], reference[i][corner], 1e-4);
-    }
+      }
   }
 }
 
-TEST(ArrayAim, NearestCrossedAreaWinsWhateverItsIndexEvenBehindTheBox) {
+TEST(ArrayAim, NearestCrossedAreaWinsElseTheRightEndTheFloorOrTheTop) {
   // Two steep areas crossed by every level axis. The side of the crossing is not checked:
   // an area behind the array, crossed by the axis extended backward, is nearer still.
   const double run = std::sqrt(100.0 - 81.0);
@@ -257,14 +236,11 @@ TEST(ArrayAim, NearestCrossedAreaWinsWhateverItsIndexEvenBehindTheBox) {
     Graphics g;
     Redraw(p, g);
     for (int i = 0; i < 12; ++i) {
-      SCOPED_TRACE(::testing::Message() << "area at " << nearer << ", box " << i);
       const PlaneVector c = g.BoxGeom[i].Source;
+      SCOPED_TRACE(::testing::Message() << "area at " << nearer << ", box " << i);
       ExpectNear(AimOf(g.BoxGeom[i]), {nearer + 1.0 + run * c.Y / 9.0, c.Y}, 1e-4);
     }
   }
-}
-
-TEST(ArrayAim, AxisMissingEveryAreaEndsAtTheRightEndTheFloorOrTheTop) {
   // Level, or the fronts turned 60 degrees down or up under a fixed scene height of 6.5;
   // the only area lies beyond where the axes leave the scene.
   for (float inclination : {0.0f, -60.0f, 60.0f}) {
@@ -276,69 +252,121 @@ TEST(ArrayAim, AxisMissingEveryAreaEndsAtTheRightEndTheFloorOrTheTop) {
     Redraw(p, g, {true, 12000.0, 9000.0});
     const double slope = std::tan(inclination * std::numbers::pi / 180.0);
     for (int i = 0; i < 4; ++i) {
-      SCOPED_TRACE(::testing::Message() << "inclination " << inclination << ", box " << i);
       const PlaneVector c = g.BoxGeom[i].Source;
       const double end_y = inclination == 0.0f ? c.Y : inclination < 0.0f ? 0.0 : g.SceneHeight;
       const double end_x = inclination == 0.0f ? g.SceneWidth : c.X + (end_y - c.Y) / slope;
+      SCOPED_TRACE(::testing::Message() << "inclination " << inclination << ", box " << i);
       ExpectNear(AimOf(g.BoxGeom[i]), {end_x, end_y}, 1e-4);
     }
   }
 }
 
-TEST(ArrayGeometryState, RepeatedRunsAgreeAndRecordsBeyondTheCountStay) {
+TEST(ArrayGeometry, RepeatedRunsAgreeAndRecordsBeyondTheCountStay) {
   ProjectData p = MakeDefaultProject();
   Graphics g;
   ASSERT_TRUE(Redraw(p, g));
   const auto before = g.BoxGeom;
   // The shape vectors are rebuilt every time: splays never pile up between redraws.
-  Graphics again = g;
-  ASSERT_TRUE(ComputeArrayGeometry(p, again));
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(Parts(again.BoxGeom[i]), Parts(before[i])) << i;
-
-  const float twelve_box_inclination = p.InclinationAngle;
+  ASSERT_TRUE(ComputeArrayGeometry(p, g));
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(Parts(g.BoxGeom[i]), Parts(before[i])) << i;
   p.BoxesAmount = 4;
   ASSERT_TRUE(Redraw(p, g));
-  // The four boxes in use were recomputed: the shorter array hangs differently.
-  EXPECT_GT(std::fabs(p.InclinationAngle - twelve_box_inclination), 0.1f);
+  // The four boxes in use hang differently; the others were left alone.
   EXPECT_NE(g.BoxGeom[0].TopFront, before[0].TopFront);
   for (int i = 4; i < MaxBoxes; ++i) EXPECT_EQ(Parts(g.BoxGeom[i]), Parts(before[i])) << i;
 }
 
-// Axis of the first box of a straight array, built from the vector primitives as the array
-// is. Only picks the inclinations at which it is exactly vertical in single precision.
-PlaneVector FirstBoxAxis(const ProjectData& p) {
-  PlaneVector f{0.0f, -BoxFrontHeight}, b{-BoxDepth, BoxBottomRise}, k{0.0f, BoxBackHeight};
-  PlaneVector top_front{PinOffset(p), -0.024f}, bottom_front = AddVectors(top_front, f);
-  PlaneVector bottom_back = AddVectors(bottom_front, b), top_back = AddVectors(bottom_back, k);
-  RotateFour(top_front, bottom_front, bottom_back, top_back, -p.InclinationAngle);
-  RotateThree(f, b, k, -p.InclinationAngle);
-  const PlaneVector mount{MountingPointX, p.FloorDistance};
-  const PlaneVector source = AddVectors(AddVectors(top_front, mount), ScaleVector(f, 0.5f));
-  const PlaneVector back = AddVectors(AddVectors(bottom_back, mount), ScaleVector(k, 0.5f));
-  return AddVectors(source, NegateVector(back));
-}
-
-TEST(ArrayVerticalAxis, StraightUpOrDownLeavesEveryValueFinite) {
-  int exactly_vertical = 0;
+TEST(ArrayGeometry, SteepAreasAndVerticalAxesLeaveEveryValueFinite) {
+  // An area shorter than its rise stands upright; the area not in use is left alone.
+  ProjectData p = MakeDefaultProject();
+  p.AreasAmount = 2;
+  p.AreaLength[1] = 1.0f;  // rises 2.2
+  p.AreaHeight2[1] = 3.0f;
+  Graphics g;
+  g.AreaGeom[2].End = {-9.0f, -9.0f};
+  Redraw(p, g);
+  ExpectNear(g.AreaGeom[1].End, {13.0, 3.0}, 0.0);
+  EXPECT_EQ(g.AreaGeom[2].End, (PlaneVector{-9.0f, -9.0f}));
+  for (int i = 0; i < p.BoxesAmount; ++i) EXPECT_TRUE(AllFinite(g.BoxGeom[i])) << "box " << i;
+  // The single-precision inclinations around straight up and down, where the axis of a
+  // straight array swings through the vertical.
   for (float quarter : {90.0f, -90.0f}) {
-    // The single-precision angles around the quarter turn, where the axes swing through
-    // the vertical.
     float angle = quarter;
     for (int step = 0; step < 48; ++step) angle = std::nextafter(angle, 0.0f);
     for (int step = 0; step < 96; ++step) {
       angle = std::nextafter(angle, 2.0f * quarter);
-      ProjectData p = StraightArrayProject(2, angle);
+      p = StraightArrayProject(2, angle);
       p.FlybarPin = 1;
-      if (FirstBoxAxis(p).X == 0.0f) ++exactly_vertical;
-      Graphics g;
       Redraw(p, g);
-      SCOPED_TRACE(::testing::Message() << "inclination " << angle);
-      for (int box = 0; box < 2; ++box) EXPECT_TRUE(AllFinite(g.BoxGeom[box])) << "box " << box;
-      for (const PlaneVector& point : g.Flybar) EXPECT_TRUE(IsFinite(point));
+      for (int box = 0; box < 2; ++box) EXPECT_TRUE(AllFinite(g.BoxGeom[box])) << angle;
+      for (const PlaneVector& point : g.Flybar) EXPECT_TRUE(IsFinite(point)) << angle;
     }
   }
-  // The sweep really passed through an exactly vertical axis.
-  EXPECT_GT(exactly_vertical, 0);
+}
+
+// The default scene with every area's slope, and a point `above` metres above area i's
+// slope at x.
+struct DragScene {
+  ProjectData project = MakeDefaultProject();
+  Graphics g;
+  DragScene() {
+    for (int i = 0; i < MaxAreas; ++i) ComputeAreaSlope(project, i, g);
+  }
+  PlaneVector OnSlope(int i, float x, float above) const {
+    const AreaGeometry& a = g.AreaGeom[i];
+    return {x, a.Start.Y + (x - a.Start.X) / a.Direction.X * a.Direction.Y + above};
+  }
+};
+
+TEST(AreaDrag, RisingAreasAreHitBelowAndJustAboveTheirSlopeOthersNearIt) {
+  DragScene s;  // area 2 rises from (24, 1.9) to about (27.666, 3.5)
+  const AreaGeometry& rising = s.g.AreaGeom[2];
+  EXPECT_TRUE(HitsArea(rising, s.OnSlope(2, 25, 0.29f)));
+  EXPECT_FALSE(HitsArea(rising, s.OnSlope(2, 25, 0.31f)));
+  EXPECT_TRUE(HitsArea(rising, s.OnSlope(2, 25, -0.4f)));  // below, inside the box
+  EXPECT_FALSE(HitsArea(rising, {23.9f, 2.5f}));           // left of the box
+  EXPECT_FALSE(HitsArea(rising, {27.0f, 1.8f}));           // below the box
+  // A flat and a falling area.
+  s.project.AreaHeight1[0] = s.project.AreaHeight2[0] = 0;
+  s.project.AreaHeight1[1] = 2;
+  s.project.AreaHeight2[1] = 0.5f;
+  for (int i : {0, 1}) {
+    ComputeAreaSlope(s.project, i, s.g);
+    const float x = s.g.AreaGeom[i].Start.X + 3;
+    for (float above : {0.25f, -0.25f, 0.35f, -0.35f})
+      EXPECT_EQ(HitsArea(s.g.AreaGeom[i], s.OnSlope(i, x, above)), std::fabs(above) < 0.3f)
+          << i << " " << above;
+  }
+  // Of two areas hit, the lower index is picked; areas not in use and misses pick nothing.
+  s.project.AreaDistance[1] = s.project.AreaDistance[0];
+  s.project.AreaHeight1[1] = s.project.AreaHeight2[1] = 0;
+  ComputeAreaSlope(s.project, 1, s.g);
+  EXPECT_EQ(PickArea(s.project, s.g, s.OnSlope(0, 5, 0.1f)), 0);
+  EXPECT_EQ(s.g.AreaGeom[1].Picked, 0);
+  DragScene idle;
+  idle.project.AreasAmount = 2;
+  EXPECT_EQ(PickArea(idle.project, idle.g, idle.OnSlope(2, 25, 0.1f)), -1);
+  EXPECT_EQ(PickArea(idle.project, idle.g, {8, 15}), -1);
+  EXPECT_EQ(idle.g.DragActive, 0);
+}
+
+TEST(AreaDrag, DropMovesTheAreaKeepingItsShape) {
+  DragScene s;
+  const PlaneVector press = s.OnSlope(2, 25, 0.1f), release{press.X + 2, press.Y + 1};
+  ASSERT_EQ(PickArea(s.project, s.g, press), 2);
+  EXPECT_EQ(s.g.DragActive, -1);
+  EXPECT_EQ(s.g.AreaGeom[2].Picked, -1);
+  EXPECT_NEAR(s.g.DragBoxHeight, 1.6f, 1e-6f);
+  // The rectangle keeps the press's offset from the mouse.
+  ExpectNear(DragOrigin(s.g, release), {26.0, 2.9}, 1e-5);
+  ASSERT_EQ(DropArea(s.project, s.g, release), 2);
+  EXPECT_NEAR(s.project.AreaDistance[2], 25.0f, 1e-5f);
+  EXPECT_NEAR(s.project.AreaHeight1[2], 2.9f, 1e-5f);
+  EXPECT_NEAR(s.project.AreaHeight2[2], 4.5f, 1e-5f);
+  EXPECT_EQ(s.project.AreaLength[2], 4.0f);
+  EXPECT_EQ(s.g.DragActive, 0);
+  EXPECT_EQ(s.g.AreaGeom[2].Picked, 0);
+  EXPECT_EQ(DropArea(s.project, s.g, press), -1);  // idle again: nothing to drop
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// The number texts typed and shown, and the project's lists and units.
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -6,42 +7,30 @@
 #include <string>
 
 #include "model/NumberText.h"
+#include "model/ProjectData.h"
 
 using namespace tarnwick;
 
-TEST(TextToNumber, readsCommaOrPointAndIgnoresBlanksAnywhere) {
-  EXPECT_DOUBLE_EQ(TextToNumber("1,5"), 1.5);
-  EXPECT_DOUBLE_EQ(TextToNumber("1.5"), 1.5);
-  EXPECT_DOUBLE_EQ(TextToNumber("2,5m"), 2.5);
-  // Only the first comma is a decimal point; the second stops reading.
-  EXPECT_DOUBLE_EQ(TextToNumber("1,2,3"), 1.2);
-  EXPECT_DOUBLE_EQ(TextToNumber("1 000"), 1000.0);
-  EXPECT_DOUBLE_EQ(TextToNumber("\t-\n3 . 5"), -3.5);
-}
-
-TEST(TextToNumber, readsSignsAndExponentsAndGivesZeroWithoutALeadingNumber) {
-  EXPECT_DOUBLE_EQ(TextToNumber("+7"), 7.0);
-  EXPECT_DOUBLE_EQ(TextToNumber(".5"), 0.5);
-  EXPECT_DOUBLE_EQ(TextToNumber("1.5E2"), 150.0);
-  EXPECT_DOUBLE_EQ(TextToNumber("1.5D-1"), 0.15);
-  EXPECT_DOUBLE_EQ(TextToNumber("2e+3x"), 2000.0);
-  // An exponent marker without digits is not part of the number.
-  EXPECT_DOUBLE_EQ(TextToNumber("3e"), 3.0);
-  EXPECT_DOUBLE_EQ(TextToNumber("3e+"), 3.0);
-  for (const char* text : {"", "abc", "-", ".", "x12"}) EXPECT_EQ(TextToNumber(text), 0.0) << text;
-}
-
-TEST(TextToNumber, readsHexadecimalAndOctalIntegers) {
-  EXPECT_EQ(TextToNumber("&HFF"), 255.0);
-  EXPECT_EQ(TextToNumber("&h1a"), 26.0);
-  EXPECT_EQ(TextToNumber("&O17"), 15.0);
-  EXPECT_EQ(TextToNumber("&O19"), 1.0);
-  EXPECT_EQ(TextToNumber("&X1"), 0.0);
+TEST(TextToNumber, readsTheLeadingNumberOfAnyTextAndGivesZeroWithoutOne) {
+  // Blanks are ignored anywhere and only the first comma is a decimal point.
+  const std::pair<const char*, double> cases[] = {
+      {"1,5", 1.5},     {"1.5", 1.5},   {"2,5m", 2.5},
+      {"1,2,3", 1.2},   {"1 000", 1e3}, {"\t-\n3 . 5", -3.5},
+      {"+7", 7},        {".5", 0.5},    {"1.5E2", 150},
+      {"1.5D-1", 0.15}, {"2e+3x", 2e3}, {"3e", 3},
+      {"3e+", 3},       {"", 0},        {"abc", 0},
+      {"-", 0},         {"x12", 0},     {"&HFF", 255},
+      {"&h1a", 26},     {"&O17", 15},   {"&O19", 1},
+      {"&X1", 0}};
+  for (const auto& [text, value] : cases) EXPECT_DOUBLE_EQ(TextToNumber(text), value) << text;
+  // Beyond single precision, or beyond double, a typed value is stored as 0.
+  for (const char* text : {"1e39", "-1e39", "1e400"})
+    EXPECT_EQ(ToStoredSingle(TextToNumber(text)), 0.0f) << text;
+  EXPECT_EQ(ToStoredSingle(3e38), 3e38f);
 }
 
 TEST(NumberText, readsAndWritesThePointWhateverTheProcessLocale) {
-  // The toolkit installs the user's locale; a comma locale must not change
-  // how a point is read.
+  // The toolkit installs the user's locale; a comma locale must not change how a point is read.
   const char* previous = std::setlocale(LC_NUMERIC, nullptr);
   const std::string saved = previous ? previous : "C";
   if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr &&
@@ -54,56 +43,54 @@ TEST(NumberText, readsAndWritesThePointWhateverTheProcessLocale) {
   EXPECT_EQ(shown, "-1234.5");
 }
 
-TEST(ToStoredSingle, turnsNumbersBeyondSingleRangeIntoZero) {
-  EXPECT_EQ(ToStoredSingle(TextToNumber("1e39")), 0.0f);
-  EXPECT_EQ(ToStoredSingle(TextToNumber("-1e39")), 0.0f);
-  EXPECT_EQ(ToStoredSingle(TextToNumber("1e400")), 0.0f);
-  EXPECT_EQ(ToStoredSingle(3e38), 3e38f);
-  EXPECT_EQ(ToStoredSingle(1.25), 1.25f);
-}
-
-TEST(TwoDecimalText, roundsExactTiesToEvenAndDropsTrailingZeros) {
-  EXPECT_EQ(TwoDecimalText(0.125, "."), "0.12");
-  EXPECT_EQ(TwoDecimalText(0.375, "."), "0.38");
-  // 1.005 is stored slightly below the tie, so it rounds down.
-  EXPECT_EQ(TwoDecimalText(1.005, "."), "1");
-  EXPECT_EQ(TwoDecimalText(1.5, "."), "1.5");
-  EXPECT_EQ(TwoDecimalText(32.8095, "."), "32.81");
-  EXPECT_EQ(TwoDecimalText(double(16.40475f), "."), "16.4");
-  EXPECT_EQ(TwoDecimalText(-3.0, "."), "-3");
-  EXPECT_EQ(TwoDecimalText(-0.001, "."), "0");
-  EXPECT_EQ(RoundHalfEven(1.5), 2);
-  EXPECT_EQ(RoundHalfEven(2.5), 2);
-  EXPECT_EQ(RoundHalfEven(-0.5), 0);
-  EXPECT_EQ(RoundHalfEven(0.51), 1);
-}
-
-TEST(TwoDecimalText, usesTheGivenSeparatorAndShowsHugeAndNonFiniteValuesSafely) {
-  EXPECT_EQ(TwoDecimalText(2.5, ","), "2,5");
-  EXPECT_EQ(TwoDecimalText(1234.567, ","), "1234,57");
+TEST(TwoDecimalText, roundsExactTiesToEvenDropsTrailingZerosAndIsSafeOnOddValues) {
+  // 1.005 is stored slightly below the tie.
+  const struct {
+    double value;
+    const char *separator, *text;
+  } cases[] = {
+      {0.125, ".", "0.12"},       {0.375, ".", "0.38"},    {1.005, ".", "1"},
+      {1.5, ".", "1.5"},          {32.8095, ".", "32.81"}, {double(16.40475f), ".", "16.4"},
+      {-3.0, ".", "-3"},          {-0.001, ".", "0"},      {2.5, ",", "2,5"},
+      {1234.567, ",", "1234,57"}, {INFINITY, ".", "0"},    {NAN, ".", "0"}};
+  for (const auto& c : cases) EXPECT_EQ(TwoDecimalText(c.value, c.separator), c.text) << c.value;
   EXPECT_EQ(TwoDecimalText(double(FLT_MAX), ".").size(), 39u);
-  EXPECT_EQ(TwoDecimalText(INFINITY, "."), "0");
-  EXPECT_EQ(TwoDecimalText(NAN, "."), "0");
+  for (const auto& [value, rounded] : {std::pair{1.5, 2LL}, {2.5, 2LL}, {-0.5, 0LL}, {0.51, 1LL}})
+    EXPECT_EQ(RoundHalfEven(value), rounded) << value;
 }
 
 TEST(NumberToText, laysLabelsOutByThePatternWithTiesAwayFromZero) {
-  EXPECT_EQ(NumberToText(5, "0.0", "."), "5.0");
-  EXPECT_EQ(NumberToText(12.25, "0.0", "."), "12.3");
-  EXPECT_EQ(NumberToText(-0.25, "0.0", "."), "-0.3");
-  EXPECT_EQ(NumberToText(-3, "0.0", "."), "-3.0");
-  EXPECT_EQ(NumberToText(-0.04, "0.0", "."), "0.0");
-  EXPECT_EQ(NumberToText(99.96, "0.0", "."), "100.0");
   // 0.35 is stored slightly below the tie.
-  EXPECT_EQ(NumberToText(0.35, "0.0", "."), "0.3");
-  EXPECT_EQ(NumberToText(2.5, "0", "."), "3");
+  const struct {
+    double value;
+    const char *pattern, *text;
+  } cases[] = {{5, "0.0", "5.0"},     {12.25, "0.0", "12.3"},    {-0.25, "0.0", "-0.3"},
+               {-0.04, "0.0", "0.0"}, {99.96, "0.0", "100.0"},   {0.35, "0.0", "0.3"},
+               {2.5, "0", "3"},       {1.5, "000.00", "001.50"}, {7, "##0.0", "  7.0"},
+               {5, "#.#", "  5"},     {0.5, "#.0", " .5"},       {123456.7, "0.0", "123456.7"}};
+  for (const auto& c : cases)
+    EXPECT_EQ(NumberToText(c.value, c.pattern, "."), c.text) << c.value << " " << c.pattern;
+  EXPECT_EQ(NumberToText(1.5, "0.0", ","), "1.5");  // a decimal comma becomes a point
 }
 
-TEST(NumberToText, turnsACommaIntoAPointAndPadsToThePattern) {
-  EXPECT_EQ(NumberToText(1.5, "0.0", ","), "1.5");
-  EXPECT_EQ(NumberToText(1.5, "000.00", "."), "001.50");
-  EXPECT_EQ(NumberToText(7, "##0.0", "."), "  7.0");
-  EXPECT_EQ(NumberToText(123456.7, "0.0", "."), "123456.7");
-  // Optional places: a whole number loses its point.
-  EXPECT_EQ(NumberToText(5, "#.#", "."), "  5");
-  EXPECT_EQ(NumberToText(0.5, "#.0", "."), " .5");
+TEST(ProjectLists, attenuationEntriesMapBothWaysAndOtherValuesShowAsZeroDecibels) {
+  const auto entries = AttenuationEntries();
+  EXPECT_EQ(entries[12], "12dB");
+  EXPECT_EQ(entries[13], "99dB");
+  for (int index = 0; index < 14; ++index)
+    EXPECT_EQ(AttenuationIndex(AttenuationFromText(entries[index])), index) << entries[index];
+  EXPECT_EQ(AttenuationFromText("99dB"), BoxOffAttenuation);
+  for (const char* text : {"13dB", "", "5"}) EXPECT_EQ(AttenuationFromText(text), 0.0f) << text;
+  for (float value : {7.5f, -1.0f, 13.0f}) EXPECT_EQ(AttenuationIndex(value), 0) << value;
+  EXPECT_EQ(BoxesAmountEntries().front(), "2");
+  EXPECT_EQ(AreasAmountEntries().back(), "3");
+  EXPECT_EQ(FlybarPinEntries().back(), "9");
+}
+
+TEST(ProjectUnits, onlyExactFeetCountsAndTheFactorsAreAMatchedPair) {
+  EXPECT_TRUE(IsFeet("Feet"));
+  EXPECT_FALSE(IsFeet("feet"));
+  // Metres shown in feet and read back stay within a part per million.
+  EXPECT_NEAR(double(FeetToMetres) * double(MetresToFeet), 1.0, 1e-6);
+  EXPECT_NEAR(16.4 * FeetToMetres, 4.9985557, 1e-6);
 }

@@ -1,29 +1,50 @@
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QLocale>
+// The main window as a user meets it: its layout and panels, the controls and their
+// transfers to the project, typed numbers, the file commands and their questions, the
+// menus and presets, and moving an area with the mouse.
 #include <QtTest>
+#include <QtWidgets>
 #include <cmath>
+#include <memory>
 #include <utility>
 
+#include "../support/ScriptedDialogs.h"
 #include "ui/LineArrayForm.h"
+#include "ui/Twips.h"
+#include "views/DrawingSurface.h"
+#include "views/LineElement.h"
 
 using namespace tarnwick;
+using Answer = UserDialogs::Answer;
 
 namespace {
 
-template <typename T>
-T* Control(QWidget& window, const QString& name) {
-  T* control = window.findChild<T*>(name);
-  if (control == nullptr) qFatal("missing control %s", qPrintable(name));
-  return control;
+int Right(const QWidget* w) { return w->x() + w->width(); }
+
+// The window's outer size in pixels, frame included.
+QSize OuterSize(const LineArray_frm& w) { return w.OuterSizeTwips() / TwipsPerPixel; }
+
+// Rounded to the two decimals the text boxes show.
+double Shown2(double v) { return std::nearbyint(v * 100) / 100; }
+
+QByteArray Contents(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QString Text(QWidget& w, const QString& name) { return Control<QLineEdit>(w, name)->text(); }
-QString Entry(QWidget& w, const QString& name) {
-  return Control<QComboBox>(w, name)->currentText();
+// Picks an entry of a pure list with the keyboard, as a user can.
+void Pick(QComboBox* list, int index) {
+  list->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(list, Qt::Key_Home);
+  for (int i = 0; i < index; ++i) QTest::keyClick(list, Qt::Key_Down);
+  QCOMPARE(list->currentIndex(), index);
+}
+
+// Types into a box as a user does: focus it, select all, type.
+void TypeInto(QLineEdit* box, const QString& text) {
+  box->setFocus(Qt::MouseFocusReason);
+  QTRY_VERIFY(box->hasFocus());
+  box->selectAll();
+  QTest::keyClicks(box, text);
 }
 
 }  // namespace
@@ -31,92 +52,302 @@ QString Entry(QWidget& w, const QString& name) {
 class TestLineArrayForm : public QObject {
   Q_OBJECT
 
+  std::unique_ptr<LineArray_frm> window_;
+  ScriptedDialogs* dialogs_ = nullptr;
+  std::unique_ptr<QTemporaryDir> dir_;
+
+  // A shown and active window of the given size (or as designed) asking scripted dialogs.
+  LineArray_frm& Open(QSize size = {}) {
+    window_ = std::make_unique<LineArray_frm>();
+    auto dialogs = std::make_unique<ScriptedDialogs>();
+    dialogs_ = dialogs.get();
+    window_->SetDialogs(std::move(dialogs));
+    if (size.isValid()) window_->resize(size);
+    window_->show();
+    QApplication::setActiveWindow(window_.get());
+    if (!QTest::qWaitForWindowActive(window_.get())) qFatal("window not active");
+    return *window_;
+  }
+  template <typename T = QWidget>
+  T* Find(const QString& name) const {
+    T* found = window_->findChild<T*>(name);
+    if (found == nullptr) qFatal("missing %s", qPrintable(name));
+    return found;
+  }
+  QLineEdit* Box(const QString& name) const { return Find<QLineEdit>(name); }
+  QComboBox* List(const QString& name) const { return Find<QComboBox>(name); }
+  // What a text box or a list shows; for several, their texts joined by '|'.
+  QString Shown(const QString& name) const {
+    if (auto* box = window_->findChild<QLineEdit*>(name)) return box->text();
+    return List(name)->currentText();
+  }
+  QString Shown(const QStringList& names) const {
+    QStringList texts;
+    for (const QString& name : names) texts << Shown(name);
+    return texts.join('|');
+  }
+  // For each named control, 1 when it is visible, else 0.
+  QString Visible(const QStringList& names) const {
+    QString flags;
+    for (const QString& name : names) flags += Find(name)->isVisible() ? '1' : '0';
+    return flags;
+  }
+  // The names of the first n rows of an indexed control, such as "Angle_cbx(%1)".
+  static QStringList Rows(const char* pattern, int n) {
+    QStringList names;
+    for (int i = 0; i < n; ++i) names << QString::fromLatin1(pattern).arg(i);
+    return names;
+  }
+  void Trigger(const char* action) const { Find<QAction>(action)->trigger(); }
+  void Click(const char* button) const {
+    QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton);
+  }
+  QString Path(const QString& name) const { return dir_->filePath(name); }
+  // Leaves the box being typed in by moving the focus to another control.
+  void Leave() const {
+    QLineEdit* other = Box("Author_tbx");
+    other->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(other->hasFocus());
+  }
+
+  // Widget pixel of a scene point in the side view, and back.
+  QPoint Pixel(double x, double y) const {
+    const DrawingSurface* side = window_->MainView_pbx;
+    return (side->ToPixels(x, y) + side->contentsRect().topLeft()).toPoint();
+  }
+  QPointF SceneAt(QPoint pixel) const {
+    const DrawingSurface* side = window_->MainView_pbx;
+    return side->ToUser(QPointF(pixel) - side->contentsRect().topLeft());
+  }
+  // A point `above` metres above area i's slope at scene x.
+  QPoint AboveSlope(int i, double x, double above) const {
+    const AreaGeometry& a = window_->Graphics.AreaGeom[i];
+    return Pixel(x, a.Start.Y + (x - a.Start.X) / a.Direction.X * a.Direction.Y + above);
+  }
+  void MoveHeld(QPoint to, Qt::MouseButtons held) const {
+    QMouseEvent move(QEvent::MouseMove, to, window_->MainView_pbx->mapToGlobal(to), Qt::NoButton,
+                     held, Qt::NoModifier);
+    QApplication::sendEvent(window_->MainView_pbx, &move);
+  }
+  void Press(QPoint at, Qt::MouseButton button = Qt::LeftButton) const {
+    QTest::mousePress(window_->MainView_pbx, button, {}, at);
+  }
+  void Release(QPoint at, Qt::MouseButton button = Qt::LeftButton) const {
+    QTest::mouseRelease(window_->MainView_pbx, button, {}, at);
+  }
+  // Drags area 2 by about the scene offset (dx, dy); gives the offset the pixels made.
+  QPointF DragArea2(double dx, double dy) const {
+    const QPoint press = AboveSlope(2, window_->Graphics.AreaGeom[2].Start.X + 1.5, 0.1);
+    const QPoint release = Pixel(SceneAt(press).x() + dx, SceneAt(press).y() + dy);
+    const QPointF moved = SceneAt(release) - SceneAt(press);  // before the drop rescales
+    Press(press);
+    MoveHeld(release, Qt::LeftButton);
+    Release(release);
+    return moved;
+  }
+
  private slots:
-  void init() { QLocale::setDefault(QLocale::c()); }
+  void init() {
+    QLocale::setDefault(QLocale::c());
+    dir_ = std::make_unique<QTemporaryDir>();
+  }
   void cleanup() {
+    window_.reset();
+    dir_.reset();
     QLocale::setDefault(QLocale::c());
     QVERIFY(QApplication::topLevelWidgets().isEmpty());
   }
 
-  void startUpShowsTheDefaultProject() {
-    LineArray_frm w;
-    QCOMPARE(w.StartCaption, QStringLiteral("Quenvar Tarnwick"));
-    QVERIFY(!w.FormLoading);
-    QVERIFY(!w.ControlsUpdating);
-    QCOMPARE(Text(w, "Project_tbx"), QStringLiteral("Your Project"));
-    QCOMPARE(Text(w, "Author_tbx"), QStringLiteral("Your Name"));
-    QCOMPARE(Entry(w, "Units_cbx"), QStringLiteral("Metres"));
-    QCOMPARE(Entry(w, "AreasAmount_cbx"), QStringLiteral("3"));
-    const QStringList distances{"1", "12", "23"}, lengths{"10", "10", "4"},
-        heights1{"0", "0.8", "1.9"}, heights2{"1", "2", "3.5"};
-    for (int i = 0; i < 3; ++i) {
-      QCOMPARE(Text(w, QStringLiteral("AreaDistance_tbx(%1)").arg(i)), distances[i]);
-      QCOMPARE(Text(w, QStringLiteral("AreaLength_tbx(%1)").arg(i)), lengths[i]);
-      QCOMPARE(Text(w, QStringLiteral("AreaHeight1_tbx(%1)").arg(i)), heights1[i]);
-      QCOMPARE(Text(w, QStringLiteral("AreaHeight2_tbx(%1)").arg(i)), heights2[i]);
-    }
-    QCOMPARE(Entry(w, "BoxesAmount_cbx"), QStringLiteral("12"));
-    const QString angles = QStringLiteral("05000055555");
-    for (int i = 0; i < 11; ++i)
-      QCOMPARE(Entry(w, QStringLiteral("Angle_cbx(%1)").arg(i)), angles.mid(i, 1) + QChar(0xB0));
-    for (int i = 0; i < 12; ++i)
-      QCOMPARE(Entry(w, QStringLiteral("Attenuation_cbx(%1)").arg(i)), QStringLiteral("0dB"));
-    QCOMPARE(Text(w, "FloorDistance_tbx"), QStringLiteral("5"));
-    QCOMPARE(Entry(w, "FlybarMounting_cbx"), QStringLiteral("Downtilt"));
-    QCOMPARE(Entry(w, "FlybarPin_cbx"), QStringLiteral("2"));
-    QVERIFY(Control<QCheckBox>(w, "AutomaticInclCalc_chk")->isChecked());
-    // The start-up redraw replaced the default 5.29 with the hanging angle.
-    QCOMPARE(Text(w, "InclinationAngle_tbx"), QStringLiteral("3"));
-    QVERIFY(Control<QLineEdit>(w, "InclinationAngle_tbx")->isReadOnly());
-    QVERIFY(qAbs(w.Data.Project.InclinationAngle - 3.0f) < 0.001f);
+  // Layout and panels.
 
-    // The lists hold their entries, the menus their check marks.
-    QCOMPARE(Control<QComboBox>(w, "BoxesAmount_cbx")->count(), 11);
-    QCOMPARE(Control<QComboBox>(w, "Attenuation_cbx(11)")->count(), 14);
-    QCOMPARE(Control<QComboBox>(w, "Attenuation_cbx(11)")->itemText(13), QStringLiteral("99dB"));
-    QCOMPARE(Control<QComboBox>(w, "FlybarPin_cbx")->count(), 9);
-    QVERIFY(!Control<QComboBox>(w, "Units_cbx")->isEditable());
-    for (const char* name : {"FixedHeight_men", "ShowGraph_men"}) {
-      auto* item = w.findChild<QAction*>(name);
-      QVERIFY2(item && item->isCheckable() && !item->isChecked(), name);
-    }
+  void startUpShowsTheDefaultProject() {
+    LineArray_frm& w = Open();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Quenvar Tarnwick"));
+    // At least the designed client area (11880 x 8265 twips); the outer size is the minimum
+    // of 800 x 600 pixels whatever the frame, centred on the screen.
+    QVERIFY(w.centralWidget()->width() >= 792 && w.centralWidget()->height() >= 551);
+    QCOMPARE(OuterSize(w), QSize(800, 600));
+    const QPoint offCentre = w.frameGeometry().center() - w.screen()->availableGeometry().center();
+    QVERIFY(qAbs(offCentre.x()) <= 1 && qAbs(offCentre.y()) <= 1);
+    QCOMPARE(Find<QPushButton>("ShowArraySettings_cbt")->text(), QStringLiteral("Show Setup"));
+    QCOMPARE(Find<QPushButton>("ShowAreaSettings_cbt")->text(), QStringLiteral("Show Setup"));
+    QCOMPARE(Find("ArrayFrame")->height() * TwipsPerPixel, 1485);
+    QVERIFY(!Find("Graph_pbx")->isVisible());
+    QCOMPARE(w.palette().color(QPalette::Window), QColor(224, 224, 224));
+    QCOMPARE(Find<QGroupBox>("ArrayFrame")->title(), QStringLiteral("Line Array Settings"));
+    QVERIFY(Find("Label3")->font().families().contains("Comic Sans MS"));
+    QVERIFY(!Find("BoxesAmount_cbx")->font().families().contains("Comic Sans MS"));
+    QVERIFY(Find("Area_lbl(0)")->font().bold());
+    for (const char* name : {"FixedHeight_men", "ShowGraph_men"})
+      QVERIFY2(Find<QAction>(name)->isCheckable() && !Find<QAction>(name)->isChecked(), name);
+    // The zoom toggle hides the picture without moving it.
+    QVERIFY(Find<QAction>("ShowZoom_men")->isChecked() && w.ZoomView_pbx->isVisible());
+    const QRect place = w.ZoomView_pbx->geometry();
+    Trigger("ShowZoom_men");
+    QVERIFY(!w.ZoomView_pbx->isVisible());
+    Trigger("ShowZoom_men");
+    QCOMPARE(w.ZoomView_pbx->geometry(), place);
+    QVERIFY(w.ZoomView_pbx->isVisible());
+
+    // The default project; the start-up redraw replaced the inclination 5.29 with the
+    // hanging angle.
+    QCOMPARE(
+        Shown({"Project_tbx", "Author_tbx", "Units_cbx", "AreasAmount_cbx", "BoxesAmount_cbx",
+               "FloorDistance_tbx", "FlybarMounting_cbx", "FlybarPin_cbx", "InclinationAngle_tbx"}),
+        QStringLiteral("Your Project|Your Name|Metres|3|12|5|Downtilt|2|3"));
+    QCOMPARE(Shown(Rows("AreaDistance_tbx(%1)", 3) + Rows("AreaLength_tbx(%1)", 3) +
+                   Rows("AreaHeight1_tbx(%1)", 3) + Rows("AreaHeight2_tbx(%1)", 3)),
+             QStringLiteral("1|12|23|10|10|4|0|0.8|1.9|1|2|3.5"));
+    QCOMPARE(Shown(Rows("Angle_cbx(%1)", 11)), QStringLiteral("0°|5°|0°|0°|0°|0°|5°|5°|5°|5°|5°"));
+    QCOMPARE(Shown(Rows("Attenuation_cbx(%1)", 12)), QStringLiteral("0dB|").repeated(11) + "0dB");
+    QVERIFY(Find<QCheckBox>("AutomaticInclCalc_chk")->isChecked());
+    QVERIFY(Box("InclinationAngle_tbx")->isReadOnly());
+    QVERIFY(qAbs(w.Data.Project.InclinationAngle - 3.0f) < 0.001f);
+    QCOMPARE(List("BoxesAmount_cbx")->count(), 11);
+    QCOMPARE(List("Attenuation_cbx(11)")->itemText(13), QStringLiteral("99dB"));
+    QCOMPARE(List("FlybarPin_cbx")->count(), 9);
+    QVERIFY(!List("Units_cbx")->isEditable());
   }
 
-  void inclinationFollowsThePinUntilTypedByHand() {
-    LineArray_frm w;
-    Control<QComboBox>(w, "FlybarMounting_cbx")->setCurrentIndex(1);  // Uptilt
-    Control<QComboBox>(w, "FlybarPin_cbx")->setCurrentIndex(3);       // pin 4
-    QCOMPARE(Text(w, "InclinationAngle_tbx"), QStringLiteral("6.19"));
+  void sideViewFillsTheWidthWithBothPanelsCollapsedAboveTheMinimumSize() {
+    LineArray_frm& w = Open(QSize(1000, 700));
+    const DrawingSurface* side = w.MainView_pbx;
+    QCOMPARE(side->width(), OuterSize(w).width() - 12);  // W - 180 twips
+    QCOMPARE(side->x(), 2);                              // Left 30
+    QCOMPARE(side->height(), TwipsToPixels(OuterSize(w).height() * TwipsPerPixel - 2350));
+    QCOMPARE(Right(Find("AreaFrame")), Right(side));
+    QCOMPARE(Find("ProjectFrame")->width(),
+             TwipsToPixels(OuterSize(w).width() * TwipsPerPixel - (1755 + 2565 + 270)));
+    // Laying out again changes nothing.
+    const QRect before = side->geometry();
+    w.Form_Resize();
+    QCOMPARE(side->geometry(), before);
+    // The window never shrinks below its minimum; larger sizes stand as the user made them.
+    w.resize(500, 300);
+    QTRY_COMPARE(OuterSize(w), QSize(800, 600));
+    w.resize(900, 640);
+    QTRY_COMPARE(w.size(), QSize(900, 640));
+    QCOMPARE(side->width(), OuterSize(w).width() - 12);
+  }
+
+  void expandingTheArrayPanelMovesTheSideViewsLeftEdge() {
+    LineArray_frm& w = Open(QSize(1000, 700));
+    DrawingSurface* side = w.MainView_pbx;
+    const int right = Right(side);
+    Click("ShowArraySettings_cbt");
+    QVERIFY(w.BArraySettingsActive);
+    QCOMPARE(Find<QPushButton>("ShowArraySettings_cbt")->text(), QStringLiteral("Hide Setup"));
+    QCOMPARE(side->x() * TwipsPerPixel, 2610);
+    QCOMPARE(Right(side), right);
+    QCOMPARE(Find("ArrayFrame")->height() * TwipsPerPixel, 8175);
+    QCOMPARE(w.Graph_pbx->x(), side->x());
+    QCOMPARE(w.Graph_pbx->width(), side->width());
+    // A resize keeps the panel's room.
+    w.resize(1100, 760);
+    QTRY_COMPARE(side->width(), OuterSize(w).width() - 12 - 171);
+    QCOMPARE(side->x() * TwipsPerPixel, 2610);
+
+    Click("ShowArraySettings_cbt");
+    QCOMPARE(Find<QPushButton>("ShowArraySettings_cbt")->text(), QStringLiteral("Show Setup"));
+    QCOMPARE(side->x(), 2);
+    // The toggle gives back 2580 twips, 15 more than the panel's width, until the next
+    // resize recomputes the width.
+    QCOMPARE(side->width(), OuterSize(w).width() - 12 + 1);
+    w.Form_Resize();
+    QCOMPARE(side->width(), OuterSize(w).width() - 12);
+    QCOMPARE(Find("ArrayFrame")->height() * TwipsPerPixel, 1485);
+  }
+
+  void expandingTheAreaPanelNarrowsTheSideViewUntilTheNextResize() {
+    LineArray_frm& w = Open(QSize(1000, 700));
+    DrawingSurface* side = w.MainView_pbx;
+    QWidget* panel = Find("AreaFrame");
+    const int width = side->width(), panelLeft = panel->x();
+    Click("ShowAreaSettings_cbt");
+    QVERIFY(w.BAreaSettingsActive);
+    QCOMPARE(side->width(), width - 118);   // 1770 twips
+    QCOMPARE(panel->x(), panelLeft);        // the panel stays put,
+    QCOMPARE(panel->x() - Right(side), 1);  // 15 twips right of the side view
+    QCOMPARE(panel->height() * TwipsPerPixel, 8175);
+    w.Form_Resize();
+    QCOMPARE(side->width(), width - 117);  // the next layout closes the gap
+    QCOMPARE(panel->x(), Right(side));
+    // Expanded panels keep their height in a taller window.
+    w.resize(1000, 900);
+    QTRY_VERIFY(side->height() > 600);
+    QCOMPARE(panel->height() * TwipsPerPixel, 8175);
+  }
+
+  void rowsFollowTheNumbersOfBoxesAndAreasAndKeepTheirValues() {
+    LineArray_frm& w = Open();
+    Click("ShowArraySettings_cbt");
+    Pick(List("Attenuation_cbx(9)"), 13);  // box 10 off
+    Pick(List("Angle_cbx(8)"), 0);
+    Pick(List("BoxesAmount_cbx"), 0);  // two boxes
+    QCOMPARE(Visible(Rows("Angle_lbl(%1)", 12) + Rows("Attenuation_cbx(%1)", 12)),
+             QStringLiteral("110000000000110000000000"));
+    QCOMPARE(Visible(Rows("Angle_cbx(%1)", 11) << "InclinationAngle_tbx"),
+             QStringLiteral("100000000001"));
+    QCOMPARE(w.Data.Project.BoxesAmount, 2);
+    Pick(List("BoxesAmount_cbx"), 2);  // four boxes
+    QCOMPARE(Visible(Rows("Angle_cbx(%1)", 11)), QStringLiteral("11100000000"));
+    Pick(List("BoxesAmount_cbx"), 10);  // twelve again: the hidden rows kept their settings
+    QCOMPARE(Visible(Rows("Attenuation_cbx(%1)", 12)), QStringLiteral("111111111111"));
+    QCOMPARE(Shown("Attenuation_cbx(9)"), QStringLiteral("99dB"));
+    QCOMPARE(w.Data.Project.BoxAttenuation[9], 99.0f);
+    QCOMPARE(w.Data.Project.BoxAngle[8], 0.0f);
+    QCOMPARE(w.Data.Project.BoxAngle[9], 5.0f);
+
+    Click("ShowArraySettings_cbt");
+    Click("ShowAreaSettings_cbt");
+    const QStringList blocks = Rows("Area_lbl(%1)", 3) + Rows("AreaHeight2_lbl(%1)", 3) +
+                               Rows("AreaDistance_tbx(%1)", 3) + Rows("AreaLength_tbx(%1)", 3);
+    Pick(List("AreasAmount_cbx"), 0);
+    QCOMPARE(Visible(blocks), QStringLiteral("100100100100"));
+    QCOMPARE(w.Data.Project.AreasAmount, 1);
+    QCOMPARE(w.Graphics.SceneWidth, 12.0f);  // only area 1 is drawn
+    Pick(List("AreasAmount_cbx"), 1);
+    QCOMPARE(Visible(blocks), QStringLiteral("110110110110"));
+    Pick(List("AreasAmount_cbx"), 2);
+    QCOMPARE(Shown("AreaDistance_tbx(2)"), QStringLiteral("23"));
+    QCOMPARE(w.Graphics.SceneWidth, 28.0f);
+  }
+
+  // Controls and the project.
+
+  void inclinationFollowsThePinUntilTypedByHandAndListsWaitForTheNextRedraw() {
+    LineArray_frm& w = Open();
+    Click("ShowArraySettings_cbt");
+    auto* automatic = Find<QCheckBox>("AutomaticInclCalc_chk");
+    QLineEdit* inclination = Box("InclinationAngle_tbx");
+    Pick(List("FlybarMounting_cbx"), 1);  // uptilt
+    Pick(List("FlybarPin_cbx"), 3);       // pin 4
+    QCOMPARE(inclination->text(), QStringLiteral("6.19"));
     QCOMPARE(w.Data.Project.FlybarMounting, 1);
     QCOMPARE(w.Data.Project.FlybarPin, 4);
-    Control<QCheckBox>(w, "AutomaticInclCalc_chk")->setChecked(false);
-    Control<QLineEdit>(w, "InclinationAngle_tbx")->setText(QStringLiteral("7,5"));
+    QTest::mouseClick(automatic, Qt::LeftButton);
+    QVERIFY(!automatic->isChecked() && !inclination->isReadOnly());
+    Pick(List("FlybarPin_cbx"), 0);  // no longer recomputed
+    QCOMPARE(inclination->text(), QStringLiteral("6.19"));
+    inclination->setText(QStringLiteral("7,5"));
     w.RedrawAll();
     QCOMPARE(w.Data.Project.InclinationAngle, 7.5f);
-    QCOMPARE(Text(w, "InclinationAngle_tbx"), QStringLiteral("7,5"));
-  }
+    QCOMPARE(inclination->text(), QStringLiteral("7,5"));
+    QTest::mouseClick(automatic, Qt::LeftButton);
+    QVERIFY(inclination->isReadOnly());
+    QCOMPARE(inclination->text(), QStringLiteral("3.8"));
 
-  void feetAreConvertedInBothTransfersAndOtherUnitTextsMeanMetres() {
-    LineArray_frm w;
-    w.Data.Project.Units = "Feet";
-    QVERIFY(w.WriteControls());
-    QCOMPARE(Entry(w, "Units_cbx"), QStringLiteral("Feet"));
-    QCOMPARE(Text(w, "FloorDistance_tbx"), QStringLiteral("16.4"));
-    QCOMPARE(Text(w, "AreaLength_tbx(0)"), QStringLiteral("32.81"));
-    w.ReadControls();
-    QCOMPARE(w.Data.Project.FloorDistance, float(16.4 * 0.30479f));
-    QVERIFY(qAbs(w.Data.Project.FloorDistance - 4.9985557f) < 1e-6f);
-    QCOMPARE(w.Data.Project.AreaLength[0], float(32.81 * 0.30479f));
-
-    w.Data.Project = w.Data.DefaultProject;
-    w.Data.Project.Units = "Yards";
-    QVERIFY(w.WriteControls());
-    QCOMPARE(Entry(w, "Units_cbx"), QStringLiteral("Metres"));
-    QCOMPARE(Text(w, "FloorDistance_tbx"), QStringLiteral("5"));
+    const QImage before = w.MainView_pbx->Image();
+    Pick(List("Attenuation_cbx(3)"), 6);
+    QCOMPARE(w.Data.Project.BoxAttenuation[3], 0.0f);
+    QCOMPARE(w.MainView_pbx->Image(), before);
+    Pick(List("FlybarPin_cbx"), 4);  // any redraw reads it
+    QCOMPARE(w.Data.Project.BoxAttenuation[3], 6.0f);
+    QVERIFY(w.MainView_pbx->Image() != before);
   }
 
   void transfersTouchOnlyTheRowsInUse() {
-    LineArray_frm w;
+    LineArray_frm& w = Open();
     ProjectData& p = w.Data.Project;
     p.BoxesAmount = 2;
     p.AreasAmount = 1;
@@ -126,17 +357,19 @@ class TestLineArrayForm : public QObject {
     p.BoxAttenuation[1] = 99;
     p.BoxAttenuation[2] = 4;
     p.AreaLength[1] = 77;
+    p.Units = "Yards";  // anything but "Feet" means metres
     QVERIFY(w.WriteControls());
-    QCOMPARE(Entry(w, "Attenuation_cbx(0)"), QStringLiteral("0dB"));
-    QCOMPARE(Entry(w, "Attenuation_cbx(1)"), QStringLiteral("99dB"));
-    QCOMPARE(Entry(w, "Attenuation_cbx(2)"), QStringLiteral("0dB"));
-    QCOMPARE(Entry(w, "Angle_cbx(1)"), QString(QStringLiteral("5") + QChar(0xB0)));
-    QCOMPARE(Text(w, "AreaLength_tbx(1)"), QStringLiteral("10"));
+    QCOMPARE(Shown(Rows("Attenuation_cbx(%1)", 3) << "Angle_cbx(1)"
+                                                  << "AreaLength_tbx(1)"
+                                                  << "Units_cbx"),
+             QStringLiteral("0dB|99dB|0dB|5°|10|Metres"));
 
-    Control<QComboBox>(w, "Attenuation_cbx(5)")->setCurrentIndex(7);
-    Control<QComboBox>(w, "Angle_cbx(4)")->setCurrentIndex(1);
-    Control<QLineEdit>(w, "AreaLength_tbx(2)")->setText("99");
+    List("Attenuation_cbx(5)")->setCurrentIndex(7);
+    List("Angle_cbx(4)")->setCurrentIndex(1);
+    Box("AreaLength_tbx(2)")->setText("99");
+    Box("FloorDistance_tbx")->setText("1e39");  // beyond single precision: stored as 0
     w.ReadControls();
+    QCOMPARE(p.FloorDistance, 0.0f);
     QCOMPARE(p.BoxAttenuation[1], 99.0f);
     QCOMPARE(p.BoxAttenuation[5], 0.0f);
     QCOMPARE(p.BoxAngle[4], 0.0f);
@@ -144,28 +377,8 @@ class TestLineArrayForm : public QObject {
     QCOMPARE(p.AreaLength[2], 4.0f);
   }
 
-  void typedNumbersAreReadLenientlyWithTheUsersDecimalComma() {
-    LineArray_frm w;
-    Control<QLineEdit>(w, "AreaLength_tbx(0)")->setText(QStringLiteral("  1,25 "));
-    Control<QLineEdit>(w, "AreaDistance_tbx(0)")->setText(QStringLiteral("abc"));
-    Control<QLineEdit>(w, "FloorDistance_tbx")->setText(QStringLiteral("1e39"));
-    w.ReadControls();
-    QCOMPARE(w.Data.Project.AreaLength[0], 1.25f);
-    QCOMPARE(w.Data.Project.AreaDistance[0], 0.0f);
-    QCOMPARE(w.Data.Project.FloorDistance, 0.0f);
-
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    LineArray_frm german;
-    QCOMPARE(Text(german, "AreaHeight1_tbx(1)"), QStringLiteral("0,8"));
-    german.Data.Project.Units = "Feet";
-    QVERIFY(german.WriteControls());
-    QCOMPARE(Text(german, "FloorDistance_tbx"), QStringLiteral("16,4"));
-    german.ReadControls();
-    QCOMPARE(german.Data.Project.FloorDistance, float(16.4 * 0.30479f));
-  }
-
   void writeControlsStopsSafelyAtValuesWithoutEntry() {
-    LineArray_frm w;
+    LineArray_frm& w = Open();
     const std::pair<const char*, void (*)(ProjectData&)> cases[] = {
         {"areas 0", [](ProjectData& p) { p.AreasAmount = 0; }},
         {"areas 4", [](ProjectData& p) { p.AreasAmount = 4; }},
@@ -184,23 +397,328 @@ class TestLineArrayForm : public QObject {
       QVERIFY2(!w.WriteControls(), name);
       QVERIFY2(!w.ControlsUpdating, name);
       // Controls before the bad value were written.
-      QCOMPARE(Text(w, "Project_tbx"), QStringLiteral("Spoilt"));
+      QCOMPARE(Shown("Project_tbx"), QStringLiteral("Spoilt"));
     }
     // An angle whose fifth rounds to 1 has an entry.
     w.Data.Project = w.Data.DefaultProject;
     w.Data.Project.BoxAngle[2] = 7.4f;
     QVERIFY(w.WriteControls());
-    QCOMPARE(Control<QComboBox>(w, "Angle_cbx(2)")->currentIndex(), 1);
+    QCOMPARE(List("Angle_cbx(2)")->currentIndex(), 1);
   }
 
-  void newProjectRestoresTheDefaults() {
-    LineArray_frm w;
-    Control<QLineEdit>(w, "Project_tbx")->setText("Arena");
-    Control<QComboBox>(w, "BoxesAmount_cbx")->setCurrentIndex(0);
-    w.NewProject();
-    QCOMPARE(Text(w, "Project_tbx"), QStringLiteral("Your Project"));
-    QCOMPARE(Entry(w, "BoxesAmount_cbx"), QStringLiteral("12"));
+  // Typed numbers.
+
+  void typedNumbersAreReadAndTidiedOnLeavingAndReadOnEnter() {
+    LineArray_frm& w = Open(QSize(900, 650));
+    QImage before = w.MainView_pbx->Image();
+    TypeInto(Box("AreaLength_tbx(1)"), "2,5");
+    QCOMPARE(w.Data.Project.AreaLength[1], 10.0f);  // not read yet
+    Leave();
+    QCOMPARE(Shown("AreaLength_tbx(1)"), QStringLiteral("2.5"));
+    QCOMPARE(w.Data.Project.AreaLength[1], 2.5f);
+    QVERIFY(w.MainView_pbx->Image() != before);
+    // Two decimals, ties to even.
+    const std::pair<const char*, const char*> cases[] = {
+        {"abc", "0"}, {"0.125", "0.12"}, {" 1 000 ", "1000"}, {"-2,345", "-2.35"}};
+    for (const auto& [typed, shown] : cases) {
+      TypeInto(Box("FloorDistance_tbx"), typed);
+      Leave();
+      QCOMPARE(Shown("FloorDistance_tbx"), QString::fromLatin1(shown));
+    }
+    QCOMPARE(w.Data.Project.FloorDistance, -2.35f);  // the tidied text is read
+    // Enter reads and redraws without tidying; other keys do neither.
+    Find<QCheckBox>("AutomaticInclCalc_chk")->setChecked(false);
+    before = w.MainView_pbx->Image();
+    QLineEdit* inclination = Box("InclinationAngle_tbx");
+    TypeInto(inclination, "12.345");
+    QTest::keyClick(inclination, Qt::Key_Return);
+    QCOMPARE(inclination->text(), QStringLiteral("12.345"));
+    QCOMPARE(w.Data.Project.InclinationAngle, 12.345f);
+    QVERIFY(w.MainView_pbx->Image() != before);
+    QTest::keyClicks(inclination, "6");
+    QCOMPARE(w.Data.Project.InclinationAngle, 12.345f);
+  }
+
+  void switchingUnitsConvertsTheLengthsShownEvenAnEditNotYetRead() {
+    LineArray_frm& w = Open(QSize(900, 650));
+    List("AreasAmount_cbx")->setCurrentIndex(1);  // two areas
+    Box("AreaLength_tbx(2)")->setText("4");
+    Box("AreaDistance_tbx(0)")->setText("20");
+    const QImage before = w.MainView_pbx->Image();
+    List("Units_cbx")->setCurrentIndex(0);  // Feet
+    // The row not in use and the angle stay as they were.
+    QCOMPARE(Shown({"AreaLength_tbx(0)", "AreaDistance_tbx(0)", "AreaDistance_tbx(1)",
+                    "FloorDistance_tbx", "AreaLength_tbx(2)", "InclinationAngle_tbx"}),
+             QStringLiteral("32.81|65.62|39.37|16.4|4|3"));
+    QCOMPARE(w.MainView_pbx->Image(), before);  // the model still holds metres
+    w.RedrawAll();
+    QCOMPARE(w.Data.Project.FloorDistance, float(16.4 * 0.30479f));
+    QCOMPARE(w.Data.Project.AreaLength[0], float(32.81 * 0.30479f));
+    QVERIFY(qAbs(w.Data.Project.AreaDistance[0] - 20.0f) < 0.002f);
+    List("Units_cbx")->setCurrentIndex(1);  // Metres
+    QCOMPARE(Shown({"AreaLength_tbx(0)", "FloorDistance_tbx"}), QStringLiteral("10|5"));
+  }
+
+  void theUsersDecimalCommaIsShownAndRead() {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    LineArray_frm& w = Open(QSize(900, 650));
+    QCOMPARE(Shown("AreaHeight1_tbx(1)"), QStringLiteral("0,8"));
+    TypeInto(Box("AreaLength_tbx(1)"), "2.5");
+    Leave();
+    QCOMPARE(Shown("AreaLength_tbx(1)"), QStringLiteral("2,5"));
+    QCOMPARE(w.Data.Project.AreaLength[1], 2.5f);
+    List("Units_cbx")->setCurrentIndex(0);  // Feet
+    QCOMPARE(Shown("FloorDistance_tbx"), QStringLiteral("16,4"));
+    w.ReadControls();
+    QCOMPARE(w.Data.Project.FloorDistance, float(16.4 * 0.30479f));
+  }
+
+  // File commands.
+
+  void firstSaveProposesTheCleanTitleAndFailuresWriteNothing() {
+    LineArray_frm& w = Open();
+    Box("Project_tbx")->setText("Arena: Main/Stage?");
+    dialogs_->Files.push_back(ScriptedDialogs::Chosen(Path("Arena.qvd")));
+    Trigger("Save_men");
+    QCOMPARE(dialogs_->Log, QStringList{"save"});
+    const FileDialogSetup& setup = dialogs_->LastSetup;
+    QCOMPARE(setup.FileName, QStringLiteral("Arena MainStage"));
+    QCOMPARE(setup.Title, QStringLiteral("Save *.qvd to..."));
+    QCOMPARE(setup.Filter, QStringLiteral("Quenvar Line Array Data (*.qvd)"));
+    QCOMPARE(setup.DefaultExtension, QStringLiteral("qvd"));
+    QVERIFY(setup.Folder.endsWith(QStringLiteral("/Projects")) && QDir(setup.Folder).exists());
+    QCOMPARE(w.windowTitle(), QStringLiteral("Quenvar Tarnwick  -  Arena.qvd"));
+    const QByteArray saved = Contents(Path("Arena.qvd"));
+    QCOMPARE(saved.size(), 237 - 12 + 18);
+    QVERIFY(saved.contains("Arena: Main/Stage?"));
+    // A second save writes at once, with the controls read first.
+    Box("Author_tbx")->setText("Mo");
+    Trigger("Save_men");
+    QCOMPARE(dialogs_->Log.size(), 1);
+    QVERIFY(Contents(Path("Arena.qvd")).contains("Mo"));
+    // Save As cancelled or failing writes nothing and keeps the file name.
+    dialogs_->Log.clear();
+    dialogs_->Files = {ScriptedDialogs::Cancelled(), ScriptedDialogs::Failed(),
+                       ScriptedDialogs::Chosen(Path("missing/x.qvd"))};
+    for (int i = 0; i < 3; ++i) Trigger("SaveAs_men");
+    QCOMPARE(dialogs_->Log,
+             (QStringList{"save", "save", "tell File Error: Error while attempting to open file!",
+                          "save", "tell Save Error: Error while trying to save file! [critical]"}));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Quenvar Tarnwick  -  Arena.qvd"));
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList{"Arena.qvd"});
+  }
+
+  void openLoadsAllOrNothing() {
+    LineArray_frm& w = Open();
+    // A file to open: two boxes, feet.
+    List("BoxesAmount_cbx")->setCurrentIndex(0);
+    List("Units_cbx")->setCurrentIndex(0);
+    dialogs_->Files.push_back(ScriptedDialogs::Chosen(Path("two.qvd")));
+    Trigger("SaveAs_men");
+    dialogs_->Answers.push_back(Answer::No);
+    Trigger("New_men");
+    QCOMPARE(w.windowTitle(), QStringLiteral("Quenvar Tarnwick"));
+    QCOMPARE(Shown("BoxesAmount_cbx"), QStringLiteral("12"));
+
+    // A file cut short, and one that is no project file, change nothing, not even the caption.
+    QFile bad(Path("bad.qvd")), other(Path("notes.qvd"));
+    QVERIFY(bad.open(QIODevice::WriteOnly) && other.open(QIODevice::WriteOnly));
+    bad.write(Contents(Path("two.qvd")).left(100));
+    other.write("just some text, not a project");
+    bad.close();
+    other.close();
+    const ProjectData before = w.Data.Project;
+    dialogs_->Log.clear();
+    dialogs_->Files = {ScriptedDialogs::Chosen(Path("bad.qvd")),
+                       ScriptedDialogs::Chosen(Path("notes.qvd"))};
+    Trigger("Open_men");
+    Trigger("Open_men");
+    QCOMPARE(
+        dialogs_->Log,
+        (QStringList{"open", "tell Load Error: Error while trying to load file! [critical]", "open",
+                     "tell File structure Error: Wrong or unknown file structure.Please try "
+                     "another file! [critical]"}));
+    QCOMPARE(w.Data.Project, before);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Quenvar Tarnwick"));
+    QVERIFY(w.FileRW.FilePath.empty());
+
+    dialogs_->Log.clear();
+    dialogs_->Files.push_back(ScriptedDialogs::Chosen(Path("two.qvd")));
+    Trigger("Open_men");
+    QCOMPARE(dialogs_->Log, QStringList{"open"});
+    QCOMPARE(dialogs_->LastSetup.Title, QStringLiteral("Load *.qvd file"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Quenvar Tarnwick  -  two.qvd"));
+    QCOMPARE(Shown("BoxesAmount_cbx"), QStringLiteral("2"));
+    QCOMPARE(Shown("Units_cbx"), QStringLiteral("Feet"));
+    QCOMPARE(Shown("FloorDistance_tbx"), QStringLiteral("16.4"));
+  }
+
+  void newAndCloseAskAndKeepTheProjectWhenTheSaveDoesNotHappen() {
+    LineArray_frm& w = Open();
+    Box("Project_tbx")->setText("Keep me");
+    dialogs_->Answers = {Answer::Cancel, Answer::Yes};
+    dialogs_->Files.push_back(ScriptedDialogs::Cancelled());
+    Trigger("New_men");
+    Trigger("New_men");
+    QCOMPARE(Shown("Project_tbx"), QStringLiteral("Keep me"));
+    // Yes saves what the controls show, edits not yet redrawn included.
+    dialogs_->Answers = {Answer::Yes};
+    dialogs_->Files.push_back(ScriptedDialogs::Chosen(Path("kept.qvd")));
+    Trigger("New_men");
+    QVERIFY(Contents(Path("kept.qvd")).contains("Keep me"));
+    QCOMPARE(Shown("Project_tbx"), QStringLiteral("Your Project"));
     QCOMPARE(w.Data.Project.ProjectTitle, std::string("Your Project"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Quenvar Tarnwick"));
+    QVERIFY(!dialogs_->Log.contains("unscripted question"));
+    // Closing asks every time.
+    dialogs_->Log.clear();
+    dialogs_->Answers = {Answer::Cancel, Answer::Yes};
+    dialogs_->Files.push_back(ScriptedDialogs::Cancelled());
+    QVERIFY(!w.close());
+    QVERIFY(!w.close());  // Yes, then the save dialog cancelled: the window stays
+    QVERIFY(w.isVisible());
+    dialogs_->Answers = {Answer::No};
+    QVERIFY(w.close());
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), QStringList{"kept.qvd"});
+    QCOMPARE(
+        dialogs_->Log.count("ask Save File?: Do you want to save your project before you quit?"),
+        3);
+  }
+
+  // Menus.
+
+  void everyShortcutTriggersItsCommandFromATextBox() {
+    LineArray_frm& w = Open();
+    QLineEdit* box = Box("FloorDistance_tbx");
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    box->deselect();
+    dialogs_->Answers = {Answer::Cancel, Answer::Cancel};
+    for (Qt::Key key : {Qt::Key_N, Qt::Key_O, Qt::Key_S, Qt::Key_A, Qt::Key_Q})
+      QTest::keyClick(box, key, Qt::ControlModifier);
+    QCOMPARE(dialogs_->Log.size(), 5);
+    QVERIFY(dialogs_->Log[0].startsWith("ask Save File?: Do you want to save your data"));
+    QCOMPARE(dialogs_->Log.mid(1, 3), (QStringList{"open", "save", "save"}));
+    QVERIFY(dialogs_->Log[4].startsWith("ask Save File?: Do you want to save your project"));
+    QVERIFY(!box->hasSelectedText());  // Ctrl+A is Save As, not select all
+    QVERIFY(w.isVisible());
+    // The menu captions with their access keys.
+    QStringList captions;
+    for (const char* name : {"New_men", "Open_men", "Save_men", "SaveAs_men", "Exit_men",
+                             "JArray_men", "Line_men", "Curved_men", "About_men", "ShowGraph_men"})
+      captions << Find<QAction>(name)->text();
+    QCOMPARE(captions.join('|'), QStringLiteral("&New|&Open|&Save|Save &As...|E&xit|&J-Array|"
+                                                "&Line|&Curved|&About|Show &SPL Graph"));
+  }
+
+  void aboutBoxIsModalFixedAndReused() {
+    Open();
+    Trigger("About_men");
+    auto* about = Find<QDialog>("About_frm");
+    QVERIFY(about->isVisible() && about->windowModality() == Qt::ApplicationModal);
+    QCOMPARE(about->size(), QSize(312, 206));
+    QCOMPARE(about->minimumSize(), about->maximumSize());
+    QVERIFY(about->findChild<QLabel*>("About_lbl(1)")
+                ->text()
+                .contains(QString::number(QDate::currentDate().year())));
+    QCOMPARE(about->findChild<QLabel*>("Image1")->pixmap().size(), QSize(207, 72));
+    QTest::mouseClick(about->findChild<QPushButton*>("Ok_cbt"), Qt::LeftButton);
+    QVERIFY(!about->isVisible());
+    Trigger("About_men");
+    QCOMPARE(Find<QDialog>("About_frm"), about);
+    QVERIFY(about->isVisible());
+    about->hide();
+  }
+
+  void presetsSetTheAnglesInUse_data() {
+    QTest::addColumn<int>("boxes");
+    QTest::addColumn<QString>("jArray");  // angles k = 0 .. n, '-' left as it was
+    const char* table[] = {"5",       "55",       "055",       "0-55",       "00555",      "005555",
+                           "0005555", "000-5555", "000055555", "0000555555", "00000555555"};
+    for (int boxes = 2; boxes <= 12; ++boxes)
+      QTest::addRow("%d boxes", boxes) << boxes << QString::fromLatin1(table[boxes - 2]);
+  }
+
+  void presetsSetTheAnglesInUse() {
+    QFETCH(int, boxes);
+    QFETCH(QString, jArray);
+    LineArray_frm& w = Open();
+    auto angle = [&](int k) { return List(QStringLiteral("Angle_cbx(%1)").arg(k)); };
+    // Mark every list with an odd pattern to see what a preset leaves alone.
+    for (int k = 0; k < 11; ++k) angle(k)->setCurrentIndex(k % 2);
+    List("BoxesAmount_cbx")->setCurrentIndex(boxes - 2);
+    Trigger("JArray_men");
+    for (int k = 0; k < 11; ++k) {
+      const QChar want = k < jArray.size() ? jArray[k] : QChar('-');
+      const int expected = want == '-' ? k % 2 : want == '5' ? 1 : 0;
+      QVERIFY2(angle(k)->currentIndex() == expected, qPrintable(QString("k=%1").arg(k)));
+    }
+    // The view followed: the project holds the new angles.
+    for (int k = 0; k < boxes - 1; ++k)
+      QCOMPARE(w.Data.Project.BoxAngle[k], angle(k)->currentIndex() * 5.0f);
+    Trigger("Line_men");
+    for (int k = 0; k < 11; ++k) QCOMPARE(angle(k)->currentIndex(), k < boxes - 1 ? 0 : k % 2);
+    Trigger("Curved_men");
+    for (int k = 0; k < 11; ++k) QCOMPARE(angle(k)->currentIndex(), k < boxes - 1 ? 1 : k % 2);
+  }
+
+  // Moving an area with the mouse.
+
+  void draggingAnAreaMovesItsRectangleThenTheAreaInEitherUnit() {
+    LineArray_frm& w = Open(QSize(1100, 760));
+    const QPoint press = AboveSlope(2, 25.5, 0.1), start = Pixel(24, 1.9);
+    const QPoint release = Pixel(SceneAt(press).x() + 2, SceneAt(press).y() + 1);
+    const QPointF moved = SceneAt(release) - SceneAt(press);  // before the drop rescales
+    QVERIFY(qAbs(moved.x() - 2) < 0.1 && qAbs(moved.y() - 1) < 0.1);
+    const QImage before = w.MainView_pbx->Image();
+    Press(press);
+    auto* lower = Find<LineElement>("LowerLine");
+    QVERIFY(lower->isVisible() && Find<LineElement>("RightLine")->isVisible());
+    QCOMPARE(lower->From().toPoint(), start);
+    MoveHeld(release, Qt::LeftButton);
+    QVERIFY((lower->From() - (start + release - press)).manhattanLength() <= 2);
+    // Another button held in addition does not move it; nothing is redrawn until the drop.
+    MoveHeld(release + QPoint(50, 0), Qt::LeftButton | Qt::RightButton);
+    QVERIFY((lower->From() - (start + release - press)).manhattanLength() <= 2);
+    QCOMPARE(w.MainView_pbx->Image(), before);
+    Release(release);
+    QVERIFY(!lower->isVisible());
+    QCOMPARE(w.Graphics.DragActive, 0);
+    QCOMPARE(Shown("AreaDistance_tbx(2)").toDouble(), Shown2(23 + moved.x()));
+    QCOMPARE(Shown("AreaHeight1_tbx(2)").toDouble(), Shown2(1.9 + moved.y()));
+    QCOMPARE(Shown("AreaHeight2_tbx(2)").toDouble(), Shown2(3.5 + moved.y()));
+    QCOMPARE(Shown("AreaLength_tbx(2)"), QStringLiteral("4"));
+    QCOMPARE(w.Data.Project.AreaDistance[2], float(Shown2(23 + moved.x())));
+    // Dropped values appear in feet.
+    List("Units_cbx")->setCurrentIndex(0);
+    w.RedrawAll();
+    const float distance = w.Data.Project.AreaDistance[2];
+    const double dx = DragArea2(-1, 0.5).x();
+    QCOMPARE(Shown("AreaDistance_tbx(2)"),
+             LineArray_frm::DecimalText(float((distance + dx) * 3.28095f)));
+  }
+
+  void onlyALeftPressOnAnAreaPicksItUp() {
+    LineArray_frm& w = Open(QSize(1100, 760));
+    // A right press, a left press too far above the slope, and one on nothing.
+    const std::pair<QPoint, Qt::MouseButton> misses[] = {
+        {AboveSlope(2, 25.5, 0.1), Qt::RightButton},
+        {AboveSlope(2, 25.5, 0.45), Qt::LeftButton},
+        {Pixel(8, 15), Qt::LeftButton}};
+    for (const auto& [at, button] : misses) {
+      Press(at, button);
+      QCOMPARE(w.Graphics.DragActive, 0);
+      QVERIFY(!Find<LineElement>("LeftLine")->isVisible());
+      Release(at, button);
+    }
+    QCOMPARE(Shown("AreaDistance_tbx(2)"), QStringLiteral("23"));
+    // A flat floor can be picked up too.
+    Box("AreaHeight2_tbx(0)")->setText("0");
+    w.RedrawAll();
+    Press(AboveSlope(0, 6, 0.15));
+    QCOMPARE(w.Graphics.AreaGeom[0].Picked, -1);
+    Release(AboveSlope(0, 6, 0.15));
   }
 };
 

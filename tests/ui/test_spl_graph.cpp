@@ -101,12 +101,14 @@ class TestSplGraph : public QObject {
     QCOMPARE(graph.ScaleLeft(), -1.5);
     QVERIFY(qAbs(graph.ScaleLeft() + graph.ScaleWidth() - 10.6) < 1e-9);
     double max = 0, min = points[0].SPL;
-    for (const SPLPoint& p : points) max = std::max<double>(max, p.SPL), min = std::min<double>(min, p.SPL);
+    for (const SPLPoint& p : points)
+      max = std::max<double>(max, p.SPL), min = std::min<double>(min, p.SPL);
     QVERIFY(qAbs(graph.ScaleTop() - 1.1 * max) < 1e-3);
     // Axes, and the curve through every tenth point.
     QVERIFY(DarkNear(5.0, min - 5));
     QVERIFY(DarkNear(0.0, (min + max) / 2));
-    for (int i = 0; i <= 100; i += 10) QVERIFY2(DarkNear(i / 10.0, points[i].SPL), qPrintable(QString::number(i)));
+    for (int i = 0; i <= 100; i += 10)
+      QVERIFY2(DarkNear(i / 10.0, points[i].SPL), qPrintable(QString::number(i)));
     // Nothing right of the area's end at mid level.
     QVERIFY(!DarkNear(10.45, min - 2.5));
   }
