@@ -30,6 +30,36 @@ struct Calculations {
   std::vector<SPLPoint> SPLPoints;
 };
 
+// Angle of a vector from the vertical towards +X, in degrees, held in single precision. The
+// sign of Y is disregarded: a direction and its mirror image in the horizontal are the same
+// angle off any aim. A horizontal vector takes the limit, +-90 degrees by the sign of X; the
+// zero vector 0.
+float AngleFromVertical(PlaneVector v);
+
+// Directivity index (0 ... 72, or -1 off the table) of direction d seen from a box aimed
+// `aim` degrees from the vertical: DirectivityIndex of AngleFromVertical(d) - aim, the
+// difference held in single precision.
+int OffAxisIndex(PlaneVector d, float aim);
+
+// Follows the directivity index of one box from listener point to listener point, with the
+// same result as OffAxisIndex. Neighbouring points along an area mostly lie in the same
+// entry, so the tangents of that entry's two boundaries, drawn in by a safety margin, tell
+// with two comparisons that the entry stays; only a point outside them is worked out anew.
+class OffAxisTracker {
+ public:
+  OffAxisTracker() = default;
+  explicit OffAxisTracker(float aim) : aim_(aim) {}
+  int Index(PlaneVector d);
+
+ private:
+  void Follow(int k);
+
+  float aim_ = 0.0f;
+  int k_ = -1;
+  double low_ = 0.0;   // the entry stays while low_ < dX / |dY| < high_
+  double high_ = 0.0;  // (an empty range until an entry is followed)
+};
+
 // Predicts the level along area `area` (1 ... 3) in band `band` (0 ... 20) from the project,
 // the geometry of the last redraw and the module data: points every 0.1 m from the area's
 // start, N + 1 of them where N is AreaLength * 10 rounded half to even, each the coherent

@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <complex>
+#include <cstdint>
 #include <limits>
 #include <numbers>
 #include <vector>
@@ -164,6 +165,66 @@ TEST(ModuleData, directivityHoldsTheReferenceValuesSymmetrically) {
                              &above = Table()(OnAxisIndex + m, band);
       EXPECT_TRUE(below.LevelDrop == above.LevelDrop && below.Phase == above.Phase) << band;
     }
+}
+
+TEST(OffAxisIndex, picksTheEntryOfTheExactAngleEvenNextToABoundaryAndWhenFollowed) {
+  // Random directions and aims (a fixed sequence), and directions placed on and a hair
+  // either side of the boundaries between entries, where a fast angle could round wrongly.
+  std::uint64_t state = 42;
+  auto next = [&state](double lo, double hi) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return lo + (hi - lo) * double(state >> 11) / double(1ull << 53);
+  };
+  auto exact = [](PlaneVector d, float aim) {
+    return DirectivityIndex(static_cast<float>(double(AngleFromVertical(d)) - aim));
+  };
+  int nearBoundary = 0;
+  for (int i = 0; i < 400000; ++i) {
+    const auto aim = static_cast<float>(next(-90, 90));
+    PlaneVector d;
+    if (i % 2 == 0) {
+      d = {static_cast<float>(next(-50, 50)), static_cast<float>(next(-20, 20))};
+    } else {
+      const double boundary = 5.0 * std::floor(next(-18, 18)) + 2.5 + aim;
+      if (std::fabs(boundary) >= 90) continue;
+      const double angle = (boundary + next(-1e-5, 1e-5)) * std::numbers::pi / 180;
+      const double r = next(0.5, 40);
+      d = {static_cast<float>(r * std::sin(angle)),
+           static_cast<float>(r * std::cos(angle) * (i % 4 == 1 ? 1 : -1))};
+      ++nearBoundary;
+    }
+    ASSERT_EQ(OffAxisIndex(d, aim), exact(d, aim)) << d.X << ", " << d.Y << " aim " << aim;
+  }
+  EXPECT_GT(nearBoundary, 100000);
+  // Followed from point to point along lines, as along an area, with jumps back and forth
+  // and points on the boundaries between entries.
+  int kept = 0;
+  for (int line = 0; line < 300; ++line) {
+    const auto aim =
+        static_cast<float>(line % 10 == 0 ? 90 * (line % 20 == 0 ? 1 : -1) + 2.5 : next(-90, 90));
+    OffAxisTracker tracker(aim);
+    const PlaneVector start{static_cast<float>(next(-5, 40)), static_cast<float>(next(-15, 15))};
+    const PlaneVector step{static_cast<float>(next(-0.1, 0.1)),
+                           static_cast<float>(next(-0.1, 0.1))};
+    int previous = -2;
+    for (int i = 0; i < 2000; ++i) {
+      PlaneVector d = AddVectors(start, ScaleVector(step, float(i % 7 == 6 ? 2000 - i : i)));
+      if (i % 5 == 4) {
+        const double boundary = 5.0 * std::floor(next(-18, 18)) + 2.5 + aim;
+        const double angle = (boundary + next(-1e-5, 1e-5)) * std::numbers::pi / 180;
+        d = {static_cast<float>(10 * std::sin(angle)), static_cast<float>(10 * std::cos(angle))};
+      }
+      const int k = tracker.Index(d);
+      ASSERT_EQ(k, exact(d, aim)) << d.X << ", " << d.Y << " aim " << aim;
+      kept += k == previous;
+      previous = k;
+    }
+  }
+  EXPECT_GT(kept, 200000);  // most steps stay in their entry, as along an area
+  // Horizontal directions, the zero vector and a direction without a number.
+  for (PlaneVector d : {PlaneVector{3, 0}, PlaneVector{-3, 0}, PlaneVector{0, 0},
+                        PlaneVector{std::numeric_limits<float>::quiet_NaN(), 1}})
+    EXPECT_EQ(OffAxisIndex(d, 10.0f), exact(d, 10.0f));
 }
 
 TEST(CalculateSPL, oneBoxFollowsTheDistanceLawAndItsDirectivity) {
