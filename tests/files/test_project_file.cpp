@@ -126,9 +126,8 @@ TEST(ProjectFileRefusals, wrongIdOrCheckValueIsNotAProjectFile) {
 }
 
 TEST(ProjectFileRefusals, valuesNoControlCanTakeLeaveTheProjectUnchanged) {
-  // Offsets in the small project: title count 30; after the texts automatic 48, mounting 52,
-  // pin 56, floor 60, boxes 64, inclination 68, attenuation 72, angle 76, attenuation 80,
-  // areas 84, area floats 88 to 103.
+  // Small project offsets: title count 30, automatic 48, mounting 52, pin 56, floor 60,
+  // boxes 64, attenuation 72, angle 76, areas 84, area floats 88 to 103.
   const Bytes good = Encode(SmallProject());
   const std::pair<int, std::int32_t> counts[] = {{48, 2}, {56, 0}, {56, 10}, {64, 1},      {64, 13},
                                                  {84, 0}, {84, 4}, {30, -1}, {30, 1 << 30}};
@@ -137,8 +136,8 @@ TEST(ProjectFileRefusals, valuesNoControlCanTakeLeaveTheProjectUnchanged) {
         << offset << " = " << value;
   for (const auto& [offset, value] : {std::pair{76, 10.0f}, {76, NAN}, {60, INFINITY}, {92, NAN}})
     EXPECT_EQ(Load(With(good, offset, value)), LoadStatus::Damaged) << offset << " = " << value;
-  // Values the controls show in their own way are accepted: an attenuation without an entry
-  // shows "0dB", any mounting but 1 is downtilt, a splay whose fifth rounds to 1 is 5 degrees.
+  // Accepted as the controls show them: attenuation 7.5 as "0dB", mounting 3 as downtilt,
+  // splay 7.4 as 5 degrees.
   EXPECT_EQ(Load(With(With<std::int32_t>(With(good, 72, 7.5f), 52, 3), 76, 7.4f)),
             LoadStatus::Loaded);
 }
@@ -147,8 +146,8 @@ TEST(ProjectFileRefusals, everyPrefixIsRefusedAndNoChangedByteOrPastFailureBreak
   Bytes good = Encode(MakeDefaultProject());
   for (std::size_t n = 0; n < good.size(); ++n)
     EXPECT_NE(Load(Bytes(good.begin(), good.begin() + n)), LoadStatus::Loaded) << n;
-  // Every single-byte change loads and round-trips, or is refused with the project
-  // unchanged; the check aborts otherwise. So do the fuzzer's seeds and failures.
+  // Every single-byte change, and every fuzzer seed and failure, loads and round-trips or
+  // is refused with the project unchanged; the check aborts otherwise.
   for (std::size_t i = 0; i < good.size(); ++i)
     for (int value = 0; value < 256; ++value)
       CheckProjectFileBytes(With(good, i, static_cast<unsigned char>(value)));
@@ -161,8 +160,7 @@ TEST(ProjectFileRefusals, everyPrefixIsRefusedAndNoChangedByteOrPastFailureBreak
         ++replayed;
       }
   EXPECT_GE(replayed, 3);
-  // Bytes after the data are ignored.
-  good.insert(good.end(), {1, 2, 3});
+  good.insert(good.end(), {1, 2, 3});  // bytes after the data are ignored
   EXPECT_EQ(Load(good), LoadStatus::Loaded);
 }
 

@@ -1,13 +1,7 @@
-// The SPL graph strip as a user meets it: shown and hidden from the
-// Preferences menu, "Calculate Response" for the chosen area and band, and
-// what the drawn graph shows.
-
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
+// The SPL graph strip: shown and hidden from the menu, calculated for the chosen area and
+// band, and what the drawn graph shows.
 #include <QtTest>
+#include <QtWidgets>
 #include <memory>
 
 #include "../support/ScriptedDialogs.h"
@@ -39,21 +33,27 @@ class TestSplGraph : public QObject {
   void ShowStrip() { Find<QAction>("ShowGraph_men")->trigger(); }
   void Calculate() { QTest::mouseClick(Find<QPushButton>("Calc_cbt"), Qt::LeftButton); }
   void Type(const char* name, const QString& text) {
-    auto* box = Find<QLineEdit>(name);
-    box->setText(text);
-    QTest::keyClick(box, Qt::Key_Return);
+    Find<QLineEdit>(name)->setText(text);
+    QTest::keyClick(Find<QLineEdit>(name), Qt::Key_Return);
+  }
+  // Area 2 made 4 m long, calculated at 10 kHz.
+  void CalculateShortAreaTwoAt10kHz() {
+    Type("AreaLength_tbx(1)", QStringLiteral("4"));
+    Find<QComboBox>("AreaSelect_cbx")->setCurrentIndex(1);
+    Find<QComboBox>("FreqSelect_cbx")->setCurrentIndex(20);
+    Calculate();
   }
   // Whether the graph shows something dark within a few pixels of (x, level).
   bool DarkNear(double x, double level) {
     DrawingSurface& graph = *window_->Graph_pbx;
     const QImage& image = graph.Image();
-    const double ratio = image.devicePixelRatio();
-    const QPointF at = (graph.ToPixels(x, level) + graph.contentsRect().topLeft()) * ratio;
+    const QPointF at =
+        (graph.ToPixels(x, level) + graph.contentsRect().topLeft()) * image.devicePixelRatio();
     for (int dy = -3; dy <= 3; ++dy)
-      for (int dx = -3; dx <= 3; ++dx) {
-        const QPoint p(int(at.x()) + dx, int(at.y()) + dy);
-        if (image.rect().contains(p) && qGray(image.pixel(p)) < 128) return true;
-      }
+      for (int dx = -3; dx <= 3; ++dx)
+        if (image.valid(int(at.x()) + dx, int(at.y()) + dy) &&
+            qGray(image.pixel(int(at.x()) + dx, int(at.y()) + dy)) < 128)
+          return true;
     return false;
   }
 
@@ -119,12 +119,7 @@ class TestSplGraph : public QObject {
     auto* areas = Find<QComboBox>("AreaSelect_cbx");
     QCOMPARE(areas->count(), w.Data.Project.AreasAmount);
     Calculate();  // area 1, 10 m
-
-    // Area 2 made 4 m long, at 10 kHz.
-    Type("AreaLength_tbx(1)", QStringLiteral("4"));
-    areas->setCurrentIndex(1);
-    Find<QComboBox>("FreqSelect_cbx")->setCurrentIndex(20);
-    Calculate();
+    CalculateShortAreaTwoAt10kHz();
     QCOMPARE(w.Calculations.SPLPoints.size(), std::size_t{41});
     std::vector<SPLPoint> expected;
     QVERIFY(CalculateSPL(w.Data.Project, w.Graphics, w.Constants, 2, 20, expected));
@@ -136,10 +131,7 @@ class TestSplGraph : public QObject {
     auto first = std::move(window_);
     Open();
     ShowStrip();
-    Type("AreaLength_tbx(1)", QStringLiteral("4"));
-    Find<QComboBox>("AreaSelect_cbx")->setCurrentIndex(1);
-    Find<QComboBox>("FreqSelect_cbx")->setCurrentIndex(20);
-    Calculate();
+    CalculateShortAreaTwoAt10kHz();
     QCOMPARE(window_->Graph_pbx->Image(), afterBoth);
   }
 

