@@ -41,19 +41,6 @@ float AngleFromVertical(PlaneVector v) {
 }
 
 int OffAxisIndex(PlaneVector d, float aim) {
-  // Only the entry matters, so the cheaper single-precision arctangent finds it. Its angle
-  // lies within some 3e-5 degrees of the exact one (a few single roundings of at most 180
-  // degrees); only where that could move the angle across the boundary between two entries
-  // (0.005 degrees either side), or off the table, does the exact angle decide.
-  if (d.Y != 0.0f && std::isfinite(aim)) {
-    const float fast = std::atan(d.X / std::fabs(d.Y)) * static_cast<float>(180.0 / Pi);
-    const double steps = (double(fast) - aim) * 0.2;
-    if (std::fabs(steps) < 36.0) {
-      const long nearest = std::lrint(steps);
-      if (std::fabs(steps - double(nearest)) < 0.499)
-        return static_cast<int>(nearest) + OnAxisIndex;
-    }
-  }
   return DirectivityIndex(static_cast<float>(double(AngleFromVertical(d)) - aim));
 }
 
@@ -66,8 +53,9 @@ int OffAxisTracker::Index(PlaneVector d) {
 }
 
 void OffAxisTracker::Follow(int k) {
-  // 0.005 degrees inside each boundary, as in OffAxisIndex: far more than the roundings of
-  // the angle, so a direction within the drawn-in range has the entry's index exactly.
+  // 0.005 degrees inside each boundary: far more than the few single-precision roundings
+  // of the angle (some 3e-5 degrees), so a direction within the drawn-in range has the
+  // entry's index exactly.
   constexpr double Margin = 0.005;
   k_ = k;
   low_ = high_ = 0.0;  // empty until both boundaries are known
