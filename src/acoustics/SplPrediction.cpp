@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "model/NumberText.h"
+#include "model/ProjectRules.h"
 
 namespace tarnwick {
 
@@ -96,7 +97,7 @@ bool CalculateSPL(const ProjectData& project, const Graphics& graphics, const Co
   SPLPoints.resize(static_cast<std::size_t>(last) + 1);
 
   // 2. What stays the same at every point: the boxes in use, their aim angles and the band.
-  const int boxes = std::clamp(project.BoxesAmount, 0, MaxBoxes);
+  const int boxes = BoxesInUse(project);
   std::array<OffAxisTracker, MaxBoxes> direction{};
   for (int b = 0; b < boxes; ++b)
     direction[b] = OffAxisTracker(AngleFromVertical(graphics.BoxGeom[b].Ray));

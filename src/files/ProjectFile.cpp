@@ -13,7 +13,7 @@
 #include <optional>
 
 #include "files/Windows1252.h"
-#include "model/NumberText.h"
+#include "model/ProjectRules.h"
 
 namespace tarnwick {
 
@@ -73,12 +73,6 @@ class Reader {
   std::size_t pos_ = 0;
 };
 
-bool SplayHasEntry(float angle) {
-  if (!std::isfinite(angle)) return false;
-  const long long index = RoundHalfEven(double(angle) / 5.0);
-  return index == 0 || index == 1;
-}
-
 }  // namespace
 
 std::vector<unsigned char> EncodeProject(const ProjectData& p, ProjectFileHeader& header) {
@@ -93,12 +87,12 @@ std::vector<unsigned char> EncodeProject(const ProjectData& p, ProjectFileHeader
   data.Put<std::int32_t>(p.BoxesAmount);
   data.Put<float>(p.InclinationAngle);
   data.Put<float>(p.BoxAttenuation[0]);
-  for (int i = 0; i <= std::min(p.BoxesAmount, MaxBoxes) - 2; ++i) {
+  for (int i = 0; i < JointsInUse(p); ++i) {
     data.Put<float>(p.BoxAngle[i]);
     data.Put<float>(p.BoxAttenuation[i + 1]);
   }
   data.Put<std::int32_t>(p.AreasAmount);
-  for (int i = 0; i < std::min(p.AreasAmount, MaxAreas); ++i) {
+  for (int i = 0; i < AreasInUse(p); ++i) {
     data.Put<float>(p.AreaDistance[i]);
     data.Put<float>(p.AreaLength[i]);
     data.Put<float>(p.AreaHeight1[i]);
@@ -141,31 +135,32 @@ LoadStatus DecodeProject(std::span<const unsigned char> bytes, ProjectData& proj
     if (value) field = std::move(*value);
     return value.has_value();
   };
-  auto integer = [&in](int& field, int low, int high) {
+  auto integer = [&in](int& field) {
     auto value = in.Get<std::int32_t>();
     if (value) field = *value;
-    return value && *value >= low && *value <= high;
+    return value.has_value();
   };
   auto real = [&in](float& field) {
     auto value = in.Get<float>();
     if (value) field = *value;
     return value && std::isfinite(*value);
   };
-  const int anyInt = INT32_MIN;
+  // A count out of range reads no more rows than the arrays hold; the
+  // whole record is refused below anyway.
   if (!text(p.ProjectTitle) || !text(p.Author) || !text(p.Units)) return LoadStatus::Damaged;
-  if (!integer(p.AutomaticInclCalc, 0, 1) || !integer(p.FlybarMounting, anyInt, INT32_MAX) ||
-      !integer(p.FlybarPin, 1, 9) || !real(p.FloorDistance) ||
-      !integer(p.BoxesAmount, 2, MaxBoxes) || !real(p.InclinationAngle) ||
+  if (!integer(p.AutomaticInclCalc) || !integer(p.FlybarMounting) || !integer(p.FlybarPin) ||
+      !real(p.FloorDistance) || !integer(p.BoxesAmount) || !real(p.InclinationAngle) ||
       !real(p.BoxAttenuation[0]))
     return LoadStatus::Damaged;
-  for (int i = 0; i <= p.BoxesAmount - 2; ++i)
-    if (!real(p.BoxAngle[i]) || !SplayHasEntry(p.BoxAngle[i]) || !real(p.BoxAttenuation[i + 1]))
-      return LoadStatus::Damaged;
-  if (!integer(p.AreasAmount, 1, MaxAreas)) return LoadStatus::Damaged;
-  for (int i = 0; i < p.AreasAmount; ++i)
+  for (int i = 0; i < JointsInUse(p); ++i)
+    if (!real(p.BoxAngle[i]) || !real(p.BoxAttenuation[i + 1])) return LoadStatus::Damaged;
+  if (!integer(p.AreasAmount)) return LoadStatus::Damaged;
+  for (int i = 0; i < AreasInUse(p); ++i)
     if (!real(p.AreaDistance[i]) || !real(p.AreaLength[i]) || !real(p.AreaHeight1[i]) ||
         !real(p.AreaHeight2[i]))
       return LoadStatus::Damaged;
+  // 3. Only a project the window can show in full replaces the open one.
+  if (!HasListEntries(p)) return LoadStatus::Damaged;
   project = std::move(p);
   return LoadStatus::Loaded;
 }

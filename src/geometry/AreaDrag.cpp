@@ -1,15 +1,12 @@
 #include "geometry/AreaDrag.h"
 
-#include <algorithm>
 #include <cmath>
+
+#include "model/ProjectRules.h"
 
 namespace tarnwick {
 
 namespace {
-
-PlaneVector Subtract(PlaneVector a, PlaneVector b) { return AddVectors(a, NegateVector(b)); }
-
-int AreasInUse(const ProjectData& p) { return std::clamp(p.AreasAmount, 0, MaxAreas); }
 
 // The point of the slope at the press's X.
 PlaneVector SlopeAt(const AreaGeometry& area, float x) {
@@ -23,7 +20,7 @@ bool HitsArea(const AreaGeometry& area, PlaneVector p) {
   const PlaneVector& s = area.Start;
   const PlaneVector& e = area.End;
   if (!(s.X <= p.X && p.X < e.X)) return false;
-  const PlaneVector d = Subtract(p, SlopeAt(area, p.X));
+  const PlaneVector d = SubtractVectors(p, SlopeAt(area, p.X));
   if (!IsFinite(d)) return false;
   if (s.Y < e.Y) return s.Y <= p.Y && p.Y < e.Y && d.X < PickTolerance && d.Y < PickTolerance;
   return std::fabs(d.Y) < PickTolerance;
@@ -34,7 +31,7 @@ int PickArea(const ProjectData& project, Graphics& g, PlaneVector p) {
     AreaGeometry& area = g.AreaGeom[i];
     if (!HitsArea(area, p)) continue;
     area.Picked = -1;
-    area.GrabOffset = Subtract(p, area.Start);
+    area.GrabOffset = SubtractVectors(p, area.Start);
     g.DragActive = -1;
     g.DragBoxHeight = static_cast<float>(double(area.End.Y) - area.Start.Y);
     g.DragBoxWidth = static_cast<float>(double(area.End.X) - area.Start.X);
@@ -50,7 +47,7 @@ int DropArea(ProjectData& project, Graphics& g, PlaneVector p) {
   for (int i = 0; i < AreasInUse(project); ++i) {
     AreaGeometry& area = g.AreaGeom[i];
     if (area.Picked == 0) continue;
-    area.Start = Subtract(p, area.GrabOffset);
+    area.Start = SubtractVectors(p, area.GrabOffset);
     area.End = AddVectors(area.Start, area.Direction);
     // The length stays: the move keeps the area's shape.
     project.AreaDistance[i] = static_cast<float>(double(area.Start.X) - MountingPointX);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/ProjectRules.h"
+
 namespace tarnwick {
 
 namespace {
@@ -17,13 +19,6 @@ void Assign(float& target, double value) {
   const auto single = static_cast<float>(value);
   if (std::isfinite(single)) target = single;
 }
-
-PlaneVector Subtract(PlaneVector a, PlaneVector b) { return AddVectors(a, NegateVector(b)); }
-
-// Counts clamped to the arrays, so a record with counts out of range is
-// still read safely.
-int AreasInUse(const ProjectData& p) { return std::clamp(p.AreasAmount, 0, MaxAreas); }
-int BoxesInUse(const ProjectData& p) { return std::clamp(p.BoxesAmount, 0, MaxBoxes); }
 
 // Aim point of one box: the nearest area its axis crosses, else the right
 // end, floor or top of the scene. C is the source, D the axis direction.
@@ -51,7 +46,7 @@ void AimBox(PlaneVector C, PlaneVector D, const ProjectData& p, const Graphics& 
   }
   const PlaneVector aim = AddVectors(C, ScaleVector(D, t));
   Assign(box.Source, C);
-  Assign(box.Ray, Subtract(aim, C));
+  Assign(box.Ray, SubtractVectors(aim, C));
 }
 
 void ComputeFlybar(const ProjectData& p, Graphics& g) {
@@ -82,7 +77,7 @@ void ComputeFlybar(const ProjectData& p, Graphics& g) {
 void RotateFlybar(std::array<PlaneVector, 6>& flybar, PlaneVector pivot, float angleDegrees) {
   const Turn turn = TurnFor(angleDegrees);
   for (PlaneVector& point : flybar)
-    Assign(point, AddVectors(Rotated(Subtract(point, pivot), turn), pivot));
+    Assign(point, AddVectors(Rotated(SubtractVectors(point, pivot), turn), pivot));
 }
 
 void ComputeSceneExtents(const ProjectData& p, const SceneFrame& frame, Graphics& g) {
@@ -116,7 +111,7 @@ void ComputeAreaSlope(const ProjectData& p, int i, Graphics& g) {
   const double run = std::sqrt(std::max(0.0, length * length - rise * rise));
   area.Start = {static_cast<float>(x0), p.AreaHeight1[i]};
   area.End = {static_cast<float>(x0 + run), p.AreaHeight2[i]};
-  area.Direction = Subtract(area.End, area.Start);
+  area.Direction = SubtractVectors(area.End, area.Start);
 }
 
 float PinOffset(const ProjectData& p) {
@@ -133,7 +128,7 @@ bool AutomaticInclination(const ProjectData& p, float& angle) {
   const Turn splay = TurnFor(5.0f);
   PlaneVector sum = ScaleVector(gravity, w);
   PlaneVector corner = a;  // top front corner of the next box
-  const int joints = std::clamp(p.BoxesAmount - 1, 0, MaxJoints);
+  const int joints = JointsInUse(p);
   for (int j = 0; j < joints; ++j) {
     if (p.BoxAngle[j] == 5.0f) {
       a = Rotated(a, splay);
@@ -199,7 +194,7 @@ bool ComputeArrayGeometry(ProjectData& p, Graphics& g) {
       Assign(box.TopBack, AddVectors(box.BottomBack, k));
     }
     Assign(C, AddVectors(box.TopFront, ScaleVector(f, 0.5f)));
-    Assign(D, Subtract(C, AddVectors(box.BottomBack, ScaleVector(k, 0.5f))));
+    Assign(D, SubtractVectors(C, AddVectors(box.BottomBack, ScaleVector(k, 0.5f))));
     AimBox(C, D, p, g, box);
   }
   return automatic;

@@ -10,6 +10,8 @@ PlaneVector AddVectors(PlaneVector a, PlaneVector b) {
 
 PlaneVector NegateVector(PlaneVector a) { return {-a.X, -a.Y}; }
 
+PlaneVector SubtractVectors(PlaneVector a, PlaneVector b) { return AddVectors(a, NegateVector(b)); }
+
 PlaneVector ScaleVector(PlaneVector a, float s) {
   return {static_cast<float>(double(a.X) * s), static_cast<float>(double(a.Y) * s)};
 }

@@ -16,6 +16,7 @@ inline constexpr double Pi = 3.14159265358979;
 
 PlaneVector AddVectors(PlaneVector a, PlaneVector b);
 PlaneVector NegateVector(PlaneVector a);
+PlaneVector SubtractVectors(PlaneVector a, PlaneVector b);  // a - b
 PlaneVector ScaleVector(PlaneVector a, float s);
 
 // True when both components are finite. A non-finite result counts as an

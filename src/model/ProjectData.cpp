@@ -27,13 +27,25 @@ ProjectData MakeDefaultProject() {
 
 bool IsFeet(const std::string& units) { return units == "Feet"; }
 
-std::array<std::string, 11> BoxesAmountEntries() {
-  std::array<std::string, 11> entries;
-  for (int i = 0; i < 11; ++i) entries[i] = std::to_string(i + 2);
+namespace {
+
+// "from", "from + 1", ... as list texts.
+template <std::size_t N>
+std::array<std::string, N> CountEntries(int from) {
+  std::array<std::string, N> entries;
+  for (std::size_t i = 0; i < N; ++i) entries[i] = std::to_string(from + int(i));
   return entries;
 }
 
-std::array<std::string, 3> AreasAmountEntries() { return {"1", "2", "3"}; }
+}  // namespace
+
+std::array<std::string, BoxesAmountEntryCount> BoxesAmountEntries() {
+  return CountEntries<BoxesAmountEntryCount>(MinBoxes);
+}
+
+std::array<std::string, AreasAmountEntryCount> AreasAmountEntries() {
+  return CountEntries<AreasAmountEntryCount>(MinAreas);
+}
 
 std::array<std::string, 2> AngleEntries() { return {"0\u00B0", "5\u00B0"}; }
 
@@ -44,11 +56,7 @@ std::array<std::string, 14> AttenuationEntries() {
   return entries;
 }
 
-std::array<std::string, 9> FlybarPinEntries() {
-  std::array<std::string, 9> entries;
-  for (int i = 0; i < 9; ++i) entries[i] = std::to_string(i + 1);
-  return entries;
-}
+std::array<std::string, FlybarPins> FlybarPinEntries() { return CountEntries<FlybarPins>(1); }
 
 float AttenuationFromText(const std::string& text) {
   const auto entries = AttenuationEntries();

@@ -8,6 +8,9 @@ namespace tarnwick {
 inline constexpr int MaxAreas = 3;
 inline constexpr int MaxBoxes = 12;
 inline constexpr int MaxJoints = MaxBoxes - 1;
+inline constexpr int MinAreas = 1;
+inline constexpr int MinBoxes = 2;
+inline constexpr int FlybarPins = 9;
 
 // Attenuation that marks a box as switched off.
 inline constexpr float BoxOffAttenuation = 99.0f;
@@ -60,11 +63,13 @@ bool IsFeet(const std::string& units);
 // value the transfers derive from it (see the index helpers below).
 inline constexpr std::array<const char*, 2> UnitEntries = {"Feet", "Metres"};
 inline constexpr std::array<const char*, 2> MountingEntries = {"Downtilt", "Uptilt"};
-std::array<std::string, 11> BoxesAmountEntries();  // "2" ... "12"
-std::array<std::string, 3> AreasAmountEntries();   // "1" ... "3"
-std::array<std::string, 2> AngleEntries();         // "0°", "5°"
-std::array<std::string, 14> AttenuationEntries();  // "0dB" ... "12dB", "99dB"
-std::array<std::string, 9> FlybarPinEntries();     // "1" ... "9"
+inline constexpr int BoxesAmountEntryCount = MaxBoxes - MinBoxes + 1;
+inline constexpr int AreasAmountEntryCount = MaxAreas - MinAreas + 1;
+std::array<std::string, BoxesAmountEntryCount> BoxesAmountEntries();  // "2" ... "12"
+std::array<std::string, AreasAmountEntryCount> AreasAmountEntries();  // "1" ... "3"
+std::array<std::string, 2> AngleEntries();                            // "0°", "5°"
+std::array<std::string, 14> AttenuationEntries();                     // "0dB" ... "12dB", "99dB"
+std::array<std::string, FlybarPins> FlybarPinEntries();               // "1" ... "9"
 
 // Attenuation named by a list text: "0dB" ... "12dB" and "99dB" give their
 // number, every other text 0.

@@ -1,0 +1,31 @@
+#include "model/ProjectRules.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "model/NumberText.h"
+
+namespace tarnwick {
+
+int AreasInUse(const ProjectData& p) { return std::clamp(p.AreasAmount, 0, MaxAreas); }
+
+int BoxesInUse(const ProjectData& p) { return std::clamp(p.BoxesAmount, 0, MaxBoxes); }
+
+int JointsInUse(const ProjectData& p) { return std::clamp(p.BoxesAmount - 1, 0, MaxJoints); }
+
+int SplayIndex(float angle) {
+  if (!std::isfinite(angle)) return -1;
+  const long long index = RoundHalfEven(double(angle) / SplayStep);
+  return index == 0 || index == 1 ? static_cast<int>(index) : -1;
+}
+
+bool HasListEntries(const ProjectData& p) {
+  if (p.AreasAmount < MinAreas || p.AreasAmount > MaxAreas) return false;
+  if (p.BoxesAmount < MinBoxes || p.BoxesAmount > MaxBoxes) return false;
+  for (int j = 0; j < JointsInUse(p); ++j)
+    if (SplayIndex(p.BoxAngle[j]) < 0) return false;
+  return p.FlybarPin >= 1 && p.FlybarPin <= FlybarPins &&
+         (p.AutomaticInclCalc == 0 || p.AutomaticInclCalc == 1);
+}
+
+}  // namespace tarnwick

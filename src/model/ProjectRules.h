@@ -1,0 +1,28 @@
+#pragma once
+
+#include "model/ProjectData.h"
+
+namespace tarnwick {
+
+// The one place that says which rows of a project are in use and which
+// values its lists can show. A record may come from a damaged file, so the
+// row counts are clamped to the arrays before anyone indexes with them.
+
+inline constexpr float SplayStep = 5.0f;  // degrees per splay list entry
+
+// Rows in use, each within its array: areas, boxes, and joints between boxes.
+int AreasInUse(const ProjectData& project);
+int BoxesInUse(const ProjectData& project);
+int JointsInUse(const ProjectData& project);
+
+// List index that shows a splay angle: the nearest multiple of 5 degrees
+// (ties to even), 0 for "0°" and 1 for "5°"; -1 when no entry shows it.
+int SplayIndex(float angle);
+
+// True when every value in use has an entry in its list, so the window can
+// show the whole project: the two counts, each splay angle in use, the pin
+// and the automatic-inclination flag. Lengths, attenuations and the mounting
+// always show (as a number, "0dB" or "Downtilt" at worst).
+bool HasListEntries(const ProjectData& project);
+
+}  // namespace tarnwick
