@@ -184,14 +184,17 @@ const QImage& DrawingSurface::Image() {
 
 void DrawingSurface::FitImage(bool keepDrawing) {
   Finish();
+  // Whole device pixels covering the inner area: at a fractional ratio the
+  // last row and column would otherwise stay unpainted.
   const qreal ratio = devicePixelRatioF();
-  const QSize size = contentsRect().size().expandedTo(QSize(1, 1)) * ratio;
+  const QSizeF device = QSizeF(contentsRect().size().expandedTo(QSize(1, 1))) * ratio;
+  const QSize size(int(std::ceil(device.width() - 1e-9)), int(std::ceil(device.height() - 1e-9)));
   if (image_.size() == size && image_.devicePixelRatio() == ratio) return;
   QImage old = std::move(image_);
   if (!keepDrawing) old = QImage();  // released before the new one is allocated
-  // 24 bits a pixel keep every colour exactly at three quarters of the
-  // memory of a 32-bit image; the window's start-up footprint needs that.
-  image_ = QImage(size, QImage::Format_RGB888);
+  // The raster engine's native format: strokes draw and the backing store
+  // takes the picture without a conversion per pixel.
+  image_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
   image_.setDevicePixelRatio(ratio);
   image_.fill(BackColor);
   if (!old.isNull()) {
@@ -204,9 +207,17 @@ void DrawingSurface::paintEvent(QPaintEvent*) {
   Finish();
   FitImage(true);
   QPainter painter(this);
-  painter.setPen(QColor(128, 128, 128));
-  painter.drawRect(rect().adjusted(0, 0, -1, -1));
   painter.drawImage(contentsRect().topLeft(), image_);
+  // The border after the picture, as filled strips of whole logical pixels:
+  // a one-pixel pen at a scale factor of 2 covers only the outer device
+  // row, and the row inside it would keep whatever was on screen before.
+  const QColor edge(128, 128, 128);
+  const int w = width();
+  const int h = height();
+  painter.fillRect(QRect(0, 0, w, 1), edge);
+  painter.fillRect(QRect(0, h - 1, w, 1), edge);
+  painter.fillRect(QRect(0, 0, 1, h), edge);
+  painter.fillRect(QRect(w - 1, 0, 1, h), edge);
 }
 
 }  // namespace tarnwick

@@ -1,7 +1,9 @@
 #include "views/SideView.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "model/ProjectRules.h"
 #include "views/DrawingSurface.h"
 
 namespace tarnwick {
@@ -50,17 +52,35 @@ void DrawBackground(DrawingSurface& side, DrawingSurface& zoom, bool zoomShown,
   // 1. Scale: 6 % margins left and right, 10 % above the scene and below the
   //    floor; with the zoom view shown the scene starts right of it.
   double left = -0.06 * w;
-  if (zoomShown) {
-    const double k0 = std::min(ZoomShare(side, zoom), 0.9);
-    left = -k0 / (1.0 - k0) * w;
+  double right = 1.06 * w;
+  double top = 1.1 * h;
+  const double bottom = -0.1 * h;
+  const double zoomShare = zoomShown ? std::min(ZoomShare(side, zoom), 0.9) : 0.0;
+  if (zoomShown) left = -zoomShare / (1.0 - zoomShare) * w;
+  // 2. To scale: the span that gives fewer metres per pixel grows until a
+  //    metre is as many pixels across as up. Height is added above the
+  //    scene; width on the right, and with the zoom view shown also on the
+  //    left, so that the scene still starts right of the zoom view.
+  const QSize inner = side.contentsRect().size();
+  const double across = (right - left) / inner.width();
+  const double up = (top - bottom) / inner.height();
+  if (inner.width() > 0 && inner.height() > 0 && std::isfinite(across) && std::isfinite(up) &&
+      across > 0 && up > 0) {
+    if (across < up) {
+      const double span = up * inner.width();
+      left = zoomShown ? left * span / (right - left) : left;
+      right = left + span;
+    } else {
+      top = bottom + across * inner.height();
+    }
   }
-  side.Scale(left, 1.1 * h, 1.06 * w, -0.1 * h);
-  // 2. Base line under the floor, with end ticks, in the current draw width.
+  side.Scale(left, top, right, bottom);
+  // 3. Base line under the floor, with end ticks, in the current draw width.
   const QColor black = DrawingSurface::QBColor(0);
   side.Line(0, -0.05 * h, w, -0.05 * h, black);
   side.Line(0, -0.05 * h, 0, -0.025 * h, black);
   side.Line(w, -0.05 * h, w, -0.025 * h, black);
-  // 3. The zoom view spans 2 m by 4 m around the mounting point.
+  // 4. The zoom view spans 2 m by 4 m around the mounting point.
   if (zoomShown) {
     const double floor = project.FloorDistance;
     zoom.Scale(0, floor + 0.2, 2, floor - 3.8);
@@ -69,7 +89,7 @@ void DrawBackground(DrawingSurface& side, DrawingSurface& zoom, bool zoomShown,
 
 void DrawAreas(DrawingSurface& side, const ProjectData& project, const Graphics& g) {
   side.DrawWidth = 2;
-  for (int i = 0; i < std::clamp(project.AreasAmount, 0, MaxAreas); ++i)
+  for (int i = 0; i < AreasInUse(project); ++i)
     DrawSegment(side, g.AreaGeom[i].Start, g.AreaGeom[i].End);
 }
 
@@ -85,7 +105,7 @@ void DrawArray(DrawingSurface& side, DrawingSurface& zoom, const ProjectData& pr
   // 2. Every box: thin outline in both pictures, red ray in the side view.
   side.DrawWidth = 1;
   const QColor red = DrawingSurface::QBColor(4);
-  for (int i = 0; i < std::clamp(project.BoxesAmount, 0, MaxBoxes); ++i) {
+  for (int i = 0; i < BoxesInUse(project); ++i) {
     const BoxGeometry& box = g.BoxGeom[i];
     DrawOutline(side, box);
     DrawOutline(zoom, box);
