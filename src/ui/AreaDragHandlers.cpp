@@ -9,43 +9,35 @@
 namespace tarnwick {
 
 namespace {
+
 PlaneVector Scene(QPointF at) { return {float(at.x()), float(at.y())}; }
-}  // namespace
 
-void LineArray_frm::BuildDragRectangle() {
-  const char* names[] = {"RightLine", "LeftLine", "LowerLine", "UpperLine"};
-  LineElement** lines[] = {&RightLine, &LeftLine, &LowerLine, &UpperLine};
-  for (int i = 0; i < 4; ++i) {
-    *lines[i] = new LineElement(MainView_pbx);
-    (*lines[i])->setObjectName(QLatin1String(names[i]));
-  }
-  connect(MainView_pbx, &DrawingSurface::MouseDown, this, &LineArray_frm::MainView_pbx_MouseDown);
-  connect(MainView_pbx, &DrawingSurface::MouseMove, this, &LineArray_frm::MainView_pbx_MouseMove);
-  connect(MainView_pbx, &DrawingSurface::MouseUp, this, &LineArray_frm::MainView_pbx_MouseUp);
-}
-
-void LineArray_frm::PlaceDragRectangle(PlaneVector origin, float width, float height) {
+// The rectangle's four sides, in the order of the window's line elements.
+void PlaceRectangle(const std::array<LineElement*, 4>& lines, PlaneVector origin, float width,
+                    float height) {
   const double x = origin.X, y = origin.Y;
-  LowerLine->SetEnds(x, y, x + width, y);
-  UpperLine->SetEnds(x, y + height, x + width, y + height);
-  LeftLine->SetEnds(x, y, x, y + height);
-  RightLine->SetEnds(x + width, y, x + width, y + height);
+  lines[0]->SetEnds(x + width, y, x + width, y + height);   // right
+  lines[1]->SetEnds(x, y, x, y + height);                   // left
+  lines[2]->SetEnds(x, y, x + width, y);                    // lower
+  lines[3]->SetEnds(x, y + height, x + width, y + height);  // upper
 }
+
+}  // namespace
 
 void LineArray_frm::MainView_pbx_MouseDown(Qt::MouseButton button, Qt::MouseButtons, QPointF at) {
   if (button != Qt::LeftButton) return;
   const int i = PickArea(Data.Project, Graphics, Scene(at));
   if (i < 0) return;
-  const AreaGeometry& area = Graphics.AreaGeom[i];
-  PlaceDragRectangle(area.Start, Graphics.DragBoxWidth, Graphics.DragBoxHeight);
-  for (LineElement* line : {UpperLine, LowerLine, LeftLine, RightLine}) line->show();
+  PlaceRectangle(dragLines_, Graphics.AreaGeom[i].Start, Graphics.DragBoxWidth,
+                 Graphics.DragBoxHeight);
+  for (LineElement* line : dragLines_) line->show();
 }
 
 void LineArray_frm::MainView_pbx_MouseMove(Qt::MouseButtons held, QPointF at) {
   // Only with the left button alone; the picture itself is not redrawn.
   if (held != Qt::LeftButton || Graphics.DragActive == 0) return;
-  PlaceDragRectangle(DragOrigin(Graphics, Scene(at)), Graphics.DragBoxWidth,
-                     Graphics.DragBoxHeight);
+  PlaceRectangle(dragLines_, DragOrigin(Graphics, Scene(at)), Graphics.DragBoxWidth,
+                 Graphics.DragBoxHeight);
 }
 
 void LineArray_frm::MainView_pbx_MouseUp(Qt::MouseButton button, Qt::MouseButtons, QPointF at) {
@@ -55,7 +47,7 @@ void LineArray_frm::MainView_pbx_MouseUp(Qt::MouseButton button, Qt::MouseButton
   // them back, so the area lands on the two decimals shown.
   WriteControls();
   RedrawAll();
-  for (LineElement* line : {UpperLine, LowerLine, LeftLine, RightLine}) line->hide();
+  for (LineElement* line : dragLines_) line->hide();
 }
 
 }  // namespace tarnwick

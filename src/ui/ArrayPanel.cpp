@@ -1,135 +1,214 @@
-// The array settings panel: box count, automatic inclination, floor
-// distance, flybar, and one row per box with its splay angle and attenuation.
+#include "ui/ArrayPanel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringListModel>
+#include <algorithm>
 
+#include "model/ProjectRules.h"
 #include "ui/Controls.h"
-#include "ui/LineArrayForm.h"
-#include "ui/PanelFrame.h"
 #include "ui/Twips.h"
-#include "views/DrawingSurface.h"
 
 namespace tarnwick {
 
-void LineArray_frm::BuildArrayFrame() {
-  ArrayFrame =
-      new PanelFrame(QStringLiteral("Line Array Settings"), QColor(128, 64, 0), centralWidget());
-  ArrayFrame->setObjectName(QStringLiteral("ArrayFrame"));
-  ArrayFrame->setToolTip(QStringLiteral("Configure your array settings here!"));
-  PlaceTwips(ArrayFrame, 30, 0, 2565, CollapsedPanelHeight);
-  QWidget* f = ArrayFrame;
+namespace {
+constexpr int Straight = 0;  // "0°"
+constexpr int Splayed = 1;   // "5°"
+}  // namespace
 
-  auto* boxesLabel = MakeLabel(f, QStringLiteral("Label3"), QStringLiteral("Number of Boxes"));
+ArrayPanel::ArrayPanel(QWidget* parent)
+    : PanelFrame(QStringLiteral("Line Array Settings"), QColor(128, 64, 0), parent) {
+  setObjectName(QStringLiteral("ArrayFrame"));
+  setToolTip(QStringLiteral("Configure your array settings here!"));
+  PlaceTwips(this, 30, 0, 2565, CollapsedPanelHeight);
+  BuildSettings();
+  BuildRows();
+
+  // The lists start at their first entries; the project written next sets them.
+  Fill(boxes_, BoxesAmountEntries());
+  Fill(mounting_, std::array<std::string, 2>{MountingEntries[0], MountingEntries[1]});
+  Fill(pin_, FlybarPinEntries());
+  automatic_->setChecked(true);
+  inclination_->setReadOnly(true);
+
+  const auto changed = &QComboBox::currentIndexChanged;
+  connect(boxes_, changed, this, [this] {
+    ShowRowsInUse();
+    emit Edited();
+  });
+  connect(mounting_, changed, this, &ArrayPanel::Edited);
+  connect(pin_, changed, this, &ArrayPanel::Edited);
+  for (QComboBox* angle : angles_) connect(angle, changed, this, &ArrayPanel::Edited);
+  // Attenuations have no handler: they reach the model at the next redraw.
+  connect(automatic_, &QCheckBox::toggled, this, [this](bool on) {
+    // The computed value stays readable but cannot be edited.
+    inclination_->setReadOnly(on);
+    emit AutomaticToggled();
+  });
+  connect(toggle_, &QPushButton::clicked, this, &ArrayPanel::ToggleRequested);
+}
+
+void ArrayPanel::BuildSettings() {
+  auto* boxesLabel = MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("Number of Boxes"));
   boxesLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   PlaceTwips(boxesLabel, 540, 300, 1455, 255);
-  BoxesAmount_cbx = MakeList(f, QStringLiteral("BoxesAmount_cbx"),
-                             QStringLiteral("How many modules do you want to use?"));
-  PlaceTwips(BoxesAmount_cbx, 900, 600, 735, 315);
-  ShowArraySettings_cbt = new QPushButton(QStringLiteral("Show Setup"), f);
-  ShowArraySettings_cbt->setObjectName(QStringLiteral("ShowArraySettings_cbt"));
-  PlaceTwips(ShowArraySettings_cbt, 540, 990, 1455, 315);
+  boxes_ = MakeList(this, QStringLiteral("BoxesAmount_cbx"),
+                    QStringLiteral("How many modules do you want to use?"));
+  PlaceTwips(boxes_, 900, 600, 735, 315);
+  toggle_ = new QPushButton(SetupCaption(false), this);
+  toggle_->setObjectName(QStringLiteral("ShowArraySettings_cbt"));
+  PlaceTwips(toggle_, 540, 990, 1455, 315);
 
-  auto* automaticLabel = MakeLabel(f, QStringLiteral("AutomaticInclCalc_lbl"),
+  auto* automaticLabel = MakeLabel(this, QStringLiteral("AutomaticInclCalc_lbl"),
                                    QStringLiteral("Calculate inclination automatically"));
   automaticLabel->setWordWrap(true);
   PlaceTwips(automaticLabel, 180, 1650, 1665, 465);
-  AutomaticInclCalc_chk = new QCheckBox(f);
-  AutomaticInclCalc_chk->setObjectName(QStringLiteral("AutomaticInclCalc_chk"));
-  PlaceTwips(AutomaticInclCalc_chk, 1920, 1710, 255, 225);
-  PlaceTwips(MakeLabel(f, QStringLiteral("FloorDistance_lbl"), QStringLiteral("Distance to floor")),
-             150, 2160, 1365, 255);
-  FloorDistance_tbx = MakeBox(
-      f, QStringLiteral("FloorDistance_tbx"),
+  automatic_ = new QCheckBox(this);
+  automatic_->setObjectName(QStringLiteral("AutomaticInclCalc_chk"));
+  PlaceTwips(automatic_, 1920, 1710, 255, 225);
+  PlaceTwips(
+      MakeLabel(this, QStringLiteral("FloorDistance_lbl"), QStringLiteral("Distance to floor")),
+      150, 2160, 1365, 255);
+  floor_ = MakeBox(
+      this, QStringLiteral("FloorDistance_tbx"),
       QStringLiteral("Distance between the mounting point of the array and the main floor"));
-  PlaceTwips(FloorDistance_tbx, 1620, 2160, 735, 315);
-  PlaceTwips(MakeLabel(f, QStringLiteral("Mounting_lbl"), QStringLiteral("Flybar mounting")), 150,
-             2550, 1425, 285);
-  FlybarMounting_cbx = MakeList(
-      f, QStringLiteral("FlybarMounting_cbx"),
+  PlaceTwips(floor_, 1620, 2160, 735, 315);
+  PlaceTwips(MakeLabel(this, QStringLiteral("Mounting_lbl"), QStringLiteral("Flybar mounting")),
+             150, 2550, 1425, 285);
+  mounting_ = MakeList(
+      this, QStringLiteral("FlybarMounting_cbx"),
       QStringLiteral("Set here how the flybar is mounted. Uptilt (flybar facing towards the front "
                      "of the array) or downtilt (vice versa)."));
   // 60 twips wider than designed, so that "Downtilt" is not cut off.
-  PlaceTwips(FlybarMounting_cbx, 1530, 2550, 1005, 315);
-  PlaceTwips(MakeLabel(f, QStringLiteral("PinNo_lbl"), QStringLiteral("Flybar Pin No.")), 150, 2970,
-             1215, 315);
-  FlybarPin_cbx = MakeList(
-      f, QStringLiteral("FlybarPin_cbx"),
+  PlaceTwips(mounting_, 1530, 2550, 1005, 315);
+  PlaceTwips(MakeLabel(this, QStringLiteral("PinNo_lbl"), QStringLiteral("Flybar Pin No.")), 150,
+             2970, 1215, 315);
+  pin_ = MakeList(
+      this, QStringLiteral("FlybarPin_cbx"),
       QStringLiteral("Enter the Pin used on the flybar. The first pin is the nearest to the pin "
                      "where the array is mounted at. The last pin is the one the furthest away "
                      "from the mounting pin of the array."));
-  PlaceTwips(FlybarPin_cbx, 1650, 2940, 735, 315);
-  PlaceTwips(MakeLabel(f, QStringLiteral("TiltAngle_lbl"), QStringLiteral("Tilt Angle")), 720, 3330,
-             765, 255);
+  PlaceTwips(pin_, 1650, 2940, 735, 315);
+  PlaceTwips(MakeLabel(this, QStringLiteral("TiltAngle_lbl"), QStringLiteral("Tilt Angle")), 720,
+             3330, 765, 255);
+  inclination_ = MakeBox(
+      this, QStringLiteral("InclinationAngle_tbx"),
+      QStringLiteral("Inclination Angle of the first box/the array. You can enter a value here or "
+                     "press the Calc button if the flybar is mounted floating."));
+  PlaceTwips(inclination_, 750, 3810, 735, 345);
+}
+
+void ArrayPanel::BuildRows() {
   auto* attenuationLabel =
-      MakeLabel(f, QStringLiteral("Attenuation_lbl"), QStringLiteral("Attenuation Level"));
+      MakeLabel(this, QStringLiteral("Attenuation_lbl"), QStringLiteral("Attenuation Level"));
   attenuationLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   attenuationLabel->setWordWrap(true);
   PlaceTwips(attenuationLabel, 1560, 3330, 915, 405);
-  InclinationAngle_tbx = MakeBox(
-      f, QStringLiteral("InclinationAngle_tbx"),
-      QStringLiteral("Inclination Angle of the first box/the array. You can enter a value here or "
-                     "press the Calc button if the flybar is mounted floating."));
-  PlaceTwips(InclinationAngle_tbx, 750, 3810, 735, 345);
-
+  // The 11 angle lists and the 12 attenuation lists each share one list of
+  // entries; every list keeps its own selection.
+  auto* angleEntries = new QStringListModel(Texts(AngleEntries()), this);
+  auto* attenuationEntries = new QStringListModel(Texts(AttenuationEntries()), this);
   // Rows are 360 twips apart (the last one 330); the angle lists stand half
   // a row lower than the labels, between the two boxes they join.
   for (int k = 0; k < MaxBoxes; ++k) {
-    const int rowTop = k < 11 ? 3810 + 360 * k : 7740;
-    Angle_lbl[k] = MakeLabel(f, Indexed("Angle_lbl", k), QStringLiteral("Box %1").arg(k + 1));
-    PlaceTwips(Angle_lbl[k], 180, rowTop + 30, 555, 255);
-    Attenuation_cbx[k] = MakeList(
-        f, Indexed("Attenuation_cbx", k),
+    const int rowTop = k < MaxJoints ? 3810 + 360 * k : 7740;
+    rowLabels_[k] = MakeLabel(this, Indexed("Angle_lbl", k), QStringLiteral("Box %1").arg(k + 1));
+    PlaceTwips(rowLabels_[k], 180, rowTop + 30, 555, 255);
+    attenuations_[k] = MakeList(
+        this, Indexed("Attenuation_cbx", k),
         QStringLiteral(
             "Set the Attenuation Level in dB here (0 = no Attenuation, 99 = Box turned off)"));
-    PlaceTwips(Attenuation_cbx[k], 1650, rowTop, 735, 315);
+    attenuations_[k]->setModel(attenuationEntries);
+    PlaceTwips(attenuations_[k], 1650, rowTop, 735, 315);
     if (k < MaxJoints) {
-      Angle_cbx[k] = MakeList(f, Indexed("Angle_cbx", k),
-                              QStringLiteral("Choose the angle between each module here"));
-      PlaceTwips(Angle_cbx[k], 750, k < 10 ? rowTop + 360 : 7740, 735, 315);
+      angles_[k] = MakeList(this, Indexed("Angle_cbx", k),
+                            QStringLiteral("Choose the angle between each module here"));
+      angles_[k]->setModel(angleEntries);
+      PlaceTwips(angles_[k], 750, k < MaxJoints - 1 ? rowTop + 360 : 7740, 735, 315);
     }
   }
 }
 
-void LineArray_frm::BoxesAmount_cbx_Click() {
+void ArrayPanel::ShowRowsInUse() {
   // Rows beyond the count are hidden, never cleared, so raising the count
-  // brings their settings back.
-  const int n = BoxesAmount_cbx->currentIndex();
-  for (int j = 1; j <= 10; ++j) {
-    const bool visible = n < 0 || n > 9 || j <= n;
-    Angle_cbx[j]->setVisible(visible);
-    Angle_lbl[j + 1]->setVisible(visible);
-    Attenuation_cbx[j + 1]->setVisible(visible);
+  // brings their settings back. The first two boxes are always in use.
+  ProjectData count;
+  count.BoxesAmount = boxes_->currentIndex() + MinBoxes;
+  const int joints = JointsInUse(count);
+  for (int j = 1; j < MaxJoints; ++j) {
+    const bool visible = j < joints;
+    angles_[j]->setVisible(visible);
+    rowLabels_[j + 1]->setVisible(visible);
+    attenuations_[j + 1]->setVisible(visible);
   }
-  RedrawIfAllowed();
 }
 
-void LineArray_frm::AutomaticInclCalc_chk_Click() {
-  if (RedrawAllowed()) {
-    RedrawAll();
-    InclinationAngle_tbx->setText(DecimalText(Data.Project.InclinationAngle));
+void ArrayPanel::Read(ProjectData& p) const {
+  const double toMetres = IsFeet(p.Units) ? FeetToMetres : 1.0;
+  p.FloorDistance = StoredNumber(floor_, toMetres);
+  p.BoxesAmount = boxes_->currentIndex() + MinBoxes;
+  p.BoxAttenuation[0] = AttenuationFromText(attenuations_[0]->currentText().toStdString());
+  for (int j = 0; j < JointsInUse(p); ++j) {
+    p.BoxAttenuation[j + 1] =
+        AttenuationFromText(attenuations_[j + 1]->currentText().toStdString());
+    p.BoxAngle[j] = static_cast<float>(angles_[j]->currentIndex()) * SplayStep;
   }
-  // The computed value stays readable but cannot be edited.
-  InclinationAngle_tbx->setReadOnly(AutomaticInclCalc_chk->isChecked());
+  p.InclinationAngle = StoredNumber(inclination_, 1.0);
+  p.FlybarPin = pin_->currentIndex() + 1;
+  p.FlybarMounting = mounting_->currentText() == QLatin1String("Uptilt") ? 1 : 0;
+  p.AutomaticInclCalc = automatic_->isChecked() ? 1 : 0;
 }
 
-void LineArray_frm::ShowArraySettings_cbt_Click() {
-  // Expanded, the panel runs down the window's left edge and the side view
-  // gives up the panel's width plus a gap on its left.
-  BArraySettingsActive = !BArraySettingsActive;
-  const int shift = BArraySettingsActive ? -ArrayPanelShift : ArrayPanelShift;
-  ShowArraySettings_cbt->setText(BArraySettingsActive ? QStringLiteral("Hide Setup")
-                                                      : QStringLiteral("Show Setup"));
-  SetHeightTwips(ArrayFrame, BArraySettingsActive ? ExpandedPanelHeight : CollapsedPanelHeight);
-  SetWidthTwips(MainView_pbx, WidthTwips(MainView_pbx) + shift);
-  SetLeftTwips(MainView_pbx, LeftTwips(MainView_pbx) - shift);
-  SetWidthTwips(Graph_pbx, WidthTwips(MainView_pbx));
-  SetLeftTwips(Graph_pbx, LeftTwips(MainView_pbx));
-  RedrawAll();
+void ArrayPanel::Write(const ProjectData& p) {
+  // The caller has checked that every value has its list entry.
+  const double fromMetres = IsFeet(p.Units) ? MetresToFeet : 1.0;
+  floor_->setText(DecimalText(static_cast<float>(double(p.FloorDistance) * fromMetres)));
+  boxes_->setCurrentIndex(p.BoxesAmount - MinBoxes);
+  ShowRowsInUse();
+  attenuations_[0]->setCurrentIndex(AttenuationIndex(p.BoxAttenuation[0]));
+  for (int j = 0; j < JointsInUse(p); ++j) {
+    attenuations_[j + 1]->setCurrentIndex(AttenuationIndex(p.BoxAttenuation[j + 1]));
+    angles_[j]->setCurrentIndex(SplayIndex(p.BoxAngle[j]));
+  }
+  ShowInclination(p.InclinationAngle);
+  pin_->setCurrentIndex(p.FlybarPin - 1);
+  mounting_->setCurrentIndex(p.FlybarMounting == 1 ? 1 : 0);
+  automatic_->setChecked(p.AutomaticInclCalc == 1);
+}
+
+void ArrayPanel::ConvertLengths(double factor) { ConvertShown(floor_, factor); }
+
+void ArrayPanel::ShowInclination(float degrees) { inclination_->setText(DecimalText(degrees)); }
+
+void ArrayPanel::SetExpanded(bool expanded) {
+  toggle_->setText(SetupCaption(expanded));
+  SetHeightTwips(this, expanded ? ExpandedPanelHeight : CollapsedPanelHeight);
+}
+
+void ArrayPanel::SetAngles(int from, int to, int entry) {
+  for (int k = std::max(from, 0); k <= std::min(to, MaxJoints - 1); ++k)
+    angles_[k]->setCurrentIndex(entry);
+}
+
+void ArrayPanel::ApplyPreset(Preset preset) {
+  const int n = boxes_->currentIndex();  // the last joint in use
+  switch (preset) {
+    case Preset::Line:
+      SetAngles(0, n, Straight);
+      break;
+    case Preset::Curved:
+      SetAngles(0, n, Splayed);
+      break;
+    case Preset::JArray:
+      // Upper half straight, lower half curved; with an odd number of joints
+      // the middle one may stay as it was.
+      SetAngles(0, int(RoundHalfEven(n / 2.0 - 1)), Straight);
+      SetAngles(int(RoundHalfEven(n / 2.0)), n, Splayed);
+      break;
+  }
 }
 
 }  // namespace tarnwick

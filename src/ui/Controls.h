@@ -4,9 +4,12 @@
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QString>
 #include <array>
 #include <string>
+
+#include "model/NumberText.h"
 
 namespace tarnwick {
 
@@ -73,6 +76,30 @@ inline QFont PlainFont() {
                     QStringLiteral("Arial"), base.family()});
   font.setPointSizeF(8.0);
   return font;
+}
+
+// Two-decimal text with the user's decimal separator, as number boxes show values.
+inline QString DecimalText(double value) {
+  return QString::fromStdString(TwoDecimalText(value, QLocale().decimalPoint().toStdString()));
+}
+
+// What a number box holds, as its text reads (non-numbers 0).
+inline double BoxNumber(const QLineEdit* box) { return TextToNumber(box->text().toStdString()); }
+
+// A box's number as the model stores it: times the unit factor, in single
+// precision, and 0 when it lies beyond that range.
+inline float StoredNumber(const QLineEdit* box, double toModel) {
+  return ToStoredSingle(BoxNumber(box) * toModel);
+}
+
+// Rewrites a length box's text in another unit; `factor` turns the old unit into the new.
+inline void ConvertShown(QLineEdit* box, double factor) {
+  box->setText(DecimalText(BoxNumber(box) * factor));
+}
+
+// Caption of a panel's toggle button for the panel's state.
+inline QString SetupCaption(bool expanded) {
+  return expanded ? QStringLiteral("Hide Setup") : QStringLiteral("Show Setup");
 }
 
 }  // namespace tarnwick

@@ -25,7 +25,9 @@ void LineArray_frm::ShowFileInCaption(const QString& name) {
   setWindowTitle(name.isEmpty() ? StartCaption : StartCaption + QStringLiteral("  -  ") + name);
 }
 
-QString LineArray_frm::ProjectsFolder() const {
+namespace {
+
+QString ProjectsFolder() {
   // Beside the program, created on first use; an installed program's folder
   // is not writable, so then the user's documents folder takes its place.
   const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/Projects");
@@ -36,7 +38,7 @@ QString LineArray_frm::ProjectsFolder() const {
   return documents;
 }
 
-FileDialogSetup LineArray_frm::DialogSetup(const QString& title) const {
+FileDialogSetup DialogSetup(const QString& title) {
   FileDialogSetup setup;
   setup.Title = title;
   setup.Filter = QStringLiteral("Quenvar Line Array Data (*.") + Extension + QStringLiteral(")");
@@ -44,6 +46,8 @@ FileDialogSetup LineArray_frm::DialogSetup(const QString& title) const {
   setup.Folder = ProjectsFolder();
   return setup;
 }
+
+}  // namespace
 
 bool LineArray_frm::WriteToFile(const FileChoice& file) {
   if (!WriteProjectFile(file.Path.toStdString(), Data.Project, FileRW.FileHeader)) {
@@ -78,9 +82,7 @@ bool LineArray_frm::SaveProject() {
   return WriteToFile({FileChoice::Result::Chosen, path, QFileInfo(path).fileName()});
 }
 
-bool LineArray_frm::SaveProjectAs() { return ShowSaveDialogAndWrite(); }
-
-void LineArray_frm::OpenProject() {
+void LineArray_frm::Open_men_Click() {
   const FileChoice choice = Dialogs->ChooseOpenFile(
       this, DialogSetup(QStringLiteral("Load *.") + Extension + QStringLiteral(" file")));
   if (choice.Outcome == FileChoice::Result::Cancelled) return;
@@ -112,9 +114,9 @@ void LineArray_frm::OpenProject() {
   }
   FileRW.FilePath = choice.Path.toStdString();
   ShowFileInCaption(choice.Name);
-  if (!WriteControls())
-    Dialogs->Tell(this, QStringLiteral("Error while attempting to open file!"),
-                  QStringLiteral("File Error"), false);
+  // The reader takes only projects the controls can show in full.
+  WriteControls();
+  RedrawAll();
 }
 
 void LineArray_frm::New_men_Click() {
@@ -136,11 +138,6 @@ void LineArray_frm::New_men_Click() {
   RedrawAll();
 }
 
-void LineArray_frm::Open_men_Click() {
-  OpenProject();
-  RedrawAll();
-}
-
 void LineArray_frm::Save_men_Click() {
   ReadControls();
   SaveProject();
@@ -148,7 +145,7 @@ void LineArray_frm::Save_men_Click() {
 
 void LineArray_frm::SaveAs_men_Click() {
   ReadControls();
-  SaveProjectAs();
+  ShowSaveDialogAndWrite();
 }
 
 void LineArray_frm::Exit_men_Click() { close(); }

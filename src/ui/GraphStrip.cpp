@@ -1,17 +1,11 @@
-// The SPL graph strip below the side view: shown and hidden from the
-// Preferences menu; "Calculate Response" predicts along the chosen area in
-// the chosen band and draws the curve.
+#include "ui/GraphStrip.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QLocale>
-#include <QPushButton>
 
 #include "ui/Controls.h"
-#include "ui/LineArrayForm.h"
 #include "ui/Twips.h"
 #include "ui/WrappingButton.h"
-#include "views/DrawingSurface.h"
 #include "views/SplGraph.h"
 
 namespace tarnwick {
@@ -27,54 +21,57 @@ constexpr int FirstBand = 10;  // 1 kHz
 
 }  // namespace
 
-void LineArray_frm::BuildGraphStrip() {
-  Calc_cbt = new WrappingButton(QStringLiteral("Calculate Response"), Graph_pbx);
-  Calc_cbt->setObjectName(QStringLiteral("Calc_cbt"));
-  PlaceTwips(Calc_cbt, 90, 90, 945, 525);
-  AreaSelect_cbx = MakeList(Graph_pbx, QStringLiteral("AreaSelect_cbx"),
-                            QStringLiteral("Area along which the level is predicted"));
-  PlaceTwips(AreaSelect_cbx, 90, 660, 975, 315);
-  FreqSelect_cbx = MakeList(Graph_pbx, QStringLiteral("FreqSelect_cbx"),
-                            QStringLiteral("Third-octave band of the prediction"));
-  PlaceTwips(FreqSelect_cbx, 90, 1020, 975, 315);
-  for (const char* name : BandNames) FreqSelect_cbx->addItem(QString::fromLatin1(name));
-  FreqSelect_cbx->setCurrentIndex(FirstBand);
-  connect(Calc_cbt, &QPushButton::clicked, this, &LineArray_frm::Calc_cbt_Click);
-  connect(ShowGraph_men, &QAction::triggered, this, &LineArray_frm::ShowGraph_men_Click);
+GraphStrip::GraphStrip(QWidget* parent, const ProjectData& project, const Graphics& graphics,
+                       const Constants& constants, Calculations& calculations)
+    : DrawingSurface(parent),
+      project_(project),
+      graphics_(graphics),
+      constants_(constants),
+      calculations_(calculations) {
+  setObjectName(QStringLiteral("Graph_pbx"));
+  hide();
 }
 
-void LineArray_frm::OfferAreasInUse(int areas) {
-  // One entry per area in use; the choice stays where it can.
-  const int chosen = AreaSelect_cbx->currentIndex();
-  AreaSelect_cbx->clear();
-  for (int i = 1; i <= areas; ++i) AreaSelect_cbx->addItem(QStringLiteral("Area %1").arg(i));
-  AreaSelect_cbx->setCurrentIndex(chosen >= 0 && chosen < areas ? chosen : 0);
+void GraphStrip::showEvent(QShowEvent* event) {
+  if (area_ == nullptr) BuildControls();
+  DrawingSurface::showEvent(event);
 }
 
-void LineArray_frm::ShowGraph_men_Click() {
-  // The entry's check mark has already changed with the click.
-  BGraphActive = ShowGraph_men->isChecked();
-  for (QWidget* control :
-       std::initializer_list<QWidget*>{Graph_pbx, Calc_cbt, AreaSelect_cbx, FreqSelect_cbx})
-    control->setVisible(BGraphActive);
-  SetHeightTwips(MainView_pbx,
-                 HeightTwips(MainView_pbx) + (BGraphActive ? -GraphHeight : GraphHeight));
-  // The strip goes just below the shortened side view at once: left at its
-  // designed place it would cover the side view of any taller window until
-  // the next resize.
-  SetTopTwips(Graph_pbx, TopTwips(MainView_pbx) + HeightTwips(MainView_pbx) + GraphGap);
-  RedrawAll();
+void GraphStrip::BuildControls() {
+  auto* calc = new WrappingButton(QStringLiteral("Calculate Response"), this);
+  calc->setObjectName(QStringLiteral("Calc_cbt"));
+  PlaceTwips(calc, 90, 90, 945, 525);
+  area_ = MakeList(this, QStringLiteral("AreaSelect_cbx"),
+                   QStringLiteral("Area along which the level is predicted"));
+  PlaceTwips(area_, 90, 660, 975, 315);
+  band_ = MakeList(this, QStringLiteral("FreqSelect_cbx"),
+                   QStringLiteral("Third-octave band of the prediction"));
+  PlaceTwips(band_, 90, 1020, 975, 315);
+  for (const char* name : BandNames) band_->addItem(QString::fromLatin1(name));
+  band_->setCurrentIndex(FirstBand);
+  OfferAreas(areas_);
+  for (QWidget* control : std::initializer_list<QWidget*>{calc, area_, band_}) control->show();
+  connect(calc, &QPushButton::clicked, this, &GraphStrip::Calc_cbt_Click);
 }
 
-void LineArray_frm::Calc_cbt_Click() {
-  // The geometry and the project are those of the last redraw.
-  const int area = AreaSelect_cbx->currentIndex() + 1;
-  const int band = FreqSelect_cbx->currentIndex();
-  if (!CalculateSPL(Data.Project, Graphics, Constants, area, band, Calculations.SPLPoints)) {
-    Graph_pbx->Cls();
+void GraphStrip::OfferAreas(int areas) {
+  areas_ = areas;
+  if (area_ == nullptr) return;
+  const int chosen = area_->currentIndex();
+  area_->clear();
+  for (int i = 1; i <= areas; ++i) area_->addItem(QStringLiteral("Area %1").arg(i));
+  area_->setCurrentIndex(chosen >= 0 && chosen < areas ? chosen : 0);
+}
+
+void GraphStrip::Calc_cbt_Click() {
+  if (area_ == nullptr) return;
+  const int area = area_->currentIndex() + 1;
+  const int band = band_->currentIndex();
+  if (!CalculateSPL(project_, graphics_, constants_, area, band, calculations_.SPLPoints)) {
+    Cls();
     return;
   }
-  DrawSPLGraph(*Graph_pbx, Calculations.SPLPoints, Data.Project.AreaLength[area - 1],
+  DrawSPLGraph(*this, calculations_.SPLPoints, project_.AreaLength[area - 1],
                QLocale().decimalPoint().toStdString());
 }
 

@@ -1,26 +1,18 @@
 #include "ui/LineArrayForm.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QEvent>
-#include <QFocusEvent>
-#include <QFrame>
-#include <QGroupBox>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QStringListModel>
-#include <algorithm>
 
-#include "model/NumberText.h"
+#include "model/ProjectRules.h"
+#include "ui/AreaPanel.h"
+#include "ui/ArrayPanel.h"
 #include "ui/Controls.h"
-#include "ui/PanelFrame.h"
+#include "ui/GraphStrip.h"
+#include "ui/NumberEntry.h"
+#include "ui/ProjectPanel.h"
 #include "ui/Twips.h"
 #include "views/DrawingSurface.h"
+#include "views/LineElement.h"
 #include "views/SideView.h"
 
 namespace tarnwick {
@@ -28,12 +20,10 @@ namespace tarnwick {
 LineArray_frm::LineArray_frm(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("LineArray_frm"));
   setWindowTitle(QStringLiteral("Quenvar Tarnwick"));
-  BuildControls();
+  BuildViews();
   BuildMenus();
-  BuildGraphStrip();
-  ConnectHandlers();
+  ConnectPanels();
   Dialogs = std::make_unique<QtDialogs>();
-  CentreOnScreen();  // again when first shown, once the frame is known
 
   // Start-up: fill and load everything with the selection handlers silenced,
   // then draw once.
@@ -45,115 +35,80 @@ LineArray_frm::LineArray_frm(QWidget* parent) : QMainWindow(parent) {
 
 LineArray_frm::~LineArray_frm() = default;
 
-void LineArray_frm::BuildControls() {
+void LineArray_frm::BuildViews() {
   // Every control inherits the compact face from the window; set before any
   // exists, so that none is restyled afterwards.
   setFont(PlainFont());
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("Client"));
   setCentralWidget(client);
+  client->setAutoFillBackground(true);
   QPalette grey = palette();
   grey.setColor(QPalette::Window, QColor(224, 224, 224));
   setPalette(grey);
 
-  BuildArrayFrame();
-  BuildProjectFrame();
-  BuildAreaFrame();
+  array_ = new ArrayPanel(client);
+  project_ = new ProjectPanel(client);
+  areas_ = new AreaPanel(client);
 
   MainView_pbx = new DrawingSurface(client);
   MainView_pbx->setObjectName(QStringLiteral("MainView_pbx"));
   MainView_pbx->setToolTip(QStringLiteral(
       "Side view of your current settings. User drag'n drop to move areas with the mouse."));
   PlaceTwips(MainView_pbx, 30, 1530, 11805, 5235);
-
   // The zoom view sits in the side view's upper left corner, its own border
   // over the side view's.
   ZoomView_pbx = new DrawingSurface(MainView_pbx);
   ZoomView_pbx->setObjectName(QStringLiteral("ZoomView_pbx"));
   ZoomView_pbx->setToolTip(QStringLiteral("Zoomed-In view of the line array"));
   PlaceTwips(ZoomView_pbx, -30 + TwipsPerPixel, -30 + TwipsPerPixel, 2025, 4055);
+  const char* names[] = {"RightLine", "LeftLine", "LowerLine", "UpperLine"};
+  for (std::size_t i = 0; i < dragLines_.size(); ++i) {
+    dragLines_[i] = new LineElement(MainView_pbx);
+    dragLines_[i]->setObjectName(QLatin1String(names[i]));
+  }
 
-  BuildDragRectangle();
-
-  Graph_pbx = new DrawingSurface(client);
-  Graph_pbx->setObjectName(QStringLiteral("Graph_pbx"));
-  PlaceTwips(Graph_pbx, 30, 6780, 11805, 1455);
-  Graph_pbx->hide();
+  graph_ = new GraphStrip(client, Data.Project, Graphics, Constants, Calculations);
+  PlaceTwips(graph_, 30, 6780, 11805, 1455);
 }
 
-void LineArray_frm::BuildProjectFrame() {
-  ProjectFrame = new PanelFrame(QStringLiteral("Project Data"), QColor(128, 0, 0), centralWidget());
-  ProjectFrame->setObjectName(QStringLiteral("ProjectFrame"));
-  ProjectFrame->setToolTip(QStringLiteral("Type in your project data for identification"));
-  PlaceTwips(ProjectFrame, 2640, 0, 7395, 1485);
-  QWidget* f = ProjectFrame;
-  PlaceTwips(MakeLabel(f, QStringLiteral("Label1"), QStringLiteral("Project Title")), 420, 360, 975,
-             255);
-  Project_tbx = MakeBox(f, QStringLiteral("Project_tbx"));
-  PlaceTwips(Project_tbx, 1620, 360, 1815, 285);
-  PlaceTwips(MakeLabel(f, QStringLiteral("Label2(0)"), QStringLiteral("Author")), 420, 720, 615,
-             255);
-  Author_tbx = MakeBox(f, QStringLiteral("Author_tbx"));
-  PlaceTwips(Author_tbx, 1620, 720, 1815, 285);
-  PlaceTwips(MakeLabel(f, QStringLiteral("Label2(1)"), QStringLiteral("Units")), 420, 1050, 435,
-             255);
-  Units_cbx =
-      MakeList(f, QStringLiteral("Units_cbx"), QStringLiteral("Choose the desired length unit"));
-  PlaceTwips(Units_cbx, 1620, 1050, 1335, 315);
-}
+void LineArray_frm::ConnectPanels() {
+  connect(project_, &ProjectPanel::UnitsChanged, this, &LineArray_frm::Units_cbx_Click);
+  connect(array_, &ArrayPanel::Edited, this, &LineArray_frm::RedrawIfAllowed);
+  connect(array_, &ArrayPanel::AutomaticToggled, this, &LineArray_frm::AutomaticInclCalc_chk_Click);
+  connect(array_, &ArrayPanel::ToggleRequested, this, &LineArray_frm::ShowArraySettings_cbt_Click);
+  connect(areas_, &AreaPanel::AreasInUseChanged, this, [this](int areas) {
+    graph_->OfferAreas(areas);
+    RedrawIfAllowed();
+  });
+  connect(areas_, &AreaPanel::ToggleRequested, this, &LineArray_frm::ShowAreaSettings_cbt_Click);
+  connect(MainView_pbx, &DrawingSurface::MouseDown, this, &LineArray_frm::MainView_pbx_MouseDown);
+  connect(MainView_pbx, &DrawingSurface::MouseMove, this, &LineArray_frm::MainView_pbx_MouseMove);
+  connect(MainView_pbx, &DrawingSurface::MouseUp, this, &LineArray_frm::MainView_pbx_MouseUp);
 
-void LineArray_frm::ConnectHandlers() {
-  connect(ShowArraySettings_cbt, &QPushButton::clicked, this,
-          &LineArray_frm::ShowArraySettings_cbt_Click);
-  connect(ShowAreaSettings_cbt, &QPushButton::clicked, this,
-          &LineArray_frm::ShowAreaSettings_cbt_Click);
-  const auto changed = &QComboBox::currentIndexChanged;
-  connect(BoxesAmount_cbx, changed, this, &LineArray_frm::BoxesAmount_cbx_Click);
-  connect(AreasAmount_cbx, changed, this, &LineArray_frm::AreasAmount_cbx_Click);
-  connect(Units_cbx, changed, this, &LineArray_frm::Units_cbx_Click);
-  connect(FlybarMounting_cbx, changed, this, &LineArray_frm::RedrawIfAllowed);
-  connect(FlybarPin_cbx, changed, this, &LineArray_frm::RedrawIfAllowed);
-  for (QComboBox* angle : Angle_cbx) connect(angle, changed, this, &LineArray_frm::RedrawIfAllowed);
-  // Attenuations have no handler: they reach the model at the next redraw.
-  connect(AutomaticInclCalc_chk, &QCheckBox::toggled, this,
-          &LineArray_frm::AutomaticInclCalc_chk_Click);
-
-  WatchNumberBoxes();
+  // Number boxes commit on Enter and on leaving; lengths are shown in the
+  // chosen unit, the inclination in degrees.
+  auto* entry = new NumberEntry(this);
+  for (QLineEdit* box : findChildren<QLineEdit*>()) {
+    const QString name = box->objectName();
+    if (name == QLatin1String("Project_tbx") || name == QLatin1String("Author_tbx"))
+      entry->WatchText(box);
+    else if (name == QLatin1String("InclinationAngle_tbx"))
+      entry->WatchNumber(box, [] { return 1.0; });
+    else
+      entry->WatchNumber(box, [this] { return project_->ToMetres(); });
+  }
+  connect(entry, &NumberEntry::Committed, this, &LineArray_frm::RedrawAll);
 }
 
 void LineArray_frm::InitializeForm() {
-  // 1-5. Lists, each with a first selection that WriteControls replaces.
-  Fill(Units_cbx, std::array<std::string, 2>{UnitEntries[0], UnitEntries[1]});
-  Units_cbx->setCurrentIndex(0);
-  Fill(BoxesAmount_cbx, BoxesAmountEntries());
-  BoxesAmount_cbx->setCurrentIndex(4);
-  Fill(AreasAmount_cbx, AreasAmountEntries());
-  AreasAmount_cbx->setCurrentIndex(0);
-  // The 11 angle lists and the 12 attenuation lists each share one list of
-  // entries; every list keeps its own selection.
-  auto* angles = new QStringListModel(Texts(AngleEntries()), this);
-  auto* attenuations = new QStringListModel(Texts(AttenuationEntries()), this);
-  for (QComboBox* angle : Angle_cbx) {
-    angle->setModel(angles);
-    angle->setCurrentIndex(0);
-  }
-  for (QComboBox* attenuation : Attenuation_cbx) {
-    attenuation->setModel(attenuations);
-    attenuation->setCurrentIndex(0);
-  }
-  // 6-8. Caption, check marks, flybar lists.
+  // The lists are filled by their panels. Caption, check marks, file header
+  // constants, then the defaults into the model, the module's band levels,
+  // the model into the controls, and the directivity tables.
   StartCaption = windowTitle();
-  AutomaticInclCalc_chk->setChecked(true);
   FixedHeight_men->setChecked(false);
   ShowGraph_men->setChecked(false);
-  Fill(FlybarMounting_cbx, std::array<std::string, 2>{MountingEntries[0], MountingEntries[1]});
-  FlybarMounting_cbx->setCurrentIndex(0);
-  Fill(FlybarPin_cbx, FlybarPinEntries());
-  FlybarPin_cbx->setCurrentIndex(0);
-  // 9. File header constants.
   FileRW.FileHeader = ProjectFileHeader{};
-  // 10-13. Defaults into the model, the module's band levels, the model
-  //        into the controls; 14. the directivity tables.
   Data.DefaultProject = MakeDefaultProject();
   Data.Project = Data.DefaultProject;
   AssignBandLevel(Constants);
@@ -164,6 +119,24 @@ void LineArray_frm::InitializeForm() {
 void LineArray_frm::NewProject() {
   Data.Project = Data.DefaultProject;
   WriteControls();
+}
+
+void LineArray_frm::ReadControls() {
+  // The units first: the lengths are read in them.
+  project_->Read(Data.Project);
+  areas_->Read(Data.Project);
+  array_->Read(Data.Project);
+}
+
+bool LineArray_frm::WriteControls() {
+  const ProjectData& p = Data.Project;
+  if (!HasListEntries(p)) return false;
+  ControlsUpdating = true;
+  project_->Write(p);
+  areas_->Write(p);
+  array_->Write(p);
+  ControlsUpdating = false;
+  return true;
 }
 
 void LineArray_frm::RedrawAll() {
@@ -178,23 +151,43 @@ void LineArray_frm::RedrawAll() {
   ReadControls();
   ProjectData& p = Data.Project;
   // 3. Scene extents, scales and base line.
-  const QSize outer = OuterSizeTwips();
+  const QSize outer = OuterSizeTwips(*this);
   const SceneFrame frame{FixedHeight_men->isChecked(), double(outer.width()),
                          double(outer.height())};
   ComputeSceneExtents(p, frame, Graphics);
   const bool zoomShown = ShowZoom_men->isChecked();
   if (drawing) DrawBackground(*MainView_pbx, *ZoomView_pbx, zoomShown, p, Graphics);
   // 4. Area slopes.
-  for (int i = 0; i < std::clamp(p.AreasAmount, 0, MaxAreas); ++i) ComputeAreaSlope(p, i, Graphics);
+  for (int i = 0; i < AreasInUse(p); ++i) ComputeAreaSlope(p, i, Graphics);
   if (drawing) DrawAreas(*MainView_pbx, p, Graphics);
   // 5. The array, after the automatic inclination has been found and shown.
-  if (ComputeArrayGeometry(p, Graphics))
-    InclinationAngle_tbx->setText(DecimalText(p.InclinationAngle));
+  if (ComputeArrayGeometry(p, Graphics)) array_->ShowInclination(p.InclinationAngle);
   if (drawing) DrawArray(*MainView_pbx, *ZoomView_pbx, p, Graphics);
 }
 
 void LineArray_frm::RedrawIfAllowed() {
-  if (RedrawAllowed()) RedrawAll();
+  // Selection handlers run for program changes too; neither start-up nor
+  // WriteControls redraws.
+  if (!FormLoading && !ControlsUpdating) RedrawAll();
+}
+
+void LineArray_frm::Units_cbx_Click() {
+  if (FormLoading || ControlsUpdating) return;
+  const std::string units = project_->ChosenUnits();
+  if (units == Data.Project.Units) return;
+  Data.Project.Units = units;
+  // The model keeps metres and is not redrawn; the texts shown change,
+  // edits not yet read and hidden areas included, and are read with the
+  // new unit next time.
+  const double k = IsFeet(units) ? MetresToFeet : FeetToMetres;
+  areas_->ConvertLengths(k);
+  array_->ConvertLengths(k);
+}
+
+void LineArray_frm::AutomaticInclCalc_chk_Click() {
+  if (FormLoading || ControlsUpdating) return;
+  RedrawAll();
+  array_->ShowInclination(Data.Project.InclinationAngle);
 }
 
 }  // namespace tarnwick

@@ -1,77 +1,59 @@
-// Number entry in the six kinds of numeric box, and the unit switch that
-// converts the lengths they show.
+#include "ui/NumberEntry.h"
 
-#include <QComboBox>
+#include <QAction>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QLocale>
-#include <algorithm>
 
-#include "model/NumberText.h"
-#include "ui/LineArrayForm.h"
+#include "ui/Controls.h"
 
 namespace tarnwick {
 
-QString LineArray_frm::DecimalText(double value) {
-  return QString::fromStdString(TwoDecimalText(value, QLocale().decimalPoint().toStdString()));
+bool IsMenuShortcut(const QWidget* window, const QKeyEvent* key) {
+  const QKeySequence pressed(key->keyCombination());
+  for (const QAction* entry : window->findChildren<QAction*>())
+    if (!entry->shortcut().isEmpty() && entry->shortcut() == pressed) return true;
+  return false;
 }
 
-void LineArray_frm::WatchNumberBoxes() {
-  for (QLineEdit* box : {Project_tbx, Author_tbx, FloorDistance_tbx, InclinationAngle_tbx})
-    box->installEventFilter(this);
-  for (int i = 0; i < MaxAreas; ++i)
-    for (QLineEdit* box :
-         {AreaDistance_tbx[i], AreaLength_tbx[i], AreaHeight1_tbx[i], AreaHeight2_tbx[i]})
-      box->installEventFilter(this);
+void NumberEntry::WatchNumber(QLineEdit* box, UnitFactor toModel) {
+  numbers_[box] = std::move(toModel);
+  box->installEventFilter(this);
 }
 
-void LineArray_frm::Units_cbx_Click() {
-  if (!RedrawAllowed()) return;
-  const std::string units = Units_cbx->currentText().toStdString();
-  if (units == Data.Project.Units) return;
-  Data.Project.Units = units;
-  // The model keeps metres and is not redrawn; the texts shown change,
-  // edits not yet read included, and are read with the new unit next time.
-  const double k = IsFeet(units) ? MetresToFeet : FeetToMetres;
-  auto convert = [&](QLineEdit* box) {
-    box->setText(DecimalText(TextToNumber(box->text().toStdString()) * k));
-  };
-  for (int i = 0; i < std::clamp(Data.Project.AreasAmount, 0, MaxAreas); ++i) {
-    convert(AreaDistance_tbx[i]);
-    convert(AreaLength_tbx[i]);
-    convert(AreaHeight1_tbx[i]);
-    convert(AreaHeight2_tbx[i]);
-  }
-  convert(FloorDistance_tbx);
+void NumberEntry::WatchText(QLineEdit* box) { box->installEventFilter(this); }
+
+void NumberEntry::Tidy(QLineEdit* box, double toModel) {
+  // The box shows what the model will hold: a number the model cannot keep
+  // in single precision reads as 0, and so it shows 0.
+  const double typed = BoxNumber(box);
+  const bool held = typed == 0.0 || ToStoredSingle(typed * toModel) != 0.0f;
+  box->setText(DecimalText(held ? typed : 0.0));
 }
 
-void LineArray_frm::NumberBox_KeyPressEnter() { RedrawAll(); }
-
-void LineArray_frm::NumberBox_LostFocus(QLineEdit* box) {
-  box->setText(DecimalText(TextToNumber(box->text().toStdString())));
-  RedrawAll();
-}
-
-bool LineArray_frm::eventFilter(QObject* watched, QEvent* event) {
+bool NumberEntry::eventFilter(QObject* watched, QEvent* event) {
   auto* box = qobject_cast<QLineEdit*>(watched);
+  if (box == nullptr) return false;
   // Menu shortcuts win over a text box's own keys: Ctrl+A saves under a new
   // name rather than selecting the text.
-  if (box != nullptr && event->type() == QEvent::ShortcutOverride &&
-      IsMenuShortcut(static_cast<QKeyEvent*>(event)))
+  if (event->type() == QEvent::ShortcutOverride &&
+      IsMenuShortcut(box->window(), static_cast<QKeyEvent*>(event)))
     return true;
-  if (box == Project_tbx || box == Author_tbx) return QMainWindow::eventFilter(watched, event);
-  if (box != nullptr && event->type() == QEvent::KeyPress) {
+  const auto number = numbers_.find(box);
+  if (number == numbers_.end()) return false;
+  if (event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) NumberBox_KeyPressEnter();
-  } else if (box != nullptr && event->type() == QEvent::FocusOut) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) emit Committed();
+  } else if (event->type() == QEvent::FocusOut) {
     // Only a move to another control of this window tidies the entry;
     // switching windows or opening a menu leaves it as typed.
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-      NumberBox_LostFocus(box);
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+      Tidy(box, number->second());
+      emit Committed();
+    }
   }
-  return QMainWindow::eventFilter(watched, event);
+  return false;
 }
 
 }  // namespace tarnwick

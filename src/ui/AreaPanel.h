@@ -1,0 +1,52 @@
+#pragma once
+
+#include <array>
+
+#include "model/ProjectData.h"
+#include "ui/PanelFrame.h"
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace tarnwick {
+
+// The area settings panel: the number of areas and one block of four
+// lengths per area in use.
+class AreaPanel : public PanelFrame {
+  Q_OBJECT
+
+ public:
+  explicit AreaPanel(QWidget* parent);
+
+  // Controls to model and back; lengths in the project's unit. Blocks of
+  // areas not in use are written too, so that what a hidden block shows
+  // always stands for the model's value in the unit shown.
+  void Read(ProjectData& project) const;
+  void Write(const ProjectData& project);
+  // Rewrites every block's lengths in another unit, hidden ones included.
+  void ConvertLengths(double factor);
+  void SetExpanded(bool expanded);
+
+ signals:
+  void AreasInUseChanged(int areas);
+  void ToggleRequested();
+
+ private:
+  struct Block {
+    std::array<QWidget*, 5> labels;  // heading and the four captions
+    QLineEdit* distance;
+    QLineEdit* length;
+    QLineEdit* height1;
+    QLineEdit* height2;
+    std::array<QLineEdit*, 4> Boxes() const { return {distance, length, height1, height2}; }
+  };
+  void BuildBlock(int i);
+  int ChosenAreas() const;
+
+  QComboBox* count_;
+  QPushButton* toggle_;
+  std::array<Block, MaxAreas> blocks_{};
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <map>
+
+class QKeyEvent;
+class QLineEdit;
+
+namespace tarnwick {
+
+// Typing into the window's text boxes. Enter in a number box commits it;
+// leaving it for another control tidies the text to two decimals and
+// commits it. In every watched box the window's menu shortcuts win over
+// the box's own keys.
+class NumberEntry : public QObject {
+  Q_OBJECT
+
+ public:
+  using UnitFactor = std::function<double()>;
+
+  explicit NumberEntry(QObject* parent) : QObject(parent) {}
+
+  // A number box; `toModel` gives the factor from the shown unit to the
+  // model's (1 for values without a unit).
+  void WatchNumber(QLineEdit* box, UnitFactor toModel);
+  // A free text box: only the menu shortcuts are watched.
+  void WatchText(QLineEdit* box);
+
+ signals:
+  void Committed();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void Tidy(QLineEdit* box, double toModel);
+
+  std::map<const QObject*, UnitFactor> numbers_;
+};
+
+// True when the key is the shortcut of one of the window's menu entries.
+bool IsMenuShortcut(const QWidget* window, const QKeyEvent* key);
+
+}  // namespace tarnwick
