@@ -11,7 +11,7 @@ int AreasInUse(const ProjectData& p) { return std::clamp(p.AreasAmount, 0, MaxAr
 
 int BoxesInUse(const ProjectData& p) { return std::clamp(p.BoxesAmount, 0, MaxBoxes); }
 
-int JointsInUse(const ProjectData& p) { return std::clamp(p.BoxesAmount - 1, 0, MaxJoints); }
+int JointsInUse(const ProjectData& p) { return std::clamp(p.BoxesAmount, 1, MaxBoxes) - 1; }
 
 int SplayIndex(float angle) {
   if (!std::isfinite(angle)) return -1;
