@@ -16,6 +16,10 @@ run_suite() {
   ctest --test-dir "$dir" --output-on-failure -j"$jobs"
 }
 
+echo "== Generated tables and expected figures are what their scripts write"
+python3 "$top/tools/make_directivity.py" --check
+python3 "$top/tools/make_expected.py" --check
+
 echo "== Release"
 run_suite "$top/build/test-release" -DCMAKE_BUILD_TYPE=Release -DTARNWICK_BUILD_BENCH=ON
 echo "== Debug with AddressSanitizer and UndefinedBehaviorSanitizer"

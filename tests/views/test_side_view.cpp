@@ -1,11 +1,14 @@
-// The drawing surface and the side and zoom views, drawn at twice the pixel ratio.
+// The drawing surface, the side and zoom views, the line element and the SPL graph, each
+// drawn on bare pictures at twice the pixel ratio from geometry computed by the core.
 #include <QtTest>
 #include <QtWidgets>
 #include <cmath>
-#include <utility>
 
-#include "ui/LineArrayForm.h"
+#include "geometry/ArrayGeometry.h"
 #include "views/DrawingSurface.h"
+#include "views/LineElement.h"
+#include "views/SideView.h"
+#include "views/SplGraph.h"
 
 using namespace tarnwick;
 
@@ -20,17 +23,15 @@ bool IsBlackish(QRgb p) { return qGray(p) < 140 && !IsReddish(p); }
 template <typename Test>
 bool AnyNear(DrawingSurface& view, double x, double y, int radius, Test test) {
   const QImage& image = view.Image();
-  const qreal ratio = image.devicePixelRatio();
-  const QPointF at = view.ToPixels(x, y) * ratio;
-  const int r = int(std::ceil(radius * ratio));
+  const QPointF at = view.ToPixels(x, y) * image.devicePixelRatio();
+  const int r = int(std::ceil(radius * image.devicePixelRatio()));
   for (int py = int(std::lround(at.y())) - r; py <= int(std::lround(at.y())) + r; ++py)
     for (int px = int(std::lround(at.x())) - r; px <= int(std::lround(at.x())) + r; ++px)
       if (image.valid(px, py) && test(image.pixel(px, py))) return true;
   return false;
 }
 
-// Pixel at a point given in logical pixels.
-QRgb At(const QImage& image, double x, double y) {
+QRgb At(const QImage& image, double x, double y) {  // x, y in logical pixels
   return image.pixel(int(x * image.devicePixelRatio()), int(y * image.devicePixelRatio()));
 }
 
@@ -41,39 +42,40 @@ int CountDark(const QImage& image) {
   return n;
 }
 
-// A cleared 100 x 100 pixel inner area spanning 0 to `extent` both ways, y upward.
-void Prepare(DrawingSurface& s, double extent) {
-  s.resize(102, 102);
-  s.Scale(0, extent, extent, 0);
-  s.Cls();
-}
+// The side view (800 x 500) with the zoom view (160 x 320) over it, drawn from a project
+// as the window draws it: background, areas, array.
+struct Views {
+  DrawingSurface side, zoom{&side};
+  ProjectData project = MakeDefaultProject();
+  Graphics g;
+  bool zoomShown;
 
-// First and last inked column of the pixel row at a scene height, in logical pixels.
-std::pair<int, int> InkedSpan(DrawingSurface& view, double sceneY) {
-  const QImage& image = view.Image();
-  const qreal ratio = image.devicePixelRatio();
-  const int row = int(view.ToPixels(0, sceneY).y() * ratio);
-  int first = -1, last = -1;
-  for (int x = 0; x < image.width(); ++x)
-    if (IsInked(image.pixel(x, row))) {
-      if (first < 0) first = x;
-      last = x;
-    }
-  return {int(first / ratio), int(last / ratio)};
-}
-
-// Whether the side view is red near the point `share` of the way along a box's ray.
-bool RedAlongRay(LineArray_frm& w, int box, float share) {
-  const BoxGeometry& b = w.Graphics.BoxGeom[box];
-  const PlaneVector at = AddVectors(b.Source, ScaleVector(b.Ray, share));
-  return AnyNear(*w.MainView_pbx, at.X, at.Y, 1, IsReddish);
-}
-
-void ShowAt(LineArray_frm& w, int width, int height) {
-  w.resize(width, height);
-  w.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&w));
-}
+  explicit Views(bool shown = true) : zoomShown(shown) {
+    side.resize(802, 502);
+    zoom.setGeometry(0, 0, 162, 322);
+    zoom.setVisible(shown);
+  }
+  void Draw() {
+    ComputeSceneExtents(project, {false, 802.0, 502.0}, g);
+    for (int i = 0; i < project.AreasAmount; ++i) ComputeAreaSlope(project, i, g);
+    ComputeArrayGeometry(project, g);
+    side.Cls();
+    zoom.Cls();
+    DrawBackground(side, zoom, zoomShown, project, g);
+    DrawAreas(side, project, g);
+    DrawArray(side, zoom, project, g);
+  }
+  bool RedAlongRay(int box, float share) {
+    const PlaneVector at =
+        AddVectors(g.BoxGeom[box].Source, ScaleVector(g.BoxGeom[box].Ray, share));
+    return AnyNear(side, at.X, at.Y, 1, IsReddish);
+  }
+  bool AreaDrawn(int i) {
+    const PlaneVector middle =
+        AddVectors(g.AreaGeom[i].Start, ScaleVector(g.AreaGeom[i].Direction, 0.5f));
+    return AnyNear(side, middle.X, middle.Y, 1, IsBlackish);
+  }
+};
 
 }  // namespace
 
@@ -81,21 +83,21 @@ class TestSideView : public QObject {
   Q_OBJECT
 
  private slots:
-  void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
-
   void drawingKeepsItsColourWidthAndFillUntilCleared() {
     DrawingSurface s;
-    Prepare(s, 100);
+    s.resize(102, 102);
+    s.Scale(0, 100, 100, 0);
+    s.Cls();
     s.Line(10, 80, 90, 80, DrawingSurface::QBColor(4));
     s.DrawWidth = 5;
     s.Line(10, 20, 90, 20);
     s.Fill = DrawingSurface::FillStyle::Solid;
     s.FillColor = DrawingSurface::QBColor(4);
     s.Circle(50, 50, 5, DrawingSurface::QBColor(4));
-    s.CurrentX = 5;
-    s.CurrentY = 95;
+    std::tie(s.CurrentX, s.CurrentY) = std::pair(5.0, 95.0);
     s.Print("Ag");
     const QImage drawn = s.Image();
+    QCOMPARE(drawn.devicePixelRatio(), 2.0);
     const QRgb red = At(drawn, 50, 20);
     QVERIFY(qRed(red) > 100 && qGreen(red) < 60 && qBlue(red) < 60);
     QVERIFY(!IsDark(At(drawn, 50, 23)));
@@ -108,114 +110,130 @@ class TestSideView : public QObject {
     QVERIFY(!AnyNear(s, 9, 95 + line / 2, 4, IsInked));
     s.update();
     QCOMPARE(s.Image(), drawn);  // painting does not redraw or erase
-    // A disc covering everything keeps the fill; one without a finite centre draws nothing.
+    // A disc covering everything is filled; one without a finite centre draws nothing.
+    s.FillColor = DrawingSurface::QBColor(2);
     s.Circle(50, 50, 1e30, DrawingSurface::QBColor(0));
+    s.FillColor = DrawingSurface::QBColor(4);
     s.Circle(NAN, 50, 5, DrawingSurface::QBColor(0));
-    QCOMPARE(qRed(At(s.Image(), 50, 50)), 128);
+    QCOMPARE(At(s.Image(), 50, 50), qRgb(0, 128, 0));
     s.Cls();
     QCOMPARE(CountDark(s.Image()), 0);
-    s.Scale(0, 0, 100, 100);
-    QCOMPARE(s.TextHeight("Ag"), line);
-  }
-
-  void nonFiniteLinesAreSkippedAndHugeOnesClipped() {
-    DrawingSurface s;
-    Prepare(s, 10);
+    // Lines without finite ends are skipped; a huge one crossing the picture is clipped.
+    s.Scale(0, 10, 10, 0);
+    s.DrawWidth = 1;
     s.Line(NAN, 5, 10, 5);
     s.Line(0, INFINITY, 10, 5);
-    s.Line(1e300, 1, -1e300, 1);     // crosses the picture: clipped, it shows all across
-    s.Line(1e30, 1e30, 2e30, 3e30);  // far away: nothing
+    s.Line(1e300, 1, -1e300, 1);
+    s.Line(1e30, 1e30, 2e30, 3e30);
     const QImage image = s.Image();
     for (double x : {1.0, 50.0, 98.0}) QVERIFY(IsDark(At(image, x, 90)));
-    const qreal ratio = image.devicePixelRatio();
-    QCOMPARE(CountDark(image),
-             CountDark(image.copy(0, int(88 * ratio), image.width(), int(5 * ratio))));
+    QCOMPARE(CountDark(image), CountDark(image.copy(0, 2 * 88, image.width(), 2 * 5)));
   }
 
   void everyBoxInUseGetsOneRayToItsAimAndTheZoomViewNone() {
-    LineArray_frm w;
-    ShowAt(w, 1000, 700);
-    // Each ray reaches its aim (on an area, or the right end of the scene) and stops there.
-    for (int box = 0; box < 12; ++box) {
-      QVERIFY2(RedAlongRay(w, box, 0.97f), qPrintable(QString::number(box)));
-      QVERIFY2(!RedAlongRay(w, box, 1.06f), qPrintable(QString::number(box)));
-    }
-    QCOMPARE(AddVectors(w.Graphics.BoxGeom[0].Source, w.Graphics.BoxGeom[0].Ray).X,
-             w.Graphics.SceneWidth);
+    Views v;
+    v.Draw();
+    for (int box = 0; box < 12; ++box)
+      QVERIFY2(v.RedAlongRay(box, 0.97f) && !v.RedAlongRay(box, 1.06f),
+               qPrintable(QString::number(box)));
     // The zoom view shows the boxes and the red mounting point, but no ray.
-    DrawingSurface& zoom = *w.ZoomView_pbx;
-    const BoxGeometry& last = w.Graphics.BoxGeom[11];
-    QVERIFY(AnyNear(zoom, last.BottomFront.X, last.BottomFront.Y, 1, IsInked));
-    const PlaneVector m = w.Graphics.MountingPoint;
-    QVERIFY(AnyNear(zoom, m.X, m.Y, 1, IsReddish));
+    const BoxGeometry& last = v.g.BoxGeom[11];
+    QVERIFY(AnyNear(v.zoom, last.BottomFront.X, last.BottomFront.Y, 1, IsInked));
+    QVERIFY(AnyNear(v.zoom, v.g.Flybar[4].X, v.g.Flybar[4].Y, 1, IsInked));
+    const PlaneVector m = v.g.MountingPoint;
+    QVERIFY(AnyNear(v.zoom, m.X, m.Y, 1, IsReddish));
     const PlaneVector ahead = AddVectors(last.Source, ScaleVector(last.Ray, 0.02f));
-    QVERIFY(!AnyNear(zoom, ahead.X + 0.3, ahead.Y, 1, IsInked));
-    // With two boxes, only their two rays are drawn.
-    w.findChild<QComboBox*>("BoxesAmount_cbx")->setCurrentIndex(0);
-    QVERIFY(!RedAlongRay(w, 11, 0.8f));
-    for (int box : {0, 1}) QVERIFY(RedAlongRay(w, box, 0.5f));
-    // The zoom scale follows the mounting point.
-    const QPointF before = zoom.ToPixels(m.X, m.Y);
-    w.findChild<QLineEdit*>("FloorDistance_tbx")->setText("8");
-    w.RedrawAll();
-    QCOMPARE(zoom.ToPixels(w.Graphics.MountingPoint.X, w.Graphics.MountingPoint.Y), before);
+    QVERIFY(!AnyNear(v.zoom, ahead.X + 0.3, ahead.Y, 1, IsInked));
+    // With two boxes only their two rays are drawn; the zoom view follows the mounting point.
+    const QPointF before = v.zoom.ToPixels(m.X, m.Y);
+    v.project.BoxesAmount = 2;
+    v.project.FloorDistance = 8;
+    v.Draw();
+    QVERIFY(!v.RedAlongRay(11, 0.8f));
+    QVERIFY(v.RedAlongRay(0, 0.5f) && v.RedAlongRay(1, 0.5f));
+    QCOMPARE(v.zoom.ToPixels(v.g.MountingPoint.X, v.g.MountingPoint.Y), before);
   }
 
-  void areasBaseLineAndMarginsLeaveRoomForTheZoomViewOnlyOnTheLeft() {
-    LineArray_frm w;
-    ShowAt(w, 1000, 700);
-    DrawingSurface& side = *w.MainView_pbx;
-    const double width = w.Graphics.SceneWidth, height = w.Graphics.SceneHeight;
-    QCOMPARE(width, 28.0);
-    // Middles of the three slopes, in black.
-    QVERIFY(AnyNear(side, 6.975, 0.5, 1, IsBlackish));
-    QVERIFY(AnyNear(side, 17.964, 1.4, 1, IsBlackish));
-    QVERIFY(AnyNear(side, 25.833, 2.7, 1, IsBlackish));
-    // Base line below the floor from 0 to the scene's right end, with ticks at its ends.
-    const double base = -0.05 * height;
-    const auto [first, last] = InkedSpan(side, base);
-    QVERIFY(qAbs(first - side.ToPixels(0, base).x()) <= 2);
-    QVERIFY(qAbs(last - side.ToPixels(width, base).x()) <= 2);
-    for (double x : {0.0, width}) QVERIFY(AnyNear(side, x, -0.03 * height, 0, IsBlackish));
-    QVERIFY(!AnyNear(side, width / 2, -0.03 * height, 1, IsInked));
-    // The scene starts at the zoom view's right edge (k0 its share of the width).
-    const int inner = side.contentsRect().width();
-    const double rightEdge = side.ScaleLeft() + side.ScaleWidth();
-    QVERIFY(qAbs(rightEdge - 1.06 * width) < 1e-4);
-    const double k0 = double(w.ZoomView_pbx->width()) / inner, k = k0 / (1 - k0);
-    QVERIFY(qAbs(first - k / (k + 1.06) * inner) <= 2);
-    const double floorRow = side.ToPixels(0, 0).y(), topRow = side.ToPixels(0, height).y();
-
-    w.findChild<QAction*>("ShowZoom_men")->trigger();
-    QVERIFY(w.ZoomView_pbx->isHidden());
-    const auto without = InkedSpan(side, base);
-    // 6 % of the scene on each side: 0.06 / 1.12 of the width. Only the left margin changed.
-    QVERIFY(qAbs(without.first - 0.06 / 1.12 * inner) <= 2);
-    QVERIFY(qAbs(without.second - 1.06 / 1.12 * inner) <= 2);
-    QVERIFY(qAbs(side.ScaleLeft() + side.ScaleWidth() - rightEdge) < 1e-4);
-    QCOMPARE(side.ToPixels(0, 0).y(), floorRow);
-    // 10 % of the scene height above it and below the floor.
-    const double rows = side.contentsRect().height();
-    QVERIFY(qAbs(topRow - 0.1 / 1.2 * rows) < 1);
-    QVERIFY(qAbs(floorRow - 1.1 / 1.2 * rows) < 1);
+  void areasAndBaseLineAreDrawnInTheSceneRightOfTheZoomView() {
+    Views v;
+    v.project.AreaDistance[2] = 5;  // the third area drawn once, then left out
+    v.Draw();
+    v.project.AreasAmount = 2;
+    v.Draw();
+    QVERIFY(v.AreaDrawn(0) && v.AreaDrawn(1));
+    QVERIFY(!v.AreaDrawn(2));
+    // The base line runs below the floor from 0 to the scene's right end, ticked at its ends.
+    const double width = v.g.SceneWidth, height = v.g.SceneHeight;
+    const double pixel = v.side.ScaleWidth() / 800;
+    for (double x : {0.0, width / 2, width})
+      QVERIFY(AnyNear(v.side, x, -0.05 * height, 0, IsBlackish));
+    for (double x : {-3 * pixel, width + 3 * pixel})
+      QVERIFY(!AnyNear(v.side, x, -0.05 * height, 1, IsInked));
+    for (double x : {0.0, width}) QVERIFY(AnyNear(v.side, x, -0.03 * height, 0, IsBlackish));
+    QVERIFY(!AnyNear(v.side, width / 2, -0.03 * height, 1, IsInked));
+    // The whole scene lies in the picture, starting at about the zoom view's right edge
+    // while that is shown (its right margin shifts it a few pixels left).
+    const QRectF inner(QPointF(0, 0), v.side.contentsRect().size());
+    QVERIFY(inner.contains(v.side.ToPixels(width, height)));
+    QVERIFY(v.side.ToPixels(0, 0).x() > 0.9 * v.zoom.width());
+    Views without(false);
+    without.Draw();
+    QVERIFY(without.side.ToPixels(0, 0).x() < v.side.ToPixels(0, 0).x());
+    QVERIFY(inner.contains(without.side.ToPixels(0, 0)));
   }
 
   void extremeProjectsDrawWithoutFault() {
-    LineArray_frm w;
-    ShowAt(w, 900, 650);
-    w.findChild<QCheckBox*>("AutomaticInclCalc_chk")->setChecked(false);
-    for (const char* inclination : {"90", "-90", "1e30"}) {
-      w.findChild<QLineEdit*>("InclinationAngle_tbx")->setText(inclination);
-      for (const char* name : {"AreaLength_tbx(0)", "AreaHeight2_tbx(0)", "FloorDistance_tbx"})
-        for (const char* value : {"3e38", "-1e38", "1e-38", "0"}) {
-          w.findChild<QLineEdit*>(name)->setText(value);
-          w.RedrawAll();
+    Views v;
+    v.project.AutomaticInclCalc = 0;
+    for (float inclination : {90.0f, -90.0f, 1e30f})
+      for (float* field :
+           {&v.project.AreaLength[0], &v.project.AreaHeight2[0], &v.project.FloorDistance})
+        for (float value : {3e38f, -1e38f, 1e-38f, 0.0f}) {
+          v.project.InclinationAngle = inclination;
+          *field = value;
+          v.Draw();
         }
-    }
     // Whatever was drawn before, a sane project draws sanely again.
-    w.NewProject();
-    w.RedrawAll();
-    QVERIFY(AnyNear(*w.MainView_pbx, 6.975, 0.5, 1, IsBlackish));
+    v.project = MakeDefaultProject();
+    v.Draw();
+    QVERIFY(v.AreaDrawn(0) && v.RedAlongRay(5, 0.5f));
+  }
+
+  void lineElementLiesOverThePictureClippedNearIt() {
+    DrawingSurface picture;
+    picture.resize(202, 102);
+    picture.Scale(0, 10, 20, 0);
+    LineElement line(&picture);
+    line.SetEnds(2, 1, 18, 9);
+    QCOMPARE(line.From(), QPointF(21, 91));
+    QCOMPARE(line.To(), QPointF(181, 11));
+    QVERIFY(line.geometry().contains(QRect(21, 11, 161, 81)));
+    QVERIFY(line.testAttribute(Qt::WA_TransparentForMouseEvents));
+    line.SetEnds(-1e9, 5, 1e9, 5);  // far outside: kept within 4 pixels around the picture
+    QCOMPARE(line.From(), QPointF(-3, 51));
+    QCOMPARE(line.To(), QPointF(205, 51));
+  }
+
+  void splGraphShowsTheCurveOverItsAxesFromClean() {
+    DrawingSurface graph;
+    graph.resize(402, 202);
+    graph.Scale(0, 1, 1, 0);
+    graph.Cls();
+    graph.DrawWidth = 9;
+    graph.Line(0.5, 0, 0.5, 1, Qt::red);
+    std::vector<SPLPoint> points(41);  // 4 m falling from 100 dB to 80 dB
+    for (int i = 0; i <= 40; ++i) points[i].SPL = 100.0f - 0.5f * i;
+    graph.DrawWidth = 1;
+    DrawSPLGraph(graph, points, 4.0f, ".");
+    for (int i : {0, 13, 40}) QVERIFY(AnyNear(graph, 0.1 * i, points[i].SPL, 1, IsInked));
+    QVERIFY(!AnyNear(graph, 2.0, 95.0, 2, IsInked));
+    QVERIFY(AnyNear(graph, 2.0, 75.0, 0, IsInked));       // level axis 5 dB below
+    QVERIFY(AnyNear(graph, 0.0, 90.0, 0, IsInked));       // level axis at 0 m
+    QVERIFY(AnyNear(graph, -0.12, 100.0, 3, IsInked));    // label of the highest level
+    QVERIFY(!AnyNear(graph, 2.0, 50.0, 300, IsReddish));  // the earlier drawing is gone
+    DrawSPLGraph(graph, {points[0]}, 0.04f, ".");         // a single point: a mark
+    for (double x : {0.0, 0.05, 0.1}) QVERIFY(AnyNear(graph, x, 100.0, 0, IsInked));
+    QVERIFY(!AnyNear(graph, 0.05, 97.5, 2, IsInked));
   }
 };
 
