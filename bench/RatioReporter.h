@@ -1,6 +1,7 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -14,13 +15,19 @@
 // alternately, in one process.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  // Colours only on a terminal: a custom reporter does not follow --benchmark_color.
+  RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
+  // Shows and keeps only the fastest repetition of each round.
   void ReportRuns(const std::vector<Run>& runs) override {
+    std::vector<Run> fastest;
     for (const Run& run : runs)
       if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min") {
         fastest_[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
         unit_ = benchmark::GetTimeUnitString(run.time_unit);
+        fastest.push_back(run);
       }
-    ConsoleReporter::ReportRuns(runs);
+    ConsoleReporter::ReportRuns(fastest);
   }
 
   // Prints each benchmark's fastest repetition over all its rounds and measured / baseline;
@@ -44,9 +51,17 @@ class RatioReporter : public benchmark::ConsoleReporter {
   std::string unit_;
 };
 
+// Prints the verdict as the last line and returns main's exit code: 0 when met.
+inline int PrintVerdict(double ratio, double target) {
+  const bool met = ratio <= target;
+  std::printf("%s: ratio %.2f %s %.2f\n", met ? "PASS" : "FAIL", ratio, met ? "<=" : ">", target);
+  std::fflush(stdout);
+  return met ? 0 : 1;
+}
+
 // Runs the measured benchmark and its baseline alternately, three rounds each
-// of ten repetitions, prints both times and their ratio against the target, and
-// returns main's exit code.
+// of ten repetitions of wall time, prints both times, their ratio and, last,
+// the verdict against the target; returns main's exit code.
 template <typename Measured, typename Baseline>
 int RunSideBySide(int& argc, char** argv, const char* measuredName, Measured measured,
                   const char* baselineName, Baseline baseline, double target) {
@@ -55,6 +70,8 @@ int RunSideBySide(int& argc, char** argv, const char* measuredName, Measured mea
     for (auto* b : {benchmark::RegisterBenchmark(measuredName, measured),
                     benchmark::RegisterBenchmark(baselineName, baseline)})
       b->Repetitions(10)
+          ->MinTime(0.2)
+          ->UseRealTime()
           ->ComputeStatistics(
               "min",
               [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
@@ -62,7 +79,5 @@ int RunSideBySide(int& argc, char** argv, const char* measuredName, Measured mea
           ->Unit(benchmark::kMicrosecond);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double ratio = reporter.PrintRatio(measuredName, baselineName);
-  std::printf("target: at most %.2f -> %s\n", target, ratio <= target ? "met" : "NOT met");
-  return 0;
+  return PrintVerdict(reporter.PrintRatio(measuredName, baselineName), target);
 }

@@ -1,4 +1,4 @@
-// Tarnwick's start-up as the program does it, quitting after the first paint.
+// Tarnwick's start-up as src/main.cpp does it, ending after the first frame.
 
 #include <QApplication>
 
