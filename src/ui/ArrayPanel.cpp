@@ -181,7 +181,12 @@ void ArrayPanel::Write(const ProjectData& p) {
 
 void ArrayPanel::ConvertLengths(double factor) { ConvertShown(floor_, factor); }
 
-void ArrayPanel::ShowInclination(float degrees) { inclination_->setText(DecimalText(degrees)); }
+void ArrayPanel::ShowInclination(float degrees) {
+  // Every redraw shows the computed inclination; an unchanged text is left
+  // alone so that the panel is not repainted for nothing.
+  const QString text = DecimalText(degrees);
+  if (inclination_->text() != text) inclination_->setText(text);
+}
 
 void ArrayPanel::SetExpanded(bool expanded) {
   toggle_->setText(SetupCaption(expanded));

@@ -196,6 +196,7 @@ void DrawingSurface::FitImage(bool keepDrawing) {
   // takes the picture without a conversion per pixel.
   image_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
   image_.setDevicePixelRatio(ratio);
+  if (!keepDrawing) return;  // Cls fills it next
   image_.fill(BackColor);
   if (!old.isNull()) {
     QPainter copy(&image_);
