@@ -64,22 +64,14 @@ AreaPanel::AreaPanel(QWidget* parent)
   toggle_ = new QPushButton(SetupCaption(false), this);
   toggle_->setObjectName(QStringLiteral("ShowAreaSettings_cbt"));
   PlaceTwips(toggle_, 150, 1020, 1455, 315);
-  for (int i = 0; i < MaxAreas; ++i) BuildBlock(i);
-
   connect(count_, &QComboBox::currentIndexChanged, this, [this] {
-    // Hidden blocks keep their values; raising the count brings them back.
-    const int areas = ChosenAreas();
-    for (int i = 1; i < MaxAreas; ++i) {
-      const bool visible = i < areas;
-      for (QWidget* label : blocks_[i].labels) label->setVisible(visible);
-      for (QLineEdit* box : blocks_[i].Boxes()) box->setVisible(visible);
-    }
-    emit AreasInUseChanged(areas);
+    ShowBlocksInUse();
+    emit AreasInUseChanged(ChosenAreas());
   });
   connect(toggle_, &QPushButton::clicked, this, &AreaPanel::ToggleRequested);
 }
 
-void AreaPanel::BuildBlock(int i) {
+void AreaPanel::MakeBlock(int i) {
   const BlockPlaces& at = Places[i];
   Block& b = blocks_[i];
   auto* heading = MakeLabel(this, Indexed("Area_lbl", i), QStringLiteral("Area%1:").arg(i + 1));
@@ -121,15 +113,38 @@ int AreaPanel::ChosenAreas() const {
   return index >= 0 ? index + MinAreas : MaxAreas;
 }
 
+void AreaPanel::ShowBlocksInUse() {
+  // Hidden blocks keep their values; raising the count brings them back.
+  if (!made_) return;
+  const int areas = ChosenAreas();
+  for (int i = 1; i < MaxAreas; ++i) {
+    const bool visible = i < areas;
+    for (QWidget* label : blocks_[i].labels) label->setVisible(visible);
+    for (QLineEdit* box : blocks_[i].Boxes()) box->setVisible(visible);
+  }
+}
+
+void AreaPanel::Pull() const {
+  if (!made_) return;
+  for (int i = 0; i < MaxAreas; ++i)
+    for (int k = 0; k < 4; ++k) shown_[i][k] = blocks_[i].Boxes()[k]->text();
+}
+
+void AreaPanel::Push() {
+  if (!made_) return;
+  for (int i = 0; i < MaxAreas; ++i)
+    for (int k = 0; k < 4; ++k) blocks_[i].Boxes()[k]->setText(shown_[i][k]);
+}
+
 void AreaPanel::Read(ProjectData& p) const {
+  Pull();
   p.AreasAmount = count_->currentIndex() + MinAreas;
   const double toMetres = IsFeet(p.Units) ? FeetToMetres : 1.0;
   for (int i = 0; i < AreasInUse(p); ++i) {
-    const Block& b = blocks_[i];
-    p.AreaDistance[i] = StoredNumber(b.distance, toMetres);
-    p.AreaLength[i] = StoredNumber(b.length, toMetres);
-    p.AreaHeight1[i] = StoredNumber(b.height1, toMetres);
-    p.AreaHeight2[i] = StoredNumber(b.height2, toMetres);
+    p.AreaDistance[i] = StoredNumber(shown_[i][0], toMetres);
+    p.AreaLength[i] = StoredNumber(shown_[i][1], toMetres);
+    p.AreaHeight1[i] = StoredNumber(shown_[i][2], toMetres);
+    p.AreaHeight2[i] = StoredNumber(shown_[i][3], toMetres);
   }
 }
 
@@ -137,23 +152,33 @@ void AreaPanel::Write(const ProjectData& p) {
   // The caller has checked that the count has its list entry.
   count_->setCurrentIndex(p.AreasAmount - MinAreas);
   const double fromMetres = IsFeet(p.Units) ? MetresToFeet : 1.0;
-  auto show = [fromMetres](QLineEdit* box, float metres) {
-    box->setText(DecimalText(static_cast<float>(double(metres) * fromMetres)));
+  auto show = [fromMetres](float metres) {
+    return DecimalText(static_cast<float>(double(metres) * fromMetres));
   };
-  for (int i = 0; i < MaxAreas; ++i) {
-    show(blocks_[i].distance, p.AreaDistance[i]);
-    show(blocks_[i].length, p.AreaLength[i]);
-    show(blocks_[i].height1, p.AreaHeight1[i]);
-    show(blocks_[i].height2, p.AreaHeight2[i]);
-  }
+  for (int i = 0; i < MaxAreas; ++i)
+    shown_[i] = {show(p.AreaDistance[i]), show(p.AreaLength[i]), show(p.AreaHeight1[i]),
+                 show(p.AreaHeight2[i])};
+  Push();
 }
 
 void AreaPanel::ConvertLengths(double factor) {
-  for (const Block& b : blocks_)
-    for (QLineEdit* box : b.Boxes()) ConvertShown(box, factor);
+  Pull();
+  for (auto& block : shown_)
+    for (QString& text : block) text = ConvertedText(text, factor);
+  Push();
 }
 
 void AreaPanel::SetExpanded(bool expanded) {
+  if (expanded && !made_) {
+    for (int i = 0; i < MaxAreas; ++i) MakeBlock(i);
+    made_ = true;
+    Push();
+    // Made after the panel was shown, the blocks start hidden.
+    for (QWidget* control : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+      control->show();
+    ShowBlocksInUse();
+    emit DetailsMade();
+  }
   toggle_->setText(SetupCaption(expanded));
   SetHeightTwips(this, expanded ? ExpandedPanelHeight : CollapsedPanelHeight);
 }

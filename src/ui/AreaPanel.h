@@ -12,7 +12,8 @@ class QPushButton;
 namespace tarnwick {
 
 // The area settings panel: the number of areas and one block of four
-// lengths per area in use.
+// lengths per area in use. The blocks are made the first time the panel is
+// expanded; until then it keeps the texts they would show.
 class AreaPanel : public PanelFrame {
   Q_OBJECT
 
@@ -31,6 +32,7 @@ class AreaPanel : public PanelFrame {
  signals:
   void AreasInUseChanged(int areas);
   void ToggleRequested();
+  void DetailsMade();  // the blocks exist now
 
  private:
   struct Block {
@@ -41,12 +43,18 @@ class AreaPanel : public PanelFrame {
     QLineEdit* height2;
     std::array<QLineEdit*, 4> Boxes() const { return {distance, length, height1, height2}; }
   };
-  void BuildBlock(int i);
+  void MakeBlock(int i);
   int ChosenAreas() const;
+  void ShowBlocksInUse();
+  // Between the blocks and shown_; nothing to do before they are made.
+  void Pull() const;
+  void Push();
 
   QComboBox* count_;
   QPushButton* toggle_;
+  bool made_ = false;
   std::array<Block, MaxAreas> blocks_{};
+  mutable std::array<std::array<QString, 4>, MaxAreas> shown_;  // per area: distance, length, heights
 };
 
 }  // namespace tarnwick

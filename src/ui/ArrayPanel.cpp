@@ -24,21 +24,40 @@ ArrayPanel::ArrayPanel(QWidget* parent)
   setObjectName(QStringLiteral("ArrayFrame"));
   setToolTip(QStringLiteral("Configure your array settings here!"));
   PlaceTwips(this, 30, 0, 2565, CollapsedPanelHeight);
-  BuildSettings();
-  BuildRows();
-
-  // The lists start at their first entries; the project written next sets them.
+  auto* boxesLabel = MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("Number of Boxes"));
+  boxesLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  PlaceTwips(boxesLabel, 540, 300, 1455, 255);
+  boxes_ = MakeList(this, QStringLiteral("BoxesAmount_cbx"),
+                    QStringLiteral("How many modules do you want to use?"));
+  PlaceTwips(boxes_, 900, 600, 735, 315);
   Fill(boxes_, BoxesAmountEntries());
-  Fill(mounting_, std::array<std::string, 2>{MountingEntries[0], MountingEntries[1]});
-  Fill(pin_, FlybarPinEntries());
-  automatic_->setChecked(true);
-  inclination_->setReadOnly(true);
-
-  const auto changed = &QComboBox::currentIndexChanged;
-  connect(boxes_, changed, this, [this] {
+  toggle_ = new QPushButton(SetupCaption(false), this);
+  toggle_->setObjectName(QStringLiteral("ShowArraySettings_cbt"));
+  PlaceTwips(toggle_, 540, 990, 1455, 315);
+  connect(boxes_, &QComboBox::currentIndexChanged, this, [this] {
     ShowRowsInUse();
     emit Edited();
   });
+  connect(toggle_, &QPushButton::clicked, this, &ArrayPanel::ToggleRequested);
+}
+
+void ArrayPanel::MakeDetails() {
+  if (automatic_ != nullptr) return;
+  MakeSettings();
+  MakeRows();
+  Fill(mounting_, std::array<std::string, 2>{MountingEntries[0], MountingEntries[1]});
+  Fill(pin_, FlybarPinEntries());
+  Push();
+  // Made after the panel was shown, the controls start hidden.
+  for (QWidget* control : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+    control->show();
+  ShowRowsInUse();
+  Connect();
+  emit DetailsMade();
+}
+
+void ArrayPanel::Connect() {
+  const auto changed = &QComboBox::currentIndexChanged;
   connect(mounting_, changed, this, &ArrayPanel::Edited);
   connect(pin_, changed, this, &ArrayPanel::Edited);
   for (QComboBox* angle : angles_) connect(angle, changed, this, &ArrayPanel::Edited);
@@ -46,22 +65,12 @@ ArrayPanel::ArrayPanel(QWidget* parent)
   connect(automatic_, &QCheckBox::toggled, this, [this](bool on) {
     // The computed value stays readable but cannot be edited.
     inclination_->setReadOnly(on);
+    shown_.automatic = on;
     emit AutomaticToggled();
   });
-  connect(toggle_, &QPushButton::clicked, this, &ArrayPanel::ToggleRequested);
 }
 
-void ArrayPanel::BuildSettings() {
-  auto* boxesLabel = MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("Number of Boxes"));
-  boxesLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-  PlaceTwips(boxesLabel, 540, 300, 1455, 255);
-  boxes_ = MakeList(this, QStringLiteral("BoxesAmount_cbx"),
-                    QStringLiteral("How many modules do you want to use?"));
-  PlaceTwips(boxes_, 900, 600, 735, 315);
-  toggle_ = new QPushButton(SetupCaption(false), this);
-  toggle_->setObjectName(QStringLiteral("ShowArraySettings_cbt"));
-  PlaceTwips(toggle_, 540, 990, 1455, 315);
-
+void ArrayPanel::MakeSettings() {
   auto* automaticLabel = MakeLabel(this, QStringLiteral("AutomaticInclCalc_lbl"),
                                    QStringLiteral("Calculate inclination automatically"));
   automaticLabel->setWordWrap(true);
@@ -82,8 +91,9 @@ void ArrayPanel::BuildSettings() {
       this, QStringLiteral("FlybarMounting_cbx"),
       QStringLiteral("Set here how the flybar is mounted. Uptilt (flybar facing towards the front "
                      "of the array) or downtilt (vice versa)."));
-  // 60 twips wider than designed, so that "Downtilt" is not cut off.
-  PlaceTwips(mounting_, 1530, 2550, 1005, 315);
+  // 150 twips wider than designed, reaching left under the end of its
+  // label, so that "Downtilt" is not cut off.
+  PlaceTwips(mounting_, 1440, 2550, 1095, 315);
   PlaceTwips(MakeLabel(this, QStringLiteral("PinNo_lbl"), QStringLiteral("Flybar Pin No.")), 150,
              2970, 1215, 315);
   pin_ = MakeList(
@@ -101,7 +111,7 @@ void ArrayPanel::BuildSettings() {
   PlaceTwips(inclination_, 750, 3810, 735, 345);
 }
 
-void ArrayPanel::BuildRows() {
+void ArrayPanel::MakeRows() {
   auto* attenuationLabel =
       MakeLabel(this, QStringLiteral("Attenuation_lbl"), QStringLiteral("Attenuation Level"));
   attenuationLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -133,6 +143,7 @@ void ArrayPanel::BuildRows() {
 }
 
 void ArrayPanel::ShowRowsInUse() {
+  if (automatic_ == nullptr) return;
   // Rows beyond the count are hidden, never cleared, so raising the count
   // brings their settings back. The first two boxes are always in use.
   ProjectData count;
@@ -146,56 +157,103 @@ void ArrayPanel::ShowRowsInUse() {
   }
 }
 
+void ArrayPanel::Pull() const {
+  if (automatic_ == nullptr) return;
+  shown_.floor = floor_->text();
+  shown_.inclination = inclination_->text();
+  shown_.automatic = automatic_->isChecked();
+  shown_.mounting = mounting_->currentIndex();
+  shown_.pin = pin_->currentIndex();
+  for (int j = 0; j < MaxJoints; ++j) shown_.angles[j] = angles_[j]->currentIndex();
+  for (int k = 0; k < MaxBoxes; ++k) shown_.attenuations[k] = attenuations_[k]->currentIndex();
+}
+
+void ArrayPanel::Push() {
+  if (automatic_ == nullptr) return;
+  floor_->setText(shown_.floor);
+  inclination_->setText(shown_.inclination);
+  for (int j = 0; j < MaxJoints; ++j) angles_[j]->setCurrentIndex(shown_.angles[j]);
+  for (int k = 0; k < MaxBoxes; ++k) attenuations_[k]->setCurrentIndex(shown_.attenuations[k]);
+  pin_->setCurrentIndex(shown_.pin);
+  mounting_->setCurrentIndex(shown_.mounting);
+  automatic_->setChecked(shown_.automatic);
+  inclination_->setReadOnly(shown_.automatic);
+}
+
 void ArrayPanel::Read(ProjectData& p) const {
+  Pull();
   const double toMetres = IsFeet(p.Units) ? FeetToMetres : 1.0;
-  p.FloorDistance = StoredNumber(floor_, toMetres);
+  const auto attenuations = AttenuationEntries();
+  p.FloorDistance = StoredNumber(shown_.floor, toMetres);
   p.BoxesAmount = boxes_->currentIndex() + MinBoxes;
-  p.BoxAttenuation[0] = AttenuationFromText(attenuations_[0]->currentText().toStdString());
+  auto attenuation = [&](int k) {
+    const int index = shown_.attenuations[k];
+    return index >= 0 && index < int(attenuations.size()) ? AttenuationFromText(attenuations[index])
+                                                          : 0.0f;
+  };
+  p.BoxAttenuation[0] = attenuation(0);
   for (int j = 0; j < JointsInUse(p); ++j) {
-    p.BoxAttenuation[j + 1] =
-        AttenuationFromText(attenuations_[j + 1]->currentText().toStdString());
-    p.BoxAngle[j] = static_cast<float>(angles_[j]->currentIndex()) * SplayStep;
+    p.BoxAttenuation[j + 1] = attenuation(j + 1);
+    p.BoxAngle[j] = static_cast<float>(shown_.angles[j]) * SplayStep;
   }
-  p.InclinationAngle = StoredNumber(inclination_, 1.0);
-  p.FlybarPin = pin_->currentIndex() + 1;
-  p.FlybarMounting = mounting_->currentText() == QLatin1String("Uptilt") ? 1 : 0;
-  p.AutomaticInclCalc = automatic_->isChecked() ? 1 : 0;
+  p.InclinationAngle = StoredNumber(shown_.inclination, 1.0);
+  p.FlybarPin = shown_.pin + 1;
+  p.FlybarMounting = shown_.mounting == 1 ? 1 : 0;  // "Uptilt"
+  p.AutomaticInclCalc = shown_.automatic ? 1 : 0;
 }
 
 void ArrayPanel::Write(const ProjectData& p) {
-  // The caller has checked that every value has its list entry.
+  // The caller has checked that every value has its list entry. Joints and
+  // boxes not in use keep what their lists show.
+  Pull();
   const double fromMetres = IsFeet(p.Units) ? MetresToFeet : 1.0;
-  floor_->setText(DecimalText(static_cast<float>(double(p.FloorDistance) * fromMetres)));
+  shown_.floor = DecimalText(static_cast<float>(double(p.FloorDistance) * fromMetres));
+  shown_.attenuations[0] = AttenuationIndex(p.BoxAttenuation[0]);
+  for (int j = 0; j < JointsInUse(p); ++j) {
+    shown_.attenuations[j + 1] = AttenuationIndex(p.BoxAttenuation[j + 1]);
+    shown_.angles[j] = SplayIndex(p.BoxAngle[j]);
+  }
+  shown_.inclination = DecimalText(p.InclinationAngle);
+  shown_.pin = p.FlybarPin - 1;
+  shown_.mounting = p.FlybarMounting == 1 ? 1 : 0;
+  shown_.automatic = p.AutomaticInclCalc == 1;
   boxes_->setCurrentIndex(p.BoxesAmount - MinBoxes);
   ShowRowsInUse();
-  attenuations_[0]->setCurrentIndex(AttenuationIndex(p.BoxAttenuation[0]));
-  for (int j = 0; j < JointsInUse(p); ++j) {
-    attenuations_[j + 1]->setCurrentIndex(AttenuationIndex(p.BoxAttenuation[j + 1]));
-    angles_[j]->setCurrentIndex(SplayIndex(p.BoxAngle[j]));
-  }
-  ShowInclination(p.InclinationAngle);
-  pin_->setCurrentIndex(p.FlybarPin - 1);
-  mounting_->setCurrentIndex(p.FlybarMounting == 1 ? 1 : 0);
-  automatic_->setChecked(p.AutomaticInclCalc == 1);
+  Push();
 }
 
-void ArrayPanel::ConvertLengths(double factor) { ConvertShown(floor_, factor); }
+void ArrayPanel::ConvertLengths(double factor) {
+  Pull();
+  shown_.floor = ConvertedText(shown_.floor, factor);
+  if (floor_ != nullptr) floor_->setText(shown_.floor);
+}
 
 void ArrayPanel::ShowInclination(float degrees) {
   // Every redraw shows the computed inclination; an unchanged text is left
   // alone so that the panel is not repainted for nothing.
+  Pull();
   const QString text = DecimalText(degrees);
-  if (inclination_->text() != text) inclination_->setText(text);
+  if (shown_.inclination == text) return;
+  shown_.inclination = text;
+  if (inclination_ != nullptr) inclination_->setText(text);
 }
 
 void ArrayPanel::SetExpanded(bool expanded) {
+  if (expanded) MakeDetails();
   toggle_->setText(SetupCaption(expanded));
   SetHeightTwips(this, expanded ? ExpandedPanelHeight : CollapsedPanelHeight);
 }
 
 void ArrayPanel::SetAngles(int from, int to, int entry) {
-  for (int k = std::max(from, 0); k <= std::min(to, MaxJoints - 1); ++k)
-    angles_[k]->setCurrentIndex(entry);
+  // Made lists redraw through their own handler; before they exist the
+  // panel says once that the drawing is stale.
+  bool changed = false;
+  for (int k = std::max(from, 0); k <= std::min(to, MaxJoints - 1); ++k) {
+    if (automatic_ != nullptr) angles_[k]->setCurrentIndex(entry);
+    changed = changed || shown_.angles[k] != entry;
+    shown_.angles[k] = entry;
+  }
+  if (changed && automatic_ == nullptr) emit Edited();
 }
 
 void ArrayPanel::ApplyPreset(Preset preset) {

@@ -15,6 +15,9 @@ namespace tarnwick {
 
 // The array settings panel: box count, automatic inclination, floor
 // distance, flybar, and one row per box with its splay angle and attenuation.
+// Collapsed, it shows the box count only; the other controls are made the
+// first time it is expanded. Until then the panel keeps what they would
+// show, and reads and writes that exactly as it reads and writes them.
 class ArrayPanel : public PanelFrame {
   Q_OBJECT
 
@@ -38,20 +41,37 @@ class ArrayPanel : public PanelFrame {
   void Edited();            // a selection changed: the drawing is stale
   void AutomaticToggled();  // automatic inclination switched
   void ToggleRequested();   // "Show Setup" / "Hide Setup"
+  void DetailsMade();       // the controls behind "Show Setup" exist now
 
  private:
-  void BuildSettings();
-  void BuildRows();
+  // What the controls behind "Show Setup" show: texts and list indices.
+  struct Shown {
+    QString floor;
+    QString inclination;
+    bool automatic = true;
+    int mounting = 0;
+    int pin = 0;
+    std::array<int, MaxJoints> angles{};
+    std::array<int, MaxBoxes> attenuations{};
+  };
+  void MakeDetails();
+  void MakeSettings();
+  void MakeRows();
+  void Connect();
+  // Between the controls and shown_; nothing to do before they are made.
+  void Pull() const;
+  void Push();
   void ShowRowsInUse();
   void SetAngles(int from, int to, int entry);
 
   QComboBox* boxes_;
   QPushButton* toggle_;
-  QCheckBox* automatic_;
-  QLineEdit* floor_;
-  QComboBox* mounting_;
-  QComboBox* pin_;
-  QLineEdit* inclination_;
+  mutable Shown shown_;
+  QCheckBox* automatic_ = nullptr;  // the first of the controls made on expanding
+  QLineEdit* floor_ = nullptr;
+  QComboBox* mounting_ = nullptr;
+  QComboBox* pin_ = nullptr;
+  QLineEdit* inclination_ = nullptr;
   std::array<QLabel*, MaxBoxes> rowLabels_{};
   std::array<QComboBox*, MaxJoints> angles_{};
   std::array<QComboBox*, MaxBoxes> attenuations_{};

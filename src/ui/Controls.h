@@ -67,13 +67,11 @@ inline QString Indexed(const char* name, int index) {
   return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
 }
 
-// The face of buttons, lists and boxes: a compact sans at 8 points, which
-// the designed control sizes were made for.
+// The face of buttons, lists and boxes: the toolkit's default family at 8
+// points, the size the designed control widths were made for. The menus and
+// dialogs use that family anyway, so it costs no further font to load.
 inline QFont PlainFont() {
-  const QFont base;
   QFont font;
-  font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                    QStringLiteral("Arial"), base.family()});
   font.setPointSizeF(8.0);
   return font;
 }
@@ -86,15 +84,15 @@ inline QString DecimalText(double value) {
 // What a number box holds, as its text reads (non-numbers 0).
 inline double BoxNumber(const QLineEdit* box) { return TextToNumber(box->text().toStdString()); }
 
-// A box's number as the model stores it: times the unit factor, in single
-// precision, and 0 when it lies beyond that range.
-inline float StoredNumber(const QLineEdit* box, double toModel) {
-  return ToStoredSingle(BoxNumber(box) * toModel);
+// A number box's text as the model stores it: times the unit factor, in
+// single precision, and 0 when it lies beyond that range.
+inline float StoredNumber(const QString& text, double toModel) {
+  return ToStoredSingle(TextToNumber(text.toStdString()) * toModel);
 }
 
-// Rewrites a length box's text in another unit; `factor` turns the old unit into the new.
-inline void ConvertShown(QLineEdit* box, double factor) {
-  box->setText(DecimalText(BoxNumber(box) * factor));
+// A length box's text in another unit; `factor` turns the old unit into the new.
+inline QString ConvertedText(const QString& text, double factor) {
+  return DecimalText(TextToNumber(text.toStdString()) * factor);
 }
 
 // Caption of a panel's toggle button for the panel's state.

@@ -87,17 +87,23 @@ void LineArray_frm::ConnectPanels() {
   connect(MainView_pbx, &DrawingSurface::MouseUp, this, &LineArray_frm::MainView_pbx_MouseUp);
 
   // Number boxes commit on Enter and on leaving; lengths are shown in the
-  // chosen unit, the inclination in degrees.
+  // chosen unit, the inclination in degrees. Boxes a panel makes later are
+  // watched when they appear.
   auto* entry = new NumberEntry(this);
-  for (QLineEdit* box : findChildren<QLineEdit*>()) {
-    const QString name = box->objectName();
-    if (name == QLatin1String("Project_tbx") || name == QLatin1String("Author_tbx"))
-      entry->WatchText(box);
-    else if (name == QLatin1String("InclinationAngle_tbx"))
-      entry->WatchNumber(box, [] { return 1.0; });
-    else
-      entry->WatchNumber(box, [this] { return project_->ToMetres(); });
-  }
+  const auto watch = [this, entry] {
+    for (QLineEdit* box : findChildren<QLineEdit*>()) {
+      const QString name = box->objectName();
+      if (name == QLatin1String("Project_tbx") || name == QLatin1String("Author_tbx"))
+        entry->WatchText(box);
+      else if (name == QLatin1String("InclinationAngle_tbx"))
+        entry->WatchNumber(box, [] { return 1.0; });
+      else
+        entry->WatchNumber(box, [this] { return project_->ToMetres(); });
+    }
+  };
+  watch();
+  connect(array_, &ArrayPanel::DetailsMade, this, watch);
+  connect(areas_, &AreaPanel::DetailsMade, this, watch);
   connect(entry, &NumberEntry::Committed, this, &LineArray_frm::RedrawAll);
 }
 
