@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFont>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -33,9 +34,14 @@ inline QLineEdit* MakeBox(QWidget* parent, const QString& name, const QString& t
 // The informal face of the window's labels and captions, with a free
 // look-alike (and then the default sans) where it is not installed.
 inline QFont HandFont(double points, bool bold = false, bool italic = false) {
-  QFont font;
-  font.setFamilies({QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"),
-                    QStringLiteral("Comic Relief"), QStringLiteral("Sans Serif")});
+  // Resolved once to the first family installed: a font naming missing
+  // families makes every label search the fallbacks again.
+  static const QString family = [] {
+    for (const char* name : {"Comic Sans MS", "Comic Neue", "Comic Relief"})
+      if (QFontDatabase::hasFamily(QLatin1String(name))) return QString::fromLatin1(name);
+    return QStringLiteral("Sans Serif");
+  }();
+  QFont font(family);
   font.setPointSizeF(points);
   font.setBold(bold);
   font.setItalic(italic);
