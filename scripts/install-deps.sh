@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config python3
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-dejavu-core fonts-comic-neue fonts-liberation2
+  fonts-dejavu-core fonts-comic-neue
   xvfb xauth x11-utils xdotool imagemagick locales time bc
 )
 
