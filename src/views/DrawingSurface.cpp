@@ -1,5 +1,7 @@
 #include "views/DrawingSurface.h"
 
+#include <sys/mman.h>
+
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -17,6 +19,29 @@ namespace {
 constexpr double MaxDiscRadius = 1.0e5;
 
 bool Finite(QPointF p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
+
+// A 32-bit picture whose pixel memory is mapped with its pages already
+// present. Every pixel is written when the picture is cleared, and taking
+// fresh pages one fault at a time costs more than that writing itself.
+QImage NewPicture(QSize size) {
+  constexpr auto format = QImage::Format_ARGB32_Premultiplied;
+  const qsizetype bytesPerLine = qsizetype(size.width()) * 4;
+  struct Mapping {
+    void* address;
+    std::size_t bytes;
+  };
+  const std::size_t bytes = std::size_t(bytesPerLine) * std::size_t(size.height());
+  void* address = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+  if (address == MAP_FAILED) return QImage(size, format);
+  auto release = [](void* info) {
+    const auto* mapping = static_cast<Mapping*>(info);
+    ::munmap(mapping->address, mapping->bytes);
+    delete mapping;
+  };
+  return QImage(static_cast<uchar*>(address), size.width(), size.height(), bytesPerLine, format,
+                release, new Mapping{address, bytes});
+}
 
 }  // namespace
 
@@ -194,7 +219,7 @@ void DrawingSurface::FitImage(bool keepDrawing) {
   if (!keepDrawing) old = QImage();  // released before the new one is allocated
   // The raster engine's native format: strokes draw and the backing store
   // takes the picture without a conversion per pixel.
-  image_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+  image_ = NewPicture(size);
   image_.setDevicePixelRatio(ratio);
   if (!keepDrawing) return;  // Cls fills it next
   image_.fill(BackColor);
@@ -208,7 +233,10 @@ void DrawingSurface::paintEvent(QPaintEvent*) {
   Finish();
   FitImage(true);
   QPainter painter(this);
+  // The picture is opaque: copied, not blended, onto the window.
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
   painter.drawImage(contentsRect().topLeft(), image_);
+  painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
   // The border after the picture, as filled strips of whole logical pixels:
   // a one-pixel pen at a scale factor of 2 covers only the outer device
   // row, and the row inside it would keep whatever was on screen before.
