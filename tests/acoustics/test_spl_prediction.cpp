@@ -1,12 +1,11 @@
-// The directivity look-up and the level predicted along an area, checked on hand-built
-// scenes and against the double-precision figures of tools/make_expected.py.
+// Directivity look-up and levels along an area: hand-built scenes and tools/make_expected.py.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <fstream>
 #include <numbers>
+#include <random>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -22,28 +21,23 @@ using namespace tarnwick;
 
 namespace {
 
-// Calls `read` with each row of a table written by tools/make_expected.py, its commas
-// turned into blanks; the comment and the column names are left out.
-template <typename Read>
-void ForEachRow(const std::string& name, Read read) {
+// Calls `read` with each data row of a table from tools/make_expected.py, commas made blanks.
+void ForEachRow(const std::string& name, auto read) {
   std::ifstream in(std::string(TARNWICK_SOURCE_DIR) + "/tests/data/" + name);
   std::string line;
-  while (std::getline(in, line) && line[0] == '#') continue;
-  while (std::getline(in, line)) {
+  while (std::getline(in, line) && line[0] == '#') continue;  // and the column names
+  for (std::istringstream row; std::getline(in, line); read(row)) {
     std::ranges::replace(line, ',', ' ');
-    std::istringstream row(line);
-    read(row);
+    row.clear(), row.str(line);
   }
 }
 
+struct Module : Constants {
+  Module() { AssignBandLevel(*this), FillDirectivity(*this); }
+};
 const Constants& ModuleData() {
-  static const Constants constants = [] {
-    Constants c;
-    AssignBandLevel(c);
-    FillDirectivity(c);
-    return c;
-  }();
-  return constants;
+  static const Module module;
+  return module;
 }
 
 // Area 1 from `start` along `direction`, and boxes placed by hand.
@@ -70,9 +64,7 @@ struct Scene {
   }
 };
 
-// The default project changed by a table's first eight columns (mounting, pin, boxes,
-// splays as one digit a joint, automatic, inclination, floor distance, areas in use),
-// after a redraw of a 4:3 window.
+// The default project with a table's first eight columns (splays: one digit a joint), redrawn.
 Scene TableScene(std::istream& in) {
   Scene s({0, 0}, {0, 0});
   ProjectData& p = s.project = MakeDefaultProject();
@@ -102,13 +94,9 @@ TEST(ModuleData, directivityLookUpRoundsHalfStepsToEvenWithinTheTable) {
 }
 
 TEST(OffAxisIndex, followedEntriesMatchTheExactAngleEvenAHairFromABoundary) {
-  // Lines of points as along an area, from random aims (a fixed sequence), with jumps
-  // back and forth and every fifth direction within 1e-5 degrees of an entry boundary.
-  std::uint64_t state = 42;
-  auto next = [&state](double lo, double hi) {
-    state = state * 6364136223846793005ull + 1442695040888963407ull;
-    return lo + (hi - lo) * double(state >> 11) / double(1ull << 53);
-  };
+  // Random lines of points (fixed seed) with jumps; every fifth direction a hair from a boundary.
+  std::mt19937_64 random(42);
+  auto next = [&](double lo, double hi) { return std::uniform_real_distribution(lo, hi)(random); };
   int kept = 0;
   for (int line = 0, previous = -2; line < 300; ++line) {
     const auto aim = float(line % 10 ? next(-90, 90) : line % 20 ? -87.5 : 92.5);
@@ -127,8 +115,7 @@ TEST(OffAxisIndex, followedEntriesMatchTheExactAngleEvenAHairFromABoundary) {
     }
   }
   EXPECT_GT(kept, 200000);  // most steps stay in their entry
-  // Horizontal, zero and undefined directions after a nearly horizontal one.
-  for (PlaneVector d : {PlaneVector{3, 0}, {-3, 0}, {0, 0}, {NAN, 1}}) {
+  for (PlaneVector d : {PlaneVector{3, 0}, {-3, 0}, {0, 0}, {NAN, 1}}) {  // after near horizontal
     OffAxisTracker primed(10.0f);
     primed.Index({3, 0.1f});
     EXPECT_EQ(primed.Index(d), OffAxisIndex(d, 10.0f));
@@ -139,8 +126,7 @@ TEST(CalculateSPL, everyTabledLevelMatchesTheDoublePrecisionEvaluation) {
   int checked = 0;  // columns after the project: area, band, point, level, tolerance (dB)
   ForEachRow("spl_levels.csv", [&](std::istringstream& row) {
     const Scene s = TableScene(row);
-    int area = 0, band = 0;
-    std::size_t i = 0;
+    int area = 0, band = 0, i = 0;
     double level = 0, tolerance = 0;
     row >> area >> band >> i >> level >> tolerance;
     const std::vector<SPLPoint> points = s.Predict(band, area);
@@ -158,19 +144,16 @@ TEST(CalculateSPL, placesPointsEveryTenthOfAMetreRoundingTheCountHalfToEven) {
     const auto points =
         Scene({2, 1}, {0.8f * length, 0.6f * length}).Box({1, 5}, {1, -1}).Predict();
     ASSERT_EQ(points.size(), count) << length;
-    EXPECT_EQ(points[0].Position, (PlaneVector{2, 1}));
     for (std::size_t i = 0; i < points.size(); ++i) {
       const PlaneVector at{float(2 + 0.08 * i), float(1 + 0.06 * i)};
-      EXPECT_NEAR(points[i].Position.X, at.X, 1e-5) << length << ", " << i;
-      EXPECT_NEAR(points[i].Position.Y, at.Y, 1e-5) << length << ", " << i;
+      EXPECT_LT(std::hypot(points[i].Position.X - at.X, points[i].Position.Y - at.Y), 1e-5) << i;
       EXPECT_NEAR(points[i].Distance, std::hypot(at.X - 1.0, at.Y - 5.0), 1e-5);
     }
   }
 }
 
 TEST(CalculateSPL, takesLevelDirectionsAsNinetyDegreesFromTheVertical) {
-  // Points below a box aimed level, and level with a box aimed down: 90 degrees off its
-  // axis, 11.44 dB down at 1 kHz; level with a box aimed level: on its axis.
+  // Below a level box and level with a downward one: 90 degrees off axis, 11.44 dB down at 1 kHz.
   for (const auto& [start, direction, ray, drop] :
        {std::tuple{PlaneVector{1, 4}, PlaneVector{0, -2}, PlaneVector{1, 0}, 11.44},
         {{2, 5}, {2, 0}, {0, -1}, 11.44},
@@ -179,22 +162,17 @@ TEST(CalculateSPL, takesLevelDirectionsAsNinetyDegreesFromTheVertical) {
     for (std::size_t i = 0; i < points.size(); ++i)
       EXPECT_NEAR(points[i].SPL, 126 - drop - 20 * std::log10(1 + 0.1 * i), 1e-4) << i;
   }
-}
-
-TEST(CalculateSPL, disregardsWhetherAimsAndPointsLieAboveOrBelow) {
+  // Whether aims and points lie above or below makes no difference.
   const auto a =
       Scene({3, -1}, {10, -2}).Box({1, 0}, {4, -1.5f}).Box({1, -0.3f}, {4, -0.5f}).Predict();
   const auto b = Scene({3, 1}, {10, 2}).Box({1, 0}, {4, 1.5f}).Box({1, 0.3f}, {4, 0.5f}).Predict();
   ASSERT_EQ(a.size(), b.size());
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    EXPECT_EQ(a[i].SPL, b[i].SPL) << i;
-    EXPECT_GT(a[i].SPL, 90.0f) << i;
-  }
+  for (std::size_t i = 0; i < a.size(); ++i)
+    EXPECT_TRUE(a[i].SPL == b[i].SPL && a[i].SPL > 90.0f) << i << ": " << a[i].SPL << b[i].SPL;
 }
 
-TEST(CalculateSPL, givesTheFloorLevelWhereNoLevelIsDefined) {
-  // The first point lies on the second box's source; at the next both are on their axes,
-  // 1.1 m and 0.1 m away: a path 1 m longer at 1 kHz.
+TEST(CalculateSPL, givesTheFloorLevelWhereNoLevelIsDefinedAndRefusesWhatItCannotSample) {
+  // Point 0 is on box 2's source; at point 1 both are on axis, 1.1 m and 0.1 m away (1 m lag).
   const auto points = Scene({1, 5}, {0, -2}).Box({1, 6}, {0, -1}).Box({1, 5}, {0, -1}).Predict();
   EXPECT_EQ(points[0].SPL, SPLFloor);
   const double lag = 2 * std::numbers::pi * 1000 / 340.0;
@@ -204,30 +182,25 @@ TEST(CalculateSPL, givesTheFloorLevelWhereNoLevelIsDefined) {
        {Scene({3, 1}, {2, 0}).Box({1, 5}, {1, -1}, 1e3f).Box({1, 4.7f}, {1, -1}, 1e3f),
         Scene({3, 1}, {2, 0})})
     for (const SPLPoint& p : s.Predict()) EXPECT_EQ(p.SPL, SPLFloor);
-}
-
-TEST(CalculateSPL, rejectsAreasBandsAndLengthsItCannotSample) {
+  // Areas, bands and lengths it cannot sample are refused with no points.
   Scene s = Scene({3, 1}, {2, 0}).Box({1, 5}, {1, -1});
-  auto rejects = [&](int area, int band) {
+  auto rejects = [&](int area, int band, float length = 2) {
     std::vector<SPLPoint> points(5);
+    s.project.AreaLength[0] = length;
     return !CalculateSPL(s.project, s.graphics, ModuleData(), area, band, points) && points.empty();
   };
-  EXPECT_FALSE(rejects(1, 10));
   for (const auto& [area, band] : {std::pair{0, 10}, {4, 10}, {1, -1}, {1, BandCount}})
     EXPECT_TRUE(rejects(area, band)) << area << ", " << band;
-  for (float length : {-1.0f, 10001.0f, NAN, INFINITY}) {
-    s.project.AreaLength[0] = length;
-    EXPECT_TRUE(rejects(1, 10)) << length;
-  }
+  for (float length : {-1.0f, 10001.0f, NAN, INFINITY})
+    EXPECT_TRUE(rejects(1, 10, length)) << length;
 }
 
 TEST(CalculateSPL, sumsABoxTurnedOffButNoBoxBeyondTwelve) {
   std::istringstream row("0 9 12 05000055555 1 0 5 3");
   const Scene all = TableScene(row);
   Scene off = all, without = all, many = all;
-  off.project.BoxAttenuation[11] = BoxOffAttenuation;
-  without.project.BoxesAmount = 11;
-  many.project.BoxesAmount = 40;
+  std::tie(off.project.BoxAttenuation[11], without.project.BoxesAmount, many.project.BoxesAmount) =
+      std::tuple(BoxOffAttenuation, 11, 40);
   const auto a = off.Predict(), b = without.Predict(), c = all.Predict(), d = many.Predict();
   int changed = 0;
   for (std::size_t i = 0; i < a.size(); ++i) {

@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cmath>
 #include <string>
+#include <tuple>
 
 #include "model/NumberText.h"
 #include "model/ProjectData.h"
@@ -28,8 +29,7 @@ TEST(TextToNumber, readsTheLeadingNumberOfAnyTextAndGivesZeroWithoutOne) {
 
 TEST(NumberText, readsAndWritesThePointWhateverTheProcessLocale) {
   // The toolkit installs the user's locale; a comma locale must not change how a point is read.
-  const char* previous = std::setlocale(LC_NUMERIC, nullptr);
-  const std::string saved = previous ? previous : "C";
+  const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
   if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr &&
       std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr)
     GTEST_SKIP() << "no comma locale installed";
@@ -42,33 +42,23 @@ TEST(NumberText, readsAndWritesThePointWhateverTheProcessLocale) {
 
 TEST(NumberText, roundsTwoDecimalsHalfToEvenAndLabelsHalfAwayFromZero) {
   // 1.005 and 0.35 are stored slightly below the tie.
-  const struct {
-    double value;
-    const char *separator, *text;
-  } decimals[] = {{0.125, ".", "0.12"},
-                  {0.375, ".", "0.38"},
-                  {1.005, ".", "1"},
-                  {32.8095, ".", "32.81"},
-                  {-3.0, ".", "-3"},
-                  {-0.001, ".", "0"},
-                  {2.5, ",", "2,5"},
-                  {1234.567, ",", "1234,57"},
-                  {INFINITY, ".", "0"},
-                  {NAN, ".", "0"},
-                  {double(16.40475f), ".", "16.4"}};
-  for (const auto& c : decimals) EXPECT_EQ(TwoDecimalText(c.value, c.separator), c.text) << c.value;
+  const std::tuple<double, const char*, const char*> decimals[] = {
+      {0.125, ".", "0.12"}, {0.375, ".", "0.38"}, {1.005, ".", "1"}, {32.8095, ".", "32.81"},
+      {-3.0, ".", "-3"},    {-0.001, ".", "0"},   {2.5, ",", "2,5"}, {1234.567, ",", "1234,57"},
+      {INFINITY, ".", "0"}, {NAN, ".", "0"}};
+  for (const auto& [value, separator, text] : decimals)
+    EXPECT_EQ(TwoDecimalText(value, separator), text) << value;
+  EXPECT_EQ(TwoDecimalText(double(16.40475f), "."), "16.4");
   EXPECT_EQ(TwoDecimalText(double(FLT_MAX), ".").size(), 39u);
   for (const auto& [value, rounded] : {std::pair{1.5, 2LL}, {2.5, 2LL}, {-0.5, 0LL}, {0.51, 1LL}})
     EXPECT_EQ(RoundHalfEven(value), rounded) << value;
-  const struct {
-    double value;
-    const char *pattern, *text;
-  } labels[] = {{12.25, "0.0", "12.3"},    {-0.25, "0.0", "-0.3"},       {-0.04, "0.0", "0.0"},
-                {99.96, "0.0", "100.0"},   {0.35, "0.0", "0.3"},         {2.5, "0", "3"},
-                {1.5, "000.00", "001.50"}, {7, "##0.0", "  7.0"},        {5, "#.#", "  5"},
-                {0.5, "#.0", " .5"},       {123456.7, "0.0", "123456.7"}};
-  for (const auto& c : labels)
-    EXPECT_EQ(NumberToText(c.value, c.pattern, "."), c.text) << c.value << " " << c.pattern;
+  const std::tuple<double, const char*, const char*> labels[] = {
+      {12.25, "0.0", "12.3"},    {-0.25, "0.0", "-0.3"},       {-0.04, "0.0", "0.0"},
+      {99.96, "0.0", "100.0"},   {0.35, "0.0", "0.3"},         {2.5, "0", "3"},
+      {1.5, "000.00", "001.50"}, {7, "##0.0", "  7.0"},        {5, "#.#", "  5"},
+      {0.5, "#.0", " .5"},       {123456.7, "0.0", "123456.7"}};
+  for (const auto& [value, pattern, text] : labels)
+    EXPECT_EQ(NumberToText(value, pattern, "."), text) << value << " " << pattern;
   EXPECT_EQ(NumberToText(1.5, "0.0", ","), "1.5");  // a decimal comma becomes a point
 }
 
@@ -77,13 +67,11 @@ TEST(ProjectLists, entriesMapBothWaysOtherValuesShowAsZeroDecibelsAndOnlyFeetIsF
   for (int index = 0; index < 14; ++index)
     EXPECT_EQ(AttenuationIndex(AttenuationFromText(entries[index])), index) << entries[index];
   EXPECT_EQ(AttenuationFromText("99dB"), BoxOffAttenuation);
-  EXPECT_EQ(AttenuationFromText("12dB"), 12.0f);
   for (const char* text : {"13dB", "", "5"}) EXPECT_EQ(AttenuationFromText(text), 0.0f) << text;
   for (float value : {7.5f, -1.0f, 13.0f}) EXPECT_EQ(AttenuationIndex(value), 0) << value;
   EXPECT_EQ(BoxesAmountEntries().front() + AreasAmountEntries().back() + FlybarPinEntries().back(),
             "239");
   EXPECT_TRUE(IsFeet("Feet") && !IsFeet("feet"));
-  // Metres shown in feet and read back stay within a part per million.
-  EXPECT_NEAR(double(FeetToMetres) * double(MetresToFeet), 1.0, 1e-6);
+  EXPECT_NEAR(double(FeetToMetres) * double(MetresToFeet), 1.0, 1e-6);  // a ppm round trip
   EXPECT_NEAR(16.4 * FeetToMetres, 4.9985557, 1e-6);
 }
