@@ -3,15 +3,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <numbers>
 #include <random>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
+#include "../support/DataTable.h"
 #include "acoustics/ModuleData.h"
 #include "acoustics/SplPrediction.h"
 #include "geometry/ArrayGeometry.h"
@@ -20,17 +19,6 @@
 using namespace tarnwick;
 
 namespace {
-
-// Calls `read` with each data row of a table from tools/make_expected.py, commas made blanks.
-void ForEachRow(const std::string& name, auto read) {
-  std::ifstream in(std::string(TARNWICK_SOURCE_DIR) + "/tests/data/" + name);
-  std::string line;
-  while (std::getline(in, line) && line[0] == '#') continue;  // and the column names
-  for (std::istringstream row; std::getline(in, line); read(row)) {
-    std::ranges::replace(line, ',', ' ');
-    row.clear(), row.str(line);
-  }
-}
 
 struct Module : Constants {
   Module() { AssignBandLevel(*this), FillDirectivity(*this); }

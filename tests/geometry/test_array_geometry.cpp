@@ -5,11 +5,10 @@
 #include <array>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 
+#include "../support/DataTable.h"
 #include "geometry/AreaDrag.h"
 #include "geometry/ArrayGeometry.h"
 #include "geometry/PlaneVector.h"
@@ -17,17 +16,6 @@
 
 namespace tarnwick {
 namespace {
-
-// Calls `read` with each data row of a table from tools/make_expected.py, commas made blanks.
-void ForEachRow(const std::string& name, auto read) {
-  std::ifstream in(std::string(TARNWICK_SOURCE_DIR) + "/tests/data/" + name);
-  std::string line;
-  while (std::getline(in, line) && line[0] == '#') continue;  // and the column names
-  for (std::istringstream row; std::getline(in, line); read(row)) {
-    std::ranges::replace(line, ',', ' ');
-    row.clear(), row.str(line);
-  }
-}
 
 // The default project with a table's first eight columns (splays: one digit a joint).
 ProjectData ReadProject(std::istream& in) {
