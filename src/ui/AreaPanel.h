@@ -54,7 +54,8 @@ class AreaPanel : public PanelFrame {
   QPushButton* toggle_;
   bool made_ = false;
   std::array<Block, MaxAreas> blocks_{};
-  mutable std::array<std::array<QString, 4>, MaxAreas> shown_;  // per area: distance, length, heights
+  mutable std::array<std::array<QString, 4>, MaxAreas>
+      shown_;  // per area: distance, length, heights
 };
 
 }  // namespace tarnwick

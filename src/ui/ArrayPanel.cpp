@@ -142,13 +142,17 @@ void ArrayPanel::MakeRows() {
   }
 }
 
+int ArrayPanel::JointsChosen() const {
+  ProjectData chosen;
+  chosen.BoxesAmount = boxes_->currentIndex() + MinBoxes;
+  return JointsInUse(chosen);
+}
+
 void ArrayPanel::ShowRowsInUse() {
   if (automatic_ == nullptr) return;
   // Rows beyond the count are hidden, never cleared, so raising the count
   // brings their settings back. The first two boxes are always in use.
-  ProjectData count;
-  count.BoxesAmount = boxes_->currentIndex() + MinBoxes;
-  const int joints = JointsInUse(count);
+  const int joints = JointsChosen();
   for (int j = 1; j < MaxJoints; ++j) {
     const bool visible = j < joints;
     angles_[j]->setVisible(visible);
@@ -248,7 +252,7 @@ void ArrayPanel::SetAngles(int from, int to, int entry) {
   // Made lists redraw through their own handler; before they exist the
   // panel says once that the drawing is stale.
   bool changed = false;
-  for (int k = std::max(from, 0); k <= std::min(to, MaxJoints - 1); ++k) {
+  for (int k = from; k <= to; ++k) {
     if (automatic_ != nullptr) angles_[k]->setCurrentIndex(entry);
     changed = changed || shown_.angles[k] != entry;
     shown_.angles[k] = entry;
@@ -257,7 +261,7 @@ void ArrayPanel::SetAngles(int from, int to, int entry) {
 }
 
 void ArrayPanel::ApplyPreset(Preset preset) {
-  const int n = boxes_->currentIndex();  // the last joint in use
+  const int n = JointsChosen() - 1;  // the last joint in use
   switch (preset) {
     case Preset::Line:
       SetAngles(0, n, Straight);

@@ -61,7 +61,9 @@ class ArrayPanel : public PanelFrame {
   // Between the controls and shown_; nothing to do before they are made.
   void Pull() const;
   void Push();
+  int JointsChosen() const;  // joints in use with the box count chosen
   void ShowRowsInUse();
+  // Sets joints from ... to (within those in use) to one list entry.
   void SetAngles(int from, int to, int entry);
 
   QComboBox* boxes_;

@@ -21,10 +21,6 @@ void LineArray_frm::SetDialogs(std::unique_ptr<UserDialogs> dialogs) {
   Dialogs = std::move(dialogs);
 }
 
-void LineArray_frm::ShowFileInCaption(const QString& name) {
-  setWindowTitle(name.isEmpty() ? StartCaption : StartCaption + QStringLiteral("  -  ") + name);
-}
-
 namespace {
 
 QString ProjectsFolder() {
@@ -36,6 +32,11 @@ QString ProjectsFolder() {
                             QStringLiteral("/Projects");
   QDir().mkpath(documents);
   return documents;
+}
+
+// The window's caption with the name of the project's file, if it has one.
+QString CaptionFor(const QString& startCaption, const QString& fileName) {
+  return fileName.isEmpty() ? startCaption : startCaption + QStringLiteral("  -  ") + fileName;
 }
 
 FileDialogSetup DialogSetup(const QString& title) {
@@ -57,7 +58,7 @@ bool LineArray_frm::WriteToFile(const FileChoice& file) {
   }
   // The caption names a file only once it holds the project.
   FileRW.FilePath = file.Path.toStdString();
-  ShowFileInCaption(file.Name);
+  setWindowTitle(CaptionFor(StartCaption, file.Name));
   return true;
 }
 
@@ -113,7 +114,7 @@ void LineArray_frm::Open_men_Click() {
       break;
   }
   FileRW.FilePath = choice.Path.toStdString();
-  ShowFileInCaption(choice.Name);
+  setWindowTitle(CaptionFor(StartCaption, choice.Name));
   // The reader takes only projects the controls can show in full.
   WriteControls();
   RedrawAll();
@@ -134,7 +135,7 @@ void LineArray_frm::New_men_Click() {
   // A new project has no file yet: its first Save asks for a name instead
   // of writing over the last file.
   FileRW.FilePath.clear();
-  ShowFileInCaption({});
+  setWindowTitle(StartCaption);
   RedrawAll();
 }
 

@@ -33,8 +33,6 @@ LineArray_frm::LineArray_frm(QWidget* parent) : QMainWindow(parent) {
   FormLoading = false;
 }
 
-LineArray_frm::~LineArray_frm() = default;
-
 void LineArray_frm::BuildViews() {
   // Every control inherits the compact face from the window; set before any
   // exists, so that none is restyled afterwards.

@@ -35,7 +35,6 @@ class LineArray_frm : public QMainWindow {
 
  public:
   explicit LineArray_frm(QWidget* parent = nullptr);
-  ~LineArray_frm() override;
 
   tarnwick::Data Data;                  // the open project and the defaults
   tarnwick::Graphics Graphics;          // geometry results of the last redraw
@@ -95,7 +94,6 @@ class LineArray_frm : public QMainWindow {
   bool SaveProject();
   bool ShowSaveDialogAndWrite();
   bool WriteToFile(const FileChoice& file);
-  void ShowFileInCaption(const QString& name);
 
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
