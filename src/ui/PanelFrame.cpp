@@ -1,8 +1,6 @@
 #include "ui/PanelFrame.h"
 
 #include <QPainter>
-#include <QStyleOptionGroupBox>
-#include <QStylePainter>
 
 #include "ui/Controls.h"
 
@@ -14,13 +12,21 @@ PanelFrame::PanelFrame(const QString& caption, const QColor& captionColour, QWid
       captionColour_(captionColour) {}
 
 void PanelFrame::paintEvent(QPaintEvent*) {
-  QStylePainter painter(this);
-  QStyleOptionGroupBox option;
-  initStyleOption(&option);
+  // The caption on the top line and an etched frame below it, drawn
+  // directly: the style's group box lays out and measures its title anew
+  // on every paint, which made the panels the costliest part of the
+  // window's first frame.
+  QPainter painter(this);
+  const QFontMetrics metrics(captionFont_);
+  const int top = metrics.height() + 1;
+  const QRect frame = rect().adjusted(0, top, -2, -2);
+  painter.setPen(palette().color(QPalette::Mid));
+  painter.drawRect(frame);
+  painter.setPen(palette().color(QPalette::Light));
+  painter.drawRect(frame.translated(1, 1));
   painter.setFont(captionFont_);
-  option.fontMetrics = QFontMetrics(captionFont_);
-  option.textColor = captionColour_;
-  painter.drawComplexControl(QStyle::CC_GroupBox, option);
+  painter.setPen(captionColour_);
+  painter.drawText(QPoint(1, metrics.ascent()), title());
 }
 
 }  // namespace tarnwick
