@@ -4,11 +4,11 @@
 # virtual X display started here (-noreset, so the server does not reset
 # between clients and no run pays for that). startup_bench does the timing
 # and prints both figures, the ratios and, last, PASS or FAIL.
-# Usage: bench/startup.sh [runs]   (default 21 each, per platform)
+# Usage: bench/startup.sh [runs]   (default 41 each, per platform: a steady median)
 # TARNWICK_BENCH_BUILD chooses the build directory (default build/bench).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-runs=${1:-21}
+runs=${1:-41}
 build=${TARNWICK_BENCH_BUILD:-$top/build/bench}
 
 "$top/scripts/install-deps.sh"

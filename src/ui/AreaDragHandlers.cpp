@@ -28,6 +28,13 @@ void LineArray_frm::MainView_pbx_MouseDown(Qt::MouseButton button, Qt::MouseButt
   if (button != Qt::LeftButton) return;
   const int i = PickArea(Data.Project, Graphics, Scene(at));
   if (i < 0) return;
+  // The rectangle's sides are made on the first drag.
+  const char* names[] = {"RightLine", "LeftLine", "LowerLine", "UpperLine"};
+  if (dragLines_[0] == nullptr)
+    for (std::size_t k = 0; k < dragLines_.size(); ++k) {
+      dragLines_[k] = new LineElement(MainView_pbx);
+      dragLines_[k]->setObjectName(QLatin1String(names[k]));
+    }
   PlaceRectangle(dragLines_, Graphics.AreaGeom[i].Start, Graphics.DragBoxWidth,
                  Graphics.DragBoxHeight);
   for (LineElement* line : dragLines_) line->show();
@@ -47,7 +54,7 @@ void LineArray_frm::MainView_pbx_MouseUp(Qt::MouseButton button, Qt::MouseButton
   // them back, so the area lands on the two decimals shown.
   WriteControls();
   RedrawAll();
-  for (LineElement* line : dragLines_) line->hide();
+  for (LineElement* line : dragLines_) line->hide();  // made when the area was picked up
 }
 
 }  // namespace tarnwick

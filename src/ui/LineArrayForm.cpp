@@ -12,7 +12,6 @@
 #include "ui/ProjectPanel.h"
 #include "ui/Twips.h"
 #include "views/DrawingSurface.h"
-#include "views/LineElement.h"
 #include "views/SideView.h"
 
 namespace tarnwick {
@@ -60,11 +59,6 @@ void LineArray_frm::BuildViews() {
   ZoomView_pbx->setObjectName(QStringLiteral("ZoomView_pbx"));
   ZoomView_pbx->setToolTip(QStringLiteral("Zoomed-In view of the line array"));
   PlaceTwips(ZoomView_pbx, -30 + TwipsPerPixel, -30 + TwipsPerPixel, 2025, 4055);
-  const char* names[] = {"RightLine", "LeftLine", "LowerLine", "UpperLine"};
-  for (std::size_t i = 0; i < dragLines_.size(); ++i) {
-    dragLines_[i] = new LineElement(MainView_pbx);
-    dragLines_[i]->setObjectName(QLatin1String(names[i]));
-  }
 
   graph_ = new GraphStrip(client, Data.Project, Graphics, Constants, Calculations);
   PlaceTwips(graph_, 30, 6780, 11805, 1455);
