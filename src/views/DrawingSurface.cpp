@@ -116,7 +116,10 @@ void DrawingSurface::Scale(double x1, double y1, double x2, double y2) {
 }
 
 QPointF DrawingSurface::ToPixels(double x, double y) const {
-  const QSizeF inner = contentsRect().size();
+  return ToPixels(x, y, contentsRect().size());
+}
+
+QPointF DrawingSurface::ToPixels(double x, double y, QSizeF inner) const {
   return {(x - scaleLeft_) / scaleWidth_ * inner.width(),
           (y - scaleTop_) / scaleHeight_ * inner.height()};
 }
@@ -144,14 +147,17 @@ void DrawingSurface::Line(double x1, double y1, double x2, double y2) {
 }
 
 void DrawingSurface::Line(double x1, double y1, double x2, double y2, const QColor& colour) {
-  QPointF a = ToPixels(x1, y1);
-  QPointF b = ToPixels(x2, y2);
+  const QSizeF inner = contentsRect().size();
+  QPointF a = ToPixels(x1, y1, inner);
+  QPointF b = ToPixels(x2, y2, inner);
   const double margin = DrawWidth + 2.0;
-  const QRectF bounds =
-      QRectF(QPointF(0, 0), contentsRect().size()).adjusted(-margin, -margin, margin, margin);
+  const QRectF bounds = QRectF(QPointF(0, 0), inner).adjusted(-margin, -margin, margin, margin);
   if (!ClipSegment(a, b, bounds)) return;
   QPainter& painter = Painter();
-  painter.setPen(QPen(colour, DrawWidth, Qt::SolidLine, Qt::RoundCap));
+  // A redraw strokes many lines in few pens: set one only when it changes.
+  const QPen& pen = painter.pen();
+  if (pen.color() != colour || pen.width() != DrawWidth || pen.capStyle() != Qt::RoundCap)
+    painter.setPen(QPen(colour, DrawWidth, Qt::SolidLine, Qt::RoundCap));
   painter.drawLine(a, b);
 }
 

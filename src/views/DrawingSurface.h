@@ -79,6 +79,7 @@ class DrawingSurface : public QWidget {
  private:
   QPainter& Painter();
   void Finish();
+  QPointF ToPixels(double x, double y, QSizeF inner) const;
   // Brings the image to the picture's size: keeping what is drawn (cropped
   // or extended with background), or not where it is about to be cleared.
   // Resizing only happens here, when the image is next used, so a resize
