@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <bit>
 #include <cerrno>
 #include <cmath>
@@ -62,7 +61,9 @@ class Reader {
   // A count is checked against the bytes left before anything is allocated.
   std::optional<std::string> GetText() {
     const auto count = Get<std::int32_t>();
-    if (!count || *count < 0 || std::size_t(*count) > bytes_.size() - pos_) return std::nullopt;
+    if (!count || *count < 0 || *count > MaxTextLength ||
+        std::size_t(*count) > bytes_.size() - pos_)
+      return std::nullopt;
     const auto* start = reinterpret_cast<const char*>(bytes_.data() + pos_);
     pos_ += std::size_t(*count);
     return FromWindows1252(std::string_view(start, std::size_t(*count)));
@@ -180,14 +181,19 @@ bool WriteProjectFile(const std::string& path, const ProjectData& project,
   ProjectFileHeader written = header;
   const std::vector<unsigned char> bytes = EncodeProject(project, written);
 
-  static std::atomic<unsigned> serial{0};
-  const fs::path temporary =
-      target.string() + ".~" + std::to_string(getpid()) + "-" + std::to_string(serial++);
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
+  // A file the user may not write is not replaced, as a plain write would
+  // not; the folder's permission alone would let the rename through.
   struct stat existing;
-  if (::stat(target.c_str(), &existing) == 0) ::fchmod(fd, existing.st_mode & 07777);
-  bool ok = true;
+  const bool replacing = ::stat(target.c_str(), &existing) == 0;
+  if (replacing && ::access(target.c_str(), W_OK) != 0) return false;
+  // A short unique name in the target's folder, whatever the target's name.
+  std::string temporary = (target.parent_path() / ".tarnwick-XXXXXX").string();
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) return false;
+  // The replaced file's permissions, or a new file's usual ones.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  bool ok = ::fchmod(fd, replacing ? existing.st_mode & 07777 : 0666 & ~mask) == 0;
   for (std::size_t done = 0; ok && done < bytes.size();) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
@@ -206,7 +212,9 @@ bool WriteProjectFile(const std::string& path, const ProjectData& project,
 }
 
 LoadStatus ReadProjectFile(const std::string& path, ProjectData& project) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Opening never waits: a FIFO or a device answers at once and is refused
+  // below, as is anything else that is not a regular file.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return LoadStatus::Damaged;
   struct stat info;
   std::vector<unsigned char> bytes;

@@ -27,6 +27,10 @@ struct ProjectFileHeader {
 
 inline constexpr std::size_t FileHeaderBytes = 30;
 
+// The longest text a text box holds; a file with a longer title, author or
+// unit text is refused rather than cut.
+inline constexpr std::int32_t MaxTextLength = 32767;
+
 // State of the file module of one window.
 struct FileRW {
   ProjectFileHeader FileHeader;
@@ -50,12 +54,15 @@ LoadStatus DecodeProject(std::span<const unsigned char> bytes, ProjectData& proj
 
 // Writes the project to `path` safely: the bytes go to a new file beside it,
 // which replaces the target only once complete, so a failure leaves any
-// earlier file untouched. Returns false on any failure.
+// earlier file untouched. A target the user may not write is refused; the
+// replaced file's permissions are kept; a link's target is replaced, not
+// the link. Returns false on any failure.
 bool WriteProjectFile(const std::string& path, const ProjectData& project,
                       ProjectFileHeader& header);
 
-// Reads `path` (UTF-8) into `project` with DecodeProject's rules; a file that
-// cannot be opened or read is Damaged.
+// Reads `path` (UTF-8) into `project` with DecodeProject's rules; anything
+// but a regular file, and a file that cannot be opened or read, is Damaged,
+// without waiting on it.
 LoadStatus ReadProjectFile(const std::string& path, ProjectData& project);
 
 // The title as a file name: the characters | > < " ? * : / \ removed.

@@ -1,5 +1,8 @@
 // The project file: its bytes, what it refuses, its texts and how it is written to disk.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -133,5 +136,65 @@ TEST(ProjectFileDisk, savesAtomicallyAndLeavesNoTail) {
     EXPECT_FALSE(WriteProjectFile(bad.string(), big, header)) << bad;
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
   EXPECT_EQ(ReadProjectFile((dir / "none.qvd").string(), loaded), LoadStatus::Damaged);
+  fs::remove_all(dir);
+}
+
+TEST(ProjectFileTexts, aTextLongerThanATextBoxHoldsIsRefusedNotCut) {
+  ProjectData p = MakeDefaultProject();
+  p.Author = std::string(MaxTextLength, 'a');
+  EXPECT_EQ(Load(Encode(p)), LoadStatus::Loaded);
+  p.Author += 'a';
+  EXPECT_EQ(Load(Encode(p)), LoadStatus::Damaged);
+}
+
+TEST(ProjectFileDisk, anythingButARegularFileIsRefusedWithoutWaiting) {
+  const fs::path dir = fs::temp_directory_path() / ("tarnwick-paths-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  fs::create_symlink(dir / "fifo", dir / "to-fifo");
+  fs::create_symlink(dir / "gone", dir / "dangling");
+  fs::create_symlink(dir / "loop", dir / "loop");
+  ::alarm(20);  // a reader that waits on a FIFO would hang here: end the test instead
+  for (const fs::path& path : {dir / "fifo", dir / "to-fifo", dir / "dangling", dir / "loop", dir,
+                               fs::path("/dev/null")}) {
+    ProjectData p = MakeDefaultProject();
+    EXPECT_EQ(ReadProjectFile(path.string(), p), LoadStatus::Damaged) << path;
+    EXPECT_EQ(p, MakeDefaultProject());
+  }
+  ::alarm(0);
+  fs::remove_all(dir);
+}
+
+TEST(ProjectFileDisk, savingKeepsPermissionsRefusesReadOnlyTargetsAndTakesLongNames) {
+  const fs::path dir = fs::temp_directory_path() / ("tarnwick-modes-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  fs::permissions(dir, fs::perms::all);  // anyone may create and rename here
+  ProjectFileHeader header;
+  const ProjectData p = MakeDefaultProject();
+  // A new file gets 0666 less the umask; a replaced one keeps its bits.
+  const mode_t mask = ::umask(022);
+  const fs::path fresh = dir / std::string(251 - 4, 'n').append(".qvd");  // a legal 251-byte name
+  ASSERT_TRUE(WriteProjectFile(fresh.string(), p, header));
+  EXPECT_EQ(fs::status(fresh).permissions(), fs::perms(0644));
+  fs::permissions(fresh, fs::perms(0640));
+  ASSERT_TRUE(WriteProjectFile(fresh.string(), p, header));
+  EXPECT_EQ(fs::status(fresh).permissions(), fs::perms(0640));
+  ::umask(mask);
+  // A file its user may not write stays byte for byte, for its owner and for anyone else
+  // (checked as an unprivileged user, since root may write anything).
+  const fs::path locked = dir / "locked.qvd";
+  std::ofstream(locked) << "keep";
+  fs::permissions(locked, fs::perms(0444));
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+    ProjectFileHeader h;
+    ::_exit(WriteProjectFile(locked.string(), p, h) ? 1 : 0);
+  }
+  int status = -1;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  EXPECT_EQ(ReadAll(locked), Bytes({'k', 'e', 'e', 'p'}));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 2);  // no temporary left
   fs::remove_all(dir);
 }
