@@ -83,7 +83,22 @@ bool LineArray_frm::SaveProject() {
   return WriteToFile({FileChoice::Result::Chosen, path, QFileInfo(path).fileName()});
 }
 
+bool LineArray_frm::SaveFirst(const QString& prompt) {
+  const auto answer = Dialogs->Ask(this, prompt, QStringLiteral("Save File?"));
+  if (answer == UserDialogs::Answer::Cancel) return false;
+  // A save the user asked for must happen, edits not yet redrawn included;
+  // if it does not, the project is kept.
+  if (answer == UserDialogs::Answer::Yes) {
+    ReadControls();
+    return SaveProject();
+  }
+  return true;
+}
+
 void LineArray_frm::Open_men_Click() {
+  // Opening replaces the project as New does, so it asks first as New does.
+  if (!SaveFirst(QStringLiteral("Do you want to save your data before another file is opened?")))
+    return;
   const FileChoice choice = Dialogs->ChooseOpenFile(
       this, DialogSetup(QStringLiteral("Load *.") + Extension + QStringLiteral(" file")));
   if (choice.Outcome == FileChoice::Result::Cancelled) return;
@@ -121,16 +136,9 @@ void LineArray_frm::Open_men_Click() {
 }
 
 void LineArray_frm::New_men_Click() {
-  const auto answer = Dialogs->Ask(
-      this, QStringLiteral("Do you want to save your data before a new file will be created?"),
-      QStringLiteral("Save File?"));
-  if (answer == UserDialogs::Answer::Cancel) return;
-  // A save the user asked for must happen, edits not yet redrawn included;
-  // if it does not, the project is kept.
-  if (answer == UserDialogs::Answer::Yes) {
-    ReadControls();
-    if (!SaveProject()) return;
-  }
+  if (!SaveFirst(
+          QStringLiteral("Do you want to save your data before a new file will be created?")))
+    return;
   NewProject();
   // A new project has no file yet: its first Save asks for a name instead
   // of writing over the last file.

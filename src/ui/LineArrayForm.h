@@ -90,6 +90,9 @@ class LineArray_frm : public QMainWindow {
   void MainView_pbx_MouseMove(Qt::MouseButtons held, QPointF at);
   void MainView_pbx_MouseUp(Qt::MouseButton button, Qt::MouseButtons held, QPointF at);
 
+  // Asks whether to save before the project is replaced: true to go on
+  // (No, or Yes and the save succeeded).
+  bool SaveFirst(const QString& prompt);
   // Each save gives true only when the project was written.
   bool SaveProject();
   bool ShowSaveDialogAndWrite();

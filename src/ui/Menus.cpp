@@ -43,8 +43,11 @@ void LineArray_frm::BuildMenus() {
   file->addSeparator()->setObjectName(QStringLiteral("seperator1"));
   connect(AddEntry(file, "Save_men", QStringLiteral("&Save"), ctrl(Qt::Key_S)), &QAction::triggered,
           this, &Window::Save_men_Click);
-  connect(AddEntry(file, "SaveAs_men", QStringLiteral("Save &As..."), ctrl(Qt::Key_A)),
-          &QAction::triggered, this, &Window::SaveAs_men_Click);
+  // Ctrl+A as designed, and Ctrl+Shift+S as on the desktop; in a text box
+  // Ctrl+A selects all instead.
+  QAction* saveAs = AddEntry(file, "SaveAs_men", QStringLiteral("Save &As..."), ctrl(Qt::Key_A));
+  saveAs->setShortcuts({ctrl(Qt::Key_A), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
+  connect(saveAs, &QAction::triggered, this, &Window::SaveAs_men_Click);
   file->addSeparator()->setObjectName(QStringLiteral("seperator2"));
   connect(AddEntry(file, "Exit_men", QStringLiteral("E&xit"), ctrl(Qt::Key_Q)), &QAction::triggered,
           this, &Window::Exit_men_Click);

@@ -12,7 +12,7 @@ namespace tarnwick {
 bool IsMenuShortcut(const QWidget* window, const QKeyEvent* key) {
   const QKeySequence pressed(key->keyCombination());
   for (const QAction* entry : window->findChildren<QAction*>())
-    if (!entry->shortcut().isEmpty() && entry->shortcut() == pressed) return true;
+    if (entry->shortcuts().contains(pressed)) return true;
   return false;
 }
 
@@ -34,11 +34,12 @@ void NumberEntry::Tidy(QLineEdit* box, double toModel) {
 bool NumberEntry::eventFilter(QObject* watched, QEvent* event) {
   auto* box = qobject_cast<QLineEdit*>(watched);
   if (box == nullptr) return false;
-  // Menu shortcuts win over a text box's own keys: Ctrl+A saves under a new
-  // name rather than selecting the text.
-  if (event->type() == QEvent::ShortcutOverride &&
-      IsMenuShortcut(box->window(), static_cast<QKeyEvent*>(event)))
-    return true;
+  // Menu shortcuts win over a text box's own keys, but for select all:
+  // there Ctrl+A selects the text, as in every text box on the desktop.
+  if (event->type() == QEvent::ShortcutOverride) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (!key->matches(QKeySequence::SelectAll) && IsMenuShortcut(box->window(), key)) return true;
+  }
   const auto number = numbers_.find(box);
   if (number == numbers_.end()) return false;
   if (event->type() == QEvent::KeyPress) {

@@ -12,7 +12,7 @@ namespace tarnwick {
 // Typing into the window's text boxes. Enter in a number box commits it;
 // leaving it for another control tidies the text to two decimals and
 // commits it. In every watched box the window's menu shortcuts win over
-// the box's own keys.
+// the box's own keys, but for select all (Ctrl+A).
 class NumberEntry : public QObject {
   Q_OBJECT
 
