@@ -1,7 +1,6 @@
 // File commands: New, Open, Save, Save As, Exit and the question on closing.
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -24,12 +23,9 @@ void LineArray_frm::SetDialogs(std::unique_ptr<UserDialogs> dialogs) {
 namespace {
 
 QString ProjectsFolder() {
-  // Beside the program, created on first use; an installed program's folder
-  // is not writable, so then the user's documents folder takes its place.
-  const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/Projects");
-  if (QDir().mkpath(beside) && QFileInfo(beside).isWritable()) return beside;
-  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
-                            QStringLiteral("/Projects");
+  // The user's documents folder: never one inside the program's build or
+  // install tree, where projects would go with the next clean build.
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   QDir().mkpath(documents);
   return documents;
 }

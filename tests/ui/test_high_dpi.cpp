@@ -23,8 +23,7 @@ class TestHighDpi : public QObject {
     QVERIFY2(
         w.minimumSize().width() <= screen.width() && w.minimumSize().height() <= screen.height(),
         "the minimum size exceeds the screen");
-    // Show the strip and open both panels: the pictures move and shrink over
-    // what was drawn before.
+    // The strip and both panels make the pictures move and shrink over older drawing.
     w.findChild<QAction*>(QStringLiteral("ShowGraph_men"))->trigger();
     for (const char* button : {"ShowArraySettings_cbt", "ShowAreaSettings_cbt"})
       QTest::mouseClick(w.findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
