@@ -108,27 +108,32 @@ void LineArray_frm::Open_men_Click() {
                   QStringLiteral("Open Error"), true);
     return;
   }
+  OpenFile(choice.Path);
+}
+
+bool LineArray_frm::OpenFile(const QString& path) {
   // All or nothing: a refused file leaves the project, the controls, the
   // file name and the caption as they were, so a later Save cannot write
   // over the refused file.
-  switch (ReadProjectFile(choice.Path.toStdString(), Data.Project)) {
+  switch (ReadProjectFile(path.toStdString(), Data.Project)) {
     case LoadStatus::WrongHeader:
       Dialogs->Tell(this,
                     QStringLiteral("Wrong or unknown file structure.Please try another file!"),
                     QStringLiteral("File structure Error"), true);
-      return;
+      return false;
     case LoadStatus::Damaged:
       Dialogs->Tell(this, QStringLiteral("Error while trying to load file!"),
                     QStringLiteral("Load Error"), true);
-      return;
+      return false;
     case LoadStatus::Loaded:
       break;
   }
-  FileRW.FilePath = choice.Path.toStdString();
-  setWindowTitle(CaptionFor(StartCaption, choice.Name));
+  FileRW.FilePath = path.toStdString();
+  setWindowTitle(CaptionFor(StartCaption, QFileInfo(path).fileName()));
   // The reader takes only projects the controls can show in full.
   WriteControls();
   RedrawAll();
+  return true;
 }
 
 void LineArray_frm::New_men_Click() {

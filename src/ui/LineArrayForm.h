@@ -70,6 +70,9 @@ class LineArray_frm : public QMainWindow {
   void Save_men_Click();
   void SaveAs_men_Click();
   void Exit_men_Click();
+  // Loads a project file without asking, as Open does once a file is
+  // chosen; a refused file is reported and changes nothing.
+  bool OpenFile(const QString& path);
 
  private:
   void BuildViews();

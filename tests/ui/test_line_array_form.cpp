@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "../support/ScriptedDialogs.h"
+#include "ui/CommandLine.h"
 #include "ui/LineArrayForm.h"
 #include "ui/Twips.h"
 #include "views/DrawingSurface.h"
@@ -437,6 +438,25 @@ class TestLineArrayForm : public QObject {
     // The areas the file leaves out show, in feet, where they were.
     Pick(List("AreasAmount_cbx"), 2);
     QVERIFY(qAbs(w.Data.Project.AreaDistance[2] - 23.0f) < 0.002f);
+  }
+
+  void theCommandLineNamesAFileToOpenOrAsksForHelpOrVersion() {
+    using A = CommandLine::Action;
+    const auto parse = [](std::vector<std::string> arguments) {
+      return ParseCommandLine(arguments);
+    };
+    QVERIFY(parse({}).Do == A::Run && parse({"show.qvd"}).File == "show.qvd");
+    QVERIFY(parse({"--help"}).Do == A::Help && parse({"--version"}).Do == A::Version);
+    QVERIFY(parse({"--bogus"}).Do == A::Wrong && parse({"a.qvd", "b.qvd"}).Do == A::Wrong);
+    // The named file opens as a chosen one does; a refused one is reported and changes nothing.
+    Open({}, false);
+    Box("Project_tbx")->setText("From the line");
+    dialogs_->Files.push_back(Dlg::Chosen(Path("line.qvd")));
+    Trigger("SaveAs_men");
+    Open({}, false);
+    QVERIFY(!window_->OpenFile(Path("missing.qvd")) && dialogs_->Log.size() == 1);
+    QVERIFY(window_->OpenFile(Path("line.qvd")) && Shown("Project_tbx") == "From the line");
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Quenvar Tarnwick  -  line.qvd"));
   }
 
   void newAndCloseAskAndKeepTheProjectWhenTheSaveDoesNotHappen() {
