@@ -50,6 +50,7 @@ void LineArray_frm::MainView_pbx_MouseMove(Qt::MouseButtons held, QPointF at) {
 void LineArray_frm::MainView_pbx_MouseUp(Qt::MouseButton button, Qt::MouseButtons, QPointF at) {
   if (button != Qt::LeftButton) return;
   if (DropArea(Data.Project, Graphics, Scene(at)) < 0) return;
+  MarkModified();
   // The entries show the new place in the current unit; the redraw reads
   // them back, so the area lands on the two decimals shown.
   WriteControls();

@@ -32,7 +32,9 @@ QString ProjectsFolder() {
 
 // The window's caption with the name of the project's file, if it has one.
 QString CaptionFor(const QString& startCaption, const QString& fileName) {
-  return fileName.isEmpty() ? startCaption : startCaption + QStringLiteral("  -  ") + fileName;
+  // "[*]" shows as "*" while the project differs from its file.
+  const QString name = fileName.isEmpty() ? QString() : QStringLiteral("  -  ") + fileName;
+  return startCaption + name + QStringLiteral("[*]");
 }
 
 FileDialogSetup DialogSetup(const QString& title) {
@@ -55,6 +57,7 @@ bool LineArray_frm::WriteToFile(const FileChoice& file) {
   // The caption names a file only once it holds the project.
   FileRW.FilePath = file.Path.toStdString();
   setWindowTitle(CaptionFor(StartCaption, file.Name));
+  setWindowModified(false);
   return true;
 }
 
@@ -130,6 +133,7 @@ bool LineArray_frm::OpenFile(const QString& path) {
   }
   FileRW.FilePath = path.toStdString();
   setWindowTitle(CaptionFor(StartCaption, QFileInfo(path).fileName()));
+  setWindowModified(false);
   // The reader takes only projects the controls can show in full.
   WriteControls();
   RedrawAll();
@@ -144,7 +148,8 @@ void LineArray_frm::New_men_Click() {
   // A new project has no file yet: its first Save asks for a name instead
   // of writing over the last file.
   FileRW.FilePath.clear();
-  setWindowTitle(StartCaption);
+  setWindowTitle(CaptionFor(StartCaption, {}));
+  setWindowModified(false);
   RedrawAll();
 }
 

@@ -1,6 +1,8 @@
 #include "ui/LineArrayForm.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 
 #include "model/ProjectRules.h"
@@ -82,6 +84,8 @@ void LineArray_frm::ConnectPanels() {
   // chosen unit, the inclination in degrees. Boxes a panel makes later are
   // watched when they appear.
   auto* entry = new NumberEntry(this);
+  // Only what the user does to the project marks it modified: typing,
+  // picking an entry, ticking; not what the program writes into controls.
   const auto watch = [this, entry] {
     for (QLineEdit* box : findChildren<QLineEdit*>()) {
       const QString name = box->objectName();
@@ -91,7 +95,15 @@ void LineArray_frm::ConnectPanels() {
         entry->WatchNumber(box, [] { return 1.0; });
       else
         entry->WatchNumber(box, [this] { return project_->ToMetres(); });
+      connect(box, &QLineEdit::textEdited, this, &LineArray_frm::MarkModified,
+              Qt::UniqueConnection);
     }
+    for (QComboBox* list : findChildren<QComboBox*>())
+      if (!list->objectName().endsWith(QLatin1String("Select_cbx")))  // the graph's own choice
+        connect(list, &QComboBox::activated, this, &LineArray_frm::MarkModified,
+                Qt::UniqueConnection);
+    for (QCheckBox* check : findChildren<QCheckBox*>())
+      connect(check, &QCheckBox::clicked, this, &LineArray_frm::MarkModified, Qt::UniqueConnection);
   };
   watch();
   connect(array_, &ArrayPanel::DetailsMade, this, watch);
@@ -104,6 +116,7 @@ void LineArray_frm::InitializeForm() {
   // constants, then the defaults into the model, the module's band levels,
   // the model into the controls, and the directivity tables.
   StartCaption = windowTitle();
+  setWindowTitle(StartCaption + QStringLiteral("[*]"));
   FixedHeight_men->setChecked(false);
   ShowGraph_men->setChecked(false);
   FileRW.FileHeader = ProjectFileHeader{};
@@ -168,6 +181,8 @@ void LineArray_frm::RedrawIfAllowed() {
   // WriteControls redraws.
   if (!FormLoading && !ControlsUpdating) RedrawAll();
 }
+
+void LineArray_frm::MarkModified() { setWindowModified(true); }
 
 void LineArray_frm::Units_cbx_Click() {
   if (FormLoading || ControlsUpdating) return;

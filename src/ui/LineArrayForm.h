@@ -80,6 +80,8 @@ class LineArray_frm : public QMainWindow {
   void ConnectPanels();
   void InitializeForm();
   void RedrawIfAllowed();
+  // The project differs from its file: shown as "*" in the caption.
+  void MarkModified();
 
   // Handlers that reach across panels or change the layout.
   void Units_cbx_Click();

@@ -70,7 +70,10 @@ void LineArray_frm::BuildMenus() {
   QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
   tools->setObjectName(QStringLiteral("Tools_men"));
   const auto preset = [this](ArrayPanel::Preset kind) {
-    return [this, kind] { array_->ApplyPreset(kind); };
+    return [this, kind] {
+      array_->ApplyPreset(kind);
+      MarkModified();
+    };
   };
   connect(AddEntry(tools, "JArray_men", QStringLiteral("&J-Array")), &QAction::triggered, this,
           preset(ArrayPanel::Preset::JArray));
