@@ -2,8 +2,12 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QStandardPaths>
+#include <QUrl>
 
 #include "files/ProjectFile.h"
 #include "ui/LineArrayForm.h"
@@ -13,6 +17,8 @@ namespace tarnwick {
 namespace {
 
 const QString Extension = QStringLiteral("qvd");
+const QString OpenPrompt =
+    QStringLiteral("Do you want to save your data before another file is opened?");
 
 }  // namespace
 
@@ -96,8 +102,7 @@ bool LineArray_frm::SaveFirst(const QString& prompt) {
 
 void LineArray_frm::Open_men_Click() {
   // Opening replaces the project as New does, so it asks first as New does.
-  if (!SaveFirst(QStringLiteral("Do you want to save your data before another file is opened?")))
-    return;
+  if (!SaveFirst(OpenPrompt)) return;
   const FileChoice choice = Dialogs->ChooseOpenFile(
       this, DialogSetup(QStringLiteral("Load *.") + Extension + QStringLiteral(" file")));
   if (choice.Outcome == FileChoice::Result::Cancelled) return;
@@ -138,6 +143,29 @@ bool LineArray_frm::OpenFile(const QString& path) {
   WriteControls();
   RedrawAll();
   return true;
+}
+
+namespace {
+
+// The one local .qvd file a drag carries, or an empty text.
+QString DroppedProject(const QMimeData* data) {
+  const QList<QUrl> urls = data != nullptr ? data->urls() : QList<QUrl>();
+  if (urls.size() != 1 || !urls[0].isLocalFile()) return {};
+  const QString path = urls[0].toLocalFile();
+  return path.endsWith(QStringLiteral(".") + Extension, Qt::CaseInsensitive) ? path : QString();
+}
+
+}  // namespace
+
+void LineArray_frm::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedProject(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void LineArray_frm::dropEvent(QDropEvent* event) {
+  const QString path = DroppedProject(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  if (SaveFirst(OpenPrompt)) OpenFile(path);
 }
 
 void LineArray_frm::New_men_Click() {

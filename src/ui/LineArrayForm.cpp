@@ -21,6 +21,7 @@ namespace tarnwick {
 LineArray_frm::LineArray_frm(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("LineArray_frm"));
   setWindowTitle(QStringLiteral("Quenvar Tarnwick"));
+  setAcceptDrops(true);
   BuildViews();
   BuildMenus();
   ConnectPanels();

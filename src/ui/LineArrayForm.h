@@ -106,6 +106,9 @@ class LineArray_frm : public QMainWindow {
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // A project file dropped on the window opens as Open opens it.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
   ProjectPanel* project_ = nullptr;
   ArrayPanel* array_ = nullptr;

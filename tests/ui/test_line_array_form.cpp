@@ -448,7 +448,7 @@ class TestLineArrayForm : public QObject {
     QVERIFY(qAbs(w.Data.Project.AreaDistance[2] - 23.0f) < 0.002f);
   }
 
-  void theCommandLineNamesAFileToOpenOrAsksForHelpOrVersion() {
+  void aFileNamedOnTheCommandLineOrDroppedOpensAsOpenDoes() {
     using A = CommandLine::Action;
     const auto parse = [](std::vector<std::string> arguments) {
       return ParseCommandLine(arguments);
@@ -463,7 +463,17 @@ class TestLineArrayForm : public QObject {
     Trigger("SaveAs_men");
     Open({}, false);
     QVERIFY(!window_->OpenFile(Path("missing.qvd")) && dialogs_->Log.size() == 1);
-    QVERIFY(window_->OpenFile(Path("line.qvd")) && Shown("Project_tbx") == "From the line");
+    // Dropped on the window, the file opens after the same question as Open.
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(Path("line.qvd"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    dialogs_->Answers = {Answer::No};
+    QApplication::sendEvent(window_.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QApplication::sendEvent(window_.get(), &drop);
+    QVERIFY(dialogs_->Log[1].startsWith("ask Save File?") &&
+            Shown("Project_tbx") == "From the line");
     QCOMPARE(Caption(), QStringLiteral("Quenvar Tarnwick  -  line.qvd"));
   }
 
