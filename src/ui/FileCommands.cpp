@@ -11,6 +11,7 @@
 
 #include "files/ProjectFile.h"
 #include "ui/LineArrayForm.h"
+#include "ui/RecentFiles.h"
 
 namespace tarnwick {
 
@@ -64,6 +65,7 @@ bool LineArray_frm::WriteToFile(const FileChoice& file) {
   FileRW.FilePath = file.Path.toStdString();
   setWindowTitle(CaptionFor(StartCaption, file.Name));
   setWindowModified(false);
+  recent_->Remember(file.Path);
   return true;
 }
 
@@ -139,6 +141,7 @@ bool LineArray_frm::OpenFile(const QString& path) {
   FileRW.FilePath = path.toStdString();
   setWindowTitle(CaptionFor(StartCaption, QFileInfo(path).fileName()));
   setWindowModified(false);
+  recent_->Remember(path);
   // The reader takes only projects the controls can show in full.
   WriteControls();
   RedrawAll();
@@ -166,6 +169,17 @@ void LineArray_frm::dropEvent(QDropEvent* event) {
   if (path.isEmpty()) return;
   event->acceptProposedAction();
   if (SaveFirst(OpenPrompt)) OpenFile(path);
+}
+
+void LineArray_frm::OpenRecentFile(const QString& path) {
+  if (!SaveFirst(OpenPrompt)) return;
+  if (!QFileInfo::exists(path)) {
+    Dialogs->Tell(this, QStringLiteral("The file is no longer there:\n") + path,
+                  QStringLiteral("Open Error"), true);
+    recent_->Forget(path);
+    return;
+  }
+  OpenFile(path);
 }
 
 void LineArray_frm::New_men_Click() {

@@ -23,6 +23,7 @@ class DrawingSurface;
 class GraphStrip;
 class LineElement;
 class ProjectPanel;
+class RecentFiles;
 
 // The main window. It owns the open project (Data), the geometry of the last
 // redraw (Graphics) and the other state records, places the panels and the
@@ -73,6 +74,9 @@ class LineArray_frm : public QMainWindow {
   // Loads a project file without asking, as Open does once a file is
   // chosen; a refused file is reported and changes nothing.
   bool OpenFile(const QString& path);
+  // File › a recent file: asks first as Open does; a file that is gone is
+  // reported and leaves the list.
+  void OpenRecentFile(const QString& path);
 
  private:
   void BuildViews();
@@ -120,6 +124,7 @@ class LineArray_frm : public QMainWindow {
   QAction* FixedHeight_men = nullptr;
   QAction* ShowZoom_men = nullptr;
   QAction* ShowGraph_men = nullptr;
+  RecentFiles* recent_ = nullptr;
   About_frm* About = nullptr;  // created on first use
   std::unique_ptr<UserDialogs> Dialogs;
   bool shownOnce_ = false;  // placed, laid out and drawn for the first show

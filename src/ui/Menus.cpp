@@ -6,6 +6,7 @@
 #include "ui/AboutForm.h"
 #include "ui/ArrayPanel.h"
 #include "ui/LineArrayForm.h"
+#include "ui/RecentFiles.h"
 #include "views/DrawingSurface.h"
 
 namespace tarnwick {
@@ -49,8 +50,10 @@ void LineArray_frm::BuildMenus() {
   saveAs->setShortcuts({ctrl(Qt::Key_A), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
   connect(saveAs, &QAction::triggered, this, &Window::SaveAs_men_Click);
   file->addSeparator()->setObjectName(QStringLiteral("seperator2"));
-  connect(AddEntry(file, "Exit_men", QStringLiteral("E&xit"), ctrl(Qt::Key_Q)), &QAction::triggered,
-          this, &Window::Exit_men_Click);
+  QAction* exit = AddEntry(file, "Exit_men", QStringLiteral("E&xit"), ctrl(Qt::Key_Q));
+  connect(exit, &QAction::triggered, this, &Window::Exit_men_Click);
+  recent_ = new RecentFiles(file, exit);
+  connect(recent_, &RecentFiles::OpenRequested, this, &Window::OpenRecentFile);
 
   QMenu* preferences = menuBar()->addMenu(QStringLiteral("&Preferences"));
   preferences->setObjectName(QStringLiteral("Preferences_men"));

@@ -154,7 +154,9 @@ class TestLineArrayForm : public QObject {
   }
 
  private slots:
+  void initTestCase() { QStandardPaths::setTestModeEnabled(true); }  // settings of their own
   void init() {
+    QSettings(QStringLiteral("Quenvar"), QStringLiteral("Tarnwick")).clear();
     QLocale::setDefault(QLocale::c());
     dir_ = std::make_unique<QTemporaryDir>();
   }
@@ -399,6 +401,18 @@ class TestLineArrayForm : public QObject {
              (QStringList{"save", "save", "tell File Error: Error while attempting to open file!",
                           "save", "tell Save Error: Error while trying to save file! [critical]"}));
     QCOMPARE(Caption(), QStringLiteral("Quenvar Tarnwick  -  Arena.qvd"));
+    // The saved file heads File's recent files, in a new window too; one that is gone leaves.
+    Open({}, false);
+    auto* recent = Find<QAction>("RecentFile_men(0)");
+    QVERIFY(recent->isVisible() && recent->text().endsWith("Arena.qvd"));
+    QVERIFY(!Find<QAction>("RecentFile_men(1)")->isVisible());
+    dialogs_->Answers = {Answer::No, Answer::No};
+    recent->trigger();
+    QCOMPARE(Shown("Project_tbx"), QStringLiteral("Arena: Main/Stage?"));
+    QFile::remove(Path("Arena.qvd"));
+    recent->trigger();
+    QVERIFY(dialogs_->Log.last().startsWith("tell Open Error: The file is no longer there") &&
+            !recent->isVisible());
   }
 
   void openLoadsAllOrNothingAndHiddenAreasKeepTheirPlace() {

@@ -1,0 +1,60 @@
+#include "ui/RecentFiles.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+#include <QSettings>
+
+namespace tarnwick {
+
+namespace {
+
+const QString Key = QStringLiteral("RecentFiles");
+
+QStringList Load() {
+  return QSettings(QStringLiteral("Quenvar"), QStringLiteral("Tarnwick")).value(Key).toStringList();
+}
+
+void Store(const QStringList& paths) {
+  QSettings(QStringLiteral("Quenvar"), QStringLiteral("Tarnwick")).setValue(Key, paths);
+}
+
+}  // namespace
+
+RecentFiles::RecentFiles(QMenu* menu, QAction* before) : QObject(menu) {
+  for (int i = 0; i < Count; ++i) {
+    entries_[i] = new QAction(menu);
+    entries_[i]->setObjectName(QStringLiteral("RecentFile_men(%1)").arg(i));
+    menu->insertAction(before, entries_[i]);
+    connect(entries_[i], &QAction::triggered, this,
+            [this, i] { emit OpenRequested(paths_.value(i)); });
+  }
+  paths_ = Load().mid(0, Count);
+  Show();
+}
+
+void RecentFiles::Remember(const QString& path) {
+  const QString full = QFileInfo(path).absoluteFilePath();
+  paths_.removeAll(full);
+  paths_.prepend(full);
+  paths_ = paths_.mid(0, Count);
+  Store(paths_);
+  Show();
+}
+
+void RecentFiles::Forget(const QString& path) {
+  paths_.removeAll(path);
+  Store(paths_);
+  Show();
+}
+
+void RecentFiles::Show() {
+  for (int i = 0; i < Count; ++i) {
+    entries_[i]->setVisible(i < paths_.size());
+    if (i < paths_.size())
+      entries_[i]->setText(
+          QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(paths_[i]).fileName()));
+  }
+}
+
+}  // namespace tarnwick
