@@ -11,7 +11,7 @@ namespace {
 
 const QString Key = QStringLiteral("RecentFiles");
 
-QStringList Load() {
+QStringList Stored() {
   return QSettings(QStringLiteral("Quenvar"), QStringLiteral("Tarnwick")).value(Key).toStringList();
 }
 
@@ -29,11 +29,20 @@ RecentFiles::RecentFiles(QMenu* menu, QAction* before) : QObject(menu) {
     connect(entries_[i], &QAction::triggered, this,
             [this, i] { emit OpenRequested(paths_.value(i)); });
   }
-  paths_ = Load().mid(0, Count);
+  // Read on first need: the list is not on screen when the window opens.
+  connect(menu, &QMenu::aboutToShow, this, &RecentFiles::Load);
+  Show();
+}
+
+void RecentFiles::Load() {
+  if (loaded_) return;
+  loaded_ = true;
+  paths_ = Stored().mid(0, Count);
   Show();
 }
 
 void RecentFiles::Remember(const QString& path) {
+  Load();
   const QString full = QFileInfo(path).absoluteFilePath();
   paths_.removeAll(full);
   paths_.prepend(full);
@@ -43,6 +52,7 @@ void RecentFiles::Remember(const QString& path) {
 }
 
 void RecentFiles::Forget(const QString& path) {
+  Load();
   paths_.removeAll(path);
   Store(paths_);
   Show();

@@ -29,10 +29,12 @@ class RecentFiles : public QObject {
   void OpenRequested(const QString& path);
 
  private:
+  void Load();
   void Show();
 
   std::array<QAction*, Count> entries_{};
   QStringList paths_;
+  bool loaded_ = false;
 };
 
 }  // namespace tarnwick

@@ -403,6 +403,7 @@ class TestLineArrayForm : public QObject {
     QCOMPARE(Caption(), QStringLiteral("Quenvar Tarnwick  -  Arena.qvd"));
     // The saved file heads File's recent files, in a new window too; one that is gone leaves.
     Open({}, false);
+    emit Find<QMenu>("File_men")->aboutToShow();
     auto* recent = Find<QAction>("RecentFile_men(0)");
     QVERIFY(recent->isVisible() && recent->text().endsWith("Arena.qvd"));
     QVERIFY(!Find<QAction>("RecentFile_men(1)")->isVisible());
