@@ -60,10 +60,14 @@ std::array<std::string, FlybarPins> FlybarPinEntries() { return CountEntries<Fly
 
 float AttenuationFromText(const std::string& text) {
   const auto entries = AttenuationEntries();
-  for (int i = 0; i <= 12; ++i)
-    if (text == entries[i]) return static_cast<float>(i);
-  if (text == entries[13]) return BoxOffAttenuation;
+  for (int i = 0; i < int(entries.size()); ++i)
+    if (text == entries[i]) return AttenuationAt(i);
   return 0.0f;
+}
+
+float AttenuationAt(int index) {
+  if (index == 13) return BoxOffAttenuation;
+  return index >= 0 && index <= 12 ? static_cast<float>(index) : 0.0f;
 }
 
 int AttenuationIndex(float attenuation) {

@@ -75,6 +75,10 @@ std::array<std::string, FlybarPins> FlybarPinEntries();               // "1" ...
 // number, every other text 0.
 float AttenuationFromText(const std::string& text);
 
+// Attenuation of a list index: 0 ... 12 give 0 ... 12, 13 gives 99, any
+// other index 0.
+float AttenuationAt(int index);
+
 // List index showing an attenuation: exactly 0 ... 12 give 0 ... 12, exactly
 // 99 gives 13, anything else 0 (shown as "0dB").
 int AttenuationIndex(float attenuation);

@@ -187,17 +187,11 @@ void ArrayPanel::Push() {
 void ArrayPanel::Read(ProjectData& p) const {
   Pull();
   const double toMetres = IsFeet(p.Units) ? FeetToMetres : 1.0;
-  const auto attenuations = AttenuationEntries();
   p.FloorDistance = StoredNumber(shown_.floor, toMetres);
   p.BoxesAmount = boxes_->currentIndex() + MinBoxes;
-  auto attenuation = [&](int k) {
-    const int index = shown_.attenuations[k];
-    return index >= 0 && index < int(attenuations.size()) ? AttenuationFromText(attenuations[index])
-                                                          : 0.0f;
-  };
-  p.BoxAttenuation[0] = attenuation(0);
+  p.BoxAttenuation[0] = AttenuationAt(shown_.attenuations[0]);
   for (int j = 0; j < JointsInUse(p); ++j) {
-    p.BoxAttenuation[j + 1] = attenuation(j + 1);
+    p.BoxAttenuation[j + 1] = AttenuationAt(shown_.attenuations[j + 1]);
     p.BoxAngle[j] = static_cast<float>(shown_.angles[j]) * SplayStep;
   }
   p.InclinationAngle = StoredNumber(shown_.inclination, 1.0);
