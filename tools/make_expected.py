@@ -297,10 +297,13 @@ BAND_LEVEL = [122, 122, 122.5, 123, 123.5, 123.5, 124.5, 126, 126, 126, 126, 127
               129.5, 131, 132.5, 133, 133, 133.5, 134]
 SPEED_OF_SOUND = 340.0
 SPL_TOLERANCE = 0.005  # dB
-SPL_CASES = [  # project, area, bands; every point lies below every source and every aim
+SPL_CASES = [  # project, area, bands
     (project(pin=9), 1, (0, 10, 12)),
     (project(pin=8, floor=8), 2, (5, 8)),
     (project(mounting=1, pin=7, automatic=0, inclination=-4, floor=9, areas=2), 2, (10,)),
+    # boxes aimed upward; an area partly above the boxes
+    (project(splays="00000000000", automatic=0, inclination=-15), 1, (10, 16)),
+    (project(floor=2.5), 3, (10, 16)),
 ]
 
 DROP, PHASE = make_directivity.level_drops(), make_directivity.phases()
@@ -312,8 +315,14 @@ def directivity(k, band):
     return DROP[band][m] / 100, PHASE[band][m] / 100
 
 
-def from_vertical(v):
-    return math.degrees(math.atan(v.real / abs(v.imag)))
+def from_down(v):
+    """Angle of v from straight down, positive toward +X, in (-180, 180]."""
+    angle = math.degrees(math.atan2(v.real, -v.imag))
+    return 180.0 if angle == -180.0 else angle
+
+
+def wrapped(theta):
+    return theta - 360 if theta > 180 else theta + 360 if theta <= -180 else theta
 
 
 def spl_rows(p, area, band):
@@ -329,8 +338,7 @@ def spl_rows(p, area, band):
         total, magnitudes, steady, largest = 0j, 0.0, True, 0.0
         for b, (_, _, _, _, source, axis) in enumerate(array):
             d, ray = point - source, aim(source, axis, width, height, slopes)[0] - source
-            assert d.imag < 0 and ray.imag < 0, "every direction points downward"
-            steps = (from_vertical(d) - from_vertical(ray)) / 5
+            steps = wrapped(from_down(d) - from_down(ray)) / 5
             steady = steady and abs(abs(steps - math.floor(steps)) - 0.5) > 2e-4
             drop, phase = directivity(round(steps) + 36, band)
             r = abs(d)

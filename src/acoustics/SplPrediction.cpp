@@ -36,34 +36,53 @@ float CoherentSum(const std::array<BoxContribution, MaxBoxes>& boxes, int count)
 
 }  // namespace
 
-float AngleFromVertical(PlaneVector v) {
+float AngleFromDown(PlaneVector v) {
+  // Below the horizontal by the tangent's own expression, so that every direction below
+  // a box keeps the angle it has always had, to the last bit.
+  if (v.Y < 0.0f)
+    return static_cast<float>(std::atan(double(v.X) / std::fabs(double(v.Y))) * 180.0 / Pi);
   if (v.Y == 0.0f) return v.X > 0.0f ? 90.0f : (v.X < 0.0f ? -90.0f : 0.0f);
-  return static_cast<float>(std::atan(double(v.X) / std::fabs(double(v.Y))) * 180.0 / Pi);
+  const auto angle = static_cast<float>(std::atan2(double(v.X), -double(v.Y)) * 180.0 / Pi);
+  return angle <= -180.0f ? 180.0f : angle;
+}
+
+float OffAxisAngle(float direction, float aim) {
+  auto theta = static_cast<float>(double(direction) - aim);
+  if (theta > 180.0f) theta -= 360.0f;
+  if (theta <= -180.0f) theta += 360.0f;
+  return theta;
 }
 
 int OffAxisIndex(PlaneVector d, float aim) {
-  return DirectivityIndex(static_cast<float>(double(AngleFromVertical(d)) - aim));
+  return DirectivityIndex(OffAxisAngle(AngleFromDown(d), aim));
 }
 
 int OffAxisTracker::Index(PlaneVector d) {
-  const double q = double(d.X) / std::fabs(double(d.Y));
-  if (q > low_ && q < high_) return k_;
-  const int k = OffAxisIndex(d, aim_);
-  if (k != k_) Follow(k);
+  if (d.Y < 0.0f) {
+    const double q = double(d.X) / -double(d.Y);
+    if (q > low_ && q < high_) return k_;
+  }
+  const float direction = AngleFromDown(d);
+  const int k = DirectivityIndex(OffAxisAngle(direction, aim_));
+  // The followed range stays true of its entry whatever lies between, so a direction
+  // above the box leaves it in place.
+  if (k != k_ && d.Y < 0.0f) Follow(k, direction);
   return k;
 }
 
-void OffAxisTracker::Follow(int k) {
+void OffAxisTracker::Follow(int k, float direction) {
   // 0.005 degrees inside each boundary: far more than the few single-precision roundings
   // of the angle (some 3e-5 degrees), so a direction within the drawn-in range has the
   // entry's index exactly.
   constexpr double Margin = 0.005;
   k_ = k;
   low_ = high_ = 0.0;  // empty until both boundaries are known
-  if (k < 0 || !std::isfinite(aim_)) return;
-  const double lower = double(aim_) + 5.0 * (k - OnAxisIndex) - 2.5;
+  // The two entries at the back are cut by the wrap at 180 degrees: left to the exact angle.
+  if (k <= 0 || k >= DirectivityAngleCount - 1 || !std::isfinite(aim_)) return;
+  double lower = double(aim_) + 5.0 * (k - OnAxisIndex) - 2.5;
+  lower += 360.0 * std::round((double(direction) - (lower + 2.5)) / 360.0);  // its turn
   const double upper = lower + 5.0;
-  // Directions lie within +-90 degrees of the vertical: a boundary beyond that never
+  // Directions below the box lie within +-90 degrees of straight down: a boundary beyond that never
   // limits, and one right at it, or an entry wholly at the edge, is left to the exact angle.
   if (lower >= 89.99 || upper <= -89.99) return;
   const auto tangent = [](double degrees) { return std::tan(degrees * Pi / 180.0); };
@@ -100,7 +119,7 @@ bool CalculateSPL(const ProjectData& project, const Graphics& graphics, const Co
   const int boxes = BoxesInUse(project);
   std::array<OffAxisTracker, MaxBoxes> direction{};
   for (int b = 0; b < boxes; ++b)
-    direction[b] = OffAxisTracker(AngleFromVertical(graphics.BoxGeom[b].Ray));
+    direction[b] = OffAxisTracker(AngleFromDown(graphics.BoxGeom[b].Ray));
   const double frequency = BandCentreFrequency(band);
   const double bandLevel = constants.BandLevel[band];
   const AreaGeometry& slope = graphics.AreaGeom[area - 1];

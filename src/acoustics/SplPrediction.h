@@ -30,21 +30,24 @@ struct Calculations {
   std::vector<SPLPoint> SPLPoints;
 };
 
-// Angle of a vector from the vertical towards +X, in degrees, held in single precision. The
-// sign of Y is disregarded: a direction and its mirror image in the horizontal are the same
-// angle off any aim. A horizontal vector takes the limit, +-90 degrees by the sign of X; the
-// zero vector 0.
-float AngleFromVertical(PlaneVector v);
+// Angle of a vector from straight down, positive towards +X, in degrees within
+// (-180, 180], held in single precision. A horizontal vector is +-90 degrees by the sign
+// of X; the zero vector 0.
+float AngleFromDown(PlaneVector v);
+
+// Off-axis angle of a direction at angle `direction` from a box aimed at `aim` (both from
+// AngleFromDown): their difference held in single precision, wrapped into (-180, 180].
+float OffAxisAngle(float direction, float aim);
 
 // Directivity index (0 ... 72, or -1 off the table) of direction d seen from a box aimed
-// `aim` degrees from the vertical: DirectivityIndex of AngleFromVertical(d) - aim, the
-// difference held in single precision.
+// `aim` degrees from straight down.
 int OffAxisIndex(PlaneVector d, float aim);
 
 // Follows the directivity index of one box from listener point to listener point, with the
 // same result as OffAxisIndex. Neighbouring points along an area mostly lie in the same
-// entry, so the tangents of that entry's two boundaries, drawn in by a safety margin, tell
-// with two comparisons that the entry stays; only a point outside them is worked out anew.
+// entry, so for a direction below the box the tangents of that entry's two boundaries,
+// drawn in by a safety margin, tell with two comparisons that the entry stays; any other
+// direction is worked out anew.
 class OffAxisTracker {
  public:
   OffAxisTracker() = default;
@@ -52,11 +55,11 @@ class OffAxisTracker {
   int Index(PlaneVector d);
 
  private:
-  void Follow(int k);
+  void Follow(int k, float direction);
 
   float aim_ = 0.0f;
   int k_ = -1;
-  double low_ = 0.0;   // the entry stays while low_ < dX / |dY| < high_
+  double low_ = 0.0;   // the entry stays while dY < 0 and low_ < dX / |dY| < high_
   double high_ = 0.0;  // (an empty range until an entry is followed)
 };
 
@@ -67,9 +70,8 @@ class OffAxisTracker {
 //
 // Returns false and leaves SPLPoints empty when area or band is out of range, or when the
 // area's length gives no point count from 0 to MaxSPLPointIndex (negative, not a number or
-// longer than 10 km). A box count beyond 12 counts as 12. A direction without vertical
-// component (a box aimed horizontally, a point level with a box's source) takes the limit
-// of its angle, +-90 degrees; a point without a defined level gets SPLFloor.
+// longer than 10 km). A box count beyond 12 counts as 12. Off-axis angles follow the true
+// geometry, above and below each box alike; a point without a defined level gets SPLFloor.
 bool CalculateSPL(const ProjectData& project, const Graphics& graphics, const Constants& constants,
                   int area, int band, std::vector<SPLPoint>& SPLPoints);
 

@@ -87,7 +87,7 @@ TEST(OffAxisIndex, followedEntriesMatchTheExactAngleEvenAHairFromABoundary) {
   auto next = [&](double lo, double hi) { return std::uniform_real_distribution(lo, hi)(random); };
   int kept = 0;
   for (int line = 0, previous = -2; line < 300; ++line) {
-    const auto aim = float(line % 10 ? next(-90, 90) : line % 20 ? -87.5 : 92.5);
+    const auto aim = float(line % 10 ? next(-180, 180) : line % 20 ? -87.5 : 92.5);
     OffAxisTracker follower(aim);
     const PlaneVector start{float(next(-5, 40)), float(next(-15, 15))};
     const PlaneVector step{float(next(-0.1, 0.1)), float(next(-0.1, 0.1))};
@@ -150,13 +150,43 @@ TEST(CalculateSPL, takesLevelDirectionsAsNinetyDegreesFromTheVertical) {
     for (std::size_t i = 0; i < points.size(); ++i)
       EXPECT_NEAR(points[i].SPL, 126 - drop - 20 * std::log10(1 + 0.1 * i), 1e-4) << i;
   }
-  // Whether aims and points lie above or below makes no difference.
+  // Mirrored in the horizontal, a scene sounds the same; a box aimed 45 degrees up hears a
+  // point 45 degrees below it 90 degrees off its axis, not on it.
   const auto a =
       Scene({3, -1}, {10, -2}).Box({1, 0}, {4, -1.5f}).Box({1, -0.3f}, {4, -0.5f}).Predict();
   const auto b = Scene({3, 1}, {10, 2}).Box({1, 0}, {4, 1.5f}).Box({1, 0.3f}, {4, 0.5f}).Predict();
   ASSERT_EQ(a.size(), b.size());
   for (std::size_t i = 0; i < a.size(); ++i)
     EXPECT_TRUE(a[i].SPL == b[i].SPL && a[i].SPL > 90.0f) << i << ": " << a[i].SPL << b[i].SPL;
+  const auto up = Scene({2, 4}, {0.3f, -0.3f}).Box({1, 5}, {1, 1}).Predict();
+  for (std::size_t i = 0; i < up.size(); ++i)
+    EXPECT_NEAR(up[i].SPL, 126 - 11.44 - 20 * std::log10(std::sqrt(2.0) + 0.1 * i), 1e-4);
+}
+
+TEST(OffAxisIndex, keepsTheTangentAngleOfEveryDirectionBelowABoxToTheLastBit) {
+  // Below the horizontal the angle is the tangent's arc, the difference of two singles.
+  const auto tangentAngle = [](PlaneVector v) {
+    return static_cast<float>(std::atan(double(v.X) / std::fabs(double(v.Y))) * 180.0 /
+                              3.14159265358979);
+  };
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<float> x(-60, 60), y(-30, -1e-3f);
+  for (int i = 0; i < 1000000; ++i) {
+    const PlaneVector d{x(random), y(random)}, ray{x(random), y(random)};
+    const float aim = tangentAngle(ray);
+    ASSERT_EQ(AngleFromDown(ray), aim);
+    ASSERT_EQ(OffAxisIndex(d, aim),
+              DirectivityIndex(static_cast<float>(double(tangentAngle(d)) - aim)));
+  }
+  // Above, the angle runs on round to the back, which is 180 degrees, not -180.
+  for (const auto& [v, angle] : {std::pair{PlaneVector{1, 1}, 135.0f},
+                                 {{-1, 1}, -135.0f},
+                                 {{0, 1}, 180.0f},
+                                 {{-0.0f, 1}, 180.0f},
+                                 {{-1, 0}, -90.0f}})
+    EXPECT_EQ(AngleFromDown(v), angle) << v.X << ", " << v.Y;
+  EXPECT_EQ(OffAxisAngle(-170, 20), 170.0f);
+  EXPECT_EQ(OffAxisAngle(170, -10), 180.0f);
 }
 
 TEST(CalculateSPL, givesTheFloorLevelWhereNoLevelIsDefinedAndRefusesWhatItCannotSample) {
