@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-comic-neue
   xvfb xauth x11-utils xdotool imagemagick locales time bc
+  desktop-file-utils appstream shared-mime-info
 )
 
 missing=()
