@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test headless twice:
 # a Release build, and a Debug build under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer; then makes and checks the Debian package.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh"
@@ -25,3 +25,5 @@ run_suite "$top/build/test-release" -DCMAKE_BUILD_TYPE=Release -DTARNWICK_BUILD_
 echo "== Debug with AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_suite "$top/build/test-asan" -DCMAKE_BUILD_TYPE=Debug -DTARNWICK_SANITIZE=ON
+echo "== Debian package"
+"$top/scripts/package.sh"
