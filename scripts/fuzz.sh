@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Fuzzes the project file reader with libFuzzer (clang):
+# Fuzzes the project file reader with libFuzzer (clang, installed when
+# missing), in memory and through paths of every kind in a scratch folder:
 #   scripts/fuzz.sh [seconds]   (default 600)
 # Seeds come from tests/fuzz/corpus; the growing corpus stays in
 # build/fuzz/corpus; a failing input lands in tests/fuzz/failures, which the

@@ -95,12 +95,19 @@ TEST(ProjectFileRefusals, everyPrefixIsRefusedAndNoChangedByteOrPastFailureBreak
   // Every one-byte change, fuzzer seed and failure loads and round-trips or is refused cleanly.
   for (std::size_t i = 0; i < good.size(); ++i)
     for (int value = 0; value < 256; ++value) CheckProjectFileBytes(With(good, i, char(value)));
+  // Each seed and failure is also read through every kind of path the fuzzer lays out.
+  const ProjectFileScratch scratch;
   int replayed = 0;
   for (const char* folder : {"corpus", "failures"})
     for (const auto& entry :
          fs::directory_iterator(fs::path(TARNWICK_SOURCE_DIR) / "tests" / "fuzz" / folder))
-      if (entry.is_regular_file() && entry.path().filename() != ".keep")
-        CheckProjectFileBytes(ReadAll(entry.path())), ++replayed;
+      if (entry.is_regular_file() && entry.path().filename() != ".keep") {
+        const Bytes bytes = ReadAll(entry.path());
+        CheckProjectFileBytes(bytes);
+        for (int kind = 0; kind < int(PathKind::Count); ++kind)
+          CheckProjectFilePath(bytes, PathKind(kind), scratch.Path());
+        ++replayed;
+      }
   EXPECT_GE(replayed, 3);
   good.insert(good.end(), {1, 2, 3});  // bytes after the data are ignored
   EXPECT_EQ(Load(good), LoadStatus::Loaded);

@@ -1,11 +1,33 @@
 #pragma once
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <iterator>
 #include <span>
+#include <string>
+#include <system_error>
+#include <vector>
 
 #include "files/ProjectFile.h"
 
 namespace tarnwick {
+
+// Ends the run on a broken contract, saying which one.
+[[noreturn]] inline void ProjectFileBreach(const char* what) {
+  std::fprintf(stderr, "project file check: %s\n", what);
+  std::abort();
+}
 
 // The reader's contract for any bytes at all: either the project is loaded
 // and writing it again and reading that back gives the same record, or it
@@ -23,6 +45,221 @@ inline void CheckProjectFileBytes(std::span<const unsigned char> bytes) {
   const std::vector<unsigned char> again = EncodeProject(project, header);
   ProjectData reread = base;
   if (DecodeProject(again, reread) != LoadStatus::Loaded || !(reread == project)) std::abort();
+}
+
+// What stands at the path the file reader is given.
+enum class PathKind : unsigned char {
+  RegularFile,     // holding the bytes
+  EmptyFile,
+  UnreadableFile,  // the bytes, mode 000: refused unless run as root
+  LinkToFile,      // a symbolic link to a file holding the bytes
+  Folder,
+  Fifo,            // with no writer: opening it plainly would wait for one
+  FullFifo,        // holding the bytes, its writer still open
+  LinkToFifo,
+  Socket,
+  LinkToDevice,    // /dev/zero, which would never end if read
+  DanglingLink,
+  LinkLoop,
+  UnderFile,       // a file where the path needs a folder
+  Count
+};
+
+// The kind for fuzzer input: its last byte picks it. The reader ignores
+// bytes after the data, so a seed keeps loading whatever kind it picks.
+inline PathKind PathKindFor(std::span<const unsigned char> bytes) {
+  if (bytes.empty()) return PathKind::RegularFile;
+  return PathKind(bytes.back() % static_cast<unsigned char>(PathKind::Count));
+}
+
+// A folder of this process's own for the path checks, removed at the end.
+class ProjectFileScratch {
+ public:
+  ProjectFileScratch()
+      : path_(std::filesystem::temp_directory_path() /
+              ("tarnwick-fuzz-" + std::to_string(::getpid()))) {
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~ProjectFileScratch() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
+  ProjectFileScratch(const ProjectFileScratch&) = delete;
+  ProjectFileScratch& operator=(const ProjectFileScratch&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+namespace project_file_check {
+
+namespace fs = std::filesystem;
+
+inline void WriteBytes(const fs::path& path, std::span<const unsigned char> bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  if (!out.flush()) ProjectFileBreach("cannot write a file in the scratch folder");
+}
+
+inline std::vector<unsigned char> ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+// ReadProjectFile, given a few seconds: a reader that waits on a FIFO or a
+// device would hang the run, so that ends it as a breach instead.
+inline LoadStatus ReadWithoutWaiting(const fs::path& path, ProjectData& project) {
+  auto reading =
+      std::async(std::launch::async, [&] { return ReadProjectFile(path.string(), project); });
+  if (reading.wait_for(std::chrono::seconds(10)) != std::future_status::ready)
+    ProjectFileBreach("the reader waited on a path");
+  return reading.get();
+}
+
+// A socket file at `path`; false when the path is too long for one.
+inline bool MakeSocket(const fs::path& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string name = path.string();
+  if (name.size() >= sizeof address.sun_path) return false;
+  std::memcpy(address.sun_path, name.c_str(), name.size() + 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  const bool bound =
+      fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  if (fd >= 0) ::close(fd);
+  if (!bound) ProjectFileBreach("cannot make a socket in the scratch folder");
+  return true;
+}
+
+inline void Require(bool done, const char* what) {
+  if (!done) ProjectFileBreach(what);
+}
+
+}  // namespace project_file_check
+
+// The path side of the reader's contract, for `kind` laid out in a fresh
+// folder under `scratch` and removed again after:
+// 1. The reader answers at once, whatever stands at the path.
+// 2. A regular file it may read gives exactly what decoding its bytes in
+//    memory gives; anything else is Damaged and leaves the project as it was.
+// 3. A loaded project saved through the same path, and to a new file, reads
+//    back equal from both, as the bytes EncodeProject gives; a link stays a
+//    link, and no temporary file is left.
+// Aborts on a breach.
+inline void CheckProjectFilePath(std::span<const unsigned char> bytes, PathKind kind,
+                                 const std::filesystem::path& scratch) {
+  namespace fs = std::filesystem;
+  using namespace project_file_check;
+  const fs::path folder = scratch / "case";
+  fs::remove_all(folder);
+  fs::create_directory(folder);
+  const fs::path file = folder / "file.qvd";
+  fs::path path = folder / "project.qvd";
+  std::span<const unsigned char> content = bytes;  // what a readable file holds
+  bool readable = true;
+  int fifo_writer = -1;
+
+  // 1. What stands at the path.
+  switch (kind) {
+    case PathKind::RegularFile:
+      WriteBytes(path, bytes);
+      break;
+    case PathKind::EmptyFile:
+      WriteBytes(path, {});
+      content = {};
+      break;
+    case PathKind::UnreadableFile:
+      WriteBytes(path, bytes);
+      fs::permissions(path, fs::perms::none);
+      readable = ::access(path.c_str(), R_OK) == 0;  // root reads it anyway
+      break;
+    case PathKind::LinkToFile:
+      WriteBytes(file, bytes);
+      fs::create_symlink("file.qvd", path);
+      break;
+    case PathKind::Folder:
+      fs::create_directory(path);
+      readable = false;
+      break;
+    case PathKind::Socket:
+      readable = false;
+      if (MakeSocket(path)) break;
+      [[fallthrough]];  // a path too long for a socket gets a FIFO instead
+    case PathKind::Fifo:
+      Require(::mkfifo(path.c_str(), 0600) == 0, "cannot make a FIFO");
+      readable = false;
+      break;
+    case PathKind::FullFifo: {
+      Require(::mkfifo(path.c_str(), 0600) == 0, "cannot make a FIFO");
+      fifo_writer = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+      Require(fifo_writer >= 0, "cannot open the FIFO");
+      const ssize_t written = ::write(fifo_writer, bytes.data(), bytes.size());
+      (void)written;  // as much as the pipe takes
+      readable = false;
+      break;
+    }
+    case PathKind::LinkToFifo:
+      Require(::mkfifo(file.c_str(), 0600) == 0, "cannot make a FIFO");
+      fs::create_symlink("file.qvd", path);
+      readable = false;
+      break;
+    case PathKind::LinkToDevice:
+      fs::create_symlink("/dev/zero", path);
+      readable = false;
+      break;
+    case PathKind::DanglingLink:
+      fs::create_symlink("gone.qvd", path);
+      readable = false;
+      break;
+    case PathKind::LinkLoop:
+      fs::create_symlink("loop.qvd", path);
+      fs::create_symlink("project.qvd", folder / "loop.qvd");
+      readable = false;
+      break;
+    case PathKind::UnderFile:
+      WriteBytes(file, bytes);
+      path = file / "project.qvd";
+      readable = false;
+      break;
+    case PathKind::Count:
+      ProjectFileBreach("no such kind of path");
+  }
+
+  // 2. Reading it.
+  ProjectData base = MakeDefaultProject();
+  base.AreaLength[2] = 77.0f;  // a stale entry that must survive either way
+  ProjectData project = base;
+  const LoadStatus status = ReadWithoutWaiting(path, project);
+  if (fifo_writer >= 0) ::close(fifo_writer);
+  ProjectData expected = base;
+  const LoadStatus expected_status =
+      readable ? DecodeProject(content, expected) : LoadStatus::Damaged;
+  Require(status == expected_status, "the path gave another answer than the bytes in memory");
+  Require(project == expected, "the path gave another project than the bytes in memory");
+
+  // 3. Saving a loaded project through the same path and to a new file.
+  if (status == LoadStatus::Loaded) {
+    const auto entries = [&] { return std::distance(fs::directory_iterator(folder), {}); };
+    const auto before = entries();
+    ProjectFileHeader header;
+    const std::vector<unsigned char> encoded = EncodeProject(project, header);
+    const fs::path saved = folder / "saved.qvd";
+    Require(WriteProjectFile(path.string(), project, header), "cannot save through the path");
+    Require(WriteProjectFile(saved.string(), project, header), "cannot save to a new file");
+    Require(entries() == before + 1, "a save left a temporary file");
+    const fs::path written = kind == PathKind::LinkToFile ? file : path;
+    Require(kind != PathKind::LinkToFile || fs::is_symlink(path), "a save replaced the link");
+    Require(ReadBytes(written) == encoded && ReadBytes(saved) == encoded,
+            "a save wrote other bytes than the encoding");
+    for (const fs::path& again : {path, saved}) {
+      ProjectData reread = base;
+      Require(ReadWithoutWaiting(again, reread) == LoadStatus::Loaded && reread == project,
+              "a saved project read back differently");
+    }
+  }
+  fs::remove_all(folder);
 }
 
 }  // namespace tarnwick

@@ -1,10 +1,16 @@
-// libFuzzer target for the project file reader, entirely in memory.
+// libFuzzer target for the project file reader: each input is decoded in
+// memory, and also read through a path in a scratch folder, where its last
+// byte picks what stands at the path (a file holding the input, a folder, a
+// FIFO, a link of some kind...).
 #include <cstddef>
 #include <cstdint>
 
 #include "ProjectFileCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  tarnwick::CheckProjectFileBytes(std::span<const unsigned char>(data, size));
+  static const tarnwick::ProjectFileScratch scratch;
+  const std::span<const unsigned char> bytes(data, size);
+  tarnwick::CheckProjectFileBytes(bytes);
+  tarnwick::CheckProjectFilePath(bytes, tarnwick::PathKindFor(bytes), scratch.Path());
   return 0;
 }
