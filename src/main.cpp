@@ -1,10 +1,12 @@
 #include <QApplication>
 #include <cstdio>
+#include <iostream>
 
 #include "ui/CommandLine.h"
 #include "ui/LineArrayForm.h"
 
-// Exit statuses: 0 done, 2 a wrong command line; otherwise the window's.
+// Exit statuses: 0 done, 2 a wrong command line, 3 a report's file refused; otherwise the
+// window's.
 int main(int argc, char* argv[]) {
   using tarnwick::CommandLine;
   const CommandLine line = tarnwick::ParseCommandLine({argv + 1, argv + argc});
@@ -18,6 +20,8 @@ int main(int argc, char* argv[]) {
     case CommandLine::Action::Wrong:
       std::fprintf(stderr, "tarnwick: %s\n%s", line.Error.c_str(), tarnwick::CommandLineUsage());
       return 2;
+    case CommandLine::Action::Report:
+      return tarnwick::RunReport(line.Report, std::cout, std::cerr);
     case CommandLine::Action::Run:
       break;
   }

@@ -238,4 +238,20 @@ std::string CleanFileName(std::string_view title) {
   return name;
 }
 
+const char* LoadStatusMessage(LoadStatus status) {
+  switch (status) {
+    case LoadStatus::WrongHeader:
+      return "Wrong or unknown file structure.Please try another file!";
+    case LoadStatus::Damaged:
+      return "Error while trying to load file!";
+    case LoadStatus::Loaded:
+      break;
+  }
+  return "";
+}
+
+const char* LoadStatusTitle(LoadStatus status) {
+  return status == LoadStatus::WrongHeader ? "File structure Error" : "Load Error";
+}
+
 }  // namespace tarnwick

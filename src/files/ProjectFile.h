@@ -43,6 +43,10 @@ enum class LoadStatus {
   Damaged,      // unreadable, cut short, or holding values no control can take: "Load Error"
 };
 
+// What the user is told of a refusal: "Error while trying to load file!" and the like.
+const char* LoadStatusMessage(LoadStatus status);
+const char* LoadStatusTitle(LoadStatus status);
+
 // The bytes of a project file for the project. Sets header.DataLength.
 std::vector<unsigned char> EncodeProject(const ProjectData& project, ProjectFileHeader& header);
 

@@ -28,6 +28,7 @@ void AimBox(PlaneVector C, PlaneVector D, const ProjectData& p, const Graphics& 
   // vertical) counts as a miss.
   float t = 0.0f;
   bool crossed = false;
+  int area = 0;
   for (int j = 0; j < AreasInUse(p); ++j) {
     const PlaneVector S = g.AreaGeom[j].Start;
     const PlaneVector E = g.AreaGeom[j].Direction;
@@ -36,7 +37,10 @@ void AimBox(PlaneVector C, PlaneVector D, const ProjectData& p, const Graphics& 
     if (!std::isfinite(u) || u > 1.0f || u < 0.0f) continue;
     const auto tj = static_cast<float>((double(S.X) - C.X + double(u) * E.X) / D.X);
     if (!std::isfinite(tj)) continue;
-    if (!crossed || tj < t) t = tj;
+    if (!crossed || tj < t) {
+      t = tj;
+      area = j + 1;
+    }
     crossed = true;
   }
   if (!crossed) {
@@ -47,6 +51,7 @@ void AimBox(PlaneVector C, PlaneVector D, const ProjectData& p, const Graphics& 
   const PlaneVector aim = AddVectors(C, ScaleVector(D, t));
   Assign(box.Source, C);
   Assign(box.Ray, SubtractVectors(aim, C));
+  box.AimedArea = area;
 }
 
 void ComputeFlybar(const ProjectData& p, Graphics& g) {
@@ -198,6 +203,12 @@ bool ComputeArrayGeometry(ProjectData& p, Graphics& g) {
     AimBox(C, D, p, g, box);
   }
   return automatic;
+}
+
+bool ComputeScene(ProjectData& project, const SceneFrame& frame, Graphics& g) {
+  ComputeSceneExtents(project, frame, g);
+  for (int i = 0; i < AreasInUse(project); ++i) ComputeAreaSlope(project, i, g);
+  return ComputeArrayGeometry(project, g);
 }
 
 }  // namespace tarnwick

@@ -25,6 +25,7 @@ struct BoxGeometry {
   PlaneVector TopBack;
   PlaneVector Source;  // centre of the front face
   PlaneVector Ray;     // from Source to the aim point
+  int AimedArea = 0;   // the area (1 ... 3) the ray ends on, 0 for none
 };
 
 // Geometry results of the last redraw, owned by one window. Records beyond
@@ -50,6 +51,10 @@ struct SceneFrame {
   double WindowWidth = 1.0;  // outer size of the main window, any one unit
   double WindowHeight = 1.0;
 };
+
+// The outer size in twips of the window as first laid out: the scene of a project
+// evaluated without a window.
+inline constexpr SceneFrame DesignedFrame{false, 12000.0, 9000.0};
 
 // Module shape and flybar constants, metres.
 inline constexpr float BoxFrontHeight = 0.3060455f;
@@ -83,5 +88,9 @@ bool AutomaticInclination(const ProjectData& project, float& angle);
 // extents and the area slopes of the same redraw. A failing assignment is
 // skipped and its target keeps its previous value.
 bool ComputeArrayGeometry(ProjectData& project, Graphics& g);
+
+// All the geometry of one redraw in its order: the scene extents, the slopes of the areas
+// in use, then the array. Returns ComputeArrayGeometry's result.
+bool ComputeScene(ProjectData& project, const SceneFrame& frame, Graphics& g);
 
 }  // namespace tarnwick

@@ -25,4 +25,9 @@ int SplayIndex(float angle);
 // always show (as a number, "0dB" or "Downtilt" at worst).
 bool HasListEntries(const ProjectData& project);
 
+// The project as a window holds it once shown: every length and the inclination as its
+// box shows them, in two decimals of the unit chosen, read back. What a report computes
+// from a file is then what the window shows for it.
+void RoundToShownDecimals(ProjectData& project);
+
 }  // namespace tarnwick

@@ -3,21 +3,21 @@
 #include <string>
 #include <vector>
 
+#include "files/Reports.h"
+
 namespace tarnwick {
 
-// What the program was asked to do on its command line:
-//   tarnwick [FILE.qvd]   start, opening FILE when given
-//   tarnwick --help       print the usage and end
-//   tarnwick --version    print the version and end
+// What the program was asked to do on its command line; see CommandLineUsage.
 struct CommandLine {
-  enum class Action { Run, Help, Version, Wrong };
+  enum class Action { Run, Help, Version, Report, Wrong };
   Action Do = Action::Run;
-  std::string File;   // the project to open at start, if any
-  std::string Error;  // why the line is wrong
+  std::string File;      // the project to open at start, if any
+  ReportRequest Report;  // with Action::Report
+  std::string Error;     // why the line is wrong
 };
 
 // Reads the arguments after the program's name. Runs before any window
-// exists, so --help and --version need no display.
+// exists, so only starting the window needs a display.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The usage text --help prints, and a wrong line prints after its error.

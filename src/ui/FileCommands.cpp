@@ -125,18 +125,11 @@ bool LineArray_frm::OpenFile(const QString& path) {
   // All or nothing: a refused file leaves the project, the controls, the
   // file name and the caption as they were, so a later Save cannot write
   // over the refused file.
-  switch (ReadProjectFile(path.toStdString(), Data.Project)) {
-    case LoadStatus::WrongHeader:
-      Dialogs->Tell(this,
-                    QStringLiteral("Wrong or unknown file structure.Please try another file!"),
-                    QStringLiteral("File structure Error"), true);
-      return false;
-    case LoadStatus::Damaged:
-      Dialogs->Tell(this, QStringLiteral("Error while trying to load file!"),
-                    QStringLiteral("Load Error"), true);
-      return false;
-    case LoadStatus::Loaded:
-      break;
+  const LoadStatus status = ReadProjectFile(path.toStdString(), Data.Project);
+  if (status != LoadStatus::Loaded) {
+    Dialogs->Tell(this, QString::fromLatin1(LoadStatusMessage(status)),
+                  QString::fromLatin1(LoadStatusTitle(status)), true);
+    return false;
   }
   FileRW.FilePath = path.toStdString();
   setWindowTitle(CaptionFor(StartCaption, QFileInfo(path).fileName()));

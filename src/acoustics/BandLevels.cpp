@@ -1,0 +1,68 @@
+#include "acoustics/BandLevels.h"
+
+#include <cctype>
+#include <cmath>
+#include <string>
+
+namespace tarnwick {
+
+namespace {
+
+// Bands by the names sound engineers give their centre frequencies.
+const char* const EntryNames[LevelEntryCount] = {
+    "100 Hz", "125 Hz", "160 Hz",  "200 Hz",   "250 Hz",  "315 Hz",    "400 Hz",       "500 Hz",
+    "630 Hz", "800 Hz", "1 kHz",   "1.25 kHz", "1.6 kHz", "2 kHz",     "2.5 kHz",      "3.15 kHz",
+    "4 kHz",  "5 kHz",  "6.3 kHz", "8 kHz",    "10 kHz",  "Broadband", "Broadband (A)"};
+
+std::string Squeezed(std::string_view text) {
+  std::string out;
+  for (const char c : text)
+    if (c != ' ') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+}  // namespace
+
+const char* LevelEntryName(int entry) {
+  return entry >= 0 && entry < LevelEntryCount ? EntryNames[entry] : "";
+}
+
+int LevelEntryFromName(std::string_view name) {
+  const std::string wanted = Squeezed(name);
+  for (int entry = 0; entry < LevelEntryCount; ++entry)
+    if (Squeezed(EntryNames[entry]) == wanted) return entry;
+  return -1;
+}
+
+double AWeighting(double frequency) {
+  const double f2 = frequency * frequency;
+  const auto square = [](double x) { return x * x; };
+  const double response =
+      square(12194.0) * f2 * f2 /
+      ((f2 + square(20.6)) * std::sqrt((f2 + square(107.7)) * (f2 + square(737.9))) *
+       (f2 + square(12194.0)));
+  return 20.0 * std::log10(response) + 2.0;
+}
+
+bool PredictLevels(const ProjectData& project, const Graphics& graphics, const Constants& constants,
+                   int area, int entry, std::vector<SPLPoint>& points) {
+  if (entry >= 0 && entry < BandCount)
+    return CalculateSPL(project, graphics, constants, area, entry, points);
+  points.clear();
+  if (entry != BroadbandEntry && entry != BroadbandAEntry) return false;
+  std::vector<double> power;
+  std::vector<SPLPoint> band;
+  for (int b = 0; b < BandCount; ++b) {
+    if (!CalculateSPL(project, graphics, constants, area, b, band)) return false;
+    const double weight = entry == BroadbandAEntry ? AWeighting(BandCentreFrequency(b)) : 0.0;
+    power.resize(band.size(), 0.0);
+    for (std::size_t i = 0; i < band.size(); ++i)
+      if (band[i].SPL != SPLFloor) power[i] += std::pow(10.0, (band[i].SPL + weight) / 10.0);
+  }
+  points = std::move(band);  // positions and distances are the same in every band
+  for (std::size_t i = 0; i < points.size(); ++i)
+    points[i].SPL = power[i] > 0.0 ? static_cast<float>(10.0 * std::log10(power[i])) : SPLFloor;
+  return true;
+}
+
+}  // namespace tarnwick
