@@ -2,22 +2,21 @@
 
 #include <QComboBox>
 #include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSignalBlocker>
 
+#include "acoustics/BandLevels.h"
+#include "model/ProjectRules.h"
 #include "ui/Controls.h"
 #include "ui/Twips.h"
 #include "ui/WrappingButton.h"
-#include "views/SplGraph.h"
 
 namespace tarnwick {
 
 namespace {
 
-// Bands by the names sound engineers give their centre frequencies.
-const char* const BandNames[BandCount] = {
-    "100 Hz",  "125 Hz",   "160 Hz", "200 Hz", "250 Hz",   "315 Hz",  "400 Hz",
-    "500 Hz",  "630 Hz",   "800 Hz", "1 kHz",  "1.25 kHz", "1.6 kHz", "2 kHz",
-    "2.5 kHz", "3.15 kHz", "4 kHz",  "5 kHz",  "6.3 kHz",  "8 kHz",   "10 kHz"};
-constexpr int FirstBand = 10;  // 1 kHz
+constexpr int HandlePixels = 5;  // the draggable band along the top edge
 
 }  // namespace
 
@@ -29,12 +28,14 @@ GraphStrip::GraphStrip(QWidget* parent, const ProjectData& project, const Graphi
       constants_(constants),
       calculations_(calculations) {
   setObjectName(QStringLiteral("Graph_pbx"));
+  setMouseTracking(true);
   hide();
 }
 
 void GraphStrip::showEvent(QShowEvent* event) {
   if (area_ == nullptr) BuildControls();
   DrawingSurface::showEvent(event);
+  Refresh();
 }
 
 void GraphStrip::BuildControls() {
@@ -42,37 +43,115 @@ void GraphStrip::BuildControls() {
   calc->setObjectName(QStringLiteral("Calc_cbt"));
   PlaceTwips(calc, 90, 90, 945, 525);
   area_ = MakeList(this, QStringLiteral("AreaSelect_cbx"),
-                   QStringLiteral("Area along which the level is predicted"));
+                   QStringLiteral("Area along which the level is shown"));
   PlaceTwips(area_, 90, 660, 975, 315);
   band_ = MakeList(this, QStringLiteral("FreqSelect_cbx"),
-                   QStringLiteral("Third-octave band of the prediction"));
+                   QStringLiteral("Third-octave band, or the sum over all bands"));
   PlaceTwips(band_, 90, 1020, 975, 315);
-  for (const char* name : BandNames) band_->addItem(QString::fromLatin1(name));
-  band_->setCurrentIndex(FirstBand);
+  for (int entry = 0; entry < LevelEntryCount; ++entry)
+    band_->addItem(QString::fromLatin1(LevelEntryName(entry)));
+  band_->setCurrentIndex(DefaultLevelEntry);
+  controlsRight_ = band_;
   OfferAreas(areas_);
   for (QWidget* control : std::initializer_list<QWidget*>{calc, area_, band_}) control->show();
   connect(calc, &QPushButton::clicked, this, &GraphStrip::Calc_cbt_Click);
+  for (QComboBox* list : {area_, band_})
+    connect(list, &QComboBox::currentIndexChanged, this, &GraphStrip::Refresh);
 }
 
 void GraphStrip::OfferAreas(int areas) {
   areas_ = areas;
   if (area_ == nullptr) return;
   const int chosen = area_->currentIndex();
+  const bool all = chosen >= 0 && chosen == area_->count() - 1;
+  // Rebuilt quietly: the redraw that follows a change of the areas refreshes the graph.
+  const QSignalBlocker quiet(area_);
   area_->clear();
   for (int i = 1; i <= areas; ++i) area_->addItem(QStringLiteral("Area %1").arg(i));
-  area_->setCurrentIndex(chosen >= 0 && chosen < areas ? chosen : 0);
+  area_->addItem(QStringLiteral("All Areas"));
+  area_->setCurrentIndex(all ? areas : (chosen >= 0 && chosen < areas ? chosen : 0));
 }
 
-void GraphStrip::Calc_cbt_Click() {
-  if (area_ == nullptr) return;
-  const int area = area_->currentIndex() + 1;
-  const int band = band_->currentIndex();
-  if (!CalculateSPL(project_, graphics_, constants_, area, band, calculations_.SPLPoints)) {
-    Cls();
-    return;
+void GraphStrip::Calc_cbt_Click() { Refresh(); }
+
+void GraphStrip::Refresh() {
+  if (area_ == nullptr || !isVisible()) return;
+  const int areas = AreasInUse(project_);
+  const int chosen = area_->currentIndex();
+  const bool all = chosen == area_->count() - 1;
+  curves_.clear();
+  for (int area = 1; area <= areas; ++area) {
+    if (!all && area != chosen + 1) continue;
+    LevelCurve curve{area, {}};
+    if (PredictLevels(project_, graphics_, constants_, area, band_->currentIndex(), curve.Points))
+      curves_.push_back(std::move(curve));
   }
-  DrawSPLGraph(*this, calculations_.SPLPoints, project_.AreaLength[area - 1],
-               QLocale().decimalPoint().toStdString());
+  calculations_.SPLPoints = curves_.empty() ? std::vector<SPLPoint>{} : curves_.front().Points;
+  hovered_.reset();
+  update();
+}
+
+QRectF GraphStrip::GraphBounds() const {
+  // Right of the controls, inside the border: nothing ever covers a label.
+  const double left = controlsRight_ != nullptr ? controlsRight_->geometry().right() + 8.0 : 4.0;
+  return QRectF(left, 4.0, width() - left - 6.0, height() - 7.0);
+}
+
+GraphText GraphStrip::Text() const {
+  GraphText text;
+  text.Feet = IsFeet(project_.Units);
+  text.DecimalPoint = QLocale().decimalPoint();
+  if (area_ != nullptr)
+    text.Caption = area_->currentText() + QStringLiteral(", ") + band_->currentText();
+  return text;
+}
+
+void GraphStrip::paintEvent(QPaintEvent* event) {
+  DrawingSurface::paintEvent(event);
+  if (area_ == nullptr || curves_.empty()) return;
+  QPainter painter(this);
+  painter.setClipRect(rect().adjusted(1, 1, -1, -1));
+  const GraphText text = Text();
+  const GraphLayout layout(curves_, GraphBounds(), QFontMetricsF(font()), text);
+  DrawLevelGraph(painter, layout, curves_, text, hovered_);
+}
+
+void GraphStrip::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && event->position().y() < HandlePixels)
+    dragFrom_ = height() + int(event->globalPosition().y());
+  DrawingSurface::mousePressEvent(event);
+}
+
+void GraphStrip::mouseMoveEvent(QMouseEvent* event) {
+  const QPointF at = event->position();
+  if (dragFrom_) {
+    emit HeightDragged(*dragFrom_ - int(event->globalPosition().y()));
+  } else {
+    setCursor(at.y() < HandlePixels ? Qt::SplitVCursor : Qt::ArrowCursor);
+    std::optional<std::pair<std::size_t, std::size_t>> nearest;
+    if (!curves_.empty()) {
+      const GraphLayout layout(curves_, GraphBounds(), QFontMetricsF(font()), Text());
+      if (layout.Plot().adjusted(-6, -6, 6, 6).contains(at)) nearest = layout.Nearest(at, 24.0);
+    }
+    if (nearest != hovered_) {
+      hovered_ = nearest;
+      update();
+    }
+  }
+  DrawingSurface::mouseMoveEvent(event);
+}
+
+void GraphStrip::mouseReleaseEvent(QMouseEvent* event) {
+  dragFrom_.reset();
+  DrawingSurface::mouseReleaseEvent(event);
+}
+
+void GraphStrip::leaveEvent(QEvent* event) {
+  if (hovered_) {
+    hovered_.reset();
+    update();
+  }
+  DrawingSurface::leaveEvent(event);
 }
 
 }  // namespace tarnwick

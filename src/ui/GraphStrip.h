@@ -1,20 +1,26 @@
 #pragma once
 
+#include <optional>
+#include <utility>
+#include <vector>
+
 #include "acoustics/ModuleData.h"
 #include "acoustics/SplPrediction.h"
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectData.h"
 #include "views/DrawingSurface.h"
+#include "views/SplGraph.h"
 
 class QComboBox;
 class QPushButton;
 
 namespace tarnwick {
 
-// The SPL graph strip below the side view: "Calculate Response" predicts
-// the level along the chosen area in the chosen band from the project and
-// geometry of the last redraw, and draws the curve. Its controls are made
-// the first time it is shown; most sessions never show it.
+// The level graph strip below the side view. While shown it predicts the level along the
+// chosen area, or every area in use, in the chosen band or broadband, from the project and
+// geometry of the last redraw, and draws it labelled; "Calculate Response" does the same
+// on demand. Its controls are made the first time it is shown; most sessions never show
+// it. The top edge is a handle that drags the strip taller.
 class GraphStrip : public DrawingSurface {
   Q_OBJECT
 
@@ -22,15 +28,31 @@ class GraphStrip : public DrawingSurface {
   GraphStrip(QWidget* parent, const ProjectData& project, const Graphics& graphics,
              const Constants& constants, Calculations& calculations);
 
-  // One entry per area in use in the area list; the choice stays where it can.
+  // "Area 1" ... for the areas in use, then "All Areas"; the choice stays where it can.
   void OfferAreas(int areas);
   void Calc_cbt_Click();
+  // Predicts again and repaints, when shown; the window calls it after every redraw.
+  void Refresh();
+
+  // The curves shown; SPLPoints holds the first of them.
+  const std::vector<LevelCurve>& Curves() const { return curves_; }
+
+ signals:
+  // The user drags the top edge: the strip's wanted height in pixels.
+  void HeightDragged(int pixels);
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   void BuildControls();
+  QRectF GraphBounds() const;
+  GraphText Text() const;
 
   const ProjectData& project_;
   const Graphics& graphics_;
@@ -39,6 +61,10 @@ class GraphStrip : public DrawingSurface {
   int areas_ = MaxAreas;
   QComboBox* area_ = nullptr;
   QComboBox* band_ = nullptr;
+  QWidget* controlsRight_ = nullptr;  // the widest of the controls on the left
+  std::vector<LevelCurve> curves_;
+  std::optional<std::pair<std::size_t, std::size_t>> hovered_;
+  std::optional<int> dragFrom_;  // height plus press position while the edge is dragged
 };
 
 }  // namespace tarnwick

@@ -64,7 +64,8 @@ void LineArray_frm::BuildViews() {
   PlaceTwips(ZoomView_pbx, -30 + TwipsPerPixel, -30 + TwipsPerPixel, 2025, 4055);
 
   graph_ = new GraphStrip(client, Data.Project, Graphics, Constants, Calculations);
-  PlaceTwips(graph_, 30, 6780, 11805, 1455);
+  PlaceTwips(graph_, 30, 6780, 11805, GraphHeight);
+  connect(graph_, &GraphStrip::HeightDragged, this, &LineArray_frm::GraphHeight_Drag);
 }
 
 void LineArray_frm::ConnectPanels() {
@@ -162,19 +163,19 @@ void LineArray_frm::RedrawAll() {
   }
   ReadControls();
   ProjectData& p = Data.Project;
-  // 3. Scene extents, scales and base line.
+  // 3-5. Scene extents, area slopes and the array, whose automatic inclination is shown;
+  // then the pictures of all three.
   const QSize outer = OuterSizeTwips(*this);
   const SceneFrame frame{FixedHeight_men->isChecked(), double(outer.width()),
                          double(outer.height())};
-  ComputeSceneExtents(p, frame, Graphics);
-  const bool zoomShown = ShowZoom_men->isChecked();
-  if (drawing) DrawBackground(*MainView_pbx, *ZoomView_pbx, zoomShown, p, Graphics);
-  // 4. Area slopes.
-  for (int i = 0; i < AreasInUse(p); ++i) ComputeAreaSlope(p, i, Graphics);
-  if (drawing) DrawAreas(*MainView_pbx, p, Graphics);
-  // 5. The array, after the automatic inclination has been found and shown.
-  if (ComputeArrayGeometry(p, Graphics)) array_->ShowInclination(p.InclinationAngle);
-  if (drawing) DrawArray(*MainView_pbx, *ZoomView_pbx, p, Graphics);
+  if (ComputeScene(p, frame, Graphics)) array_->ShowInclination(p.InclinationAngle);
+  if (drawing) {
+    DrawBackground(*MainView_pbx, *ZoomView_pbx, ShowZoom_men->isChecked(), p, Graphics);
+    DrawAreas(*MainView_pbx, p, Graphics);
+    DrawArray(*MainView_pbx, *ZoomView_pbx, p, Graphics);
+  }
+  // A shown graph belongs to the design on screen, never to an earlier one.
+  graph_->Refresh();
 }
 
 void LineArray_frm::RedrawIfAllowed() {

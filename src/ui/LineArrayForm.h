@@ -11,6 +11,7 @@
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectData.h"
 #include "ui/Dialogs.h"
+#include "ui/Twips.h"
 
 class QAction;
 
@@ -93,6 +94,8 @@ class LineArray_frm : public QMainWindow {
   void ShowArraySettings_cbt_Click();
   void ShowAreaSettings_cbt_Click();
   void ShowGraph_men_Click();
+  // The graph strip's top edge dragged: its new height in pixels.
+  void GraphHeight_Drag(int pixels);
 
   // Area drag in the side view; positions in its scene coordinates.
   void MainView_pbx_MouseDown(Qt::MouseButton button, Qt::MouseButtons held, QPointF at);
@@ -127,7 +130,8 @@ class LineArray_frm : public QMainWindow {
   RecentFiles* recent_ = nullptr;
   About_frm* About = nullptr;  // created on first use
   std::unique_ptr<UserDialogs> Dialogs;
-  bool shownOnce_ = false;  // placed, laid out and drawn for the first show
+  bool shownOnce_ = false;         // placed, laid out and drawn for the first show
+  int graphHeight_ = GraphHeight;  // twips; the user may drag the strip taller
 };
 
 // The window's outer size in twips, frame and caption included.

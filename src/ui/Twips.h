@@ -50,6 +50,7 @@ inline constexpr int VerticalMargin = 2350;  // window height minus side view he
 inline constexpr int GraphAllowance = 1485;  // graph height 1455 plus a 30 gap
 inline constexpr int GraphGap = 30;
 inline constexpr int GraphHeight = 1455;
+inline constexpr int MinSideViewHeight = 2400;  // what a taller graph strip leaves the side view
 inline constexpr int MinimumWidthPixels = 800;
 inline constexpr int MinimumHeightPixels = 600;
 inline constexpr int ClientWidth = 11880;

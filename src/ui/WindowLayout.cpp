@@ -5,6 +5,7 @@
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QScreen>
+#include <algorithm>
 
 #include "ui/AreaPanel.h"
 #include "ui/ArrayPanel.h"
@@ -101,7 +102,10 @@ void LineArray_frm::Form_Resize() {
   SetWidthTwips(project_, W - (WidthTwips(areas_) + WidthTwips(array_) + ProjectPanelMargin));
   // 7. Heights: the graph, when shown, sits just below the side view.
   if (BGraphActive) {
-    SetHeightTwips(MainView_pbx, H - VerticalMargin - GraphAllowance);
+    graphHeight_ = std::min(
+        graphHeight_, std::max(GraphHeight, H - VerticalMargin - GraphGap - MinSideViewHeight));
+    SetHeightTwips(MainView_pbx, H - VerticalMargin - GraphGap - graphHeight_);
+    SetHeightTwips(graph_, graphHeight_);
     SetTopTwips(graph_, TopTwips(MainView_pbx) + HeightTwips(MainView_pbx) + GraphGap);
   } else {
     SetHeightTwips(MainView_pbx, H - VerticalMargin);
@@ -139,12 +143,18 @@ void LineArray_frm::ShowGraph_men_Click() {
   BGraphActive = ShowGraph_men->isChecked();
   graph_->setVisible(BGraphActive);
   SetHeightTwips(MainView_pbx,
-                 HeightTwips(MainView_pbx) + (BGraphActive ? -GraphHeight : GraphHeight));
+                 HeightTwips(MainView_pbx) + (BGraphActive ? -graphHeight_ : graphHeight_));
   // The strip goes just below the shortened side view at once: left at its
   // designed place it would cover the side view of any taller window until
   // the next resize.
   SetTopTwips(graph_, TopTwips(MainView_pbx) + HeightTwips(MainView_pbx) + GraphGap);
   RedrawAll();
+}
+
+void LineArray_frm::GraphHeight_Drag(int pixels) {
+  // Never below the designed height; Form_Resize keeps the side view its minimum.
+  graphHeight_ = std::max(GraphHeight, pixels * TwipsPerPixel);
+  Form_Resize();
 }
 
 }  // namespace tarnwick

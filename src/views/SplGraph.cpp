@@ -1,51 +1,243 @@
 #include "views/SplGraph.h"
 
-#include <QString>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+#include <limits>
 
-#include "model/NumberText.h"
-#include "views/DrawingSurface.h"
+#include "model/ProjectData.h"
 
 namespace tarnwick {
 
-void DrawSPLGraph(DrawingSurface& graph, const std::vector<SPLPoint>& SPLPoints, float length,
-                  const std::string& decimalSeparator) {
-  graph.Cls();
-  if (SPLPoints.empty()) return;
-  const auto N = static_cast<long long>(SPLPoints.size()) - 1;
-  // With a single point the axis still needs a width to draw on.
-  const double L = N > 0 ? double(length) : 0.1;
+namespace {
 
-  // 1. Extremes: the maximum starts at 0, the minimum at the first level.
-  double max = 0.0;
-  double min = SPLPoints.front().SPL;
-  for (const SPLPoint& point : SPLPoints) {
-    if (point.SPL > max) max = point.SPL;
-    if (point.SPL < min) min = point.SPL;
+constexpr double TickGap = 4.0;  // pixels between a tick label and its axis
+
+bool Defined(const SPLPoint& p) { return p.SPL != SPLFloor && std::isfinite(p.SPL); }
+
+double Distance(std::size_t i) { return SPLPointSpacing * double(i); }
+
+QString Number(double value, int decimals, const QString& point) {
+  QString text = QString::number(value, 'f', decimals);
+  if (point != QLatin1String(".")) text.replace(QLatin1Char('.'), point);
+  return text;
+}
+
+// Enough decimals to tell neighbouring ticks apart.
+int DecimalsFor(double step) { return step >= 1.0 ? 0 : int(std::ceil(-std::log10(step) - 1e-9)); }
+
+}  // namespace
+
+double LevelStep(double range, double pixels, double minimum) {
+  for (const double step : {1.0, 2.0, 3.0, 5.0, 6.0, 10.0})
+    if (range / step * minimum <= pixels) return step;
+  // Beyond 10 dB a step a ten of those.
+  return 10.0 * LevelStep(range / 10.0, pixels, minimum);
+}
+
+double DistanceStep(double range, double pixels, double minimum) {
+  if (!(range > 0.0) || !(pixels > 0.0)) return 1.0;
+  double decade = std::pow(10.0, std::floor(std::log10(range * minimum / pixels)));
+  for (;; decade *= 10.0)
+    for (const double mantissa : {1.0, 2.0, 5.0})
+      if (range / (mantissa * decade) * minimum <= pixels) return mantissa * decade;
+}
+
+QColor CurveColour(int area) {
+  // Told apart by hue and lightness alike, also by the colour-blind.
+  static const QColor colours[] = {QColor(0x1f, 0x5f, 0xb4), QColor(0xd9, 0x5f, 0x02),
+                                   QColor(0x1b, 0x8e, 0x5e)};
+  return colours[std::clamp(area, 1, 3) - 1];
+}
+
+GraphLayout::GraphLayout(const std::vector<LevelCurve>& curves, const QRectF& bounds,
+                         const QFontMetricsF& metrics, const GraphText& text)
+    : curves_(curves) {
+  double low = std::numeric_limits<double>::infinity(), high = -low;
+  for (const LevelCurve& curve : curves) {
+    length_ = std::max(length_, Distance(curve.Points.size() - 1));
+    for (const SPLPoint& p : curve.Points)
+      if (Defined(p)) low = std::min(low, double(p.SPL)), high = std::max(high, double(p.SPL));
   }
-  // 2-4. Scale, with the axes 5 dB below the lowest level.
-  graph.Scale(-0.15 * L, 1.1 * max, 1.06 * L, min - 10);
-  const double axis = min - 5;
-  graph.Line(0, axis, L, axis);
-  graph.Line(0, axis, 0, max);
-  // 5-6. Labels, centred on the levels they name.
-  auto label = [&](double level) {
-    const double h = graph.TextHeight(QStringLiteral("100"));
-    graph.CurrentX = -(0.04 * L);
-    graph.CurrentY = level - 0.5 * h;
-    graph.Print(QString::fromStdString(NumberToText(level, "0.0", decimalSeparator)));
+  if (!(low <= high)) low = 0.0, high = 1.0;
+  const double line = metrics.height();
+  // The caption on top, the distance labels below; the level labels on the left and the
+  // distance unit on the right.
+  const double labelWidth = metrics.horizontalAdvance(QStringLiteral("-000")) + TickGap;
+  // Room on the right for half the last distance label and the unit after it.
+  const double unitWidth =
+      metrics.horizontalAdvance(QStringLiteral("00.0")) / 2 +
+      metrics.horizontalAdvance(text.Feet ? QStringLiteral(" ft") : QStringLiteral(" m"));
+  plot_ = QRectF(bounds.left() + labelWidth, bounds.top() + line + 2.0,
+                 bounds.width() - labelWidth - unitWidth - 4.0, bounds.height() - 2.0 * line - 4.0);
+  if (plot_.width() < 1.0) plot_.setWidth(1.0);
+  if (plot_.height() < 1.0) plot_.setHeight(1.0);
+  levelStep_ = LevelStep(std::max(high - low, 1.0), plot_.height(), line * 1.1);
+  bottom_ = std::floor(low / levelStep_) * levelStep_;
+  top_ = std::ceil(high / levelStep_) * levelStep_;
+  if (top_ - bottom_ < levelStep_) top_ = bottom_ + levelStep_;
+}
+
+QPointF GraphLayout::ToPixels(double metres, double level) const {
+  return {plot_.left() + metres / length_ * plot_.width(),
+          plot_.bottom() - (level - bottom_) / (top_ - bottom_) * plot_.height()};
+}
+
+std::optional<std::pair<std::size_t, std::size_t>> GraphLayout::Nearest(QPointF at,
+                                                                        double reach) const {
+  std::optional<std::pair<std::size_t, std::size_t>> best;
+  double nearest = reach * reach;
+  for (std::size_t c = 0; c < curves_.size(); ++c)
+    for (std::size_t i = 0; i < curves_[c].Points.size(); ++i) {
+      if (!Defined(curves_[c].Points[i])) continue;
+      const QPointF d = ToPixels(Distance(i), curves_[c].Points[i].SPL) - at;
+      // Along the curve the distance counts most: the level under the pointer is wanted.
+      const double squared = d.x() * d.x() + 0.25 * d.y() * d.y();
+      if (squared <= nearest) nearest = squared, best = std::pair{c, i};
+    }
+  return best;
+}
+
+void DrawLevelGraph(QPainter& painter, const GraphLayout& layout,
+                    const std::vector<LevelCurve>& curves, const GraphText& text,
+                    std::optional<std::pair<std::size_t, std::size_t>> hovered) {
+  const QFontMetricsF metrics(painter.font());
+  const QRectF plot = layout.Plot();
+  const double unit = text.Feet ? double(MetresToFeet) : 1.0;
+  const QString unitName = text.Feet ? QStringLiteral("ft") : QStringLiteral("m");
+  const QColor grid(0xdd, 0xdd, 0xdd), axis(0x55, 0x55, 0x55), label(0x22, 0x22, 0x22);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+
+  // Level ticks, grid and labels; "dB" above the labels.
+  const double step = layout.LevelStepDb();
+  const int levelDecimals = DecimalsFor(step);
+  for (double level = layout.LevelBottom(); level <= layout.LevelTop() + 1e-9; level += step) {
+    const double y = std::round(layout.ToPixels(0, level).y()) + 0.5;
+    painter.setPen(grid);
+    painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+    painter.setPen(label);
+    const QRectF box(0, y - metrics.height() / 2, plot.left() - TickGap, metrics.height());
+    painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter,
+                     Number(level, levelDecimals, text.DecimalPoint));
+  }
+  painter.drawText(
+      QRectF(0, plot.top() - metrics.height() - 2, plot.left() - TickGap, metrics.height()),
+      Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("dB"));
+
+  // Distance ticks in the chosen unit, grid and labels; the unit after the axis.
+  const double span = layout.Length() * unit;
+  const double distanceStep =
+      DistanceStep(span, plot.width(), metrics.horizontalAdvance(QStringLiteral("000.0")) + 8.0);
+  const int distanceDecimals = DecimalsFor(distanceStep);
+  for (int n = 0; n * distanceStep <= span + 1e-9; ++n) {
+    const double x = std::round(layout.ToPixels(n * distanceStep / unit, 0).x()) + 0.5;
+    painter.setPen(grid);
+    painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+    painter.setPen(label);
+    const QRectF box(x - 40, plot.bottom() + 2, 80, metrics.height());
+    painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop,
+                     Number(n * distanceStep, distanceDecimals, text.DecimalPoint));
+  }
+  const QString last = Number(std::floor(span / distanceStep + 1e-9) * distanceStep,
+                              distanceDecimals, text.DecimalPoint);
+  painter.drawText(QRectF(plot.right() + metrics.horizontalAdvance(last) / 2 + 3, plot.bottom() + 2,
+                          40, metrics.height()),
+                   Qt::AlignLeft | Qt::AlignTop, unitName);
+  painter.setPen(axis);
+  painter.drawLine(plot.bottomLeft(), plot.bottomRight());
+  painter.drawLine(plot.bottomLeft(), plot.topLeft());
+
+  // Curves, broken where a level is not defined; the extremes over all of them.
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setClipRect(plot.adjusted(-1, -3, 1, 3));
+  struct Extreme {
+    double level;
+    std::size_t curve, index;
   };
-  label(axis);
-  label(max);
-  // 7. The curve, point i at (L / N) * i along the axis.
-  if (N == 0) {
-    graph.Line(0, SPLPoints[0].SPL, L, SPLPoints[0].SPL);
-    return;
+  std::optional<Extreme> highest, lowest;
+  for (std::size_t c = 0; c < curves.size(); ++c) {
+    QPainterPath path;
+    bool drawing = false;
+    const auto& points = curves[c].Points;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      if (!Defined(points[i])) {
+        drawing = false;
+        continue;
+      }
+      const QPointF at = layout.ToPixels(Distance(i), points[i].SPL);
+      drawing ? path.lineTo(at) : path.moveTo(at);
+      drawing = true;
+      if (!highest || points[i].SPL > highest->level) highest = Extreme{points[i].SPL, c, i};
+      if (!lowest || points[i].SPL < lowest->level) lowest = Extreme{points[i].SPL, c, i};
+    }
+    if (points.size() == 1 && Defined(points[0]))
+      path.lineTo(layout.ToPixels(0, points[0].SPL) + QPointF(6, 0));
+    painter.setPen(QPen(CurveColour(curves[c].Area), 1.5));
+    painter.drawPath(path);
   }
-  for (long long i = 0; i < N; ++i) {
-    const auto x0 = static_cast<float>(L / double(N) * double(i));
-    const auto x1 = static_cast<float>(L / double(N) * double(i + 1));
-    graph.Line(x0, SPLPoints[i].SPL, x1, SPLPoints[i + 1].SPL);
+  const auto mark = [&](const Extreme& e, bool top) {
+    const QPointF at = layout.ToPixels(Distance(e.index), e.level);
+    const double s = 4.0, d = top ? -1.0 : 1.0;  // a triangle pointing at the point
+    const QPointF triangle[] = {at, at + QPointF(-s, d * 1.6 * s), at + QPointF(s, d * 1.6 * s)};
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(top ? QColor(0xc0, 0x20, 0x20) : QColor(0x20, 0x20, 0x90));
+    painter.drawPolygon(triangle, 3);
+  };
+  painter.setClipping(false);
+
+  // Caption, extremes, and the legend of several areas, along the top.
+  QString top = text.Caption;
+  if (highest && lowest) {
+    mark(*highest, true);
+    mark(*lowest, false);
+    top += QStringLiteral("     max %1 dB at %2 %4   min %3 dB at %5 %4")
+               .arg(Number(highest->level, 1, text.DecimalPoint),
+                    Number(Distance(highest->index) * unit, 1, text.DecimalPoint),
+                    Number(lowest->level, 1, text.DecimalPoint), unitName,
+                    Number(Distance(lowest->index) * unit, 1, text.DecimalPoint));
   }
+  painter.setPen(label);
+  painter.drawText(
+      QRectF(plot.left(), plot.top() - metrics.height() - 2, plot.width(), metrics.height()),
+      Qt::AlignLeft | Qt::AlignVCenter, top);
+  if (curves.size() > 1) {
+    double x = plot.right();
+    for (auto c = curves.rbegin(); c != curves.rend(); ++c) {
+      const QString name = QStringLiteral("Area %1").arg(c->Area);
+      x -= metrics.horizontalAdvance(name);
+      const double y = plot.top() - metrics.height() / 2 - 2;
+      painter.setPen(label);
+      painter.drawText(QPointF(x, y + metrics.ascent() / 2 - 1), name);
+      painter.setPen(QPen(CurveColour(c->Area), 2.0));
+      painter.drawLine(QPointF(x - 18, y), QPointF(x - 4, y));
+      x -= 26;
+    }
+  }
+
+  // The hovered point: a ring and its numbers in a box beside it.
+  if (!hovered) return;
+  const auto& [c, i] = *hovered;
+  const SPLPoint& p = curves[c].Points[i];
+  const QPointF at = layout.ToPixels(Distance(i), p.SPL);
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(QPen(CurveColour(curves[c].Area), 1.5));
+  painter.drawEllipse(at, 4.0, 4.0);
+  QString readout = QStringLiteral("%1 %2, height %3 %2: %4 dB")
+                        .arg(Number(Distance(i) * unit, 1, text.DecimalPoint), unitName,
+                             Number(p.Position.Y * unit, 2, text.DecimalPoint),
+                             Number(p.SPL, 1, text.DecimalPoint));
+  if (curves.size() > 1) readout = QStringLiteral("Area %1: ").arg(curves[c].Area) + readout;
+  QRectF box(0, 0, metrics.horizontalAdvance(readout) + 8, metrics.height() + 4);
+  box.moveTopLeft(at + QPointF(8, 6));
+  if (box.right() > plot.right()) box.moveRight(at.x() - 8);
+  if (box.bottom() > plot.bottom()) box.moveBottom(at.y() - 6);
+  painter.setPen(axis);
+  painter.setBrush(QColor(255, 255, 240));
+  painter.drawRect(box);
+  painter.setPen(label);
+  painter.drawText(box, Qt::AlignCenter, readout);
 }
 
 }  // namespace tarnwick

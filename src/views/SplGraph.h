@@ -1,20 +1,69 @@
 #pragma once
 
-#include <string>
+#include <QColor>
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+#include <optional>
 #include <vector>
 
 #include "acoustics/SplPrediction.h"
 
+class QPainter;
+class QFontMetricsF;
+
 namespace tarnwick {
 
-class DrawingSurface;
+// One area's levels as the graph shows them.
+struct LevelCurve {
+  int Area = 1;  // 1 ... 3
+  std::vector<SPLPoint> Points;
+};
 
-// Draws the predicted level along an area of the given length (metres) as
-// a curve over the position along it, with its two axes and the labels of
-// the lowest and highest level. Clears the graph first: a curve drawn over
-// an earlier one under a new scale would show nonsense. An area too short
-// for a second point shows its one level as a short horizontal mark.
-void DrawSPLGraph(DrawingSurface& graph, const std::vector<SPLPoint>& SPLPoints, float length,
-                  const std::string& decimalSeparator);
+// What the graph says besides its curves.
+struct GraphText {
+  QString Caption;             // names the area(s) and the band
+  bool Feet = false;           // distances in feet rather than metres
+  QString DecimalPoint = ".";  // of the user's locale
+};
+
+// Round tick steps: levels in steps of 1, 2, 3, 5, 6 or 10 dB, distances in 1, 2 or 5
+// times a power of ten, the smallest that leaves `minimum` pixels between ticks over
+// `pixels`. Never zero.
+double LevelStep(double range, double pixels, double minimum);
+double DistanceStep(double range, double pixels, double minimum);
+
+// Where the graph's parts lie in a rectangle, and the scales of its plot.
+class GraphLayout {
+ public:
+  GraphLayout(const std::vector<LevelCurve>& curves, const QRectF& bounds,
+              const QFontMetricsF& metrics, const GraphText& text);
+
+  QRectF Plot() const { return plot_; }
+  double LevelBottom() const { return bottom_; }
+  double LevelTop() const { return top_; }
+  double LevelStepDb() const { return levelStep_; }
+  double Length() const { return length_; }  // metres along the longest area
+  QPointF ToPixels(double metres, double level) const;
+
+  // The point nearest to a pixel position, within `reach` pixels: curve and index.
+  std::optional<std::pair<std::size_t, std::size_t>> Nearest(QPointF at, double reach) const;
+
+ private:
+  const std::vector<LevelCurve>& curves_;
+  QRectF plot_;
+  double bottom_ = 0.0, top_ = 1.0, levelStep_ = 1.0, length_ = 1.0;
+};
+
+// The colour of an area's curve, the same in the graph and its legend.
+QColor CurveColour(int area);
+
+// Draws the labelled graph: level axis in dB and distance axis with round ticks, a light
+// grid, the caption, a legend when there is more than one curve, the extremes marked,
+// and the readout of the hovered point if any. Points without a defined level break the
+// curve.
+void DrawLevelGraph(QPainter& painter, const GraphLayout& layout,
+                    const std::vector<LevelCurve>& curves, const GraphText& text,
+                    std::optional<std::pair<std::size_t, std::size_t>> hovered);
 
 }  // namespace tarnwick

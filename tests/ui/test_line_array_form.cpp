@@ -8,7 +8,9 @@
 #include <utility>
 
 #include "../support/ScriptedDialogs.h"
+#include "acoustics/BandLevels.h"
 #include "ui/CommandLine.h"
+#include "ui/GraphStrip.h"
 #include "ui/LineArrayForm.h"
 #include "ui/Twips.h"
 #include "views/DrawingSurface.h"
@@ -594,22 +596,88 @@ class TestLineArrayForm : public QObject {
     QCOMPARE(w.Data.Project.AreaHeight2[2], float(Shown2(3.5 + moved.y())));
   }
 
-  void theGraphStripPredictsTheChosenAreaAndBandFromTheLastRedraw() {
+  void theGraphFollowsTheDesignInEveryAreaAndBandAndDragsTaller() {
     LineArray_frm& w = Open();
     Trigger("ShowGraph_men");
+    const auto* strip = Find<GraphStrip>("Graph_pbx");
     QCOMPARE(Shown({"AreaSelect_cbx", "FreqSelect_cbx"}), QStringLiteral("Area 1|1 kHz"));
-    Click("Calc_cbt");
-    QCOMPARE(w.Calculations.SPLPoints.size(), std::size_t{101});
-    // Area 2 made 4 m long, at 10 kHz: a curve of 41 points over a fresh graph.
-    Box("AreaLength_tbx(1)")->setText(QStringLiteral("4"));
+    QCOMPARE(w.Calculations.SPLPoints.size(), std::size_t{101});  // at once, without a click
+    // Four boxes instead of twelve: the curve is the new design's, without a click.
+    const float before = w.Calculations.SPLPoints[50].SPL;
+    Pick(List("BoxesAmount_cbx"), 2);
+    std::vector<SPLPoint> fresh;
+    QVERIFY(CalculateSPL(w.Data.Project, w.Graphics, w.Constants, 1, 10, fresh));
+    QVERIFY(fresh[50].SPL != before && fresh[50].SPL == w.Calculations.SPLPoints[50].SPL);
+    // Area 2 made 4 m long, at 10 kHz: 41 points.
+    TypeInto(Box("AreaLength_tbx(1)"), QStringLiteral("4"));
     QTest::keyClick(Box("AreaLength_tbx(1)"), Qt::Key_Return);
-    List("AreaSelect_cbx")->setCurrentIndex(1);
-    List("FreqSelect_cbx")->setCurrentIndex(20);
-    Click("Calc_cbt");
+    Pick(List("AreaSelect_cbx"), 1);
+    Pick(List("FreqSelect_cbx"), 20);
     QCOMPARE(w.Calculations.SPLPoints.size(), std::size_t{41});
-    // The area list follows the areas in use.
-    List("AreasAmount_cbx")->setCurrentIndex(0);
-    QCOMPARE(List("AreaSelect_cbx")->count(), 1);
+    // All areas, A-weighted broadband: one curve each, the bands' weighted power sum.
+    Pick(List("AreaSelect_cbx"), 3);
+    Pick(List("FreqSelect_cbx"), 22);
+    QCOMPARE(Shown({"AreaSelect_cbx", "FreqSelect_cbx"}),
+             QStringLiteral("All Areas|Broadband (A)"));
+    QCOMPARE(strip->Curves().size(), std::size_t{3});
+    double power = 0;
+    for (int band = 0; band < BandCount; ++band) {
+      QVERIFY(CalculateSPL(w.Data.Project, w.Graphics, w.Constants, 3, band, fresh));
+      power += std::pow(10.0, (fresh[7].SPL + AWeighting(62.5 * std::exp2((band + 2) / 3.0))) / 10);
+    }
+    QVERIFY(qAbs(strip->Curves()[2].Points[7].SPL - 10 * std::log10(power)) < 1e-3);
+    QVERIFY(qAbs(AWeighting(100) + 19.1) < 0.05 && qAbs(AWeighting(1000)) < 0.01);
+    // One area in use: the list offers it and "All Areas", which stays chosen.
+    Pick(List("AreasAmount_cbx"), 0);
+    QCOMPARE(List("AreaSelect_cbx")->count(), 2);
+    QCOMPARE(Shown("AreaSelect_cbx"), QStringLiteral("All Areas"));
+    QCOMPARE(strip->Curves().size(), std::size_t{1});
+    // The strip's top edge drags it taller; the side view gives up the height.
+    const int side = Side()->height(), height = strip->height();
+    QTest::mousePress(Find("Graph_pbx"), Qt::LeftButton, {}, QPoint(200, 2));
+    QMouseEvent drag(QEvent::MouseMove, QPointF(200, -58), strip->mapToGlobal(QPointF(200, -58)),
+                     Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(Find("Graph_pbx"), &drag);
+    QTest::mouseRelease(Find("Graph_pbx"), Qt::LeftButton, {}, QPoint(200, -58));
+    QCOMPARE(strip->height(), height + 60);
+    QVERIFY(qAbs(Side()->height() - (side - 60)) <= 2);  // twips round both ways
+  }
+
+  void theCommandLineGivesTheWindowsNumbersWithoutADisplay() {
+    LineArray_frm& w = Open(QSize(), false);
+    QDir corpus(QStringLiteral(TARNWICK_SOURCE_DIR "/tests/fuzz/corpus"));
+    int files = 0;
+    for (const QString& name : corpus.entryList({QStringLiteral("*.qvd")})) {
+      const QString path = corpus.filePath(name);
+      QVERIFY(w.OpenFile(path));
+      Trigger("ShowGraph_men");
+      Pick(List("AreaSelect_cbx"), List("AreaSelect_cbx")->count() - 1);
+      QProcess program;
+      QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+      for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) bare.remove(name);
+      program.setProcessEnvironment(bare);
+      program.start(QStringLiteral(TARNWICK_PROGRAM), {QStringLiteral("--levels"), path});
+      QVERIFY(program.waitForFinished(20000));
+      QCOMPARE(program.exitCode(), 0);
+      const QStringList rows = QString::fromUtf8(program.readAllStandardOutput()).split('\n');
+      QCOMPARE(rows[0], QStringLiteral("area,index,distance_m,x_m,y_m,level_db"));
+      int row = 1;
+      for (const LevelCurve& curve : Find<GraphStrip>("Graph_pbx")->Curves())
+        for (std::size_t i = 0; i < curve.Points.size(); ++i, ++row) {
+          const SPLPoint& p = curve.Points[i];
+          QCOMPARE(rows[row], QStringLiteral("%1,%2,%3,%4,%5,%6")
+                                  .arg(curve.Area)
+                                  .arg(i)
+                                  .arg(0.1 * i, 0, 'f', 1)
+                                  .arg(p.Position.X, 0, 'f', 3)
+                                  .arg(p.Position.Y, 0, 'f', 3)
+                                  .arg(p.SPL, 0, 'f', 2));
+        }
+      QCOMPARE(rows.size(), row + 1);  // and the last line's end
+      Trigger("ShowGraph_men");
+      ++files;
+    }
+    QVERIFY(files >= 3);
   }
 };
 

@@ -195,26 +195,51 @@ class TestSideView : public QObject {
     QCOMPARE(line.To(), QPointF(205, 51));
   }
 
-  void splGraphShowsTheCurveOverItsAxesFromClean() {
-    DrawingSurface graph;
-    graph.resize(402, 202);
-    graph.Scale(0, 1, 1, 0);
-    graph.Cls();
-    graph.DrawWidth = 9;
-    graph.Line(0.5, 0, 0.5, 1, Qt::red);
-    std::vector<SPLPoint> points(41);  // 4 m falling from 100 dB to 80 dB
-    for (int i = 0; i <= 40; ++i) points[i].SPL = 100.0f - 0.5f * i;
-    graph.DrawWidth = 1;
-    DrawSPLGraph(graph, points, 4.0f, ".");
-    for (int i : {0, 13, 40}) QVERIFY(AnyNear(graph, 0.1 * i, points[i].SPL, 1, IsInked));
-    QVERIFY(!AnyNear(graph, 2.0, 95.0, 2, IsInked));
-    QVERIFY(AnyNear(graph, 2.0, 75.0, 0, IsInked));       // level axis 5 dB below
-    QVERIFY(AnyNear(graph, 0.0, 90.0, 0, IsInked));       // level axis at 0 m
-    QVERIFY(AnyNear(graph, -0.12, 100.0, 3, IsInked));    // label of the highest level
-    QVERIFY(!AnyNear(graph, 2.0, 50.0, 300, IsReddish));  // the earlier drawing is gone
-    DrawSPLGraph(graph, {points[0]}, 0.04f, ".");         // a single point: a mark
-    for (double x : {0.0, 0.05, 0.1}) QVERIFY(AnyNear(graph, x, 100.0, 0, IsInked));
-    QVERIFY(!AnyNear(graph, 0.05, 97.5, 2, IsInked));
+  void levelGraphPutsItsCurvesOnRoundTicksAndBreaksThemWhereNoLevelIsDefined() {
+    // Steps of 1, 2, 3, 5, 6 or 10 dB (then tens of those), at least 15 px apart.
+    for (const auto& [range, pixels, step] : {std::tuple{7.0, 200.0, 1.0},
+                                              {20.0, 60.0, 5.0},
+                                              {20.0, 100.0, 3.0},
+                                              {40.0, 60.0, 10.0},
+                                              {300.0, 60.0, 100.0}})
+      QCOMPARE(LevelStep(range, pixels, 15.0), step);
+    for (const auto& [range, pixels, step] :
+         {std::tuple{10.0, 400.0, 1.0}, {10.0, 100.0, 5.0}, {0.3, 400.0, 0.05}, {60.0, 90.0, 50.0}})
+      QCOMPARE(DistanceStep(range, pixels, 40.0), step);
+
+    // 4 m falling from 100 dB to 80 dB, with no level at 2 m; a second area 2 m long.
+    std::vector<LevelCurve> curves{{1, std::vector<SPLPoint>(41)}, {3, std::vector<SPLPoint>(21)}};
+    for (int i = 0; i <= 40; ++i) curves[0].Points[i].SPL = i == 20 ? SPLFloor : 100.0f - 0.5f * i;
+    for (SPLPoint& p : curves[1].Points) p.SPL = 85.0f;
+    QImage image(600, 200, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    const GraphText text{QStringLiteral("All Areas, 1 kHz"), false, QStringLiteral(".")};
+    const GraphLayout layout(curves, QRectF(0, 0, 600, 200), QFontMetricsF(painter.font()), text);
+    QCOMPARE(layout.Length(), 4.0);
+    QVERIFY(layout.LevelBottom() <= 80.5 && layout.LevelBottom() > 80.5 - layout.LevelStepDb());
+    QVERIFY(layout.LevelTop() >= 100 && layout.LevelTop() < 100 + layout.LevelStepDb());
+    DrawLevelGraph(painter, layout, curves, text, std::nullopt);
+    painter.end();
+    const auto near = [&](double metres, double level, bool (*test)(QRgb)) {
+      const QPoint at = layout.ToPixels(metres, level).toPoint();
+      for (int dx = -2; dx <= 2; ++dx)
+        for (int dy = -2; dy <= 2; ++dy)
+          if (test(image.pixel(at + QPoint(dx, dy)))) return true;
+      return false;
+    };
+    const auto bluish = [](QRgb p) { return qBlue(p) > qRed(p) + 60 && qBlue(p) > qGreen(p) + 30; };
+    const auto greenish = [](QRgb p) {
+      return qGreen(p) > qRed(p) + 60 && qGreen(p) > qBlue(p) + 20;
+    };
+    QVERIFY(bluish(CurveColour(1).rgb()) && greenish(CurveColour(3).rgb()));
+    for (int i : {1, 13, 39}) QVERIFY(near(0.1 * i, 100 - 0.5 * i, bluish));
+    QVERIFY(!near(2.0, 90.0, bluish));  // the gap
+    QVERIFY(near(1.5, 85.0, greenish) && !near(3.0, 85.0, greenish));
+    // The pointer finds the nearest defined point, never the gap.
+    const auto nearest = layout.Nearest(layout.ToPixels(1.32, 93.4), 24);
+    QVERIFY(nearest && *nearest == std::pair(std::size_t{0}, std::size_t{13}));
+    QVERIFY(!layout.Nearest(layout.ToPixels(2.0, 70.0), 5));
   }
 };
 
