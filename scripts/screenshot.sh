@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Starts Tarnwick through scripts/run.sh on a virtual screen and saves a
-# picture of its window: scripts/screenshot.sh [output.png [expanded]]
-# With "expanded", both "Show Setup" buttons are clicked first; with "graph",
-# the SPL graph strip is shown from the Preferences menu and calculated.
+# picture of its window:
+#   scripts/screenshot.sh [output.png [MODES [WIDTHxHEIGHT]]]
+# MODES is a comma-separated list: "expanded" clicks both "Show Setup"
+# buttons, "array" only the array panel's, "graph" shows the level graph
+# strip from the Preferences menu, "all" also picks "All Areas" and
+# "Broadband (A)" in it. The window is 800x600 unless a size is given.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$top/docs/screenshot.png}
-expanded=${2:-}
+modes=",${2:-},"
+size=${3:-800x600}
 "$top/scripts/install-deps.sh"
-export out top expanded
-xvfb-run -a -s "-screen 0 1100x800x24" bash -c '
+export out top modes size
+xvfb-run -a -s "-screen 0 1700x1100x24" bash -c '
   "$top/scripts/run.sh" >/dev/null 2>&1 &
   for _ in $(seq 1 600); do
     id=$(xwininfo -root -tree | awk "/\"Quenvar Tarnwick\"/ {print \$1; exit}")
@@ -18,25 +22,25 @@ xvfb-run -a -s "-screen 0 1100x800x24" bash -c '
   done
   [ -n "$id" ] || { echo "the window did not appear" >&2; exit 1; }
   sleep 1  # let the first paint finish
-  if [ "$expanded" = expanded ]; then
-    # The two buttons, in window pixels: the array panel'"'"'s on the left,
-    # the area panel'"'"'s at the right end of the collapsed panel.
-    width=$(xwininfo -id "$id" | awk "/Width:/ {print \$2}")
-    xdotool mousemove --window "$id" 86 97 click 1
-    sleep 0.5
-    xdotool mousemove --window "$id" $((width - 62)) 97 click 1
-    sleep 0.5
-  fi
-  if [ "$expanded" = graph ]; then
-    # Preferences, then "Show SPL Graph"; "Calculate Response" then lies at
-    # the left end of the strip near the bottom of the window.
-    xdotool mousemove --window "$id" 72 8 click 1
-    sleep 0.5
-    xdotool mousemove --window "$id" 115 72 click 1
-    sleep 0.5
-    height=$(xwininfo -id "$id" | awk "/Height:/ {print \$2}")
-    xdotool mousemove --window "$id" 30 $((height - 86)) click 1
-    sleep 0.5
+  xdotool windowmove "$id" 0 0 windowsize "$id" "${size%x*}" "${size#*x}"
+  sleep 1
+  width=$(xwininfo -id "$id" | awk "/Width:/ {print \$2}")
+  height=$(xwininfo -id "$id" | awk "/Height:/ {print \$2}")
+  click() { xdotool mousemove --window "$id" "$1" "$2" click 1; sleep 0.5; }
+  case $modes in *,expanded,*|*,array,*) click 86 97 ;; esac
+  # The area panel'"'"'s button sits at the right end of the collapsed panel.
+  case $modes in *,expanded,*) click $((width - 62)) 97 ;; esac
+  case $modes in *,graph,*|*,all,*) click 72 8; click 115 72 ;; esac
+  if [[ $modes == *,all,* ]]; then
+    # The area list and the band list at the left end of the strip, which
+    # starts right of an expanded array panel: the last entry of each.
+    x=40
+    case $modes in *,expanded,*|*,array,*) x=214 ;; esac
+    for y in $((height - 48)) $((height - 24)); do
+      click "$x" "$y"
+      xdotool key End Return
+      sleep 0.5
+    done
   fi
   import -window "$id" "$out"
   pkill -f "$top/build/release/src/tarnwick" || true

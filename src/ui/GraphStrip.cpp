@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
+#include <algorithm>
 
 #include "acoustics/BandLevels.h"
 #include "model/ProjectRules.h"
@@ -51,8 +52,15 @@ void GraphStrip::BuildControls() {
   for (int entry = 0; entry < LevelEntryCount; ++entry)
     band_->addItem(QString::fromLatin1(LevelEntryName(entry)));
   band_->setCurrentIndex(DefaultLevelEntry);
-  controlsRight_ = band_;
   OfferAreas(areas_);
+  // The column is as wide as its longest entry needs ("Broadband (A)"), never narrower
+  // than designed.
+  int column = calc->width();
+  for (QWidget* list : {static_cast<QWidget*>(area_), static_cast<QWidget*>(band_)})
+    column = std::max({column, list->width(), list->sizeHint().width()});
+  for (QWidget* control : std::initializer_list<QWidget*>{calc, area_, band_})
+    control->resize(column, control->height());
+  controlsRight_ = band_;
   for (QWidget* control : std::initializer_list<QWidget*>{calc, area_, band_}) control->show();
   connect(calc, &QPushButton::clicked, this, &GraphStrip::Calc_cbt_Click);
   for (QComboBox* list : {area_, band_})

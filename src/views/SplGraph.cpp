@@ -70,8 +70,9 @@ GraphLayout::GraphLayout(const std::vector<LevelCurve>& curves, const QRectF& bo
   const double unitWidth =
       metrics.horizontalAdvance(QStringLiteral("00.0")) / 2 +
       metrics.horizontalAdvance(text.Feet ? QStringLiteral(" ft") : QStringLiteral(" m"));
-  plot_ = QRectF(bounds.left() + labelWidth, bounds.top() + line + 2.0,
-                 bounds.width() - labelWidth - unitWidth - 4.0, bounds.height() - 2.0 * line - 4.0);
+  // The top level label reaches half a line above the plot, under the caption.
+  plot_ = QRectF(bounds.left() + labelWidth, bounds.top() + 1.5 * line + 2.0,
+                 bounds.width() - labelWidth - unitWidth - 4.0, bounds.height() - 2.5 * line - 4.0);
   if (plot_.width() < 1.0) plot_.setWidth(1.0);
   if (plot_.height() < 1.0) plot_.setHeight(1.0);
   levelStep_ = LevelStep(std::max(high - low, 1.0), plot_.height(), line * 1.1);
@@ -123,7 +124,7 @@ void DrawLevelGraph(QPainter& painter, const GraphLayout& layout,
                      Number(level, levelDecimals, text.DecimalPoint));
   }
   painter.drawText(
-      QRectF(0, plot.top() - metrics.height() - 2, plot.left() - TickGap, metrics.height()),
+      QRectF(0, plot.top() - 1.5 * metrics.height() - 2, plot.left() - TickGap, metrics.height()),
       Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("dB"));
 
   // Distance ticks in the chosen unit, grid and labels; the unit after the axis.
@@ -200,14 +201,14 @@ void DrawLevelGraph(QPainter& painter, const GraphLayout& layout,
   }
   painter.setPen(label);
   painter.drawText(
-      QRectF(plot.left(), plot.top() - metrics.height() - 2, plot.width(), metrics.height()),
+      QRectF(plot.left(), plot.top() - 1.5 * metrics.height() - 2, plot.width(), metrics.height()),
       Qt::AlignLeft | Qt::AlignVCenter, top);
   if (curves.size() > 1) {
     double x = plot.right();
     for (auto c = curves.rbegin(); c != curves.rend(); ++c) {
       const QString name = QStringLiteral("Area %1").arg(c->Area);
       x -= metrics.horizontalAdvance(name);
-      const double y = plot.top() - metrics.height() / 2 - 2;
+      const double y = plot.top() - metrics.height() - 2;
       painter.setPen(label);
       painter.drawText(QPointF(x, y + metrics.ascent() / 2 - 1), name);
       painter.setPen(QPen(CurveColour(c->Area), 2.0));
