@@ -5,7 +5,8 @@
 # MODES is a comma-separated list: "expanded" clicks both "Show Setup"
 # buttons, "array" only the array panel's, "graph" shows the level graph
 # strip from the Preferences menu, "all" also picks "All Areas" and
-# "Broadband (A)" in it. The window is 800x600 unless a size is given.
+# "Broadband (A)" in it, "tall" drags the strip's top edge 250 pixels up.
+# The window is 800x600 unless a size is given.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$top/docs/screenshot.png}
@@ -41,6 +42,16 @@ xvfb-run -a -s "-screen 0 1700x1100x24" bash -c '
       xdotool key End Return
       sleep 0.5
     done
+  fi
+  if [[ $modes == *,tall,* ]]; then
+    x=400
+    xdotool mousemove --window "$id" "$x" $((height - 99)) mousedown 1
+    for step in 1 2 3 4 5; do
+      xdotool mousemove --window "$id" "$x" $((height - 99 - 50 * step))
+      sleep 0.2
+    done
+    xdotool mouseup 1
+    sleep 0.5
   fi
   import -window "$id" "$out"
   pkill -f "$top/build/release/src/tarnwick" || true
