@@ -674,6 +674,23 @@ class TestLineArrayForm : public QObject {
                                   .arg(p.SPL, 0, 'f', 2));
         }
       QCOMPARE(rows.size(), row + 1);  // and the last line's end
+      // The boxes as the window placed them (it has the designed size).
+      program.start(QStringLiteral(TARNWICK_PROGRAM), {QStringLiteral("--geometry"), path});
+      QVERIFY(program.waitForFinished(20000));
+      const QStringList boxes = QString::fromUtf8(program.readAllStandardOutput()).split('\n');
+      QCOMPARE(
+          boxes[0],
+          QStringLiteral("inclination_deg,%1").arg(w.Data.Project.InclinationAngle, 0, 'f', 2));
+      for (int b = 0; b < w.Data.Project.BoxesAmount; ++b) {
+        const BoxGeometry& box = w.Graphics.BoxGeom[b];
+        const QStringList v = boxes[b + 2].split(',');
+        QCOMPARE(v[3] + ',' + v[4],
+                 QStringLiteral("%1,%2").arg(box.Source.X, 0, 'f', 3).arg(box.Source.Y, 0, 'f', 3));
+        QCOMPARE(v[6] + ',' + v[7] + ',' + v[8], QStringLiteral("%1,%2,%3")
+                                                     .arg(box.Source.X + box.Ray.X, 0, 'f', 3)
+                                                     .arg(box.Source.Y + box.Ray.Y, 0, 'f', 3)
+                                                     .arg(box.AimedArea));
+      }
       Trigger("ShowGraph_men");
       ++files;
     }
