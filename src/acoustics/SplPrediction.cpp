@@ -5,36 +5,11 @@
 #include <cmath>
 #include <limits>
 
+#include "acoustics/SplKernel.h"
 #include "model/NumberText.h"
 #include "model/ProjectRules.h"
 
 namespace tarnwick {
-
-namespace {
-
-// Working values of one box at one point: first its level in dB, then its linear pressure
-// amplitude; and its phase in degrees, not wrapped.
-struct BoxContribution {
-  float Amplitude = 0.0f;
-  float Phase = 0.0f;
-};
-
-// Squared magnitude of the sum of the boxes' pressures, accumulated pair by pair in single
-// precision.
-float CoherentSum(const std::array<BoxContribution, MaxBoxes>& boxes, int count) {
-  float sum = 0.0f;
-  for (int j = 0; j < count; ++j) {
-    const double a = boxes[j].Amplitude;
-    const double phase = boxes[j].Phase;
-    sum = static_cast<float>(sum + a * a);
-    for (int m = j + 1; m < count; ++m)
-      sum = static_cast<float>(sum + 2.0 * a * boxes[m].Amplitude *
-                                         std::cos((phase - boxes[m].Phase) * Pi / 180.0));
-  }
-  return sum;
-}
-
-}  // namespace
 
 float AngleFromDown(PlaneVector v) {
   // Below the horizontal by the tangent's own expression, so that every direction below
@@ -101,10 +76,9 @@ void OffAxisTracker::Follow(int k, float direction) {
   high_ = high;
 }
 
-bool CalculateSPL(const ProjectData& project, const Graphics& graphics, const Constants& constants,
-                  int area, int band, std::vector<SPLPoint>& SPLPoints) {
-  const double ln10 = std::log(10.0);
-
+bool CalculateSPLWith(SplKernel kernel, const ProjectData& project, const Graphics& graphics,
+                      const Constants& constants, int area, int band,
+                      std::vector<SPLPoint>& SPLPoints) {
   // 1. Arguments and the point count.
   SPLPoints.clear();
   if (area < 1 || area > MaxAreas || band < 0 || band >= BandCount) return false;
@@ -120,55 +94,71 @@ bool CalculateSPL(const ProjectData& project, const Graphics& graphics, const Co
   std::array<OffAxisTracker, MaxBoxes> direction{};
   for (int b = 0; b < boxes; ++b)
     direction[b] = OffAxisTracker(AngleFromDown(graphics.BoxGeom[b].Ray));
-  const double frequency = BandCentreFrequency(band);
   const double bandLevel = constants.BandLevel[band];
   const AreaGeometry& slope = graphics.AreaGeom[area - 1];
-  std::array<BoxContribution, MaxBoxes> contribution{};
+  SplBlock block;  // some 18 kB, reused block after block
+  block.boxes = boxes;
+  block.frequency = BandCentreFrequency(band);
 
-  for (long long i = 0; i <= last; ++i) {
-    SPLPoint& point = SPLPoints[static_cast<std::size_t>(i)];
-    // 3. The point, 0.1 * i metres along the area from its start.
-    point.Position =
-        i == 0 ? slope.Start
-               : AddVectors(slope.Start,
-                            ScaleVector(slope.Direction,
-                                        static_cast<float>(SPLPointSpacing * double(i) / length)));
+  for (long long first = 0; first <= last; first += SplBlock::Width) {
+    const int count = static_cast<int>(std::min<long long>(SplBlock::Width, last - first + 1));
+    SPLPoint* const point = &SPLPoints[static_cast<std::size_t>(first)];
+    block.points = count;
 
-    // 4. Level and phase of every box at the point.
-    bool defined = true;
+    // 3. The points, 0.1 * i metres along the area from its start.
+    for (int n = 0; n < count; ++n) {
+      const long long i = first + n;
+      point[n].Position =
+          i == 0
+              ? slope.Start
+              : AddVectors(slope.Start,
+                           ScaleVector(slope.Direction,
+                                       static_cast<float>(SPLPointSpacing * double(i) / length)));
+    }
+
+    // 4. Each box's distance and directivity entry at every point, box by box so that each
+    //    tracker follows its points in order. A point is defined when every box has an entry
+    //    and no source lies on it; an undefined box gets harmless stand-ins.
+    std::array<bool, SplBlock::Width> defined;
+    defined.fill(true);
     for (int b = 0; b < boxes; ++b) {
-      const PlaneVector d = AddVectors(point.Position, NegateVector(graphics.BoxGeom[b].Source));
-      const auto r = static_cast<float>(std::sqrt(double(d.Y) * d.Y + double(d.X) * d.X));
-      point.Distance = r;
-      const int k = direction[b].Index(d);
-      if (k < 0 || r == 0.0f) {
-        defined = false;
-        continue;
+      const PlaneVector source = graphics.BoxGeom[b].Source;
+      const double attenuation = project.BoxAttenuation[b];
+      for (int n = 0; n < count; ++n) {
+        // AddVectors(position, NegateVector(source)), written out to keep this loop tight.
+        const PlaneVector d{static_cast<float>(double(point[n].Position.X) - source.X),
+                            static_cast<float>(double(point[n].Position.Y) - source.Y)};
+        const auto r = static_cast<float>(std::sqrt(double(d.Y) * d.Y + double(d.X) * d.X));
+        point[n].Distance = r;  // the last box's stays
+        const int k = direction[b].Index(d);
+        if (k < 0 || r == 0.0f) {
+          defined[n] = false;
+          block.distance[b][n] = 1.0;
+          block.level[b][n] = block.entryPhase[b][n] = 0.0;
+          continue;
+        }
+        const DirectivityPoint& entry = constants.Directivity(k, band);
+        block.distance[b][n] = r;
+        block.level[b][n] = bandLevel - entry.LevelDrop - attenuation;
+        block.entryPhase[b][n] = entry.Phase;
       }
-      const DirectivityPoint& entry = constants.Directivity(k, band);
-      contribution[b].Amplitude =
-          static_cast<float>(bandLevel - entry.LevelDrop - project.BoxAttenuation[b] -
-                             20.0 * std::log(std::fabs(double(r))) / ln10);
-      contribution[b].Phase =
-          static_cast<float>(frequency * (double(r) * 360.0) / SpeedOfSound + entry.Phase);
-    }
-    if (!defined) {
-      point.SPL = SPLFloor;
-      continue;
+      // Stand-ins for the lanes a kernel works beyond the last point.
+      for (int n = count; n < SplBlock::Width && n % 4 != 0; ++n) {
+        block.distance[b][n] = 1.0;
+        block.level[b][n] = block.entryPhase[b][n] = 0.0;
+      }
     }
 
-    // 5. Levels to pressure amplitudes, then the coherent sum in dB.
-    //    10^(L / 20) as exp(L * ln 10 / 20), equal to within double rounding and about half
-    //    the cost of pow.
-    for (int b = 0; b < boxes; ++b)
-      contribution[b].Amplitude =
-          static_cast<float>(std::exp(double(contribution[b].Amplitude) * (ln10 / 20.0)));
-    const float sum = CoherentSum(contribution, boxes);
-    point.SPL = sum > 0.0f && std::isfinite(sum)
-                    ? static_cast<float>(10.0 * std::log(double(sum)) / ln10)
-                    : SPLFloor;
+    // 5. The levels.
+    kernel(block);
+    for (int n = 0; n < count; ++n) point[n].SPL = defined[n] ? block.spl[n] : SPLFloor;
   }
   return true;
+}
+
+bool CalculateSPL(const ProjectData& project, const Graphics& graphics, const Constants& constants,
+                  int area, int band, std::vector<SPLPoint>& SPLPoints) {
+  return CalculateSPLWith(FastestSplKernel(), project, graphics, constants, area, band, SPLPoints);
 }
 
 }  // namespace tarnwick
