@@ -9,6 +9,7 @@
 #include "ui/AreaPanel.h"
 #include "ui/ArrayPanel.h"
 #include "ui/Controls.h"
+#include "ui/CoverageLayer.h"
 #include "ui/GraphStrip.h"
 #include "ui/NumberEntry.h"
 #include "ui/ProjectPanel.h"
@@ -63,6 +64,8 @@ void LineArray_frm::BuildViews() {
   ZoomView_pbx->setToolTip(QStringLiteral("Zoomed-In view of the line array"));
   PlaceTwips(ZoomView_pbx, -30 + TwipsPerPixel, -30 + TwipsPerPixel, 2025, 4055);
 
+  coverage_ = new CoverageLayer(MainView_pbx, Constants);
+  connect(coverage_, &CoverageLayer::MapReady, this, &LineArray_frm::RedrawAll);
   graph_ = new GraphStrip(client, Data.Project, Graphics, Constants, Calculations);
   PlaceTwips(graph_, 30, 6780, 11805, GraphHeight);
   connect(graph_, &GraphStrip::HeightDragged, this, &LineArray_frm::GraphHeight_Drag);
@@ -121,6 +124,7 @@ void LineArray_frm::InitializeForm() {
   setWindowTitle(StartCaption + QStringLiteral("[*]"));
   FixedHeight_men->setChecked(false);
   ShowGraph_men->setChecked(false);
+  ShowMap_men->setChecked(false);
   FileRW.FileHeader = ProjectFileHeader{};
   Data.DefaultProject = MakeDefaultProject();
   Data.Project = Data.DefaultProject;
@@ -171,8 +175,14 @@ void LineArray_frm::RedrawAll() {
   if (ComputeScene(p, frame, Graphics)) array_->ShowInclination(p.InclinationAngle);
   if (drawing) {
     DrawBackground(*MainView_pbx, *ZoomView_pbx, ShowZoom_men->isChecked(), p, Graphics);
-    DrawAreas(*MainView_pbx, p, Graphics);
+    if (coverage_->Shown()) {
+      coverage_->DrawMap(*MainView_pbx);
+      coverage_->DrawAreas(*MainView_pbx, p, Graphics);
+    } else {
+      DrawAreas(*MainView_pbx, p, Graphics);
+    }
     DrawArray(*MainView_pbx, *ZoomView_pbx, p, Graphics);
+    coverage_->Request(p, Graphics, *MainView_pbx);
   }
   // A shown graph belongs to the design on screen, never to an earlier one.
   graph_->Refresh();

@@ -22,6 +22,7 @@ class AreaPanel;
 class ArrayPanel;
 class DrawingSurface;
 class GraphStrip;
+class CoverageLayer;
 class LineElement;
 class ProjectPanel;
 class RecentFiles;
@@ -121,12 +122,14 @@ class LineArray_frm : public QMainWindow {
   ArrayPanel* array_ = nullptr;
   AreaPanel* areas_ = nullptr;
   GraphStrip* graph_ = nullptr;
+  CoverageLayer* coverage_ = nullptr;
   DrawingSurface* MainView_pbx = nullptr;
   DrawingSurface* ZoomView_pbx = nullptr;
   std::array<LineElement*, 4> dragLines_{};  // RightLine, LeftLine, LowerLine, UpperLine
   QAction* FixedHeight_men = nullptr;
   QAction* ShowZoom_men = nullptr;
   QAction* ShowGraph_men = nullptr;
+  QAction* ShowMap_men = nullptr;
   RecentFiles* recent_ = nullptr;
   About_frm* About = nullptr;  // created on first use
   std::unique_ptr<UserDialogs> Dialogs;

@@ -5,6 +5,7 @@
 
 #include "ui/AboutForm.h"
 #include "ui/ArrayPanel.h"
+#include "ui/CoverageLayer.h"
 #include "ui/LineArrayForm.h"
 #include "ui/RecentFiles.h"
 #include "views/DrawingSurface.h"
@@ -67,6 +68,11 @@ void LineArray_frm::BuildMenus() {
     RedrawAll();
   });
   connect(ShowGraph_men, &QAction::triggered, this, &Window::ShowGraph_men_Click);
+  ShowMap_men = AddCheck(preferences, "ShowMap_men", QStringLiteral("Show Coverage &Map"));
+  connect(ShowMap_men, &QAction::triggered, this, [this] {
+    coverage_->SetShown(ShowMap_men->isChecked());
+    RedrawAll();
+  });
 
   // The presets only select entries in the angle lists; the lists' own
   // handler redraws.

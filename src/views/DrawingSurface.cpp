@@ -142,6 +142,15 @@ QPainter& DrawingSurface::Painter() {
 
 void DrawingSurface::Finish() { painter_.reset(); }
 
+void DrawingSurface::DrawPicture(double x1, double y1, double x2, double y2,
+                                 const QImage& picture) {
+  if (picture.isNull()) return;
+  const QRectF target = QRectF(ToPixels(x1, y1), ToPixels(x2, y2)).normalized();
+  QPainter& painter = Painter();
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter.drawImage(target, picture);
+}
+
 void DrawingSurface::Line(double x1, double y1, double x2, double y2) {
   Line(x1, y1, x2, y2, ForeColor);
 }

@@ -35,6 +35,8 @@ class DrawingSurface : public QWidget {
   // Circle of radius r in horizontal user units, outlined in the colour and,
   // with a solid fill style, filled with the fill colour.
   void Circle(double x, double y, double r, const QColor& colour);
+  // Draws an image stretched over the rectangle between two corners in user coordinates.
+  void DrawPicture(double x1, double y1, double x2, double y2, const QImage& picture);
   // Draws the text with its top left corner at (CurrentX, CurrentY).
   void Print(const QString& text);
   // Height of a line of the text in vertical user units, with the sign of

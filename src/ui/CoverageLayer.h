@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "acoustics/LevelEngine.h"
+#include "geometry/ArrayGeometry.h"
+#include "model/ProjectData.h"
+
+class QComboBox;
+
+namespace tarnwick {
+
+class DrawingSurface;
+class ColourBar;
+
+// The coverage map of the side view: the predicted level over the section above the floor
+// as colours under the areas and the array, the areas in the colours of their levels, a
+// colour bar and the map's own band list at the side view's top right.
+//
+// The map is computed on worker threads and never holds up the window: a design change
+// cancels the computation under way and starts a new one, and until that is ready the side
+// view shows the last finished map, never a half-finished one.
+class CoverageLayer : public QObject {
+  Q_OBJECT
+
+ public:
+  CoverageLayer(DrawingSurface* side, const Constants& constants);
+  ~CoverageLayer() override;
+
+  void SetShown(bool shown);
+  bool Shown() const { return shown_; }
+  int Entry() const;  // the band or broadband entry of the map's list
+
+  // Steps of a redraw while shown, in this order: the last finished map, just after the
+  // background; the areas in their levels' colours, instead of the plain slopes; then a
+  // new map wherever the design or the picture changed (not while an area is dragged).
+  void DrawMap(DrawingSurface& side) const;
+  void DrawAreas(DrawingSurface& side, const ProjectData& project, const Graphics& graphics);
+  void Request(const ProjectData& project, const Graphics& graphics, const DrawingSurface& side);
+
+  // The top of the colour scale of the current design, dB.
+  float Top() const { return top_; }
+  // True while a map is being computed.
+  bool Busy() const { return busy_; }
+
+ signals:
+  // A new map is ready to be shown: the window redraws.
+  void MapReady();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct Map;
+  void Place();
+  void Finished(std::shared_ptr<const Map> map);
+
+  DrawingSurface* side_;
+  const Constants& constants_;
+  QComboBox* band_ = nullptr;
+  ColourBar* bar_ = nullptr;
+  bool shown_ = false;
+  bool busy_ = false;
+  float top_ = 0.0f;
+  std::shared_ptr<const LevelEngine> engine_;  // of the last redraw
+  std::vector<double> requested_;              // what the map under way or shown was made of
+  std::shared_ptr<const Map> shown_map_;
+  unsigned generation_ = 0;
+  std::jthread worker_;  // last: stopped and joined before anything it uses goes
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QImage>
+#include <QRectF>
+#include <QRgb>
+#include <QString>
+#include <vector>
+
+class QPainter;
+
+namespace tarnwick {
+
+class DrawingSurface;
+struct SPLPoint;
+
+// The coverage map's colours: a perceptually even table of our own, dark blue-violet to
+// yellow, in 12 steps of 3 dB below a top level, so that 3 dB looks like 3 dB everywhere.
+inline constexpr int MapSteps = 12;
+inline constexpr float MapStepDb = 3.0f;
+
+// The top of the scale: the highest level on the areas, rounded up to a multiple of 3 dB,
+// so that the audience, not the air next to the boxes, sets the scale.
+float MapTop(float highestOnAreas);
+
+// A level's colour: above the top the top colour, below the 12th step one dim colour.
+QRgb MapColour(float level, float top);
+
+// Levels on a grid of nodes (nx by ny, row by row from the top left, corners on the image's
+// corners) spread over an image of the given size by bilinear interpolation, then coloured.
+QImage RenderMap(const std::vector<float>& nodes, int nx, int ny, QSize size, float top);
+
+// The colour bar: the 12 steps from the top down with their levels in dB.
+void DrawColourBar(QPainter& painter, const QRectF& bar, float top, const QString& decimalPoint);
+
+// An area's slope in the colours of its levels, over a dark outline so it shows on the map.
+void DrawAreaLevels(DrawingSurface& side, const std::vector<SPLPoint>& points, float top);
+
+}  // namespace tarnwick
