@@ -206,10 +206,10 @@ int main(int argc, char** argv) {
   AssignBandLevel(s.constants);
   FillDirectivity(s.constants);
   CalculateSPL(s.project, s.graphics, s.constants, 1, 10, s.points);
-  const Arguments a = Collect(s);
-  std::printf("%zu points x %d boxes: %zu cosines, %zu logarithms, %zu exponentials per call\n",
-              s.points.size(), s.project.BoxesAmount, a.cosine.size(), a.logarithm.size(),
-              a.exponential.size());
+  const std::size_t points = s.points.size(), boxes = std::size_t(s.project.BoxesAmount);
+  std::printf("%zu points x %zu boxes: %zu cosines, %zu logarithms, %zu exponentials per call\n",
+              points, boxes, points * boxes * (boxes - 1) / 2, points * (boxes + 1),
+              points * boxes);
   const bool beatsNumpy = CompareWithNumpy(s);
 
   const int verdict = RunSideBySide(argc, argv, "CalculateSPL", CalculateSPL_1_10,
