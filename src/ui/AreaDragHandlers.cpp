@@ -1,8 +1,13 @@
-// Moving a listener area with the left mouse button: press picks it up and
-// shows a rectangle, moving drags the rectangle, release drops the area.
+// The mouse in the side view. Moving a listener area with the left button:
+// press picks it up and shows a rectangle, moving drags the rectangle,
+// release drops the area. The right button offers the response at a point.
+
+#include <QCursor>
+#include <QMenu>
 
 #include "geometry/AreaDrag.h"
 #include "ui/LineArrayForm.h"
+#include "ui/ResponseForm.h"
 #include "views/DrawingSurface.h"
 #include "views/LineElement.h"
 
@@ -25,6 +30,7 @@ void PlaceRectangle(const std::array<LineElement*, 4>& lines, PlaneVector origin
 }  // namespace
 
 void LineArray_frm::MainView_pbx_MouseDown(Qt::MouseButton button, Qt::MouseButtons, QPointF at) {
+  if (button == Qt::RightButton) ShowSideMenu(at);
   if (button != Qt::LeftButton) return;
   const int i = PickArea(Data.Project, Graphics, Scene(at));
   if (i < 0) return;
@@ -56,6 +62,24 @@ void LineArray_frm::MainView_pbx_MouseUp(Qt::MouseButton button, Qt::MouseButton
   WriteControls();
   RedrawAll();
   for (LineElement* line : dragLines_) line->hide();  // made when the area was picked up
+}
+
+void LineArray_frm::ShowSideMenu(QPointF at) {
+  menuPoint_ = Scene(at);
+  if (sideMenu_ == nullptr) {
+    sideMenu_ = new QMenu(this);
+    sideMenu_->setObjectName(QStringLiteral("SideView_men"));
+    QAction* here = sideMenu_->addAction(QStringLiteral("Response Here"));
+    here->setObjectName(QStringLiteral("ResponseHere_men"));
+    connect(here, &QAction::triggered, this, &LineArray_frm::ResponseHere_men_Click);
+  }
+  sideMenu_->popup(QCursor::pos());
+}
+
+void LineArray_frm::ResponseHere_men_Click() {
+  // One response window at a time: a new point moves it there.
+  if (response_ == nullptr) response_ = new Response_frm(this);
+  response_->ShowAt(menuPoint_, Data.Project, Graphics, Constants);
 }
 
 }  // namespace tarnwick

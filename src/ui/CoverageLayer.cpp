@@ -21,11 +21,9 @@ constexpr int NodeSpacing = 4;  // device pixels between the map's computed leve
 
 }  // namespace
 
-// A finished map: its picture and the part of the section it covers.
-struct CoverageLayer::Map {
-  QImage picture;
-  double left = 0, top = 0, right = 0, bottom = 0;  // scene coordinates, metres
-};
+PlaneVector CoverageLayer::Map::Node(int i, int j) const {
+  return {float(left + (right - left) * i / (nx - 1)), float(top + (bottom - top) * j / (ny - 1))};
+}
 
 // The colour bar with its dB labels, over the side view's right edge.
 class ColourBar : public QWidget {
@@ -49,6 +47,7 @@ class ColourBar : public QWidget {
 
 CoverageLayer::CoverageLayer(DrawingSurface* side, const Constants& constants)
     : QObject(side), side_(side), constants_(constants) {
+  setObjectName(QStringLiteral("CoverageMap"));
   side_->installEventFilter(this);
 }
 
@@ -162,15 +161,16 @@ void CoverageLayer::Request(const ProjectData& project, const Graphics& graphics
   const float scaleTop = top_;
   worker_ = std::jthread([this, engine = engine_, entry, scaleTop, left, right, top, bottom, nx, ny,
                           pixels, generation](std::stop_token stop) {
-    std::vector<float> nodes(std::size_t(nx) * ny);
+    auto map = std::make_shared<Map>();
+    map->entry = entry, map->nx = nx, map->ny = ny;
+    map->left = left, map->right = right, map->top = top, map->bottom = bottom;
+    map->nodes.resize(std::size_t(nx) * ny);
     // Rows shared out between the cores; each checks for a cancel between its rows.
     const auto rows = [&](int first, int step) {
       std::vector<PlaneVector> at(nx);
       for (int j = first; j < ny && !stop.stop_requested(); j += step) {
-        const double y = top + (bottom - top) * j / (ny - 1);
-        for (int i = 0; i < nx; ++i)
-          at[i] = {float(left + (right - left) * i / (nx - 1)), float(y)};
-        engine->Levels(entry, at, {&nodes[std::size_t(j) * nx], std::size_t(nx)});
+        for (int i = 0; i < nx; ++i) at[i] = map->Node(i, j);
+        engine->Levels(entry, at, {&map->nodes[std::size_t(j) * nx], std::size_t(nx)});
       }
     };
     const int cores = std::max(1u, std::thread::hardware_concurrency());
@@ -180,9 +180,7 @@ void CoverageLayer::Request(const ProjectData& project, const Graphics& graphics
       rows(0, cores);
     }
     if (stop.stop_requested()) return;
-    auto map = std::make_shared<Map>();
-    map->picture = RenderMap(nodes, nx, ny, pixels, scaleTop);
-    map->left = left, map->right = right, map->top = top, map->bottom = bottom;
+    map->picture = RenderMap(map->nodes, nx, ny, pixels, scaleTop);
     QMetaObject::invokeMethod(
         this,
         [this, map, generation] {

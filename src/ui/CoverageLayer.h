@@ -42,6 +42,18 @@ class CoverageLayer : public QObject {
   void DrawAreas(DrawingSurface& side, const ProjectData& project, const Graphics& graphics);
   void Request(const ProjectData& project, const Graphics& graphics, const DrawingSurface& side);
 
+  // A finished map: the levels at its grid of nodes (nx by ny, row by row from the top
+  // left), the part of the section it covers and its picture.
+  struct Map {
+    int entry = 0;
+    std::vector<float> nodes;
+    int nx = 0, ny = 0;
+    double left = 0, top = 0, right = 0, bottom = 0;  // scene coordinates, metres
+    QImage picture;
+    PlaneVector Node(int i, int j) const;
+  };
+  const Map* ShownMap() const { return shown_map_.get(); }
+
   // The top of the colour scale of the current design, dB.
   float Top() const { return top_; }
   // True while a map is being computed.
@@ -55,7 +67,6 @@ class CoverageLayer : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  struct Map;
   void Place();
   void Finished(std::shared_ptr<const Map> map);
 

@@ -13,6 +13,7 @@
 #include "ui/GraphStrip.h"
 #include "ui/NumberEntry.h"
 #include "ui/ProjectPanel.h"
+#include "ui/ResponseForm.h"
 #include "ui/Twips.h"
 #include "views/DrawingSurface.h"
 #include "views/SideView.h"
@@ -184,8 +185,9 @@ void LineArray_frm::RedrawAll() {
     DrawArray(*MainView_pbx, *ZoomView_pbx, p, Graphics);
     coverage_->Request(p, Graphics, *MainView_pbx);
   }
-  // A shown graph belongs to the design on screen, never to an earlier one.
+  // A shown graph and response belong to the design on screen, never to an earlier one.
   graph_->Refresh();
+  if (response_ != nullptr && response_->isVisible()) response_->Follow(p, Graphics, Constants);
 }
 
 void LineArray_frm::RedrawIfAllowed() {

@@ -23,6 +23,7 @@ class ArrayPanel;
 class DrawingSurface;
 class GraphStrip;
 class CoverageLayer;
+class Response_frm;
 class LineElement;
 class ProjectPanel;
 class RecentFiles;
@@ -102,6 +103,9 @@ class LineArray_frm : public QMainWindow {
   void MainView_pbx_MouseDown(Qt::MouseButton button, Qt::MouseButtons held, QPointF at);
   void MainView_pbx_MouseMove(Qt::MouseButtons held, QPointF at);
   void MainView_pbx_MouseUp(Qt::MouseButton button, Qt::MouseButtons held, QPointF at);
+  // Right click in the side view: "Response Here" at that point.
+  void ShowSideMenu(QPointF at);
+  void ResponseHere_men_Click();
 
   // Asks whether to save before the project is replaced: true to go on
   // (No, or Yes and the save succeeded).
@@ -123,6 +127,9 @@ class LineArray_frm : public QMainWindow {
   AreaPanel* areas_ = nullptr;
   GraphStrip* graph_ = nullptr;
   CoverageLayer* coverage_ = nullptr;
+  Response_frm* response_ = nullptr;  // made on first use
+  QMenu* sideMenu_ = nullptr;         // the side view's right-click menu, made on first use
+  PlaneVector menuPoint_;             // where that menu was asked for
   DrawingSurface* MainView_pbx = nullptr;
   DrawingSurface* ZoomView_pbx = nullptr;
   std::array<LineElement*, 4> dragLines_{};  // RightLine, LeftLine, LowerLine, UpperLine

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "acoustics/ModuleData.h"
 #include "model/ProjectData.h"
 
 namespace tarnwick {
@@ -239,6 +240,76 @@ void DrawLevelGraph(QPainter& painter, const GraphLayout& layout,
   painter.drawRect(box);
   painter.setPen(label);
   painter.drawText(box, Qt::AlignCenter, readout);
+}
+
+void DrawBandLevels(QPainter& painter, const QRectF& bounds,
+                    const std::array<float, LevelEntryCount>& levels, const QString& decimalPoint) {
+  const QFontMetricsF metrics(painter.font());
+  double low = std::numeric_limits<double>::infinity(), high = -low;
+  for (int band = 0; band < BandCount; ++band)
+    if (levels[band] > SPLFloor) {
+      low = std::min(low, double(levels[band]));
+      high = std::max(high, double(levels[band]));
+    }
+  if (!(low <= high)) return;
+  const double labelWidth = metrics.horizontalAdvance(QStringLiteral("-000")) + TickGap;
+  // "dB" above the level labels, the top one reaching half a line above the plot.
+  const QRectF plot(bounds.left() + labelWidth, bounds.top() + 1.6 * metrics.height(),
+                    bounds.width() - labelWidth - metrics.horizontalAdvance(QStringLiteral("10k")),
+                    bounds.height() - 3.1 * metrics.height());
+  const double step = LevelStep(std::max(high - low, 1.0), plot.height(), metrics.height() * 1.2);
+  const double bottom = std::floor(low / step) * step;
+  const double top = std::max(std::ceil(high / step) * step, bottom + step);
+  // Frequencies from 100 Hz to 10 kHz: two decades, evenly in their logarithm.
+  const auto x = [&](double hz) {
+    return plot.left() + std::log10(hz / 100.0) / 2.0 * plot.width();
+  };
+  const auto y = [&](double dB) {
+    return plot.bottom() - (dB - bottom) / (top - bottom) * plot.height();
+  };
+  const QColor grid(0xdd, 0xdd, 0xdd), label(0x22, 0x22, 0x22);
+  for (double dB = bottom; dB <= top + 1e-9; dB += step) {
+    painter.setPen(grid);
+    painter.drawLine(QPointF(plot.left(), y(dB)), QPointF(plot.right(), y(dB)));
+    painter.setPen(label);
+    painter.drawText(
+        QRectF(bounds.left(), y(dB) - metrics.height() / 2, labelWidth - TickGap, metrics.height()),
+        Qt::AlignRight | Qt::AlignVCenter, Number(dB, DecimalsFor(step), decimalPoint));
+  }
+  painter.drawText(QRectF(bounds.left(), bounds.top() - 2, labelWidth - TickGap, metrics.height()),
+                   Qt::AlignRight | Qt::AlignTop, QStringLiteral("dB"));
+  for (const double hz : {100.0, 200.0, 500.0, 1000.0, 2000.0, 5000.0, 10000.0}) {
+    painter.setPen(grid);
+    painter.drawLine(QPointF(x(hz), plot.top()), QPointF(x(hz), plot.bottom()));
+    painter.setPen(label);
+    const QString text = hz >= 1000 ? QStringLiteral("%1k").arg(hz / 1000) : QString::number(hz);
+    painter.drawText(QRectF(x(hz) - 30, plot.bottom() + 2, 60, metrics.height()),
+                     Qt::AlignHCenter | Qt::AlignTop, text);
+  }
+  painter.drawText(
+      QRectF(plot.left(), plot.bottom() + 2 + metrics.height(), plot.width(), metrics.height()),
+      Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("Frequency (Hz)"));
+  painter.setPen(QColor(0x55, 0x55, 0x55));
+  painter.drawLine(plot.bottomLeft(), plot.bottomRight());
+  painter.drawLine(plot.bottomLeft(), plot.topLeft());
+  // The bands' levels joined, each marked.
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setPen(QPen(CurveColour(1), 1.5));
+  painter.setBrush(CurveColour(1));
+  QPainterPath path;
+  bool drawing = false;
+  for (int band = 0; band < BandCount; ++band) {
+    if (!(levels[band] > SPLFloor)) {
+      drawing = false;
+      continue;
+    }
+    const QPointF at(x(BandCentreFrequency(band)), y(levels[band]));
+    drawing ? path.lineTo(at) : path.moveTo(at);
+    drawing = true;
+    painter.drawEllipse(at, 2.0, 2.0);
+  }
+  painter.setBrush(Qt::NoBrush);
+  painter.drawPath(path);
 }
 
 }  // namespace tarnwick

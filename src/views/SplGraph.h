@@ -4,9 +4,11 @@
 #include <QPointF>
 #include <QRectF>
 #include <QString>
+#include <array>
 #include <optional>
 #include <vector>
 
+#include "acoustics/BandLevels.h"
 #include "acoustics/SplPrediction.h"
 
 class QPainter;
@@ -65,5 +67,11 @@ QColor CurveColour(int area);
 void DrawLevelGraph(QPainter& painter, const GraphLayout& layout,
                     const std::vector<LevelCurve>& curves, const GraphText& text,
                     std::optional<std::pair<std::size_t, std::size_t>> hovered);
+
+// The level in each of the 21 bands at one point over a logarithmic frequency axis from
+// 100 Hz to 10 kHz, with a dB axis, both labelled, and a grid. Levels of SPLFloor are
+// left out.
+void DrawBandLevels(QPainter& painter, const QRectF& bounds,
+                    const std::array<float, LevelEntryCount>& levels, const QString& decimalPoint);
 
 }  // namespace tarnwick

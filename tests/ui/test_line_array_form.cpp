@@ -9,9 +9,12 @@
 
 #include "../support/ScriptedDialogs.h"
 #include "acoustics/BandLevels.h"
+#include "acoustics/LevelEngine.h"
 #include "ui/CommandLine.h"
+#include "ui/CoverageLayer.h"
 #include "ui/GraphStrip.h"
 #include "ui/LineArrayForm.h"
+#include "ui/ResponseForm.h"
 #include "ui/Twips.h"
 #include "views/DrawingSurface.h"
 #include "views/LineElement.h"
@@ -695,6 +698,63 @@ class TestLineArrayForm : public QObject {
       ++files;
     }
     QVERIFY(files >= 3);
+  }
+
+  void theCoverageMapShowsTheLevelsOfTheDesignOnScreenOnly() {
+    LineArray_frm& w = Open(QSize(), false);
+    const auto* layer = Find<CoverageLayer>("CoverageMap");
+    // Every map that reaches the screen is of the design on screen, whatever changed while
+    // it was computed: its nodes are that design's levels to the last bit.
+    int maps = 0, mixed = 0;
+    QObject::connect(layer, &CoverageLayer::MapReady, &w, [&] {
+      const CoverageLayer::Map* map = layer->ShownMap();
+      if (map == nullptr || layer->Busy()) return;  // a change of band, not a finished map
+      ++maps;
+      const LevelEngine engine(w.Data.Project, w.Graphics, w.Constants);
+      for (int j = 0; j < map->ny; j += 17)
+        for (int i = 0; i < map->nx; i += 13)
+          mixed += engine.Level(map->entry, map->Node(i, j)) != map->nodes[j * map->nx + i];
+    });
+    Trigger("ShowMap_men");
+    QVERIFY(Find("MapFreq_cbx")->isVisible());
+    Pick(List("BoxesAmount_cbx"), 2);  // changes while the first map is computed
+    Pick(List("BoxesAmount_cbx"), 6);
+    QTRY_VERIFY(!layer->Busy() && layer->ShownMap() != nullptr);
+    Pick(List("MapFreq_cbx"), BroadbandAEntry);
+    QTRY_VERIFY(!layer->Busy() && layer->ShownMap()->entry == BroadbandAEntry);
+    QVERIFY(maps >= 2);
+    QCOMPARE(mixed, 0);
+    // The map covers the section above the floor; the scale's top is the loudest area
+    // level rounded up to 3 dB.
+    const CoverageLayer::Map& map = *layer->ShownMap();
+    QVERIFY(map.bottom == 0 && map.top > w.Data.Project.FloorDistance && map.left < 0);
+    QCOMPARE(std::fmod(layer->Top(), 3.0f), 0.0f);
+    QVERIFY(layer->Top() - map.nodes[map.nodes.size() / 2] > -60);
+    Trigger("ShowMap_men");
+    QVERIFY(!Find("MapFreq_cbx")->isVisible() && layer->ShownMap() == nullptr);
+  }
+
+  void responseHereShowsTheBandsAtThePointAndFollowsTheDesign() {
+    LineArray_frm& w = Open(QSize(), false);
+    const QPoint at = Side()->ToPixels(15, 2).toPoint() + Side()->contentsRect().topLeft();
+    QTest::mouseClick(Side(), Qt::RightButton, {}, at);
+    Trigger("ResponseHere_men");
+    auto* response = Find<Response_frm>("Response_frm");
+    QVERIFY(response->isVisible());
+    const auto check = [&] {
+      const auto spectrum =
+          LevelEngine(w.Data.Project, w.Graphics, w.Constants).Spectrum(response->Point());
+      QVERIFY(spectrum == response->Levels());
+      QVERIFY(Find<QLabel>("ResponseBroadband_lbl")
+                  ->text()
+                  .contains(QLocale().toString(spectrum[BroadbandAEntry], 'f', 1)));
+    };
+    QVERIFY(qAbs(response->Point().X - 15) < 0.1 && qAbs(response->Point().Y - 2) < 0.1);
+    check();
+    const auto before = response->Levels();
+    Pick(List("BoxesAmount_cbx"), 3);
+    QVERIFY(response->Levels() != before);
+    check();
   }
 };
 
