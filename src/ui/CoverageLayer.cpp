@@ -21,10 +21,6 @@ constexpr int NodeSpacing = 4;  // device pixels between the map's computed leve
 
 }  // namespace
 
-PlaneVector CoverageLayer::Map::Node(int i, int j) const {
-  return {float(left + (right - left) * i / (nx - 1)), float(top + (bottom - top) * j / (ny - 1))};
-}
-
 // The colour bar with its dB labels, over the side view's right edge.
 class ColourBar : public QWidget {
  public:
@@ -99,8 +95,8 @@ bool CoverageLayer::eventFilter(QObject* watched, QEvent* event) {
 
 void CoverageLayer::DrawMap(DrawingSurface& side) const {
   if (shown_ && shown_map_)
-    side.DrawPicture(shown_map_->left, shown_map_->top, shown_map_->right, shown_map_->bottom,
-                     shown_map_->picture);
+    side.DrawPicture(shown_map_->grid.left, shown_map_->grid.top, shown_map_->grid.right,
+                     shown_map_->grid.bottom, shown_map_->picture);
 }
 
 void CoverageLayer::DrawAreas(DrawingSurface& side, const ProjectData& project,
@@ -162,16 +158,10 @@ void CoverageLayer::Request(const ProjectData& project, const Graphics& graphics
   worker_ = std::jthread([this, engine = engine_, entry, scaleTop, left, right, top, bottom, nx, ny,
                           pixels, generation](std::stop_token stop) {
     auto map = std::make_shared<Map>();
-    map->entry = entry, map->nx = nx, map->ny = ny;
-    map->left = left, map->right = right, map->top = top, map->bottom = bottom;
-    map->nodes.resize(std::size_t(nx) * ny);
+    map->grid = MakeLevelGrid(entry, left, top, right, bottom, nx, ny);
     // Rows shared out between the cores; each checks for a cancel between its rows.
     const auto rows = [&](int first, int step) {
-      std::vector<PlaneVector> at(nx);
-      for (int j = first; j < ny && !stop.stop_requested(); j += step) {
-        for (int i = 0; i < nx; ++i) at[i] = map->Node(i, j);
-        engine->Levels(entry, at, {&map->nodes[std::size_t(j) * nx], std::size_t(nx)});
-      }
+      map->grid.FillRows(*engine, first, step, [&] { return stop.stop_requested(); });
     };
     const int cores = std::max(1u, std::thread::hardware_concurrency());
     {
@@ -180,7 +170,7 @@ void CoverageLayer::Request(const ProjectData& project, const Graphics& graphics
       rows(0, cores);
     }
     if (stop.stop_requested()) return;
-    map->picture = RenderMap(map->nodes, nx, ny, pixels, scaleTop);
+    map->picture = RenderMap(map->grid.nodes, nx, ny, pixels, scaleTop);
     QMetaObject::invokeMethod(
         this,
         [this, map, generation] {

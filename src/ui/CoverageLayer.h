@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "acoustics/LevelEngine.h"
+#include "acoustics/LevelGrid.h"
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectData.h"
 
@@ -42,15 +42,10 @@ class CoverageLayer : public QObject {
   void DrawAreas(DrawingSurface& side, const ProjectData& project, const Graphics& graphics);
   void Request(const ProjectData& project, const Graphics& graphics, const DrawingSurface& side);
 
-  // A finished map: the levels at its grid of nodes (nx by ny, row by row from the top
-  // left), the part of the section it covers and its picture.
+  // A finished map: the levels at its grid of nodes and its picture.
   struct Map {
-    int entry = 0;
-    std::vector<float> nodes;
-    int nx = 0, ny = 0;
-    double left = 0, top = 0, right = 0, bottom = 0;  // scene coordinates, metres
+    LevelGrid grid;
     QImage picture;
-    PlaneVector Node(int i, int j) const;
   };
   const Map* ShownMap() const { return shown_map_.get(); }
 

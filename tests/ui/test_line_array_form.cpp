@@ -707,8 +707,8 @@ class TestLineArrayForm : public QObject {
     // it was computed: its nodes are that design's levels to the last bit.
     int maps = 0, mixed = 0;
     QObject::connect(layer, &CoverageLayer::MapReady, &w, [&] {
-      const CoverageLayer::Map* map = layer->ShownMap();
-      if (map == nullptr || layer->Busy()) return;  // a change of band, not a finished map
+      if (layer->ShownMap() == nullptr || layer->Busy()) return;  // a band change, no new map
+      const LevelGrid* map = &layer->ShownMap()->grid;
       ++maps;
       const LevelEngine engine(w.Data.Project, w.Graphics, w.Constants);
       for (int j = 0; j < map->ny; j += 17)
@@ -721,12 +721,12 @@ class TestLineArrayForm : public QObject {
     Pick(List("BoxesAmount_cbx"), 6);
     QTRY_VERIFY(!layer->Busy() && layer->ShownMap() != nullptr);
     Pick(List("MapFreq_cbx"), BroadbandAEntry);
-    QTRY_VERIFY(!layer->Busy() && layer->ShownMap()->entry == BroadbandAEntry);
+    QTRY_VERIFY(!layer->Busy() && layer->ShownMap()->grid.entry == BroadbandAEntry);
     QVERIFY(maps >= 2);
     QCOMPARE(mixed, 0);
     // The map covers the section above the floor; the scale's top is the loudest area
     // level rounded up to 3 dB.
-    const CoverageLayer::Map& map = *layer->ShownMap();
+    const LevelGrid& map = layer->ShownMap()->grid;
     QVERIFY(map.bottom == 0 && map.top > w.Data.Project.FloorDistance && map.left < 0);
     QCOMPARE(std::fmod(layer->Top(), 3.0f), 0.0f);
     QVERIFY(layer->Top() - map.nodes[map.nodes.size() / 2] > -60);
