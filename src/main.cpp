@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "ui/CommandLine.h"
+#include "ui/Exports.h"
 #include "ui/LineArrayForm.h"
 
 // Exit statuses: 0 done, 2 a wrong command line, 3 a report's file refused; otherwise the
@@ -21,11 +22,18 @@ int main(int argc, char* argv[]) {
       std::fprintf(stderr, "tarnwick: %s\n%s", line.Error.c_str(), tarnwick::CommandLineUsage());
       return 2;
     case CommandLine::Action::Report:
+      // A map as a picture needs the window's colours; everything else is plain text.
+      if (line.Report.What == tarnwick::ReportRequest::Kind::Map &&
+          !QString::fromStdString(line.Report.Out)
+               .endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        return tarnwick::WriteMapPicture(line.Report, std::cerr);
       return tarnwick::RunReport(line.Report, std::cout, std::cerr);
     case CommandLine::Action::Run:
       break;
   }
   QApplication app(argc, argv);
+  // Lets the desktop match the window to its menu entry and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("com.quenvar.Tarnwick"));
   tarnwick::LineArray_frm window;
   window.show();
   if (!line.File.empty()) window.OpenFile(QString::fromLocal8Bit(line.File.c_str()));

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/ProjectRules.h"
+
 namespace tarnwick {
 
 PlaneVector LevelGrid::Node(int i, int j) const {
@@ -14,6 +16,30 @@ LevelGrid MakeLevelGrid(int entry, double left, double top, double right, double
   LevelGrid grid{entry, left, top, right, bottom, std::max(nx, 1), std::max(ny, 1), {}};
   grid.nodes.assign(std::size_t(grid.nx) * grid.ny, SPLFloor);
   return grid;
+}
+
+std::vector<std::vector<SPLPoint>> AreaLevels(const LevelEngine& engine, int entry,
+                                              const ProjectData& project, const Graphics& graphics,
+                                              const Constants& constants) {
+  std::vector<std::vector<SPLPoint>> areas;
+  for (int area = 1; area <= AreasInUse(project); ++area) {
+    std::vector<SPLPoint> points;
+    if (!CalculateSPL(project, graphics, constants, area, DefaultLevelEntry, points)) continue;
+    std::vector<PlaneVector> at;
+    for (const SPLPoint& p : points) at.push_back(p.Position);
+    std::vector<float> levels(at.size());
+    engine.Levels(entry, at, levels);
+    for (std::size_t i = 0; i < points.size(); ++i) points[i].SPL = levels[i];
+    areas.push_back(std::move(points));
+  }
+  return areas;
+}
+
+float HighestLevel(const std::vector<std::vector<SPLPoint>>& areas) {
+  float highest = SPLFloor;
+  for (const auto& points : areas)
+    for (const SPLPoint& p : points) highest = std::max(highest, p.SPL);
+  return highest;
 }
 
 }  // namespace tarnwick

@@ -1,10 +1,14 @@
 #include "files/Reports.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <fstream>
 #include <sstream>
+#include <thread>
 #include <vector>
 
+#include "acoustics/LevelEngine.h"
 #include "files/ProjectFile.h"
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectRules.h"
@@ -21,6 +25,14 @@ std::string Fixed(double value, int decimals, bool json) {
   const auto end =
       std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
   return {text, end.ptr};
+}
+
+// A level entry's name without its blanks: "1.25kHz", "Broadband(A)".
+std::string EntryKey(int entry) {
+  std::string key;
+  for (const char* c = LevelEntryName(entry); *c != 0; ++c)
+    if (*c != ' ') key += *c;
+  return key;
 }
 
 // Rows of named values, as CSV with a header or as a JSON array of objects.
@@ -57,10 +69,7 @@ class Table {
 };
 
 void WriteLevels(const ReportRequest& request, const ProjectData& project, const Graphics& graphics,
-                 std::ostream& out) {
-  Constants constants;
-  AssignBandLevel(constants);
-  FillDirectivity(constants);
+                 const Constants& constants, std::ostream& out) {
   const bool json = request.As == ReportRequest::Format::Json;
   Table table({"area", "index", "distance_m", "x_m", "y_m", "level_db"}, json);
   std::vector<SPLPoint> points;
@@ -104,29 +113,108 @@ void WriteGeometry(const ReportRequest& request, const ProjectData& project,
   }
 }
 
+void WriteResponse(const ReportRequest& request, const ReportDesign& design, std::ostream& out) {
+  const auto levels =
+      LevelEngine(design.Project, design.Geometry, design.Module).Spectrum(request.At);
+  out << "band,frequency_hz,level_db\n";
+  for (int entry = 0; entry < LevelEntryCount; ++entry) {
+    const std::string frequency =
+        entry < BandCount ? Fixed(BandCentreFrequency(entry), 2, false) : "";
+    out << EntryKey(entry) << ',' << frequency << ','
+        << Fixed(levels[entry] == SPLFloor ? NAN : levels[entry], 2, false) << '\n';
+  }
+}
+
 }  // namespace
 
-int RunReport(const ReportRequest& request, std::ostream& out, std::ostream& err) {
-  ProjectData project = MakeDefaultProject();
-  const LoadStatus status = ReadProjectFile(request.File, project);
+int LoadReportDesign(const ReportRequest& request, ReportDesign& design, std::ostream& err) {
+  design.Project = MakeDefaultProject();
+  const LoadStatus status = ReadProjectFile(request.File, design.Project);
   if (status != LoadStatus::Loaded) {
     err << "tarnwick: " << request.File << ": " << LoadStatusMessage(status) << '\n';
     return ReportFileRefused;
   }
-  if (request.Area > AreasInUse(project)) {
-    err << "tarnwick: " << request.File << " uses " << AreasInUse(project)
-        << (AreasInUse(project) == 1 ? " area" : " areas") << ", not area " << request.Area << '\n';
+  const int areas = AreasInUse(design.Project);
+  if (request.Area > areas) {
+    err << "tarnwick: " << request.File << " uses " << areas << (areas == 1 ? " area" : " areas")
+        << ", not area " << request.Area << '\n';
     return ReportWrongRequest;
   }
-  RoundToShownDecimals(project);
-  Graphics graphics;
-  ComputeScene(project, DesignedFrame, graphics);
+  RoundToShownDecimals(design.Project);
+  ComputeScene(design.Project, DesignedFrame, design.Geometry);
+  AssignBandLevel(design.Module);
+  FillDirectivity(design.Module);
+  return ReportDone;
+}
+
+LevelGrid ComputeMap(const ReportRequest& request, const ReportDesign& design) {
+  const Graphics& g = design.Geometry;
+  LevelGrid grid = MakeLevelGrid(request.Entry, 0.0, g.SceneHeight, g.SceneWidth, 0.0,
+                                 request.Width / 4 + 1, request.Height / 4 + 1);
+  const LevelEngine engine(design.Project, g, design.Module);
+  const int cores = std::max(1u, std::thread::hardware_concurrency());
+  std::vector<std::jthread> helpers;
+  for (int c = 1; c < cores; ++c)
+    helpers.emplace_back([&, c] { grid.FillRows(engine, c, cores, [] { return false; }); });
+  grid.FillRows(engine, 0, cores, [] { return false; });
+  return grid;
+}
+
+void WriteAllLevels(std::ostream& out, const ProjectData& project, const Graphics& graphics,
+                    const Constants& constants) {
+  out << "area,index,distance_m,x_m,y_m";
+  for (int entry = 0; entry < LevelEntryCount; ++entry) out << ',' << EntryKey(entry);
+  out << '\n';
+  std::vector<std::vector<SPLPoint>> curves(LevelEntryCount);
+  for (int area = 1; area <= AreasInUse(project); ++area) {
+    for (int entry = 0; entry < LevelEntryCount; ++entry)
+      PredictLevels(project, graphics, constants, area, entry, curves[entry]);
+    for (std::size_t i = 0; i < curves[0].size(); ++i) {
+      const SPLPoint& p = curves[0][i];
+      out << area << ',' << i << ',' << Fixed(SPLPointSpacing * i, 1, false) << ','
+          << Fixed(p.Position.X, 3, false) << ',' << Fixed(p.Position.Y, 3, false);
+      for (const auto& curve : curves)
+        out << ',' << Fixed(curve[i].SPL == SPLFloor ? NAN : curve[i].SPL, 2, false);
+      out << '\n';
+    }
+  }
+}
+
+int RunReport(const ReportRequest& request, std::ostream& out, std::ostream& err) {
+  ReportDesign design;
+  if (const int status = LoadReportDesign(request, design, err); status != ReportDone)
+    return status;
   // Written whole, so that a failure half way leaves no half report.
   std::ostringstream report;
-  if (request.What == ReportRequest::Kind::Levels)
-    WriteLevels(request, project, graphics, report);
-  else
-    WriteGeometry(request, project, graphics, report);
+  switch (request.What) {
+    case ReportRequest::Kind::Levels:
+      WriteLevels(request, design.Project, design.Geometry, design.Module, report);
+      break;
+    case ReportRequest::Kind::Geometry:
+      WriteGeometry(request, design.Project, design.Geometry, report);
+      break;
+    case ReportRequest::Kind::Response:
+      WriteResponse(request, design, report);
+      break;
+    case ReportRequest::Kind::Map: {
+      const LevelGrid grid = ComputeMap(request, design);
+      report << "x_m,y_m,level_db\n";
+      for (int j = 0; j < grid.ny; ++j)
+        for (int i = 0; i < grid.nx; ++i) {
+          const PlaneVector at = grid.Node(i, j);
+          const float level = grid.nodes[std::size_t(j) * grid.nx + i];
+          report << Fixed(at.X, 3, false) << ',' << Fixed(at.Y, 3, false) << ','
+                 << Fixed(level == SPLFloor ? NAN : level, 2, false) << '\n';
+        }
+      std::ofstream file(request.Out, std::ios::binary | std::ios::trunc);
+      file << report.str();
+      if (!file.flush()) {
+        err << "tarnwick: cannot write " << request.Out << '\n';
+        return ReportFileRefused;
+      }
+      return ReportDone;
+    }
+  }
   out << report.str();
   return ReportDone;
 }

@@ -4,28 +4,57 @@
 #include <string>
 
 #include "acoustics/BandLevels.h"
+#include "acoustics/LevelGrid.h"
+#include "acoustics/ModuleData.h"
+#include "geometry/ArrayGeometry.h"
+#include "model/ProjectData.h"
 
 namespace tarnwick {
 
 // A project's numbers written as data, for scripts and spreadsheets: the levels along its
-// areas, or where its boxes hang and aim. The scene is laid out in the window's first size.
+// areas, where its boxes hang and aim, its coverage map, or the response at a point. The
+// scene is laid out in the window's first size.
 struct ReportRequest {
-  enum class Kind { Levels, Geometry };
+  enum class Kind { Levels, Geometry, Map, Response };
   enum class Format { Csv, Json };
   Kind What = Kind::Levels;
   std::string File;
   int Area = 0;  // 1 ... 3, or 0 for every area in use
   int Entry = DefaultLevelEntry;
   Format As = Format::Csv;
+  std::string Out;                  // the map's file: .csv here, .png by the window's library
+  int Width = 1600, Height = 1000;  // the map's picture, pixels
+  PlaneVector At;                   // the response's point, metres
 };
 
 // Exit statuses of a report.
 inline constexpr int ReportDone = 0;
 inline constexpr int ReportWrongRequest = 2;
-inline constexpr int ReportFileRefused = 3;
+inline constexpr int ReportFileRefused = 3;  // read or written
 
-// Reads the file and writes the report to `out`; a refusal, or an area the project does
-// not use, is told on `err` and nothing is written to `out`.
+// The design of a project file as the window shows it once opened.
+struct ReportDesign {
+  ProjectData Project;
+  Graphics Geometry;
+  Constants Module;
+};
+
+// Reads and lays out the request's file; otherwise tells why on `err` and gives the exit
+// status.
+int LoadReportDesign(const ReportRequest& request, ReportDesign& design, std::ostream& err);
+
+// The coverage map of a design: one level per 4 x 4 pixels of a picture of the request's
+// size over the section from the floor to the scene's top and from the array's left to
+// the scene's right end, computed on every core.
+LevelGrid ComputeMap(const ReportRequest& request, const ReportDesign& design);
+
+// Every area in use, one row per point, with the level in every band and both broadband
+// sums: area,index,distance_m,x_m,y_m,100Hz,...,10kHz,Broadband,Broadband(A).
+void WriteAllLevels(std::ostream& out, const ProjectData& project, const Graphics& graphics,
+                    const Constants& constants);
+
+// Reads the file and writes the report to `out` (a map to its own file); a refusal, or an
+// area the project does not use, is told on `err` and nothing is written to `out`.
 int RunReport(const ReportRequest& request, std::ostream& out, std::ostream& err);
 
 }  // namespace tarnwick

@@ -1,5 +1,9 @@
 #include "ui/CommandLine.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
 #include <optional>
 
 namespace tarnwick {
@@ -13,6 +17,37 @@ CommandLine Wrong(std::string why) {
   return line;
 }
 
+std::optional<ReportRequest::Kind> ReportKind(const std::string& option) {
+  using Kind = ReportRequest::Kind;
+  if (option == "--levels") return Kind::Levels;
+  if (option == "--geometry") return Kind::Geometry;
+  if (option == "--map") return Kind::Map;
+  if (option == "--response") return Kind::Response;
+  return std::nullopt;
+}
+
+std::string ReportName(ReportRequest::Kind kind) {
+  static const char* const names[] = {"--levels", "--geometry", "--map", "--response"};
+  return names[static_cast<int>(kind)];
+}
+
+// Which options each kind of report takes.
+bool Fits(const std::string& option, ReportRequest::Kind kind) {
+  using Kind = ReportRequest::Kind;
+  if (option == "--area") return kind == Kind::Levels;
+  if (option == "--band") return kind == Kind::Levels || kind == Kind::Map;
+  if (option == "--format") return kind == Kind::Levels || kind == Kind::Geometry;
+  if (option == "--size" || option == "--out") return kind == Kind::Map;
+  return option == "--at" && kind == Kind::Response;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  if (text.size() < end.size()) return false;
+  return std::equal(end.begin(), end.end(), text.end() - end.size(), [](char a, char b) {
+    return std::tolower((unsigned char)a) == std::tolower((unsigned char)b);
+  });
+}
+
 std::optional<int> AreaChoice(const std::string& value) {
   if (value == "all") return 0;
   if (value.size() == 1 && value[0] >= '1' && value[0] <= '0' + MaxAreas) return value[0] - '0';
@@ -23,7 +58,7 @@ std::optional<int> AreaChoice(const std::string& value) {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine line;
-  bool areaGiven = false, bandGiven = false, formatGiven = false;
+  std::vector<std::string> given;  // the options that go with one kind of report only
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     std::string argument = arguments[i];
     std::optional<std::string> value;  // of --option=value or --option value
@@ -42,23 +77,42 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.Do = CommandLine::Action::Help;
     } else if (argument == "--version") {
       line.Do = CommandLine::Action::Version;
-    } else if (argument == "--levels" || argument == "--geometry") {
-      const auto kind =
-          argument == "--levels" ? ReportRequest::Kind::Levels : ReportRequest::Kind::Geometry;
-      if (line.Do == CommandLine::Action::Report && line.Report.What != kind)
-        return Wrong("--levels and --geometry cannot be combined");
+    } else if (const auto kind = ReportKind(argument)) {
+      if (line.Do == CommandLine::Action::Report && line.Report.What != *kind)
+        return Wrong("only one of --levels, --geometry, --map and --response at a time");
       if (line.Do == CommandLine::Action::Run) line.Do = CommandLine::Action::Report;
-      line.Report.What = kind;
+      line.Report.What = *kind;
+    } else if (takesValue("--size")) {
+      int width = 0, height = 0;
+      char x = 0, rest = 0;
+      if (!value || std::sscanf(value->c_str(), "%d%c%d%c", &width, &x, &height, &rest) != 3 ||
+          (x != 'x' && x != 'X') || width < 8 || height < 8 || width > 20000 || height > 20000)
+        return Wrong("--size takes WIDTHxHEIGHT in pixels, such as 1600x1000");
+      line.Report.Width = width;
+      line.Report.Height = height;
+      given.push_back("--size");
+    } else if (takesValue("--out")) {
+      if (!value || value->empty()) return Wrong("--out takes a file name");
+      line.Report.Out = *value;
+      given.push_back("--out");
+    } else if (takesValue("--at")) {
+      double x = 0, y = 0;
+      char rest = 0;
+      if (!value || std::sscanf(value->c_str(), "%lf,%lf%c", &x, &y, &rest) != 2 ||
+          !std::isfinite(x) || !std::isfinite(y))
+        return Wrong("--at takes X,Y in metres, such as 12.5,1.2");
+      line.Report.At = {float(x), float(y)};
+      given.push_back("--at");
     } else if (takesValue("--area")) {
       const auto area = value ? AreaChoice(*value) : std::nullopt;
       if (!area) return Wrong("--area takes 1, 2, 3 or all");
       line.Report.Area = *area;
-      areaGiven = true;
+      given.push_back("--area");
     } else if (takesValue("--band")) {
       const int entry = value ? LevelEntryFromName(*value) : -1;
       if (entry < 0) return Wrong("--band takes a band such as 1kHz, Broadband or Broadband(A)");
       line.Report.Entry = entry;
-      bandGiven = true;
+      given.push_back("--band");
     } else if (takesValue("--format")) {
       if (value == "csv")
         line.Report.As = ReportRequest::Format::Csv;
@@ -66,7 +120,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         line.Report.As = ReportRequest::Format::Json;
       else
         return Wrong("--format takes csv or json");
-      formatGiven = true;
+      given.push_back("--format");
     } else if (argument.size() > 1 && argument[0] == '-') {
       return Wrong("unknown option " + argument);
     } else if (line.File.empty()) {
@@ -76,10 +130,21 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
   }
   const bool report = line.Do == CommandLine::Action::Report;
-  if ((areaGiven || bandGiven) && !(report && line.Report.What == ReportRequest::Kind::Levels))
-    return Wrong("--area and --band go with --levels");
-  if (formatGiven && !report) return Wrong("--format goes with --levels or --geometry");
-  if (report && line.File.empty()) return Wrong("--levels and --geometry need a project file");
+  for (const std::string& option : given)
+    if (!report || !Fits(option, line.Report.What))
+      return Wrong(option + " does not go with " +
+                   (report ? ReportName(line.Report.What) : "starting the window"));
+  if (report && line.File.empty())
+    return Wrong(ReportName(line.Report.What) + " needs a project file");
+  using Kind = ReportRequest::Kind;
+  if (report && line.Report.What == Kind::Map && line.Report.Out.empty())
+    return Wrong("--map needs --out FILE.png or FILE.csv");
+  if (report && line.Report.What == Kind::Map && !EndsWith(line.Report.Out, ".png") &&
+      !EndsWith(line.Report.Out, ".csv"))
+    return Wrong("--out takes a .png or a .csv file");
+  if (report && line.Report.What == Kind::Response &&
+      std::find(given.begin(), given.end(), "--at") == given.end())
+    return Wrong("--response needs --at X,Y");
   line.Report.File = line.File;
   return line;
 }
@@ -88,15 +153,22 @@ const char* CommandLineUsage() {
   return "Usage: tarnwick [FILE.qvd]\n"
          "       tarnwick --levels FILE.qvd [--area 1|2|3|all] [--band NAME] [--format csv|json]\n"
          "       tarnwick --geometry FILE.qvd [--format csv|json]\n"
+         "       tarnwick --map FILE.qvd [--band NAME] [--size WxH] --out OUT.png|OUT.csv\n"
+         "       tarnwick --response FILE.qvd --at X,Y\n"
          "Designs a hung line array of loudspeakers; opens FILE.qvd when given.\n"
          "  --levels    print the predicted level at every point along the areas\n"
          "              (default: every area in use, 1 kHz, csv)\n"
          "  --band NAME a band as the graph names it, blanks left out: 100Hz ... 1kHz ...\n"
          "              10kHz, Broadband or Broadband(A)\n"
          "  --geometry  print the inclination and where each box hangs and aims\n"
+         "  --map       write the coverage map of the section (default 1600x1000 pixels,\n"
+         "              one level per 4x4) as a picture, or as CSV: x_m,y_m,level_db\n"
+         "  --response  print the level in every band at the point X,Y (metres; the\n"
+         "              floor at 0, the mounting point 1 m from the left)\n"
          "  -h, --help  print this text and end\n"
          "  --version   print the version and end\n"
-         "Exit status: 0 done, 2 a wrong command line, 3 a file that cannot be read.\n";
+         "Exit status: 0 done, 2 a wrong command line, 3 a file that cannot be read\n"
+         "or written.\n";
 }
 
 }  // namespace tarnwick

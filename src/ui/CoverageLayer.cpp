@@ -102,23 +102,8 @@ void CoverageLayer::DrawMap(DrawingSurface& side) const {
 void CoverageLayer::DrawAreas(DrawingSurface& side, const ProjectData& project,
                               const Graphics& graphics) {
   engine_ = std::make_shared<const LevelEngine>(project, graphics, constants_);
-  const int entry = Entry();
-  std::vector<std::vector<SPLPoint>> areas;
-  float highest = SPLFloor;
-  for (int area = 1; area <= AreasInUse(project); ++area) {
-    std::vector<SPLPoint> points;
-    // CalculateSPL's points along the area; their levels from the engine.
-    if (!CalculateSPL(project, graphics, constants_, area, DefaultLevelEntry, points)) continue;
-    std::vector<PlaneVector> at;
-    for (const SPLPoint& p : points) at.push_back(p.Position);
-    std::vector<float> levels(at.size());
-    engine_->Levels(entry, at, levels);
-    for (std::size_t i = 0; i < points.size(); ++i) {
-      points[i].SPL = levels[i];
-      highest = std::max(highest, levels[i]);
-    }
-    areas.push_back(std::move(points));
-  }
+  const auto areas = AreaLevels(*engine_, Entry(), project, graphics, constants_);
+  const float highest = HighestLevel(areas);
   top_ = highest > SPLFloor ? MapTop(highest) : 0.0f;
   if (bar_ != nullptr && bar_->top != top_) {
     bar_->top = top_;

@@ -1,4 +1,5 @@
-// File commands: New, Open, Save, Save As, Exit and the question on closing.
+// File commands: New, Open, Save, Save As, the exports, Exit and the question
+// on closing.
 
 #include <QCloseEvent>
 #include <QDir>
@@ -6,12 +7,18 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
+#include <sstream>
 
 #include "files/ProjectFile.h"
+#include "files/Reports.h"
+#include "ui/Exports.h"
+#include "ui/GraphStrip.h"
 #include "ui/LineArrayForm.h"
 #include "ui/RecentFiles.h"
+#include "views/DrawingSurface.h"
 
 namespace tarnwick {
 
@@ -214,6 +221,45 @@ void LineArray_frm::closeEvent(QCloseEvent* event) {
     event->accept();
   else
     event->ignore();
+}
+
+void LineArray_frm::Export(const QString& title, const QString& filter, const QString& extension,
+                           const std::function<bool(const QString&)>& write) {
+  // Everything up to date first: the export is of what the window shows.
+  RedrawAll();
+  FileDialogSetup setup;
+  setup.Title = title;
+  setup.Filter = filter;
+  setup.DefaultExtension = extension;
+  setup.Folder = ProjectsFolder();
+  const QString base = QString::fromStdString(CleanFileName(Data.Project.ProjectTitle));
+  setup.FileName = (base.isEmpty() ? QStringLiteral("Tarnwick") : base) + '.' + extension;
+  const FileChoice choice = Dialogs->ChooseSaveFile(this, setup);
+  if (choice.Outcome == FileChoice::Result::Cancelled) return;
+  if (choice.Outcome == FileChoice::Result::Failed || !write(choice.Path))
+    Dialogs->Tell(this, QStringLiteral("Error while trying to export to %1!").arg(choice.Name),
+                  QStringLiteral("Export Error"), true);
+}
+
+void LineArray_frm::ExportPicture_men_Click() {
+  Export(QStringLiteral("Export Picture"),
+         QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"),
+         QStringLiteral("png"), [this](const QString& path) {
+           return ExportPicture(path, MainView_pbx, BGraphActive ? graph_ : nullptr);
+         });
+}
+
+void LineArray_frm::ExportLevels_men_Click() {
+  Export(QStringLiteral("Export Levels"), QStringLiteral("Comma-separated values (*.csv)"),
+         QStringLiteral("csv"), [this](const QString& path) {
+           std::ostringstream table;
+           WriteAllLevels(table, Data.Project, Graphics, Constants);
+           const std::string text = table.str();
+           QSaveFile file(path);
+           return file.open(QIODevice::WriteOnly) &&
+                  file.write(text.data(), qint64(text.size())) == qint64(text.size()) &&
+                  file.commit();
+         });
 }
 
 }  // namespace tarnwick

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "acoustics/ModuleData.h"
@@ -114,6 +115,11 @@ class LineArray_frm : public QMainWindow {
   bool SaveProject();
   bool ShowSaveDialogAndWrite();
   bool WriteToFile(const FileChoice& file);
+  // File › Export Picture… and Export Levels…: a save dialog, then `write`; a failure is told.
+  void Export(const QString& title, const QString& filter, const QString& extension,
+              const std::function<bool(const QString&)>& write);
+  void ExportPicture_men_Click();
+  void ExportLevels_men_Click();
 
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;

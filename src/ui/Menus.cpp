@@ -50,6 +50,10 @@ void LineArray_frm::BuildMenus() {
   QAction* saveAs = AddEntry(file, "SaveAs_men", QStringLiteral("Save &As..."), ctrl(Qt::Key_A));
   saveAs->setShortcuts({ctrl(Qt::Key_A), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
   connect(saveAs, &QAction::triggered, this, &Window::SaveAs_men_Click);
+  connect(AddEntry(file, "ExportPicture_men", QStringLiteral("Export &Picture..."), {}),
+          &QAction::triggered, this, &Window::ExportPicture_men_Click);
+  connect(AddEntry(file, "ExportLevels_men", QStringLiteral("Export &Levels..."), {}),
+          &QAction::triggered, this, &Window::ExportLevels_men_Click);
   file->addSeparator()->setObjectName(QStringLiteral("seperator2"));
   QAction* exit = AddEntry(file, "Exit_men", QStringLiteral("E&xit"), ctrl(Qt::Key_Q));
   connect(exit, &QAction::triggered, this, &Window::Exit_men_Click);

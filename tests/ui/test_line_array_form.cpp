@@ -756,6 +756,88 @@ class TestLineArrayForm : public QObject {
     QVERIFY(response->Levels() != before);
     check();
   }
+
+  void exportsWriteWhatTheWindowShowsAndEveryLevel() {
+    Open(QSize(), false);
+    Trigger("ShowGraph_men");
+    Trigger("ShowMap_men");
+    const auto* layer = Find<CoverageLayer>("CoverageMap");
+    QTRY_VERIFY(!layer->Busy() && layer->ShownMap() != nullptr);
+    // The picture in the format its name asks for; a failure is told, not passed over.
+    for (const auto& [name, start] :
+         {std::pair{"view.png", "\x89PNG"}, {"view.svg", "<?xml"}, {"view.pdf", "%PDF"}}) {
+      dialogs_->Files.push_back(ScriptedDialogs::Chosen(Path(QLatin1String(name))));
+      Trigger("ExportPicture_men");
+      QFile file(Path(QLatin1String(name)));
+      QVERIFY2(file.open(QIODevice::ReadOnly) && file.read(5).startsWith(start), name);
+    }
+    QImage png(Path(QStringLiteral("view.png")));
+    QCOMPARE(png.size() / png.devicePixelRatio(),
+             QSize(Side()->width(), Side()->height() + Picture("Graph_pbx")->height()));
+    dialogs_->Files.push_back(ScriptedDialogs::Chosen(Path(QStringLiteral("no/such/folder.png"))));
+    Trigger("ExportPicture_men");
+    QVERIFY(dialogs_->Log.last().startsWith(QStringLiteral("tell Export Error")));
+    // Every band and both broadband sums at every point of every area, as the graph has them.
+    dialogs_->Files.push_back(ScriptedDialogs::Chosen(Path(QStringLiteral("levels.csv"))));
+    Trigger("ExportLevels_men");
+    QFile csv(Path(QStringLiteral("levels.csv")));
+    QVERIFY(csv.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList rows = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+    QVERIFY(rows[0].startsWith(QStringLiteral("area,index,distance_m,x_m,y_m,100Hz,125Hz")) &&
+            rows[0].endsWith(QStringLiteral(",10kHz,Broadband,Broadband(A)")));
+    QCOMPARE(rows.size(), 1 + 101 + 101 + 41);
+    Pick(List("FreqSelect_cbx"), BroadbandEntry);
+    const auto& curve = Find<GraphStrip>("Graph_pbx")->Curves().front().Points;
+    QCOMPARE(rows[38].split(',')[5 + BroadbandEntry], QString::number(curve[37].SPL, 'f', 2));
+  }
+
+  void theMapAndTheResponseOnTheCommandLineAreTheEnginesAndTheWindows() {
+    const QString file = QStringLiteral(TARNWICK_SOURCE_DIR "/tests/data/default.qvd");
+    const auto run = [](const QStringList& arguments) {
+      QProcess program;
+      program.start(QStringLiteral(TARNWICK_PROGRAM), arguments);
+      program.waitForFinished(60000);
+      return std::pair(program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()));
+    };
+    LineArray_frm& w = Open(QSize(), false);
+    QVERIFY(w.OpenFile(file));
+    const LevelEngine engine(w.Data.Project, w.Graphics, w.Constants);
+    // The response at a point: every band, then both sums.
+    const auto [status, text] =
+        run({QStringLiteral("--response"), file, QStringLiteral("--at"), QStringLiteral("15,2")});
+    QCOMPARE(status, 0);
+    const QStringList rows = text.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 1 + LevelEntryCount);
+    const auto spectrum = engine.Spectrum({15, 2});
+    QCOMPARE(rows[1], QStringLiteral("100Hz,99.21,%1").arg(spectrum[0], 0, 'f', 2));
+    QCOMPARE(rows.last(),
+             QStringLiteral("Broadband(A),,%1").arg(spectrum[BroadbandAEntry], 0, 'f', 2));
+    // The map as CSV: one row per node, the engine's level there.
+    const QString out = Path(QStringLiteral("map.csv"));
+    QCOMPARE(run({QStringLiteral("--map"), file, QStringLiteral("--size"), QStringLiteral("80x40"),
+                  QStringLiteral("--band"), QStringLiteral("4kHz"), QStringLiteral("--out"), out})
+                 .first,
+             0);
+    QFile csv(out);
+    QVERIFY(csv.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList nodes = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(nodes.size(), 1 + 21 * 11);
+    for (int n = 1; n < nodes.size(); n += 7) {
+      const QStringList v = nodes[n].split(',');
+      const float level = engine.Level(16, {v[0].toFloat(), v[1].toFloat()});
+      QVERIFY2(qAbs(v[2].toDouble() - level) < 0.02, qPrintable(nodes[n]));
+    }
+    QCOMPARE(
+        run({QStringLiteral("--map"), file, QStringLiteral("--out"), Path(QStringLiteral("m.png"))})
+            .first,
+        0);
+    QCOMPARE(QImage(Path(QStringLiteral("m.png"))).size(), QSize(1600, 1000));
+    QCOMPARE(run({QStringLiteral("--map"), file}).first, 2);
+    QCOMPARE(run({QStringLiteral("--response"), Path(QStringLiteral("none.qvd")),
+                  QStringLiteral("--at"), QStringLiteral("1,1")})
+                 .first,
+             3);
+  }
 };
 
 QTEST_MAIN(TestLineArrayForm)

@@ -1,0 +1,87 @@
+#include "ui/Exports.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+#include <QWidget>
+
+#include "acoustics/LevelEngine.h"
+#include "views/CoverageMap.h"
+
+namespace tarnwick {
+
+namespace {
+
+// Draws the pictures one under the other from the painter's origin.
+void RenderStack(QPainter& painter, QWidget* side, QWidget* graph) {
+  side->render(&painter, QPoint(0, 0), QRegion(), QWidget::DrawChildren);
+  if (graph != nullptr && graph->isVisible())
+    graph->render(&painter, QPoint(0, side->height()), QRegion(), QWidget::DrawChildren);
+}
+
+}  // namespace
+
+bool ExportPicture(const QString& path, QWidget* side, QWidget* graph) {
+  const bool withGraph = graph != nullptr && graph->isVisible();
+  const QSize size(side->width(), side->height() + (withGraph ? graph->height() : 0));
+  const QString kind = QFileInfo(path).suffix().toLower();
+  // Written beside the target and put in its place only when complete.
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  if (kind == QLatin1String("svg")) {
+    QSvgGenerator svg;
+    svg.setOutputDevice(&file);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setTitle(QStringLiteral("Tarnwick side view"));
+    QPainter painter(&svg);
+    RenderStack(painter, side, graph);
+  } else if (kind == QLatin1String("pdf")) {
+    QPdfWriter pdf(&file);
+    pdf.setTitle(QStringLiteral("Tarnwick side view"));
+    pdf.setResolution(96);
+    pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QPainter painter(&pdf);
+    painter.scale(pdf.width() / double(size.width()), pdf.height() / double(size.height()));
+    RenderStack(painter, side, graph);
+  } else {
+    const qreal ratio = side->devicePixelRatioF();
+    QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    {
+      QPainter painter(&image);
+      RenderStack(painter, side, graph);
+    }
+    if (!image.save(&file, "PNG")) {
+      file.cancelWriting();
+      return false;
+    }
+  }
+  return file.commit();
+}
+
+int WriteMapPicture(const ReportRequest& request, std::ostream& err) {
+  ReportDesign design;
+  if (const int status = LoadReportDesign(request, design, err); status != ReportDone)
+    return status;
+  const LevelGrid grid = ComputeMap(request, design);
+  const LevelEngine engine(design.Project, design.Geometry, design.Module);
+  const float highest = HighestLevel(
+      AreaLevels(engine, request.Entry, design.Project, design.Geometry, design.Module));
+  const QImage picture =
+      RenderMap(grid.nodes, grid.nx, grid.ny, QSize(request.Width, request.Height),
+                highest > SPLFloor ? MapTop(highest) : 0.0f);
+  QSaveFile file(QString::fromLocal8Bit(request.Out.c_str()));
+  if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit()) {
+    err << "tarnwick: cannot write " << request.Out << '\n';
+    return ReportFileRefused;
+  }
+  return ReportDone;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <ostream>
+
+#include "files/Reports.h"
+
+class QWidget;
+
+namespace tarnwick {
+
+// Writes what the side view shows (with its map and colour bar) and, when given, the
+// graph strip below it, as PNG, SVG or PDF by the file's extension. False when the file
+// cannot be written.
+bool ExportPicture(const QString& path, QWidget* side, QWidget* graph);
+
+// The command line's map as a picture: the coverage map of the request's size, coloured
+// as the window colours it. Gives the exit status; a failure is told on `err`.
+int WriteMapPicture(const ReportRequest& request, std::ostream& err);
+
+}  // namespace tarnwick
