@@ -5,7 +5,8 @@
 # MODES is a comma-separated list: "expanded" clicks both "Show Setup"
 # buttons, "array" only the array panel's, "graph" shows the level graph
 # strip from the Preferences menu, "all" also picks "All Areas" and
-# "Broadband (A)" in it, "tall" drags the strip's top edge 250 pixels up.
+# "Broadband (A)" in it, "tall" drags the strip's top edge 250 pixels up,
+# "map" shows the coverage map.
 # The window is 800x600 unless a size is given.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,6 +33,7 @@ xvfb-run -a -s "-screen 0 1700x1100x24" bash -c '
   # The area panel'"'"'s button sits at the right end of the collapsed panel.
   case $modes in *,expanded,*) click $((width - 62)) 97 ;; esac
   case $modes in *,graph,*|*,all,*) click 72 8; click 115 72 ;; esac
+  case $modes in *,map,*) click 72 8; click 115 94; sleep 2 ;; esac
   if [[ $modes == *,all,* ]]; then
     # The area list and the band list at the left end of the strip, which
     # starts right of an expanded array panel: the last entry of each.
