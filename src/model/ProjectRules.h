@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "model/ProjectData.h"
 
 namespace tarnwick {
@@ -29,5 +31,14 @@ bool HasListEntries(const ProjectData& project);
 // box shows them, in two decimals of the unit chosen, read back. What a report computes
 // from a file is then what the window shows for it.
 void RoundToShownDecimals(ProjectData& project);
+
+// Whether two projects differ in anything the user set: the inclination counts only
+// while it is typed, not while the program works it out.
+bool DiffersByUser(const ProjectData& before, const ProjectData& after);
+
+// What the user changed from one project to the next, named as the window names it:
+// "Splay of Box 5", "Attenuation of Box 2", "Move of Area 1", "Number of Boxes"; several
+// kinds of change at once are "Changes".
+std::string DescribeChange(const ProjectData& before, const ProjectData& after);
 
 }  // namespace tarnwick

@@ -17,6 +17,7 @@
 #include "ui/Exports.h"
 #include "ui/GraphStrip.h"
 #include "ui/LineArrayForm.h"
+#include "ui/ProjectHistory.h"
 #include "ui/RecentFiles.h"
 #include "views/DrawingSurface.h"
 
@@ -71,6 +72,8 @@ bool LineArray_frm::WriteToFile(const FileChoice& file) {
   // The caption names a file only once it holds the project.
   FileRW.FilePath = file.Path.toStdString();
   setWindowTitle(CaptionFor(StartCaption, file.Name));
+  history_->Record({Data.Project, FileRW.FilePath});
+  history_->MarkClean();
   setWindowModified(false);
   recent_->Remember(file.Path);
   return true;
@@ -140,11 +143,14 @@ bool LineArray_frm::OpenFile(const QString& path) {
   }
   FileRW.FilePath = path.toStdString();
   setWindowTitle(CaptionFor(StartCaption, QFileInfo(path).fileName()));
-  setWindowModified(false);
   recent_->Remember(path);
-  // The reader takes only projects the controls can show in full.
+  // The reader takes only projects the controls can show in full. Undo gives the earlier
+  // project back, with its file.
+  history_->NameNext(QStringLiteral("Open ") + QFileInfo(path).fileName());
   WriteControls();
   RedrawAll();
+  history_->MarkClean();
+  setWindowModified(false);
   return true;
 }
 
@@ -186,13 +192,15 @@ void LineArray_frm::New_men_Click() {
   if (!SaveFirst(
           QStringLiteral("Do you want to save your data before a new file will be created?")))
     return;
+  history_->NameNext(QStringLiteral("New Project"));
   NewProject();
   // A new project has no file yet: its first Save asks for a name instead
   // of writing over the last file.
   FileRW.FilePath.clear();
   setWindowTitle(CaptionFor(StartCaption, {}));
-  setWindowModified(false);
   RedrawAll();
+  history_->MarkClean();
+  setWindowModified(false);
 }
 
 void LineArray_frm::Save_men_Click() {
@@ -221,6 +229,17 @@ void LineArray_frm::closeEvent(QCloseEvent* event) {
     event->accept();
   else
     event->ignore();
+}
+
+void LineArray_frm::RestoreState(const ProjectState& state) {
+  Data.Project = state.Project;
+  FileRW.FilePath = state.FilePath;
+  setWindowTitle(
+      CaptionFor(StartCaption, state.FilePath.empty()
+                                   ? QString()
+                                   : QFileInfo(QString::fromStdString(state.FilePath)).fileName()));
+  WriteControls();
+  RedrawAll();
 }
 
 void LineArray_frm::Export(const QString& title, const QString& filter, const QString& extension,

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QUndoStack>
 
 #include "model/ProjectRules.h"
 #include "ui/AreaPanel.h"
@@ -12,6 +13,7 @@
 #include "ui/CoverageLayer.h"
 #include "ui/GraphStrip.h"
 #include "ui/NumberEntry.h"
+#include "ui/ProjectHistory.h"
 #include "ui/ProjectPanel.h"
 #include "ui/ResponseForm.h"
 #include "ui/Twips.h"
@@ -24,6 +26,9 @@ LineArray_frm::LineArray_frm(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("LineArray_frm"));
   setWindowTitle(QStringLiteral("Quenvar Tarnwick"));
   setAcceptDrops(true);
+  history_ = new ProjectHistory(this, [this](const ProjectState& state) { RestoreState(state); });
+  connect(history_->Stack(), &QUndoStack::cleanChanged, this,
+          [this](bool clean) { setWindowModified(!clean); });
   BuildViews();
   BuildMenus();
   ConnectPanels();
@@ -188,6 +193,9 @@ void LineArray_frm::RedrawAll() {
   // A shown graph and response belong to the design on screen, never to an earlier one.
   graph_->Refresh();
   if (response_ != nullptr && response_->isVisible()) response_->Follow(p, Graphics, Constants);
+  // What the user changed since the last redraw becomes one step to undo; the first
+  // redraw of the shown window is where the history starts.
+  if (shownOnce_) history_->Record({p, FileRW.FilePath});
 }
 
 void LineArray_frm::RedrawIfAllowed() {

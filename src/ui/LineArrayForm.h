@@ -24,6 +24,8 @@ class ArrayPanel;
 class DrawingSurface;
 class GraphStrip;
 class CoverageLayer;
+class ProjectHistory;
+struct ProjectState;
 class Response_frm;
 class LineElement;
 class ProjectPanel;
@@ -115,6 +117,8 @@ class LineArray_frm : public QMainWindow {
   bool SaveProject();
   bool ShowSaveDialogAndWrite();
   bool WriteToFile(const FileChoice& file);
+  // Undo and redo: the project and its file as a step of the history had them.
+  void RestoreState(const ProjectState& state);
   // File › Export Picture… and Export Levels…: a save dialog, then `write`; a failure is told.
   void Export(const QString& title, const QString& filter, const QString& extension,
               const std::function<bool(const QString&)>& write);
@@ -133,6 +137,7 @@ class LineArray_frm : public QMainWindow {
   AreaPanel* areas_ = nullptr;
   GraphStrip* graph_ = nullptr;
   CoverageLayer* coverage_ = nullptr;
+  ProjectHistory* history_ = nullptr;
   Response_frm* response_ = nullptr;  // made on first use
   QMenu* sideMenu_ = nullptr;         // the side view's right-click menu, made on first use
   PlaneVector menuPoint_;             // where that menu was asked for

@@ -2,11 +2,13 @@
 
 #include <QAction>
 #include <QMenuBar>
+#include <QUndoStack>
 
 #include "ui/AboutForm.h"
 #include "ui/ArrayPanel.h"
 #include "ui/CoverageLayer.h"
 #include "ui/LineArrayForm.h"
+#include "ui/ProjectHistory.h"
 #include "ui/RecentFiles.h"
 #include "views/DrawingSurface.h"
 
@@ -60,6 +62,20 @@ void LineArray_frm::BuildMenus() {
   recent_ = new RecentFiles(file, exit);
   connect(recent_, &RecentFiles::OpenRequested, this, &Window::OpenRecentFile);
 
+  // Undo in a text box being typed in is the box's own (see NumberEntry).
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+  edit->setObjectName(QStringLiteral("Edit_men"));
+  QAction* undo = history_->Stack()->createUndoAction(edit, QStringLiteral("&Undo"));
+  undo->setObjectName(QStringLiteral("Undo_men"));
+  undo->setShortcut(ctrl(Qt::Key_Z));
+  QAction* redo = history_->Stack()->createRedoAction(edit, QStringLiteral("&Redo"));
+  redo->setObjectName(QStringLiteral("Redo_men"));
+  redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), ctrl(Qt::Key_Y)});
+  for (QAction* entry : {undo, redo}) {
+    entry->setShortcutContext(Qt::WindowShortcut);
+    edit->addAction(entry);
+  }
+
   QMenu* preferences = menuBar()->addMenu(QStringLiteral("&Preferences"));
   preferences->setObjectName(QStringLiteral("Preferences_men"));
   FixedHeight_men =
@@ -82,18 +98,23 @@ void LineArray_frm::BuildMenus() {
   // handler redraws.
   QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
   tools->setObjectName(QStringLiteral("Tools_men"));
-  const auto preset = [this](ArrayPanel::Preset kind) {
-    return [this, kind] {
+  // A preset is one step to undo, however many lists it changes.
+  const auto preset = [this](ArrayPanel::Preset kind, const QString& name) {
+    return [this, kind, name] {
+      history_->NameNext(name);
+      history_->Hold(true);
       array_->ApplyPreset(kind);
+      history_->Hold(false);
+      RedrawAll();
       MarkModified();
     };
   };
   connect(AddEntry(tools, "JArray_men", QStringLiteral("&J-Array")), &QAction::triggered, this,
-          preset(ArrayPanel::Preset::JArray));
+          preset(ArrayPanel::Preset::JArray, QStringLiteral("J-Array Preset")));
   connect(AddEntry(tools, "Line_men", QStringLiteral("&Line")), &QAction::triggered, this,
-          preset(ArrayPanel::Preset::Line));
+          preset(ArrayPanel::Preset::Line, QStringLiteral("Line Preset")));
   connect(AddEntry(tools, "Curved_men", QStringLiteral("&Curved")), &QAction::triggered, this,
-          preset(ArrayPanel::Preset::Curved));
+          preset(ArrayPanel::Preset::Curved, QStringLiteral("Curved Preset")));
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   help->setObjectName(QStringLiteral("Help_men"));

@@ -34,17 +34,25 @@ void NumberEntry::Tidy(QLineEdit* box, double toModel) {
 bool NumberEntry::eventFilter(QObject* watched, QEvent* event) {
   auto* box = qobject_cast<QLineEdit*>(watched);
   if (box == nullptr) return false;
-  // Menu shortcuts win over a text box's own keys, but for select all:
-  // there Ctrl+A selects the text, as in every text box on the desktop.
+  // Menu shortcuts win over a text box's own keys, but for select all, and
+  // undo and redo while the box is being typed in: there the box's own
+  // keys work, as in every text box on the desktop.
   if (event->type() == QEvent::ShortcutOverride) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (!key->matches(QKeySequence::SelectAll) && IsMenuShortcut(box->window(), key)) return true;
+    const bool own =
+        key->matches(QKeySequence::SelectAll) ||
+        (box->isModified() && ((key->matches(QKeySequence::Undo) && box->isUndoAvailable()) ||
+                               (key->matches(QKeySequence::Redo) && box->isRedoAvailable())));
+    if (!own && IsMenuShortcut(box->window(), key)) return true;
   }
   const auto number = numbers_.find(box);
   if (number == numbers_.end()) return false;
   if (event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) emit Committed();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      box->setModified(false);  // read now: Ctrl+Z undoes the step from here on
+      emit Committed();
+    }
   } else if (event->type() == QEvent::FocusOut) {
     // Only a move to another control of this window tidies the entry;
     // switching windows or opening a menu leaves it as typed.

@@ -10,6 +10,7 @@
 #include "../support/ScriptedDialogs.h"
 #include "acoustics/BandLevels.h"
 #include "acoustics/LevelEngine.h"
+#include "model/ProjectRules.h"
 #include "ui/CommandLine.h"
 #include "ui/CoverageLayer.h"
 #include "ui/GraphStrip.h"
@@ -837,6 +838,69 @@ class TestLineArrayForm : public QObject {
                   QStringLiteral("--at"), QStringLiteral("1,1")})
                  .first,
              3);
+  }
+
+  void everyChangeIsOneStepToUndoAndRedoNamedAfterIt() {
+    LineArray_frm& w = Open(QSize(1100, 760));
+    auto* undo = Find<QAction>("Undo_men");
+    auto* redo = Find<QAction>("Redo_men");
+    QVERIFY(!undo->isEnabled() && !w.isWindowModified());
+    const auto typeAndEnter = [&](const char* name, const char* text) {
+      TypeInto(Box(QLatin1String(name)), QLatin1String(text));
+      QTest::keyClick(Box(QLatin1String(name)), Qt::Key_Return);
+    };
+    const QPoint press = AboveSlope(0, 5, 0.1);
+    const std::vector<std::pair<QString, std::function<void()>>> steps = {
+        {"Splay of Box 5", [&] { Pick(List("Angle_cbx(3)"), 1); }},
+        {"Distance to Floor", [&] { typeAndEnter("FloorDistance_tbx", "7"); }},
+        {"Automatic Inclination",
+         [&] { QTest::mouseClick(Find<QCheckBox>("AutomaticInclCalc_chk"), Qt::LeftButton); }},
+        {"Inclination", [&] { typeAndEnter("InclinationAngle_tbx", "-4"); }},
+        {"Line Preset", [&] { Trigger("Line_men"); }},
+        {"Move of Area 1",
+         [&] {
+           QTest::mousePress(Side(), Qt::LeftButton, {}, press);
+           MoveHeld(press + QPoint(30, -20), Qt::LeftButton);
+           QTest::mouseRelease(Side(), Qt::LeftButton, {}, press + QPoint(30, -20));
+         }},
+    };
+    for (const auto& [name, change] : steps) {
+      const ProjectData before = w.Data.Project;
+      change();
+      const ProjectData after = w.Data.Project;
+      QVERIFY2(DiffersByUser(before, after) && w.isWindowModified(), qPrintable(name));
+      QCOMPARE(undo->text().remove('&'), QStringLiteral("Undo ") + name);
+      undo->trigger();
+      QVERIFY2(!DiffersByUser(w.Data.Project, before), qPrintable(name));
+      QCOMPARE(Shown("FloorDistance_tbx").toFloat(), before.FloorDistance);
+      redo->trigger();
+      QVERIFY2(!DiffersByUser(w.Data.Project, after) && !DiffersByUser(after, w.Data.Project),
+               qPrintable(name));
+    }
+    // Saved, the mark goes; undone past the save, it comes back; redone, it goes again.
+    dialogs_->Files.push_back(ScriptedDialogs::Chosen(Path(QStringLiteral("a.qvd"))));
+    Trigger("Save_men");
+    QVERIFY(!w.isWindowModified());
+    undo->trigger();
+    QVERIFY(w.isWindowModified());
+    redo->trigger();
+    QVERIFY(!w.isWindowModified());
+    // An Open is one step: undone, the earlier project and its file come back.
+    const ProjectData saved = w.Data.Project;
+    QVERIFY(w.OpenFile(QStringLiteral(TARNWICK_SOURCE_DIR "/tests/data/small.qvd")));
+    QCOMPARE(undo->text().remove('&'), QStringLiteral("Undo Open small.qvd"));
+    undo->trigger();
+    QVERIFY(!DiffersByUser(w.Data.Project, saved) && Caption().endsWith(QStringLiteral("a.qvd")));
+    // In a box being typed in, Ctrl+Z is the box's own undo; the project keeps its steps.
+    const int steps_before = undo->isEnabled();
+    QLineEdit* floor = Box("FloorDistance_tbx");
+    const QString shown = floor->text();
+    floor->setFocus();
+    QTest::keyClicks(floor, QStringLiteral("9"));
+    QTest::keyClick(floor, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(floor->text(), shown);
+    QCOMPARE(int(undo->isEnabled()), steps_before);
+    QCOMPARE(w.Data.Project.FloorDistance, saved.FloorDistance);
   }
 };
 

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <string>
+
+#include "model/ProjectData.h"
+
+class QUndoStack;
+
+namespace tarnwick {
+
+// What one step of the history restores: the project and the file it belongs to (so that
+// undoing an Open also gives the earlier file back, and a later Save cannot write the
+// earlier project over the file just opened).
+struct ProjectState {
+  ProjectData Project;
+  std::string FilePath;
+};
+
+// Undo and redo for the project. After every redraw the window shows the history the
+// project as it now stands; whatever the user changed since the last time becomes one
+// step, named after what changed ("Splay of Box 5") or as the command that made it asked
+// ("Open show.qvd"). Undo and redo give a state back to the window, which shows it.
+class ProjectHistory : public QObject {
+  Q_OBJECT
+
+ public:
+  using Restore = std::function<void(const ProjectState&)>;
+  ProjectHistory(QObject* parent, Restore restore);
+
+  QUndoStack* Stack() const { return stack_; }
+
+  // The state now, after a redraw. The first one only sets where the history starts.
+  void Record(const ProjectState& state);
+  // The name of the step the next change makes.
+  void NameNext(const QString& name) { nextName_ = name; }
+  // While held, redraws record nothing: a command that changes several controls one by
+  // one (a preset) becomes one step at the first redraw after it lets go.
+  void Hold(bool held) { held_ = held; }
+  // The state now is what its file holds.
+  void MarkClean();
+
+ private:
+  friend class StateStep;
+  void Apply(const ProjectState& state);
+
+  QUndoStack* stack_;
+  Restore restore_;
+  ProjectState recorded_;
+  bool started_ = false;
+  bool applying_ = false;
+  bool held_ = false;
+  QString nextName_;
+};
+
+}  // namespace tarnwick
