@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "acoustics/VectorMath.h"
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
@@ -67,15 +69,6 @@ void PortableSplKernel(SplBlock& k) {
 #if defined(__x86_64__)
 
 #define TARNWICK_AVX2 __attribute__((target("avx2,fma")))
-
-// glibc's vector maths (libmvec), four doubles a call, by their x86-64 vector-ABI names:
-// 'd' for AVX2, 'N4' for four lanes without a mask, one 'v' per vector argument.
-extern "C" {
-TARNWICK_AVX2 __m256d _ZGVdN4v_log(__m256d x);
-TARNWICK_AVX2 __m256d _ZGVdN4v_exp(__m256d x);
-TARNWICK_AVX2 __m256d _ZGVdN4v_cos(__m256d x);
-TARNWICK_AVX2 __m256d _ZGVdN4v_sin(__m256d x);
-}
 
 namespace {
 
