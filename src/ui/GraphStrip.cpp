@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "acoustics/BandLevels.h"
+#include "acoustics/Tolerance.h"
 #include "model/ProjectRules.h"
 #include "ui/Controls.h"
 #include "ui/Twips.h"
@@ -82,6 +83,11 @@ void GraphStrip::OfferAreas(int areas) {
 
 void GraphStrip::Calc_cbt_Click() { Refresh(); }
 
+void GraphStrip::ShowTolerance(bool shown) {
+  tolerance_ = shown;
+  Refresh();
+}
+
 void GraphStrip::Refresh() {
   if (area_ == nullptr || !isVisible()) return;
   const int areas = AreasInUse(project_);
@@ -90,9 +96,17 @@ void GraphStrip::Refresh() {
   curves_.clear();
   for (int area = 1; area <= areas; ++area) {
     if (!all && area != chosen + 1) continue;
-    LevelCurve curve{area, {}};
-    if (PredictLevels(project_, graphics_, constants_, area, band_->currentIndex(), curve.Points))
-      curves_.push_back(std::move(curve));
+    LevelCurve curve;
+    curve.Area = area;
+    if (!PredictLevels(project_, graphics_, constants_, area, band_->currentIndex(), curve.Points))
+      continue;
+    if (tolerance_) {
+      LevelSpread spread =
+          PredictSpread(project_, graphics_, constants_, area, band_->currentIndex());
+      curve.Low = std::move(spread.Low);
+      curve.High = std::move(spread.High);
+    }
+    curves_.push_back(std::move(curve));
   }
   calculations_.SPLPoints = curves_.empty() ? std::vector<SPLPoint>{} : curves_.front().Points;
   hovered_.reset();

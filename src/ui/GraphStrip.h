@@ -33,6 +33,8 @@ class GraphStrip : public DrawingSurface {
   void Calc_cbt_Click();
   // Predicts again and repaints, when shown; the window calls it after every redraw.
   void Refresh();
+  // Shades around each curve what a rigging error would make of it.
+  void ShowTolerance(bool shown);
 
   // The curves shown; SPLPoints holds the first of them.
   const std::vector<LevelCurve>& Curves() const { return curves_; }
@@ -59,6 +61,7 @@ class GraphStrip : public DrawingSurface {
   const Constants& constants_;
   Calculations& calculations_;
   int areas_ = MaxAreas;
+  bool tolerance_ = false;
   QComboBox* area_ = nullptr;
   QComboBox* band_ = nullptr;
   QWidget* controlsRight_ = nullptr;  // the widest of the controls on the left

@@ -7,6 +7,7 @@
 #include "ui/AboutForm.h"
 #include "ui/ArrayPanel.h"
 #include "ui/CoverageLayer.h"
+#include "ui/GraphStrip.h"
 #include "ui/LineArrayForm.h"
 #include "ui/ProjectHistory.h"
 #include "ui/RecentFiles.h"
@@ -89,6 +90,10 @@ void LineArray_frm::BuildMenus() {
   });
   connect(ShowGraph_men, &QAction::triggered, this, &Window::ShowGraph_men_Click);
   ShowMap_men = AddCheck(preferences, "ShowMap_men", QStringLiteral("Show Coverage &Map"));
+  QAction* tolerance =
+      AddCheck(preferences, "ShowTolerance_men", QStringLiteral("Show &Tolerance"));
+  tolerance->setChecked(false);  // off at start, and the graph strip knows it
+  connect(tolerance, &QAction::triggered, graph_, &GraphStrip::ShowTolerance);
   connect(ShowMap_men, &QAction::triggered, this, [this] {
     coverage_->SetShown(ShowMap_men->isChecked());
     RedrawAll();

@@ -61,6 +61,10 @@ GraphLayout::GraphLayout(const std::vector<LevelCurve>& curves, const QRectF& bo
     length_ = std::max(length_, Distance(curve.Points.size() - 1));
     for (const SPLPoint& p : curve.Points)
       if (Defined(p)) low = std::min(low, double(p.SPL)), high = std::max(high, double(p.SPL));
+    for (const float level : curve.Low)
+      if (level > SPLFloor) low = std::min(low, double(level));
+    for (const float level : curve.High)
+      if (level > SPLFloor) high = std::max(high, double(level));
   }
   if (!(low <= high)) low = 0.0, high = 1.0;
   const double line = metrics.height();
@@ -159,6 +163,22 @@ void DrawLevelGraph(QPainter& painter, const GraphLayout& layout,
     std::size_t curve, index;
   };
   std::optional<Extreme> highest, lowest;
+  // Tolerance bands first, light, under every curve.
+  for (const LevelCurve& curve : curves) {
+    if (curve.Low.size() != curve.Points.size() || curve.High.size() != curve.Points.size())
+      continue;
+    QPolygonF band;
+    for (std::size_t i = 0; i < curve.Low.size(); ++i)
+      if (curve.Low[i] > SPLFloor) band << layout.ToPixels(Distance(i), curve.Low[i]);
+    for (std::size_t i = curve.High.size(); i-- > 0;)
+      if (curve.High[i] > SPLFloor) band << layout.ToPixels(Distance(i), curve.High[i]);
+    QColor shade = CurveColour(curve.Area);
+    shade.setAlpha(60);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(shade);
+    painter.drawPolygon(band);
+  }
+  painter.setBrush(Qt::NoBrush);
   for (std::size_t c = 0; c < curves.size(); ++c) {
     QPainterPath path;
     bool drawing = false;

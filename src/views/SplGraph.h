@@ -20,6 +20,7 @@ namespace tarnwick {
 struct LevelCurve {
   int Area = 1;  // 1 ... 3
   std::vector<SPLPoint> Points;
+  std::vector<float> Low, High;  // a tolerance band around the curve, when shown
 };
 
 // What the graph says besides its curves.

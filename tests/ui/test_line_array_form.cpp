@@ -902,6 +902,39 @@ class TestLineArrayForm : public QObject {
     QCOMPARE(int(undo->isEnabled()), steps_before);
     QCOMPARE(w.Data.Project.FloorDistance, saved.FloorDistance);
   }
+
+  void theToleranceBandSpansTheDesignsARiggingErrorMakes() {
+    LineArray_frm& w = Open();
+    Trigger("ShowGraph_men");
+    Trigger("ShowTolerance_men");
+    const auto* strip = Find<GraphStrip>("Graph_pbx");
+    // Pin 1 and pin 3 beside the default pin 2; then, typed, 0.5 degrees either way.
+    for (const bool automatic : {true, false}) {
+      if (!automatic) QTest::mouseClick(Find<QCheckBox>("AutomaticInclCalc_chk"), Qt::LeftButton);
+      const LevelCurve& curve = strip->Curves().front();
+      std::vector<float> low, high;
+      for (const SPLPoint& p : curve.Points) low.push_back(p.SPL), high.push_back(p.SPL);
+      for (const float change : {-1.0f, 1.0f}) {
+        ProjectData v = w.Data.Project;
+        if (automatic)
+          v.FlybarPin += int(change);
+        else
+          v.InclinationAngle += change / 2;
+        Graphics g = w.Graphics;
+        ComputeArrayGeometry(v, g);
+        std::vector<SPLPoint> points;
+        QVERIFY(CalculateSPL(v, g, w.Constants, 1, 10, points));
+        for (std::size_t i = 0; i < points.size(); ++i) {
+          low[i] = std::min(low[i], points[i].SPL);
+          high[i] = std::max(high[i], points[i].SPL);
+        }
+      }
+      QVERIFY2(curve.Low == low && curve.High == high, automatic ? "pins" : "inclination");
+      QVERIFY(std::count_if(low.begin(), low.end(), [&, i = 0](float l) mutable {
+                return l < high[i++] - 0.5f;
+              }) > 10);  // a band, not a line
+    }
+  }
 };
 
 QTEST_MAIN(TestLineArrayForm)

@@ -208,7 +208,8 @@ class TestSideView : public QObject {
       QCOMPARE(DistanceStep(range, pixels, 40.0), step);
 
     // 4 m falling from 100 dB to 80 dB, with no level at 2 m; a second area 2 m long.
-    std::vector<LevelCurve> curves{{1, std::vector<SPLPoint>(41)}, {3, std::vector<SPLPoint>(21)}};
+    std::vector<LevelCurve> curves{{1, std::vector<SPLPoint>(41), {}, {}},
+                                   {3, std::vector<SPLPoint>(21), {}, {}}};
     for (int i = 0; i <= 40; ++i) curves[0].Points[i].SPL = i == 20 ? SPLFloor : 100.0f - 0.5f * i;
     for (SPLPoint& p : curves[1].Points) p.SPL = 85.0f;
     QImage image(600, 200, QImage::Format_ARGB32_Premultiplied);
