@@ -1,5 +1,5 @@
-// File commands: New, Open, Save, Save As, the exports, Exit and the question
-// on closing.
+// File commands: New, Open, Save, Save As, the exports (and the rigging
+// table's PDF), Exit and the question on closing.
 
 #include <QCloseEvent>
 #include <QDir>
@@ -7,8 +7,10 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QPdfWriter>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QTextDocument>
 #include <QUrl>
 #include <sstream>
 
@@ -19,6 +21,7 @@
 #include "ui/LineArrayForm.h"
 #include "ui/ProjectHistory.h"
 #include "ui/RecentFiles.h"
+#include "ui/RiggingForm.h"
 #include "views/DrawingSurface.h"
 
 namespace tarnwick {
@@ -279,6 +282,27 @@ void LineArray_frm::ExportLevels_men_Click() {
                   file.write(text.data(), qint64(text.size())) == qint64(text.size()) &&
                   file.commit();
          });
+}
+
+void LineArray_frm::RiggingTable_men_Click() {
+  if (rigging_ == nullptr)
+    rigging_ = new Rigging_frm(this, [this](const QString& html) {
+      Export(QStringLiteral("Save Rigging Table"), QStringLiteral("PDF document (*.pdf)"),
+             QStringLiteral("pdf"), [&html](const QString& path) {
+               QSaveFile file(path);
+               if (!file.open(QIODevice::WriteOnly)) return false;
+               {
+                 QPdfWriter pdf(&file);
+                 pdf.setTitle(QStringLiteral("Rigging Table"));
+                 QTextDocument document;
+                 document.setHtml(html);
+                 document.print(&pdf);
+               }
+               return file.commit();
+             });
+    });
+  RedrawAll();
+  rigging_->Show(Data.Project, Graphics);
 }
 
 }  // namespace tarnwick

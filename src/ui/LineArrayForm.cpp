@@ -16,6 +16,7 @@
 #include "ui/ProjectHistory.h"
 #include "ui/ProjectPanel.h"
 #include "ui/ResponseForm.h"
+#include "ui/RiggingForm.h"
 #include "ui/Twips.h"
 #include "views/DrawingSurface.h"
 #include "views/SideView.h"
@@ -193,6 +194,7 @@ void LineArray_frm::RedrawAll() {
   // A shown graph and response belong to the design on screen, never to an earlier one.
   graph_->Refresh();
   if (response_ != nullptr && response_->isVisible()) response_->Follow(p, Graphics, Constants);
+  if (rigging_ != nullptr && rigging_->isVisible()) rigging_->Follow(p, Graphics);
   // What the user changed since the last redraw becomes one step to undo; the first
   // redraw of the shown window is where the history starts.
   if (shownOnce_) history_->Record({p, FileRW.FilePath});

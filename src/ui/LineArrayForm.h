@@ -27,6 +27,7 @@ class CoverageLayer;
 class ProjectHistory;
 struct ProjectState;
 class Response_frm;
+class Rigging_frm;
 class LineElement;
 class ProjectPanel;
 class RecentFiles;
@@ -124,6 +125,8 @@ class LineArray_frm : public QMainWindow {
               const std::function<bool(const QString&)>& write);
   void ExportPicture_men_Click();
   void ExportLevels_men_Click();
+  // Tools › Rigging Table…
+  void RiggingTable_men_Click();
 
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -139,6 +142,7 @@ class LineArray_frm : public QMainWindow {
   CoverageLayer* coverage_ = nullptr;
   ProjectHistory* history_ = nullptr;
   Response_frm* response_ = nullptr;  // made on first use
+  Rigging_frm* rigging_ = nullptr;    // made on first use
   QMenu* sideMenu_ = nullptr;         // the side view's right-click menu, made on first use
   PlaneVector menuPoint_;             // where that menu was asked for
   DrawingSurface* MainView_pbx = nullptr;

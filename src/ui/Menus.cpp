@@ -120,6 +120,9 @@ void LineArray_frm::BuildMenus() {
           preset(ArrayPanel::Preset::Line, QStringLiteral("Line Preset")));
   connect(AddEntry(tools, "Curved_men", QStringLiteral("&Curved")), &QAction::triggered, this,
           preset(ArrayPanel::Preset::Curved, QStringLiteral("Curved Preset")));
+  tools->addSeparator();
+  connect(AddEntry(tools, "RiggingTable_men", QStringLiteral("&Rigging Table...")),
+          &QAction::triggered, this, &Window::RiggingTable_men_Click);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   help->setObjectName(QStringLiteral("Help_men"));

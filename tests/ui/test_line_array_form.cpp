@@ -5,6 +5,7 @@
 #include <QtWidgets>
 #include <cmath>
 #include <memory>
+#include <numbers>
 #include <utility>
 
 #include "../support/ScriptedDialogs.h"
@@ -16,6 +17,7 @@
 #include "ui/GraphStrip.h"
 #include "ui/LineArrayForm.h"
 #include "ui/ResponseForm.h"
+#include "ui/RiggingForm.h"
 #include "ui/Twips.h"
 #include "views/DrawingSurface.h"
 #include "views/LineElement.h"
@@ -934,6 +936,53 @@ class TestLineArrayForm : public QObject {
                 return l < high[i++] - 0.5f;
               }) > 10);  // a band, not a line
     }
+  }
+
+  void theRiggingTableIsTheGeometryAndCopiesAndPrints() {
+    LineArray_frm& w = Open();
+    Pick(List("Angle_cbx(3)"), 1);
+    Trigger("RiggingTable_men");
+    auto* rigging = Find<Rigging_frm>("Rigging_frm");
+    QVERIFY(rigging->isVisible());
+    const auto* grid = Find<QTableWidget>("Rigging_tbl");
+    QCOMPARE(grid->rowCount(), w.Data.Project.BoxesAmount);
+    int landed = 0;
+    for (int b = 0; b < w.Data.Project.BoxesAmount; ++b) {
+      const BoxGeometry& box = w.Graphics.BoxGeom[b];
+      const auto cell = [&](int c) { return grid->item(b, c)->text(); };
+      QCOMPARE(cell(1), b == 0 ? QString() : QString::number(w.Data.Project.BoxAngle[b - 1]));
+      QCOMPARE(cell(2).toDouble(),
+               Shown2(std::atan2(box.Ray.Y, box.Ray.X) * 180 / std::numbers::pi));
+      QCOMPARE(cell(3).toDouble(), Shown2(box.TopFront.Y));
+      const PlaneVector end = AddVectors(box.Source, box.Ray);
+      if (box.AimedArea == 0) {
+        QCOMPARE(cell(4), QStringLiteral("none"));
+        continue;
+      }
+      // The ray ends on the slope it names, as far from its start as the table says.
+      const AreaGeometry& area = w.Graphics.AreaGeom[box.AimedArea - 1];
+      const PlaneVector along = SubtractVectors(end, area.Start);
+      QVERIFY(qAbs(along.X * area.Direction.Y - along.Y * area.Direction.X) < 1e-3);
+      QCOMPARE(cell(5).toDouble(), Shown2(std::hypot(along.X, along.Y)));
+      ++landed;
+    }
+    QVERIFY(landed >= 8);
+    const BoxGeometry& last = w.Graphics.BoxGeom[w.Data.Project.BoxesAmount - 1];
+    QVERIFY(
+        Find<QLabel>("RiggingLowest_lbl")
+            ->text()
+            .contains(QString::number(Shown2(std::min(last.BottomFront.Y, last.BottomBack.Y)))));
+    // It follows the design, copies as text and saves as a PDF.
+    Pick(List("BoxesAmount_cbx"), 4);
+    QCOMPARE(grid->rowCount(), 6);
+    Click("RiggingCopy_cbt");
+    const QStringList lines = QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1 + 1 + 6 + 1);
+    QVERIFY(lines[1].startsWith(QStringLiteral("Box\tSplay")));
+    dialogs_->Files.push_back(ScriptedDialogs::Chosen(Path(QStringLiteral("rig.pdf"))));
+    Click("RiggingPdf_cbt");
+    QFile pdf(Path(QStringLiteral("rig.pdf")));
+    QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.read(4) == "%PDF");
   }
 };
 

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "geometry/Rigging.h"
+
+class QLabel;
+class QTableWidget;
+
+namespace tarnwick {
+
+// The rigging table: per box its splay, aim, the height of its top front corner and where
+// its ray lands, and the height of the lowest box's bottom; to copy as text or save as a
+// PDF to print. It belongs to the main window, which updates it at every redraw.
+class Rigging_frm : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `savePdf` asks where to write a PDF and writes the given HTML there (the window's
+  // dialogs and messages).
+  Rigging_frm(QWidget* owner, std::function<void(const QString& html)> savePdf);
+
+  void Show(const ProjectData& project, const Graphics& graphics);
+  // The design has changed: the table again.
+  void Follow(const ProjectData& project, const Graphics& graphics);
+  const RiggingTable& Table() const { return table_; }
+  // The table as copied: tab-separated text.
+  QString Text() const;
+
+ private:
+  QString Html() const;
+
+  RiggingTable table_;
+  bool feet_ = false;
+  QTableWidget* grid_ = nullptr;
+  QLabel* lowest_ = nullptr;
+  std::function<void(const QString&)> savePdf_;
+};
+
+}  // namespace tarnwick
