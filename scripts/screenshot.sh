@@ -6,7 +6,8 @@
 # buttons, "array" only the array panel's, "graph" shows the level graph
 # strip from the Preferences menu, "all" also picks "All Areas" and
 # "Broadband (A)" in it, "tall" drags the strip's top edge 250 pixels up,
-# "map" shows the coverage map.
+# "map" shows the coverage map, "tolerance" the graph's tolerance band, and
+# "rigging" opens the rigging table (the picture is then of the whole screen).
 # The window is 800x600 unless a size is given.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,8 +33,10 @@ xvfb-run -a -s "-screen 0 1700x1100x24" bash -c '
   case $modes in *,expanded,*|*,array,*) click 86 97 ;; esac
   # The area panel'"'"'s button sits at the right end of the collapsed panel.
   case $modes in *,expanded,*) click $((width - 62)) 97 ;; esac
-  case $modes in *,graph,*|*,all,*) click 72 8; click 115 72 ;; esac
-  case $modes in *,map,*) click 72 8; click 115 94; sleep 2 ;; esac
+  # Preferences is the third menu, Tools the fourth.
+  case $modes in *,graph,*|*,all,*) click 112 8; click 150 72 ;; esac
+  case $modes in *,map,*) click 112 8; click 150 94; sleep 2 ;; esac
+  case $modes in *,tolerance,*) click 112 8; click 150 116 ;; esac
   if [[ $modes == *,all,* ]]; then
     # The area list and the band list at the left end of the strip, which
     # starts right of an expanded array panel: the last entry of each.
@@ -55,7 +58,14 @@ xvfb-run -a -s "-screen 0 1700x1100x24" bash -c '
     xdotool mouseup 1
     sleep 0.5
   fi
-  import -window "$id" "$out"
+  if [[ $modes == *,rigging,* ]]; then
+    click 172 8
+    click 210 101
+    sleep 1
+    import -window root -crop "$((width + 40))x$((height + 40))+0+0" "$out"
+  else
+    import -window "$id" "$out"
+  fi
   pkill -f "$top/build/release/src/tarnwick" || true
 '
 echo "saved $out"

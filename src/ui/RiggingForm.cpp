@@ -26,13 +26,15 @@ Rigging_frm::Rigging_frm(QWidget* owner, std::function<void(const QString&)> sav
     : QWidget(owner, Qt::Window), savePdf_(std::move(savePdf)) {
   setObjectName(QStringLiteral("Rigging_frm"));
   setWindowTitle(QStringLiteral("Rigging Table"));
-  resize(620, 420);
+  resize(640, 480);
   auto* layout = new QVBoxLayout(this);
   grid_ = new QTableWidget(this);
   grid_->setObjectName(QStringLiteral("Rigging_tbl"));
   grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid_->verticalHeader()->hide();
-  grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  grid_->horizontalHeader()->setStretchLastSection(true);
+  grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 8);
   lowest_ = new QLabel(this);
   lowest_->setObjectName(QStringLiteral("RiggingLowest_lbl"));
   auto* copy = new QPushButton(QStringLiteral("&Copy"), this);
@@ -65,7 +67,7 @@ void Rigging_frm::Follow(const ProjectData& project, const Graphics& graphics) {
   grid_->setHorizontalHeaderLabels(
       {QStringLiteral("Box"), QStringLiteral("Splay (°)"), QStringLiteral("Aim (°)"),
        QStringLiteral("Top front height (%1)").arg(name), QStringLiteral("Ray lands on"),
-       QStringLiteral("From the area's start (%1)").arg(name)});
+       QStringLiteral("Along the area (%1)").arg(name)});
   grid_->setRowCount(int(table_.Rows.size()));
   for (int r = 0; r < int(table_.Rows.size()); ++r) {
     const RiggingRow& row = table_.Rows[r];
