@@ -44,23 +44,26 @@ float OffAxisAngle(float direction, float aim);
 int OffAxisIndex(PlaneVector d, float aim);
 
 // Follows the directivity index of one box from listener point to listener point, with the
-// same result as OffAxisIndex. Neighbouring points along an area mostly lie in the same
-// entry, so for a direction below the box the tangents of that entry's two boundaries,
-// drawn in by a safety margin, tell with two comparisons that the entry stays; any other
-// direction is worked out anew.
+// same result as OffAxisIndex for every direction. Neighbouring points along an area mostly
+// lie in the same entry or the next, so a direction is tried against the entry of the last
+// one and then against the neighbour on its side: each try is two sign checks against the
+// entry's edges, drawn in by a safety margin, with no arctangent. Any other direction is
+// worked out anew.
 class OffAxisTracker {
  public:
   OffAxisTracker() = default;
-  explicit OffAxisTracker(float aim) : aim_(aim) {}
+  // `entry` (0 ... 72) is where the first direction is tried; 0, the back, tries none.
+  explicit OffAxisTracker(float aim, int entry = 0);
   int Index(PlaneVector d);
 
  private:
-  void Follow(int k, float direction);
+  friend struct OffAxisLanes;  // the same tries four directions at a time, in SplPrediction.cpp
 
   float aim_ = 0.0f;
-  int k_ = -1;
-  double low_ = 0.0;   // the entry stays while dY < 0 and low_ < dX / |dY| < high_
-  double high_ = 0.0;  // (an empty range until an entry is followed)
+  double sine_ = 0.0;  // of the aim
+  double cosine_ = 1.0;
+  int k_ = 0;     // the entry last followed; 0 (the back) never holds a direction, so none yet
+  int step_ = 1;  // +1 or -1: the way the entries last moved
 };
 
 // Predicts the level along area `area` (1 ... 3) in band `band` (0 ... 20) from the project,

@@ -152,6 +152,21 @@ TEST(OffAxisIndex, followedEntriesMatchTheExactAngleEvenAHairFromABoundary) {
     primed.Index({3, 0.1f});
     EXPECT_EQ(primed.Index(d), OffAxisIndex(d, 10.0f));
   }
+  // Directions no area gives, tried first against every few entries, and aims the table
+  // cannot follow round (beyond +-180 degrees, or none).
+  const float big = 3e38f, tiny = 1e-45f;
+  const PlaneVector odd[] = {{INFINITY, 1}, {1, -INFINITY}, {-INFINITY, INFINITY},
+                             {big, big},    {big, -big},    {tiny, -tiny},
+                             {-tiny, 0},    {0, 0},         {NAN, 1},
+                             {2, -1},       {-1, 2}};
+  for (const float aim :
+       {0.0f, 90.0f, -90.0f, 180.0f, -180.0f, 37.5f, 400.0f, -1e30f, INFINITY, NAN})
+    for (int entry = -1; entry <= DirectivityAngleCount; entry += 2)
+      for (PlaneVector d : odd) {
+        OffAxisTracker follower(aim, entry);
+        EXPECT_EQ(follower.Index(d), OffAxisIndex(d, aim))
+            << d.X << ", " << d.Y << " aim " << aim << " from " << entry;
+      }
 }
 
 TEST(CalculateSPL, everyTabledLevelMatchesTheDoublePrecisionEvaluation) {
