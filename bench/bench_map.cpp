@@ -184,11 +184,13 @@ int main(int argc, char** argv) {
       {"MapBroadband", MapBroadband},
       {"FloorBroadband", FloorBroadband},
       {"MapBroadbandTwoThreads", MapBroadbandTwoThreads}};
-  // Alternately, three rounds, each the fastest of ten repetitions of wall time.
-  for (int round = 0; round < 3; ++round)
+  // Alternately, ten short rounds, each the fastest of three repetitions of wall time: on a
+  // shared machine one core or the other slows down for tens of seconds at a time, and
+  // short rounds give each benchmark its chance at a quiet spell.
+  for (int round = 0; round < 10; ++round)
     for (const auto& [name, run] : runs)
       benchmark::RegisterBenchmark(name, run)
-          ->Repetitions(10)
+          ->Repetitions(3)
           ->MinTime(0.2)
           ->UseRealTime()
           ->ComputeStatistics(
