@@ -59,6 +59,21 @@ inline int PrintVerdict(double ratio, double target) {
   return met ? 0 : 1;
 }
 
+// Registers one round of a benchmark: repetitions of wall time, of which only the fastest
+// is reported (see RatioReporter).
+template <typename Function>
+void RegisterFastest(const char* name, Function function, int repetitions,
+                     benchmark::TimeUnit unit) {
+  benchmark::RegisterBenchmark(name, function)
+      ->Repetitions(repetitions)
+      ->MinTime(0.2)
+      ->UseRealTime()
+      ->ComputeStatistics(
+          "min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
+      ->ReportAggregatesOnly(true)
+      ->Unit(unit);
+}
+
 // Runs the measured benchmark and its baseline alternately, three rounds each
 // of ten repetitions of wall time, prints both times, their ratio and, last,
 // the verdict against the target; returns main's exit code.
@@ -66,17 +81,10 @@ template <typename Measured, typename Baseline>
 int RunSideBySide(int& argc, char** argv, const char* measuredName, Measured measured,
                   const char* baselineName, Baseline baseline, double target) {
   benchmark::Initialize(&argc, argv);
-  for (int round = 0; round < 3; ++round)
-    for (auto* b : {benchmark::RegisterBenchmark(measuredName, measured),
-                    benchmark::RegisterBenchmark(baselineName, baseline)})
-      b->Repetitions(10)
-          ->MinTime(0.2)
-          ->UseRealTime()
-          ->ComputeStatistics(
-              "min",
-              [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
-          ->ReportAggregatesOnly(true)
-          ->Unit(benchmark::kMicrosecond);
+  for (int round = 0; round < 3; ++round) {
+    RegisterFastest(measuredName, measured, 10, benchmark::kMicrosecond);
+    RegisterFastest(baselineName, baseline, 10, benchmark::kMicrosecond);
+  }
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   return PrintVerdict(reporter.PrintRatio(measuredName, baselineName), target);

@@ -113,36 +113,21 @@ void FillOnTwoThreads(LevelGrid& grid) {
   std::jthread b([&] { Fill(grid, 1, 2); });
 }
 
-void MapBand(benchmark::State& state) {
+// The whole map, on one thread or on two.
+template <LevelGrid Setup::*Map, bool TwoThreads>
+void FillMap(benchmark::State& state) {
+  LevelGrid& grid = setup->*Map;
   for (auto _ : state) {
-    Fill(setup->band, 0, 1);
-    benchmark::DoNotOptimize(setup->band.nodes.data());
-  }
-}
-
-void MapBandTwoThreads(benchmark::State& state) {
-  for (auto _ : state) {
-    FillOnTwoThreads(setup->band);
-    benchmark::DoNotOptimize(setup->band.nodes.data());
+    if (TwoThreads)
+      FillOnTwoThreads(grid);
+    else
+      Fill(grid, 0, 1);
+    benchmark::DoNotOptimize(grid.nodes.data());
   }
 }
 
 TARNWICK_VECTOR_MATHS void FloorBand(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(Floor(arguments->bandPhase));
-}
-
-void MapBroadband(benchmark::State& state) {
-  for (auto _ : state) {
-    Fill(setup->broadband, 0, 1);
-    benchmark::DoNotOptimize(setup->broadband.nodes.data());
-  }
-}
-
-void MapBroadbandTwoThreads(benchmark::State& state) {
-  for (auto _ : state) {
-    FillOnTwoThreads(setup->broadband);
-    benchmark::DoNotOptimize(setup->broadband.nodes.data());
-  }
 }
 
 TARNWICK_VECTOR_MATHS void FloorBroadband(benchmark::State& state) {
@@ -178,26 +163,17 @@ int main(int argc, char** argv) {
 
   benchmark::Initialize(&argc, argv);
   const std::pair<const char*, void (*)(benchmark::State&)> runs[] = {
-      {"Map1kHz", MapBand},
+      {"Map1kHz", FillMap<&Setup::band, false>},
       {"Floor1kHz", FloorBand},
-      {"Map1kHzTwoThreads", MapBandTwoThreads},
-      {"MapBroadband", MapBroadband},
+      {"Map1kHzTwoThreads", FillMap<&Setup::band, true>},
+      {"MapBroadband", FillMap<&Setup::broadband, false>},
       {"FloorBroadband", FloorBroadband},
-      {"MapBroadbandTwoThreads", MapBroadbandTwoThreads}};
+      {"MapBroadbandTwoThreads", FillMap<&Setup::broadband, true>}};
   // Alternately, ten short rounds, each the fastest of three repetitions of wall time: on a
   // shared machine one core or the other slows down for tens of seconds at a time, and
   // short rounds give each benchmark its chance at a quiet spell.
   for (int round = 0; round < 10; ++round)
-    for (const auto& [name, run] : runs)
-      benchmark::RegisterBenchmark(name, run)
-          ->Repetitions(3)
-          ->MinTime(0.2)
-          ->UseRealTime()
-          ->ComputeStatistics(
-              "min",
-              [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
-          ->ReportAggregatesOnly(true)
-          ->Unit(benchmark::kMillisecond);
+    for (const auto& [name, run] : runs) RegisterFastest(name, run, 3, benchmark::kMillisecond);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
 

@@ -19,6 +19,7 @@
 #include "RatioReporter.h"
 #include "acoustics/ModuleData.h"
 #include "acoustics/SplPrediction.h"
+#include "acoustics/VectorMath.h"
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectData.h"
 
@@ -195,8 +196,7 @@ bool CompareWithNumpy(const Setup& s) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  __builtin_cpu_init();
-  if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma")) {
+  if (!vector_maths::HasVectorMaths()) {
     std::printf("FAIL: this benchmark needs a processor with AVX2 and FMA\n");
     return 1;
   }
