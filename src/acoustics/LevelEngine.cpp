@@ -4,6 +4,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdint>
+#include <limits>
 
 #include "acoustics/VectorMath.h"
 #include "model/ProjectRules.h"
@@ -23,10 +24,6 @@ constexpr int GroupedBands = 20;    // bands 0 ... 19 go four at a time, band 20
 // some 1e-13 degrees. Nearer the edge, OffAxisIndex decides.
 constexpr double EdgeMargin = 1e-3;
 
-// A box's sectors: one per directivity entry, and at either end one that holds no
-// direction at all, so that an entry's two neighbours may be tried without a check.
-constexpr int SectorsPerBox = DirectivityAngleCount + 2;
-
 float Decibels(double power) {
   return power > 0.0 && std::isfinite(power) ? float(10.0 * std::log10(power)) : SPLFloor;
 }
@@ -41,22 +38,7 @@ LevelEngine::LevelEngine(const ProjectData& project, const Graphics& graphics,
   (void)arithmetic;
 #endif
   const int boxes = BoxesInUse(project);
-  for (int b = 0; b < boxes; ++b)
-    boxes_.push_back({graphics.BoxGeom[b].Source, AngleFromDown(graphics.BoxGeom[b].Ray)});
-  // Each entry's edges, drawn in by the margin: off-axis angles from 5 (k - 36) - 2.5 to
-  // 5 (k - 36) + 2.5 degrees, the back entries cut at +-180 where the angle wraps. The
-  // unit direction at angle a from straight down is (sin a, -cos a).
-  for (const Box& box : boxes_) {
-    sectors_.push_back({0.0, 0.0, 0.0, 0.0});
-    for (int k = 0; k < DirectivityAngleCount; ++k) {
-      const double centre = 5.0 * (k - OnAxisIndex);
-      const double low = std::max(centre - 2.5, -180.0) + EdgeMargin + box.Aim;
-      const double high = std::min(centre + 2.5, 180.0) - EdgeMargin + box.Aim;
-      sectors_.push_back({-std::sin(low * DegreesToRadians), std::cos(low * DegreesToRadians),
-                          std::sin(high * DegreesToRadians), -std::cos(high * DegreesToRadians)});
-    }
-    sectors_.push_back({0.0, 0.0, 0.0, 0.0});
-  }
+  for (int b = 0; b < boxes; ++b) boxes_.push_back(Place(graphics.BoxGeom[b]));
   amplitude_.resize(std::size_t(BandCount) * boxes * DirectivityAngleCount);
   spectrumAmplitude_.assign(std::size_t(boxes) * DirectivityAngleCount * SpectrumStride, 0.0);
   spectrumPhase_.assign(std::size_t(DirectivityAngleCount) * SpectrumStride, 0.0);
@@ -77,6 +59,37 @@ LevelEngine::LevelEngine(const ProjectData& project, const Graphics& graphics,
       }
     }
   }
+}
+
+LevelEngine::Placement LevelEngine::Place(const BoxGeometry& box) {
+  // Each entry's edges for a box aimed straight down, drawn in by the margin: off-axis
+  // angles from 5 (k - 36) - 2.5 to 5 (k - 36) + 2.5 degrees, the back entries cut at
+  // +-180 where the angle wraps; as sine and cosine of the lower, then the upper edge.
+  static const auto edges = [] {
+    std::array<std::array<double, 4>, DirectivityAngleCount> edge{};
+    for (int k = 0; k < DirectivityAngleCount; ++k) {
+      const double centre = 5.0 * (k - OnAxisIndex);
+      const double low = (std::max(centre - 2.5, -180.0) + EdgeMargin) * DegreesToRadians;
+      const double high = (std::min(centre + 2.5, 180.0) - EdgeMargin) * DegreesToRadians;
+      edge[k] = {std::sin(low), std::cos(low), std::sin(high), std::cos(high)};
+    }
+    return edge;
+  }();
+  // Turned by the aim; a search places thousands of boxes, so two sines here rather than
+  // 146. The unit direction at angle a from straight down is (sin a, -cos a).
+  Placement placed{box.Source, AngleFromDown(box.Ray), {}};
+  const double s = std::sin(placed.Aim * DegreesToRadians);
+  const double c = std::cos(placed.Aim * DegreesToRadians);
+  for (int k = 0; k < DirectivityAngleCount; ++k) {
+    const auto& [sinLow, cosLow, sinHigh, cosHigh] = edges[k];
+    placed.Sectors[k + 1] = {-(sinLow * c + cosLow * s), cosLow * c - sinLow * s,
+                             sinHigh * c + cosHigh * s, -(cosHigh * c - sinHigh * s)};
+  }
+  return placed;
+}
+
+void LevelEngine::Rehang(const Graphics& graphics) {
+  for (std::size_t b = 0; b < boxes_.size(); ++b) boxes_[b] = Place(graphics.BoxGeom[b]);
 }
 
 bool LevelEngine::BandPowers(PlaneVector point, int first, int last, double* power) const {
@@ -139,6 +152,35 @@ float LevelEngine::Level(int entry, PlaneVector point) const {
   return level;
 }
 
+void LevelEngine::AddPressures(int box, const Placement& placement, int first, int last,
+                               std::span<const PlaneVector> points, double* re, double* im,
+                               std::size_t stride) const {
+  if (box < 0 || std::size_t(box) >= boxes_.size() || first < 0 || last >= BandCount) return;
+#if defined(__x86_64__)
+  if (vector_) {
+    VectorPressures(box, placement, first, last, points, re, im, stride);
+    return;
+  }
+#endif
+  const std::size_t boxes = boxes_.size();
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    // As BandPowers takes a box's direction and distance.
+    const int k =
+        OffAxisIndex(AddVectors(points[i], NegateVector(placement.Source)), placement.Aim);
+    const double r = std::hypot(double(points[i].X) - placement.Source.X,
+                                double(points[i].Y) - placement.Source.Y);
+    for (int band = first; band <= last; ++band) {
+      const double none = std::numeric_limits<double>::quiet_NaN();
+      std::complex<double> p(none, none);
+      if (k >= 0 && r > 0.0)
+        p = std::polar(amplitude_[(band * boxes + box) * DirectivityAngleCount + k] / r,
+                       waveNumber_[band] * r + phase_[band][k]);
+      re[(band - first) * stride + i] += p.real();
+      im[(band - first) * stride + i] += p.imag();
+    }
+  }
+}
+
 #if defined(__x86_64__)
 
 // Up to 16 points, four to a vector: every box's distance, its inverse and its directivity
@@ -168,65 +210,58 @@ TARNWICK_VECTOR_MATHS inline __m256d Inside(const std::array<double, 4>& s, __m2
                        _mm256_cmp_pd(beforeHigh, zero, _CMP_GT_OQ));
 }
 
-}  // namespace
-
-TARNWICK_VECTOR_MATHS void LevelEngine::Place(Block& block, const PlaneVector* points, int count,
-                                              int* following) const {
+// One box's distances, their inverses and its directivity entries at 4 * vectors points
+// (x, y); following is the entry to try first, mostly that of the point before, and
+// becomes that of the last. A lane whose point has no level is marked in `defined` and
+// holds stand-ins.
+TARNWICK_VECTOR_MATHS void LocateRow(const LevelEngine::Placement& box, const double* x,
+                                     const double* y, int vectors, double* distance,
+                                     double* inverse, std::int32_t* entries, bool* defined,
+                                     int& following) {
   using namespace vector_maths;
-  constexpr int Width = Block::Width, Vectors = Block::Vectors;
-  block.vectors = (count + 3) / 4;
-  alignas(32) double x[Width], y[Width];
-  for (int i = 0; i < 4 * block.vectors; ++i) {
-    const PlaneVector& p = points[std::min(i, count - 1)];  // the last repeated to fill
-    x[i] = p.X, y[i] = p.Y;
-  }
-  block.defined.fill(true);
-  const int boxes = int(boxes_.size());
+  constexpr int MostVectors = 4;
   const __m256d sign = _mm256_set1_pd(-0.0);
-  // 1. Each box's distance, and its entry where the direction lies well inside the entry
-  //    the box followed last or one of its two neighbours, which is mostly so from one
-  //    point to the next. The direction is the single-precision one that OffAxisIndex
-  //    takes. No branches: which way they went would change unforeseeably, and a wrong
-  //    guess throws away the work under way.
-  __m256d across[MaxBoxes * Vectors], down[MaxBoxes * Vectors];  // the direction (x, -y)
-  int pending[MaxBoxes * Vectors], pendingCount = 0;             // b * Vectors + v
-  for (int v = 0; v < block.vectors; ++v) {
+  // 1. The distance, and the entry where the direction lies well inside the entry the box
+  //    followed last or one of its two neighbours, which is mostly so from one point to
+  //    the next. The direction is the single-precision one that OffAxisIndex takes. No
+  //    branches: which way they went would change unforeseeably, and a wrong guess throws
+  //    away the work under way.
+  __m256d across[MostVectors], down[MostVectors];  // the direction (x, -y)
+  int pending[MostVectors], pendingCount = 0;
+  for (int v = 0; v < vectors; ++v) {
     const __m256d px = _mm256_load_pd(&x[4 * v]), py = _mm256_load_pd(&y[4 * v]);
-    for (int b = 0; b < boxes; ++b) {
-      // Differences of two floats, exact in double.
-      const __m256d dx = _mm256_sub_pd(px, _mm256_set1_pd(boxes_[b].Source.X));
-      const __m256d dy = _mm256_sub_pd(py, _mm256_set1_pd(boxes_[b].Source.Y));
-      const __m256d r = Sqrt(_mm256_fmadd_pd(dx, dx, _mm256_mul_pd(dy, dy)));
-      _mm256_store_pd(&block.distance[b][4 * v], r);
-      _mm256_store_pd(&block.inverse[b][4 * v], _mm256_div_pd(_mm256_set1_pd(1.0), r));
-      const int at = b * Vectors + v;
-      across[at] = _mm256_cvtps_pd(_mm256_cvtpd_ps(dx));
-      down[at] = _mm256_xor_pd(_mm256_cvtps_pd(_mm256_cvtpd_ps(dy)), sign);
-      const int k = following[b];
-      const std::array<double, 4>* sector = &sectors_[std::size_t(b) * SectorsPerBox + k + 1];
-      const __m256d before = Inside(sector[-1], across[at], down[at]);
-      const __m256d same = Inside(sector[0], across[at], down[at]);
-      const __m256d after = Inside(sector[1], across[at], down[at]);
-      const __m128i entry = _mm256_cvtpd_epi32(
-          _mm256_blendv_pd(_mm256_blendv_pd(_mm256_set1_pd(k), _mm256_set1_pd(k + 1), after),
-                           _mm256_set1_pd(k - 1), before));
-      _mm_store_si128(reinterpret_cast<__m128i*>(&block.entry[b][4 * v]), entry);
-      const int covered = _mm256_movemask_pd(_mm256_or_pd(_mm256_or_pd(before, same), after));
-      following[b] = covered & 8 ? _mm_extract_epi32(entry, 3) : k;
-      pending[pendingCount] = at;
-      pendingCount += covered != 0xF;
-    }
+    // Differences of two floats, exact in double.
+    const __m256d dx = _mm256_sub_pd(px, _mm256_set1_pd(box.Source.X));
+    const __m256d dy = _mm256_sub_pd(py, _mm256_set1_pd(box.Source.Y));
+    const __m256d r = Sqrt(_mm256_fmadd_pd(dx, dx, _mm256_mul_pd(dy, dy)));
+    _mm256_store_pd(&distance[4 * v], r);
+    _mm256_store_pd(&inverse[4 * v], _mm256_div_pd(_mm256_set1_pd(1.0), r));
+    across[v] = _mm256_cvtps_pd(_mm256_cvtpd_ps(dx));
+    down[v] = _mm256_xor_pd(_mm256_cvtps_pd(_mm256_cvtpd_ps(dy)), sign);
+    const int k = following;
+    const std::array<double, 4>* sector = &box.Sectors[std::size_t(k) + 1];
+    const __m256d before = Inside(sector[-1], across[v], down[v]);
+    const __m256d same = Inside(sector[0], across[v], down[v]);
+    const __m256d after = Inside(sector[1], across[v], down[v]);
+    const __m128i entry = _mm256_cvtpd_epi32(
+        _mm256_blendv_pd(_mm256_blendv_pd(_mm256_set1_pd(k), _mm256_set1_pd(k + 1), after),
+                         _mm256_set1_pd(k - 1), before));
+    _mm_store_si128(reinterpret_cast<__m128i*>(&entries[4 * v]), entry);
+    const int covered = _mm256_movemask_pd(_mm256_or_pd(_mm256_or_pd(before, same), after));
+    following = covered & 8 ? _mm_extract_epi32(entry, 3) : k;
+    pending[pendingCount] = v;
+    pendingCount += covered != 0xF;
   }
   // 2. The other directions' off-axis angles from the vector arctangent, one call after
   //    another so that they overlap, from straight down, wrapped into (-180, 180].
-  __m256d angle[MaxBoxes * Vectors];
+  __m256d angle[MostVectors];
   for (int p = 0; p < pendingCount; ++p) angle[p] = Atan2(across[pending[p]], down[pending[p]]);
   // 3. Their entries, where the angle lies clear of an entry's edge and of the back, else
   //    from OffAxisIndex.
   for (int p = 0; p < pendingCount; ++p) {
-    const int b = pending[p] / Vectors, v = pending[p] % Vectors;
-    __m256d theta = _mm256_sub_pd(_mm256_mul_pd(angle[p], _mm256_set1_pd(180.0 / Pi)),
-                                  _mm256_set1_pd(boxes_[b].Aim));
+    const int v = pending[p];
+    __m256d theta =
+        _mm256_sub_pd(_mm256_mul_pd(angle[p], _mm256_set1_pd(180.0 / Pi)), _mm256_set1_pd(box.Aim));
     const __m256d turn = _mm256_set1_pd(360.0);
     theta = _mm256_blendv_pd(theta, _mm256_sub_pd(theta, turn),
                              _mm256_cmp_pd(theta, _mm256_set1_pd(180.0), _CMP_GT_OQ));
@@ -241,30 +276,51 @@ TARNWICK_VECTOR_MATHS void LevelEngine::Place(Block& block, const PlaneVector* p
                       _mm256_cmp_pd(_mm256_andnot_pd(sign, theta),
                                     _mm256_set1_pd(180.0 - EdgeMargin), _CMP_LT_OQ));
     const int cleared = _mm256_movemask_pd(clear);
-    std::int32_t* entry = &block.entry[b][4 * v];
+    std::int32_t* entry = &entries[4 * v];
     // Only cleared lanes convert; the others might be NaN.
     _mm_store_si128(reinterpret_cast<__m128i*>(entry),
                     _mm_add_epi32(_mm256_cvtpd_epi32(_mm256_and_pd(nearest, clear)),
                                   _mm_set1_epi32(OnAxisIndex)));
     const int placed = _mm256_movemask_pd(
-        _mm256_cmp_pd(_mm256_load_pd(&block.distance[b][4 * v]), _mm256_setzero_pd(), _CMP_GT_OQ));
+        _mm256_cmp_pd(_mm256_load_pd(&distance[4 * v]), _mm256_setzero_pd(), _CMP_GT_OQ));
     if (cleared != 0xF || placed != 0xF) {
       alignas(32) double directionX[4], directionY[4];
-      _mm256_store_pd(directionX, across[pending[p]]);
-      _mm256_store_pd(directionY, _mm256_xor_pd(down[pending[p]], sign));
+      _mm256_store_pd(directionX, across[v]);
+      _mm256_store_pd(directionY, _mm256_xor_pd(down[v], sign));
       for (int i = 0; i < 4; ++i) {
         if (!(cleared >> i & 1))
-          entry[i] = OffAxisIndex({float(directionX[i]), float(directionY[i])}, boxes_[b].Aim);
+          entry[i] = OffAxisIndex({float(directionX[i]), float(directionY[i])}, box.Aim);
         if (entry[i] < 0 || !(placed >> i & 1)) {
-          block.defined[4 * v + i] = false;
+          defined[4 * v + i] = false;
           entry[i] = OnAxisIndex;
-          block.distance[b][4 * v + i] = 1.0;
-          block.inverse[b][4 * v + i] = 0.0;
+          distance[4 * v + i] = 1.0;
+          inverse[4 * v + i] = 0.0;
         }
       }
     }
-    if (v == block.vectors - 1) following[b] = entry[3];
+    if (v == vectors - 1) following = entry[3];
   }
+}
+
+// The points' coordinates four to a vector, the last repeated to fill.
+void Spread(const PlaneVector* points, int count, int vectors, double* x, double* y) {
+  for (int i = 0; i < 4 * vectors; ++i) {
+    const PlaneVector& p = points[std::min(i, count - 1)];
+    x[i] = p.X, y[i] = p.Y;
+  }
+}
+
+}  // namespace
+
+TARNWICK_VECTOR_MATHS void LevelEngine::Locate(Block& block, const PlaneVector* points, int count,
+                                               int* following) const {
+  block.vectors = (count + 3) / 4;
+  alignas(32) double x[Block::Width], y[Block::Width];
+  Spread(points, count, block.vectors, x, y);
+  block.defined.fill(true);
+  for (std::size_t b = 0; b < boxes_.size(); ++b)
+    LocateRow(boxes_[b], x, y, block.vectors, block.distance[b], block.inverse[b], block.entry[b],
+              block.defined.data(), following[b]);
 }
 
 namespace {
@@ -399,6 +455,67 @@ TARNWICK_VECTOR_MATHS void LevelEngine::SpectrumPowers(const Block& block, int v
   for (int i = 0; i < 4; ++i) power[i][GroupedBands] = last[i];
 }
 
+TARNWICK_VECTOR_MATHS void LevelEngine::VectorPressures(int box, const Placement& placement,
+                                                        int first, int last,
+                                                        std::span<const PlaneVector> points,
+                                                        double* re, double* im,
+                                                        std::size_t stride) const {
+  using namespace vector_maths;
+  constexpr int Width = Block::Width;
+  const std::size_t boxes = boxes_.size();
+  int following = OnAxisIndex;
+  alignas(32) double x[Width], y[Width], distance[Width], inverse[Width];
+  alignas(16) std::int32_t entry[Width];
+  std::array<bool, Width> defined;
+  for (std::size_t start = 0; start < points.size(); start += Width) {
+    const int count = int(std::min<std::size_t>(Width, points.size() - start));
+    const int vectors = (count + 3) / 4;
+    Spread(&points[start], count, vectors, x, y);
+    defined.fill(true);
+    LocateRow(placement, x, y, vectors, distance, inverse, entry, defined.data(), following);
+    for (int i = 0; i < count; ++i)
+      if (!defined[i]) inverse[i] = std::numeric_limits<double>::quiet_NaN();
+    for (int band = first; band <= last; ++band) {
+      const double* amplitude = &amplitude_[(band * boxes + box) * DirectivityAngleCount];
+      const __m256d waveNumber = _mm256_set1_pd(waveNumber_[band]);
+      __m256d phase[Block::Vectors], magnitude[Block::Vectors], sine[Block::Vectors];
+      for (int v = 0; v < vectors; ++v) {
+        const __m128i k = _mm_load_si128(reinterpret_cast<const __m128i*>(&entry[4 * v]));
+        __m256d entryPhase, entryAmplitude;
+        // Mostly the four points share the box's entry, and one value serves them all.
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(k, _mm_shuffle_epi32(k, 0))) == 0xFFFF) {
+          entryPhase = _mm256_broadcast_sd(&phase_[band][entry[4 * v]]);
+          entryAmplitude = _mm256_broadcast_sd(&amplitude[entry[4 * v]]);
+        } else {
+          entryPhase = Gather(phase_[band].data(), k);
+          entryAmplitude = Gather(amplitude, k);
+        }
+        phase[v] = _mm256_fmadd_pd(waveNumber, _mm256_load_pd(&distance[4 * v]), entryPhase);
+        magnitude[v] = _mm256_mul_pd(entryAmplitude, _mm256_load_pd(&inverse[4 * v]));
+      }
+      for (int v = 0; v < vectors; ++v) sine[v] = Sin(phase[v]);
+      for (int v = 0; v < vectors; ++v) phase[v] = Cos(phase[v]);
+      double* rowRe = re + (band - first) * stride + start;
+      double* rowIm = im + (band - first) * stride + start;
+      // Whole vectors straight into the sums; the lanes past the last point stay out.
+      for (int v = 0; v < vectors; ++v) {
+        const __m256d real = _mm256_mul_pd(magnitude[v], phase[v]);
+        const __m256d imaginary = _mm256_mul_pd(magnitude[v], sine[v]);
+        if (4 * v + 4 <= count) {
+          _mm256_storeu_pd(&rowRe[4 * v], _mm256_add_pd(_mm256_loadu_pd(&rowRe[4 * v]), real));
+          _mm256_storeu_pd(&rowIm[4 * v], _mm256_add_pd(_mm256_loadu_pd(&rowIm[4 * v]), imaginary));
+          continue;
+        }
+        alignas(32) double lastRe[4], lastIm[4];
+        _mm256_store_pd(lastRe, real);
+        _mm256_store_pd(lastIm, imaginary);
+        for (int i = 4 * v; i < count; ++i)
+          rowRe[i] += lastRe[i - 4 * v], rowIm[i] += lastIm[i - 4 * v];
+      }
+    }
+  }
+}
+
 TARNWICK_VECTOR_MATHS void LevelEngine::VectorLevels(int entry, std::span<const PlaneVector> points,
                                                      std::span<float> levels) const {
   const bool broadband = entry == BroadbandEntry || entry == BroadbandAEntry;
@@ -407,7 +524,7 @@ TARNWICK_VECTOR_MATHS void LevelEngine::VectorLevels(int entry, std::span<const 
   following.fill(OnAxisIndex);  // any entry to start from
   for (std::size_t first = 0; first < points.size(); first += Block::Width) {
     const int count = int(std::min<std::size_t>(Block::Width, points.size() - first));
-    Place(block, &points[first], count, following.data());
+    Locate(block, &points[first], count, following.data());
     alignas(16) float level[Block::Width];
     if (broadband) {
       for (int v = 0; v < block.vectors; ++v) {
@@ -431,7 +548,7 @@ TARNWICK_VECTOR_MATHS void LevelEngine::VectorSpectrum(
   Block block;
   std::array<int, MaxBoxes> following;
   following.fill(OnAxisIndex);
-  Place(block, &point, 1, following.data());
+  Locate(block, &point, 1, following.data());
   if (!block.defined[0]) return;
   double bands[4][BandCount];
   SpectrumPowers(block, 0, bands);

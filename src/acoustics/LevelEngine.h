@@ -32,6 +32,22 @@ class LevelEngine {
   LevelEngine(const ProjectData& project, const Graphics& graphics, const Constants& constants,
               Arithmetic arithmetic = Arithmetic::Fastest);
 
+  // A box as the sums see it: where its sound starts, where it aims, and its directivity
+  // entries as sectors of directions. A direction d = (x, y) lies well inside entry k when
+  // both s[0] * -y + s[1] * x and s[2] * -y + s[3] * x are above 0 (counter-clockwise of
+  // the entry's lower edge and clockwise of its upper one, both drawn in), s = Sectors[1 +
+  // k]. The sectors at k = -1 and 73 hold no direction, so that an entry's two neighbours
+  // may be tried without a check.
+  struct Placement {
+    PlaneVector Source;
+    float Aim = 0.0f;  // degrees from straight down
+    std::array<std::array<double, 4>, DirectivityAngleCount + 2> Sectors{};
+  };
+  static Placement Place(const BoxGeometry& box);
+  // The boxes in use hung where `graphics` has them; their attenuations and the module's
+  // data stay as they were.
+  void Rehang(const Graphics& graphics);
+
   // The level in dB of `entry` (a band, BroadbandEntry or BroadbandAEntry) at each point,
   // SPLFloor where it is not defined (a point on a box's source, or no sound at all).
   void Levels(int entry, std::span<const PlaneVector> points, std::span<float> levels) const;
@@ -40,11 +56,15 @@ class LevelEngine {
   // Every entry's level at one point, bands first, then the two broadband sums.
   std::array<float, LevelEntryCount> Spectrum(PlaneVector point) const;
 
+  // One box's share of the sums, for searches that hang the boxes in many ways: box `box`
+  // (its attenuation) hung as `placement`, its complex pressure for each band from `first`
+  // to `last` at each point added into re and im at [(band - first) * stride + point]; NaN
+  // where the box defines no level (a point on its source, or no directivity entry).
+  void AddPressures(int box, const Placement& placement, int first, int last,
+                    std::span<const PlaneVector> points, double* re, double* im,
+                    std::size_t stride) const;
+
  private:
-  struct Box {
-    PlaneVector Source;
-    float Aim = 0.0f;  // degrees from straight down
-  };
   struct Block;  // some points' distances and directivity entries, for the vector sums
 
   // Sound power |p|^2 of each band in [first, last] at the point, into power[band];
@@ -56,13 +76,16 @@ class LevelEngine {
   void VectorLevels(int entry, std::span<const PlaneVector> points, std::span<float> levels) const;
   // The distances and entries at `count` (1 ... 16) points; following[box] is the entry to
   // try first for the box, mostly that of the point before, and becomes that of the last.
-  void Place(Block& block, const PlaneVector* points, int count, int* following) const;
+  void Locate(Block& block, const PlaneVector* points, int count, int* following) const;
+  void VectorPressures(int box, const Placement& placement, int first, int last,
+                       std::span<const PlaneVector> points, double* re, double* im,
+                       std::size_t stride) const;
   void BandLevels(const Block& block, int band, float* levels) const;
   void SpectrumPowers(const Block& block, int vector, double (*power)[BandCount]) const;
   void VectorSpectrum(PlaneVector point, std::array<float, LevelEntryCount>& levels) const;
 
   bool vector_ = false;
-  std::vector<Box> boxes_;
+  std::vector<Placement> boxes_;
   // amplitude_[(band * boxes + box) * 73 + k]: pressure amplitude at 1 m.
   std::vector<double> amplitude_;
   std::array<std::array<double, DirectivityAngleCount>, BandCount> phase_{};  // radians
@@ -73,12 +96,6 @@ class LevelEngine {
   // each row padded from 21 bands to 24.
   std::vector<double> spectrumAmplitude_;
   std::vector<double> spectrumPhase_;
-  // Each box's directivity entries as sectors of directions, for the vector arithmetic: a
-  // direction d = (x, y) lies well inside entry k when both s[0] * -y + s[1] * x and
-  // s[2] * -y + s[3] * x are above 0 (counter-clockwise of the entry's lower edge and
-  // clockwise of its upper one, both drawn in), s = sectors_[box * 75 + 1 + k]. The
-  // sectors at k = -1 and 73 hold no direction.
-  std::vector<std::array<double, 4>> sectors_;
 };
 
 }  // namespace tarnwick

@@ -151,17 +151,15 @@ bool AutomaticInclination(const ProjectData& p, float& angle) {
   return true;
 }
 
-bool ComputeArrayGeometry(ProjectData& p, Graphics& g) {
+BoxShape HangFlybar(ProjectData& p, Graphics& g) {
   // 1. Automatic inclination replaces the typed one.
-  const bool automatic = p.AutomaticInclCalc == 1;
-  if (automatic) AutomaticInclination(p, p.InclinationAngle);
+  if (p.AutomaticInclCalc == 1) AutomaticInclination(p, p.InclinationAngle);
   const float inclination = p.InclinationAngle;
 
   // 2. Shape vectors of one box and the offset of its top front corner from
   //    the mounting point.
-  PlaneVector f{0.0f, -BoxFrontHeight};
-  PlaneVector b{-BoxDepth, BoxBottomRise};
-  PlaneVector k{0.0f, BoxBackHeight};
+  BoxShape shape{
+      {0.0f, -BoxFrontHeight}, {-BoxDepth, BoxBottomRise}, {0.0f, BoxBackHeight}, {}, {}};
   const PlaneVector q{PinOffset(p), -0.024f};
   g.MountingPoint = {MountingPointX, p.FloorDistance};
   const PlaneVector M = g.MountingPoint;
@@ -171,11 +169,11 @@ bool ComputeArrayGeometry(ProjectData& p, Graphics& g) {
   if (BoxesInUse(p) > 0) {
     BoxGeometry& first = g.BoxGeom[0];
     PlaneVector tf = q;
-    PlaneVector bf = AddVectors(tf, f);
-    PlaneVector bb = AddVectors(bf, b);
-    PlaneVector tb = AddVectors(bb, k);
+    PlaneVector bf = AddVectors(tf, shape.Front);
+    PlaneVector bb = AddVectors(bf, shape.Bottom);
+    PlaneVector tb = AddVectors(bb, shape.Back);
     RotateFour(tf, bf, bb, tb, -inclination);
-    RotateThree(f, b, k, -inclination);
+    RotateThree(shape.Front, shape.Bottom, shape.Back, -inclination);
     Assign(first.TopFront, AddVectors(tf, M));
     Assign(first.BottomFront, AddVectors(bf, M));
     Assign(first.BottomBack, AddVectors(bb, M));
@@ -184,25 +182,30 @@ bool ComputeArrayGeometry(ProjectData& p, Graphics& g) {
 
   // 4. Flybar outline.
   ComputeFlybar(p, g);
+  return shape;
+}
 
-  // 5. Every box hangs from the bottom front corner of the one above it;
-  //    a 5 degree splay turns it and all below it further down.
-  PlaneVector C;
-  PlaneVector D;
-  for (int i = 0; i < BoxesInUse(p); ++i) {
-    BoxGeometry& box = g.BoxGeom[i];
-    if (i > 0) {
-      Assign(box.TopFront, g.BoxGeom[i - 1].BottomFront);
-      if (p.BoxAngle[i - 1] == 5.0f) RotateThree(f, b, k, 5.0f);
-      Assign(box.BottomFront, AddVectors(box.TopFront, f));
-      Assign(box.BottomBack, AddVectors(box.BottomFront, b));
-      Assign(box.TopBack, AddVectors(box.BottomBack, k));
-    }
-    Assign(C, AddVectors(box.TopFront, ScaleVector(f, 0.5f)));
-    Assign(D, SubtractVectors(C, AddVectors(box.BottomBack, ScaleVector(k, 0.5f))));
-    AimBox(C, D, p, g, box);
+void HangBox(const ProjectData& p, Graphics& g, int i, float splayAbove, BoxShape& shape) {
+  // Every box hangs from the bottom front corner of the one above it; a 5
+  // degree splay turns it and all below it further down.
+  BoxGeometry& box = g.BoxGeom[i];
+  if (i > 0) {
+    Assign(box.TopFront, g.BoxGeom[i - 1].BottomFront);
+    if (splayAbove == 5.0f) RotateThree(shape.Front, shape.Bottom, shape.Back, 5.0f);
+    Assign(box.BottomFront, AddVectors(box.TopFront, shape.Front));
+    Assign(box.BottomBack, AddVectors(box.BottomFront, shape.Bottom));
+    Assign(box.TopBack, AddVectors(box.BottomBack, shape.Back));
   }
-  return automatic;
+  Assign(shape.Source, AddVectors(box.TopFront, ScaleVector(shape.Front, 0.5f)));
+  Assign(shape.Axis,
+         SubtractVectors(shape.Source, AddVectors(box.BottomBack, ScaleVector(shape.Back, 0.5f))));
+  AimBox(shape.Source, shape.Axis, p, g, box);
+}
+
+bool ComputeArrayGeometry(ProjectData& p, Graphics& g) {
+  BoxShape shape = HangFlybar(p, g);
+  for (int i = 0; i < BoxesInUse(p); ++i) HangBox(p, g, i, i > 0 ? p.BoxAngle[i - 1] : 0.0f, shape);
+  return p.AutomaticInclCalc == 1;
 }
 
 bool ComputeScene(ProjectData& project, const SceneFrame& frame, Graphics& g) {

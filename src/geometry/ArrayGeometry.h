@@ -89,6 +89,21 @@ bool AutomaticInclination(const ProjectData& project, float& angle);
 // skipped and its target keeps its previous value.
 bool ComputeArrayGeometry(ProjectData& project, Graphics& g);
 
+// The array step box by box, for searches that try both splays at each joint. A box's
+// outline turns with the inclination and every splay above it: its front, bottom and
+// back edges as it hangs. The source and axis of the box last hung stay where the next
+// one's cannot be computed.
+struct BoxShape {
+  PlaneVector Front, Bottom, Back;
+  PlaneVector Source, Axis;
+};
+// The automatic inclination (with AutomaticInclCalc = 1), the first box's outline and the
+// flybar; gives the shape the first box hangs with.
+BoxShape HangFlybar(ProjectData& project, Graphics& g);
+// Box i (i > 0) below box i - 1, turned 5 degrees further when `splayAbove` is 5, its
+// shape turned with it; then box i's source and aim. Box 0 is only aimed.
+void HangBox(const ProjectData& project, Graphics& g, int i, float splayAbove, BoxShape& shape);
+
 // All the geometry of one redraw in its order: the scene extents, the slopes of the areas
 // in use, then the array. Returns ComputeArrayGeometry's result.
 bool ComputeScene(ProjectData& project, const SceneFrame& frame, Graphics& g);

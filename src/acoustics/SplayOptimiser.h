@@ -1,0 +1,65 @@
+#pragma once
+
+#include <atomic>
+#include <stop_token>
+
+#include "acoustics/BandLevels.h"
+
+namespace tarnwick {
+
+// What makes one design better than another.
+enum class SplayGoal {
+  // The smallest spread (loudest minus quietest) of the level over every point of the
+  // areas in use; of two equal spreads, the smaller standard deviation.
+  EvenLevel,
+  // The closest least-squares fit to a level falling by FallPerDoubling dB each time the
+  // distance from the mounting point doubles; of two equal fits, the smaller spread
+  // around the fall.
+  Fall,
+};
+
+struct SplaySearch {
+  int Entry = DefaultLevelEntry;  // a band, BroadbandEntry or BroadbandAEntry
+  SplayGoal Goal = SplayGoal::EvenLevel;
+  double FallPerDoubling = 3.0;  // dB
+  // How far the typed inclination may move each way, in steps of 0.5 degrees.
+  float InclinationReach = 15.0f;
+  int Threads = 0;  // 0: one per core
+};
+
+// How even one design's levels are along the areas, in dB.
+struct Evenness {
+  int Points = 0;           // area points with a level
+  double Spread = 0.0;      // loudest minus quietest
+  double Deviation = 0.0;   // standard deviation
+  double FallSpread = 0.0;  // loudest minus quietest around the wanted fall
+  double FallError = 0.0;   // root mean square distance from the best-placed wanted fall
+};
+
+struct SplayResult {
+  ProjectData Best;  // the project with the best splays and inclination, or pin and mounting
+  Evenness BestScore;
+  Evenness CurrentScore;
+  long long Designs = 0;  // designs evaluated
+  bool Found = false;     // false when no area point has a level, or the search was stopped
+  bool Cancelled = false;
+};
+
+// The designs a search of this project tries: every splay set (0 or 5 degrees at each
+// joint in use) at each inclination 0.5 degrees apart within the reach of the current one,
+// or, with the inclination worked out from the pin, at every pin and mounting.
+long long SplayDesignCount(const ProjectData& project, const SplaySearch& search);
+
+// Tries every one of those designs with the level engine and gives the best. `scene` holds
+// the scene extents and the area slopes (the array is hung anew for every design). Runs on
+// search.Threads threads; counts finished designs into *done as it goes and stops soon
+// after `stop` is requested.
+SplayResult OptimiseSplay(const ProjectData& project, const Graphics& scene,
+                          const Constants& constants, const SplaySearch& search,
+                          std::stop_token stop = {}, std::atomic<long long>* done = nullptr);
+
+// How even the design itself is, measured as the search measures.
+Evenness MeasureDesign(const ProjectData& project, const Graphics& scene,
+                       const Constants& constants, const SplaySearch& search);
+
+}  // namespace tarnwick
