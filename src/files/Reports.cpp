@@ -180,6 +180,44 @@ void WriteAllLevels(std::ostream& out, const ProjectData& project, const Graphic
   }
 }
 
+// The best splays: the chosen design and how even it is beside the design as it was, one
+// named value a row. The optimised project goes to request.Out when given.
+int WriteOptimised(const ReportRequest& request, const ReportDesign& design, std::ostream& report,
+                   std::ostream& err) {
+  SplaySearch search;
+  search.Entry = request.Entry;
+  search.Goal = request.Goal;
+  search.FallPerDoubling = request.FallPerDoubling;
+  const SplayResult result = OptimiseSplay(design.Project, design.Geometry, design.Module, search);
+  if (!result.Found) {
+    err << "tarnwick: no area point of " << request.File << " has a level to even out\n";
+    return ReportWrongRequest;
+  }
+  const ProjectData& best = result.Best;
+  report << "band," << LevelEntryName(request.Entry) << '\n';
+  if (request.Goal == SplayGoal::Fall)
+    report << "fall_db_per_doubling," << Fixed(request.FallPerDoubling, 2, false) << '\n';
+  report << "designs," << result.Designs << "\nsplay_deg";
+  for (int j = 0; j < JointsInUse(best); ++j) report << ',' << Fixed(best.BoxAngle[j], 0, false);
+  report << "\ninclination_deg," << Fixed(best.InclinationAngle, 2, false) << '\n';
+  if (best.AutomaticInclCalc == 1)
+    report << "pin," << best.FlybarPin << "\nmounting,"
+           << MountingEntries[best.FlybarMounting == 1 ? 1 : 0] << '\n';
+  const auto row = [&](const char* name, double Evenness::*value) {
+    report << name << "_before_db," << Fixed(result.CurrentScore.*value, 2, false) << '\n'
+           << name << "_after_db," << Fixed(result.BestScore.*value, 2, false) << '\n';
+  };
+  row("spread", &Evenness::Spread);
+  row("deviation", &Evenness::Deviation);
+  if (request.Goal == SplayGoal::Fall) row("fall_error", &Evenness::FallError);
+  ProjectFileHeader header;
+  if (!request.Out.empty() && !WriteProjectFile(request.Out, best, header)) {
+    err << "tarnwick: cannot write " << request.Out << '\n';
+    return ReportFileRefused;
+  }
+  return ReportDone;
+}
+
 int RunReport(const ReportRequest& request, std::ostream& out, std::ostream& err) {
   ReportDesign design;
   if (const int status = LoadReportDesign(request, design, err); status != ReportDone)
@@ -195,6 +233,10 @@ int RunReport(const ReportRequest& request, std::ostream& out, std::ostream& err
       break;
     case ReportRequest::Kind::Response:
       WriteResponse(request, design, report);
+      break;
+    case ReportRequest::Kind::Optimise:
+      if (const int status = WriteOptimised(request, design, report, err); status != ReportDone)
+        return status;
       break;
     case ReportRequest::Kind::Map: {
       const LevelGrid grid = ComputeMap(request, design);

@@ -6,25 +6,29 @@
 #include "acoustics/BandLevels.h"
 #include "acoustics/LevelGrid.h"
 #include "acoustics/ModuleData.h"
+#include "acoustics/SplayOptimiser.h"
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectData.h"
 
 namespace tarnwick {
 
 // A project's numbers written as data, for scripts and spreadsheets: the levels along its
-// areas, where its boxes hang and aim, its coverage map, or the response at a point. The
-// scene is laid out in the window's first size.
+// areas, where its boxes hang and aim, its coverage map, the response at a point, or the
+// splays that make its level most even. The scene is laid out in the window's first size.
 struct ReportRequest {
-  enum class Kind { Levels, Geometry, Map, Response };
+  enum class Kind { Levels, Geometry, Map, Response, Optimise };
   enum class Format { Csv, Json };
   Kind What = Kind::Levels;
   std::string File;
   int Area = 0;  // 1 ... 3, or 0 for every area in use
   int Entry = DefaultLevelEntry;
   Format As = Format::Csv;
-  std::string Out;                  // the map's file: .csv here, .png by the window's library
+  std::string Out;  // the map's file (.csv here, .png by the window's library), or the
+                    // optimised project's
   int Width = 1600, Height = 1000;  // the map's picture, pixels
   PlaneVector At;                   // the response's point, metres
+  SplayGoal Goal = SplayGoal::EvenLevel;
+  double FallPerDoubling = 0.0;  // dB, with SplayGoal::Fall
 };
 
 // Exit statuses of a report.

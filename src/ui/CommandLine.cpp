@@ -23,11 +23,13 @@ std::optional<ReportRequest::Kind> ReportKind(const std::string& option) {
   if (option == "--geometry") return Kind::Geometry;
   if (option == "--map") return Kind::Map;
   if (option == "--response") return Kind::Response;
+  if (option == "--optimise") return Kind::Optimise;
   return std::nullopt;
 }
 
 std::string ReportName(ReportRequest::Kind kind) {
-  static const char* const names[] = {"--levels", "--geometry", "--map", "--response"};
+  static const char* const names[] = {"--levels", "--geometry", "--map", "--response",
+                                      "--optimise"};
   return names[static_cast<int>(kind)];
 }
 
@@ -35,9 +37,12 @@ std::string ReportName(ReportRequest::Kind kind) {
 bool Fits(const std::string& option, ReportRequest::Kind kind) {
   using Kind = ReportRequest::Kind;
   if (option == "--area") return kind == Kind::Levels;
-  if (option == "--band") return kind == Kind::Levels || kind == Kind::Map;
+  if (option == "--band")
+    return kind == Kind::Levels || kind == Kind::Map || kind == Kind::Optimise;
   if (option == "--format") return kind == Kind::Levels || kind == Kind::Geometry;
-  if (option == "--size" || option == "--out") return kind == Kind::Map;
+  if (option == "--size") return kind == Kind::Map;
+  if (option == "--out") return kind == Kind::Map || kind == Kind::Optimise;
+  if (option == "--fall") return kind == Kind::Optimise;
   return option == "--at" && kind == Kind::Response;
 }
 
@@ -79,7 +84,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.Do = CommandLine::Action::Version;
     } else if (const auto kind = ReportKind(argument)) {
       if (line.Do == CommandLine::Action::Report && line.Report.What != *kind)
-        return Wrong("only one of --levels, --geometry, --map and --response at a time");
+        return Wrong(
+            "only one of --levels, --geometry, --map, --response and --optimise at a time");
       if (line.Do == CommandLine::Action::Run) line.Do = CommandLine::Action::Report;
       line.Report.What = *kind;
     } else if (takesValue("--size")) {
@@ -103,6 +109,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         return Wrong("--at takes X,Y in metres, such as 12.5,1.2");
       line.Report.At = {float(x), float(y)};
       given.push_back("--at");
+    } else if (takesValue("--fall")) {
+      double fall = 0;
+      char rest = 0;
+      if (!value || std::sscanf(value->c_str(), "%lf%c", &fall, &rest) != 1 ||
+          !std::isfinite(fall) || std::fabs(fall) > 20)
+        return Wrong("--fall takes dB per doubling of distance, such as 3");
+      line.Report.Goal = SplayGoal::Fall;
+      line.Report.FallPerDoubling = fall;
+      given.push_back("--fall");
     } else if (takesValue("--area")) {
       const auto area = value ? AreaChoice(*value) : std::nullopt;
       if (!area) return Wrong("--area takes 1, 2, 3 or all");
@@ -155,6 +170,7 @@ const char* CommandLineUsage() {
          "       tarnwick --geometry FILE.qvd [--format csv|json]\n"
          "       tarnwick --map FILE.qvd [--band NAME] [--size WxH] --out OUT.png|OUT.csv\n"
          "       tarnwick --response FILE.qvd --at X,Y\n"
+         "       tarnwick --optimise FILE.qvd [--band NAME] [--fall DB] [--out OUT.qvd]\n"
          "Designs a hung line array of loudspeakers; opens FILE.qvd when given.\n"
          "  --levels    print the predicted level at every point along the areas\n"
          "              (default: every area in use, 1 kHz, csv)\n"
@@ -165,6 +181,13 @@ const char* CommandLineUsage() {
          "              one level per 4x4) as a picture, or as CSV: x_m,y_m,level_db\n"
          "  --response  print the level in every band at the point X,Y (metres; the\n"
          "              floor at 0, the mounting point 1 m from the left)\n"
+         "  --optimise  try every splay set (0 or 5 degrees at each joint) with the\n"
+         "              inclination within 15 degrees in 0.5 degree steps, or with every\n"
+         "              pin and mounting when the inclination follows the pin; print the\n"
+         "              design with the most even level over the areas (smallest spread)\n"
+         "              and the spread before and after; --out writes it as a project\n"
+         "  --fall DB   with --optimise: the closest fit to a level falling DB dB per\n"
+         "              doubling of the distance from the array instead\n"
          "  -h, --help  print this text and end\n"
          "  --version   print the version and end\n"
          "Exit status: 0 done, 2 a wrong command line, 3 a file that cannot be read\n"

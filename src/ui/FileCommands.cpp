@@ -19,6 +19,7 @@
 #include "ui/Exports.h"
 #include "ui/GraphStrip.h"
 #include "ui/LineArrayForm.h"
+#include "ui/OptimiseForm.h"
 #include "ui/ProjectHistory.h"
 #include "ui/RecentFiles.h"
 #include "ui/RiggingForm.h"
@@ -303,6 +304,31 @@ void LineArray_frm::RiggingTable_men_Click() {
     });
   RedrawAll();
   rigging_->Show(Data.Project, Graphics);
+}
+
+void LineArray_frm::Optimise_men_Click() {
+  if (optimise_ == nullptr) {
+    const auto shown = [this] {
+      RedrawAll();  // the controls' values as they stand
+      return ShownDesign{Data.Project, Graphics, Constants};
+    };
+    // The best design's splays and hanging become the project's, as one step to undo.
+    const auto apply = [this](const ProjectData& best) {
+      ProjectData& p = Data.Project;
+      p.BoxAngle = best.BoxAngle;
+      p.InclinationAngle = best.InclinationAngle;
+      p.FlybarPin = best.FlybarPin;
+      p.FlybarMounting = best.FlybarMounting;
+      history_->NameNext(QStringLiteral("Optimised Splay Angles"));
+      history_->Hold(true);
+      WriteControls();
+      history_->Hold(false);
+      RedrawAll();
+      MarkModified();
+    };
+    optimise_ = new Optimise_frm(this, shown, apply);
+  }
+  optimise_->Show();
 }
 
 }  // namespace tarnwick

@@ -13,6 +13,7 @@
 #include "ui/CoverageLayer.h"
 #include "ui/GraphStrip.h"
 #include "ui/NumberEntry.h"
+#include "ui/OptimiseForm.h"
 #include "ui/ProjectHistory.h"
 #include "ui/ProjectPanel.h"
 #include "ui/ResponseForm.h"
@@ -195,6 +196,7 @@ void LineArray_frm::RedrawAll() {
   graph_->Refresh();
   if (response_ != nullptr && response_->isVisible()) response_->Follow(p, Graphics, Constants);
   if (rigging_ != nullptr && rigging_->isVisible()) rigging_->Follow(p, Graphics);
+  if (optimise_ != nullptr) optimise_->Follow(p);
   // What the user changed since the last redraw becomes one step to undo; the first
   // redraw of the shown window is where the history starts.
   if (shownOnce_) history_->Record({p, FileRW.FilePath});

@@ -27,6 +27,7 @@ class CoverageLayer;
 class ProjectHistory;
 struct ProjectState;
 class Response_frm;
+class Optimise_frm;
 class Rigging_frm;
 class LineElement;
 class ProjectPanel;
@@ -125,8 +126,9 @@ class LineArray_frm : public QMainWindow {
               const std::function<bool(const QString&)>& write);
   void ExportPicture_men_Click();
   void ExportLevels_men_Click();
-  // Tools › Rigging Table…
+  // Tools › Rigging Table… and Optimise Splay Angles…
   void RiggingTable_men_Click();
+  void Optimise_men_Click();
 
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -143,6 +145,7 @@ class LineArray_frm : public QMainWindow {
   ProjectHistory* history_ = nullptr;
   Response_frm* response_ = nullptr;  // made on first use
   Rigging_frm* rigging_ = nullptr;    // made on first use
+  Optimise_frm* optimise_ = nullptr;  // made on first use
   QMenu* sideMenu_ = nullptr;         // the side view's right-click menu, made on first use
   PlaneVector menuPoint_;             // where that menu was asked for
   DrawingSurface* MainView_pbx = nullptr;

@@ -123,6 +123,8 @@ void LineArray_frm::BuildMenus() {
   tools->addSeparator();
   connect(AddEntry(tools, "RiggingTable_men", QStringLiteral("&Rigging Table...")),
           &QAction::triggered, this, &Window::RiggingTable_men_Click);
+  connect(AddEntry(tools, "Optimise_men", QStringLiteral("&Optimise Splay Angles...")),
+          &QAction::triggered, this, &Window::Optimise_men_Click);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   help->setObjectName(QStringLiteral("Help_men"));

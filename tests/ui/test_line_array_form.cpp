@@ -16,6 +16,7 @@
 #include "ui/CoverageLayer.h"
 #include "ui/GraphStrip.h"
 #include "ui/LineArrayForm.h"
+#include "ui/OptimiseForm.h"
 #include "ui/ResponseForm.h"
 #include "ui/RiggingForm.h"
 #include "ui/Twips.h"
@@ -983,6 +984,78 @@ class TestLineArrayForm : public QObject {
     Click("RiggingPdf_cbt");
     QFile pdf(Path(QStringLiteral("rig.pdf")));
     QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.read(4) == "%PDF");
+  }
+
+  void theOptimiserFindsWhatASearchFindsAndAppliesItAsOneStep() {
+    LineArray_frm& w = Open();
+    Pick(List("BoxesAmount_cbx"), 4);  // six boxes: 18 hangings of 32 splay sets
+    const ProjectData before = w.Data.Project;
+    Trigger("Optimise_men");
+    auto* form = Find<Optimise_frm>("Optimise_frm");
+    QVERIFY(form->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!form->Busy(), 60000);
+    const SplayResult& result = form->Result();
+    QVERIFY(result.Found);
+    const SplayResult direct = OptimiseSplay(before, w.Graphics, w.Constants, SplaySearch{});
+    QCOMPARE(result.Best, direct.Best);
+    QCOMPARE(result.Designs, 18LL << 5);
+    const auto* table = Find<QTableWidget>("OptimiseResult_tbl");
+    QCOMPARE(table->item(4, 1)->text().toDouble(), Shown2(direct.BestScore.Spread));
+    QCOMPARE(table->item(4, 0)->text().toDouble(), Shown2(direct.CurrentScore.Spread));
+    QVERIFY(direct.BestScore.Spread < direct.CurrentScore.Spread);
+    // Applied as one step: the window's design is the best one; undone, the one before.
+    Click("OptimiseApply_cbt");
+    QCOMPARE(w.Data.Project.BoxAngle, direct.Best.BoxAngle);
+    QCOMPARE(w.Data.Project.FlybarPin, direct.Best.FlybarPin);
+    QCOMPARE(Shown("Angle_cbx(0)"), QString::number(direct.Best.BoxAngle[0]) + QStringLiteral("°"));
+    QVERIFY(w.isWindowModified());
+    QCOMPARE(Find<QAction>("Undo_men")->text().remove('&'),
+             QStringLiteral("Undo Optimised Splay Angles"));
+    QVERIFY(!Find<QPushButton>("OptimiseApply_cbt")->isEnabled());
+    Trigger("Undo_men");
+    QVERIFY(!DiffersByUser(w.Data.Project, before) && !DiffersByUser(before, w.Data.Project));
+    // A result for another design cannot be applied.
+    QVERIFY(!Find<QPushButton>("OptimiseApply_cbt")->isEnabled());
+    // A long search shows its progress after a moment and stops on Cancel.
+    Pick(List("BoxesAmount_cbx"), 10);
+    Pick(Find<QComboBox>("OptimiseBand_cbx"), BroadbandEntry);
+    QVERIFY(form->Busy());
+    QTRY_VERIFY(Find<QPushButton>("OptimiseCancel_cbt")->isVisible());
+    Click("OptimiseCancel_cbt");
+    QVERIFY(!form->Busy() && form->Result().Cancelled);
+    QVERIFY(!Find<QPushButton>("OptimiseApply_cbt")->isEnabled());
+    QCOMPARE(Find<QLabel>("OptimiseStatus_lbl")->text(), QStringLiteral("Cancelled."));
+  }
+
+  void theOptimiserOnTheCommandLinePrintsAndWritesTheBestDesign() {
+    const QString file = QStringLiteral(TARNWICK_SOURCE_DIR "/tests/data/small.qvd");
+    const QString out = Path(QStringLiteral("best.qvd"));
+    QProcess program;
+    program.start(QStringLiteral(TARNWICK_PROGRAM),
+                  {QStringLiteral("--optimise"), file, QStringLiteral("--band"),
+                   QStringLiteral("2kHz"), QStringLiteral("--out"), out});
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitCode(), 0);
+    QMap<QString, QStringList> rows;
+    for (const QString& row :
+         QString::fromUtf8(program.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
+      QStringList cells = row.split(',');
+      rows[cells.takeFirst()] = cells;
+    }
+    QCOMPARE(rows["band"], QStringList{QStringLiteral("2 kHz")});
+    // What it wrote is what it printed, and opened, it is as even as it said.
+    LineArray_frm& w = Open(QSize(), false);
+    QVERIFY(w.OpenFile(out));
+    const ProjectData& p = w.Data.Project;
+    QCOMPARE(rows["splay_deg"].size(), p.BoxesAmount - 1);
+    for (int j = 0; j < p.BoxesAmount - 1; ++j)
+      QCOMPARE(rows["splay_deg"][j].toFloat(), p.BoxAngle[j]);
+    QCOMPARE(rows["inclination_deg"][0].toDouble(), Shown2(p.InclinationAngle));
+    SplaySearch search;
+    search.Entry = LevelEntryFromName("2kHz");
+    const Evenness after = MeasureDesign(p, w.Graphics, w.Constants, search);
+    QCOMPARE(rows["spread_after_db"][0].toDouble(), Shown2(after.Spread));
+    QVERIFY(rows["spread_after_db"][0].toDouble() <= rows["spread_before_db"][0].toDouble());
   }
 };
 

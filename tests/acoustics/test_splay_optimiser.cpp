@@ -1,0 +1,220 @@
+// The splay search against a brute force written here: every design of a small array hung
+// in full and summed as a sound engineer would sum it, the best one picked by hand.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <random>
+#include <stop_token>
+#include <vector>
+
+#include "acoustics/SplayOptimiser.h"
+#include "geometry/ArrayGeometry.h"
+
+using namespace tarnwick;
+
+namespace {
+
+struct Case {
+  ProjectData project = MakeDefaultProject();
+  Graphics scene;
+  Constants constants;
+  std::vector<PlaneVector> points;  // every area point
+};
+
+// Four boxes, so eight splay sets, hung at random over one to three areas.
+Case RandomCase(std::mt19937& random, bool automatic) {
+  auto pick = [&](int low, int high) { return std::uniform_int_distribution(low, high)(random); };
+  Case c;
+  ProjectData& p = c.project;
+  p.BoxesAmount = 4;
+  for (float& splay : p.BoxAngle) splay = float(5 * pick(0, 1));
+  for (float& attenuation : p.BoxAttenuation) attenuation = float(pick(0, 2) == 0 ? pick(1, 9) : 0);
+  p.FlybarPin = pick(1, 9);
+  p.FlybarMounting = pick(0, 1);
+  p.AutomaticInclCalc = automatic ? 1 : 0;
+  p.InclinationAngle = float(pick(-20, 20)) / 2;
+  p.FloorDistance = float(pick(40, 120)) / 10;
+  p.AreasAmount = pick(1, 3);
+  AssignBandLevel(c.constants);
+  FillDirectivity(c.constants);
+  ComputeScene(p, DesignedFrame, c.scene);
+  for (int area = 1; area <= p.AreasAmount; ++area) {
+    std::vector<SPLPoint> along;
+    if (CalculateSPL(p, c.scene, c.constants, area, DefaultLevelEntry, along))
+      for (const SPLPoint& point : along) c.points.push_back(point.Position);
+  }
+  return c;
+}
+
+// Power of one band at a point: each box a complex pressure from the band level less the
+// directivity drop and the attenuation, falling with distance, turned by its path and
+// the entry's phase.
+double PlainPower(const Case& c, const ProjectData& p, const Graphics& g, int band,
+                  PlaneVector point) {
+  std::complex<double> sum;
+  for (int b = 0; b < p.BoxesAmount; ++b) {
+    const BoxGeometry& box = g.BoxGeom[b];
+    const PlaneVector to = AddVectors(point, NegateVector(box.Source));
+    const auto entry = *LookUpDirectivity(c.constants, band,
+                                          OffAxisAngle(AngleFromDown(to), AngleFromDown(box.Ray)));
+    const double r = std::hypot(double(point.X) - box.Source.X, double(point.Y) - box.Source.Y);
+    const double level =
+        c.constants.BandLevel[band] - entry.LevelDrop - p.BoxAttenuation[b] - 20 * std::log10(r);
+    const double phase = 360 * BandCentreFrequency(band) * r / SpeedOfSound + entry.Phase;
+    sum += std::polar(std::pow(10.0, level / 20), phase * std::numbers::pi / 180);
+  }
+  return std::norm(sum);
+}
+
+struct Plain {
+  ProjectData design;
+  double spread = 0, deviation = 0, fallError = 0;
+};
+
+// One design hung in full and measured: spread and standard deviation of the levels, and
+// the root mean square distance from the best-placed fall of `fall` dB per doubling of the
+// distance from the mounting point.
+Plain Measure(const Case& c, ProjectData design, int entry, double fall) {
+  Graphics g = c.scene;
+  ComputeArrayGeometry(design, g);
+  std::vector<double> levels, aside;
+  for (const PlaneVector& point : c.points) {
+    double power = 0;
+    if (entry < BandCount)
+      power = PlainPower(c, design, g, entry, point);
+    else
+      for (int band = 0; band < BandCount; ++band)
+        power += PlainPower(c, design, g, band, point) *
+                 std::pow(10.0, AWeighting(BandCentreFrequency(band)) / 10);
+    levels.push_back(10 * std::log10(power));
+    const double r = std::hypot(point.X - 1.0, point.Y - double(design.FloorDistance));
+    aside.push_back(levels.back() + fall * std::log2(r));
+  }
+  auto deviation = [](const std::vector<double>& v) {
+    double mean = 0, square = 0;
+    for (double x : v) mean += x / double(v.size());
+    for (double x : v) square += (x - mean) * (x - mean) / double(v.size());
+    return std::sqrt(square);
+  };
+  const auto [low, high] = std::minmax_element(levels.begin(), levels.end());
+  return {design, *high - *low, deviation(levels), deviation(aside)};
+}
+
+// Every design the search may try, measured one by one.
+std::vector<Plain> BruteForce(const Case& c, float reach, int entry, double fall) {
+  std::vector<ProjectData> hangings;
+  const ProjectData& p = c.project;
+  if (p.AutomaticInclCalc == 1) {
+    for (int mounting = 0; mounting < 2; ++mounting)
+      for (int pin = 1; pin <= 9; ++pin) {
+        hangings.push_back(p);
+        hangings.back().FlybarPin = pin;
+        hangings.back().FlybarMounting = mounting;
+      }
+  } else {
+    for (float change = -reach; change <= reach; change += 0.5f) {
+      hangings.push_back(p);
+      hangings.back().InclinationAngle = p.InclinationAngle + change;
+    }
+  }
+  std::vector<Plain> all;
+  for (const ProjectData& hanging : hangings)
+    for (int splays = 0; splays < 8; ++splays) {
+      ProjectData design = hanging;
+      for (int j = 0; j < 3; ++j) design.BoxAngle[j] = splays >> j & 1 ? 5.0f : 0.0f;
+      all.push_back(Measure(c, design, entry, fall));
+    }
+  return all;
+}
+
+void ExpectSameHanging(const ProjectData& a, const ProjectData& b) {
+  for (int j = 0; j < 3; ++j) EXPECT_EQ(a.BoxAngle[j], b.BoxAngle[j]) << "joint " << j + 1;
+  EXPECT_EQ(a.FlybarPin, b.FlybarPin);
+  EXPECT_EQ(a.FlybarMounting, b.FlybarMounting);
+  EXPECT_FLOAT_EQ(a.InclinationAngle, b.InclinationAngle);
+}
+
+constexpr double Agreement = 1e-4;  // dB
+
+TEST(SplayOptimiser, FindsTheEvenestDesignOfEveryHangingAndSplaySet) {
+  std::mt19937 random(17);
+  for (int trial = 0; trial < 6; ++trial) {
+    const bool automatic = trial % 2 == 1;
+    const Case c = RandomCase(random, automatic);
+    SCOPED_TRACE(::testing::Message() << "trial " << trial << ", " << c.points.size() << " points");
+    SplaySearch search;
+    search.InclinationReach = 2.0f;
+    const SplayResult result = OptimiseSplay(c.project, c.scene, c.constants, search);
+    ASSERT_TRUE(result.Found);
+    const std::vector<Plain> all = BruteForce(c, 2.0f, search.Entry, 0);
+    EXPECT_EQ(result.Designs, long(all.size()));
+    const Plain& best =
+        *std::min_element(all.begin(), all.end(), [](const Plain& a, const Plain& b) {
+          return a.spread < b.spread - 1e-9 ||
+                 (a.spread < b.spread + 1e-9 && a.deviation < b.deviation);
+        });
+    EXPECT_NEAR(result.BestScore.Spread, best.spread, Agreement);
+    EXPECT_NEAR(result.BestScore.Deviation, best.deviation, Agreement);
+    ExpectSameHanging(result.Best, best.design);
+    // With the pin, the inclination the best design hangs at.
+    if (automatic) {
+      ProjectData hung = best.design;
+      Graphics g = c.scene;
+      ComputeArrayGeometry(hung, g);
+      EXPECT_FLOAT_EQ(result.Best.InclinationAngle, hung.InclinationAngle);
+    }
+    const Plain current = Measure(c, c.project, search.Entry, 0);
+    EXPECT_NEAR(result.CurrentScore.Spread, current.spread, Agreement);
+    EXPECT_EQ(result.CurrentScore.Points, int(c.points.size()));
+  }
+}
+
+TEST(SplayOptimiser, FitsAFallPerDoublingBroadbandA) {
+  std::mt19937 random(5);
+  for (int trial = 0; trial < 2; ++trial) {
+    const Case c = RandomCase(random, false);
+    SplaySearch search;
+    search.Entry = BroadbandAEntry;
+    search.Goal = SplayGoal::Fall;
+    search.FallPerDoubling = 3.0;
+    search.InclinationReach = 0.5f;
+    const SplayResult result = OptimiseSplay(c.project, c.scene, c.constants, search);
+    ASSERT_TRUE(result.Found);
+    const std::vector<Plain> all = BruteForce(c, 0.5f, BroadbandAEntry, 3.0);
+    const Plain& best =
+        *std::min_element(all.begin(), all.end(),
+                          [](const Plain& a, const Plain& b) { return a.fallError < b.fallError; });
+    EXPECT_NEAR(result.BestScore.FallError, best.fallError, Agreement);
+    EXPECT_NEAR(result.BestScore.Spread, best.spread, Agreement);
+    ExpectSameHanging(result.Best, best.design);
+  }
+}
+
+TEST(SplayOptimiser, SameAnswerOnAnyNumberOfThreadsAndStopsWhenAsked) {
+  std::mt19937 random(3);
+  Case c = RandomCase(random, false);
+  c.project.BoxesAmount = 9;
+  SplaySearch search;
+  search.Threads = 1;
+  const SplayResult one = OptimiseSplay(c.project, c.scene, c.constants, search);
+  search.Threads = 3;
+  std::atomic<long long> done{0};
+  const SplayResult three = OptimiseSplay(c.project, c.scene, c.constants, search, {}, &done);
+  ASSERT_TRUE(one.Found && three.Found);
+  EXPECT_EQ(one.Best, three.Best);
+  EXPECT_EQ(done.load(), SplayDesignCount(c.project, search));
+  EXPECT_EQ(done.load(), 61LL << 8);
+
+  std::stop_source stop;
+  stop.request_stop();
+  const SplayResult stopped =
+      OptimiseSplay(c.project, c.scene, c.constants, search, stop.get_token());
+  EXPECT_TRUE(stopped.Cancelled);
+  EXPECT_FALSE(stopped.Found);
+  EXPECT_EQ(stopped.Best, c.project);
+}
+
+}  // namespace
