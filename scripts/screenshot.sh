@@ -6,8 +6,9 @@
 # buttons, "array" only the array panel's, "graph" shows the level graph
 # strip from the Preferences menu, "all" also picks "All Areas" and
 # "Broadband (A)" in it, "tall" drags the strip's top edge 250 pixels up,
-# "map" shows the coverage map, "tolerance" the graph's tolerance band, and
-# "rigging" opens the rigging table (the picture is then of the whole screen).
+# "map" shows the coverage map, "tolerance" the graph's tolerance band,
+# "rigging" opens the rigging table and "optimise" the splay optimiser (the
+# picture is then of the whole screen).
 # The window is 800x600 unless a size is given.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -58,9 +59,9 @@ xvfb-run -a -s "-screen 0 1700x1100x24" bash -c '
     xdotool mouseup 1
     sleep 0.5
   fi
-  if [[ $modes == *,rigging,* ]]; then
+  if [[ $modes == *,rigging,* || $modes == *,optimise,* ]]; then
     click 172 8
-    click 210 101
+    case $modes in *,rigging,*) click 210 101 ;; *) click 210 123; sleep 4 ;; esac
     sleep 1
     import -window root -crop "$((width + 40))x$((height + 40))+0+0" "$out"
   else
