@@ -61,9 +61,16 @@ xvfb-run -a -s "-screen 0 1700x1100x24" bash -c '
   fi
   if [[ $modes == *,rigging,* || $modes == *,optimise,* ]]; then
     click 172 8
+    crop="$((width + 40))x$((height + 40))+0+0"
     case $modes in *,rigging,*) click 210 101 ;; *) click 210 123; sleep 4 ;; esac
+    if [[ $modes == *,optimise,* ]]; then
+      # Beside the main window rather than over it.
+      form=$(xdotool search --name "Optimise Splay Angles" | head -1)
+      xdotool windowmove "$form" "$((width + 10))" 0
+      crop="$((width + 590))x$((height + 10))+0+0"
+    fi
     sleep 1
-    import -window root -crop "$((width + 40))x$((height + 40))+0+0" "$out"
+    import -window root -crop "$crop" "$out"
   else
     import -window "$id" "$out"
   fi

@@ -328,9 +328,10 @@ SplayResult OptimiseSplay(const ProjectData& project, const Graphics& scene,
                           const Constants& constants, const SplaySearch& search,
                           std::stop_token stop, std::atomic<long long>* done) {
   SplayResult result;
-  result.Best = project;
+  result.Current = result.Best = project;
   Graphics laidOut;
   const ProjectData current = LayOut(project, scene, laidOut);
+  result.Current = current;
   const AreaPoints points = CollectPoints(current, laidOut, constants, search);
   // The engine brings the boxes' attenuations and the module data; the boxes' places come
   // from each design.

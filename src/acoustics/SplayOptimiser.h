@@ -37,7 +37,8 @@ struct Evenness {
 };
 
 struct SplayResult {
-  ProjectData Best;  // the project with the best splays and inclination, or pin and mounting
+  ProjectData Current;  // the project as it hangs, its automatic inclination worked out
+  ProjectData Best;     // the project with the best splays and inclination, or pin and mounting
   Evenness BestScore;
   Evenness CurrentScore;
   long long Designs = 0;  // designs evaluated

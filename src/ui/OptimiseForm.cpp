@@ -111,7 +111,7 @@ Optimise_frm::Optimise_frm(QWidget* owner, std::function<ShownDesign()> shown,
   connect(applyButton_, &QPushButton::clicked, this, [this] {
     if (!result_.Found || !current_) return;
     // Applied, the best design is the current one.
-    searched_ = result_.Best;
+    searched_ = result_.Current = result_.Best;
     result_.CurrentScore = result_.BestScore;
     apply_(result_.Best);
     ShowResult();
@@ -228,7 +228,7 @@ void Optimise_frm::ShowResult() {
     for (int r = 0; r < cells.size(); ++r)
       table_->setItem(r, c, new QTableWidgetItem(known ? cells[r] : QString()));
   };
-  column(0, searched_, result_.CurrentScore, result_.Found);
+  column(0, result_.Found ? result_.Current : searched_, result_.CurrentScore, result_.Found);
   column(1, best, result_.BestScore, result_.Found);
   applyButton_->setEnabled(result_.Found && current_ && !searching_ &&
                            DiffersByUser(searched_, result_.Best));
