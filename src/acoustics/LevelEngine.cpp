@@ -210,14 +210,21 @@ TARNWICK_VECTOR_MATHS inline __m256d Inside(const std::array<double, 4>& s, __m2
                        _mm256_cmp_pd(beforeHigh, zero, _CMP_GT_OQ));
 }
 
-// One box's distances, their inverses and its directivity entries at 4 * vectors points
-// (x, y); following is the entry to try first, mostly that of the point before, and
-// becomes that of the last. A lane whose point has no level is marked in `defined` and
-// holds stand-ins.
-TARNWICK_VECTOR_MATHS void LocateRow(const LevelEngine::Placement& box, const double* x,
-                                     const double* y, int vectors, double* distance,
-                                     double* inverse, std::int32_t* entries, bool* defined,
-                                     int& following) {
+// Where one box's distances, their inverses and its directivity entries at some points go;
+// following is the entry to try first, mostly that of the point before, and becomes that
+// of the last.
+struct Row {
+  const LevelEngine::Placement* box;
+  double* distance;
+  double* inverse;
+  std::int32_t* entries;
+  int* following;
+};
+
+// The rows of some boxes at 4 * vectors points (x, y). A lane whose point has no level is
+// marked in `defined` and holds stand-ins.
+TARNWICK_VECTOR_MATHS void LocateRows(const Row* rows, int count, const double* x, const double* y,
+                                      int vectors, bool* defined) {
   using namespace vector_maths;
   constexpr int MostVectors = 4;
   const __m256d sign = _mm256_set1_pd(-0.0);
@@ -226,40 +233,48 @@ TARNWICK_VECTOR_MATHS void LocateRow(const LevelEngine::Placement& box, const do
   //    the next. The direction is the single-precision one that OffAxisIndex takes. No
   //    branches: which way they went would change unforeseeably, and a wrong guess throws
   //    away the work under way.
-  __m256d across[MostVectors], down[MostVectors];  // the direction (x, -y)
-  int pending[MostVectors], pendingCount = 0;
+  __m256d across[MaxBoxes * MostVectors], down[MaxBoxes * MostVectors];  // (x, -y)
+  int pending[MaxBoxes * MostVectors], pendingCount = 0;                 // row * MostVectors + v
   for (int v = 0; v < vectors; ++v) {
     const __m256d px = _mm256_load_pd(&x[4 * v]), py = _mm256_load_pd(&y[4 * v]);
-    // Differences of two floats, exact in double.
-    const __m256d dx = _mm256_sub_pd(px, _mm256_set1_pd(box.Source.X));
-    const __m256d dy = _mm256_sub_pd(py, _mm256_set1_pd(box.Source.Y));
-    const __m256d r = Sqrt(_mm256_fmadd_pd(dx, dx, _mm256_mul_pd(dy, dy)));
-    _mm256_store_pd(&distance[4 * v], r);
-    _mm256_store_pd(&inverse[4 * v], _mm256_div_pd(_mm256_set1_pd(1.0), r));
-    across[v] = _mm256_cvtps_pd(_mm256_cvtpd_ps(dx));
-    down[v] = _mm256_xor_pd(_mm256_cvtps_pd(_mm256_cvtpd_ps(dy)), sign);
-    const int k = following;
-    const std::array<double, 4>* sector = &box.Sectors[std::size_t(k) + 1];
-    const __m256d before = Inside(sector[-1], across[v], down[v]);
-    const __m256d same = Inside(sector[0], across[v], down[v]);
-    const __m256d after = Inside(sector[1], across[v], down[v]);
-    const __m128i entry = _mm256_cvtpd_epi32(
-        _mm256_blendv_pd(_mm256_blendv_pd(_mm256_set1_pd(k), _mm256_set1_pd(k + 1), after),
-                         _mm256_set1_pd(k - 1), before));
-    _mm_store_si128(reinterpret_cast<__m128i*>(&entries[4 * v]), entry);
-    const int covered = _mm256_movemask_pd(_mm256_or_pd(_mm256_or_pd(before, same), after));
-    following = covered & 8 ? _mm_extract_epi32(entry, 3) : k;
-    pending[pendingCount] = v;
-    pendingCount += covered != 0xF;
+    for (int n = 0; n < count; ++n) {
+      const LevelEngine::Placement& box = *rows[n].box;
+      double* distance = rows[n].distance;
+      const int at = n * MostVectors + v;
+      // Differences of two floats, exact in double.
+      const __m256d dx = _mm256_sub_pd(px, _mm256_set1_pd(box.Source.X));
+      const __m256d dy = _mm256_sub_pd(py, _mm256_set1_pd(box.Source.Y));
+      const __m256d r = Sqrt(_mm256_fmadd_pd(dx, dx, _mm256_mul_pd(dy, dy)));
+      _mm256_store_pd(&distance[4 * v], r);
+      _mm256_store_pd(&rows[n].inverse[4 * v], _mm256_div_pd(_mm256_set1_pd(1.0), r));
+      across[at] = _mm256_cvtps_pd(_mm256_cvtpd_ps(dx));
+      down[at] = _mm256_xor_pd(_mm256_cvtps_pd(_mm256_cvtpd_ps(dy)), sign);
+      int& following = *rows[n].following;
+      const int k = following;
+      const std::array<double, 4>* sector = &box.Sectors[std::size_t(k) + 1];
+      const __m256d before = Inside(sector[-1], across[at], down[at]);
+      const __m256d same = Inside(sector[0], across[at], down[at]);
+      const __m256d after = Inside(sector[1], across[at], down[at]);
+      const __m128i entry = _mm256_cvtpd_epi32(
+          _mm256_blendv_pd(_mm256_blendv_pd(_mm256_set1_pd(k), _mm256_set1_pd(k + 1), after),
+                           _mm256_set1_pd(k - 1), before));
+      _mm_store_si128(reinterpret_cast<__m128i*>(&rows[n].entries[4 * v]), entry);
+      const int covered = _mm256_movemask_pd(_mm256_or_pd(_mm256_or_pd(before, same), after));
+      following = covered & 8 ? _mm_extract_epi32(entry, 3) : k;
+      pending[pendingCount] = at;
+      pendingCount += covered != 0xF;
+    }
   }
   // 2. The other directions' off-axis angles from the vector arctangent, one call after
   //    another so that they overlap, from straight down, wrapped into (-180, 180].
-  __m256d angle[MostVectors];
+  __m256d angle[MaxBoxes * MostVectors];
   for (int p = 0; p < pendingCount; ++p) angle[p] = Atan2(across[pending[p]], down[pending[p]]);
   // 3. Their entries, where the angle lies clear of an entry's edge and of the back, else
   //    from OffAxisIndex.
   for (int p = 0; p < pendingCount; ++p) {
-    const int v = pending[p];
+    const int n = pending[p] / MostVectors, v = pending[p] % MostVectors;
+    const LevelEngine::Placement& box = *rows[n].box;
+    double* distance = rows[n].distance;
     __m256d theta =
         _mm256_sub_pd(_mm256_mul_pd(angle[p], _mm256_set1_pd(180.0 / Pi)), _mm256_set1_pd(box.Aim));
     const __m256d turn = _mm256_set1_pd(360.0);
@@ -276,7 +291,7 @@ TARNWICK_VECTOR_MATHS void LocateRow(const LevelEngine::Placement& box, const do
                       _mm256_cmp_pd(_mm256_andnot_pd(sign, theta),
                                     _mm256_set1_pd(180.0 - EdgeMargin), _CMP_LT_OQ));
     const int cleared = _mm256_movemask_pd(clear);
-    std::int32_t* entry = &entries[4 * v];
+    std::int32_t* entry = &rows[n].entries[4 * v];
     // Only cleared lanes convert; the others might be NaN.
     _mm_store_si128(reinterpret_cast<__m128i*>(entry),
                     _mm_add_epi32(_mm256_cvtpd_epi32(_mm256_and_pd(nearest, clear)),
@@ -285,8 +300,8 @@ TARNWICK_VECTOR_MATHS void LocateRow(const LevelEngine::Placement& box, const do
         _mm256_cmp_pd(_mm256_load_pd(&distance[4 * v]), _mm256_setzero_pd(), _CMP_GT_OQ));
     if (cleared != 0xF || placed != 0xF) {
       alignas(32) double directionX[4], directionY[4];
-      _mm256_store_pd(directionX, across[v]);
-      _mm256_store_pd(directionY, _mm256_xor_pd(down[v], sign));
+      _mm256_store_pd(directionX, across[pending[p]]);
+      _mm256_store_pd(directionY, _mm256_xor_pd(down[pending[p]], sign));
       for (int i = 0; i < 4; ++i) {
         if (!(cleared >> i & 1))
           entry[i] = OffAxisIndex({float(directionX[i]), float(directionY[i])}, box.Aim);
@@ -294,11 +309,11 @@ TARNWICK_VECTOR_MATHS void LocateRow(const LevelEngine::Placement& box, const do
           defined[4 * v + i] = false;
           entry[i] = OnAxisIndex;
           distance[4 * v + i] = 1.0;
-          inverse[4 * v + i] = 0.0;
+          rows[n].inverse[4 * v + i] = 0.0;
         }
       }
     }
-    if (v == vectors - 1) following = entry[3];
+    if (v == vectors - 1) *rows[n].following = entry[3];
   }
 }
 
@@ -318,9 +333,10 @@ TARNWICK_VECTOR_MATHS void LevelEngine::Locate(Block& block, const PlaneVector* 
   alignas(32) double x[Block::Width], y[Block::Width];
   Spread(points, count, block.vectors, x, y);
   block.defined.fill(true);
+  Row rows[MaxBoxes];
   for (std::size_t b = 0; b < boxes_.size(); ++b)
-    LocateRow(boxes_[b], x, y, block.vectors, block.distance[b], block.inverse[b], block.entry[b],
-              block.defined.data(), following[b]);
+    rows[b] = {&boxes_[b], block.distance[b], block.inverse[b], block.entry[b], &following[b]};
+  LocateRows(rows, int(boxes_.size()), x, y, block.vectors, block.defined.data());
 }
 
 namespace {
@@ -472,7 +488,8 @@ TARNWICK_VECTOR_MATHS void LevelEngine::VectorPressures(int box, const Placement
     const int vectors = (count + 3) / 4;
     Spread(&points[start], count, vectors, x, y);
     defined.fill(true);
-    LocateRow(placement, x, y, vectors, distance, inverse, entry, defined.data(), following);
+    const Row row{&placement, distance, inverse, entry, &following};
+    LocateRows(&row, 1, x, y, vectors, defined.data());
     for (int i = 0; i < count; ++i)
       if (!defined[i]) inverse[i] = std::numeric_limits<double>::quiet_NaN();
     for (int band = first; band <= last; ++band) {
