@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "DefaultDesign.h"
 #include "RatioReporter.h"
 #include "acoustics/BandLevels.h"
 #include "acoustics/LevelEngine.h"
@@ -36,10 +37,7 @@ constexpr int Band = DefaultLevelEntry;  // 1 kHz
 constexpr double Target = 1.5;           // at most this many times the floor
 constexpr double TwoThreadTarget = 1.6;  // at least this many times as fast
 
-struct Setup {
-  ProjectData project = MakeDefaultProject();
-  Graphics graphics;
-  Constants constants;
+struct Setup : DefaultDesign {
   LevelGrid band, broadband;  // the maps, filled again and again
 };
 
@@ -137,15 +135,9 @@ TARNWICK_VECTOR_MATHS void FloorBroadband(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!vector_maths::HasVectorMaths()) {
-    std::printf("FAIL: this benchmark needs a processor with AVX2 and FMA\n");
-    return 1;
-  }
+  if (!VectorMathsAvailable()) return 1;
   Setup s;
   setup = &s;
-  ComputeScene(s.project, DesignedFrame, s.graphics);
-  AssignBandLevel(s.constants);
-  FillDirectivity(s.constants);
   const LevelEngine levels(s.project, s.graphics, s.constants);
   engine = &levels;
   // The section above the floor, from 2 m behind the array to the scene's far end.

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "DefaultDesign.h"
 #include "RatioReporter.h"
 #include "acoustics/LevelEngine.h"
 #include "acoustics/LevelGrid.h"
@@ -26,10 +27,7 @@ namespace {
 
 constexpr double Target = 0.35;
 
-struct Setup {
-  ProjectData project = MakeDefaultProject();
-  Graphics scene;
-  Constants constants;
+struct Setup : DefaultDesign {
   std::vector<PlaneVector> points;  // every area point
 };
 
@@ -45,7 +43,7 @@ SplaySearch OneInclination() {
 void Search(benchmark::State& state) {
   for (auto _ : state) {
     const SplayResult result =
-        OptimiseSplay(setup->project, setup->scene, setup->constants, OneInclination());
+        OptimiseSplay(setup->project, setup->graphics, setup->constants, OneInclination());
     benchmark::DoNotOptimize(result.BestScore.Spread);
   }
 }
@@ -53,14 +51,14 @@ void Search(benchmark::State& state) {
 void OneByOne(benchmark::State& state) {
   const Setup& s = *setup;
   const int joints = JointsInUse(s.project);
-  LevelEngine engine(s.project, s.scene, s.constants);
+  LevelEngine engine(s.project, s.graphics, s.constants);
   std::vector<float> levels(s.points.size());
   for (auto _ : state) {
     double best = 1e300;
     for (unsigned splays = 0; splays < 1u << joints; ++splays) {
       ProjectData p = s.project;
       for (int j = 0; j < joints; ++j) p.BoxAngle[j] = (splays >> j & 1) ? 5.0f : 0.0f;
-      Graphics g = s.scene;
+      Graphics g = s.graphics;
       ComputeArrayGeometry(p, g);
       engine.Rehang(g);
       engine.Levels(DefaultLevelEntry, s.points, levels);
@@ -78,7 +76,7 @@ void TimeWholeSearch(const char* name, const ProjectData& project, int entry) {
   SplaySearch search;
   search.Entry = entry;
   const auto start = std::chrono::steady_clock::now();
-  const SplayResult result = OptimiseSplay(project, setup->scene, setup->constants, search);
+  const SplayResult result = OptimiseSplay(project, setup->graphics, setup->constants, search);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("%s: %lld designs in %.2f s on %u threads, spread %.2f dB -> %.2f dB\n", name,
@@ -90,14 +88,11 @@ void TimeWholeSearch(const char* name, const ProjectData& project, int entry) {
 
 int main(int argc, char** argv) {
   Setup s;
-  ComputeScene(s.project, DesignedFrame, s.scene);
   // The inclination the pin gave, typed in: the search keeps it.
   ProjectData automatic = s.project;
   s.project.AutomaticInclCalc = 0;
-  AssignBandLevel(s.constants);
-  FillDirectivity(s.constants);
-  const LevelEngine engine(s.project, s.scene, s.constants);
-  for (const auto& area : AreaLevels(engine, DefaultLevelEntry, s.project, s.scene, s.constants))
+  const LevelEngine engine(s.project, s.graphics, s.constants);
+  for (const auto& area : AreaLevels(engine, DefaultLevelEntry, s.project, s.graphics, s.constants))
     for (const SPLPoint& p : area) s.points.push_back(p.Position);
   setup = &s;
   std::printf("%zu area points, %d boxes, %lld splay sets at one inclination\n", s.points.size(),

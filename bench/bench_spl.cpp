@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "DefaultDesign.h"
 #include "RatioReporter.h"
 #include "acoustics/ModuleData.h"
 #include "acoustics/SplPrediction.h"
@@ -35,10 +36,7 @@ BENCH_AVX2 __m256d _ZGVdN4v_cos(__m256d x);
 
 namespace {
 
-struct Setup {
-  ProjectData project = MakeDefaultProject();
-  Graphics graphics;
-  Constants constants;
+struct Setup : DefaultDesign {
   std::vector<SPLPoint> points;
 };
 
@@ -196,15 +194,9 @@ bool CompareWithNumpy(const Setup& s) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!vector_maths::HasVectorMaths()) {
-    std::printf("FAIL: this benchmark needs a processor with AVX2 and FMA\n");
-    return 1;
-  }
+  if (!VectorMathsAvailable()) return 1;
   Setup s;
   setup = &s;
-  ComputeScene(s.project, DesignedFrame, s.graphics);
-  AssignBandLevel(s.constants);
-  FillDirectivity(s.constants);
   CalculateSPL(s.project, s.graphics, s.constants, 1, 10, s.points);
   const std::size_t points = s.points.size(), boxes = std::size_t(s.project.BoxesAmount);
   std::printf("%zu points x %zu boxes: %zu cosines, %zu logarithms, %zu exponentials per call\n",

@@ -350,7 +350,7 @@ TARNWICK_VECTOR_MATHS inline __m256d Gather(const double* base, __m128i index) {
 
 // 10 log10 of four powers, SPLFloor where a power is 0 or below or not finite.
 TARNWICK_VECTOR_MATHS void Decibels(__m256d power, float* level) {
-  const __m256d dB = _mm256_mul_pd(vector_maths::Log(power), _mm256_set1_pd(10.0 / std::log(10.0)));
+  const __m256d dB = vector_maths::PowerLevel(power);
   const __m256d defined = _mm256_and_pd(_mm256_cmp_pd(power, _mm256_setzero_pd(), _CMP_GT_OQ),
                                         _mm256_cmp_pd(power, _mm256_set1_pd(HUGE_VAL), _CMP_LT_OQ));
   _mm_storeu_ps(level, _mm256_cvtpd_ps(_mm256_blendv_pd(_mm256_set1_pd(SPLFloor), dB, defined)));

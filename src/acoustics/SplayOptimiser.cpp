@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "acoustics/LevelEngine.h"
+#include "acoustics/LevelGrid.h"
 #include "acoustics/VectorMath.h"
 #include "model/ProjectRules.h"
 
@@ -68,14 +69,12 @@ struct AreaPoints {
   std::vector<double> Fall;
 };
 
-AreaPoints CollectPoints(const ProjectData& project, const Graphics& laidOut,
-                         const Constants& constants, const SplaySearch& search) {
+AreaPoints CollectPoints(const LevelEngine& engine, const ProjectData& project,
+                         const Graphics& laidOut, const Constants& constants,
+                         const SplaySearch& search) {
   AreaPoints points;
-  for (int area = 1; area <= AreasInUse(project); ++area) {
-    std::vector<SPLPoint> along;
-    if (!CalculateSPL(project, laidOut, constants, area, DefaultLevelEntry, along)) continue;
-    for (const SPLPoint& p : along) points.At.push_back(p.Position);
-  }
+  for (const auto& area : AreaLevels(engine, DefaultLevelEntry, project, laidOut, constants))
+    for (const SPLPoint& p : area) points.At.push_back(p.Position);
   const PlaneVector mounting{MountingPointX, project.FloorDistance};
   for (const PlaneVector& at : points.At) {
     const double r = std::hypot(double(at.X) - mounting.X, double(at.Y) - mounting.Y);
@@ -88,12 +87,11 @@ AreaPoints CollectPoints(const ProjectData& project, const Graphics& laidOut,
 // 10 log10 of each power; NaN where a power is 0 or below or not a number.
 #if defined(__x86_64__)
 TARNWICK_VECTOR_MATHS void VectorDecibels(const double* power, double* level, std::size_t count) {
-  const __m256d scale = _mm256_set1_pd(10.0 / std::log(10.0));
   const __m256d none = _mm256_set1_pd(std::numeric_limits<double>::quiet_NaN());
   std::size_t i = 0;
   for (; i + 4 <= count; i += 4) {
     const __m256d p = _mm256_loadu_pd(&power[i]);
-    const __m256d dB = _mm256_mul_pd(vector_maths::Log(p), scale);
+    const __m256d dB = vector_maths::PowerLevel(p);
     _mm256_storeu_pd(&level[i],
                      _mm256_blendv_pd(none, dB, _mm256_cmp_pd(p, _mm256_setzero_pd(), _CMP_GT_OQ)));
   }
@@ -178,11 +176,13 @@ class Evaluator {
     return e;
   }
 
-  // A whole design, hung as `laidOut` has it.
-  Evenness Measure(const ProjectData& project, const Graphics& laidOut) {
-    const int boxes = BoxesInUse(project);
+  // Every box of a design, hung as `laidOut` has them.
+  void HangAll(int boxes, const Graphics& laidOut) {
     for (int b = 0; b < boxes; ++b) Hang(b, laidOut.BoxGeom[b]);
-    return Measure(boxes - 1);
+  }
+  Evenness Measure(const ProjectData& project, const Graphics& laidOut) {
+    HangAll(BoxesInUse(project), laidOut);
+    return Measure(BoxesInUse(project) - 1);
   }
 
   SplayGoal Goal() const { return goal_; }
@@ -261,7 +261,7 @@ class Task {
         ProjectData p = Design(s_.Base, s_.Hangings[hanging_], splays);
         Graphics g = s_.Scene;
         ComputeArrayGeometry(p, g);
-        for (int b = 0; b < s_.Boxes; ++b) evaluator_.Hang(b, g.BoxGeom[b]);
+        evaluator_.HangAll(s_.Boxes, g);
         Consider(evaluator_, s_.Boxes - 1, first + splays, best_);
       }
       return;
@@ -318,8 +318,8 @@ Evenness MeasureDesign(const ProjectData& project, const Graphics& scene,
                        const Constants& constants, const SplaySearch& search) {
   Graphics g;
   const ProjectData p = LayOut(project, scene, g);
-  const AreaPoints points = CollectPoints(p, g, constants, search);
   const LevelEngine engine(p, g, constants);
+  const AreaPoints points = CollectPoints(engine, p, g, constants, search);
   Evaluator evaluator(engine, points, search);
   return evaluator.Measure(p, g);
 }
@@ -332,10 +332,10 @@ SplayResult OptimiseSplay(const ProjectData& project, const Graphics& scene,
   Graphics laidOut;
   const ProjectData current = LayOut(project, scene, laidOut);
   result.Current = current;
-  const AreaPoints points = CollectPoints(current, laidOut, constants, search);
   // The engine brings the boxes' attenuations and the module data; the boxes' places come
   // from each design.
   const LevelEngine engine(current, laidOut, constants);
+  const AreaPoints points = CollectPoints(engine, current, laidOut, constants, search);
   result.CurrentScore = Evaluator(engine, points, search).Measure(current, laidOut);
   if (result.CurrentScore.Points == 0) return result;
   Search s{project,

@@ -9,6 +9,8 @@
 
 #include <immintrin.h>
 
+#include <cmath>
+
 #define TARNWICK_VECTOR_MATHS __attribute__((target("avx2,fma")))
 
 // By their x86-64 vector-ABI names: 'd' for AVX2, 'N4' for four lanes without a mask, one
@@ -39,6 +41,10 @@ TARNWICK_VECTOR_MATHS inline __m256d Atan2(__m256d y, __m256d x) { return _ZGVdN
 TARNWICK_VECTOR_MATHS inline __m256d Sin(__m256d x) { return _ZGVdN4v_sin(x); }
 TARNWICK_VECTOR_MATHS inline __m256d Cos(__m256d x) { return _ZGVdN4v_cos(x); }
 TARNWICK_VECTOR_MATHS inline __m256d Log(__m256d x) { return _ZGVdN4v_log(x); }
+// 10 log10 of four powers; what a power of 0 or below gives is for the caller to mask.
+TARNWICK_VECTOR_MATHS inline __m256d PowerLevel(__m256d power) {
+  return _mm256_mul_pd(Log(power), _mm256_set1_pd(10.0 / std::log(10.0)));
+}
 
 }  // namespace tarnwick::vector_maths
 

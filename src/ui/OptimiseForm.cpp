@@ -15,18 +15,14 @@
 #include <QVBoxLayout>
 #include <chrono>
 
-#include "model/NumberText.h"
 #include "model/ProjectRules.h"
+#include "ui/Controls.h"
 
 namespace tarnwick {
 
 namespace {
 
 constexpr int ProgressDelay = 200;  // ms before a search shows its progress
-
-QString Decimal(double value) {
-  return QString::fromStdString(TwoDecimalText(value, QLocale().decimalPoint().toStdString()));
-}
 
 QString Angles(const ProjectData& p) {
   QStringList angles;
@@ -51,7 +47,7 @@ Optimise_frm::Optimise_frm(QWidget* owner, std::function<ShownDesign()> shown,
   goal_->setObjectName(QStringLiteral("OptimiseGoal_cbx"));
   goal_->addItems({QStringLiteral("Most even level (smallest spread)"),
                    QStringLiteral("Closest fit to a fall per doubling of distance")});
-  fall_ = new QLineEdit(Decimal(3.0), this);
+  fall_ = new QLineEdit(DecimalText(3.0), this);
   fall_->setObjectName(QStringLiteral("OptimiseFall_tbx"));
   fall_->setValidator(new QDoubleValidator(-20.0, 20.0, 2, fall_));
   fall_->setEnabled(false);
@@ -219,12 +215,12 @@ void Optimise_frm::ShowResult() {
   table_->setRowCount(int(rows.size()));
   table_->setVerticalHeaderLabels(rows);
   const auto column = [&](int c, const ProjectData& p, const Evenness& e, bool known) {
-    QStringList cells{Angles(p), Decimal(p.InclinationAngle)};
+    QStringList cells{Angles(p), DecimalText(p.InclinationAngle)};
     if (automatic)
       cells << QString::number(p.FlybarPin)
             << QString::fromLatin1(MountingEntries[p.FlybarMounting == 1 ? 1 : 0]);
-    cells << Decimal(e.Spread) << Decimal(e.Deviation);
-    if (fall) cells << Decimal(e.FallError);
+    cells << DecimalText(e.Spread) << DecimalText(e.Deviation);
+    if (fall) cells << DecimalText(e.FallError);
     for (int r = 0; r < cells.size(); ++r)
       table_->setItem(r, c, new QTableWidgetItem(known ? cells[r] : QString()));
   };
@@ -242,7 +238,7 @@ void Optimise_frm::ShowResult() {
     status_->setText(QStringLiteral("The design has changed since this search: search again."));
   else
     status_->setText(QStringLiteral("%1 designs tried in %2 s. %3")
-                         .arg(QLocale().toString(result_.Designs), Decimal(seconds_),
+                         .arg(QLocale().toString(result_.Designs), DecimalText(seconds_),
                               DiffersByUser(searched_, result_.Best)
                                   ? QStringLiteral("Apply makes the best design yours.")
                                   : QStringLiteral("The current design is the best.")));

@@ -10,17 +10,9 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "model/NumberText.h"
+#include "ui/Controls.h"
 
 namespace tarnwick {
-
-namespace {
-
-QString Decimal(double value) {
-  return QString::fromStdString(TwoDecimalText(value, QLocale().decimalPoint().toStdString()));
-}
-
-}  // namespace
 
 Rigging_frm::Rigging_frm(QWidget* owner, std::function<void(const QString&)> savePdf)
     : QWidget(owner, Qt::Window), savePdf_(std::move(savePdf)) {
@@ -73,11 +65,11 @@ void Rigging_frm::Follow(const ProjectData& project, const Graphics& graphics) {
     const RiggingRow& row = table_.Rows[r];
     const QString cells[] = {
         QString::number(row.Box),
-        row.Box > 1 ? Decimal(row.Splay) : QString(),
-        Decimal(row.Aim),
-        Decimal(row.TopFrontHeight * unit),
+        row.Box > 1 ? DecimalText(row.Splay) : QString(),
+        DecimalText(row.Aim),
+        DecimalText(row.TopFrontHeight * unit),
         row.Area > 0 ? QStringLiteral("Area %1").arg(row.Area) : QStringLiteral("none"),
-        row.Area > 0 ? Decimal(row.AlongArea * unit) : QString()};
+        row.Area > 0 ? DecimalText(row.AlongArea * unit) : QString()};
     for (int c = 0; c < 6; ++c) {
       auto* item = new QTableWidgetItem(cells[c]);
       item->setTextAlignment(Qt::AlignCenter);
@@ -86,7 +78,7 @@ void Rigging_frm::Follow(const ProjectData& project, const Graphics& graphics) {
   }
   lowest_->setText(
       QStringLiteral("Inclination %1°; lowest box bottom %2 %3 above the floor")
-          .arg(Decimal(table_.Inclination), Decimal(table_.LowestBottom * unit), name));
+          .arg(DecimalText(table_.Inclination), DecimalText(table_.LowestBottom * unit), name));
 }
 
 QString Rigging_frm::Text() const {
