@@ -27,6 +27,11 @@ std::string Fixed(double value, int decimals, bool json) {
   return {text, end.ptr};
 }
 
+// A level to two decimals, left empty where no sum defines it.
+std::string LevelText(float level, bool json = false) {
+  return Fixed(level == SPLFloor ? NAN : level, 2, json);
+}
+
 // A level entry's name without its blanks: "1.25kHz", "Broadband(A)".
 std::string EntryKey(int entry) {
   std::string key;
@@ -80,7 +85,7 @@ void WriteLevels(const ReportRequest& request, const ProjectData& project, const
       const SPLPoint& p = points[i];
       table.Row({std::to_string(area), std::to_string(i), Fixed(SPLPointSpacing * i, 1, json),
                  Fixed(p.Position.X, 3, json), Fixed(p.Position.Y, 3, json),
-                 Fixed(p.SPL == SPLFloor ? NAN : p.SPL, 2, json)});
+                 LevelText(p.SPL, json)});
     }
   }
   table.Write(out);
@@ -120,8 +125,7 @@ void WriteResponse(const ReportRequest& request, const ReportDesign& design, std
   for (int entry = 0; entry < LevelEntryCount; ++entry) {
     const std::string frequency =
         entry < BandCount ? Fixed(BandCentreFrequency(entry), 2, false) : "";
-    out << EntryKey(entry) << ',' << frequency << ','
-        << Fixed(levels[entry] == SPLFloor ? NAN : levels[entry], 2, false) << '\n';
+    out << EntryKey(entry) << ',' << frequency << ',' << LevelText(levels[entry]) << '\n';
   }
 }
 
@@ -173,8 +177,7 @@ void WriteAllLevels(std::ostream& out, const ProjectData& project, const Graphic
       const SPLPoint& p = curves[0][i];
       out << area << ',' << i << ',' << Fixed(SPLPointSpacing * i, 1, false) << ','
           << Fixed(p.Position.X, 3, false) << ',' << Fixed(p.Position.Y, 3, false);
-      for (const auto& curve : curves)
-        out << ',' << Fixed(curve[i].SPL == SPLFloor ? NAN : curve[i].SPL, 2, false);
+      for (const auto& curve : curves) out << ',' << LevelText(curve[i].SPL);
       out << '\n';
     }
   }
@@ -245,8 +248,8 @@ int RunReport(const ReportRequest& request, std::ostream& out, std::ostream& err
         for (int i = 0; i < grid.nx; ++i) {
           const PlaneVector at = grid.Node(i, j);
           const float level = grid.nodes[std::size_t(j) * grid.nx + i];
-          report << Fixed(at.X, 3, false) << ',' << Fixed(at.Y, 3, false) << ','
-                 << Fixed(level == SPLFloor ? NAN : level, 2, false) << '\n';
+          report << Fixed(at.X, 3, false) << ',' << Fixed(at.Y, 3, false) << ',' << LevelText(level)
+                 << '\n';
         }
       std::ofstream file(request.Out, std::ios::binary | std::ios::trunc);
       file << report.str();

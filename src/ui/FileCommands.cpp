@@ -319,10 +319,7 @@ void LineArray_frm::Optimise_men_Click() {
       p.InclinationAngle = best.InclinationAngle;
       p.FlybarPin = best.FlybarPin;
       p.FlybarMounting = best.FlybarMounting;
-      history_->NameNext(QStringLiteral("Optimised Splay Angles"));
-      history_->Hold(true);
-      WriteControls();
-      history_->Hold(false);
+      history_->AsOneStep(QStringLiteral("Optimised Splay Angles"), [this] { WriteControls(); });
       RedrawAll();
       MarkModified();
     };

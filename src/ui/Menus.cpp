@@ -106,10 +106,7 @@ void LineArray_frm::BuildMenus() {
   // A preset is one step to undo, however many lists it changes.
   const auto preset = [this](ArrayPanel::Preset kind, const QString& name) {
     return [this, kind, name] {
-      history_->NameNext(name);
-      history_->Hold(true);
-      array_->ApplyPreset(kind);
-      history_->Hold(false);
+      history_->AsOneStep(name, [this, kind] { array_->ApplyPreset(kind); });
       RedrawAll();
       MarkModified();
     };

@@ -36,9 +36,15 @@ class ProjectHistory : public QObject {
   void Record(const ProjectState& state);
   // The name of the step the next change makes.
   void NameNext(const QString& name) { nextName_ = name; }
-  // While held, redraws record nothing: a command that changes several controls one by
-  // one (a preset) becomes one step at the first redraw after it lets go.
-  void Hold(bool held) { held_ = held; }
+  // Runs a command that changes several controls one by one (a preset, the optimiser's
+  // design) with the redraws they cause recording nothing, so that it becomes one step,
+  // named `name`, at the first redraw after it.
+  void AsOneStep(const QString& name, const std::function<void()>& change) {
+    nextName_ = name;
+    held_ = true;
+    change();
+    held_ = false;
+  }
   // The state now is what its file holds.
   void MarkClean();
 
