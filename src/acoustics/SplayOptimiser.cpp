@@ -308,6 +308,22 @@ ProjectData LayOut(const ProjectData& project, const Graphics& scene, Graphics& 
   return p;
 }
 
+// What a search starts from: the design as it hangs, an engine with its boxes'
+// attenuations and the module data (the boxes' places come from each design tried), and
+// the points of its areas.
+struct Start {
+  Start(const ProjectData& project, const Graphics& scene, const Constants& constants,
+        const SplaySearch& search)
+      : Current(LayOut(project, scene, LaidOut)),
+        Engine(Current, LaidOut, constants),
+        Points(CollectPoints(Engine, Current, LaidOut, constants, search)) {}
+
+  Graphics LaidOut;
+  ProjectData Current;
+  LevelEngine Engine;
+  AreaPoints Points;
+};
+
 }  // namespace
 
 long long SplayDesignCount(const ProjectData& project, const SplaySearch& search) {
@@ -316,27 +332,20 @@ long long SplayDesignCount(const ProjectData& project, const SplaySearch& search
 
 Evenness MeasureDesign(const ProjectData& project, const Graphics& scene,
                        const Constants& constants, const SplaySearch& search) {
-  Graphics g;
-  const ProjectData p = LayOut(project, scene, g);
-  const LevelEngine engine(p, g, constants);
-  const AreaPoints points = CollectPoints(engine, p, g, constants, search);
-  Evaluator evaluator(engine, points, search);
-  return evaluator.Measure(p, g);
+  const Start start(project, scene, constants, search);
+  return Evaluator(start.Engine, start.Points, search).Measure(start.Current, start.LaidOut);
 }
 
 SplayResult OptimiseSplay(const ProjectData& project, const Graphics& scene,
                           const Constants& constants, const SplaySearch& search,
                           std::stop_token stop, std::atomic<long long>* done) {
+  const Start start(project, scene, constants, search);
+  const LevelEngine& engine = start.Engine;
+  const AreaPoints& points = start.Points;
   SplayResult result;
-  result.Current = result.Best = project;
-  Graphics laidOut;
-  const ProjectData current = LayOut(project, scene, laidOut);
-  result.Current = current;
-  // The engine brings the boxes' attenuations and the module data; the boxes' places come
-  // from each design.
-  const LevelEngine engine(current, laidOut, constants);
-  const AreaPoints points = CollectPoints(engine, current, laidOut, constants, search);
-  result.CurrentScore = Evaluator(engine, points, search).Measure(current, laidOut);
+  result.Best = project;
+  result.Current = start.Current;
+  result.CurrentScore = Evaluator(engine, points, search).Measure(start.Current, start.LaidOut);
   if (result.CurrentScore.Points == 0) return result;
   Search s{project,
            scene,
@@ -379,6 +388,7 @@ SplayResult OptimiseSplay(const ProjectData& project, const Graphics& scene,
   if (best.Index < 0) return result;
   const Hanging& hanging = s.Hangings[std::size_t(best.Index >> s.Joints)];
   const unsigned splays = unsigned(best.Index & ((1LL << s.Joints) - 1));
+  Graphics laidOut;
   result.Best = LayOut(Design(project, hanging, splays), scene, laidOut);
   result.BestScore = Evaluator(engine, points, search).Measure(result.Best, laidOut);
   result.Found = true;
