@@ -144,7 +144,6 @@ int LoadReportDesign(const ReportRequest& request, ReportDesign& design, std::os
         << ", not area " << request.Area << '\n';
     return ReportWrongRequest;
   }
-  RoundToShownDecimals(design.Project);
   ComputeScene(design.Project, DesignedFrame, design.Geometry);
   AssignBandLevel(design.Module);
   FillDirectivity(design.Module);

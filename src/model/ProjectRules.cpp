@@ -30,22 +30,6 @@ bool HasListEntries(const ProjectData& p) {
          (p.AutomaticInclCalc == 0 || p.AutomaticInclCalc == 1);
 }
 
-void RoundToShownDecimals(ProjectData& project) {
-  const bool feet = IsFeet(project.Units);
-  const double fromModel = feet ? MetresToFeet : 1.0;
-  const double toModel = feet ? FeetToMetres : 1.0;
-  const auto asShown = [](float& value, double from, double to) {
-    const auto shown = static_cast<float>(double(value) * from);
-    value = ToStoredSingle(TextToNumber(TwoDecimalText(shown, ".")) * to);
-  };
-  asShown(project.FloorDistance, fromModel, toModel);
-  for (int i = 0; i < MaxAreas; ++i)
-    for (float* length : {&project.AreaDistance[i], &project.AreaLength[i], &project.AreaHeight1[i],
-                          &project.AreaHeight2[i]})
-      asShown(*length, fromModel, toModel);
-  asShown(project.InclinationAngle, 1.0, 1.0);
-}
-
 bool DiffersByUser(const ProjectData& before, const ProjectData& after) {
   ProjectData typed = after;
   if (after.AutomaticInclCalc == 1) typed.InclinationAngle = before.InclinationAngle;

@@ -27,11 +27,6 @@ int SplayIndex(float angle);
 // always show (as a number, "0dB" or "Downtilt" at worst).
 bool HasListEntries(const ProjectData& project);
 
-// The project as a window holds it once shown: every length and the inclination as its
-// box shows them, in two decimals of the unit chosen, read back. What a report computes
-// from a file is then what the window shows for it.
-void RoundToShownDecimals(ProjectData& project);
-
 // Whether two projects differ in anything the user set: the inclination counts only
 // while it is typed, not while the program works it out.
 bool DiffersByUser(const ProjectData& before, const ProjectData& after);

@@ -6,6 +6,7 @@
 #include <QMenu>
 
 #include "geometry/AreaDrag.h"
+#include "ui/Controls.h"
 #include "ui/LineArrayForm.h"
 #include "ui/ResponseForm.h"
 #include "views/DrawingSurface.h"
@@ -55,10 +56,15 @@ void LineArray_frm::MainView_pbx_MouseMove(Qt::MouseButtons held, QPointF at) {
 
 void LineArray_frm::MainView_pbx_MouseUp(Qt::MouseButton button, Qt::MouseButtons, QPointF at) {
   if (button != Qt::LeftButton) return;
-  if (DropArea(Data.Project, Graphics, Scene(at)) < 0) return;
+  const int area = DropArea(Data.Project, Graphics, Scene(at));
+  if (area < 0) return;
   MarkModified();
-  // The entries show the new place in the current unit; the redraw reads
-  // them back, so the area lands on the two decimals shown.
+  // A place set by hand is as fine as the entries show it: the area lands on the two
+  // decimals shown in the current unit. Its length stays exactly as it was.
+  ProjectData& p = Data.Project;
+  const UnitFactors unit = LengthFactors(IsFeet(p.Units));
+  for (float* value : {&p.AreaDistance[area], &p.AreaHeight1[area], &p.AreaHeight2[area]})
+    *value = StoredNumber(ShownText(*value, unit), unit.toModel);
   WriteControls();
   RedrawAll();
   for (LineElement* line : dragLines_) line->hide();  // made when the area was picked up

@@ -48,6 +48,12 @@ constexpr std::array<BlockPlaces, MaxAreas> Places = {{
      {960, 7380, 615, 285}},
 }};
 
+// An area's lengths in the order of its boxes: distance, length, height 1, height 2.
+template <typename Project>
+auto Fields(Project& p, int i) {
+  return std::array{&p.AreaDistance[i], &p.AreaLength[i], &p.AreaHeight1[i], &p.AreaHeight2[i]};
+}
+
 }  // namespace
 
 AreaPanel::AreaPanel(QWidget* parent)
@@ -139,32 +145,31 @@ void AreaPanel::Push() {
 void AreaPanel::Read(ProjectData& p) const {
   Pull();
   p.AreasAmount = count_->currentIndex() + MinAreas;
-  const double toMetres = IsFeet(p.Units) ? FeetToMetres : 1.0;
+  const UnitFactors unit = LengthFactors(IsFeet(p.Units));
   for (int i = 0; i < AreasInUse(p); ++i) {
-    p.AreaDistance[i] = StoredNumber(shown_[i][0], toMetres);
-    p.AreaLength[i] = StoredNumber(shown_[i][1], toMetres);
-    p.AreaHeight1[i] = StoredNumber(shown_[i][2], toMetres);
-    p.AreaHeight2[i] = StoredNumber(shown_[i][3], toMetres);
+    const auto fields = Fields(p, i);
+    for (int k = 0; k < 4; ++k) *fields[k] = ReadNumber(shown_[i][k], *fields[k], unit);
   }
 }
 
 void AreaPanel::Write(const ProjectData& p) {
   // The caller has checked that the count has its list entry.
   count_->setCurrentIndex(p.AreasAmount - MinAreas);
-  const double fromMetres = IsFeet(p.Units) ? MetresToFeet : 1.0;
-  auto show = [fromMetres](float metres) {
-    return DecimalText(static_cast<float>(double(metres) * fromMetres));
-  };
-  for (int i = 0; i < MaxAreas; ++i)
-    shown_[i] = {show(p.AreaDistance[i]), show(p.AreaLength[i]), show(p.AreaHeight1[i]),
-                 show(p.AreaHeight2[i])};
+  const UnitFactors unit = LengthFactors(IsFeet(p.Units));
+  for (int i = 0; i < MaxAreas; ++i) {
+    const auto fields = Fields(p, i);
+    for (int k = 0; k < 4; ++k) shown_[i][k] = ShownText(*fields[k], unit);
+  }
   Push();
 }
 
-void AreaPanel::ConvertLengths(double factor) {
+void AreaPanel::ConvertLengths(const ProjectData& p, bool toFeet) {
   Pull();
-  for (auto& block : shown_)
-    for (QString& text : block) text = ConvertedText(text, factor);
+  const UnitFactors from = LengthFactors(!toFeet), to = LengthFactors(toFeet);
+  for (int i = 0; i < MaxAreas; ++i) {
+    const auto fields = Fields(p, i);
+    for (int k = 0; k < 4; ++k) shown_[i][k] = ConvertedText(shown_[i][k], *fields[k], from, to);
+  }
   Push();
 }
 

@@ -25,8 +25,9 @@ class AreaPanel : public PanelFrame {
   // always stands for the model's value in the unit shown.
   void Read(ProjectData& project) const;
   void Write(const ProjectData& project);
-  // Rewrites every block's lengths in another unit, hidden ones included.
-  void ConvertLengths(double factor);
+  // Rewrites every block's lengths in the other unit, hidden ones included; `project`
+  // holds what the program last wrote into them.
+  void ConvertLengths(const ProjectData& project, bool toFeet);
   void SetExpanded(bool expanded);
 
  signals:

@@ -61,7 +61,9 @@ void ArrayPanel::Connect() {
   connect(mounting_, changed, this, &ArrayPanel::Edited);
   connect(pin_, changed, this, &ArrayPanel::Edited);
   for (QComboBox* angle : angles_) connect(angle, changed, this, &ArrayPanel::Edited);
-  // Attenuations have no handler: they reach the model at the next redraw.
+  // An attenuation reaches the drawing at the next redraw; the user's pick is an edit at once.
+  for (QComboBox* attenuation : attenuations_)
+    connect(attenuation, &QComboBox::activated, this, &ArrayPanel::AttenuationPicked);
   connect(automatic_, &QCheckBox::toggled, this, [this](bool on) {
     // The computed value stays readable but cannot be edited.
     inclination_->setReadOnly(on);
@@ -186,15 +188,14 @@ void ArrayPanel::Push() {
 
 void ArrayPanel::Read(ProjectData& p) const {
   Pull();
-  const double toMetres = IsFeet(p.Units) ? FeetToMetres : 1.0;
-  p.FloorDistance = StoredNumber(shown_.floor, toMetres);
+  p.FloorDistance = ReadNumber(shown_.floor, p.FloorDistance, LengthFactors(IsFeet(p.Units)));
   p.BoxesAmount = boxes_->currentIndex() + MinBoxes;
   p.BoxAttenuation[0] = AttenuationAt(shown_.attenuations[0]);
   for (int j = 0; j < JointsInUse(p); ++j) {
     p.BoxAttenuation[j + 1] = AttenuationAt(shown_.attenuations[j + 1]);
     p.BoxAngle[j] = static_cast<float>(shown_.angles[j]) * SplayStep;
   }
-  p.InclinationAngle = StoredNumber(shown_.inclination, 1.0);
+  p.InclinationAngle = ReadNumber(shown_.inclination, p.InclinationAngle, UnitFactors{});
   p.FlybarPin = shown_.pin + 1;
   p.FlybarMounting = shown_.mounting == 1 ? 1 : 0;  // "Uptilt"
   p.AutomaticInclCalc = shown_.automatic ? 1 : 0;
@@ -204,14 +205,13 @@ void ArrayPanel::Write(const ProjectData& p) {
   // The caller has checked that every value has its list entry. Joints and
   // boxes not in use keep what their lists show.
   Pull();
-  const double fromMetres = IsFeet(p.Units) ? MetresToFeet : 1.0;
-  shown_.floor = DecimalText(static_cast<float>(double(p.FloorDistance) * fromMetres));
+  shown_.floor = ShownText(p.FloorDistance, LengthFactors(IsFeet(p.Units)));
   shown_.attenuations[0] = AttenuationIndex(p.BoxAttenuation[0]);
   for (int j = 0; j < JointsInUse(p); ++j) {
     shown_.attenuations[j + 1] = AttenuationIndex(p.BoxAttenuation[j + 1]);
     shown_.angles[j] = SplayIndex(p.BoxAngle[j]);
   }
-  shown_.inclination = DecimalText(p.InclinationAngle);
+  shown_.inclination = ShownText(p.InclinationAngle, UnitFactors{});
   shown_.pin = p.FlybarPin - 1;
   shown_.mounting = p.FlybarMounting == 1 ? 1 : 0;
   shown_.automatic = p.AutomaticInclCalc == 1;
@@ -220,9 +220,10 @@ void ArrayPanel::Write(const ProjectData& p) {
   Push();
 }
 
-void ArrayPanel::ConvertLengths(double factor) {
+void ArrayPanel::ConvertLengths(const ProjectData& p, bool toFeet) {
   Pull();
-  shown_.floor = ConvertedText(shown_.floor, factor);
+  shown_.floor =
+      ConvertedText(shown_.floor, p.FloorDistance, LengthFactors(!toFeet), LengthFactors(toFeet));
   if (floor_ != nullptr) floor_->setText(shown_.floor);
 }
 
@@ -230,7 +231,7 @@ void ArrayPanel::ShowInclination(float degrees) {
   // Every redraw shows the computed inclination; an unchanged text is left
   // alone so that the panel is not repainted for nothing.
   Pull();
-  const QString text = DecimalText(degrees);
+  const QString text = ShownText(degrees, UnitFactors{});
   if (shown_.inclination == text) return;
   shown_.inclination = text;
   if (inclination_ != nullptr) inclination_->setText(text);

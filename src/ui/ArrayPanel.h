@@ -27,8 +27,9 @@ class ArrayPanel : public PanelFrame {
   // Controls to model and back; lengths in the project's unit.
   void Read(ProjectData& project) const;
   void Write(const ProjectData& project);
-  // Rewrites the shown floor distance in another unit.
-  void ConvertLengths(double factor);
+  // Rewrites the shown floor distance in the other unit; `project` holds what the
+  // program last wrote there.
+  void ConvertLengths(const ProjectData& project, bool toFeet);
   void ShowInclination(float degrees);
   // Collapsed it shows the box count only; expanded, every setting.
   void SetExpanded(bool expanded);
@@ -39,6 +40,7 @@ class ArrayPanel : public PanelFrame {
 
  signals:
   void Edited();            // a selection changed: the drawing is stale
+  void AttenuationPicked();  // the user picked an attenuation: no redraw, but an edit
   void AutomaticToggled();  // automatic inclination switched
   void ToggleRequested();   // "Show Setup" / "Hide Setup"
   void DetailsMade();       // the controls behind "Show Setup" exist now

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "model/NumberText.h"
+#include "model/ProjectData.h"
 
 namespace tarnwick {
 
@@ -96,9 +97,32 @@ inline float StoredNumber(const QString& text, double toModel) {
   return ToStoredSingle(TextToNumber(text.toStdString()) * toModel);
 }
 
-// A length box's text in another unit; `factor` turns the old unit into the new.
-inline QString ConvertedText(const QString& text, double factor) {
-  return DecimalText(TextToNumber(text.toStdString()) * factor);
+// The factors between a box's unit and the model's (metres, degrees).
+struct UnitFactors {
+  double toModel = 1.0;
+  double fromModel = 1.0;
+};
+inline UnitFactors LengthFactors(bool feet) {
+  return feet ? UnitFactors{FeetToMetres, MetresToFeet} : UnitFactors{};
+}
+
+// The text the program writes into a number box for a model value.
+inline QString ShownText(float value, UnitFactors unit) {
+  return DecimalText(static_cast<float>(double(value) * unit.fromModel));
+}
+
+// What a number box stands for: while it still shows `current` as the program writes it,
+// `current` itself, so that a value is never rounded to the decimals it is shown with
+// (nor moved by a unit's round trip); otherwise what the user typed.
+inline float ReadNumber(const QString& text, float current, UnitFactors unit) {
+  return text == ShownText(current, unit) ? current : StoredNumber(text, unit.toModel);
+}
+
+// A box's text when its unit changes from `from` to `to`: a value the program wrote is
+// written again from the model, an edit not yet read is converted as typed.
+inline QString ConvertedText(const QString& text, float current, UnitFactors from, UnitFactors to) {
+  if (text == ShownText(current, from)) return ShownText(current, to);
+  return DecimalText(TextToNumber(text.toStdString()) * from.toModel * to.fromModel);
 }
 
 // Caption of a panel's toggle button for the panel's state.

@@ -76,8 +76,7 @@ bool LineArray_frm::WriteToFile(const FileChoice& file) {
   // The caption names a file only once it holds the project.
   FileRW.FilePath = file.Path.toStdString();
   setWindowTitle(CaptionFor(StartCaption, file.Name));
-  history_->Record({Data.Project, FileRW.FilePath});
-  history_->MarkClean();
+  history_->Saved({Data.Project, FileRW.FilePath});
   setWindowModified(false);
   recent_->Remember(file.Path);
   return true;

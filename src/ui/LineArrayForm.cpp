@@ -82,6 +82,16 @@ void LineArray_frm::BuildViews() {
 void LineArray_frm::ConnectPanels() {
   connect(project_, &ProjectPanel::UnitsChanged, this, &LineArray_frm::Units_cbx_Click);
   connect(array_, &ArrayPanel::Edited, this, &LineArray_frm::RedrawIfAllowed);
+  // Edits that change no drawing (an attenuation, the title, the author) are steps of their
+  // own at once, not merged into whatever is redrawn next.
+  const auto commit = [this] {
+    if (FormLoading || ControlsUpdating) return;
+    ReadControls();
+    if (shownOnce_) history_->Record({Data.Project, FileRW.FilePath});
+  };
+  connect(array_, &ArrayPanel::AttenuationPicked, this, commit);
+  for (const char* name : {"Project_tbx", "Author_tbx"})
+    connect(findChild<QLineEdit*>(QLatin1String(name)), &QLineEdit::editingFinished, this, commit);
   connect(array_, &ArrayPanel::AutomaticToggled, this, &LineArray_frm::AutomaticInclCalc_chk_Click);
   connect(array_, &ArrayPanel::ToggleRequested, this, &LineArray_frm::ShowArraySettings_cbt_Click);
   connect(areas_, &AreaPanel::AreasInUseChanged, this, [this](int areas) {
@@ -105,9 +115,9 @@ void LineArray_frm::ConnectPanels() {
       if (name == QLatin1String("Project_tbx") || name == QLatin1String("Author_tbx"))
         entry->WatchText(box);
       else if (name == QLatin1String("InclinationAngle_tbx"))
-        entry->WatchNumber(box, [] { return 1.0; });
+        entry->WatchNumber(box, [] { return UnitFactors{}; });
       else
-        entry->WatchNumber(box, [this] { return project_->ToMetres(); });
+        entry->WatchNumber(box, [this] { return LengthFactors(IsFeet(project_->ChosenUnits())); });
       connect(box, &QLineEdit::textEdited, this, &LineArray_frm::MarkModified,
               Qt::UniqueConnection);
     }
@@ -218,9 +228,10 @@ void LineArray_frm::Units_cbx_Click() {
   // The model keeps metres and is not redrawn; the texts shown change,
   // edits not yet read and hidden areas included, and are read with the
   // new unit next time.
-  const double k = IsFeet(units) ? MetresToFeet : FeetToMetres;
-  areas_->ConvertLengths(k);
-  array_->ConvertLengths(k);
+  areas_->ConvertLengths(Data.Project, IsFeet(units));
+  array_->ConvertLengths(Data.Project, IsFeet(units));
+  // A step of its own, apart from any edit not yet read.
+  if (shownOnce_) history_->Record({Data.Project, FileRW.FilePath});
 }
 
 void LineArray_frm::AutomaticInclCalc_chk_Click() {

@@ -16,19 +16,18 @@ bool IsMenuShortcut(const QWidget* window, const QKeyEvent* key) {
   return false;
 }
 
-void NumberEntry::WatchNumber(QLineEdit* box, UnitFactor toModel) {
-  numbers_[box] = std::move(toModel);
+void NumberEntry::WatchNumber(QLineEdit* box, UnitOf unit) {
+  numbers_[box] = std::move(unit);
   box->installEventFilter(this);
 }
 
 void NumberEntry::WatchText(QLineEdit* box) { box->installEventFilter(this); }
 
-void NumberEntry::Tidy(QLineEdit* box, double toModel) {
-  // The box shows what the model will hold: a number the model cannot keep
-  // in single precision reads as 0, and so it shows 0.
-  const double typed = BoxNumber(box);
-  const bool held = typed == 0.0 || ToStoredSingle(typed * toModel) != 0.0f;
-  box->setText(DecimalText(held ? typed : 0.0));
+void NumberEntry::Tidy(QLineEdit* box, UnitFactors unit) {
+  // The box shows what the model holds, as the program writes it: a number the model
+  // cannot keep in single precision reads as 0, and so it shows 0. Written so, the text
+  // reads back as the value typed, not as its two decimals.
+  box->setText(ShownText(StoredNumber(box->text(), unit.toModel), unit));
 }
 
 bool NumberEntry::eventFilter(QObject* watched, QEvent* event) {
@@ -58,8 +57,8 @@ bool NumberEntry::eventFilter(QObject* watched, QEvent* event) {
     // switching windows or opening a menu leaves it as typed.
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+      emit Committed();  // the value as typed, in full
       Tidy(box, number->second());
-      emit Committed();
     }
   }
   return false;

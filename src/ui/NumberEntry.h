@@ -4,6 +4,8 @@
 #include <functional>
 #include <map>
 
+#include "ui/Controls.h"
+
 class QKeyEvent;
 class QLineEdit;
 
@@ -17,13 +19,12 @@ class NumberEntry : public QObject {
   Q_OBJECT
 
  public:
-  using UnitFactor = std::function<double()>;
+  using UnitOf = std::function<UnitFactors()>;
 
   explicit NumberEntry(QObject* parent) : QObject(parent) {}
 
-  // A number box; `toModel` gives the factor from the shown unit to the
-  // model's (1 for values without a unit).
-  void WatchNumber(QLineEdit* box, UnitFactor toModel);
+  // A number box; `unit` gives the factors between the shown unit and the model's.
+  void WatchNumber(QLineEdit* box, UnitOf unit);
   // A free text box: only the menu shortcuts are watched.
   void WatchText(QLineEdit* box);
 
@@ -34,9 +35,9 @@ class NumberEntry : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void Tidy(QLineEdit* box, double toModel);
+  void Tidy(QLineEdit* box, UnitFactors unit);
 
-  std::map<const QObject*, UnitFactor> numbers_;
+  std::map<const QObject*, UnitOf> numbers_;
 };
 
 // True when the key is the shortcut of one of the window's menu entries.

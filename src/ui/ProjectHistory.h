@@ -19,10 +19,13 @@ struct ProjectState {
   std::string FilePath;
 };
 
-// Undo and redo for the project. After every redraw the window shows the history the
-// project as it now stands; whatever the user changed since the last time becomes one
-// step, named after what changed ("Splay of Box 5") or as the command that made it asked
-// ("Open show.qvd"). Undo and redo give a state back to the window, which shows it.
+// Undo and redo for the project. After every redraw, and after every edit that needs
+// none (a title, an attenuation, the unit), the window shows the history the project as
+// it now stands; whatever the user changed since the last time becomes one step, named
+// after what changed ("Splay of Box 5") or as the command that made it asked ("Open
+// show.qvd"). Undo and redo give a state back to the window, which shows it. Only a step
+// that changed the file (Open, New) gives its file back; any other step keeps the file
+// the project now belongs to, so that a Save As is never undone by undoing an edit.
 class ProjectHistory : public QObject {
   Q_OBJECT
 
@@ -34,7 +37,8 @@ class ProjectHistory : public QObject {
 
   // The state now, after a redraw. The first one only sets where the history starts.
   void Record(const ProjectState& state);
-  // The name of the step the next change makes.
+  // The name of the step the next record makes, if it makes one; a record that finds
+  // nothing changed forgets the name.
   void NameNext(const QString& name) { nextName_ = name; }
   // Runs a command that changes several controls one by one (a preset, the optimiser's
   // design) with the redraws they cause recording nothing, so that it becomes one step,
@@ -47,10 +51,14 @@ class ProjectHistory : public QObject {
   }
   // The state now is what its file holds.
   void MarkClean();
+  // The project was saved to `state.FilePath`: not a step (the redo steps stay), but
+  // edits read for the save and not yet recorded are one.
+  void Saved(const ProjectState& state);
 
  private:
   friend class StateStep;
-  void Apply(const ProjectState& state);
+  // `withFile`: the step changed the file, so its file comes back too.
+  void Apply(ProjectState state, bool withFile);
 
   QUndoStack* stack_;
   Restore restore_;

@@ -47,6 +47,4 @@ void ProjectPanel::Write(const ProjectData& p) {
 
 std::string ProjectPanel::ChosenUnits() const { return units_->currentText().toStdString(); }
 
-double ProjectPanel::ToMetres() const { return IsFeet(ChosenUnits()) ? FeetToMetres : 1.0; }
-
 }  // namespace tarnwick

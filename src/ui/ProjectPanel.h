@@ -20,8 +20,6 @@ class ProjectPanel : public PanelFrame {
 
   // The unit chosen in the list, as the model names it.
   std::string ChosenUnits() const;
-  // Factor from the chosen unit to metres.
-  double ToMetres() const;
 
  signals:
   void UnitsChanged();

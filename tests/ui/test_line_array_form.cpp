@@ -308,7 +308,8 @@ class TestLineArrayForm : public QObject {
       QVERIFY(!w.WriteControls() && !w.ControlsUpdating);
       QCOMPARE(Shown("Project_tbx"), QStringLiteral("Your Project"));
     }
-    // Values round to the two decimals shown; an attenuation without an entry reads as 0.
+    // Values keep their precision whatever decimals are shown; an attenuation without an
+    // entry reads as 0.
     p = w.Data.DefaultProject;
     p.Units = "Feet";
     p.AutomaticInclCalc = 0;
@@ -320,8 +321,8 @@ class TestLineArrayForm : public QObject {
     p.FlybarMounting = 1;
     QVERIFY(w.WriteControls());
     w.RedrawAll();
-    QCOMPARE(p.InclinationAngle, 5.3f);
-    QCOMPARE(p.AreaHeight2[2], float(11.34 * 0.30479f));
+    QCOMPARE(p.InclinationAngle, 5.296f);
+    QCOMPARE(p.AreaHeight2[2], 3.456f);
     QCOMPARE((QList<float>{p.BoxAttenuation[0], p.BoxAttenuation[4], float(p.FlybarMounting)}),
              (QList<float>{0, 99, 1}));
   }
@@ -335,14 +336,15 @@ class TestLineArrayForm : public QObject {
     QCOMPARE(Shown("AreaLength_tbx(1)"), QStringLiteral("2.5"));
     QCOMPARE(w.Data.Project.AreaLength[1], 2.5f);
     QVERIFY(Side()->Image() != before);
-    // What the box shows after leaving is what the model holds: a number beyond single
-    // precision reads as 0 and shows as 0.
-    for (const auto& [typed, shown] :
-         {std::pair{"1e39", "0"}, {"-1e39", "0"}, {"-2,345", "-2.35"}}) {
+    // What the box shows after leaving is what the model holds, to two decimals, and the
+    // model keeps the value typed: a number beyond single precision reads as 0 and shows 0.
+    for (const auto& [typed, shown, held] : {std::tuple{"1e39", "0", 0.0f},
+                                             {"-1e39", "0", 0.0f},
+                                             {"-2,345", "-2.35", -2.345f}}) {
       TypeInto(Box("FloorDistance_tbx"), typed);
       Leave();
       QCOMPARE(Shown("FloorDistance_tbx"), QString::fromLatin1(shown));
-      QCOMPARE(w.Data.Project.FloorDistance, QString::fromLatin1(shown).toFloat());
+      QCOMPARE(w.Data.Project.FloorDistance, held);
     }
     // Enter reads and redraws without tidying.
     Find<QCheckBox>("AutomaticInclCalc_chk")->setChecked(false);
@@ -370,8 +372,9 @@ class TestLineArrayForm : public QObject {
     List("Units_cbx")->setCurrentIndex(0);  // Feet
     QCOMPARE(Side()->Image(), before);      // the model still holds metres
     Pick(List("AreasAmount_cbx"), 2);       // area 3 comes back where it was
-    QVERIFY(qAbs(w.Data.Project.AreaDistance[2] - 23.0f) < 0.002f);
-    QCOMPARE(w.Data.Project.FloorDistance, float(16.4 * 0.30479f));
+    // Lengths the program wrote are not read back from their feet.
+    QCOMPARE(w.Data.Project.AreaDistance[2], 23.0f);
+    QCOMPARE(w.Data.Project.FloorDistance, 5.0f);
     if (!expanded) return;
     QCOMPARE(Shown({"AreaLength_tbx(0)", "FloorDistance_tbx", "AreaDistance_tbx(2)",
                     "InclinationAngle_tbx"}),
