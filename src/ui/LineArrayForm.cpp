@@ -44,6 +44,12 @@ LineArray_frm::LineArray_frm(QWidget* parent) : QMainWindow(parent) {
   FormLoading = false;
 }
 
+LineArray_frm::~LineArray_frm() {
+  // The controls go after this: one losing the focus on its way finishes its edit and
+  // signals, and nothing of the window may answer any more.
+  for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+}
+
 void LineArray_frm::BuildViews() {
   // Every control inherits the compact face from the window; set before any
   // exists, so that none is restyled afterwards.

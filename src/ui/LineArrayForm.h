@@ -44,6 +44,7 @@ class LineArray_frm : public QMainWindow {
 
  public:
   explicit LineArray_frm(QWidget* parent = nullptr);
+  ~LineArray_frm() override;
 
   tarnwick::Data Data;                  // the open project and the defaults
   tarnwick::Graphics Graphics;          // geometry results of the last redraw
