@@ -1,0 +1,305 @@
+// The one writer of every file: what it does with each kind of thing at a path, and
+// that a failure half way leaves the old file exactly as it was.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <string>
+
+#include "../support/FileTargets.h"
+#include "files/FileWriter.h"
+
+using namespace tarnwick;
+using namespace tarnwick::test_targets;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+using Names = std::vector<std::string>;
+
+// Bytes that differ from one seed and position to the next.
+Bytes Pattern(std::size_t size, unsigned seed) {
+  Bytes bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = (unsigned char)(i * 131 + seed * 7 + i / 251);
+  return bytes;
+}
+
+void Put(const fs::path& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+ino_t Inode(const fs::path& path) {
+  struct stat info {};
+  ::stat(path.c_str(), &info);
+  return info.st_ino;
+}
+
+// Runs `write` in a child process (set up by `prepare` first) and gives its exit status,
+// or -1 when it did not end by itself.
+template <typename Prepare, typename Write>
+int InChild(Prepare prepare, Write write) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    prepare();
+    ::_exit(write());
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child) return -2;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class FileWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("tarnwick-writer-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    fs::permissions(dir_, fs::perms(0755));
+  }
+  void TearDown() override {
+    std::error_code error;
+    fs::remove_all(dir_, error);
+  }
+  std::string At(const char* name) const { return (dir_ / name).string(); }
+
+  fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(FileWriterTest, replacesARegularFileWholeKeepingItsPermissions) {
+  const Bytes old = Pattern(5000, 1), fresh = Pattern(100, 2);
+  Put(At("file"), old);
+  fs::permissions(At("file"), fs::perms(0640));
+  const ino_t before = Inode(At("file"));
+  // Whoever still reads the old file reads it whole: it was replaced, not rewritten.
+  std::ifstream reading(At("file"), std::ios::binary);
+  const WriteResult written = WriteFile(At("file"), fresh, WriteTargets::RegularOnly);
+  ASSERT_TRUE(written.Ok) << written.Reason;
+  EXPECT_TRUE(written.Reason.empty());
+  EXPECT_EQ(FileBytes(At("file")), fresh);
+  EXPECT_EQ(fs::status(At("file")).permissions(), fs::perms(0640));
+  EXPECT_NE(Inode(At("file")), before);
+  EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(reading), {}), old);
+  // A new name gets 0666 less the umask.
+  const mode_t mask = ::umask(027);
+  EXPECT_TRUE(WriteFile(At("new"), std::string_view("text"), WriteTargets::AnyStream).Ok);
+  ::umask(mask);
+  EXPECT_EQ(fs::status(At("new")).permissions(), fs::perms(0640));
+  EXPECT_EQ(FileBytes(At("new")), Bytes({'t', 'e', 'x', 't'}));
+  EXPECT_EQ(Entries(dir_), Names({"file", "new"}));
+}
+
+TEST_F(FileWriterTest, replacesWhatALinkPointsToNotTheLink) {
+  Put(At("target"), Pattern(300, 1));
+  fs::create_symlink("target", At("link"));
+  const Bytes fresh = Pattern(40, 3);
+  ASSERT_TRUE(WriteFile(At("link"), fresh, WriteTargets::RegularOnly).Ok);
+  EXPECT_TRUE(fs::is_symlink(At("link")));
+  EXPECT_EQ(fs::read_symlink(At("link")), fs::path("target"));
+  EXPECT_EQ(FileBytes(At("target")), fresh);
+  // A link to nothing is not followed into a new file.
+  fs::create_symlink("gone", At("dangling"));
+  const WriteResult dangling = WriteFile(At("dangling"), fresh, WriteTargets::AnyStream);
+  EXPECT_FALSE(dangling.Ok);
+  EXPECT_EQ(dangling.Reason, "is a link to nothing");
+  EXPECT_EQ(Entries(dir_), Names({"dangling", "link", "target"}));
+}
+
+TEST_F(FileWriterTest, writesToACharacterDeviceWhereItStands) {
+  if (const std::string why = MakeCharDevice(At("device")); !why.empty()) GTEST_SKIP() << why;
+  fs::create_symlink("device", At("link"));
+  for (const char* name : {"device", "link"}) {
+    const WriteResult written = WriteFile(At(name), Pattern(300000, 4), WriteTargets::AnyStream);
+    EXPECT_TRUE(written.Ok) << name << ": " << written.Reason;
+    EXPECT_TRUE(IsCharDevice(At("device"))) << name;
+  }
+  EXPECT_TRUE(fs::is_symlink(At("link")));
+  // A device that takes nothing refuses the write, and is still there.
+  ASSERT_EQ(MakeCharDevice(At("full"), 7), "");
+  const WriteResult full = WriteFile(At("full"), Pattern(10, 5), WriteTargets::AnyStream);
+  EXPECT_FALSE(full.Ok);
+  EXPECT_EQ(full.Reason, "disk full");
+  EXPECT_TRUE(IsCharDevice(At("full"), 7));
+  EXPECT_EQ(Entries(dir_), Names({"device", "full", "link"}));
+}
+
+TEST_F(FileWriterTest, feedsAFifoThatIsReadEveryByteInOrder) {
+  ASSERT_EQ(::mkfifo(At("fifo").c_str(), 0600), 0);
+  const Bytes bytes = Pattern(1 << 20, 6);  // many times what a pipe holds
+  FifoReader reader(At("fifo"));
+  ASSERT_TRUE(reader.Reading());
+  const WriteResult written = WriteFile(At("fifo"), bytes, WriteTargets::AnyStream);
+  EXPECT_TRUE(written.Ok) << written.Reason;
+  EXPECT_TRUE(reader.Finish() == bytes);
+  EXPECT_TRUE(IsFifo(At("fifo")));
+  EXPECT_EQ(Entries(dir_), Names({"fifo"}));
+}
+
+TEST_F(FileWriterTest, refusesAFifoNobodyReadsAtOnce) {
+  ASSERT_EQ(::mkfifo(At("fifo").c_str(), 0600), 0);
+  ::alarm(20);  // a writer that waits for a reader would hang here: end the test instead
+  const auto start = std::chrono::steady_clock::now();
+  const WriteResult written = WriteFile(At("fifo"), Pattern(100, 7), WriteTargets::AnyStream);
+  const auto took = std::chrono::steady_clock::now() - start;
+  ::alarm(0);
+  EXPECT_FALSE(written.Ok);
+  EXPECT_EQ(written.Reason, "no program is reading the FIFO");
+  EXPECT_LT(took, std::chrono::seconds(1));
+  EXPECT_TRUE(IsFifo(At("fifo")));
+  EXPECT_EQ(Entries(dir_), Names({"fifo"}));
+}
+
+TEST_F(FileWriterTest, writesTheProgramsOwnStreamsWhereTheyStand) {
+  // A pipe by its descriptor's names, read on the other end.
+  int ends[2];
+  ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+  const std::string readEnd = "/proc/self/fd/" + std::to_string(ends[0]);
+  FifoReader reader(readEnd);
+  ::close(ends[0]);
+  const Bytes first = Pattern(100000, 8), second = Pattern(10, 9);
+  EXPECT_TRUE(
+      WriteFile("/proc/self/fd/" + std::to_string(ends[1]), first, WriteTargets::AnyStream));
+  EXPECT_TRUE(WriteFile("/dev/fd/" + std::to_string(ends[1]), second, WriteTargets::AnyStream));
+  ::close(ends[1]);
+  Bytes both = first;
+  both.insert(both.end(), second.begin(), second.end());
+  EXPECT_TRUE(reader.Finish() == both);
+  // A file the program's output was sent to is written on at its end, not replaced or cut.
+  Put(At("output"), {'h', 'e', 'a', 'd'});
+  const int fd = ::open(At("output").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  const ino_t before = Inode(At("output"));
+  EXPECT_TRUE(WriteFile("/proc/self/fd/" + std::to_string(fd), std::string_view("tail"),
+                        WriteTargets::AnyStream));
+  ::close(fd);
+  EXPECT_EQ(FileBytes(At("output")), Bytes({'h', 'e', 'a', 'd', 't', 'a', 'i', 'l'}));
+  EXPECT_EQ(Inode(At("output")), before);
+  // A descriptor that is not open, a name under /dev/std that is none, and projects.
+  EXPECT_EQ(WriteFile("/proc/self/fd/987654", first, WriteTargets::AnyStream).Reason,
+            "is not open");
+  EXPECT_EQ(WriteFile("/dev/stdoutput", first, WriteTargets::AnyStream).Reason,
+            "names no stream of the program");
+  EXPECT_EQ(WriteFile("/dev/stdout", first, WriteTargets::RegularOnly).Reason,
+            "is a stream of the program; projects are saved to files only");
+  EXPECT_EQ(Entries(dir_), Names({"output"}));
+}
+
+TEST_F(FileWriterTest, refusesFoldersSocketsAndPathsThatLeadNowhere) {
+  fs::create_directories(At("folder"));
+  Put(dir_ / "folder" / "inside", Pattern(10, 1));
+  Put(At("file"), Pattern(10, 2));
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socketPath = At("socket");
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+  const int listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_EQ(::bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listening, 1), 0);
+  const std::pair<std::string, std::string> refusals[] = {
+      {At("folder"), "is a folder"},
+      {At("missing/new"), "folder does not exist"},
+      {At("file") + "/new", "a part of the path is not a folder"},
+      {At("socket"), "is a socket, which cannot be opened to write to"},
+      {"", "no file name"}};
+  for (const auto& [path, reason] : refusals) {
+    const WriteResult written = WriteFile(path, Pattern(10, 3), WriteTargets::AnyStream);
+    EXPECT_FALSE(written.Ok) << path;
+    EXPECT_EQ(written.Reason, reason) << path;
+  }
+  ::close(listening);
+  EXPECT_EQ(Entries(dir_), Names({"file", "folder", "socket"}));
+  EXPECT_EQ(Entries(dir_ / "folder"), Names({"inside"}));
+  EXPECT_EQ(FileBytes(At("file")), Pattern(10, 2));
+}
+
+TEST_F(FileWriterTest, savesProjectsToFilesOnly) {
+  ASSERT_EQ(::mkfifo(At("fifo").c_str(), 0600), 0);
+  FifoReader reader(At("fifo"));
+  const WriteResult toFifo = WriteFile(At("fifo"), Pattern(10, 1), WriteTargets::RegularOnly);
+  EXPECT_FALSE(toFifo.Ok);
+  EXPECT_EQ(toFifo.Reason, "is a FIFO; projects are saved to files only");
+  EXPECT_TRUE(reader.Finish().empty());
+  EXPECT_TRUE(IsFifo(At("fifo")));
+  if (const std::string why = MakeCharDevice(At("device")); !why.empty()) GTEST_SKIP() << why;
+  const WriteResult toDevice = WriteFile(At("device"), Pattern(10, 1), WriteTargets::RegularOnly);
+  EXPECT_FALSE(toDevice.Ok);
+  EXPECT_EQ(toDevice.Reason, "is a device; projects are saved to files only");
+  EXPECT_TRUE(IsCharDevice(At("device")));
+  EXPECT_EQ(Entries(dir_), Names({"device", "fifo"}));
+}
+
+TEST_F(FileWriterTest, aFileSizeLimitReachedHalfWayLeavesTheOldFile) {
+  const Bytes old = Pattern(3000, 1);
+  Put(At("file"), old);
+  // With the limit's signal ignored, as the test is told to, and as it comes by default,
+  // which would end a program that does not hold it.
+  for (const bool ignored : {true, false}) {
+    const int status = InChild(
+        [ignored] {
+          if (ignored) ::signal(SIGXFSZ, SIG_IGN);
+          const rlimit small{64 << 10, 64 << 10};
+          ::setrlimit(RLIMIT_FSIZE, &small);
+        },
+        [&] {
+          const WriteResult written =
+              WriteFile(At("file"), Pattern(256 << 10, 2), WriteTargets::AnyStream);
+          return !written.Ok && written.Reason == "file too large" ? 0 : 1;
+        });
+    EXPECT_EQ(status, 0) << (ignored ? "signal ignored" : "signal by default");
+    EXPECT_TRUE(FileBytes(At("file")) == old);
+    EXPECT_EQ(Entries(dir_), Names({"file"}));
+  }
+}
+
+TEST_F(FileWriterTest, aDiskFillingUpHalfWayLeavesTheOldFile) {
+  const fs::path disk = dir_ / "disk";
+  const SmallDisk small(disk, "64k");
+  if (!small.Mounted()) GTEST_SKIP() << small.Why();
+  const fs::path file = disk / "old.csv";
+  const Bytes old = Pattern(1000, 1);
+  Put(file, old);
+  const WriteResult written =
+      WriteFile(file.string(), Pattern(200 << 10, 2), WriteTargets::AnyStream);
+  EXPECT_FALSE(written.Ok);
+  EXPECT_EQ(written.Reason, "disk full");
+  EXPECT_TRUE(FileBytes(file) == old);
+  EXPECT_EQ(Entries(disk), Names({"old.csv"}));
+  // What fits is written.
+  const Bytes fits = Pattern(20 << 10, 3);
+  EXPECT_TRUE(WriteFile(file.string(), fits, WriteTargets::AnyStream).Ok);
+  EXPECT_TRUE(FileBytes(file) == fits);
+}
+
+TEST_F(FileWriterTest, anOrdinaryUserWritesToDevicesItMayWriteWithoutReplacingThem) {
+  // As root: a device of the test's own, open to all, in a folder only root may change;
+  // the writing child runs as nobody. As anyone else, /dev/null only, written directly.
+  const bool root = ::geteuid() == 0;
+  const bool device = root && MakeCharDevice(At("device")).empty();
+  const int status = InChild(
+      [root] {
+        if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(9);
+      },
+      [&] {
+        int failed = 0;
+        if (device && !WriteFile(At("device"), Pattern(5000, 1), WriteTargets::AnyStream))
+          failed |= 1;
+        if (!WriteFile("/dev/null", Pattern(5000, 2), WriteTargets::AnyStream)) failed |= 2;
+        return failed;
+      });
+  EXPECT_EQ(status, 0) << "1: the test's device refused, 2: /dev/null refused";
+  EXPECT_TRUE(IsCharDevice("/dev/null"));
+  if (device) {
+    EXPECT_TRUE(IsCharDevice(At("device")));
+  }
+  EXPECT_EQ(Entries(dir_), device ? Names({"device"}) : Names());
+}
