@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <optional>
 
 #include "files/Windows1252.h"
@@ -168,47 +167,16 @@ LoadStatus DecodeProject(std::span<const unsigned char> bytes, ProjectData& proj
 
 bool WriteProjectFile(const std::string& path, const ProjectData& project,
                       ProjectFileHeader& header) {
-  if (path.empty()) return false;
-  namespace fs = std::filesystem;
-  // Replace what a link points to, not the link.
-  fs::path target = fs::path(path);
-  std::error_code error;
-  if (fs::is_symlink(fs::symlink_status(target, error))) {
-    target = fs::canonical(target, error);
-    if (error) return false;
-  }
+  return WriteProjectFile(path, project, header, WriteTargets::RegularOnly).Ok;
+}
 
+WriteResult WriteProjectFile(const std::string& path, const ProjectData& project,
+                             ProjectFileHeader& header, WriteTargets allowed) {
   ProjectFileHeader written = header;
   const std::vector<unsigned char> bytes = EncodeProject(project, written);
-
-  // A file the user may not write is not replaced, as a plain write would
-  // not; the folder's permission alone would let the rename through.
-  struct stat existing;
-  const bool replacing = ::stat(target.c_str(), &existing) == 0;
-  if (replacing && ::access(target.c_str(), W_OK) != 0) return false;
-  // A short unique name in the target's folder, whatever the target's name.
-  std::string temporary = (target.parent_path() / ".tarnwick-XXXXXX").string();
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return false;
-  // The replaced file's permissions, or a new file's usual ones.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  bool ok = ::fchmod(fd, replacing ? existing.st_mode & 07777 : 0666 & ~mask) == 0;
-  for (std::size_t done = 0; ok && done < bytes.size();) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += std::size_t(n);
-  }
-  ok = ok && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  header.DataLength = written.DataLength;
-  return true;
+  WriteResult result = WriteFile(path, bytes, allowed);
+  if (result.Ok) header.DataLength = written.DataLength;
+  return result;
 }
 
 LoadStatus ReadProjectFile(const std::string& path, ProjectData& project) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "files/FileWriter.h"
 #include "model/ProjectData.h"
 
 namespace tarnwick {
@@ -56,13 +57,16 @@ std::vector<unsigned char> EncodeProject(const ProjectData& project, ProjectFile
 // Bytes after the data are ignored.
 LoadStatus DecodeProject(std::span<const unsigned char> bytes, ProjectData& project);
 
-// Writes the project to `path` safely: the bytes go to a new file beside it,
-// which replaces the target only once complete, so a failure leaves any
-// earlier file untouched. A target the user may not write is refused; the
-// replaced file's permissions are kept; a link's target is replaced, not
-// the link. Returns false on any failure.
+// Writes the project to `path` through WriteFile (see there): a file is replaced only
+// once the new one is complete, so a failure leaves any earlier file untouched; a
+// target the user may not write is refused; the replaced file's permissions are kept;
+// a link's target is replaced, not the link. Sets header.DataLength when written.
+// The window's saves go to files only: a device, a FIFO or a socket is refused.
 bool WriteProjectFile(const std::string& path, const ProjectData& project,
                       ProjectFileHeader& header);
+// The same to the targets `allowed`, saying why when it is refused.
+WriteResult WriteProjectFile(const std::string& path, const ProjectData& project,
+                             ProjectFileHeader& header, WriteTargets allowed);
 
 // Reads `path` (UTF-8) into `project` with DecodeProject's rules; anything
 // but a regular file, and a file that cannot be opened or read, is Damaged,

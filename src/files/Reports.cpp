@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <fstream>
 #include <sstream>
 #include <thread>
 #include <vector>
 
 #include "acoustics/LevelEngine.h"
+#include "files/FileWriter.h"
 #include "files/ProjectFile.h"
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectRules.h"
@@ -212,9 +212,11 @@ int WriteOptimised(const ReportRequest& request, const ReportDesign& design, std
   row("spread", &Evenness::Spread);
   row("deviation", &Evenness::Deviation);
   if (request.Goal == SplayGoal::Fall) row("fall_error", &Evenness::FallError);
+  if (request.Out.empty()) return ReportDone;
   ProjectFileHeader header;
-  if (!request.Out.empty() && !WriteProjectFile(request.Out, best, header)) {
-    err << "tarnwick: cannot write " << request.Out << '\n';
+  const WriteResult written = WriteProjectFile(request.Out, best, header, WriteTargets::AnyStream);
+  if (!written) {
+    err << "tarnwick: cannot write " << request.Out << ": " << written.Reason << '\n';
     return ReportFileRefused;
   }
   return ReportDone;
@@ -250,10 +252,9 @@ int RunReport(const ReportRequest& request, std::ostream& out, std::ostream& err
           report << Fixed(at.X, 3, false) << ',' << Fixed(at.Y, 3, false) << ',' << LevelText(level)
                  << '\n';
         }
-      std::ofstream file(request.Out, std::ios::binary | std::ios::trunc);
-      file << report.str();
-      if (!file.flush()) {
-        err << "tarnwick: cannot write " << request.Out << '\n';
+      const WriteResult written = WriteFile(request.Out, report.str(), WriteTargets::AnyStream);
+      if (!written) {
+        err << "tarnwick: cannot write " << request.Out << ": " << written.Reason << '\n';
         return ReportFileRefused;
       }
       return ReportDone;
