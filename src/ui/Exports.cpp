@@ -1,12 +1,14 @@
 #include "ui/Exports.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 #include <QWidget>
+#include <string_view>
 
 #include "acoustics/LevelEngine.h"
 #include "views/CoverageMap.h"
@@ -28,19 +30,21 @@ bool ExportPicture(const QString& path, QWidget* side, QWidget* graph) {
   const bool withGraph = graph != nullptr && graph->isVisible();
   const QSize size(side->width(), side->height() + (withGraph ? graph->height() : 0));
   const QString kind = QFileInfo(path).suffix().toLower();
-  // Written beside the target and put in its place only when complete.
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
+  // Drawn in memory, then written as a whole: a device or a FIFO gets the picture in
+  // place, a file is replaced only by a complete one.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
   if (kind == QLatin1String("svg")) {
     QSvgGenerator svg;
-    svg.setOutputDevice(&file);
+    svg.setOutputDevice(&buffer);
     svg.setSize(size);
     svg.setViewBox(QRect(QPoint(0, 0), size));
     svg.setTitle(QStringLiteral("Tarnwick side view"));
     QPainter painter(&svg);
     RenderStack(painter, side, graph);
   } else if (kind == QLatin1String("pdf")) {
-    QPdfWriter pdf(&file);
+    QPdfWriter pdf(&buffer);
     pdf.setTitle(QStringLiteral("Tarnwick side view"));
     pdf.setResolution(96);
     pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
@@ -57,12 +61,16 @@ bool ExportPicture(const QString& path, QWidget* side, QWidget* graph) {
       QPainter painter(&image);
       RenderStack(painter, side, graph);
     }
-    if (!image.save(&file, "PNG")) {
-      file.cancelWriting();
-      return false;
-    }
+    if (!image.save(&buffer, "PNG")) return false;
   }
-  return file.commit();
+  buffer.close();
+  return WriteExport(path, bytes).Ok;
+}
+
+WriteResult WriteExport(const QString& path, const QByteArray& bytes) {
+  return WriteFile(QFile::encodeName(path).toStdString(),
+                   std::string_view(bytes.constData(), std::size_t(bytes.size())),
+                   WriteTargets::AnyStream);
 }
 
 int WriteMapPicture(const ReportRequest& request, std::ostream& err) {
@@ -76,9 +84,16 @@ int WriteMapPicture(const ReportRequest& request, std::ostream& err) {
   const QImage picture =
       RenderMap(grid.nodes, grid.nx, grid.ny, QSize(request.Width, request.Height),
                 highest > SPLFloor ? MapTop(highest) : 0.0f);
-  QSaveFile file(QString::fromLocal8Bit(request.Out.c_str()));
-  if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit()) {
-    err << "tarnwick: cannot write " << request.Out << '\n';
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  WriteResult written{false, "the picture could not be made"};
+  if (buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG")) {
+    buffer.close();
+    written = WriteFile(request.Out, std::string_view(bytes.constData(), std::size_t(bytes.size())),
+                        WriteTargets::AnyStream);
+  }
+  if (!written) {
+    err << "tarnwick: cannot write " << request.Out << ": " << written.Reason << '\n';
     return ReportFileRefused;
   }
   return ReportDone;

@@ -1,6 +1,7 @@
 // File commands: New, Open, Save, Save As, the exports (and the rigging
 // table's PDF), Exit and the question on closing.
 
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextDocument>
 #include <QUrl>
@@ -276,11 +276,7 @@ void LineArray_frm::ExportLevels_men_Click() {
          QStringLiteral("csv"), [this](const QString& path) {
            std::ostringstream table;
            WriteAllLevels(table, Data.Project, Graphics, Constants);
-           const std::string text = table.str();
-           QSaveFile file(path);
-           return file.open(QIODevice::WriteOnly) &&
-                  file.write(text.data(), qint64(text.size())) == qint64(text.size()) &&
-                  file.commit();
+           return WriteExport(path, QByteArray::fromStdString(table.str())).Ok;
          });
 }
 
@@ -289,16 +285,18 @@ void LineArray_frm::RiggingTable_men_Click() {
     rigging_ = new Rigging_frm(this, [this](const QString& html) {
       Export(QStringLiteral("Save Rigging Table"), QStringLiteral("PDF document (*.pdf)"),
              QStringLiteral("pdf"), [&html](const QString& path) {
-               QSaveFile file(path);
-               if (!file.open(QIODevice::WriteOnly)) return false;
+               QByteArray bytes;
+               QBuffer buffer(&bytes);
+               if (!buffer.open(QIODevice::WriteOnly)) return false;
                {
-                 QPdfWriter pdf(&file);
+                 QPdfWriter pdf(&buffer);
                  pdf.setTitle(QStringLiteral("Rigging Table"));
                  QTextDocument document;
                  document.setHtml(html);
                  document.print(&pdf);
                }
-               return file.commit();
+               buffer.close();
+               return WriteExport(path, bytes).Ok;
              });
     });
   RedrawAll();
