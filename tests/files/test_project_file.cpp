@@ -95,7 +95,8 @@ TEST(ProjectFileRefusals, everyPrefixIsRefusedAndNoChangedByteOrPastFailureBreak
   // Every one-byte change, fuzzer seed and failure loads and round-trips or is refused cleanly.
   for (std::size_t i = 0; i < good.size(); ++i)
     for (int value = 0; value < 256; ++value) CheckProjectFileBytes(With(good, i, char(value)));
-  // Each seed and failure is also read through every kind of path the fuzzer lays out.
+  // Each seed and failure is also read through every kind of path the fuzzer lays out,
+  // and written to every kind of target.
   const ProjectFileScratch scratch;
   int replayed = 0;
   for (const char* folder : {"corpus", "failures"})
@@ -106,6 +107,8 @@ TEST(ProjectFileRefusals, everyPrefixIsRefusedAndNoChangedByteOrPastFailureBreak
         CheckProjectFileBytes(bytes);
         for (int kind = 0; kind < int(PathKind::Count); ++kind)
           CheckProjectFilePath(bytes, PathKind(kind), scratch.Path());
+        for (int kind = 0; kind < int(WriteKind::Count); ++kind)
+          CheckProjectFileWrite(bytes, WriteKind(kind), scratch.Path());
         ++replayed;
       }
   EXPECT_GE(replayed, 3);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -14,11 +15,14 @@
 #include <fstream>
 #include <future>
 #include <iterator>
+#include <optional>
 #include <span>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "../support/FileTargets.h"
+#include "files/FileWriter.h"
 #include "files/ProjectFile.h"
 
 namespace tarnwick {
@@ -259,6 +263,141 @@ inline void CheckProjectFilePath(std::span<const unsigned char> bytes, PathKind 
               "a saved project read back differently");
     }
   }
+  fs::remove_all(folder);
+}
+
+// What stands where a loaded project is written.
+enum class WriteKind : unsigned char {
+  RegularFile,  // holding other bytes, mode 0640
+  LinkToFile,   // a symbolic link to such a file
+  Device,       // a character device as /dev/null: made only as root, else not tried
+  FullDevice,   // one as /dev/full, which takes nothing: made only as root
+  ReadFifo,     // a FIFO a thread reads
+  UnreadFifo,   // a FIFO nobody reads
+  Folder,       // holding a file
+  SizeLimit,    // a regular file, the new one stopped half way by a file size limit
+  Count
+};
+
+// The kind for fuzzer input: its last byte but one picks it (the last picks the path
+// the reader is given).
+inline WriteKind WriteKindFor(std::span<const unsigned char> bytes) {
+  if (bytes.size() < 2) return WriteKind::RegularFile;
+  return WriteKind(bytes[bytes.size() - 2] % static_cast<unsigned char>(WriteKind::Count));
+}
+
+// The writer's side for `kind` laid out in a fresh folder under `scratch`: bytes that
+// decode are saved as the window saves (files only) and as the command line's --out
+// writes (any stream), and after each write
+// 1. a file or a link's file holds exactly the encoding, with its permissions, and the
+//    link is still a link;
+// 2. a device is still a device and a FIFO still a FIFO; the FIFO's reader got the
+//    encoding from the --out write and nothing from the window's; a FIFO nobody reads is
+//    refused within a second;
+// 3. a refused write leaves what was there byte for byte (a folder's files too), and
+//    says why;
+// 4. the folder holds the same names as before: no temporary file is left.
+// Aborts on a breach.
+inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, WriteKind kind,
+                                  const std::filesystem::path& scratch) {
+  namespace fs = std::filesystem;
+  using namespace project_file_check;
+  using namespace test_targets;
+  ProjectData project = MakeDefaultProject();
+  if (DecodeProject(bytes, project) != LoadStatus::Loaded) return;
+  ProjectFileHeader header;
+  const std::vector<unsigned char> encoded = EncodeProject(project, header);
+  const fs::path folder = scratch / "write";
+  fs::remove_all(folder);
+  fs::create_directory(folder);
+  const fs::path file = folder / "file.qvd", path = folder / "target.qvd";
+  const std::vector<unsigned char> old(bytes.begin(), bytes.begin() + bytes.size() / 3);
+  const bool regular = kind == WriteKind::RegularFile || kind == WriteKind::LinkToFile ||
+                       kind == WriteKind::SizeLimit;
+  switch (kind) {
+    case WriteKind::RegularFile:
+    case WriteKind::SizeLimit:
+      WriteBytes(path, old);
+      fs::permissions(path, fs::perms(0640));
+      break;
+    case WriteKind::LinkToFile:
+      WriteBytes(file, old);
+      fs::permissions(file, fs::perms(0640));
+      fs::create_symlink("file.qvd", path);
+      break;
+    case WriteKind::Device:
+    case WriteKind::FullDevice:
+      if (!MakeCharDevice(path, kind == WriteKind::Device ? 3 : 7).empty()) {
+        fs::remove_all(folder);
+        return;  // not root: no device to write to
+      }
+      break;
+    case WriteKind::ReadFifo:
+    case WriteKind::UnreadFifo:
+      Require(::mkfifo(path.c_str(), 0600) == 0, "cannot make a FIFO");
+      break;
+    case WriteKind::Folder:
+      fs::create_directory(path);
+      WriteBytes(path / "inside.qvd", old);
+      break;
+    case WriteKind::Count:
+      ProjectFileBreach("no such kind of target");
+  }
+  const fs::path holder = kind == WriteKind::LinkToFile ? file : path;
+  const std::vector<std::string> names = Entries(folder);
+  std::optional<FifoReader> reader;
+  if (kind == WriteKind::ReadFifo) reader.emplace(path.string());
+
+  for (const WriteTargets allowed : {WriteTargets::RegularOnly, WriteTargets::AnyStream}) {
+    // Only files are read: a FIFO would wait for a writer, a full device never ends.
+    std::vector<unsigned char> before;
+    if (kind == WriteKind::Folder)
+      before = ReadBytes(path / "inside.qvd");
+    else if (regular)
+      before = ReadBytes(holder);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    if (kind == WriteKind::SizeLimit) {
+      rlimit small = limit;
+      small.rlim_cur = std::max<rlim_t>(1, encoded.size() / 2);
+      ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ProjectFileHeader written;
+    const auto start = std::chrono::steady_clock::now();
+    const WriteResult result = WriteProjectFile(path.string(), project, written, allowed);
+    const auto took = std::chrono::steady_clock::now() - start;
+    if (kind == WriteKind::SizeLimit) ::setrlimit(RLIMIT_FSIZE, &limit);
+
+    const bool stream = kind == WriteKind::Device || kind == WriteKind::ReadFifo;
+    const bool expected = (kind == WriteKind::RegularFile || kind == WriteKind::LinkToFile) ||
+                          (stream && allowed == WriteTargets::AnyStream);
+    Require(result.Ok == expected, result.Ok ? "a write that must be refused was done"
+                                             : "a write that must be done was refused");
+    Require(result.Ok == result.Reason.empty(), "a refusal without a reason, or a reason for none");
+    Require(!result.Ok || written.DataLength == header.DataLength, "a write set another length");
+    if (regular) {
+      Require(fs::is_regular_file(fs::symlink_status(holder)), "a file is no file any more");
+      Require(ReadBytes(holder) == (result.Ok ? encoded : before),
+              result.Ok ? "a file holds other bytes than the encoding"
+                        : "a refused write changed the file");
+      Require(fs::status(holder).permissions() == fs::perms(0640), "a file's permissions changed");
+      Require(kind != WriteKind::LinkToFile || fs::is_symlink(path), "a write replaced the link");
+    }
+    if (kind == WriteKind::Device || kind == WriteKind::FullDevice)
+      Require(IsCharDevice(path, kind == WriteKind::Device ? 3 : 7),
+              "a device is no device any more");
+    if (kind == WriteKind::ReadFifo || kind == WriteKind::UnreadFifo)
+      Require(IsFifo(path), "a FIFO is no FIFO any more");
+    if (kind == WriteKind::UnreadFifo)
+      Require(took < std::chrono::seconds(1), "a FIFO nobody reads was waited on");
+    if (kind == WriteKind::Folder)
+      Require(fs::is_directory(fs::symlink_status(path)) &&
+                  Entries(path) == std::vector<std::string>{"inside.qvd"} &&
+                  ReadBytes(path / "inside.qvd") == before,
+              "a folder was changed");
+    Require(Entries(folder) == names, "a write left a temporary file or took a name");
+  }
+  if (reader) Require(reader->Finish() == encoded, "a FIFO's reader got other bytes");
   fs::remove_all(folder);
 }
 
