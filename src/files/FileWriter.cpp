@@ -216,6 +216,12 @@ WriteResult ReplaceFile(const std::string& path, std::span<const unsigned char> 
   const mode_t mask = ::umask(0);
   ::umask(mask);
   const mode_t mode = existing != nullptr ? existing->st_mode & 07777 : 0666 & ~mask;
+  // The replaced file keeps its owner where this user may give it (root saving a user's
+  // project must not take it over); elsewhere the new file is this user's, as any save's.
+  // Before the mode: a change of owner may clear mode bits.
+  if (existing != nullptr &&
+      (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()))
+    (void)::fchown(fd, existing->st_uid, existing->st_gid);
   int error = ::fchmod(fd, mode) == 0 ? 0 : errno;
   if (error == 0) error = WriteAll(fd, bytes);
   if (error == 0 && ::fsync(fd) != 0) error = errno;

@@ -98,6 +98,18 @@ TEST_F(FileWriterTest, replacesARegularFileWholeKeepingItsPermissions) {
   EXPECT_EQ(Entries(dir_), Names({"file", "new"}));
 }
 
+TEST_F(FileWriterTest, rootReplacingAUsersFileLeavesItTheUsers) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
+  Put(At("theirs"), Pattern(10, 1));
+  ASSERT_EQ(::chown(At("theirs").c_str(), 65534, 65534), 0);
+  ASSERT_TRUE(WriteFile(At("theirs"), Pattern(20, 2), WriteTargets::RegularOnly).Ok);
+  struct stat info;
+  ASSERT_EQ(::stat(At("theirs").c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, 65534u);
+  EXPECT_EQ(info.st_gid, 65534u);
+  EXPECT_EQ(FileBytes(At("theirs")), Pattern(20, 2));
+}
+
 TEST_F(FileWriterTest, replacesWhatALinkPointsToNotTheLink) {
   Put(At("target"), Pattern(300, 1));
   fs::create_symlink("target", At("link"));
