@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "acoustics/SplPrediction.h"
 #include "model/ProjectRules.h"
@@ -93,10 +94,12 @@ bool CoverageLayer::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
-void CoverageLayer::DrawMap(DrawingSurface& side) const {
-  if (shown_ && shown_map_)
-    side.DrawPicture(shown_map_->grid.left, shown_map_->grid.top, shown_map_->grid.right,
-                     shown_map_->grid.bottom, shown_map_->picture);
+bool CoverageLayer::DrawMap(DrawingSurface& side) const {
+  // The map's own extents in metres placed by the scene now shown: the last map stands in,
+  // rescaled, until the next is ready. A scene that cannot place it goes without.
+  return shown_ && shown_map_ &&
+         side.DrawPicture(shown_map_->grid.left, shown_map_->grid.top, shown_map_->grid.right,
+                          shown_map_->grid.bottom, shown_map_->picture);
 }
 
 void CoverageLayer::DrawAreas(DrawingSurface& side, const ProjectData& project,
@@ -120,10 +123,22 @@ void CoverageLayer::Request(const ProjectData& project, const Graphics& graphics
   const QPointF topLeft = side.ToUser(QPointF(0, 0));
   const QPointF bottomRight = side.ToUser(QPointF(inner.width(), inner.height()));
   const double left = topLeft.x(), right = bottomRight.x(), top = topLeft.y(), bottom = 0.0;
-  if (!(top > bottom) || !(right > left)) return;
+  const double floorRow = side.ToPixels(0, bottom).y();
+  // The engine takes its points in single precision: a section beyond that range, or a
+  // floor the picture cannot place, has no map, and one under way is of another design.
+  const auto single = [](double v) { return std::fabs(v) <= std::numeric_limits<float>::max(); };
+  if (!single(left) || !single(right) || !single(top) || !(top > bottom) || !(right > left) ||
+      !std::isfinite(floorRow)) {
+    worker_ = std::jthread();
+    ++generation_;
+    busy_ = false;
+    requested_.clear();
+    return;
+  }
   const double ratio = side.devicePixelRatioF();
-  const QSize pixels(int(std::ceil(inner.width() * ratio)),
-                     std::max(1, int(std::ceil(side.ToPixels(0, bottom).y() * ratio))));
+  const QSize pixels(
+      int(std::ceil(inner.width() * ratio)),
+      std::max(1, int(std::ceil(std::clamp(floorRow, 0.0, inner.height()) * ratio))));
   const int nx = pixels.width() / NodeSpacing + 2, ny = pixels.height() / NodeSpacing + 2;
 
   // Everything the map depends on; an unchanged design and picture keep the map.

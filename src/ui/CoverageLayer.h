@@ -38,7 +38,8 @@ class CoverageLayer : public QObject {
   // Steps of a redraw while shown, in this order: the last finished map, just after the
   // background; the areas in their levels' colours, instead of the plain slopes; then a
   // new map wherever the design or the picture changed (not while an area is dragged).
-  void DrawMap(DrawingSurface& side) const;
+  // The map is left out, giving false, where the scene cannot place it.
+  bool DrawMap(DrawingSurface& side) const;
   void DrawAreas(DrawingSurface& side, const ProjectData& project, const Graphics& graphics);
   void Request(const ProjectData& project, const Graphics& graphics, const DrawingSurface& side);
 

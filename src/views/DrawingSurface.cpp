@@ -20,6 +20,11 @@ constexpr double MaxDiscRadius = 1.0e5;
 
 bool Finite(QPointF p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
 
+// A pixel position the painter can take: finite and within MaxPixel of the picture.
+bool Placeable(QPointF p) {
+  return Finite(p) && std::fabs(p.x()) <= MaxPixel && std::fabs(p.y()) <= MaxPixel;
+}
+
 // A 32-bit picture whose pixel memory is mapped with its pages already
 // present. Every pixel is written when the picture is cleared, and taking
 // fresh pages one fault at a time costs more than that writing itself.
@@ -142,13 +147,21 @@ QPainter& DrawingSurface::Painter() {
 
 void DrawingSurface::Finish() { painter_.reset(); }
 
-void DrawingSurface::DrawPicture(double x1, double y1, double x2, double y2,
+bool DrawingSurface::DrawPicture(double x1, double y1, double x2, double y2,
                                  const QImage& picture) {
-  if (picture.isNull()) return;
-  const QRectF target = QRectF(ToPixels(x1, y1), ToPixels(x2, y2)).normalized();
+  if (picture.isNull()) return false;
+  const QPointF a = ToPixels(x1, y1);
+  const QPointF b = ToPixels(x2, y2);
+  // A corner that is no number brings the rasteriser down. Beyond MaxPixel nothing of the
+  // picture could show, and squeezed below a device pixel at most a stray row of it would.
+  if (!Placeable(a) || !Placeable(b)) return false;
+  const QRectF target = QRectF(a, b).normalized();
+  const double ratio = devicePixelRatioF();
+  if (!(target.width() * ratio >= 1.0) || !(target.height() * ratio >= 1.0)) return false;
   QPainter& painter = Painter();
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   painter.drawImage(target, picture);
+  return true;
 }
 
 void DrawingSurface::Line(double x1, double y1, double x2, double y2) {

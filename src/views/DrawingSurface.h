@@ -36,7 +36,10 @@ class DrawingSurface : public QWidget {
   // with a solid fill style, filled with the fill colour.
   void Circle(double x, double y, double r, const QColor& colour);
   // Draws an image stretched over the rectangle between two corners in user coordinates.
-  void DrawPicture(double x1, double y1, double x2, double y2, const QImage& picture);
+  // Draws nothing and returns false where a corner does not map to a finite pixel within
+  // MaxPixel of the picture's corner, or the rectangle would be less than a device pixel
+  // wide or high.
+  bool DrawPicture(double x1, double y1, double x2, double y2, const QImage& picture);
   // Draws the text with its top left corner at (CurrentX, CurrentY).
   void Print(const QString& text);
   // Height of a line of the text in vertical user units, with the sign of
@@ -95,6 +98,11 @@ class DrawingSurface : public QWidget {
   double scaleWidth_ = 1.0;
   double scaleHeight_ = 1.0;
 };
+
+// The farthest a pixel position handed to the painter may lie from the picture's corner:
+// nothing this far out can show, and beyond it single precision, in which parts of the
+// painter work, no longer tells neighbouring pixels apart.
+inline constexpr double MaxPixel = 16777216.0;  // 2^24
 
 // Clips the segment to the rectangle (Liang-Barsky). Returns false when
 // nothing of it lies inside or an end is not finite.

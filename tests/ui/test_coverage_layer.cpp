@@ -1,0 +1,240 @@
+// The coverage map against whatever a user can type or open: until a new map is ready the
+// last finished one stands in at the new scene's scale, or is left out where that scale
+// cannot place it, and nothing brings the window down.
+#include <QtTest>
+#include <QtWidgets>
+#include <cfloat>
+#include <cmath>
+#include <functional>
+#include <memory>
+
+#include "../support/ScriptedDialogs.h"
+#include "files/ProjectFile.h"
+#include "ui/CoverageLayer.h"
+#include "ui/LineArrayForm.h"
+#include "views/CoverageMap.h"
+#include "views/DrawingSurface.h"
+
+using namespace tarnwick;
+
+namespace {
+
+// Numbers at and beyond the ends of single precision, the smallest ones, what is no number
+// at all, and lengths below zero.
+const char* const Extremes[] = {"3e38", "-3e38", "1e39", "1e-45", "-1e-45",
+                                "inf",  "nan",   "0",    "-5"};
+
+// Types into a box as a user does, and presses Enter.
+void TypeAndEnter(QLineEdit* box, const QString& text) {
+  box->setFocus(Qt::MouseFocusReason);
+  QTRY_VERIFY(box->hasFocus());
+  box->selectAll();
+  QTest::keyClicks(box, text);
+  QTest::keyClick(box, Qt::Key_Return);
+}
+
+}  // namespace
+
+class TestCoverageLayer : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<LineArray_frm> window_;
+  std::unique_ptr<QTemporaryDir> dir_;
+  QTemporaryDir settings_;  // the user's settings, this test's own: files opened go there
+
+  template <typename T = QWidget>
+  T* Find(const QString& name) const {
+    T* found = window_->findChild<T*>(name);
+    if (found == nullptr) qFatal("missing %s", qPrintable(name));
+    return found;
+  }
+  DrawingSurface& Side() const { return *Find<DrawingSurface>(QStringLiteral("MainView_pbx")); }
+  const CoverageLayer& Layer() const { return *Find<CoverageLayer>(QStringLiteral("CoverageMap")); }
+  bool MapFinished() const { return !Layer().Busy() && Layer().ShownMap() != nullptr; }
+
+  // The window shown with both settings panels open, three areas, twelve boxes, a typed
+  // inclination and the coverage map; returns once the first map is on screen.
+  LineArray_frm& Open() {
+    window_ = std::make_unique<LineArray_frm>();
+    window_->SetDialogs(std::make_unique<ScriptedDialogs>());
+    window_->show();
+    QApplication::setActiveWindow(window_.get());
+    if (!QTest::qWaitForWindowActive(window_.get())) qFatal("window not active");
+    for (const char* button : {"ShowArraySettings_cbt", "ShowAreaSettings_cbt"})
+      QTest::mouseClick(Find<QPushButton>(QLatin1String(button)), Qt::LeftButton);
+    Find<QComboBox>(QStringLiteral("AreasAmount_cbx"))->setCurrentIndex(2);
+    Find<QComboBox>(QStringLiteral("BoxesAmount_cbx"))->setCurrentIndex(MaxBoxes - MinBoxes);
+    auto* automatic = Find<QCheckBox>(QStringLiteral("AutomaticInclCalc_chk"));
+    if (automatic->isChecked()) QTest::mouseClick(automatic, Qt::LeftButton);
+    Find<QAction>(QStringLiteral("ShowMap_men"))->trigger();
+    WaitForMap();
+    return *window_;
+  }
+  void WaitForMap() const { QTRY_VERIFY_WITH_TIMEOUT(MapFinished(), 30000); }
+
+  // Whether the side view's scale places the shown map's corners on pixels it can draw at.
+  bool MapPlaceable() const {
+    const LevelGrid& map = Layer().ShownMap()->grid;
+    for (const QPointF corner :
+         {Side().ToPixels(map.left, map.top), Side().ToPixels(map.right, map.bottom)})
+      if (!(std::fabs(corner.x()) <= MaxPixel) || !(std::fabs(corner.y()) <= MaxPixel))
+        return false;
+    return true;
+  }
+  // Every pixel in the background colour.
+  static bool Blank(const QImage& picture) {
+    for (int y = 0; y < picture.height(); ++y)
+      for (int x = 0; x < picture.width(); ++x)
+        if (picture.pixel(x, y) != qRgb(255, 255, 255)) return false;
+    return true;
+  }
+  // The side view's pixels in any of the map's colours.
+  int MapColoured() const {
+    QSet<QRgb> colours;
+    for (float below = -1.0f; below < MapStepDb * (MapSteps + 2); below += MapStepDb / 2)
+      colours << MapColour(Layer().Top() - below, Layer().Top());
+    const QImage& shown = Side().Image();
+    int count = 0;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x) count += colours.contains(shown.pixel(x, y));
+    return count;
+  }
+
+  // Where the scene now shown cannot place the last map, the view goes without it: no more
+  // of its colours than the areas' own coloured lines show, and nothing at all where the
+  // scene places nothing.
+  bool LeftOutWhereUnplaceable() const {
+    if (Layer().ShownMap() == nullptr || MapPlaceable()) return true;
+    const QImage& shown = Side().Image();
+    if (MapColoured() >= shown.width() * shown.height() / 20) return false;
+    const QPointF origin = Side().ToPixels(0, 0);
+    return (std::isfinite(origin.x()) && std::isfinite(origin.y())) || Blank(shown);
+  }
+
+  // The boxes that take numbers: every text box but the title and the author, one of a row
+  // named with its index, as "AreaLength_tbx(2)".
+  QList<QLineEdit*> NumberBoxes() const {
+    static const QRegularExpression textBox(QStringLiteral("_tbx(\\(\\d+\\))?$"));
+    QList<QLineEdit*> boxes;
+    for (QLineEdit* box : window_->findChildren<QLineEdit*>()) {
+      const QString name = box->objectName();
+      if (textBox.match(name).hasMatch() && name != QLatin1String("Project_tbx") &&
+          name != QLatin1String("Author_tbx"))
+        boxes << box;
+    }
+    return boxes;
+  }
+
+ private slots:
+  void initTestCase() {
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(settings_.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings_.path());
+  }
+  void init() {
+    QSettings(QStringLiteral("Quenvar"), QStringLiteral("Tarnwick")).clear();
+    QLocale::setDefault(QLocale::c());
+    dir_ = std::make_unique<QTemporaryDir>();
+  }
+  void cleanup() {
+    window_.reset();
+    dir_.reset();
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+  }
+
+  void everyNumberBoxTakesEveryExtremeWhileAMapIsShown_data() {
+    QTest::addColumn<bool>("feet");
+    QTest::newRow("metres") << false;
+    QTest::newRow("feet") << true;
+  }
+
+  void everyNumberBoxTakesEveryExtremeWhileAMapIsShown() {
+    QFETCH(bool, feet);
+    LineArray_frm& w = Open();
+    auto* units = Find<QComboBox>(QStringLiteral("Units_cbx"));
+    units->setCurrentIndex(
+        units->findText(feet ? QStringLiteral("Feet") : QStringLiteral("Metres")));
+    QCOMPARE(IsFeet(w.Data.Project.Units), feet);
+    const QList<QLineEdit*> boxes = NumberBoxes();
+    QCOMPARE(boxes.size(), 2 + 4 * MaxAreas);
+    for (QLineEdit* box : boxes) {
+      QVERIFY2(box->isVisible() && !box->isReadOnly(), qPrintable(box->objectName()));
+      const QString before = box->text();
+      for (const char* extreme : Extremes) {
+        // The last finished map is what stands in while the next is computed.
+        QVERIFY(Layer().ShownMap() != nullptr);
+        TypeAndEnter(box, QLatin1String(extreme));
+        QCOMPARE(box->text(), QLatin1String(extreme));
+        QVERIFY2(LeftOutWhereUnplaceable(),
+                 qPrintable(box->objectName() + QLatin1Char(' ') + QLatin1String(extreme)));
+        QTest::qWait(2);  // a map may finish and be drawn in the meantime
+        TypeAndEnter(box, before);
+      }
+    }
+    // Back at its own design, the window computes and shows its map again.
+    WaitForMap();
+    const LevelGrid& map = Layer().ShownMap()->grid;
+    QVERIFY(map.bottom == 0 && map.top > w.Data.Project.FloorDistance && map.right > map.left);
+  }
+
+  void everyLoadableExtremeFileOpensWhileAMapIsShown() {
+    LineArray_frm& w = Open();
+    // Loadable files at the ends of what a file can hold, written as the program writes.
+    const std::vector<std::pair<QString, std::function<void(ProjectData&)>>> made = {
+        {"floor_max", [](ProjectData& p) { p.FloorDistance = FLT_MAX; }},
+        {"floor_3.4e38", [](ProjectData& p) { p.FloorDistance = 3.4e38f; }},
+        {"floor_-3.4e38", [](ProjectData& p) { p.FloorDistance = -3.4e38f; }},
+        {"floor_1e-45", [](ProjectData& p) { p.FloorDistance = 1e-45f; }},
+        {"lengths_negative",
+         [](ProjectData& p) {
+           for (float& length : p.AreaLength) length = -5.0f;
+         }},
+        {"distances_huge",
+         [](ProjectData& p) {
+           for (float& distance : p.AreaDistance) distance = 3e38f;
+         }},
+        {"heights_huge",
+         [](ProjectData& p) {
+           for (int i = 0; i < MaxAreas; ++i) p.AreaHeight1[i] = -3e38f, p.AreaHeight2[i] = 3e38f;
+         }},
+        {"feet_floor_1e38",
+         [](ProjectData& p) {
+           p.Units = "Feet";
+           p.FloorDistance = 1e38f;
+         }},
+    };
+    QStringList files;
+    for (const auto& [name, change] : made) {
+      ProjectData project = MakeDefaultProject();
+      project.AreasAmount = MaxAreas;
+      project.BoxesAmount = MaxBoxes;
+      change(project);
+      ProjectFileHeader header;
+      const std::vector<unsigned char> bytes = EncodeProject(project, header);
+      QFile file(dir_->filePath(name + QStringLiteral(".qvd")));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+      files << file.fileName();
+    }
+    const int written = int(files.size());
+    for (const QFileInfo& corpus :
+         QDir(QStringLiteral(TARNWICK_SOURCE_DIR "/tests/fuzz/corpus")).entryInfoList(QDir::Files))
+      files << corpus.absoluteFilePath();
+    const QString plain = QStringLiteral(TARNWICK_SOURCE_DIR "/tests/data/default.qvd");
+    int opened = 0;
+    for (const QString& file : files) {
+      // Opened over a finished map of an ordinary design.
+      QVERIFY(w.OpenFile(plain));
+      WaitForMap();
+      const bool loaded = w.OpenFile(file);
+      opened += loaded;
+      QVERIFY2(loaded || files.indexOf(file) >= written, qPrintable(file));
+      QVERIFY2(LeftOutWhereUnplaceable(), qPrintable(file));
+      QTest::qWait(20);
+    }
+    QVERIFY(opened >= written);
+  }
+};
+
+QTEST_MAIN(TestCoverageLayer)
+#include "test_coverage_layer.moc"

@@ -1,0 +1,166 @@
+// The drawing surface's primitives at the ends of what a scale can be: what can be placed is
+// drawn as ever, what cannot is left out without a trace, and nothing brings it down.
+#include <QtTest>
+#include <QtWidgets>
+#include <cmath>
+#include <limits>
+
+#include "views/DrawingSurface.h"
+
+using namespace tarnwick;
+
+namespace {
+
+constexpr double Inf = std::numeric_limits<double>::infinity();
+const double NaN = std::nan("");
+
+bool IsRed(QRgb p) { return qRed(p) > qGreen(p) + 40 && qRed(p) > qBlue(p) + 40; }
+bool IsDark(QRgb p) { return qGray(p) < 128; }
+
+// Pixels of the picture passing the test.
+int Count(DrawingSurface& s, bool (*test)(QRgb)) {
+  const QImage& image = s.Image();
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) count += test(image.pixel(x, y));
+  return count;
+}
+
+QImage Red(QSize size) {
+  QImage picture(size, QImage::Format_ARGB32_Premultiplied);
+  picture.fill(Qt::red);
+  return picture;
+}
+
+// An inner area of 256 x 128 pixels: with the scale below a user unit is exactly a pixel,
+// y growing upward.
+struct Surface {
+  DrawingSurface s;
+  QImage blank;
+
+  Surface() {
+    s.resize(258, 130);
+    Reset(0, 128, 256, 0);
+  }
+  void Reset(double x1, double y1, double x2, double y2) {
+    s.Scale(x1, y1, x2, y2);
+    s.DrawWidth = 1;
+    s.Fill = DrawingSurface::FillStyle::Transparent;
+    s.Cls();
+    blank = s.Image();
+  }
+  bool Blank() { return s.Image() == blank; }
+  QRgb At(int x, int y) { return s.Image().pixel(x, y); }
+};
+
+}  // namespace
+
+class TestDrawingSurface : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void aPictureIsStretchedOverItsCornersOrLeftOutWhole() {
+    Surface v;
+    const QImage map = Red({40, 16});
+    // As placed: from x 32 to 224 and from y 112 down to 32 (pixel rows 16 to 96).
+    QVERIFY(v.s.DrawPicture(32, 112, 224, 32, map));
+    QVERIFY(IsRed(v.At(33, 17)) && IsRed(v.At(222, 94)) && IsRed(v.At(128, 64)));
+    QVERIFY(!IsRed(v.At(30, 64)) && !IsRed(v.At(226, 64)) && !IsRed(v.At(128, 14)) &&
+            !IsRed(v.At(128, 98)));
+    // The same extents at another scale: smaller, as a stand-in for a map of a new scene.
+    v.Reset(0, 1280, 2560, 0);
+    QVERIFY(v.s.DrawPicture(32, 112, 224, 32, map));
+    QVERIFY(IsRed(v.At(12, 122)) && !IsRed(v.At(30, 122)));
+    // Reaching far beyond the picture but within 2^24 pixels: it covers it.
+    v.Reset(0, 128, 256, 0);
+    QVERIFY(v.s.DrawPicture(-MaxPixel, 128 + MaxPixel, MaxPixel, 128 - MaxPixel, map));
+    QCOMPARE(Count(v.s, IsRed), 256 * 128);
+
+    // Corners the scale cannot place: beyond 2^24 pixels, not numbers, or a scale that is
+    // none. Nothing of the picture is drawn, and nothing else.
+    const struct {
+      const char* what;
+      double scale[4];
+      double corners[4];
+    } refused[] = {
+        {"beyond 2^24 pixels", {0, 128, 256, 0}, {-MaxPixel - 2, 112, 224, 32}},
+        {"beyond 2^24 pixels below", {0, 128, 256, 0}, {32, 112, 224, -MaxPixel}},
+        {"a corner no number", {0, 128, 256, 0}, {32, NaN, 224, 32}},
+        {"a corner infinite", {0, 128, 256, 0}, {32, 112, Inf, 32}},
+        {"a scene infinitely high", {0, Inf, 256, -Inf}, {32, 112, 224, 0}},
+        {"a scene reaching past double", {-1e308, 1.7e308, 1e308, -1.7e308}, {32, 112, 224, 0}},
+        {"a scale no number", {0, NaN, 256, 0}, {32, 112, 224, 32}},
+        {"a scale of no width", {5, 128, 5, 0}, {32, 112, 224, 32}},
+        {"a scale of no height", {0, 7, 256, 7}, {32, 112, 224, 32}},
+        {"a scale too fine to place", {0, 1e-300, 1e-300, 0}, {32, 112, 224, 32}},
+        // A stand-in map squeezed below a device pixel by a scene near the single limit.
+        {"a sliver of a picture", {0, 3.7e38, 256, -3.4e37}, {32, 112, 224, 0}},
+        {"six tenths of a pixel high", {0, 128, 256, 0}, {32, 20, 224, 19.4}},
+        {"six tenths of a pixel wide", {0, 128, 256, 0}, {100, 112, 100.6, 32}},
+    };
+    for (const auto& r : refused) {
+      v.Reset(r.scale[0], r.scale[1], r.scale[2], r.scale[3]);
+      const bool drawn =
+          v.s.DrawPicture(r.corners[0], r.corners[1], r.corners[2], r.corners[3], map);
+      QVERIFY2(!drawn && v.Blank(), r.what);
+    }
+    v.Reset(0, 128, 256, 0);
+    QVERIFY(!v.s.DrawPicture(32, 112, 224, 32, QImage()) && v.Blank());
+  }
+
+  void noPrimitiveDrawsWhereItCannotBePlacedAndEachDrawsAsEverWhereItCan() {
+    Surface v;
+    // As ever: a line, a ring and a line of text where they are asked for.
+    v.s.Line(16, 64, 240, 64, Qt::red);
+    QVERIFY(IsRed(v.At(20, 64)) && IsRed(v.At(236, 64)) && !IsRed(v.At(10, 64)));
+    v.s.Circle(128, 100, 10, Qt::red);
+    QVERIFY(IsRed(v.At(138, 28)) && !IsRed(v.At(128, 28)));
+    v.s.CurrentX = 30, v.s.CurrentY = 120;
+    v.s.Print(QStringLiteral("MMMM"));
+    QVERIFY(Count(v.s, IsDark) > 10);
+    // A line reaching past either end of double is drawn across the picture.
+    v.Reset(0, 128, 256, 0);
+    v.s.Line(-1.7e308, 64, 1.7e308, 64, Qt::red);
+    QVERIFY(IsRed(v.At(1, 64)) && IsRed(v.At(254, 64)));
+    // A filled disc larger than everything covers the picture; its outline far away shows not.
+    v.Reset(0, 128, 256, 0);
+    v.s.Circle(128, 64, 1e300, Qt::red);
+    QVERIFY(v.Blank());
+    v.s.Fill = DrawingSurface::FillStyle::Solid;
+    v.s.FillColor = Qt::red;
+    v.s.Circle(128, 64, 1e300, Qt::red);
+    QCOMPARE(Count(v.s, IsRed), 256 * 128);
+
+    // Where a position is not a number, infinite or out of reach, nothing at all is drawn:
+    // no picture, line, disc or text.
+    const struct {
+      const char* what;
+      double scale[4];
+      double at[2];
+    } refused[] = {
+        {"a point no number", {0, 128, 256, 0}, {NaN, 64}},
+        {"a point infinite", {0, 128, 256, 0}, {128, -Inf}},
+        {"a point far out", {0, 128, 256, 0}, {1e30, 64}},
+        {"a scene infinitely high", {0, Inf, 256, -Inf}, {128, 64}},
+        {"a scale no number", {0, NaN, 256, 0}, {128, 64}},
+        {"a scale of no width", {5, 128, 5, 0}, {128, 64}},
+        {"a scale too fine to place", {0, 1e-300, 1e-300, 0}, {128, 64}},
+    };
+    for (const auto& r : refused) {
+      v.Reset(r.scale[0], r.scale[1], r.scale[2], r.scale[3]);
+      const auto [x, y] = r.at;
+      v.s.DrawWidth = 3;
+      v.s.Line(x, y, x, y, Qt::red);
+      v.s.Line(x, y, NaN, y, Qt::red);
+      v.s.Fill = DrawingSurface::FillStyle::Solid;
+      v.s.Circle(x, y, 4, Qt::red);
+      v.s.CurrentX = x, v.s.CurrentY = y;
+      v.s.Print(QStringLiteral("MMMM"));
+      v.s.DrawPicture(x - 8, y + 8, x + 8, y - 8, Red({4, 4}));
+      QVERIFY2(v.Blank(), r.what);
+    }
+  }
+};
+
+QTEST_MAIN(TestDrawingSurface)
+#include "test_drawing_surface.moc"
