@@ -22,6 +22,10 @@ constexpr int TaskJoints = 3;
 // Spreads closer than this (dB) count as equal; the standard deviation decides.
 constexpr double Tie = 1e-9;
 constexpr double None = std::numeric_limits<double>::infinity();
+// A point has a level where its power lies above SPLFloor's, as the map and the areas'
+// colours have it: below that is no sound anyone hears (an array hung far out of reach of
+// the areas), and a spread of such levels says nothing.
+const double FloorPower = std::pow(10.0, SPLFloor / 10.0);
 
 // How the array hangs apart from its splays.
 struct Hanging {
@@ -132,6 +136,7 @@ class Evaluator {
   }
 
   void Hang(int box, const BoxGeometry& geometry) {
+    if (count_ == 0) return;  // no point to sum at
     double* re = &sums_[2 * box * plane_];
     double* im = re + plane_;
     if (box == 0)
@@ -147,7 +152,7 @@ class Evaluator {
     Powers(last);
     double low = None, high = 0.0;
     for (const double p : power_)
-      if (p > 0.0) low = std::min(low, p), high = std::max(high, p);
+      if (p > FloorPower) low = std::min(low, p), high = std::max(high, p);
     return high > 0.0 ? 10.0 * std::log10(high / low) : None;
   }
 
@@ -158,8 +163,9 @@ class Evaluator {
     double low = None, high = -None, sum = 0.0, square = 0.0;
     double fallLow = None, fallHigh = -None, fallSum = 0.0, fallSquare = 0.0;
     for (std::size_t i = 0; i < count_; ++i) {
+      // The same points as QuickSpread's, so that it never rules out a better design.
+      if (!(power_[i] > FloorPower)) continue;
       const double level = level_[i];
-      if (std::isnan(level)) continue;
       const double aside = level + points_.Fall[i];
       ++e.Points;
       low = std::min(low, level), high = std::max(high, level);
@@ -191,6 +197,7 @@ class Evaluator {
   // Each point's power through box `last`, the bands added; NaN where a box defines none.
   void Powers(int last) {
     std::fill(power_.begin(), power_.end(), 0.0);
+    if (count_ == 0) return;
     const double* re = &sums_[2 * last * plane_];
     const double* im = re + plane_;
     for (std::size_t band = 0; band < weight_.size(); ++band) {
@@ -345,6 +352,9 @@ SplayResult OptimiseSplay(const ProjectData& project, const Graphics& scene,
   SplayResult result;
   result.Best = project;
   result.Current = start.Current;
+  // A design without an area point that has a level has nothing to even out: refused
+  // before a single design is tried.
+  if (points.At.empty()) return result;
   result.CurrentScore = Evaluator(engine, points, search).Measure(start.Current, start.LaidOut);
   if (result.CurrentScore.Points == 0) return result;
   Search s{project,

@@ -29,7 +29,7 @@ struct SplaySearch {
 
 // How even one design's levels are along the areas, in dB.
 struct Evenness {
-  int Points = 0;           // area points with a level
+  int Points = 0;           // area points with a level above SPLFloor
   double Spread = 0.0;      // loudest minus quietest
   double Deviation = 0.0;   // standard deviation
   double FallSpread = 0.0;  // loudest minus quietest around the wanted fall
@@ -42,7 +42,9 @@ struct SplayResult {
   Evenness BestScore;
   Evenness CurrentScore;
   long long Designs = 0;  // designs evaluated
-  bool Found = false;     // false when no area point has a level, or the search was stopped
+  // False when the search was stopped, or refused: no area point of the design as it hangs
+  // has a level (CurrentScore.Points is 0), so no design is tried.
+  bool Found = false;
   bool Cancelled = false;
 };
 
@@ -59,7 +61,8 @@ SplayResult OptimiseSplay(const ProjectData& project, const Graphics& scene,
                           const Constants& constants, const SplaySearch& search,
                           std::stop_token stop = {}, std::atomic<long long>* done = nullptr);
 
-// How even the design itself is, measured as the search measures.
+// How even the design itself is, measured as the search measures. With no area point that
+// has a level, Points is 0 and a search of the design is refused.
 Evenness MeasureDesign(const ProjectData& project, const Graphics& scene,
                        const Constants& constants, const SplaySearch& search);
 

@@ -150,6 +150,13 @@ void Optimise_frm::Search() {
   searched_ = design.Project;
   current_ = true;
   result_ = SplayResult{};
+  // A design without an area point that has a level has nothing to even out: the user is
+  // told so at once instead of watching a search that cannot find anything.
+  if (MeasureDesign(design.Project, design.Geometry, design.Module, search).Points == 0) {
+    ShowResult();
+    emit SearchEnded();
+    return;
+  }
   total_ = SplayDesignCount(design.Project, search);
   done_ = 0;
   searching_ = true;
@@ -233,7 +240,9 @@ void Optimise_frm::ShowResult() {
   else if (result_.Cancelled)
     status_->setText(QStringLiteral("Cancelled."));
   else if (!result_.Found)
-    status_->setText(QStringLiteral("No point of the areas has a level to even out."));
+    status_->setText(
+        QStringLiteral("Nothing to search: no point of the areas has a level to even out. Check "
+                       "the areas' lengths and the array's distance to the floor."));
   else if (!current_)
     status_->setText(QStringLiteral("The design has changed since this search: search again."));
   else

@@ -10,6 +10,7 @@
 #include <stop_token>
 #include <vector>
 
+#include "acoustics/LevelGrid.h"
 #include "acoustics/SplayOptimiser.h"
 #include "geometry/ArrayGeometry.h"
 
@@ -190,6 +191,50 @@ TEST(SplayOptimiser, FitsAFallPerDoublingBroadbandA) {
     EXPECT_NEAR(result.BestScore.FallError, best.fallError, Agreement);
     EXPECT_NEAR(result.BestScore.Spread, best.spread, Agreement);
     ExpectSameHanging(result.Best, best.design);
+  }
+}
+
+// Areas without a point that has a level: every length below zero (no point at all), or
+// the array hung so far above or below them that no sound reaches them. Such a design has
+// nothing to even out: the search refuses it and tries none.
+TEST(SplayOptimiser, RefusesADesignWithoutAnAreaPointThatHasALevel) {
+  struct Unheard {
+    const char* what;
+    float length, floor;
+  };
+  for (const Unheard& u :
+       {Unheard{"negative lengths", -5.0f, 5.0f}, Unheard{"floor at 1e38", 10.0f, 1e38f},
+        Unheard{"floor at -1e38", 10.0f, -1e38f}}) {
+    SCOPED_TRACE(u.what);
+    Case c;
+    ProjectData& p = c.project;
+    p.AreasAmount = 3;
+    p.BoxesAmount = 4;
+    p.FloorDistance = u.floor;
+    for (float& length : p.AreaLength) length = u.length;
+    AssignBandLevel(c.constants);
+    FillDirectivity(c.constants);
+    ComputeScene(p, DesignedFrame, c.scene);
+    // Points along the areas, but none with a level, where they have any length at all.
+    const LevelEngine engine(p, c.scene, c.constants);
+    const auto areas = AreaLevels(engine, DefaultLevelEntry, p, c.scene, c.constants);
+    EXPECT_EQ(areas.empty(), u.length < 0);
+    EXPECT_EQ(HighestLevel(areas), SPLFloor);
+    for (const int entry : {DefaultLevelEntry, BroadbandAEntry}) {
+      SplaySearch search;
+      search.Entry = entry;
+      search.InclinationReach = 1.0f;
+      for (const SplayGoal goal : {SplayGoal::EvenLevel, SplayGoal::Fall}) {
+        search.Goal = goal;
+        const SplayResult result = OptimiseSplay(p, c.scene, c.constants, search);
+        EXPECT_FALSE(result.Found);
+        EXPECT_FALSE(result.Cancelled);
+        EXPECT_EQ(result.Designs, 0);
+        EXPECT_EQ(result.CurrentScore.Points, 0);
+        EXPECT_EQ(result.Best, p);
+        EXPECT_EQ(MeasureDesign(p, c.scene, c.constants, search).Points, 0);
+      }
+    }
   }
 }
 
