@@ -34,6 +34,16 @@ FileChoice RunFileDialog(QWidget* parent, const FileDialogSetup& setup, bool sav
 
 }  // namespace
 
+QString ShownPath(const QString& path, int most) {
+  if (path.size() <= most) return path;
+  qsizetype tail = (most - 1) * 2 / 3;
+  qsizetype head = most - 1 - tail;
+  // Never between the halves of a character written as a surrogate pair.
+  if (head > 0 && path[head - 1].isHighSurrogate()) --head;
+  if (tail > 0 && path[path.size() - tail].isLowSurrogate()) --tail;
+  return path.left(head) + QChar(0x2026) + path.right(tail);
+}
+
 UserDialogs::Answer QtDialogs::Ask(QWidget* parent, const QString& prompt, const QString& title) {
   QMessageBox box(QMessageBox::NoIcon, title, prompt,
                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);

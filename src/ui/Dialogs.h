@@ -43,6 +43,11 @@ class UserDialogs {
   virtual FileChoice ChooseOpenFile(QWidget* parent, const FileDialogSetup& setup) = 0;
 };
 
+// A path as a message shows it: one longer than `most` characters keeps its start and, the
+// larger part, its end (the file's name) around an ellipsis, so that no message lays out
+// more than a line or two of a path, however long.
+QString ShownPath(const QString& path, int most = 120);
+
 // The toolkit's message boxes and file dialogs.
 class QtDialogs : public UserDialogs {
  public:

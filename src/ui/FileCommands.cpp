@@ -183,7 +183,7 @@ void LineArray_frm::dropEvent(QDropEvent* event) {
 void LineArray_frm::OpenRecentFile(const QString& path) {
   if (!SaveFirst(OpenPrompt)) return;
   if (!QFileInfo::exists(path)) {
-    Dialogs->Tell(this, QStringLiteral("The file is no longer there:\n") + path,
+    Dialogs->Tell(this, QStringLiteral("The file is no longer there:\n") + ShownPath(path),
                   QStringLiteral("Open Error"), true);
     recent_->Forget(path);
     return;
@@ -259,7 +259,8 @@ void LineArray_frm::Export(const QString& title, const QString& filter, const QS
   const FileChoice choice = Dialogs->ChooseSaveFile(this, setup);
   if (choice.Outcome == FileChoice::Result::Cancelled) return;
   if (choice.Outcome == FileChoice::Result::Failed || !write(choice.Path))
-    Dialogs->Tell(this, QStringLiteral("Error while trying to export to %1!").arg(choice.Name),
+    Dialogs->Tell(this,
+                  QStringLiteral("Error while trying to export to %1!").arg(ShownPath(choice.Name)),
                   QStringLiteral("Export Error"), true);
 }
 

@@ -1,15 +1,26 @@
 #include "ui/RecentFiles.h"
 
 #include <QAction>
+#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QSettings>
+#include <climits>
+
+#include "ui/Dialogs.h"
 
 namespace tarnwick {
 
 namespace {
 
 const QString Key = QStringLiteral("RecentFiles");
+
+// A path within the system's limit. A longer one names no file the system can open: it
+// can only be a damaged entry, and laying it out in a menu or a message could hold up the
+// window for as long as it is long.
+bool WithinPathLimit(const QString& path) {
+  return !path.isEmpty() && path.size() < PATH_MAX && QFile::encodeName(path).size() < PATH_MAX;
+}
 
 QStringList Stored() {
   return QSettings(QStringLiteral("Quenvar"), QStringLiteral("Tarnwick")).value(Key).toStringList();
@@ -37,7 +48,9 @@ RecentFiles::RecentFiles(QMenu* menu, QAction* before) : QObject(menu) {
 void RecentFiles::Load() {
   if (loaded_) return;
   loaded_ = true;
-  paths_ = Stored().mid(0, Count);
+  paths_.clear();
+  for (const QString& path : Stored())
+    if (paths_.size() < Count && WithinPathLimit(path)) paths_ << path;
   Show();
 }
 
@@ -63,7 +76,7 @@ void RecentFiles::Show() {
     entries_[i]->setVisible(i < paths_.size());
     if (i < paths_.size())
       entries_[i]->setText(
-          QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(paths_[i]).fileName()));
+          QStringLiteral("&%1 %2").arg(i + 1).arg(ShownPath(QFileInfo(paths_[i]).fileName())));
   }
 }
 
