@@ -2,13 +2,49 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <optional>
+#include <string_view>
 
 namespace tarnwick {
 
 namespace {
+
+// What the numeric options take: a map's side in pixels; a point's coordinates in metres,
+// within a thousand kilometres either way, more than any venue needs and where single
+// precision still places a point to a tenth of a metre; the fall in dB per doubling.
+constexpr int MinMapSide = 16, MaxMapSide = 16384;
+constexpr double MaxCoordinate = 1e6;
+constexpr double MaxFall = 20.0;
+
+// The whole text as one number, or nothing: no blanks, no other characters after it and
+// nothing its type cannot hold (an integer read as text must not wrap around). A leading
+// "+" is allowed, as people write it.
+template <typename Number>
+std::optional<Number> Parse(std::string_view text) {
+  if (text.size() > 1 && text[0] == '+' && text[1] != '-' && text[1] != '+') text.remove_prefix(1);
+  Number value{};
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
+// A finite number within [low, high], or nothing.
+std::optional<double> InRange(std::string_view text, double low, double high) {
+  const auto value = Parse<double>(text);
+  if (!value || !std::isfinite(*value) || *value < low || *value > high) return std::nullopt;
+  return value;
+}
+
+// Two numbers joined by one separator, or nothing.
+std::optional<std::pair<std::string_view, std::string_view>> Pair(std::string_view text,
+                                                                  std::string_view separators) {
+  const std::size_t at = text.find_first_of(separators);
+  if (at == std::string_view::npos) return std::nullopt;
+  return std::pair{text.substr(0, at), text.substr(at + 1)};
+}
 
 CommandLine Wrong(std::string why) {
   CommandLine line;
@@ -89,34 +125,37 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       if (line.Do == CommandLine::Action::Run) line.Do = CommandLine::Action::Report;
       line.Report.What = *kind;
     } else if (takesValue("--size")) {
-      int width = 0, height = 0;
-      char x = 0, rest = 0;
-      if (!value || std::sscanf(value->c_str(), "%d%c%d%c", &width, &x, &height, &rest) != 3 ||
-          (x != 'x' && x != 'X') || width < 8 || height < 8 || width > 20000 || height > 20000)
-        return Wrong("--size takes WIDTHxHEIGHT in pixels, such as 1600x1000");
-      line.Report.Width = width;
-      line.Report.Height = height;
+      const auto sides = value ? Pair(*value, "xX") : std::nullopt;
+      const auto side = [](std::string_view text) {
+        const auto pixels = Parse<int>(text);
+        return pixels && *pixels >= MinMapSide && *pixels <= MaxMapSide ? pixels : std::nullopt;
+      };
+      const auto width = sides ? side(sides->first) : std::nullopt;
+      const auto height = sides ? side(sides->second) : std::nullopt;
+      if (!width || !height)
+        return Wrong("--size takes WIDTHxHEIGHT in pixels, each from " +
+                     std::to_string(MinMapSide) + " to " + std::to_string(MaxMapSide) +
+                     ", such as 1600x1000");
+      line.Report.Width = *width;
+      line.Report.Height = *height;
       given.push_back("--size");
     } else if (takesValue("--out")) {
       if (!value || value->empty()) return Wrong("--out takes a file name");
       line.Report.Out = *value;
       given.push_back("--out");
     } else if (takesValue("--at")) {
-      double x = 0, y = 0;
-      char rest = 0;
-      if (!value || std::sscanf(value->c_str(), "%lf,%lf%c", &x, &y, &rest) != 2 ||
-          !std::isfinite(x) || !std::isfinite(y))
-        return Wrong("--at takes X,Y in metres, such as 12.5,1.2");
-      line.Report.At = {float(x), float(y)};
+      const auto xy = value ? Pair(*value, ",") : std::nullopt;
+      const auto x = xy ? InRange(xy->first, -MaxCoordinate, MaxCoordinate) : std::nullopt;
+      const auto y = xy ? InRange(xy->second, -MaxCoordinate, MaxCoordinate) : std::nullopt;
+      if (!x || !y)
+        return Wrong("--at takes X,Y in metres, each from -1000000 to 1000000, such as 12.5,1.2");
+      line.Report.At = {float(*x), float(*y)};
       given.push_back("--at");
     } else if (takesValue("--fall")) {
-      double fall = 0;
-      char rest = 0;
-      if (!value || std::sscanf(value->c_str(), "%lf%c", &fall, &rest) != 1 ||
-          !std::isfinite(fall) || std::fabs(fall) > 20)
-        return Wrong("--fall takes dB per doubling of distance, such as 3");
+      const auto fall = value ? InRange(*value, -MaxFall, MaxFall) : std::nullopt;
+      if (!fall) return Wrong("--fall takes dB per doubling of distance from -20 to 20, such as 3");
       line.Report.Goal = SplayGoal::Fall;
-      line.Report.FallPerDoubling = fall;
+      line.Report.FallPerDoubling = *fall;
       given.push_back("--fall");
     } else if (takesValue("--area")) {
       const auto area = value ? AreaChoice(*value) : std::nullopt;
@@ -178,16 +217,18 @@ const char* CommandLineUsage() {
          "              10kHz, Broadband or Broadband(A)\n"
          "  --geometry  print the inclination and where each box hangs and aims\n"
          "  --map       write the coverage map of the section (default 1600x1000 pixels,\n"
-         "              one level per 4x4) as a picture, or as CSV: x_m,y_m,level_db\n"
-         "  --response  print the level in every band at the point X,Y (metres; the\n"
-         "              floor at 0, the mounting point 1 m from the left)\n"
+         "              each side 16 to 16384, one level per 4x4) as a picture, or as\n"
+         "              CSV: x_m,y_m,level_db\n"
+         "  --response  print the level in every band at the point X,Y (metres, each\n"
+         "              within 1000000 either way; the floor at 0, the mounting point\n"
+         "              1 m from the left)\n"
          "  --optimise  try every splay set (0 or 5 degrees at each joint) with the\n"
          "              inclination within 15 degrees in 0.5 degree steps, or with every\n"
          "              pin and mounting when the inclination follows the pin; print the\n"
          "              design with the most even level over the areas (smallest spread)\n"
          "              and the spread before and after; --out writes it as a project\n"
          "  --fall DB   with --optimise: the closest fit to a level falling DB dB per\n"
-         "              doubling of the distance from the array instead\n"
+         "              doubling of the distance from the array instead (-20 to 20)\n"
          "  -h, --help  print this text and end\n"
          "  --version   print the version and end\n"
          "Exit status: 0 done, 2 a wrong command line, 3 a file that cannot be read\n"
