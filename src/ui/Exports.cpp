@@ -26,7 +26,7 @@ void RenderStack(QPainter& painter, QWidget* side, QWidget* graph) {
 
 }  // namespace
 
-bool ExportPicture(const QString& path, QWidget* side, QWidget* graph) {
+WriteResult ExportPicture(const QString& path, QWidget* side, QWidget* graph) {
   const bool withGraph = graph != nullptr && graph->isVisible();
   const QSize size(side->width(), side->height() + (withGraph ? graph->height() : 0));
   const QString kind = QFileInfo(path).suffix().toLower();
@@ -61,10 +61,10 @@ bool ExportPicture(const QString& path, QWidget* side, QWidget* graph) {
       QPainter painter(&image);
       RenderStack(painter, side, graph);
     }
-    if (!image.save(&buffer, "PNG")) return false;
+    if (!image.save(&buffer, "PNG")) return {false, "the picture could not be made"};
   }
   buffer.close();
-  return WriteExport(path, bytes).Ok;
+  return WriteExport(path, bytes);
 }
 
 WriteResult WriteExport(const QString& path, const QByteArray& bytes) {

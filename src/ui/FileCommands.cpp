@@ -56,6 +56,13 @@ QString CaptionFor(const QString& startCaption, const QString& fileName) {
   return startCaption + name + QStringLiteral("[*]");
 }
 
+// A failure's message with the path and the reason the writer gave, below it.
+QString WithReason(const QString& message, const QString& path, const WriteResult& written) {
+  if (written.Reason.empty()) return message;
+  return message + QStringLiteral("\n\n") + ShownPath(path) + QStringLiteral(": ") +
+         QString::fromStdString(written.Reason);
+}
+
 FileDialogSetup DialogSetup(const QString& title) {
   FileDialogSetup setup;
   setup.Title = title;
@@ -68,8 +75,12 @@ FileDialogSetup DialogSetup(const QString& title) {
 }  // namespace
 
 bool LineArray_frm::WriteToFile(const FileChoice& file) {
-  if (!WriteProjectFile(file.Path.toStdString(), Data.Project, FileRW.FileHeader)) {
-    Dialogs->Tell(this, QStringLiteral("Error while trying to save file!"),
+  // Projects go to files only: a device or a FIFO chosen here is refused, and the
+  // project stays unsaved.
+  const WriteResult written = WriteProjectFile(file.Path.toStdString(), Data.Project,
+                                               FileRW.FileHeader, WriteTargets::RegularOnly);
+  if (!written) {
+    Dialogs->Tell(this, WithReason(QStringLiteral("Error while trying to save file!"), file.Path, written),
                   QStringLiteral("Save Error"), true);
     return false;
   }
@@ -246,7 +257,7 @@ void LineArray_frm::RestoreState(const ProjectState& state) {
 }
 
 void LineArray_frm::Export(const QString& title, const QString& filter, const QString& extension,
-                           const std::function<bool(const QString&)>& write) {
+                           const std::function<WriteResult(const QString&)>& write) {
   // Everything up to date first: the export is of what the window shows.
   RedrawAll();
   FileDialogSetup setup;
@@ -258,9 +269,14 @@ void LineArray_frm::Export(const QString& title, const QString& filter, const QS
   setup.FileName = (base.isEmpty() ? QStringLiteral("Tarnwick") : base) + '.' + extension;
   const FileChoice choice = Dialogs->ChooseSaveFile(this, setup);
   if (choice.Outcome == FileChoice::Result::Cancelled) return;
-  if (choice.Outcome == FileChoice::Result::Failed || !write(choice.Path))
+  const WriteResult written = choice.Outcome == FileChoice::Result::Failed
+                                  ? WriteResult{false, {}}
+                                  : write(choice.Path);
+  if (!written)
     Dialogs->Tell(this,
-                  QStringLiteral("Error while trying to export to %1!").arg(ShownPath(choice.Name)),
+                  WithReason(QStringLiteral("Error while trying to export to %1!")
+                                 .arg(ShownPath(choice.Name)),
+                             choice.Path, written),
                   QStringLiteral("Export Error"), true);
 }
 
@@ -277,7 +293,7 @@ void LineArray_frm::ExportLevels_men_Click() {
          QStringLiteral("csv"), [this](const QString& path) {
            std::ostringstream table;
            WriteAllLevels(table, Data.Project, Graphics, Constants);
-           return WriteExport(path, QByteArray::fromStdString(table.str())).Ok;
+           return WriteExport(path, QByteArray::fromStdString(table.str()));
          });
 }
 
@@ -288,7 +304,8 @@ void LineArray_frm::RiggingTable_men_Click() {
              QStringLiteral("pdf"), [&html](const QString& path) {
                QByteArray bytes;
                QBuffer buffer(&bytes);
-               if (!buffer.open(QIODevice::WriteOnly)) return false;
+               if (!buffer.open(QIODevice::WriteOnly))
+                 return WriteResult{false, "the document could not be made"};
                {
                  QPdfWriter pdf(&buffer);
                  pdf.setTitle(QStringLiteral("Rigging Table"));
@@ -297,7 +314,7 @@ void LineArray_frm::RiggingTable_men_Click() {
                  document.print(&pdf);
                }
                buffer.close();
-               return WriteExport(path, bytes).Ok;
+               return WriteExport(path, bytes);
              });
     });
   RedrawAll();

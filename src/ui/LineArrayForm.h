@@ -8,6 +8,7 @@
 
 #include "acoustics/ModuleData.h"
 #include "acoustics/SplPrediction.h"
+#include "files/FileWriter.h"
 #include "files/ProjectFile.h"
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectData.h"
@@ -124,7 +125,7 @@ class LineArray_frm : public QMainWindow {
   void RestoreState(const ProjectState& state);
   // File › Export Picture… and Export Levels…: a save dialog, then `write`; a failure is told.
   void Export(const QString& title, const QString& filter, const QString& extension,
-              const std::function<bool(const QString&)>& write);
+              const std::function<WriteResult(const QString&)>& write);
   void ExportPicture_men_Click();
   void ExportLevels_men_Click();
   // Tools › Rigging Table… and Optimise Splay Angles…

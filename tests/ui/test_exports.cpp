@@ -5,8 +5,7 @@
 #include <memory>
 
 #include "../support/FileTargets.h"
-#include "../support/ScriptedDialogs.h"
-#include "ui/LineArrayForm.h"
+#include "../support/WindowFixture.h"
 
 using namespace tarnwick;
 using namespace tarnwick::test_targets;
@@ -25,32 +24,19 @@ QByteArray Bytes(const std::vector<unsigned char>& bytes) {
 class TestExports : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<LineArray_frm> window_;
-  ScriptedDialogs* dialogs_ = nullptr;
-  std::unique_ptr<QTemporaryDir> dir_;
+  WindowFixture ui_;
 
-  LineArray_frm& Open() {
-    window_ = std::make_unique<LineArray_frm>();
-    auto dialogs = std::make_unique<ScriptedDialogs>();
-    dialogs_ = dialogs.get();
-    window_->SetDialogs(std::move(dialogs));
-    window_->show();
-    QApplication::setActiveWindow(window_.get());
-    if (!QTest::qWaitForWindowActive(window_.get())) qFatal("window not active");
-    return *window_;
-  }
+  LineArray_frm& Open() { return ui_.Open({}, false); }
   template <typename T = QWidget>
   T* Find(const char* name) const {
-    T* found = window_->findChild<T*>(QLatin1String(name));
-    if (found == nullptr) qFatal("missing %s", name);
-    return found;
+    return ui_.Find<T>(QLatin1String(name));
   }
-  void Trigger(const char* action) const { Find<QAction>(action)->trigger(); }
-  QString Path(const QString& name) const { return dir_->filePath(name); }
+  void Trigger(const char* action) const { ui_.Trigger(QLatin1String(action)); }
+  QString Path(const QString& name) const { return ui_.Path(name); }
   QString Path(const char* name) const { return Path(QLatin1String(name)); }
   // Chooses `name` in the next save dialog and runs the command.
   void ExportTo(const char* name, const std::function<void()>& command) {
-    dialogs_->Files.push_back(Dlg::Chosen(Path(name)));
+    ui_.Dialogs().Files.push_back(Dlg::Chosen(Path(name)));
     command();
   }
   // Makes a change the user made, so that the project differs from its file.
@@ -63,15 +49,9 @@ class TestExports : public QObject {
   }
 
  private slots:
-  void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-  void init() {
-    QSettings(QStringLiteral("Quenvar"), QStringLiteral("Tarnwick")).clear();
-    dir_ = std::make_unique<QTemporaryDir>();
-  }
-  void cleanup() {
-    window_.reset();
-    dir_.reset();
-  }
+  void initTestCase() { WindowFixture::Prepare(); }
+  void init() { ui_.Reset(); }
+  void cleanup() { ui_.Reset(); }
 
   void exportsGoToADeviceAndThroughALinkToItWhichStaysADevice() {
     for (const char* name : {"device.png", "device.svg", "device.pdf", "device.csv"})
@@ -91,12 +71,12 @@ class TestExports : public QObject {
     for (const char* name : {"device.pdf", "link.pdf"})
       ExportTo(name,
                [this] { QTest::mouseClick(Find<QPushButton>("RiggingPdf_cbt"), Qt::LeftButton); });
-    QCOMPARE(dialogs_->Log, QStringList(10, QStringLiteral("save")));  // and nothing told
+    QCOMPARE(ui_.Dialogs().Log, QStringList(10, QStringLiteral("save")));  // and nothing told
     for (const char* kind : {"png", "svg", "pdf", "csv"}) {
       QVERIFY2(IsCharDevice(Local(Path(QStringLiteral("device.") + QLatin1String(kind)))), kind);
       QVERIFY(QFileInfo(Path(QStringLiteral("link.") + QLatin1String(kind))).isSymLink());
     }
-    QCOMPARE(QDir(dir_->path())
+    QCOMPARE(QDir(ui_.Path({}))
                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System)
                  .size(),
              8);  // no temporary file left
@@ -127,9 +107,9 @@ class TestExports : public QObject {
     clock.start();
     ExportTo("unread.csv", [this] { Trigger("ExportLevels_men"); });
     QVERIFY(clock.elapsed() < 1000);
-    QCOMPARE(dialogs_->Log.last(),
-             QStringLiteral(
-                 "tell Export Error: Error while trying to export to unread.csv! [critical]"));
+    QCOMPARE(ui_.Dialogs().Log.last(),
+             "tell Export Error: Error while trying to export to unread.csv!\n\n" +
+                 Path("unread.csv") + ": no program is reading the FIFO [critical]");
     QVERIFY(IsFifo(Local(Path("unread.csv"))));
   }
 
@@ -144,12 +124,14 @@ class TestExports : public QObject {
     const std::string why = MakeCharDevice(Local(Path("device.qvd")));
     if (why.empty()) targets << QStringLiteral("device.qvd");
     for (const QString& name : targets) {
-      dialogs_->Log.clear();
-      dialogs_->Files.push_back(Dlg::Chosen(Path(name)));
+      ui_.Dialogs().Log.clear();
+      ui_.Dialogs().Files.push_back(Dlg::Chosen(Path(name)));
       Trigger("SaveAs_men");
-      QCOMPARE(
-          dialogs_->Log,
-          (QStringList{"save", "tell Save Error: Error while trying to save file! [critical]"}));
+      const QString kind = name.startsWith(QLatin1String("device")) ? "a device" : "a FIFO";
+      QCOMPARE(ui_.Dialogs().Log,
+               (QStringList{"save", "tell Save Error: Error while trying to save file!\n\n" +
+                                        Path(name) + ": is " + kind +
+                                        "; projects are saved to files only [critical]"}));
       QVERIFY(w.isWindowModified());
       QCOMPARE(w.windowTitle(), caption);
     }

@@ -411,7 +411,8 @@ class TestLineArrayForm : public QObject {
     for (int i = 0; i < 3; ++i) Trigger("SaveAs_men");
     QCOMPARE(dialogs_->Log,
              (QStringList{"save", "save", "tell File Error: Error while attempting to open file!",
-                          "save", "tell Save Error: Error while trying to save file! [critical]"}));
+                          "save", "tell Save Error: Error while trying to save file!\n\n" + Path("missing/x.qvd") +
+                              ": folder does not exist [critical]"}));
     QCOMPARE(Caption(), QStringLiteral("Quenvar Tarnwick  -  Arena.qvd"));
     // The saved file heads File's recent files, in a new window too; one that is gone leaves.
     Open({}, false);
