@@ -23,12 +23,19 @@ namespace tarnwick {
 // and cleanup, so that every case starts from a fresh window and fresh settings.
 class WindowFixture {
  public:
-  static void Prepare() { QStandardPaths::setTestModeEnabled(true); }  // settings of their own
+  // Settings of this test program's own: window tests run side by side, and one clearing
+  // its recent files must not clear another's.
+  static void Prepare() {
+    QStandardPaths::setTestModeEnabled(true);
+    static const QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+  }
   void Reset() {
     window_.reset();
     dir_ = std::make_unique<QTemporaryDir>();
     QSettings(QStringLiteral("Quenvar"), QStringLiteral("Tarnwick")).clear();
     QLocale::setDefault(QLocale::c());
+    QVERIFY2(QApplication::topLevelWidgets().isEmpty(), "a window outlived its test");
   }
 
   // A shown and active window of the given size (or as designed), with both settings
@@ -61,9 +68,14 @@ class WindowFixture {
   QComboBox* List(const QString& name) const { return Find<QComboBox>(name); }
   void Trigger(const QString& action) const { Find<QAction>(action)->trigger(); }
 
-  // Typed as a user types: focus, select all, type; then Enter, or a move to another box.
+  // Typed as a user types, back in the main window: focus, select all, type; then Enter,
+  // or a move to another box.
   void Type(const QString& name, const QString& text, bool enter = true) const {
     QLineEdit* box = Box(name);
+    if (QApplication::activeWindow() != window_.get()) {
+      QApplication::setActiveWindow(window_.get());
+      QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    }
     box->setFocus(Qt::MouseFocusReason);
     QTRY_VERIFY(box->hasFocus());
     box->selectAll();

@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "../support/ScriptedDialogs.h"
+#include "../support/WindowFixture.h"
 #include "files/ProjectFile.h"
 #include "ui/CoverageLayer.h"
 #include "ui/LineArrayForm.h"
@@ -24,29 +24,16 @@ namespace {
 const char* const Extremes[] = {"3e38", "-3e38", "1e39", "1e-45", "-1e-45",
                                 "inf",  "nan",   "0",    "-5"};
 
-// Types into a box as a user does, and presses Enter.
-void TypeAndEnter(QLineEdit* box, const QString& text) {
-  box->setFocus(Qt::MouseFocusReason);
-  QTRY_VERIFY(box->hasFocus());
-  box->selectAll();
-  QTest::keyClicks(box, text);
-  QTest::keyClick(box, Qt::Key_Return);
-}
-
 }  // namespace
 
 class TestCoverageLayer : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<LineArray_frm> window_;
-  std::unique_ptr<QTemporaryDir> dir_;
-  QTemporaryDir settings_;  // the user's settings, this test's own: files opened go there
+  WindowFixture ui_;
 
   template <typename T = QWidget>
   T* Find(const QString& name) const {
-    T* found = window_->findChild<T*>(name);
-    if (found == nullptr) qFatal("missing %s", qPrintable(name));
-    return found;
+    return ui_.Find<T>(name);
   }
   DrawingSurface& Side() const { return *Find<DrawingSurface>(QStringLiteral("MainView_pbx")); }
   const CoverageLayer& Layer() const { return *Find<CoverageLayer>(QStringLiteral("CoverageMap")); }
@@ -55,20 +42,14 @@ class TestCoverageLayer : public QObject {
   // The window shown with both settings panels open, three areas, twelve boxes, a typed
   // inclination and the coverage map; returns once the first map is on screen.
   LineArray_frm& Open() {
-    window_ = std::make_unique<LineArray_frm>();
-    window_->SetDialogs(std::make_unique<ScriptedDialogs>());
-    window_->show();
-    QApplication::setActiveWindow(window_.get());
-    if (!QTest::qWaitForWindowActive(window_.get())) qFatal("window not active");
-    for (const char* button : {"ShowArraySettings_cbt", "ShowAreaSettings_cbt"})
-      QTest::mouseClick(Find<QPushButton>(QLatin1String(button)), Qt::LeftButton);
+    ui_.Open();
     Find<QComboBox>(QStringLiteral("AreasAmount_cbx"))->setCurrentIndex(2);
     Find<QComboBox>(QStringLiteral("BoxesAmount_cbx"))->setCurrentIndex(MaxBoxes - MinBoxes);
     auto* automatic = Find<QCheckBox>(QStringLiteral("AutomaticInclCalc_chk"));
     if (automatic->isChecked()) QTest::mouseClick(automatic, Qt::LeftButton);
     Find<QAction>(QStringLiteral("ShowMap_men"))->trigger();
     WaitForMap();
-    return *window_;
+    return ui_.Window();
   }
   void WaitForMap() const { QTRY_VERIFY_WITH_TIMEOUT(MapFinished(), 30000); }
 
@@ -116,7 +97,7 @@ class TestCoverageLayer : public QObject {
   QList<QLineEdit*> NumberBoxes() const {
     static const QRegularExpression textBox(QStringLiteral("_tbx(\\(\\d+\\))?$"));
     QList<QLineEdit*> boxes;
-    for (QLineEdit* box : window_->findChildren<QLineEdit*>()) {
+    for (QLineEdit* box : ui_.Window().findChildren<QLineEdit*>()) {
       const QString name = box->objectName();
       if (textBox.match(name).hasMatch() && name != QLatin1String("Project_tbx") &&
           name != QLatin1String("Author_tbx"))
@@ -126,21 +107,9 @@ class TestCoverageLayer : public QObject {
   }
 
  private slots:
-  void initTestCase() {
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(settings_.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings_.path());
-  }
-  void init() {
-    QSettings(QStringLiteral("Quenvar"), QStringLiteral("Tarnwick")).clear();
-    QLocale::setDefault(QLocale::c());
-    dir_ = std::make_unique<QTemporaryDir>();
-  }
-  void cleanup() {
-    window_.reset();
-    dir_.reset();
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
-  }
+  void initTestCase() { WindowFixture::Prepare(); }
+  void init() { ui_.Reset(); }
+  void cleanup() { ui_.Reset(); }
 
   void everyNumberBoxTakesEveryExtremeWhileAMapIsShown_data() {
     QTest::addColumn<bool>("feet");
@@ -163,12 +132,12 @@ class TestCoverageLayer : public QObject {
       for (const char* extreme : Extremes) {
         // The last finished map is what stands in while the next is computed.
         QVERIFY(Layer().ShownMap() != nullptr);
-        TypeAndEnter(box, QLatin1String(extreme));
+        ui_.Type(box->objectName(), QLatin1String(extreme));
         QCOMPARE(box->text(), QLatin1String(extreme));
         QVERIFY2(LeftOutWhereUnplaceable(),
                  qPrintable(box->objectName() + QLatin1Char(' ') + QLatin1String(extreme)));
         QTest::qWait(2);  // a map may finish and be drawn in the meantime
-        TypeAndEnter(box, before);
+        ui_.Type(box->objectName(), before);
       }
     }
     // Back at its own design, the window computes and shows its map again.
@@ -211,7 +180,7 @@ class TestCoverageLayer : public QObject {
       change(project);
       ProjectFileHeader header;
       const std::vector<unsigned char> bytes = EncodeProject(project, header);
-      QFile file(dir_->filePath(name + QStringLiteral(".qvd")));
+      QFile file(ui_.Path(name + QStringLiteral(".qvd")));
       QVERIFY(file.open(QIODevice::WriteOnly));
       file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
       files << file.fileName();

@@ -8,7 +8,7 @@
 #include <numbers>
 #include <utility>
 
-#include "../support/ScriptedDialogs.h"
+#include "../support/WindowFixture.h"
 #include "acoustics/BandLevels.h"
 #include "acoustics/LevelEngine.h"
 #include "model/ProjectRules.h"
@@ -83,30 +83,17 @@ QStringList Rows(const char* pattern, int n) {
 class TestLineArrayForm : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<LineArray_frm> window_;
+  WindowFixture ui_;
   ScriptedDialogs* dialogs_ = nullptr;
-  std::unique_ptr<QTemporaryDir> dir_;
 
-  // A shown and active window of the given size (or as designed) asking scripted dialogs,
-  // with both settings panels expanded unless asked otherwise.
   LineArray_frm& Open(QSize size = {}, bool expanded = true) {
-    window_ = std::make_unique<LineArray_frm>();
-    auto dialogs = std::make_unique<ScriptedDialogs>();
-    dialogs_ = dialogs.get();
-    window_->SetDialogs(std::move(dialogs));
-    if (size.isValid()) window_->resize(size);
-    window_->show();
-    QApplication::setActiveWindow(window_.get());
-    if (!QTest::qWaitForWindowActive(window_.get())) qFatal("window not active");
-    if (expanded)
-      for (const char* button : {"ShowArraySettings_cbt", "ShowAreaSettings_cbt"}) Click(button);
-    return *window_;
+    LineArray_frm& w = ui_.Open(size, expanded);
+    dialogs_ = &ui_.Dialogs();
+    return w;
   }
   template <typename T = QWidget>
   T* Find(const QString& name) const {
-    T* found = window_->findChild<T*>(name);
-    if (found == nullptr) qFatal("missing %s", qPrintable(name));
-    return found;
+    return ui_.Find<T>(name);
   }
   QLineEdit* Box(const QString& name) const { return Find<QLineEdit>(name); }
   QComboBox* List(const QString& name) const { return Find<QComboBox>(name); }
@@ -116,7 +103,7 @@ class TestLineArrayForm : public QObject {
   QString Shown(const QStringList& names) const {
     QStringList texts;
     for (const QString& name : names)
-      if (auto* box = window_->findChild<QLineEdit*>(name))
+      if (auto* box = ui_.Window().findChild<QLineEdit*>(name))
         texts << box->text();
       else
         texts << List(name)->currentText();
@@ -133,9 +120,9 @@ class TestLineArrayForm : public QObject {
   void Click(const char* button) const {
     QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton);
   }
-  QString Path(const QString& name) const { return dir_->filePath(name); }
+  QString Path(const QString& name) const { return ui_.Path(name); }
   // The caption as shown, its modified mark left out.
-  QString Caption() const { return window_->windowTitle().remove(QStringLiteral("[*]")); }
+  QString Caption() const { return ui_.Window().windowTitle().remove(QStringLiteral("[*]")); }
   // Leaves the box being typed in by moving the focus to another control.
   void Leave() const {
     QLineEdit* other = Box("Author_tbx");
@@ -153,7 +140,7 @@ class TestLineArrayForm : public QObject {
   }
   // A point `above` metres above area i's slope at scene x.
   QPoint AboveSlope(int i, double x, double above) const {
-    const AreaGeometry& a = window_->Graphics.AreaGeom[i];
+    const AreaGeometry& a = ui_.Window().Graphics.AreaGeom[i];
     return Pixel(x, a.Start.Y + (x - a.Start.X) / a.Direction.X * a.Direction.Y + above);
   }
   void MoveHeld(QPoint to, Qt::MouseButtons held) const {
@@ -163,18 +150,9 @@ class TestLineArrayForm : public QObject {
   }
 
  private slots:
-  void initTestCase() { QStandardPaths::setTestModeEnabled(true); }  // settings of their own
-  void init() {
-    QSettings(QStringLiteral("Quenvar"), QStringLiteral("Tarnwick")).clear();
-    QLocale::setDefault(QLocale::c());
-    dir_ = std::make_unique<QTemporaryDir>();
-  }
-  void cleanup() {
-    window_.reset();
-    dir_.reset();
-    QLocale::setDefault(QLocale::c());
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
-  }
+  void initTestCase() { WindowFixture::Prepare(); }
+  void init() { ui_.Reset(); }
+  void cleanup() { ui_.Reset(); }
 
   void startUpShowsTheDefaultProjectDrawnAndCentred() {
     LineArray_frm& w = Open({}, false);
@@ -490,16 +468,16 @@ class TestLineArrayForm : public QObject {
     dialogs_->Files.push_back(Dlg::Chosen(Path("line.qvd")));
     Trigger("SaveAs_men");
     Open({}, false);
-    QVERIFY(!window_->OpenFile(Path("missing.qvd")) && dialogs_->Log.size() == 1);
+    QVERIFY(!ui_.Window().OpenFile(Path("missing.qvd")) && dialogs_->Log.size() == 1);
     // Dropped on the window, the file opens after the same question as Open.
     QMimeData dropped;
     dropped.setUrls({QUrl::fromLocalFile(Path("line.qvd"))});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
     dialogs_->Answers = {Answer::No};
-    QApplication::sendEvent(window_.get(), &enter);
+    QApplication::sendEvent(&ui_.Window(), &enter);
     QVERIFY(enter.isAccepted());
-    QApplication::sendEvent(window_.get(), &drop);
+    QApplication::sendEvent(&ui_.Window(), &drop);
     QVERIFY(dialogs_->Log[1].startsWith("ask Save File?") &&
             Shown("Project_tbx") == "From the line");
     QCOMPARE(Caption(), QStringLiteral("Quenvar Tarnwick  -  line.qvd"));

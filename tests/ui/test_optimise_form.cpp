@@ -4,56 +4,31 @@
 #include <QtWidgets>
 #include <memory>
 
-#include "../support/ScriptedDialogs.h"
+#include "../support/WindowFixture.h"
 #include "files/ProjectFile.h"
 #include "ui/LineArrayForm.h"
 #include "ui/OptimiseForm.h"
 
 using namespace tarnwick;
 
-namespace {
-
-// Types into a box as a user does, back in its window, and presses Enter.
-void TypeAndEnter(QLineEdit* box, const QString& text) {
-  QApplication::setActiveWindow(box->window());
-  QVERIFY(QTest::qWaitForWindowActive(box->window()));
-  box->setFocus(Qt::MouseFocusReason);
-  QTRY_VERIFY(box->hasFocus());
-  box->selectAll();
-  QTest::keyClicks(box, text);
-  QTest::keyClick(box, Qt::Key_Return);
-}
-
-}  // namespace
-
 class TestOptimiseForm : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<LineArray_frm> window_;
-  std::unique_ptr<QTemporaryDir> dir_;
-  QTemporaryDir settings_;  // the user's settings, this test's own: files opened go there
+  WindowFixture ui_;
 
   template <typename T = QWidget>
   T* Find(const QString& name) const {
-    T* found = window_->findChild<T*>(name);
-    if (found == nullptr) qFatal("missing %s", qPrintable(name));
-    return found;
+    return ui_.Find<T>(name);
   }
-  QLineEdit* Box(const QString& name) const { return Find<QLineEdit>(name); }
+  QLineEdit* Box(const QString& name) const { return ui_.Box(name); }
   QString Status() const { return Find<QLabel>(QStringLiteral("OptimiseStatus_lbl"))->text(); }
 
   // The window shown with both settings panels open and four boxes, so that a search is
   // short.
   LineArray_frm& Open() {
-    window_ = std::make_unique<LineArray_frm>();
-    window_->SetDialogs(std::make_unique<ScriptedDialogs>());
-    window_->show();
-    QApplication::setActiveWindow(window_.get());
-    if (!QTest::qWaitForWindowActive(window_.get())) qFatal("window not active");
-    for (const char* button : {"ShowArraySettings_cbt", "ShowAreaSettings_cbt"})
-      QTest::mouseClick(Find<QPushButton>(QLatin1String(button)), Qt::LeftButton);
+    LineArray_frm& w = ui_.Open();
     Find<QComboBox>(QStringLiteral("BoxesAmount_cbx"))->setCurrentIndex(4 - MinBoxes);
-    return *window_;
+    return w;
   }
 
   // True when the form refused the design on the spot: no search under way, none found,
@@ -67,21 +42,9 @@ class TestOptimiseForm : public QObject {
   }
 
  private slots:
-  void initTestCase() {
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(settings_.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings_.path());
-  }
-  void init() {
-    QSettings(QStringLiteral("Quenvar"), QStringLiteral("Tarnwick")).clear();
-    QLocale::setDefault(QLocale::c());
-    dir_ = std::make_unique<QTemporaryDir>();
-  }
-  void cleanup() {
-    window_.reset();
-    dir_.reset();
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
-  }
+  void initTestCase() { WindowFixture::Prepare(); }
+  void init() { ui_.Reset(); }
+  void cleanup() { ui_.Reset(); }
 
   void aDesignWithoutALevelOnItsAreasIsToldAndNotSearched() {
     LineArray_frm& w = Open();
@@ -90,7 +53,7 @@ class TestOptimiseForm : public QObject {
     for (int i = 0; i < MaxAreas; ++i) {
       QLineEdit* length = Box(QStringLiteral("AreaLength_tbx(%1)").arg(i));
       lengths << length->text();
-      TypeAndEnter(length, QStringLiteral("-5"));
+      ui_.Type(length->objectName(), QStringLiteral("-5"));
     }
     QCOMPARE(w.Data.Project.AreaLength[2], -5.0f);
     Find<QAction>(QStringLiteral("Optimise_men"))->trigger();
@@ -102,7 +65,7 @@ class TestOptimiseForm : public QObject {
 
     // With the areas back, a search runs and finds the best design.
     for (int i = 0; i < MaxAreas; ++i)
-      TypeAndEnter(Box(QStringLiteral("AreaLength_tbx(%1)").arg(i)), lengths[i]);
+      ui_.Type(QStringLiteral("AreaLength_tbx(%1)").arg(i), lengths[i]);
     QSignalSpy ended(form, &Optimise_frm::SearchEnded);
     QTest::mouseClick(Find<QPushButton>(QStringLiteral("OptimiseSearch_cbt")), Qt::LeftButton);
     QVERIFY(ended.count() == 1 || ended.wait(60000));
@@ -110,7 +73,7 @@ class TestOptimiseForm : public QObject {
 
     // The array hung so far above or below the areas that no sound reaches them.
     for (const char* floor : {"1e38", "-1e38"}) {
-      TypeAndEnter(Box(QStringLiteral("FloorDistance_tbx")), QLatin1String(floor));
+      ui_.Type(QStringLiteral("FloorDistance_tbx"), QLatin1String(floor));
       QCOMPARE(w.Data.Project.FloorDistance, QString::fromLatin1(floor).toFloat());
       QTest::mouseClick(Find<QPushButton>(QStringLiteral("OptimiseSearch_cbt")), Qt::LeftButton);
       QVERIFY2(Refused(*form), floor);
@@ -131,7 +94,7 @@ class TestOptimiseForm : public QObject {
       for (float& length : project.AreaLength) length = u.length;
       ProjectFileHeader header;
       const std::vector<unsigned char> bytes = EncodeProject(project, header);
-      const QString path = dir_->filePath(QLatin1String(u.name) + QStringLiteral(".qvd"));
+      const QString path = ui_.Path(QLatin1String(u.name) + QStringLiteral(".qvd"));
       QFile file(path);
       QVERIFY(file.open(QIODevice::WriteOnly));
       file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
