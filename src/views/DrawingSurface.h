@@ -104,7 +104,7 @@ class DrawingSurface : public QWidget {
 // painter work, no longer tells neighbouring pixels apart.
 inline constexpr double MaxPixel = 16777216.0;  // 2^24
 
-// Clips the segment to the rectangle (Liang-Barsky). Returns false when
+// Clips the segment to the rectangle (Cohen-Sutherland). Returns false when
 // nothing of it lies inside or an end is not finite.
 bool ClipSegment(QPointF& a, QPointF& b, const QRectF& rect);
 
