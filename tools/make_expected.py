@@ -439,6 +439,22 @@ SAMPLE_FILES = {
                     splays=[5, 0] * 5 + [5],
                     area=[[-0.0, 10, 0, 1], [1e-38, 10, -12.345678, 2], [3.4e38, 4, 1.9, 3.5]]),
 }
+# Loadable files at the ends of what a project file can hold, seeds of the fuzzer's
+# corpus; the window opens each with the coverage map shown.
+FLT_MAX = 3.4028234663852886e38
+HOSTILE_SEEDS = {
+    "floor_max": dict(floor=FLT_MAX),
+    "floor_3.4e38": dict(floor=3.4e38),
+    "floor_-3.4e38": dict(floor=-3.4e38),
+    "floor_1e-45": dict(floor=1e-45),
+    "lengths_negative": dict(area=[[d, -5.0, h1, h2] for d, _, h1, h2 in
+                                   DEFAULT_FILE_PROJECT["area"]]),
+    "distances_huge": dict(area=[[3e38, l, h1, h2] for _, l, h1, h2 in
+                                 DEFAULT_FILE_PROJECT["area"]]),
+    "heights_huge": dict(area=[[d, l, -3e38, 3e38] for d, l, _, _ in
+                               DEFAULT_FILE_PROJECT["area"]]),
+    "feet_floor_1e38": dict(units="Feet", floor=1e38),
+}
 
 
 def project_file(p):
@@ -500,6 +516,8 @@ def tables():
     picks = pick_rows()
     assert len(picks) > 300 and len({r[-1] for r in picks}) == 4, "too few kinds of press"
     files = {name: project_file(p) for name, p in SAMPLE_FILES.items()}
+    files |= {f"../fuzz/corpus/extreme_{name}.qvd": project_file(dict(DEFAULT_FILE_PROJECT, **p))
+              for name, p in HOSTILE_SEEDS.items()}
     assert len(files["default.qvd"]) == 237 and len(files["small.qvd"]) == 104
     return files | {
         "array_geometry.csv": table(PROJECT_COLUMNS + ["part", "index", "x", "y", "tolerance"],
@@ -529,7 +547,8 @@ def main():
         stale = [name for name, content in outputs.items()
                  if not (DATA / name).exists() or read(DATA / name, content) != content]
         for name in stale:
-            print(f"tests/data/{name} differs from the generator's output", file=sys.stderr)
+            print(f"{(DATA / name).resolve().relative_to(TOP)} differs from the generator's output",
+                  file=sys.stderr)
         return 1 if stale else 0
     DATA.mkdir(exist_ok=True)
     for name, content in outputs.items():
