@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config python3 python3-numpy
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev clang-format
   fonts-dejavu-core fonts-comic-neue
   xvfb xauth x11-utils xdotool imagemagick locales time bc
   desktop-file-utils appstream shared-mime-info

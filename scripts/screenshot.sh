@@ -19,6 +19,7 @@ size=${3:-800x600}
 export out top modes size
 xvfb-run -a -s "-screen 0 1700x1100x24" bash -c '
   "$top/scripts/run.sh" >/dev/null 2>&1 &
+  app=$!  # run.sh ends by becoming the program: this id is the window'"'"'s own
   for _ in $(seq 1 600); do
     id=$(xwininfo -root -tree | awk "/\"Quenvar Tarnwick\"/ {print \$1; exit}")
     [ -n "$id" ] && break
@@ -74,6 +75,7 @@ xvfb-run -a -s "-screen 0 1700x1100x24" bash -c '
   else
     import -window "$id" "$out"
   fi
-  pkill -f "$top/build/release/src/tarnwick" || true
+  kill "$app" 2>/dev/null || true
+  wait "$app" 2>/dev/null || true
 '
 echo "saved $out"

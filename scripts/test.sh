@@ -16,6 +16,8 @@ run_suite() {
   ctest --test-dir "$dir" --output-on-failure -j"$jobs"
 }
 
+echo "== Sources are formatted as .clang-format says"
+"$top/scripts/check-format.sh"
 echo "== Generated tables and expected figures are what their scripts write"
 python3 "$top/tools/make_directivity.py" --check
 python3 "$top/tools/make_expected.py" --check

@@ -39,11 +39,11 @@ class ArrayPanel : public PanelFrame {
   void ApplyPreset(Preset preset);
 
  signals:
-  void Edited();            // a selection changed: the drawing is stale
+  void Edited();             // a selection changed: the drawing is stale
   void AttenuationPicked();  // the user picked an attenuation: no redraw, but an edit
-  void AutomaticToggled();  // automatic inclination switched
-  void ToggleRequested();   // "Show Setup" / "Hide Setup"
-  void DetailsMade();       // the controls behind "Show Setup" exist now
+  void AutomaticToggled();   // automatic inclination switched
+  void ToggleRequested();    // "Show Setup" / "Hide Setup"
+  void DetailsMade();        // the controls behind "Show Setup" exist now
 
  private:
   // What the controls behind "Show Setup" show: texts and list indices.

@@ -80,8 +80,9 @@ bool LineArray_frm::WriteToFile(const FileChoice& file) {
   const WriteResult written = WriteProjectFile(file.Path.toStdString(), Data.Project,
                                                FileRW.FileHeader, WriteTargets::RegularOnly);
   if (!written) {
-    Dialogs->Tell(this, WithReason(QStringLiteral("Error while trying to save file!"), file.Path, written),
-                  QStringLiteral("Save Error"), true);
+    Dialogs->Tell(
+        this, WithReason(QStringLiteral("Error while trying to save file!"), file.Path, written),
+        QStringLiteral("Save Error"), true);
     return false;
   }
   // The caption names a file only once it holds the project.
@@ -269,15 +270,15 @@ void LineArray_frm::Export(const QString& title, const QString& filter, const QS
   setup.FileName = (base.isEmpty() ? QStringLiteral("Tarnwick") : base) + '.' + extension;
   const FileChoice choice = Dialogs->ChooseSaveFile(this, setup);
   if (choice.Outcome == FileChoice::Result::Cancelled) return;
-  const WriteResult written = choice.Outcome == FileChoice::Result::Failed
-                                  ? WriteResult{false, {}}
-                                  : write(choice.Path);
+  const WriteResult written =
+      choice.Outcome == FileChoice::Result::Failed ? WriteResult{false, {}} : write(choice.Path);
   if (!written)
-    Dialogs->Tell(this,
-                  WithReason(QStringLiteral("Error while trying to export to %1!")
-                                 .arg(ShownPath(choice.Name)),
-                             choice.Path, written),
-                  QStringLiteral("Export Error"), true);
+    Dialogs->Tell(
+        this,
+        WithReason(
+            QStringLiteral("Error while trying to export to %1!").arg(ShownPath(choice.Name)),
+            choice.Path, written),
+        QStringLiteral("Export Error"), true);
 }
 
 void LineArray_frm::ExportPicture_men_Click() {

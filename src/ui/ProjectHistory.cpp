@@ -46,9 +46,9 @@ void ProjectHistory::Record(const ProjectState& state) {
   const QString named = std::exchange(nextName_, QString());
   if (!DiffersByUser(recorded_.Project, state.Project) && recorded_.FilePath == state.FilePath)
     return;
-  const QString name = !named.isEmpty()
-                           ? named
-                           : QString::fromStdString(DescribeChange(recorded_.Project, state.Project));
+  const QString name =
+      !named.isEmpty() ? named
+                       : QString::fromStdString(DescribeChange(recorded_.Project, state.Project));
   ProjectState before = std::exchange(recorded_, state);
   stack_->push(new StateStep(this, std::move(before), state, name));
 }

@@ -53,19 +53,19 @@ inline void CheckProjectFileBytes(std::span<const unsigned char> bytes) {
 
 // What stands at the path the file reader is given.
 enum class PathKind : unsigned char {
-  RegularFile,     // holding the bytes
+  RegularFile,  // holding the bytes
   EmptyFile,
   UnreadableFile,  // the bytes, mode 000: refused unless run as root
   LinkToFile,      // a symbolic link to a file holding the bytes
   Folder,
-  Fifo,            // with no writer: opening it plainly would wait for one
-  FullFifo,        // holding the bytes, its writer still open
+  Fifo,      // with no writer: opening it plainly would wait for one
+  FullFifo,  // holding the bytes, its writer still open
   LinkToFifo,
   Socket,
-  LinkToDevice,    // /dev/zero, which would never end if read
+  LinkToDevice,  // /dev/zero, which would never end if read
   DanglingLink,
   LinkLoop,
-  UnderFile,       // a file where the path needs a folder
+  UnderFile,  // a file where the path needs a folder
   Count
 };
 

@@ -322,9 +322,8 @@ class TestLineArrayForm : public QObject {
     QVERIFY(Side()->Image() != before);
     // What the box shows after leaving is what the model holds, to two decimals, and the
     // model keeps the value typed: a number beyond single precision reads as 0 and shows 0.
-    for (const auto& [typed, shown, held] : {std::tuple{"1e39", "0", 0.0f},
-                                             {"-1e39", "0", 0.0f},
-                                             {"-2,345", "-2.35", -2.345f}}) {
+    for (const auto& [typed, shown, held] :
+         {std::tuple{"1e39", "0", 0.0f}, {"-1e39", "0", 0.0f}, {"-2,345", "-2.35", -2.345f}}) {
       TypeInto(Box("FloorDistance_tbx"), typed);
       Leave();
       QCOMPARE(Shown("FloorDistance_tbx"), QString::fromLatin1(shown));
@@ -395,8 +394,9 @@ class TestLineArrayForm : public QObject {
     for (int i = 0; i < 3; ++i) Trigger("SaveAs_men");
     QCOMPARE(dialogs_->Log,
              (QStringList{"save", "save", "tell File Error: Error while attempting to open file!",
-                          "save", "tell Save Error: Error while trying to save file!\n\n" + Path("missing/x.qvd") +
-                              ": folder does not exist [critical]"}));
+                          "save",
+                          "tell Save Error: Error while trying to save file!\n\n" +
+                              Path("missing/x.qvd") + ": folder does not exist [critical]"}));
     QCOMPARE(Caption(), QStringLiteral("Quenvar Tarnwick  -  Arena.qvd"));
     // The saved file heads File's recent files, in a new window too; one that is gone leaves.
     Open({}, false);

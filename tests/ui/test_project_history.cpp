@@ -174,7 +174,9 @@ class TestProjectHistory : public QObject {
         [&] { QTest::mouseClick(ui_.Find<QCheckBox>("AutomaticInclCalc_chk"), Qt::LeftButton); },
         [&] { ui_.List("Units_cbx")->setCurrentIndex(pick(2)); },
         [&] { Type(pick(2) ? "Project_tbx" : "Author_tbx", QString::number(pick(1000))); },
-        [&] { ui_.Trigger(QStringList{"Line_men", "Curved_men", "JArray_men"}[pick(3)]); },
+        [&] {
+          ui_.Trigger(QStringList{"Line_men", "Curved_men", "JArray_men"}[pick(3)]);
+        },
         [&] {
           ui_.Dialogs().Answers.push_back(UserDialogs::Answer::No);
           Trigger("New_men");
