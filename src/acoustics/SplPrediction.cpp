@@ -16,8 +16,9 @@
 namespace tarnwick {
 
 float AngleFromDown(PlaneVector v) {
-  // Below the horizontal by the tangent's own expression, so that every direction below
-  // a box keeps the angle it has always had, to the last bit.
+  // Below the horizontal by the tangent's own expression, atan(x / |y|), so that every
+  // direction below a box gets that angle to the last bit (docs/model.md, "Picking a
+  // directivity entry").
   if (v.Y < 0.0f)
     return static_cast<float>(std::atan(double(v.X) / std::fabs(double(v.Y))) * 180.0 / Pi);
   if (v.Y == 0.0f) return v.X > 0.0f ? 90.0f : (v.X < 0.0f ? -90.0f : 0.0f);
