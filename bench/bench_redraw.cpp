@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "RatioReporter.h"
-#include "ui/LineArrayForm.h"
+#include "ui/window/LineArrayForm.h"
 #include "views/DrawingSurface.h"
 
 using namespace tarnwick;

@@ -3,7 +3,7 @@
 #include <QApplication>
 
 #include "FirstPaint.h"
-#include "ui/LineArrayForm.h"
+#include "ui/window/LineArrayForm.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);

@@ -2,9 +2,9 @@
 #include <cstdio>
 #include <iostream>
 
-#include "ui/CommandLine.h"
-#include "ui/Exports.h"
-#include "ui/LineArrayForm.h"
+#include "app/CommandLine.h"
+#include "ui/tools/Exports.h"
+#include "ui/window/LineArrayForm.h"
 
 // Exit statuses: 0 done, 2 a wrong command line, 3 a report's file refused; otherwise the
 // window's.

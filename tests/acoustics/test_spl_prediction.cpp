@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "../support/DataTable.h"
+#include "support/DataTable.h"
 #include "acoustics/ModuleData.h"
 #include "acoustics/SplKernel.h"
 #include "acoustics/SplPrediction.h"

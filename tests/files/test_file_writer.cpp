@@ -10,7 +10,7 @@
 #include <chrono>
 #include <string>
 
-#include "../support/FileTargets.h"
+#include "support/FileTargets.h"
 #include "files/FileWriter.h"
 
 using namespace tarnwick;

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <tuple>
 
-#include "../fuzz/ProjectFileCheck.h"
+#include "fuzz/ProjectFileCheck.h"
 #include "files/ProjectFile.h"
 #include "files/Windows1252.h"
 

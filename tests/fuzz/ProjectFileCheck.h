@@ -21,7 +21,7 @@
 #include <system_error>
 #include <vector>
 
-#include "../support/FileTargets.h"
+#include "support/FileTargets.h"
 #include "files/FileWriter.h"
 #include "files/ProjectFile.h"
 

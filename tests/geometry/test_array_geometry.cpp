@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "../support/DataTable.h"
+#include "support/DataTable.h"
 #include "geometry/AreaDrag.h"
 #include "geometry/ArrayGeometry.h"
 #include "geometry/PlaneVector.h"

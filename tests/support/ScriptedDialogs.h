@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <deque>
 
-#include "ui/Dialogs.h"
+#include "ui/window/Dialogs.h"
 
 namespace tarnwick {
 

@@ -12,8 +12,8 @@
 #include <memory>
 
 #include "ScriptedDialogs.h"
-#include "ui/CoverageLayer.h"
-#include "ui/LineArrayForm.h"
+#include "ui/panels/CoverageLayer.h"
+#include "ui/window/LineArrayForm.h"
 
 namespace tarnwick {
 

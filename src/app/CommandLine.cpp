@@ -1,0 +1,238 @@
+#include "app/CommandLine.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <string_view>
+
+namespace tarnwick {
+
+namespace {
+
+// What the numeric options take: a map's side in pixels; a point's coordinates in metres,
+// within a thousand kilometres either way, more than any venue needs and where single
+// precision still places a point to a tenth of a metre; the fall in dB per doubling.
+constexpr int MinMapSide = 16, MaxMapSide = 16384;
+constexpr double MaxCoordinate = 1e6;
+constexpr double MaxFall = 20.0;
+
+// The whole text as one number, or nothing: no blanks, no other characters after it and
+// nothing its type cannot hold (an integer read as text must not wrap around). A leading
+// "+" is allowed, as people write it.
+template <typename Number>
+std::optional<Number> Parse(std::string_view text) {
+  if (text.size() > 1 && text[0] == '+' && text[1] != '-' && text[1] != '+') text.remove_prefix(1);
+  Number value{};
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
+// A finite number within [low, high], or nothing.
+std::optional<double> InRange(std::string_view text, double low, double high) {
+  const auto value = Parse<double>(text);
+  if (!value || !std::isfinite(*value) || *value < low || *value > high) return std::nullopt;
+  return value;
+}
+
+// Two numbers joined by one separator, or nothing.
+std::optional<std::pair<std::string_view, std::string_view>> Pair(std::string_view text,
+                                                                  std::string_view separators) {
+  const std::size_t at = text.find_first_of(separators);
+  if (at == std::string_view::npos) return std::nullopt;
+  return std::pair{text.substr(0, at), text.substr(at + 1)};
+}
+
+CommandLine Wrong(std::string why) {
+  CommandLine line;
+  line.Do = CommandLine::Action::Wrong;
+  line.Error = std::move(why);
+  return line;
+}
+
+std::optional<ReportRequest::Kind> ReportKind(const std::string& option) {
+  using Kind = ReportRequest::Kind;
+  if (option == "--levels") return Kind::Levels;
+  if (option == "--geometry") return Kind::Geometry;
+  if (option == "--map") return Kind::Map;
+  if (option == "--response") return Kind::Response;
+  if (option == "--optimise") return Kind::Optimise;
+  return std::nullopt;
+}
+
+std::string ReportName(ReportRequest::Kind kind) {
+  static const char* const names[] = {"--levels", "--geometry", "--map", "--response",
+                                      "--optimise"};
+  return names[static_cast<int>(kind)];
+}
+
+// Which options each kind of report takes.
+bool Fits(const std::string& option, ReportRequest::Kind kind) {
+  using Kind = ReportRequest::Kind;
+  if (option == "--area") return kind == Kind::Levels;
+  if (option == "--band")
+    return kind == Kind::Levels || kind == Kind::Map || kind == Kind::Optimise;
+  if (option == "--format") return kind == Kind::Levels || kind == Kind::Geometry;
+  if (option == "--size") return kind == Kind::Map;
+  if (option == "--out") return kind == Kind::Map || kind == Kind::Optimise;
+  if (option == "--fall") return kind == Kind::Optimise;
+  return option == "--at" && kind == Kind::Response;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  if (text.size() < end.size()) return false;
+  return std::equal(end.begin(), end.end(), text.end() - end.size(), [](char a, char b) {
+    return std::tolower((unsigned char)a) == std::tolower((unsigned char)b);
+  });
+}
+
+std::optional<int> AreaChoice(const std::string& value) {
+  if (value == "all") return 0;
+  if (value.size() == 1 && value[0] >= '1' && value[0] <= '0' + MaxAreas) return value[0] - '0';
+  return std::nullopt;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+  CommandLine line;
+  std::vector<std::string> given;  // the options that go with one kind of report only
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    std::string argument = arguments[i];
+    std::optional<std::string> value;  // of --option=value or --option value
+    const auto takesValue = [&](const char* name) {
+      const std::string option = name;
+      if (argument.rfind(option + "=", 0) == 0) {
+        value = argument.substr(option.size() + 1);
+        argument = option;
+        return true;
+      }
+      if (argument != option) return false;
+      if (i + 1 < arguments.size()) value = arguments[++i];
+      return true;
+    };
+    if (argument == "--help" || argument == "-h") {
+      line.Do = CommandLine::Action::Help;
+    } else if (argument == "--version") {
+      line.Do = CommandLine::Action::Version;
+    } else if (const auto kind = ReportKind(argument)) {
+      if (line.Do == CommandLine::Action::Report && line.Report.What != *kind)
+        return Wrong(
+            "only one of --levels, --geometry, --map, --response and --optimise at a time");
+      if (line.Do == CommandLine::Action::Run) line.Do = CommandLine::Action::Report;
+      line.Report.What = *kind;
+    } else if (takesValue("--size")) {
+      const auto sides = value ? Pair(*value, "xX") : std::nullopt;
+      const auto side = [](std::string_view text) {
+        const auto pixels = Parse<int>(text);
+        return pixels && *pixels >= MinMapSide && *pixels <= MaxMapSide ? pixels : std::nullopt;
+      };
+      const auto width = sides ? side(sides->first) : std::nullopt;
+      const auto height = sides ? side(sides->second) : std::nullopt;
+      if (!width || !height)
+        return Wrong("--size takes WIDTHxHEIGHT in pixels, each from " +
+                     std::to_string(MinMapSide) + " to " + std::to_string(MaxMapSide) +
+                     ", such as 1600x1000");
+      line.Report.Width = *width;
+      line.Report.Height = *height;
+      given.push_back("--size");
+    } else if (takesValue("--out")) {
+      if (!value || value->empty()) return Wrong("--out takes a file name");
+      line.Report.Out = *value;
+      given.push_back("--out");
+    } else if (takesValue("--at")) {
+      const auto xy = value ? Pair(*value, ",") : std::nullopt;
+      const auto x = xy ? InRange(xy->first, -MaxCoordinate, MaxCoordinate) : std::nullopt;
+      const auto y = xy ? InRange(xy->second, -MaxCoordinate, MaxCoordinate) : std::nullopt;
+      if (!x || !y)
+        return Wrong("--at takes X,Y in metres, each from -1000000 to 1000000, such as 12.5,1.2");
+      line.Report.At = {float(*x), float(*y)};
+      given.push_back("--at");
+    } else if (takesValue("--fall")) {
+      const auto fall = value ? InRange(*value, -MaxFall, MaxFall) : std::nullopt;
+      if (!fall) return Wrong("--fall takes dB per doubling of distance from -20 to 20, such as 3");
+      line.Report.Goal = SplayGoal::Fall;
+      line.Report.FallPerDoubling = *fall;
+      given.push_back("--fall");
+    } else if (takesValue("--area")) {
+      const auto area = value ? AreaChoice(*value) : std::nullopt;
+      if (!area) return Wrong("--area takes 1, 2, 3 or all");
+      line.Report.Area = *area;
+      given.push_back("--area");
+    } else if (takesValue("--band")) {
+      const int entry = value ? LevelEntryFromName(*value) : -1;
+      if (entry < 0) return Wrong("--band takes a band such as 1kHz, Broadband or Broadband(A)");
+      line.Report.Entry = entry;
+      given.push_back("--band");
+    } else if (takesValue("--format")) {
+      if (value == "csv")
+        line.Report.As = ReportRequest::Format::Csv;
+      else if (value == "json")
+        line.Report.As = ReportRequest::Format::Json;
+      else
+        return Wrong("--format takes csv or json");
+      given.push_back("--format");
+    } else if (argument.size() > 1 && argument[0] == '-') {
+      return Wrong("unknown option " + argument);
+    } else if (line.File.empty()) {
+      line.File = argument;
+    } else {
+      return Wrong("more than one file: " + argument);
+    }
+  }
+  const bool report = line.Do == CommandLine::Action::Report;
+  for (const std::string& option : given)
+    if (!report || !Fits(option, line.Report.What))
+      return Wrong(option + " does not go with " +
+                   (report ? ReportName(line.Report.What) : "starting the window"));
+  if (report && line.File.empty())
+    return Wrong(ReportName(line.Report.What) + " needs a project file");
+  using Kind = ReportRequest::Kind;
+  if (report && line.Report.What == Kind::Map && line.Report.Out.empty())
+    return Wrong("--map needs --out FILE.png or FILE.csv");
+  if (report && line.Report.What == Kind::Map && !EndsWith(line.Report.Out, ".png") &&
+      !EndsWith(line.Report.Out, ".csv"))
+    return Wrong("--out takes a .png or a .csv file");
+  if (report && line.Report.What == Kind::Response &&
+      std::find(given.begin(), given.end(), "--at") == given.end())
+    return Wrong("--response needs --at X,Y");
+  line.Report.File = line.File;
+  return line;
+}
+
+const char* CommandLineUsage() {
+  return "Usage: tarnwick [FILE.qvd]\n"
+         "       tarnwick --levels FILE.qvd [--area 1|2|3|all] [--band NAME] [--format csv|json]\n"
+         "       tarnwick --geometry FILE.qvd [--format csv|json]\n"
+         "       tarnwick --map FILE.qvd [--band NAME] [--size WxH] --out OUT.png|OUT.csv\n"
+         "       tarnwick --response FILE.qvd --at X,Y\n"
+         "       tarnwick --optimise FILE.qvd [--band NAME] [--fall DB] [--out OUT.qvd]\n"
+         "Designs a hung line array of loudspeakers; opens FILE.qvd when given.\n"
+         "  --levels    print the predicted level at every point along the areas\n"
+         "              (default: every area in use, 1 kHz, csv)\n"
+         "  --band NAME a band as the graph names it, blanks left out: 100Hz ... 1kHz ...\n"
+         "              10kHz, Broadband or Broadband(A)\n"
+         "  --geometry  print the inclination and where each box hangs and aims\n"
+         "  --map       write the coverage map of the section (default 1600x1000 pixels,\n"
+         "              each side 16 to 16384, one level per 4x4) as a picture, or as\n"
+         "              CSV: x_m,y_m,level_db\n"
+         "  --response  print the level in every band at the point X,Y (metres, each\n"
+         "              within 1000000 either way; the floor at 0, the mounting point\n"
+         "              1 m from the left)\n"
+         "  --optimise  try every splay set (0 or 5 degrees at each joint) with the\n"
+         "              inclination within 15 degrees in 0.5 degree steps, or with every\n"
+         "              pin and mounting when the inclination follows the pin; print the\n"
+         "              design with the most even level over the areas (smallest spread)\n"
+         "              and the spread before and after; --out writes it as a project\n"
+         "  --fall DB   with --optimise: the closest fit to a level falling DB dB per\n"
+         "              doubling of the distance from the array instead (-20 to 20)\n"
+         "  -h, --help  print this text and end\n"
+         "  --version   print the version and end\n"
+         "Exit status: 0 done, 2 a wrong command line, 3 a file that cannot be read\n"
+         "or written.\n";
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,179 @@
+#include "ui/panels/GraphStrip.h"
+
+#include <QComboBox>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <algorithm>
+
+#include "acoustics/BandLevels.h"
+#include "acoustics/Tolerance.h"
+#include "model/ProjectRules.h"
+#include "ui/panels/Controls.h"
+#include "ui/panels/Twips.h"
+#include "ui/panels/WrappingButton.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr int HandlePixels = 5;  // the draggable band along the top edge
+
+}  // namespace
+
+GraphStrip::GraphStrip(QWidget* parent, const ProjectData& project, const Graphics& graphics,
+                       const Constants& constants, Calculations& calculations)
+    : DrawingSurface(parent),
+      project_(project),
+      graphics_(graphics),
+      constants_(constants),
+      calculations_(calculations) {
+  setObjectName(QStringLiteral("Graph_pbx"));
+  setMouseTracking(true);
+  hide();
+}
+
+void GraphStrip::showEvent(QShowEvent* event) {
+  if (area_ == nullptr) BuildControls();
+  DrawingSurface::showEvent(event);
+  Refresh();
+}
+
+void GraphStrip::BuildControls() {
+  auto* calc = new WrappingButton(QStringLiteral("Calculate Response"), this);
+  calc->setObjectName(QStringLiteral("Calc_cbt"));
+  PlaceTwips(calc, 90, 90, 945, 525);
+  area_ = MakeList(this, QStringLiteral("AreaSelect_cbx"),
+                   QStringLiteral("Area along which the level is shown"));
+  PlaceTwips(area_, 90, 660, 975, 315);
+  band_ = MakeList(this, QStringLiteral("FreqSelect_cbx"),
+                   QStringLiteral("Third-octave band, or the sum over all bands"));
+  PlaceTwips(band_, 90, 1020, 975, 315);
+  for (int entry = 0; entry < LevelEntryCount; ++entry)
+    band_->addItem(QString::fromLatin1(LevelEntryName(entry)));
+  band_->setCurrentIndex(DefaultLevelEntry);
+  OfferAreas(areas_);
+  // The column is as wide as its longest entry needs ("Broadband (A)"), never narrower
+  // than designed.
+  int column = calc->width();
+  for (QWidget* list : {static_cast<QWidget*>(area_), static_cast<QWidget*>(band_)})
+    column = std::max({column, list->width(), list->sizeHint().width()});
+  for (QWidget* control : std::initializer_list<QWidget*>{calc, area_, band_})
+    control->resize(column, control->height());
+  controlsRight_ = band_;
+  for (QWidget* control : std::initializer_list<QWidget*>{calc, area_, band_}) control->show();
+  connect(calc, &QPushButton::clicked, this, &GraphStrip::Calc_cbt_Click);
+  for (QComboBox* list : {area_, band_})
+    connect(list, &QComboBox::currentIndexChanged, this, &GraphStrip::Refresh);
+}
+
+void GraphStrip::OfferAreas(int areas) {
+  areas_ = areas;
+  if (area_ == nullptr) return;
+  const int chosen = area_->currentIndex();
+  const bool all = chosen >= 0 && chosen == area_->count() - 1;
+  // Rebuilt quietly: the redraw that follows a change of the areas refreshes the graph.
+  const QSignalBlocker quiet(area_);
+  area_->clear();
+  for (int i = 1; i <= areas; ++i) area_->addItem(QStringLiteral("Area %1").arg(i));
+  area_->addItem(QStringLiteral("All Areas"));
+  area_->setCurrentIndex(all ? areas : (chosen >= 0 && chosen < areas ? chosen : 0));
+}
+
+void GraphStrip::Calc_cbt_Click() { Refresh(); }
+
+void GraphStrip::ShowTolerance(bool shown) {
+  tolerance_ = shown;
+  Refresh();
+}
+
+void GraphStrip::Refresh() {
+  if (area_ == nullptr || !isVisible()) return;
+  const int areas = AreasInUse(project_);
+  const int chosen = area_->currentIndex();
+  const bool all = chosen == area_->count() - 1;
+  curves_.clear();
+  for (int area = 1; area <= areas; ++area) {
+    if (!all && area != chosen + 1) continue;
+    LevelCurve curve;
+    curve.Area = area;
+    if (!PredictLevels(project_, graphics_, constants_, area, band_->currentIndex(), curve.Points))
+      continue;
+    if (tolerance_) {
+      LevelSpread spread =
+          PredictSpread(project_, graphics_, constants_, area, band_->currentIndex());
+      curve.Low = std::move(spread.Low);
+      curve.High = std::move(spread.High);
+    }
+    curves_.push_back(std::move(curve));
+  }
+  calculations_.SPLPoints = curves_.empty() ? std::vector<SPLPoint>{} : curves_.front().Points;
+  hovered_.reset();
+  update();
+}
+
+QRectF GraphStrip::GraphBounds() const {
+  // Right of the controls, inside the border: nothing ever covers a label.
+  const double left = controlsRight_ != nullptr ? controlsRight_->geometry().right() + 8.0 : 4.0;
+  return QRectF(left, 4.0, width() - left - 6.0, height() - 7.0);
+}
+
+GraphText GraphStrip::Text() const {
+  GraphText text;
+  text.Feet = IsFeet(project_.Units);
+  text.DecimalPoint = QLocale().decimalPoint();
+  if (area_ != nullptr)
+    text.Caption = area_->currentText() + QStringLiteral(", ") + band_->currentText();
+  return text;
+}
+
+void GraphStrip::paintEvent(QPaintEvent* event) {
+  DrawingSurface::paintEvent(event);
+  if (area_ == nullptr || curves_.empty()) return;
+  QPainter painter(this);
+  painter.setClipRect(rect().adjusted(1, 1, -1, -1));
+  const GraphText text = Text();
+  const GraphLayout layout(curves_, GraphBounds(), QFontMetricsF(font()), text);
+  DrawLevelGraph(painter, layout, curves_, text, hovered_);
+}
+
+void GraphStrip::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && event->position().y() < HandlePixels)
+    dragFrom_ = height() + int(event->globalPosition().y());
+  DrawingSurface::mousePressEvent(event);
+}
+
+void GraphStrip::mouseMoveEvent(QMouseEvent* event) {
+  const QPointF at = event->position();
+  if (dragFrom_) {
+    emit HeightDragged(*dragFrom_ - int(event->globalPosition().y()));
+  } else {
+    setCursor(at.y() < HandlePixels ? Qt::SplitVCursor : Qt::ArrowCursor);
+    std::optional<std::pair<std::size_t, std::size_t>> nearest;
+    if (!curves_.empty()) {
+      const GraphLayout layout(curves_, GraphBounds(), QFontMetricsF(font()), Text());
+      if (layout.Plot().adjusted(-6, -6, 6, 6).contains(at)) nearest = layout.Nearest(at, 24.0);
+    }
+    if (nearest != hovered_) {
+      hovered_ = nearest;
+      update();
+    }
+  }
+  DrawingSurface::mouseMoveEvent(event);
+}
+
+void GraphStrip::mouseReleaseEvent(QMouseEvent* event) {
+  dragFrom_.reset();
+  DrawingSurface::mouseReleaseEvent(event);
+}
+
+void GraphStrip::leaveEvent(QEvent* event) {
+  if (hovered_) {
+    hovered_.reset();
+    update();
+  }
+  DrawingSurface::leaveEvent(event);
+}
+
+}  // namespace tarnwick
