@@ -11,12 +11,12 @@
 #include <utility>
 #include <vector>
 
-#include "support/DataTable.h"
 #include "acoustics/ModuleData.h"
 #include "acoustics/SplKernel.h"
 #include "acoustics/SplPrediction.h"
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectData.h"
+#include "support/DataTable.h"
 
 using namespace tarnwick;
 

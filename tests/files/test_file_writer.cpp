@@ -10,8 +10,8 @@
 #include <chrono>
 #include <string>
 
-#include "support/FileTargets.h"
 #include "files/FileWriter.h"
+#include "support/FileTargets.h"
 
 using namespace tarnwick;
 using namespace tarnwick::test_targets;

@@ -10,9 +10,9 @@
 #include <fstream>
 #include <tuple>
 
-#include "fuzz/ProjectFileCheck.h"
 #include "files/ProjectFile.h"
 #include "files/Windows1252.h"
+#include "fuzz/ProjectFileCheck.h"
 
 using namespace tarnwick;
 namespace fs = std::filesystem;

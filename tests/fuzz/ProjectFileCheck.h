@@ -21,9 +21,9 @@
 #include <system_error>
 #include <vector>
 
-#include "support/FileTargets.h"
 #include "files/FileWriter.h"
 #include "files/ProjectFile.h"
+#include "support/FileTargets.h"
 
 namespace tarnwick {
 

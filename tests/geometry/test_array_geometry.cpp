@@ -8,11 +8,11 @@
 #include <map>
 #include <string>
 
-#include "support/DataTable.h"
 #include "geometry/AreaDrag.h"
 #include "geometry/ArrayGeometry.h"
 #include "geometry/PlaneVector.h"
 #include "model/ProjectData.h"
+#include "support/DataTable.h"
 
 namespace tarnwick {
 namespace {

@@ -4,8 +4,8 @@
 #include <QString>
 #include <ostream>
 
-#include "files/FileWriter.h"
 #include "app/Reports.h"
+#include "files/FileWriter.h"
 
 class QWidget;
 

@@ -7,8 +7,8 @@
 
 #include "geometry/AreaDrag.h"
 #include "ui/panels/Controls.h"
-#include "ui/window/LineArrayForm.h"
 #include "ui/tools/ResponseForm.h"
+#include "ui/window/LineArrayForm.h"
 #include "views/DrawingSurface.h"
 #include "views/LineElement.h"
 

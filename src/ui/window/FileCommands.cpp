@@ -14,15 +14,15 @@
 #include <QUrl>
 #include <sstream>
 
-#include "files/ProjectFile.h"
 #include "app/Reports.h"
-#include "ui/tools/Exports.h"
+#include "files/ProjectFile.h"
 #include "ui/panels/GraphStrip.h"
-#include "ui/window/LineArrayForm.h"
+#include "ui/tools/Exports.h"
 #include "ui/tools/OptimiseForm.h"
+#include "ui/tools/RiggingForm.h"
+#include "ui/window/LineArrayForm.h"
 #include "ui/window/ProjectHistory.h"
 #include "ui/window/RecentFiles.h"
-#include "ui/tools/RiggingForm.h"
 #include "views/DrawingSurface.h"
 
 namespace tarnwick {

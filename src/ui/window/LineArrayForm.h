@@ -12,8 +12,8 @@
 #include "files/ProjectFile.h"
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectData.h"
-#include "ui/window/Dialogs.h"
 #include "ui/panels/Twips.h"
+#include "ui/window/Dialogs.h"
 
 class QAction;
 

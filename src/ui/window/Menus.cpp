@@ -4,10 +4,10 @@
 #include <QMenuBar>
 #include <QUndoStack>
 
-#include "ui/tools/AboutForm.h"
 #include "ui/panels/ArrayPanel.h"
 #include "ui/panels/CoverageLayer.h"
 #include "ui/panels/GraphStrip.h"
+#include "ui/tools/AboutForm.h"
 #include "ui/window/LineArrayForm.h"
 #include "ui/window/ProjectHistory.h"
 #include "ui/window/RecentFiles.h"

@@ -10,9 +10,9 @@
 #include "ui/panels/AreaPanel.h"
 #include "ui/panels/ArrayPanel.h"
 #include "ui/panels/GraphStrip.h"
-#include "ui/window/LineArrayForm.h"
 #include "ui/panels/ProjectPanel.h"
 #include "ui/panels/Twips.h"
+#include "ui/window/LineArrayForm.h"
 
 namespace tarnwick {
 

@@ -4,10 +4,10 @@
 #include <QtWidgets>
 #include <memory>
 
-#include "support/WindowFixture.h"
 #include "files/ProjectFile.h"
-#include "ui/window/LineArrayForm.h"
+#include "support/WindowFixture.h"
 #include "ui/tools/OptimiseForm.h"
+#include "ui/window/LineArrayForm.h"
 
 using namespace tarnwick;
 

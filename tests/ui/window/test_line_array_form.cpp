@@ -8,18 +8,18 @@
 #include <numbers>
 #include <utility>
 
-#include "support/WindowFixture.h"
 #include "acoustics/BandLevels.h"
 #include "acoustics/LevelEngine.h"
-#include "model/ProjectRules.h"
 #include "app/CommandLine.h"
+#include "model/ProjectRules.h"
+#include "support/WindowFixture.h"
 #include "ui/panels/CoverageLayer.h"
 #include "ui/panels/GraphStrip.h"
-#include "ui/window/LineArrayForm.h"
+#include "ui/panels/Twips.h"
 #include "ui/tools/OptimiseForm.h"
 #include "ui/tools/ResponseForm.h"
 #include "ui/tools/RiggingForm.h"
-#include "ui/panels/Twips.h"
+#include "ui/window/LineArrayForm.h"
 #include "views/DrawingSurface.h"
 #include "views/LineElement.h"
 

@@ -6,8 +6,8 @@
 #include <QUndoStack>
 #include <random>
 
-#include "support/WindowFixture.h"
 #include "files/ProjectFile.h"
+#include "support/WindowFixture.h"
 #include "ui/window/ProjectHistory.h"
 
 using namespace tarnwick;
