@@ -73,8 +73,8 @@ ImageView* plainZoom = nullptr;
 // The strokes of the last redraw of one picture, in its drawing order, mapped
 // by the picture's own user scale; strokes wholly outside it are left out.
 std::vector<Stroke> Replay(const DrawingSurface& view, bool isSide) {
-  const Graphics& g = window->Graphics;
-  const ProjectData& p = window->Data.Project;
+  const Graphics& g = window->Geometry();
+  const ProjectData& p = window->Project();
   const QRectF visible = QRectF(QPointF(0, 0), view.contentsRect().size()).adjusted(-4, -4, 4, 4);
   std::vector<Stroke> strokes;
   auto add = [&](PlaneVector a, PlaneVector b, QColor colour, int width) {

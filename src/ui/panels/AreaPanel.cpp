@@ -13,7 +13,7 @@ namespace tarnwick {
 
 namespace {
 
-// Designed places of one block's controls (Left, Top, Width, Height in twips).
+// Places of one block's controls (Left, Top, Width, Height in twips).
 struct BlockPlaces {
   TwipsRect heading, distanceLabel, distance, lengthLabel, length, height1Label, height1,
       height2Label, height2;
@@ -173,6 +173,18 @@ void AreaPanel::ConvertLengths(const ProjectData& p, bool toFeet) {
   Push();
 }
 
+void AreaPanel::Watch(NumberEntry& entry, NumberEntry::UnitOf length) {
+  entry_ = &entry;
+  length_ = std::move(length);
+  WatchBoxes();
+}
+
+void AreaPanel::WatchBoxes() {
+  if (entry_ == nullptr || !made_) return;
+  for (const Block& block : blocks_)
+    for (QLineEdit* box : block.Boxes()) entry_->WatchNumber(box, length_);
+}
+
 void AreaPanel::SetExpanded(bool expanded) {
   if (expanded && !made_) {
     for (int i = 0; i < MaxAreas; ++i) MakeBlock(i);
@@ -182,6 +194,7 @@ void AreaPanel::SetExpanded(bool expanded) {
     for (QWidget* control : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
       control->show();
     ShowBlocksInUse();
+    WatchBoxes();
     emit DetailsMade();
   }
   toggle_->setText(SetupCaption(expanded));

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "model/ProjectData.h"
+#include "ui/panels/NumberEntry.h"
 #include "ui/panels/PanelFrame.h"
 
 class QComboBox;
@@ -29,6 +30,8 @@ class AreaPanel : public PanelFrame {
   // holds what the program last wrote into them.
   void ConvertLengths(const ProjectData& project, bool toFeet);
   void SetExpanded(bool expanded);
+  // Its boxes commit through `entry`, as lengths in the unit `length` gives.
+  void Watch(NumberEntry& entry, NumberEntry::UnitOf length);
 
  signals:
   void AreasInUseChanged(int areas);
@@ -50,6 +53,7 @@ class AreaPanel : public PanelFrame {
   // Between the blocks and shown_; nothing to do before they are made.
   void Pull() const;
   void Push();
+  void WatchBoxes();
 
   QComboBox* count_;
   QPushButton* toggle_;
@@ -57,6 +61,8 @@ class AreaPanel : public PanelFrame {
   std::array<Block, MaxAreas> blocks_{};
   mutable std::array<std::array<QString, 4>, MaxAreas>
       shown_;  // per area: distance, length, heights
+  NumberEntry* entry_ = nullptr;
+  NumberEntry::UnitOf length_;
 };
 
 }  // namespace tarnwick

@@ -53,7 +53,20 @@ void ArrayPanel::MakeDetails() {
     control->show();
   ShowRowsInUse();
   Connect();
+  WatchBoxes();
   emit DetailsMade();
+}
+
+void ArrayPanel::Watch(NumberEntry& entry, NumberEntry::UnitOf length) {
+  entry_ = &entry;
+  length_ = std::move(length);
+  WatchBoxes();
+}
+
+void ArrayPanel::WatchBoxes() {
+  if (entry_ == nullptr || floor_ == nullptr) return;
+  entry_->WatchNumber(floor_, length_);
+  entry_->WatchNumber(inclination_, [] { return UnitFactors{}; });
 }
 
 void ArrayPanel::Connect() {
@@ -93,7 +106,7 @@ void ArrayPanel::MakeSettings() {
       this, QStringLiteral("FlybarMounting_cbx"),
       QStringLiteral("Set here how the flybar is mounted. Uptilt (flybar facing towards the front "
                      "of the array) or downtilt (vice versa)."));
-  // 150 twips wider than designed, reaching left under the end of its
+  // 150 twips wider than the other lists, reaching left under the end of its
   // label, so that "Downtilt" is not cut off.
   PlaceTwips(mounting_, 1440, 2550, 1095, 315);
   PlaceTwips(MakeLabel(this, QStringLiteral("PinNo_lbl"), QStringLiteral("Flybar Pin No.")), 150,

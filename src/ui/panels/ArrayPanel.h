@@ -3,6 +3,7 @@
 #include <array>
 
 #include "model/ProjectData.h"
+#include "ui/panels/NumberEntry.h"
 #include "ui/panels/PanelFrame.h"
 
 class QCheckBox;
@@ -37,6 +38,9 @@ class ArrayPanel : public PanelFrame {
   enum class Preset { JArray, Line, Curved };
   // Sets the splay angles of the joints in use; the lists' own handler redraws.
   void ApplyPreset(Preset preset);
+  // Its number boxes commit through `entry`: the floor distance a length in the unit
+  // `length` gives, the inclination in degrees.
+  void Watch(NumberEntry& entry, NumberEntry::UnitOf length);
 
  signals:
   void Edited();             // a selection changed: the drawing is stale
@@ -67,6 +71,7 @@ class ArrayPanel : public PanelFrame {
   void ShowRowsInUse();
   // Sets joints from ... to (within those in use) to one list entry.
   void SetAngles(int from, int to, int entry);
+  void WatchBoxes();
 
   QComboBox* boxes_;
   QPushButton* toggle_;
@@ -79,6 +84,8 @@ class ArrayPanel : public PanelFrame {
   std::array<QLabel*, MaxBoxes> rowLabels_{};
   std::array<QComboBox*, MaxJoints> angles_{};
   std::array<QComboBox*, MaxBoxes> attenuations_{};
+  NumberEntry* entry_ = nullptr;
+  NumberEntry::UnitOf length_;
 };
 
 }  // namespace tarnwick

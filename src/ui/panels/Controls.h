@@ -75,7 +75,7 @@ inline QString Indexed(const char* name, int index) {
 }
 
 // The face of buttons, lists and boxes: the toolkit's default family at 8
-// points, the size the designed control widths were made for. The menus and
+// points, the size the control widths were made for. The menus and
 // dialogs use that family anyway, so it costs no further font to load.
 inline QFont PlainFont() {
   QFont font;

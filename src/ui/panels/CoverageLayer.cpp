@@ -65,7 +65,7 @@ void CoverageLayer::SetShown(bool shown) {
     band_->setCurrentIndex(DefaultLevelEntry);
     band_->adjustSize();
     bar_ = new ColourBar(side_);
-    connect(band_, &QComboBox::currentIndexChanged, this, [this] { emit MapReady(); });
+    connect(band_, &QComboBox::currentIndexChanged, this, &CoverageLayer::BandChanged);
   }
   if (band_ != nullptr) {
     band_->setVisible(shown);
@@ -105,14 +105,28 @@ bool CoverageLayer::DrawMap(DrawingSurface& side) const {
 void CoverageLayer::DrawAreas(DrawingSurface& side, const ProjectData& project,
                               const Graphics& graphics) {
   engine_ = std::make_shared<const LevelEngine>(project, graphics, constants_);
+  project_ = project;
+  graphics_ = graphics;
   const auto areas = AreaLevels(*engine_, Entry(), project, graphics, constants_);
-  const float highest = HighestLevel(areas);
-  top_ = highest > SPLFloor ? MapTop(highest) : 0.0f;
+  top_ = ScaleTop(areas);
   if (bar_ != nullptr && bar_->top != top_) {
     bar_->top = top_;
     bar_->update();
   }
   for (const auto& points : areas) DrawAreaLevels(side, points, top_);
+}
+
+float CoverageLayer::ScaleTop(const std::vector<std::vector<SPLPoint>>& areas) const {
+  const float highest = HighestLevel(areas);
+  return highest > SPLFloor ? MapTop(highest) : 0.0f;
+}
+
+void CoverageLayer::BandChanged() {
+  if (shown_ && engine_ != nullptr) {
+    top_ = ScaleTop(AreaLevels(*engine_, Entry(), project_, graphics_, constants_));
+    Request(project_, graphics_, *side_);
+  }
+  if (!busy_) emit MapReady();  // no map is coming: the areas show the band at once
 }
 
 void CoverageLayer::Request(const ProjectData& project, const Graphics& graphics,

@@ -56,7 +56,8 @@ class CoverageLayer : public QObject {
   bool Busy() const { return busy_; }
 
  signals:
-  // A new map is ready to be shown: the window redraws.
+  // A new map is ready to be shown, or the band changed and no map is coming: the side
+  // view is drawn again.
   void MapReady();
 
  protected:
@@ -65,6 +66,10 @@ class CoverageLayer : public QObject {
  private:
   void Place();
   void Finished(std::shared_ptr<const Map> map);
+  // Another band: its map is computed, and the side view is drawn once it is ready, so that
+  // the areas' colours and the map's always come from the same band.
+  void BandChanged();
+  float ScaleTop(const std::vector<std::vector<SPLPoint>>& areas) const;
 
   DrawingSurface* side_;
   const Constants& constants_;
@@ -74,7 +79,9 @@ class CoverageLayer : public QObject {
   bool busy_ = false;
   float top_ = 0.0f;
   std::shared_ptr<const LevelEngine> engine_;  // of the last redraw
-  std::vector<double> requested_;              // what the map under way or shown was made of
+  ProjectData project_;                        // the design of the last redraw
+  Graphics graphics_;
+  std::vector<double> requested_;  // what the map under way or shown was made of
   std::shared_ptr<const Map> shown_map_;
   unsigned generation_ = 0;
   std::jthread worker_;  // last: stopped and joined before anything it uses goes

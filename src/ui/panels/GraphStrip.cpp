@@ -23,12 +23,8 @@ constexpr int HandlePixels = 5;  // the draggable band along the top edge
 }  // namespace
 
 GraphStrip::GraphStrip(QWidget* parent, const ProjectData& project, const Graphics& graphics,
-                       const Constants& constants, Calculations& calculations)
-    : DrawingSurface(parent),
-      project_(project),
-      graphics_(graphics),
-      constants_(constants),
-      calculations_(calculations) {
+                       const Constants& constants)
+    : DrawingSurface(parent), project_(project), graphics_(graphics), constants_(constants) {
   setObjectName(QStringLiteral("Graph_pbx"));
   setMouseTracking(true);
   hide();
@@ -55,7 +51,7 @@ void GraphStrip::BuildControls() {
   band_->setCurrentIndex(DefaultLevelEntry);
   OfferAreas(areas_);
   // The column is as wide as its longest entry needs ("Broadband (A)"), never narrower
-  // than designed.
+  // than its first width.
   int column = calc->width();
   for (QWidget* list : {static_cast<QWidget*>(area_), static_cast<QWidget*>(band_)})
     column = std::max({column, list->width(), list->sizeHint().width()});
@@ -108,9 +104,9 @@ void GraphStrip::Refresh() {
     }
     curves_.push_back(std::move(curve));
   }
-  calculations_.SPLPoints = curves_.empty() ? std::vector<SPLPoint>{} : curves_.front().Points;
   hovered_.reset();
   update();
+  emit Predicted();
 }
 
 QRectF GraphStrip::GraphBounds() const {

@@ -26,20 +26,23 @@ class GraphStrip : public DrawingSurface {
 
  public:
   GraphStrip(QWidget* parent, const ProjectData& project, const Graphics& graphics,
-             const Constants& constants, Calculations& calculations);
+             const Constants& constants);
 
   // "Area 1" ... for the areas in use, then "All Areas"; the choice stays where it can.
   void OfferAreas(int areas);
   void Calc_cbt_Click();
-  // Predicts again and repaints, when shown; the window calls it after every redraw.
+  // Predicts again and repaints, when shown; the window calls it whenever the design
+  // changed.
   void Refresh();
   // Shades around each curve what a rigging error would make of it.
   void ShowTolerance(bool shown);
 
-  // The curves shown; SPLPoints holds the first of them.
+  // The curves shown.
   const std::vector<LevelCurve>& Curves() const { return curves_; }
 
  signals:
+  // The curves were predicted anew.
+  void Predicted();
   // The user drags the top edge: the strip's wanted height in pixels.
   void HeightDragged(int pixels);
 
@@ -59,7 +62,6 @@ class GraphStrip : public DrawingSurface {
   const ProjectData& project_;
   const Graphics& graphics_;
   const Constants& constants_;
-  Calculations& calculations_;
   int areas_ = MaxAreas;
   bool tolerance_ = false;
   QComboBox* area_ = nullptr;

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "ui/panels/Controls.h"
+#include "ui/panels/NumberEntry.h"
 #include "ui/panels/Twips.h"
 
 namespace tarnwick {
@@ -30,6 +31,12 @@ ProjectPanel::ProjectPanel(QWidget* parent)
   units_->setCurrentIndex(0);
 
   connect(units_, &QComboBox::currentIndexChanged, this, &ProjectPanel::UnitsChanged);
+  for (QLineEdit* box : {title_, author_})
+    connect(box, &QLineEdit::editingFinished, this, &ProjectPanel::TextEdited);
+}
+
+void ProjectPanel::Watch(NumberEntry& entry) {
+  for (QLineEdit* box : {title_, author_}) entry.WatchText(box);
 }
 
 void ProjectPanel::Read(ProjectData& p) const {

@@ -8,6 +8,8 @@ class QLineEdit;
 
 namespace tarnwick {
 
+class NumberEntry;
+
 // The project panel: title, author and the unit lengths are shown in.
 class ProjectPanel : public PanelFrame {
   Q_OBJECT
@@ -20,9 +22,13 @@ class ProjectPanel : public PanelFrame {
 
   // The unit chosen in the list, as the model names it.
   std::string ChosenUnits() const;
+  // The title and author boxes keep the menu shortcuts while typed in.
+  void Watch(NumberEntry& entry);
 
  signals:
   void UnitsChanged();
+  // The title or the author was edited and left.
+  void TextEdited();
 
  private:
   QLineEdit* title_;

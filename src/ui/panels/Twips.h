@@ -4,7 +4,7 @@
 
 namespace tarnwick {
 
-// The window is designed in twips, 15 to a pixel at 96 dpi. Positions and
+// The window is laid out in twips, 15 to a pixel at 96 dpi. Positions and
 // sizes are kept in pixels by the toolkit and read back in twips.
 inline constexpr int TwipsPerPixel = 15;
 

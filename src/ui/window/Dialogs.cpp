@@ -34,6 +34,12 @@ FileChoice RunFileDialog(QWidget* parent, const FileDialogSetup& setup, bool sav
 
 }  // namespace
 
+QString WithReason(const QString& message, const QString& path, const WriteResult& written) {
+  if (written.Reason.empty()) return message;
+  return message + QStringLiteral("\n\n") + ShownPath(path) + QStringLiteral(": ") +
+         QString::fromStdString(written.Reason);
+}
+
 QString ShownPath(const QString& path, int most) {
   if (path.size() <= most) return path;
   qsizetype tail = (most - 1) * 2 / 3;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "files/FileWriter.h"
+
 class QWidget;
 
 namespace tarnwick {
@@ -47,6 +49,9 @@ class UserDialogs {
 // larger part, its end (the file's name) around an ellipsis, so that no message lays out
 // more than a line or two of a path, however long.
 QString ShownPath(const QString& path, int most = 120);
+
+// A failure's message with the path and the reason the writer gave, below it.
+QString WithReason(const QString& message, const QString& path, const WriteResult& written);
 
 // The toolkit's message boxes and file dialogs.
 class QtDialogs : public UserDialogs {

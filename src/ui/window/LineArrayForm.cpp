@@ -1,6 +1,5 @@
 #include "ui/window/LineArrayForm.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -15,10 +14,11 @@
 #include "ui/panels/NumberEntry.h"
 #include "ui/panels/ProjectPanel.h"
 #include "ui/panels/Twips.h"
-#include "ui/tools/OptimiseForm.h"
-#include "ui/tools/ResponseForm.h"
-#include "ui/tools/RiggingForm.h"
+#include "ui/tools/ToolWindows.h"
+#include "ui/window/AreaDragHandlers.h"
+#include "ui/window/FileCommands.h"
 #include "ui/window/ProjectHistory.h"
+#include "ui/window/WindowLayout.h"
 #include "views/DrawingSurface.h"
 #include "views/SideView.h"
 
@@ -27,21 +27,22 @@ namespace tarnwick {
 LineArray_frm::LineArray_frm(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("LineArray_frm"));
   setWindowTitle(QStringLiteral("Quenvar Tarnwick"));
-  setAcceptDrops(true);
-  history_ = new ProjectHistory(this, [this](const ProjectState& state) { RestoreState(state); });
+  dialogs_ = std::make_unique<QtDialogs>();
+  history_ =
+      new ProjectHistory(this, [this](const ProjectState& state) { files_->RestoreState(state); });
   connect(history_->Stack(), &QUndoStack::cleanChanged, this,
           [this](bool clean) { setWindowModified(!clean); });
+  files_ = new FileCommands(*this, *history_);
   BuildViews();
   BuildMenus();
   ConnectPanels();
-  Dialogs = std::make_unique<QtDialogs>();
 
   // Start-up: fill and load everything with the selection handlers silenced,
   // then draw once.
-  FormLoading = true;
+  formLoading_ = true;
   InitializeForm();
   RedrawAll();
-  FormLoading = false;
+  formLoading_ = false;
 }
 
 LineArray_frm::~LineArray_frm() {
@@ -78,172 +79,203 @@ void LineArray_frm::BuildViews() {
   ZoomView_pbx->setToolTip(QStringLiteral("Zoomed-In view of the line array"));
   PlaceTwips(ZoomView_pbx, -30 + TwipsPerPixel, -30 + TwipsPerPixel, 2025, 4055);
 
-  coverage_ = new CoverageLayer(MainView_pbx, Constants);
-  connect(coverage_, &CoverageLayer::MapReady, this, &LineArray_frm::RedrawAll);
-  graph_ = new GraphStrip(client, Data.Project, Graphics, Constants, Calculations);
+  coverage_ = new CoverageLayer(MainView_pbx, constants_);
+  // A finished map changes no design: only the pictures are drawn again.
+  connect(coverage_, &CoverageLayer::MapReady, this, &LineArray_frm::RepaintPictures);
+  graph_ = new GraphStrip(client, data_.Project, graphics_, constants_);
   PlaceTwips(graph_, 30, 6780, 11805, GraphHeight);
-  connect(graph_, &GraphStrip::HeightDragged, this, &LineArray_frm::GraphHeight_Drag);
+
+  layout_ = new WindowLayout({this, project_, array_, areas_, MainView_pbx, ZoomView_pbx, graph_},
+                             [this] { RedrawAll(); });
+  tools_ = new ToolWindows(*this, MainView_pbx, graph_, [this] { return layout_->GraphShown(); });
+  drag_ = new AreaDragHandlers(*this, MainView_pbx, graphics_,
+                               [this](PlaneVector at) { tools_->ShowSideMenu(at); });
 }
 
 void LineArray_frm::ConnectPanels() {
+  // What follows a recomputed design, in this order: the graph, the tool windows, then the
+  // history, where whatever the user changed since the last redraw becomes one step (the
+  // first redraw of the shown window is where the history starts).
+  connect(this, &LineArray_frm::DesignChanged, graph_, &GraphStrip::Refresh);
+  connect(this, &LineArray_frm::DesignChanged, tools_, &ToolWindows::Follow);
+  const auto record = [this] {
+    if (shownOnce_) history_->Record({data_.Project, files_->FilePath()});
+  };
+  connect(this, &LineArray_frm::DesignChanged, this, record);
+
   connect(project_, &ProjectPanel::UnitsChanged, this, &LineArray_frm::Units_cbx_Click);
   connect(array_, &ArrayPanel::Edited, this, &LineArray_frm::RedrawIfAllowed);
   // Edits that change no drawing (an attenuation, the title, the author) are steps of their
   // own at once, not merged into whatever is redrawn next.
-  const auto commit = [this] {
-    if (FormLoading || ControlsUpdating) return;
+  const auto commit = [this, record] {
+    if (formLoading_ || controlsUpdating_) return;
     ReadControls();
-    if (shownOnce_) history_->Record({Data.Project, FileRW.FilePath});
+    record();
   };
   connect(array_, &ArrayPanel::AttenuationPicked, this, commit);
-  for (const char* name : {"Project_tbx", "Author_tbx"})
-    connect(findChild<QLineEdit*>(QLatin1String(name)), &QLineEdit::editingFinished, this, commit);
+  connect(project_, &ProjectPanel::TextEdited, this, commit);
   connect(array_, &ArrayPanel::AutomaticToggled, this, &LineArray_frm::AutomaticInclCalc_chk_Click);
-  connect(array_, &ArrayPanel::ToggleRequested, this, &LineArray_frm::ShowArraySettings_cbt_Click);
+  connect(array_, &ArrayPanel::ToggleRequested, layout_, &WindowLayout::ToggleArraySettings);
   connect(areas_, &AreaPanel::AreasInUseChanged, this, [this](int areas) {
     graph_->OfferAreas(areas);
     RedrawIfAllowed();
   });
-  connect(areas_, &AreaPanel::ToggleRequested, this, &LineArray_frm::ShowAreaSettings_cbt_Click);
-  connect(MainView_pbx, &DrawingSurface::MouseDown, this, &LineArray_frm::MainView_pbx_MouseDown);
-  connect(MainView_pbx, &DrawingSurface::MouseMove, this, &LineArray_frm::MainView_pbx_MouseMove);
-  connect(MainView_pbx, &DrawingSurface::MouseUp, this, &LineArray_frm::MainView_pbx_MouseUp);
+  connect(areas_, &AreaPanel::ToggleRequested, layout_, &WindowLayout::ToggleAreaSettings);
 
-  // Number boxes commit on Enter and on leaving; lengths are shown in the
-  // chosen unit, the inclination in degrees. Boxes a panel makes later are
-  // watched when they appear.
+  // Number boxes commit on Enter and on leaving; each panel says which of its boxes hold
+  // lengths (shown in the chosen unit) and which hold other numbers or text.
   auto* entry = new NumberEntry(this);
-  // Only what the user does to the project marks it modified: typing,
-  // picking an entry, ticking; not what the program writes into controls.
-  const auto watch = [this, entry] {
-    for (QLineEdit* box : findChildren<QLineEdit*>()) {
-      const QString name = box->objectName();
-      if (name == QLatin1String("Project_tbx") || name == QLatin1String("Author_tbx"))
-        entry->WatchText(box);
-      else if (name == QLatin1String("InclinationAngle_tbx"))
-        entry->WatchNumber(box, [] { return UnitFactors{}; });
-      else
-        entry->WatchNumber(box, [this] { return LengthFactors(IsFeet(project_->ChosenUnits())); });
-      connect(box, &QLineEdit::textEdited, this, &LineArray_frm::MarkModified,
-              Qt::UniqueConnection);
-    }
-    for (QComboBox* list : findChildren<QComboBox*>())
-      if (!list->objectName().endsWith(QLatin1String("Select_cbx")))  // the graph's own choice
+  const NumberEntry::UnitOf length = [this] {
+    return LengthFactors(IsFeet(project_->ChosenUnits()));
+  };
+  project_->Watch(*entry);
+  array_->Watch(*entry, length);
+  areas_->Watch(*entry, length);
+  connect(entry, &NumberEntry::Committed, this, &LineArray_frm::RedrawAll);
+  // Only what the user does to the project marks it modified: typing, picking an entry,
+  // ticking; not what the program writes into controls.
+  const auto watch = [this] {
+    for (QWidget* panel : std::initializer_list<QWidget*>{project_, array_, areas_}) {
+      for (QLineEdit* box : panel->findChildren<QLineEdit*>())
+        connect(box, &QLineEdit::textEdited, this, &LineArray_frm::MarkModified,
+                Qt::UniqueConnection);
+      for (QComboBox* list : panel->findChildren<QComboBox*>())
         connect(list, &QComboBox::activated, this, &LineArray_frm::MarkModified,
                 Qt::UniqueConnection);
-    for (QCheckBox* check : findChildren<QCheckBox*>())
-      connect(check, &QCheckBox::clicked, this, &LineArray_frm::MarkModified, Qt::UniqueConnection);
+      for (QCheckBox* check : panel->findChildren<QCheckBox*>())
+        connect(check, &QCheckBox::clicked, this, &LineArray_frm::MarkModified,
+                Qt::UniqueConnection);
+    }
   };
   watch();
   connect(array_, &ArrayPanel::DetailsMade, this, watch);
   connect(areas_, &AreaPanel::DetailsMade, this, watch);
-  connect(entry, &NumberEntry::Committed, this, &LineArray_frm::RedrawAll);
 }
 
 void LineArray_frm::InitializeForm() {
-  // The lists are filled by their panels. Caption, check marks, file header
-  // constants, then the defaults into the model, the module's band levels,
-  // the model into the controls, and the directivity tables.
-  StartCaption = windowTitle();
-  setWindowTitle(StartCaption + QStringLiteral("[*]"));
-  FixedHeight_men->setChecked(false);
-  ShowGraph_men->setChecked(false);
-  ShowMap_men->setChecked(false);
-  FileRW.FileHeader = ProjectFileHeader{};
-  Data.DefaultProject = MakeDefaultProject();
-  Data.Project = Data.DefaultProject;
-  AssignBandLevel(Constants);
+  // The lists are filled by their panels. File header constants, then the defaults into
+  // the model, the module's band levels, the model into the controls, and the directivity
+  // tables.
+  data_.DefaultProject = MakeDefaultProject();
+  data_.Project = data_.DefaultProject;
+  AssignBandLevel(constants_);
   WriteControls();
-  FillDirectivity(Constants);
+  FillDirectivity(constants_);
 }
 
-void LineArray_frm::NewProject() {
-  Data.Project = Data.DefaultProject;
-  WriteControls();
-}
+void LineArray_frm::NewProject() { ShowProject(data_.DefaultProject); }
 
 void LineArray_frm::ReadControls() {
   // The units first: the lengths are read in them.
-  project_->Read(Data.Project);
-  areas_->Read(Data.Project);
-  array_->Read(Data.Project);
+  project_->Read(data_.Project);
+  areas_->Read(data_.Project);
+  array_->Read(data_.Project);
+}
+
+bool LineArray_frm::ShowProject(const ProjectData& project) {
+  if (!HasListEntries(project)) return false;
+  data_.Project = project;
+  return WriteControls();
 }
 
 bool LineArray_frm::WriteControls() {
-  const ProjectData& p = Data.Project;
+  const ProjectData& p = data_.Project;
   if (!HasListEntries(p)) return false;
-  ControlsUpdating = true;
+  controlsUpdating_ = true;
   project_->Write(p);
   areas_->Write(p);
   array_->Write(p);
-  ControlsUpdating = false;
+  controlsUpdating_ = false;
   return true;
 }
 
 void LineArray_frm::RedrawAll() {
+  // 1. Read the controls into the project; 2. the scene's extents, the area slopes and the
+  // array, whose automatic inclination is shown; 3. the pictures; 4. whatever follows the
+  // design.
+  ReadControls();
+  ProjectData& p = data_.Project;
+  const QSize outer = OuterSizeTwips(*this);
+  const SceneFrame frame{layout_->FixedHeight(), double(outer.width()), double(outer.height())};
+  if (ComputeScene(p, frame, graphics_)) array_->ShowInclination(p.InclinationAngle);
+  RepaintPictures();
+  emit DesignChanged(p, graphics_);
+}
+
+void LineArray_frm::RepaintPictures() {
   // Pictures of a window not shown yet are not drawn: nobody can see them,
   // and showing the window lays it out and redraws before the first paint.
-  const bool drawing = isVisible();
-  // 1. Clear both pictures; 2. read the controls into the project.
-  if (drawing) {
-    MainView_pbx->Cls();
-    ZoomView_pbx->Cls();
+  if (!isVisible()) return;
+  const ProjectData& p = data_.Project;
+  MainView_pbx->Cls();
+  ZoomView_pbx->Cls();
+  DrawBackground(*MainView_pbx, *ZoomView_pbx, layout_->ZoomShown(), p, graphics_);
+  if (coverage_->Shown()) {
+    coverage_->DrawMap(*MainView_pbx);
+    coverage_->DrawAreas(*MainView_pbx, p, graphics_);
+  } else {
+    DrawAreas(*MainView_pbx, p, graphics_);
   }
-  ReadControls();
-  ProjectData& p = Data.Project;
-  // 3-5. Scene extents, area slopes and the array, whose automatic inclination is shown;
-  // then the pictures of all three.
-  const QSize outer = OuterSizeTwips(*this);
-  const SceneFrame frame{FixedHeight_men->isChecked(), double(outer.width()),
-                         double(outer.height())};
-  if (ComputeScene(p, frame, Graphics)) array_->ShowInclination(p.InclinationAngle);
-  if (drawing) {
-    DrawBackground(*MainView_pbx, *ZoomView_pbx, ShowZoom_men->isChecked(), p, Graphics);
-    if (coverage_->Shown()) {
-      coverage_->DrawMap(*MainView_pbx);
-      coverage_->DrawAreas(*MainView_pbx, p, Graphics);
-    } else {
-      DrawAreas(*MainView_pbx, p, Graphics);
-    }
-    DrawArray(*MainView_pbx, *ZoomView_pbx, p, Graphics);
-    coverage_->Request(p, Graphics, *MainView_pbx);
-  }
-  // A shown graph and response belong to the design on screen, never to an earlier one.
-  graph_->Refresh();
-  if (response_ != nullptr && response_->isVisible()) response_->Follow(p, Graphics, Constants);
-  if (rigging_ != nullptr && rigging_->isVisible()) rigging_->Follow(p, Graphics);
-  if (optimise_ != nullptr) optimise_->Follow(p);
-  // What the user changed since the last redraw becomes one step to undo; the first
-  // redraw of the shown window is where the history starts.
-  if (shownOnce_) history_->Record({p, FileRW.FilePath});
+  DrawArray(*MainView_pbx, *ZoomView_pbx, p, graphics_);
+  coverage_->Request(p, graphics_, *MainView_pbx);
+  emit PicturesRepainted();
+}
+
+void LineArray_frm::ChangeAsOneStep(const QString& name, const std::function<void()>& change) {
+  history_->AsOneStep(name, change);
+  RedrawAll();
+  MarkModified();
 }
 
 void LineArray_frm::RedrawIfAllowed() {
   // Selection handlers run for program changes too; neither start-up nor
   // WriteControls redraws.
-  if (!FormLoading && !ControlsUpdating) RedrawAll();
+  if (!formLoading_ && !controlsUpdating_) RedrawAll();
 }
 
 void LineArray_frm::MarkModified() { setWindowModified(true); }
 
+bool LineArray_frm::OpenFile(const QString& path) { return files_->OpenFile(path); }
+
+void LineArray_frm::SetDialogs(std::unique_ptr<UserDialogs> dialogs) {
+  dialogs_ = std::move(dialogs);
+}
+
 void LineArray_frm::Units_cbx_Click() {
-  if (FormLoading || ControlsUpdating) return;
+  if (formLoading_ || controlsUpdating_) return;
   const std::string units = project_->ChosenUnits();
-  if (units == Data.Project.Units) return;
-  Data.Project.Units = units;
+  if (units == data_.Project.Units) return;
+  data_.Project.Units = units;
   // The model keeps metres and is not redrawn; the texts shown change,
   // edits not yet read and hidden areas included, and are read with the
   // new unit next time.
-  areas_->ConvertLengths(Data.Project, IsFeet(units));
-  array_->ConvertLengths(Data.Project, IsFeet(units));
+  areas_->ConvertLengths(data_.Project, IsFeet(units));
+  array_->ConvertLengths(data_.Project, IsFeet(units));
   // A step of its own, apart from any edit not yet read.
-  if (shownOnce_) history_->Record({Data.Project, FileRW.FilePath});
+  if (shownOnce_) history_->Record({data_.Project, files_->FilePath()});
 }
 
 void LineArray_frm::AutomaticInclCalc_chk_Click() {
-  if (FormLoading || ControlsUpdating) return;
+  if (formLoading_ || controlsUpdating_) return;
   RedrawAll();
-  array_->ShowInclination(Data.Project.InclinationAngle);
+  array_->ShowInclination(data_.Project.InclinationAngle);
+}
+
+void LineArray_frm::showEvent(QShowEvent* event) {
+  if (!shownOnce_) layout_->FirstShow();
+  QMainWindow::showEvent(event);
+  // A resize delivered while showing arrives before the window counts as
+  // visible, and re-centring at the same size sends none, so lay out and
+  // draw here: otherwise the first sight of the window is of empty pictures.
+  if (!shownOnce_) {
+    shownOnce_ = true;
+    layout_->Resize();
+  }
+}
+
+void LineArray_frm::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  layout_->Resize();
 }
 
 }  // namespace tarnwick

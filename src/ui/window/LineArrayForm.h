@@ -2,44 +2,35 @@
 
 #include <QMainWindow>
 #include <QString>
-#include <array>
 #include <functional>
 #include <memory>
 
 #include "acoustics/ModuleData.h"
-#include "acoustics/SplPrediction.h"
-#include "files/FileWriter.h"
-#include "files/ProjectFile.h"
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectData.h"
-#include "ui/panels/Twips.h"
 #include "ui/window/Dialogs.h"
 
 class QAction;
 
 namespace tarnwick {
 
-class About_frm;
+class AreaDragHandlers;
 class AreaPanel;
 class ArrayPanel;
-class DrawingSurface;
-class GraphStrip;
 class CoverageLayer;
+class DrawingSurface;
+class FileCommands;
+class GraphStrip;
 class ProjectHistory;
-struct ProjectState;
-class Response_frm;
-class Optimise_frm;
-class Rigging_frm;
-class LineElement;
 class ProjectPanel;
-class RecentFiles;
+class ToolWindows;
+class WindowLayout;
 
-// The main window. It owns the open project (Data), the geometry of the last
-// redraw (Graphics) and the other state records, places the panels and the
-// pictures, and runs the redraw, the menus, the file commands and the area
-// drag. The panels own their controls; everything else finds a control by
-// its object name. A fresh window starts from the defaults, so tests can
-// create as many as they like.
+// The main window. It holds the open project, the geometry of the last redraw and the
+// module's data, places the panels and the pictures and keeps them to the project. The
+// panels own their controls; the file commands, the layout, the area drag and the tool
+// windows are classes of their own that work through this public face. A fresh window
+// starts from the defaults, so tests can create as many as they like.
 class LineArray_frm : public QMainWindow {
   Q_OBJECT
 
@@ -47,46 +38,39 @@ class LineArray_frm : public QMainWindow {
   explicit LineArray_frm(QWidget* parent = nullptr);
   ~LineArray_frm() override;
 
-  tarnwick::Data Data;                  // the open project and the defaults
-  tarnwick::Graphics Graphics;          // geometry results of the last redraw
-  tarnwick::FileRW FileRW;              // file header and the current file's path
-  tarnwick::Constants Constants;        // the module's acoustic data
-  tarnwick::Calculations Calculations;  // the last prediction
+  // The open project as last read from the controls, the geometry of the last redraw, the
+  // module's acoustic data.
+  const ProjectData& Project() const { return data_.Project; }
+  const tarnwick::Graphics& Geometry() const { return graphics_; }
+  const tarnwick::Constants& Module() const { return constants_; }
 
-  QString StartCaption;
-  bool FormLoading = false;       // the start-up sequence is running
-  bool ControlsUpdating = false;  // WriteControls is running
-  bool BArraySettingsActive = false;
-  bool BAreaSettingsActive = false;
-  bool BGraphActive = false;
-
-  // Transfers between the controls and the open project.
+  // Reads the controls into the open project.
   void ReadControls();
-  // Returns false, changing no control, when a value has no entry in its list.
-  bool WriteControls();
+  // Makes `project` the open project and shows it in the controls; returns false, changing
+  // nothing, when a value has no entry in its list.
+  bool ShowProject(const ProjectData& project);
+  // The default project, shown.
   void NewProject();
-
-  // The one redraw: clears both pictures, reads the controls, then computes
-  // and draws the scene, the areas and the array.
+  // Recomputes what the design changed (geometry, graph, tool windows, history), then
+  // repaints the pictures.
   void RedrawAll();
-  // Layout rule for the window's current size, then a redraw.
-  void Form_Resize();
+  // One step to undo, named `name`, for whatever `change` does to the controls; redrawn.
+  void ChangeAsOneStep(const QString& name, const std::function<void()>& change);
+  // The project differs from its file: shown as "*" in the caption.
+  void MarkModified();
 
+  // Loads a project file without asking, as Open does once a file is chosen; a refused
+  // file is reported and changes nothing.
+  bool OpenFile(const QString& path);
   // Replaces the message boxes and file dialogs (tests script them).
   void SetDialogs(std::unique_ptr<UserDialogs> dialogs);
+  UserDialogs& Dialogs() const { return *dialogs_; }
 
-  // File commands.
-  void New_men_Click();
-  void Open_men_Click();
-  void Save_men_Click();
-  void SaveAs_men_Click();
-  void Exit_men_Click();
-  // Loads a project file without asking, as Open does once a file is
-  // chosen; a refused file is reported and changes nothing.
-  bool OpenFile(const QString& path);
-  // File › a recent file: asks first as Open does; a file that is gone is
-  // reported and leaves the list.
-  void OpenRecentFile(const QString& path);
+ signals:
+  // The design was recomputed: the graph, the tool windows and the history follow it.
+  void DesignChanged(const ProjectData& project, const Graphics& graphics);
+  // The side view and the zoom view were drawn anew.
+  void PicturesRepainted();
 
  private:
   void BuildViews();
@@ -94,77 +78,35 @@ class LineArray_frm : public QMainWindow {
   void ConnectPanels();
   void InitializeForm();
   void RedrawIfAllowed();
-  // The project differs from its file: shown as "*" in the caption.
-  void MarkModified();
-
-  // Handlers that reach across panels or change the layout.
+  bool WriteControls();
+  // Draws the design of the last recompute into the side and zoom views.
+  void RepaintPictures();
   void Units_cbx_Click();
   void AutomaticInclCalc_chk_Click();
-  void ShowArraySettings_cbt_Click();
-  void ShowAreaSettings_cbt_Click();
-  void ShowGraph_men_Click();
-  // The graph strip's top edge dragged: its new height in pixels.
-  void GraphHeight_Drag(int pixels);
-
-  // Area drag in the side view; positions in its scene coordinates.
-  void MainView_pbx_MouseDown(Qt::MouseButton button, Qt::MouseButtons held, QPointF at);
-  void MainView_pbx_MouseMove(Qt::MouseButtons held, QPointF at);
-  void MainView_pbx_MouseUp(Qt::MouseButton button, Qt::MouseButtons held, QPointF at);
-  // Right click in the side view: "Response Here" at that point.
-  void ShowSideMenu(QPointF at);
-  void ResponseHere_men_Click();
-
-  // Asks whether to save before the project is replaced: true to go on
-  // (No, or Yes and the save succeeded).
-  bool SaveFirst(const QString& prompt);
-  // Each save gives true only when the project was written.
-  bool SaveProject();
-  bool ShowSaveDialogAndWrite();
-  bool WriteToFile(const FileChoice& file);
-  // Undo and redo: the project and its file as a step of the history had them.
-  void RestoreState(const ProjectState& state);
-  // File › Export Picture… and Export Levels…: a save dialog, then `write`; a failure is told.
-  void Export(const QString& title, const QString& filter, const QString& extension,
-              const std::function<WriteResult(const QString&)>& write);
-  void ExportPicture_men_Click();
-  void ExportLevels_men_Click();
-  // Tools › Rigging Table… and Optimise Splay Angles…
-  void RiggingTable_men_Click();
-  void Optimise_men_Click();
 
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-  // A project file dropped on the window opens as Open opens it.
-  void dragEnterEvent(QDragEnterEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
+
+  tarnwick::Data data_;            // the open project and the defaults
+  tarnwick::Graphics graphics_;    // geometry results of the last redraw
+  tarnwick::Constants constants_;  // the module's acoustic data
+  bool formLoading_ = false;       // the start-up sequence is running
+  bool controlsUpdating_ = false;  // WriteControls is running
+  bool shownOnce_ = false;         // placed, laid out and drawn for the first show
 
   ProjectPanel* project_ = nullptr;
   ArrayPanel* array_ = nullptr;
   AreaPanel* areas_ = nullptr;
   GraphStrip* graph_ = nullptr;
-  CoverageLayer* coverage_ = nullptr;
-  ProjectHistory* history_ = nullptr;
-  Response_frm* response_ = nullptr;  // made on first use
-  Rigging_frm* rigging_ = nullptr;    // made on first use
-  Optimise_frm* optimise_ = nullptr;  // made on first use
-  QMenu* sideMenu_ = nullptr;         // the side view's right-click menu, made on first use
-  PlaneVector menuPoint_;             // where that menu was asked for
   DrawingSurface* MainView_pbx = nullptr;
   DrawingSurface* ZoomView_pbx = nullptr;
-  std::array<LineElement*, 4> dragLines_{};  // RightLine, LeftLine, LowerLine, UpperLine
-  QAction* FixedHeight_men = nullptr;
-  QAction* ShowZoom_men = nullptr;
-  QAction* ShowGraph_men = nullptr;
-  QAction* ShowMap_men = nullptr;
-  RecentFiles* recent_ = nullptr;
-  About_frm* About = nullptr;  // created on first use
-  std::unique_ptr<UserDialogs> Dialogs;
-  bool shownOnce_ = false;         // placed, laid out and drawn for the first show
-  int graphHeight_ = GraphHeight;  // twips; the user may drag the strip taller
+  CoverageLayer* coverage_ = nullptr;
+  ProjectHistory* history_ = nullptr;
+  FileCommands* files_ = nullptr;
+  ToolWindows* tools_ = nullptr;
+  WindowLayout* layout_ = nullptr;
+  AreaDragHandlers* drag_ = nullptr;
+  std::unique_ptr<UserDialogs> dialogs_;
 };
-
-// The window's outer size in twips, frame and caption included.
-QSize OuterSizeTwips(const QWidget& window);
 
 }  // namespace tarnwick

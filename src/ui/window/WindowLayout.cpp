@@ -1,7 +1,8 @@
-// How the window shares its area between the panels, the side view and the
-// graph strip, and the toggles that change that share.
+#include "ui/window/WindowLayout.h"
 
 #include <QAction>
+#include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QScreen>
@@ -12,26 +13,26 @@
 #include "ui/panels/GraphStrip.h"
 #include "ui/panels/ProjectPanel.h"
 #include "ui/panels/Twips.h"
-#include "ui/window/LineArrayForm.h"
+#include "views/DrawingSurface.h"
 
 namespace tarnwick {
 
 namespace {
 
 QSize FrameExtent(const QWidget& window) {
-  // Without a window manager there is no frame; count the one the window
-  // was designed with (4 pixels a side and a 25 pixel caption), so that the
+  // Without a window manager there is no frame; count the one of a usual
+  // desktop (4 pixels a side and a 25 pixel caption), so that the
   // layout comes out the same either way.
   const QSize extent = window.frameGeometry().size() - window.size();
   return extent.isEmpty() ? QSize(8, 29) : extent;
 }
 
-// The designed minimum outer size, made smaller where the screen is: at a
+// The minimum outer size, made smaller where the screen is: at a
 // large scale factor 800 x 600 logical pixels may not fit on it.
 QSize MinimumOuterSize(const QWidget& window) {
-  const QSize designed(MinimumWidthPixels, MinimumHeightPixels);
+  const QSize minimum(MinimumWidthPixels, MinimumHeightPixels);
   const QScreen* screen = window.screen();
-  return screen != nullptr ? designed.boundedTo(screen->availableGeometry().size()) : designed;
+  return screen != nullptr ? minimum.boundedTo(screen->availableGeometry().size()) : minimum;
 }
 
 void ApplyMinimumSize(QWidget& window) {
@@ -39,7 +40,7 @@ void ApplyMinimumSize(QWidget& window) {
 }
 
 void CentreOnScreen(QMainWindow& window) {
-  // The designed client area below the menu bar, or more where the minimum
+  // The client area the window opens with, below the menu bar, or more where the minimum
   // outer size asks for it, but never more than the screen holds.
   const QSize client(TwipsToPixels(ClientWidth),
                      TwipsToPixels(ClientHeight) + window.menuBar()->sizeHint().height());
@@ -58,103 +59,119 @@ QSize OuterSizeTwips(const QWidget& window) {
   return (window.size() + FrameExtent(window)) * TwipsPerPixel;
 }
 
-void LineArray_frm::showEvent(QShowEvent* event) {
-  if (!shownOnce_) {
-    ApplyMinimumSize(*this);
-    CentreOnScreen(*this);
-  }
-  QMainWindow::showEvent(event);
-  // A resize delivered while showing arrives before the window counts as
-  // visible, and re-centring at the same size sends none, so lay out and
-  // draw here: otherwise the first sight of the window is of empty pictures.
-  if (!shownOnce_) {
-    shownOnce_ = true;
-    Form_Resize();
-  }
+WindowLayout::WindowLayout(const Parts& parts, std::function<void()> redraw)
+    : QObject(parts.window), parts_(parts), redraw_(std::move(redraw)) {
+  setObjectName(QStringLiteral("WindowLayout"));
+  connect(parts_.graph, &GraphStrip::HeightDragged, this, &WindowLayout::DragGraph);
 }
 
-void LineArray_frm::resizeEvent(QResizeEvent* event) {
-  QMainWindow::resizeEvent(event);
-  ApplyMinimumSize(*this);
-  Form_Resize();
+void WindowLayout::AddPreferences(QMenu* menu) {
+  // Checkable, and off at start but for the zoom view.
+  const auto add = [menu](const char* name, const QString& caption, bool on) {
+    QAction* entry = menu->addAction(caption);
+    entry->setObjectName(QLatin1String(name));
+    entry->setShortcutContext(Qt::WindowShortcut);
+    entry->setCheckable(true);
+    entry->setChecked(on);
+    return entry;
+  };
+  fixedHeight_ = add("FixedHeight_men", QStringLiteral("Set &fixed picture height"), false);
+  zoom_ = add("ShowZoom_men", QStringLiteral("Show &Zoom View"), true);
+  QAction* graph = add("ShowGraph_men", QStringLiteral("Show &SPL Graph"), false);
+  connect(fixedHeight_, &QAction::triggered, this, [this] { redraw_(); });
+  connect(zoom_, &QAction::triggered, this, [this](bool shown) {
+    parts_.zoom->setVisible(shown);
+    redraw_();
+  });
+  connect(graph, &QAction::triggered, this, &WindowLayout::ShowGraph);
 }
 
-void LineArray_frm::Form_Resize() {
+bool WindowLayout::FixedHeight() const { return fixedHeight_->isChecked(); }
+bool WindowLayout::ZoomShown() const { return zoom_->isChecked(); }
+
+void WindowLayout::FirstShow() {
+  ApplyMinimumSize(*parts_.window);
+  CentreOnScreen(*parts_.window);
+}
+
+void WindowLayout::Resize() {
+  QMainWindow& window = *parts_.window;
+  DrawingSurface* side = parts_.side;
   // 1-2. Never smaller than the minimum, frame included; lay out for the
   //      enlarged size at once.
-  const QSize minimum = MinimumOuterSize(*this);
-  const QSize outer = size() + FrameExtent(*this);
+  ApplyMinimumSize(window);
+  const QSize minimum = MinimumOuterSize(window);
+  const QSize outer = window.size() + FrameExtent(window);
   if (outer.width() < minimum.width() || outer.height() < minimum.height())
-    resize(outer.expandedTo(minimum) - FrameExtent(*this));
+    window.resize(outer.expandedTo(minimum) - FrameExtent(window));
   const int W = outer.expandedTo(minimum).width() * TwipsPerPixel;
   const int H = outer.expandedTo(minimum).height() * TwipsPerPixel;
   // 3-4. The side view takes the width the expanded panels leave; the graph follows.
   int sideWidth = W - HorizontalMargin;
-  if (BAreaSettingsActive) sideWidth -= WidthTwips(areas_);
-  if (BArraySettingsActive) sideWidth -= WidthTwips(array_);
-  SetWidthTwips(MainView_pbx, sideWidth);
-  SetWidthTwips(graph_, WidthTwips(MainView_pbx));
+  if (areaSettings_) sideWidth -= WidthTwips(parts_.areas);
+  if (arraySettings_) sideWidth -= WidthTwips(parts_.array);
+  SetWidthTwips(side, sideWidth);
+  SetWidthTwips(parts_.graph, WidthTwips(side));
   // 5. The area panel stands right of the side view when expanded, and
   //    flush with its right edge when collapsed.
-  const int sideRight = LeftTwips(MainView_pbx) + WidthTwips(MainView_pbx);
-  SetLeftTwips(areas_, BAreaSettingsActive ? sideRight : sideRight - WidthTwips(areas_));
+  const int sideRight = LeftTwips(side) + WidthTwips(side);
+  SetLeftTwips(parts_.areas, areaSettings_ ? sideRight : sideRight - WidthTwips(parts_.areas));
   // 6. The project panel fills the width between the other two.
-  SetWidthTwips(project_, W - (WidthTwips(areas_) + WidthTwips(array_) + ProjectPanelMargin));
+  SetWidthTwips(parts_.project,
+                W - (WidthTwips(parts_.areas) + WidthTwips(parts_.array) + ProjectPanelMargin));
   // 7. Heights: the graph, when shown, sits just below the side view.
-  if (BGraphActive) {
+  if (graphShown_) {
     graphHeight_ = std::min(
         graphHeight_, std::max(GraphHeight, H - VerticalMargin - GraphGap - MinSideViewHeight));
-    SetHeightTwips(MainView_pbx, H - VerticalMargin - GraphGap - graphHeight_);
-    SetHeightTwips(graph_, graphHeight_);
-    SetTopTwips(graph_, TopTwips(MainView_pbx) + HeightTwips(MainView_pbx) + GraphGap);
+    SetHeightTwips(side, H - VerticalMargin - GraphGap - graphHeight_);
+    SetHeightTwips(parts_.graph, graphHeight_);
+    SetTopTwips(parts_.graph, TopTwips(side) + HeightTwips(side) + GraphGap);
   } else {
-    SetHeightTwips(MainView_pbx, H - VerticalMargin);
+    SetHeightTwips(side, H - VerticalMargin);
   }
   // 8. Draw for the new size.
-  RedrawAll();
+  redraw_();
 }
 
-void LineArray_frm::ShowArraySettings_cbt_Click() {
+void WindowLayout::ToggleArraySettings() {
   // Expanded, the panel runs down the window's left edge and the side view
   // gives up the panel's width plus a gap on its left.
-  BArraySettingsActive = !BArraySettingsActive;
-  array_->SetExpanded(BArraySettingsActive);
-  const int shift = BArraySettingsActive ? -ArrayPanelShift : ArrayPanelShift;
-  SetWidthTwips(MainView_pbx, WidthTwips(MainView_pbx) + shift);
-  SetLeftTwips(MainView_pbx, LeftTwips(MainView_pbx) - shift);
-  SetWidthTwips(graph_, WidthTwips(MainView_pbx));
-  SetLeftTwips(graph_, LeftTwips(MainView_pbx));
-  RedrawAll();
+  arraySettings_ = !arraySettings_;
+  parts_.array->SetExpanded(arraySettings_);
+  const int shift = arraySettings_ ? -ArrayPanelShift : ArrayPanelShift;
+  SetWidthTwips(parts_.side, WidthTwips(parts_.side) + shift);
+  SetLeftTwips(parts_.side, LeftTwips(parts_.side) - shift);
+  SetWidthTwips(parts_.graph, WidthTwips(parts_.side));
+  SetLeftTwips(parts_.graph, LeftTwips(parts_.side));
+  redraw_();
 }
 
-void LineArray_frm::ShowAreaSettings_cbt_Click() {
+void WindowLayout::ToggleAreaSettings() {
   // The panel stays where it is; the side view narrows or widens by the
   // panel's width plus a gap until the next resize recomputes it.
-  BAreaSettingsActive = !BAreaSettingsActive;
-  areas_->SetExpanded(BAreaSettingsActive);
-  SetWidthTwips(MainView_pbx, WidthTwips(MainView_pbx) +
-                                  (BAreaSettingsActive ? -AreaPanelShift : AreaPanelShift));
-  SetWidthTwips(graph_, WidthTwips(MainView_pbx));
-  RedrawAll();
+  areaSettings_ = !areaSettings_;
+  parts_.areas->SetExpanded(areaSettings_);
+  SetWidthTwips(parts_.side,
+                WidthTwips(parts_.side) + (areaSettings_ ? -AreaPanelShift : AreaPanelShift));
+  SetWidthTwips(parts_.graph, WidthTwips(parts_.side));
+  redraw_();
 }
 
-void LineArray_frm::ShowGraph_men_Click() {
-  // The entry's check mark has already changed with the click.
-  BGraphActive = ShowGraph_men->isChecked();
-  graph_->setVisible(BGraphActive);
-  SetHeightTwips(MainView_pbx,
-                 HeightTwips(MainView_pbx) + (BGraphActive ? -graphHeight_ : graphHeight_));
+void WindowLayout::ShowGraph(bool shown) {
+  graphShown_ = shown;
+  parts_.graph->setVisible(shown);
+  SetHeightTwips(parts_.side, HeightTwips(parts_.side) + (shown ? -graphHeight_ : graphHeight_));
   // The strip goes just below the shortened side view at once: left at its
-  // designed place it would cover the side view of any taller window until
+  // first place it would cover the side view of any taller window until
   // the next resize.
-  SetTopTwips(graph_, TopTwips(MainView_pbx) + HeightTwips(MainView_pbx) + GraphGap);
-  RedrawAll();
+  SetTopTwips(parts_.graph, TopTwips(parts_.side) + HeightTwips(parts_.side) + GraphGap);
+  redraw_();
 }
 
-void LineArray_frm::GraphHeight_Drag(int pixels) {
-  // Never below the designed height; Form_Resize keeps the side view its minimum.
+void WindowLayout::DragGraph(int pixels) {
+  // Never below the strip's first height; Resize keeps the side view its minimum.
   graphHeight_ = std::max(GraphHeight, pixels * TwipsPerPixel);
-  Form_Resize();
+  Resize();
 }
 
 }  // namespace tarnwick

@@ -121,7 +121,7 @@ class TestCoverageLayer : public QObject {
     auto* units = Find<QComboBox>(QStringLiteral("Units_cbx"));
     units->setCurrentIndex(
         units->findText(feet ? QStringLiteral("Feet") : QStringLiteral("Metres")));
-    QCOMPARE(IsFeet(w.Data.Project.Units), feet);
+    QCOMPARE(IsFeet(w.Project().Units), feet);
     const QList<QLineEdit*> boxes = NumberBoxes();
     QCOMPARE(boxes.size(), 2 + 4 * MaxAreas);
     for (QLineEdit* box : boxes) {
@@ -141,7 +141,7 @@ class TestCoverageLayer : public QObject {
     // Back at its own design, the window computes and shows its map again.
     WaitForMap();
     const LevelGrid& map = Layer().ShownMap()->grid;
-    QVERIFY(map.bottom == 0 && map.top > w.Data.Project.FloorDistance && map.right > map.left);
+    QVERIFY(map.bottom == 0 && map.top > w.Project().FloorDistance && map.right > map.left);
   }
 
   void everyLoadableExtremeFileOpensWhileAMapIsShown() {

@@ -48,14 +48,14 @@ class TestOptimiseForm : public QObject {
 
   void aDesignWithoutALevelOnItsAreasIsToldAndNotSearched() {
     LineArray_frm& w = Open();
-    QCOMPARE(w.Data.Project.AreasAmount, MaxAreas);
+    QCOMPARE(w.Project().AreasAmount, MaxAreas);
     QStringList lengths;
     for (int i = 0; i < MaxAreas; ++i) {
       QLineEdit* length = Box(QStringLiteral("AreaLength_tbx(%1)").arg(i));
       lengths << length->text();
       ui_.Type(length->objectName(), QStringLiteral("-5"));
     }
-    QCOMPARE(w.Data.Project.AreaLength[2], -5.0f);
+    QCOMPARE(w.Project().AreaLength[2], -5.0f);
     Find<QAction>(QStringLiteral("Optimise_men"))->trigger();
     auto* form = Find<Optimise_frm>(QStringLiteral("Optimise_frm"));
     QVERIFY(form->isVisible());
@@ -74,7 +74,7 @@ class TestOptimiseForm : public QObject {
     // The array hung so far above or below the areas that no sound reaches them.
     for (const char* floor : {"1e38", "-1e38"}) {
       ui_.Type(QStringLiteral("FloorDistance_tbx"), QLatin1String(floor));
-      QCOMPARE(w.Data.Project.FloorDistance, QString::fromLatin1(floor).toFloat());
+      QCOMPARE(w.Project().FloorDistance, QString::fromLatin1(floor).toFloat());
       QTest::mouseClick(Find<QPushButton>(QStringLiteral("OptimiseSearch_cbt")), Qt::LeftButton);
       QVERIFY2(Refused(*form), floor);
     }

@@ -20,6 +20,7 @@
 #include "ui/tools/ResponseForm.h"
 #include "ui/tools/RiggingForm.h"
 #include "ui/window/LineArrayForm.h"
+#include "ui/window/WindowLayout.h"
 #include "views/DrawingSurface.h"
 #include "views/LineElement.h"
 
@@ -146,7 +147,7 @@ class TestLineArrayForm : public QObject {
   }
   // A point `above` metres above area i's slope at scene x.
   QPoint AboveSlope(int i, double x, double above) const {
-    const AreaGeometry& a = ui_.Window().Graphics.AreaGeom[i];
+    const AreaGeometry& a = ui_.Window().Geometry().AreaGeom[i];
     return Pixel(x, a.Start.Y + (x - a.Start.X) / a.Direction.X * a.Direction.Y + above);
   }
   void MoveHeld(QPoint to, Qt::MouseButtons held) const {
@@ -194,7 +195,7 @@ class TestLineArrayForm : public QObject {
     // The array panel takes room on the left, until it is collapsed again.
     const int right = Right(side);
     Click("ShowArraySettings_cbt");
-    QVERIFY(w.BArraySettingsActive &&
+    QVERIFY(w.findChild<WindowLayout*>()->ArraySettingsShown() &&
             Find<QPushButton>("ShowArraySettings_cbt")->text() == "Hide Setup");
     QCOMPARE(QPoint(side->x() * TwipsPerPixel, Right(side)), QPoint(2610, right));
     QCOMPARE(Find("ArrayFrame")->height() * TwipsPerPixel, 8175);
@@ -204,7 +205,8 @@ class TestLineArrayForm : public QObject {
     const int height = side->height();
     Trigger("ShowGraph_men");
     QWidget* strip = Picture("Graph_pbx");
-    QVERIFY(w.BGraphActive && strip->isVisible() && Find("Calc_cbt")->isVisible());
+    QVERIFY(w.findChild<WindowLayout*>()->GraphShown() && strip->isVisible() &&
+            Find("Calc_cbt")->isVisible());
     QVERIFY(strip->y() > side->geometry().bottom() && strip->geometry().bottom() < w.height());
     QCOMPARE(strip->width(), side->width());
     Trigger("ShowGraph_men");
@@ -218,13 +220,14 @@ class TestLineArrayForm : public QObject {
       const QSize inner = Side()->contentsRect().size();
       const QPointF ppm(inner.width() / Side()->ScaleWidth(),
                         -inner.height() / Side()->ScaleHeight());
-      const double extent = std::max(w.Graphics.SceneWidth, w.Graphics.SceneHeight);
+      const double extent = std::max(w.Geometry().SceneWidth, w.Geometry().SceneHeight);
       QVERIFY2(
           qAbs(ppm.x() - ppm.y()) * extent < 1.0,
           qPrintable(
               QStringLiteral("%1: %2 px/m across, %3 up").arg(what).arg(ppm.x()).arg(ppm.y())));
       // The scene still lies inside the picture, the array right of the zoom view.
-      const QPoint origin = Pixel(0, 0), far = Pixel(w.Graphics.SceneWidth, w.Graphics.SceneHeight);
+      const QPoint origin = Pixel(0, 0),
+                   far = Pixel(w.Geometry().SceneWidth, w.Geometry().SceneHeight);
       QVERIFY2(Side()->rect().contains(origin) && Side()->rect().contains(far), what);
       const QWidget* zoom = Picture("ZoomView_pbx");
       QVERIFY2(!zoom->isVisible() || Pixel(MountingPointX, 0).x() > zoom->geometry().right(), what);
@@ -251,11 +254,11 @@ class TestLineArrayForm : public QObject {
     QCOMPARE(Visible(Rows("Angle_lbl(%1)", 12) + Rows("Angle_cbx(%1)", 11)),
              QStringLiteral("110000000000") + QStringLiteral("10000000000"));
     Pick(List("BoxesAmount_cbx"), 10);  // twelve again: the hidden rows kept their settings
-    QCOMPARE(w.Data.Project.BoxAttenuation[9], 99.0f);
+    QCOMPARE(w.Project().BoxAttenuation[9], 99.0f);
     Pick(List("AreasAmount_cbx"), 0);
     QCOMPARE(Visible(Rows("Area_lbl(%1)", 3) + Rows("AreaLength_tbx(%1)", 3)),
              QStringLiteral("100100"));
-    QCOMPARE(w.Graphics.SceneWidth, 12.0f);  // only area 1 is drawn
+    QCOMPARE(w.Geometry().SceneWidth, 12.0f);  // only area 1 is drawn
   }
 
   void inclinationFollowsThePinUntilTypedByHand() {
@@ -271,7 +274,7 @@ class TestLineArrayForm : public QObject {
     QCOMPARE(inclination->text(), QStringLiteral("6.19"));
     inclination->setText(QStringLiteral("7,5"));
     w.RedrawAll();
-    QCOMPARE(w.Data.Project.InclinationAngle, 7.5f);
+    QCOMPARE(w.Project().InclinationAngle, 7.5f);
     QTest::mouseClick(automatic, Qt::LeftButton);
     QVERIFY(inclination->isReadOnly() && inclination->text() == "3.8");
   }
@@ -281,20 +284,20 @@ class TestLineArrayForm : public QObject {
   void aProjectIsShownAndReadTheSameBeforeAndAfterThePanelsAreMade() {
     QFETCH(bool, expanded);
     LineArray_frm& w = Open({}, expanded);
-    ProjectData& p = w.Data.Project;
+    ProjectData p;
     // A project the lists cannot show is refused and changes nothing.
     for (auto spoil :
          {+[](ProjectData& q) { q.AreasAmount = 4; }, +[](ProjectData& q) { q.BoxAngle[2] = 10; },
           +[](ProjectData& q) { q.FlybarPin = 10; }}) {
-      p = w.Data.DefaultProject;
+      p = MakeDefaultProject();
       p.ProjectTitle = "Spoilt";
       spoil(p);
-      QVERIFY(!w.WriteControls() && !w.ControlsUpdating);
+      QVERIFY(!w.ShowProject(p) && w.Project().ProjectTitle != "Spoilt");
       QCOMPARE(Shown("Project_tbx"), QStringLiteral("Your Project"));
     }
     // Values keep their precision whatever decimals are shown; an attenuation without an
     // entry reads as 0.
-    p = w.Data.DefaultProject;
+    p = MakeDefaultProject();
     p.Units = "Feet";
     p.AutomaticInclCalc = 0;
     p.InclinationAngle = 5.296f;
@@ -303,11 +306,12 @@ class TestLineArrayForm : public QObject {
     p.BoxAttenuation[0] = 7.5f;
     p.BoxAttenuation[4] = 99;
     p.FlybarMounting = 1;
-    QVERIFY(w.WriteControls());
+    QVERIFY(w.ShowProject(p));
     w.RedrawAll();
-    QCOMPARE(p.InclinationAngle, 5.296f);
-    QCOMPARE(p.AreaHeight2[2], 3.456f);
-    QCOMPARE((QList<float>{p.BoxAttenuation[0], p.BoxAttenuation[4], float(p.FlybarMounting)}),
+    QCOMPARE(w.Project().InclinationAngle, 5.296f);
+    QCOMPARE(w.Project().AreaHeight2[2], 3.456f);
+    QCOMPARE((QList<float>{w.Project().BoxAttenuation[0], w.Project().BoxAttenuation[4],
+                           float(w.Project().FlybarMounting)}),
              (QList<float>{0, 99, 1}));
   }
 
@@ -315,10 +319,10 @@ class TestLineArrayForm : public QObject {
     LineArray_frm& w = Open(QSize(900, 650));
     QImage before = Side()->Image();
     TypeInto(Box("AreaLength_tbx(1)"), "2,5");
-    QCOMPARE(w.Data.Project.AreaLength[1], 10.0f);  // not read yet
+    QCOMPARE(w.Project().AreaLength[1], 10.0f);  // not read yet
     Leave();
     QCOMPARE(Shown("AreaLength_tbx(1)"), QStringLiteral("2.5"));
-    QCOMPARE(w.Data.Project.AreaLength[1], 2.5f);
+    QCOMPARE(w.Project().AreaLength[1], 2.5f);
     QVERIFY(Side()->Image() != before);
     // What the box shows after leaving is what the model holds, to two decimals, and the
     // model keeps the value typed: a number beyond single precision reads as 0 and shows 0.
@@ -327,7 +331,7 @@ class TestLineArrayForm : public QObject {
       TypeInto(Box("FloorDistance_tbx"), typed);
       Leave();
       QCOMPARE(Shown("FloorDistance_tbx"), QString::fromLatin1(shown));
-      QCOMPARE(w.Data.Project.FloorDistance, held);
+      QCOMPARE(w.Project().FloorDistance, held);
     }
     // Enter reads and redraws without tidying.
     Find<QCheckBox>("AutomaticInclCalc_chk")->setChecked(false);
@@ -336,7 +340,7 @@ class TestLineArrayForm : public QObject {
     TypeInto(inclination, "12.345");
     QTest::keyClick(inclination, Qt::Key_Return);
     QCOMPARE(inclination->text(), QStringLiteral("12.345"));
-    QCOMPARE(w.Data.Project.InclinationAngle, 12.345f);
+    QCOMPARE(w.Project().InclinationAngle, 12.345f);
     QVERIFY(Side()->Image() != before);
     // The user's decimal comma is shown.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
@@ -356,8 +360,8 @@ class TestLineArrayForm : public QObject {
     QCOMPARE(Side()->Image(), before);      // the model still holds metres
     Pick(List("AreasAmount_cbx"), 2);       // area 3 comes back where it was
     // Lengths the program wrote are not read back from their feet.
-    QCOMPARE(w.Data.Project.AreaDistance[2], 23.0f);
-    QCOMPARE(w.Data.Project.FloorDistance, 5.0f);
+    QCOMPARE(w.Project().AreaDistance[2], 23.0f);
+    QCOMPARE(w.Project().FloorDistance, 5.0f);
     if (!expanded) return;
     QCOMPARE(Shown({"AreaLength_tbx(0)", "FloorDistance_tbx", "AreaDistance_tbx(2)",
                     "InclinationAngle_tbx"}),
@@ -436,7 +440,7 @@ class TestLineArrayForm : public QObject {
     Trigger("Open_men");
     Trigger("Open_men");
     QVERIFY(!dialogs_->Log.contains("open"));
-    const ProjectData before = w.Data.Project;
+    const ProjectData before = w.Project();
     dialogs_->Log.clear();
     dialogs_->Answers = {Answer::No, Answer::No, Answer::No};
     dialogs_->Files = {Dlg::Chosen(Path("bad.qvd")), Dlg::Chosen(Path("notes.qvd"))};
@@ -448,7 +452,7 @@ class TestLineArrayForm : public QObject {
         (QStringList{"open", "tell Load Error: Error while trying to load file! [critical]", "open",
                      "tell File structure Error: Wrong or unknown file structure.Please try "
                      "another file! [critical]"}));
-    QCOMPARE(w.Data.Project, before);
+    QCOMPARE(w.Project(), before);
     QCOMPARE(Caption(), QStringLiteral("Quenvar Tarnwick"));
     dialogs_->Files.push_back(Dlg::Chosen(Path("two.qvd")));
     Trigger("Open_men");
@@ -457,7 +461,7 @@ class TestLineArrayForm : public QObject {
              QStringLiteral("2|1|Feet"));
     // The areas the file leaves out show, in feet, where they were.
     Pick(List("AreasAmount_cbx"), 2);
-    QVERIFY(qAbs(w.Data.Project.AreaDistance[2] - 23.0f) < 0.002f);
+    QVERIFY(qAbs(w.Project().AreaDistance[2] - 23.0f) < 0.002f);
   }
 
   void aFileNamedOnTheCommandLineOrDroppedOpensAsOpenDoes() {
@@ -558,7 +562,7 @@ class TestLineArrayForm : public QObject {
       QCOMPARE(angle(k)->currentIndex(), want == '-' ? k % 2 : want == '5' ? 1 : 0);
     }
     for (int k = 0; k < boxes - 1; ++k)  // the view followed: the project holds the new angles
-      QCOMPARE(w.Data.Project.BoxAngle[k], angle(k)->currentIndex() * 5.0f);
+      QCOMPARE(w.Project().BoxAngle[k], angle(k)->currentIndex() * 5.0f);
     for (const auto& [preset, index] : {std::pair{"Line_men", 0}, {"Curved_men", 1}}) {
       Trigger(preset);
       for (int k = 0; k < 11; ++k)
@@ -588,7 +592,7 @@ class TestLineArrayForm : public QObject {
     // The area lands on the two decimals shown; its length stays.
     QCOMPARE(Shown("AreaDistance_tbx(2)").toDouble(), Shown2(23 + moved.x()));
     QCOMPARE(Shown("AreaLength_tbx(2)"), QStringLiteral("4"));
-    QCOMPARE(w.Data.Project.AreaHeight2[2], float(Shown2(3.5 + moved.y())));
+    QCOMPARE(w.Project().AreaHeight2[2], float(Shown2(3.5 + moved.y())));
   }
 
   void theGraphFollowsTheDesignInEveryAreaAndBandAndDragsTaller() {
@@ -596,19 +600,19 @@ class TestLineArrayForm : public QObject {
     Trigger("ShowGraph_men");
     const auto* strip = Find<GraphStrip>("Graph_pbx");
     QCOMPARE(Shown({"AreaSelect_cbx", "FreqSelect_cbx"}), QStringLiteral("Area 1|1 kHz"));
-    QCOMPARE(w.Calculations.SPLPoints.size(), std::size_t{101});  // at once, without a click
+    QCOMPARE(strip->Curves().front().Points.size(), std::size_t{101});  // at once, without a click
     // Four boxes instead of twelve: the curve is the new design's, without a click.
-    const float before = w.Calculations.SPLPoints[50].SPL;
+    const float before = strip->Curves().front().Points[50].SPL;
     Pick(List("BoxesAmount_cbx"), 2);
     std::vector<SPLPoint> fresh;
-    QVERIFY(CalculateSPL(w.Data.Project, w.Graphics, w.Constants, 1, 10, fresh));
-    QVERIFY(fresh[50].SPL != before && fresh[50].SPL == w.Calculations.SPLPoints[50].SPL);
+    QVERIFY(CalculateSPL(w.Project(), w.Geometry(), w.Module(), 1, 10, fresh));
+    QVERIFY(fresh[50].SPL != before && fresh[50].SPL == strip->Curves().front().Points[50].SPL);
     // Area 2 made 4 m long, at 10 kHz: 41 points.
     TypeInto(Box("AreaLength_tbx(1)"), QStringLiteral("4"));
     QTest::keyClick(Box("AreaLength_tbx(1)"), Qt::Key_Return);
     Pick(List("AreaSelect_cbx"), 1);
     Pick(List("FreqSelect_cbx"), 20);
-    QCOMPARE(w.Calculations.SPLPoints.size(), std::size_t{41});
+    QCOMPARE(strip->Curves().front().Points.size(), std::size_t{41});
     // All areas, A-weighted broadband: one curve each, the bands' weighted power sum.
     Pick(List("AreaSelect_cbx"), 3);
     Pick(List("FreqSelect_cbx"), 22);
@@ -617,7 +621,7 @@ class TestLineArrayForm : public QObject {
     QCOMPARE(strip->Curves().size(), std::size_t{3});
     double power = 0;
     for (int band = 0; band < BandCount; ++band) {
-      QVERIFY(CalculateSPL(w.Data.Project, w.Graphics, w.Constants, 3, band, fresh));
+      QVERIFY(CalculateSPL(w.Project(), w.Geometry(), w.Module(), 3, band, fresh));
       power += std::pow(10.0, (fresh[7].SPL + AWeighting(62.5 * std::exp2((band + 2) / 3.0))) / 10);
     }
     QVERIFY(qAbs(strip->Curves()[2].Points[7].SPL - 10 * std::log10(power)) < 1e-3);
@@ -672,11 +676,10 @@ class TestLineArrayForm : public QObject {
       program.start(QStringLiteral(TARNWICK_PROGRAM), {QStringLiteral("--geometry"), path});
       QVERIFY(program.waitForFinished(20000));
       const QStringList boxes = QString::fromUtf8(program.readAllStandardOutput()).split('\n');
-      QCOMPARE(
-          boxes[0],
-          QStringLiteral("inclination_deg,%1").arg(w.Data.Project.InclinationAngle, 0, 'f', 2));
-      for (int b = 0; b < w.Data.Project.BoxesAmount; ++b) {
-        const BoxGeometry& box = w.Graphics.BoxGeom[b];
+      QCOMPARE(boxes[0],
+               QStringLiteral("inclination_deg,%1").arg(w.Project().InclinationAngle, 0, 'f', 2));
+      for (int b = 0; b < w.Project().BoxesAmount; ++b) {
+        const BoxGeometry& box = w.Geometry().BoxGeom[b];
         const QStringList v = boxes[b + 2].split(',');
         QCOMPARE(v[3] + ',' + v[4],
                  QStringLiteral("%1,%2").arg(box.Source.X, 0, 'f', 3).arg(box.Source.Y, 0, 'f', 3));
@@ -701,7 +704,7 @@ class TestLineArrayForm : public QObject {
       if (layer->ShownMap() == nullptr || layer->Busy()) return;  // a band change, no new map
       const LevelGrid* map = &layer->ShownMap()->grid;
       ++maps;
-      const LevelEngine engine(w.Data.Project, w.Graphics, w.Constants);
+      const LevelEngine engine(w.Project(), w.Geometry(), w.Module());
       for (int j = 0; j < map->ny; j += 17)
         for (int i = 0; i < map->nx; i += 13)
           mixed += engine.Level(map->entry, map->Node(i, j)) != map->nodes[j * map->nx + i];
@@ -718,7 +721,7 @@ class TestLineArrayForm : public QObject {
     // The map covers the section above the floor; the scale's top is the loudest area
     // level rounded up to 3 dB.
     const LevelGrid& map = layer->ShownMap()->grid;
-    QVERIFY(map.bottom == 0 && map.top > w.Data.Project.FloorDistance && map.left < 0);
+    QVERIFY(map.bottom == 0 && map.top > w.Project().FloorDistance && map.left < 0);
     QCOMPARE(std::fmod(layer->Top(), 3.0f), 0.0f);
     QVERIFY(layer->Top() - map.nodes[map.nodes.size() / 2] > -60);
     Trigger("ShowMap_men");
@@ -734,7 +737,7 @@ class TestLineArrayForm : public QObject {
     QVERIFY(response->isVisible());
     const auto check = [&] {
       const auto spectrum =
-          LevelEngine(w.Data.Project, w.Graphics, w.Constants).Spectrum(response->Point());
+          LevelEngine(w.Project(), w.Geometry(), w.Module()).Spectrum(response->Point());
       QVERIFY(spectrum == response->Levels());
       QVERIFY(Find<QLabel>("ResponseBroadband_lbl")
                   ->text()
@@ -792,7 +795,7 @@ class TestLineArrayForm : public QObject {
     };
     LineArray_frm& w = Open(QSize(), false);
     QVERIFY(w.OpenFile(file));
-    const LevelEngine engine(w.Data.Project, w.Graphics, w.Constants);
+    const LevelEngine engine(w.Project(), w.Geometry(), w.Module());
     // The response at a point: every band, then both sums.
     const auto [status, text] =
         run({QStringLiteral("--response"), file, QStringLiteral("--at"), QStringLiteral("15,2")});
@@ -855,16 +858,16 @@ class TestLineArrayForm : public QObject {
          }},
     };
     for (const auto& [name, change] : steps) {
-      const ProjectData before = w.Data.Project;
+      const ProjectData before = w.Project();
       change();
-      const ProjectData after = w.Data.Project;
+      const ProjectData after = w.Project();
       QVERIFY2(DiffersByUser(before, after) && w.isWindowModified(), qPrintable(name));
       QCOMPARE(undo->text().remove('&'), QStringLiteral("Undo ") + name);
       undo->trigger();
-      QVERIFY2(!DiffersByUser(w.Data.Project, before), qPrintable(name));
+      QVERIFY2(!DiffersByUser(w.Project(), before), qPrintable(name));
       QCOMPARE(Shown("FloorDistance_tbx").toFloat(), before.FloorDistance);
       redo->trigger();
-      QVERIFY2(!DiffersByUser(w.Data.Project, after) && !DiffersByUser(after, w.Data.Project),
+      QVERIFY2(!DiffersByUser(w.Project(), after) && !DiffersByUser(after, w.Project()),
                qPrintable(name));
     }
     // Saved, the mark goes; undone past the save, it comes back; redone, it goes again.
@@ -876,11 +879,11 @@ class TestLineArrayForm : public QObject {
     redo->trigger();
     QVERIFY(!w.isWindowModified());
     // An Open is one step: undone, the earlier project and its file come back.
-    const ProjectData saved = w.Data.Project;
+    const ProjectData saved = w.Project();
     QVERIFY(w.OpenFile(QStringLiteral(TARNWICK_SOURCE_DIR "/tests/data/small.qvd")));
     QCOMPARE(undo->text().remove('&'), QStringLiteral("Undo Open small.qvd"));
     undo->trigger();
-    QVERIFY(!DiffersByUser(w.Data.Project, saved) && Caption().endsWith(QStringLiteral("a.qvd")));
+    QVERIFY(!DiffersByUser(w.Project(), saved) && Caption().endsWith(QStringLiteral("a.qvd")));
     // In a box being typed in, Ctrl+Z is the box's own undo; the project keeps its steps.
     const int steps_before = undo->isEnabled();
     QLineEdit* floor = Box("FloorDistance_tbx");
@@ -890,7 +893,7 @@ class TestLineArrayForm : public QObject {
     QTest::keyClick(floor, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(floor->text(), shown);
     QCOMPARE(int(undo->isEnabled()), steps_before);
-    QCOMPARE(w.Data.Project.FloorDistance, saved.FloorDistance);
+    QCOMPARE(w.Project().FloorDistance, saved.FloorDistance);
   }
 
   void theToleranceBandSpansTheDesignsARiggingErrorMakes() {
@@ -905,15 +908,15 @@ class TestLineArrayForm : public QObject {
       std::vector<float> low, high;
       for (const SPLPoint& p : curve.Points) low.push_back(p.SPL), high.push_back(p.SPL);
       for (const float change : {-1.0f, 1.0f}) {
-        ProjectData v = w.Data.Project;
+        ProjectData v = w.Project();
         if (automatic)
           v.FlybarPin += int(change);
         else
           v.InclinationAngle += change / 2;
-        Graphics g = w.Graphics;
+        Graphics g = w.Geometry();
         ComputeArrayGeometry(v, g);
         std::vector<SPLPoint> points;
-        QVERIFY(CalculateSPL(v, g, w.Constants, 1, 10, points));
+        QVERIFY(CalculateSPL(v, g, w.Module(), 1, 10, points));
         for (std::size_t i = 0; i < points.size(); ++i) {
           low[i] = std::min(low[i], points[i].SPL);
           high[i] = std::max(high[i], points[i].SPL);
@@ -933,12 +936,12 @@ class TestLineArrayForm : public QObject {
     auto* rigging = Find<Rigging_frm>("Rigging_frm");
     QVERIFY(rigging->isVisible());
     const auto* grid = Find<QTableWidget>("Rigging_tbl");
-    QCOMPARE(grid->rowCount(), w.Data.Project.BoxesAmount);
+    QCOMPARE(grid->rowCount(), w.Project().BoxesAmount);
     int landed = 0;
-    for (int b = 0; b < w.Data.Project.BoxesAmount; ++b) {
-      const BoxGeometry& box = w.Graphics.BoxGeom[b];
+    for (int b = 0; b < w.Project().BoxesAmount; ++b) {
+      const BoxGeometry& box = w.Geometry().BoxGeom[b];
       const auto cell = [&](int c) { return grid->item(b, c)->text(); };
-      QCOMPARE(cell(1), b == 0 ? QString() : QString::number(w.Data.Project.BoxAngle[b - 1]));
+      QCOMPARE(cell(1), b == 0 ? QString() : QString::number(w.Project().BoxAngle[b - 1]));
       QCOMPARE(cell(2).toDouble(),
                Shown2(std::atan2(box.Ray.Y, box.Ray.X) * 180 / std::numbers::pi));
       QCOMPARE(cell(3).toDouble(), Shown2(box.TopFront.Y));
@@ -948,14 +951,14 @@ class TestLineArrayForm : public QObject {
         continue;
       }
       // The ray ends on the slope it names, as far from its start as the table says.
-      const AreaGeometry& area = w.Graphics.AreaGeom[box.AimedArea - 1];
+      const AreaGeometry& area = w.Geometry().AreaGeom[box.AimedArea - 1];
       const PlaneVector along = SubtractVectors(end, area.Start);
       QVERIFY(qAbs(along.X * area.Direction.Y - along.Y * area.Direction.X) < 1e-3);
       QCOMPARE(cell(5).toDouble(), Shown2(std::hypot(along.X, along.Y)));
       ++landed;
     }
     QVERIFY(landed >= 8);
-    const BoxGeometry& last = w.Graphics.BoxGeom[w.Data.Project.BoxesAmount - 1];
+    const BoxGeometry& last = w.Geometry().BoxGeom[w.Project().BoxesAmount - 1];
     QVERIFY(
         Find<QLabel>("RiggingLowest_lbl")
             ->text()
@@ -976,14 +979,14 @@ class TestLineArrayForm : public QObject {
   void theOptimiserFindsWhatASearchFindsAndAppliesItAsOneStep() {
     LineArray_frm& w = Open();
     Pick(List("BoxesAmount_cbx"), 4);  // six boxes: 18 hangings of 32 splay sets
-    const ProjectData before = w.Data.Project;
+    const ProjectData before = w.Project();
     Trigger("Optimise_men");
     auto* form = Find<Optimise_frm>("Optimise_frm");
     QVERIFY(form->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!form->Busy(), 60000);
     const SplayResult& result = form->Result();
     QVERIFY(result.Found);
-    const SplayResult direct = OptimiseSplay(before, w.Graphics, w.Constants, SplaySearch{});
+    const SplayResult direct = OptimiseSplay(before, w.Geometry(), w.Module(), SplaySearch{});
     QCOMPARE(result.Best, direct.Best);
     QCOMPARE(result.Designs, 18LL << 5);
     const auto* table = Find<QTableWidget>("OptimiseResult_tbl");
@@ -992,15 +995,15 @@ class TestLineArrayForm : public QObject {
     QVERIFY(direct.BestScore.Spread < direct.CurrentScore.Spread);
     // Applied as one step: the window's design is the best one; undone, the one before.
     Click("OptimiseApply_cbt");
-    QCOMPARE(w.Data.Project.BoxAngle, direct.Best.BoxAngle);
-    QCOMPARE(w.Data.Project.FlybarPin, direct.Best.FlybarPin);
+    QCOMPARE(w.Project().BoxAngle, direct.Best.BoxAngle);
+    QCOMPARE(w.Project().FlybarPin, direct.Best.FlybarPin);
     QCOMPARE(Shown("Angle_cbx(0)"), QString::number(direct.Best.BoxAngle[0]) + QStringLiteral("°"));
     QVERIFY(w.isWindowModified());
     QCOMPARE(Find<QAction>("Undo_men")->text().remove('&'),
              QStringLiteral("Undo Optimised Splay Angles"));
     QVERIFY(!Find<QPushButton>("OptimiseApply_cbt")->isEnabled());
     Trigger("Undo_men");
-    QVERIFY(!DiffersByUser(w.Data.Project, before) && !DiffersByUser(before, w.Data.Project));
+    QVERIFY(!DiffersByUser(w.Project(), before) && !DiffersByUser(before, w.Project()));
     // A result for another design cannot be applied.
     QVERIFY(!Find<QPushButton>("OptimiseApply_cbt")->isEnabled());
     // A long search shows its progress after a moment and stops on Cancel.
@@ -1033,14 +1036,14 @@ class TestLineArrayForm : public QObject {
     // What it wrote is what it printed, and opened, it is as even as it said.
     LineArray_frm& w = Open(QSize(), false);
     QVERIFY(w.OpenFile(out));
-    const ProjectData& p = w.Data.Project;
+    const ProjectData& p = w.Project();
     QCOMPARE(rows["splay_deg"].size(), p.BoxesAmount - 1);
     for (int j = 0; j < p.BoxesAmount - 1; ++j)
       QCOMPARE(rows["splay_deg"][j].toFloat(), p.BoxAngle[j]);
     QCOMPARE(rows["inclination_deg"][0].toDouble(), Shown2(p.InclinationAngle));
     SplaySearch search;
     search.Entry = LevelEntryFromName("2kHz");
-    const Evenness after = MeasureDesign(p, w.Graphics, w.Constants, search);
+    const Evenness after = MeasureDesign(p, w.Geometry(), w.Module(), search);
     QCOMPARE(rows["spread_after_db"][0].toDouble(), Shown2(after.Spread));
     QVERIFY(rows["spread_after_db"][0].toDouble() <= rows["spread_before_db"][0].toDouble());
   }

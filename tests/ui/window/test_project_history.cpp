@@ -8,6 +8,7 @@
 
 #include "files/ProjectFile.h"
 #include "support/WindowFixture.h"
+#include "ui/window/FileCommands.h"
 #include "ui/window/ProjectHistory.h"
 
 using namespace tarnwick;
@@ -60,7 +61,7 @@ class TestProjectHistory : public QObject {
     QCOMPARE(UndoText(), QStringLiteral("Undo Author"));
     Pick("Attenuation_cbx(2)", 3);
     QCOMPARE(UndoText(), QStringLiteral("Undo Attenuation of Box 3"));
-    QCOMPARE(w.Data.Project.BoxAttenuation[2], 3.0f);
+    QCOMPARE(w.Project().BoxAttenuation[2], 3.0f);
     ui_.List("Units_cbx")->setCurrentIndex(0);  // Feet
     QCOMPARE(UndoText(), QStringLiteral("Undo Units"));
     // Each undo takes back its own edit only, and redo brings it back.
@@ -68,23 +69,23 @@ class TestProjectHistory : public QObject {
       QCOMPARE(UndoText(), QStringLiteral("Undo ") + QLatin1String(step));
       Trigger("Undo_men");
     }
-    QCOMPARE(w.Data.Project.ProjectTitle, std::string("Your Project"));
-    QCOMPARE(w.Data.Project.FloorDistance, 7.0f);
+    QCOMPARE(w.Project().ProjectTitle, std::string("Your Project"));
+    QCOMPARE(w.Project().FloorDistance, 7.0f);
     QCOMPARE(ui_.Box("FloorDistance_tbx")->text(), QStringLiteral("7"));
     Trigger("Redo_men");
-    QCOMPARE(w.Data.Project.ProjectTitle, std::string("Stadium"));
+    QCOMPARE(w.Project().ProjectTitle, std::string("Stadium"));
     QCOMPARE(ui_.Box("Project_tbx")->text(), QStringLiteral("Stadium"));
   }
 
   void valuesKeepTheirPrecisionAndRedrawsKeepTheRedoSteps() {
     LineArray_frm& w = Open();
     Type("AreaHeight1_tbx(1)", "3.14159");
-    QCOMPARE(w.Data.Project.AreaHeight1[1], 3.14159f);
+    QCOMPARE(w.Project().AreaHeight1[1], 3.14159f);
     Type("AreaHeight1_tbx(1)", "3.14159", false);  // leaving tidies the text, not the value
     QCOMPARE(ui_.Box("AreaHeight1_tbx(1)")->text(), QStringLiteral("3.14"));
-    QCOMPARE(w.Data.Project.AreaHeight1[1], 3.14159f);
+    QCOMPARE(w.Project().AreaHeight1[1], 3.14159f);
     Trigger("Undo_men");
-    QCOMPARE(w.Data.Project.AreaHeight1[1], 0.8f);
+    QCOMPARE(w.Project().AreaHeight1[1], 0.8f);
     // Redraws of every kind after the undo, the map's completion among them.
     Trigger("FixedHeight_men");
     Trigger("ShowMap_men");
@@ -93,12 +94,12 @@ class TestProjectHistory : public QObject {
     ui_.Settle();
     QVERIFY(Stack()->canRedo());
     Trigger("Redo_men");
-    QCOMPARE(w.Data.Project.AreaHeight1[1], 3.14159f);
+    QCOMPARE(w.Project().AreaHeight1[1], 3.14159f);
     // In feet, values the program wrote stay to the bit.
     ui_.List("Units_cbx")->setCurrentIndex(0);
     w.RedrawAll();
-    QCOMPARE(w.Data.Project.AreaHeight1[1], 3.14159f);
-    QCOMPARE(w.Data.Project.AreaDistance[2], 23.0f);
+    QCOMPARE(w.Project().AreaHeight1[1], 3.14159f);
+    QCOMPARE(w.Project().AreaDistance[2], 23.0f);
   }
 
   void savingAndPresetsThatChangeNothingAreNoSteps() {
@@ -114,7 +115,7 @@ class TestProjectHistory : public QObject {
     QCOMPARE(UndoText(), QStringLiteral("Undo Splay of Box 5"));
     // Undoing an edit keeps the file the project now belongs to.
     Trigger("Undo_men");
-    QCOMPARE(QString::fromStdString(w.FileRW.FilePath), path);
+    QCOMPARE(QString::fromStdString(w.findChild<FileCommands*>()->FilePath()), path);
     Trigger("Redo_men");
     // The line preset on an array already straight from box 8 up changes nothing there...
     for (int j = 0; j < 11; ++j) Pick(QStringLiteral("Angle_cbx(%1)").arg(j), 0);
@@ -136,7 +137,7 @@ class TestProjectHistory : public QObject {
     const QString second = ui_.Path(QStringLiteral("second.qvd"));
     const auto openAndSave = [&](const QString& source, const QString& copy) {
       QVERIFY(w.OpenFile(source));
-      QCOMPARE(w.Data.Project.Units, std::string("Feet"));
+      QCOMPARE(w.Project().Units, std::string("Feet"));
       ui_.Dialogs().Files.push_back(ScriptedDialogs::Chosen(copy));
       Trigger("SaveAs_men");
     };
@@ -163,7 +164,7 @@ class TestProjectHistory : public QObject {
           if (ui_.Box(name)->isVisible()) Type(name, values[pick(values.size())], pick(2) == 0);
         },
         [&] {
-          if (!w.Data.Project.AutomaticInclCalc) Type("InclinationAngle_tbx", "-1.23456");
+          if (!w.Project().AutomaticInclCalc) Type("InclinationAngle_tbx", "-1.23456");
         },
         [&] { PickShown(QStringLiteral("Angle_cbx(%1)").arg(pick(11)), pick(2)); },
         [&] { PickShown(QStringLiteral("Attenuation_cbx(%1)").arg(pick(12)), pick(14)); },
@@ -186,19 +187,19 @@ class TestProjectHistory : public QObject {
     };
     for (int sequence = 0; sequence < 300; ++sequence) {
       const int start = Stack()->index();
-      const QByteArray before = Bytes(w.Data.Project);
+      const QByteArray before = Bytes(w.Project());
       for (int n = 1 + pick(4); n > 0; --n) edits[std::size_t(pick(int(edits.size())))]();
       if (pick(4) == 0) ui_.Settle();
-      const QByteArray after = Bytes(w.Data.Project);
+      const QByteArray after = Bytes(w.Project());
       const int end = Stack()->index();
       while (Stack()->index() > start) Stack()->undo();
-      QVERIFY2(Bytes(w.Data.Project) == before, qPrintable(QString::number(sequence)));
+      QVERIFY2(Bytes(w.Project()) == before, qPrintable(QString::number(sequence)));
       // A redraw of its own (and a map finishing) after the undo takes no redo step away.
       w.RedrawAll();
       if (pick(4) == 0) ui_.Settle();
       QCOMPARE(Stack()->count(), end);
       while (Stack()->index() < end) Stack()->redo();
-      QVERIFY2(Bytes(w.Data.Project) == after, qPrintable(QString::number(sequence)));
+      QVERIFY2(Bytes(w.Project()) == after, qPrintable(QString::number(sequence)));
       QVERIFY(ui_.Dialogs().Answers.empty() && !ui_.Dialogs().Log.contains("unscripted question"));
     }
   }
