@@ -30,14 +30,13 @@ void ExportCommands::AddTo(QMenu* file) {
     entry->setShortcutContext(Qt::WindowShortcut);
     return entry;
   };
-  connect(add("ExportPicture_men", QStringLiteral("Export &Picture...")), &QAction::triggered,
-          this, &ExportCommands::ExportPicture_men_Click);
+  connect(add("ExportPicture_men", QStringLiteral("Export &Picture...")), &QAction::triggered, this,
+          &ExportCommands::ExportPicture_men_Click);
   connect(add("ExportLevels_men", QStringLiteral("Export &Levels...")), &QAction::triggered, this,
           &ExportCommands::ExportLevels_men_Click);
 }
 
-void ExportCommands::Export(const QString& title, const QString& filter,
-                            const QString& extension,
+void ExportCommands::Export(const QString& title, const QString& filter, const QString& extension,
                             const std::function<WriteResult(const QString&)>& write) {
   // Everything up to date first: the export is of what the window shows.
   window_.RedrawAll();

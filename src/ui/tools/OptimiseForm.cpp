@@ -38,62 +38,13 @@ Optimise_frm::Optimise_frm(QWidget* owner, std::function<ShownDesign()> shown,
   setObjectName(QStringLiteral("Optimise_frm"));
   setWindowTitle(QStringLiteral("Optimise Splay Angles"));
   resize(560, 420);
-  band_ = new QComboBox(this);
-  band_->setObjectName(QStringLiteral("OptimiseBand_cbx"));
-  for (int entry = 0; entry < LevelEntryCount; ++entry)
-    band_->addItem(QString::fromLatin1(LevelEntryName(entry)));
-  band_->setCurrentIndex(DefaultLevelEntry);
-  goal_ = new QComboBox(this);
-  goal_->setObjectName(QStringLiteral("OptimiseGoal_cbx"));
-  goal_->addItems({QStringLiteral("Most even level (smallest spread)"),
-                   QStringLiteral("Closest fit to a fall per doubling of distance")});
-  fall_ = new QLineEdit(DecimalText(3.0), this);
-  fall_->setObjectName(QStringLiteral("OptimiseFall_tbx"));
-  fall_->setValidator(new QDoubleValidator(-20.0, 20.0, 2, fall_));
-  fall_->setEnabled(false);
-  auto* settings = new QFormLayout;
-  settings->addRow(QStringLiteral("&Band:"), band_);
-  settings->addRow(QStringLiteral("&Goal:"), goal_);
-  settings->addRow(QStringLiteral("&Fall (dB per doubling):"), fall_);
-
-  table_ = new QTableWidget(0, 2, this);
-  table_->setObjectName(QStringLiteral("OptimiseResult_tbl"));
-  table_->setHorizontalHeaderLabels({QStringLiteral("Current"), QStringLiteral("Best")});
-  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-  status_ = new QLabel(this);
-  status_->setObjectName(QStringLiteral("OptimiseStatus_lbl"));
-  status_->setWordWrap(true);
-  progress_ = new QProgressBar(this);
-  progress_->setObjectName(QStringLiteral("OptimiseProgress_pgb"));
-  cancel_ = new QPushButton(QStringLiteral("&Cancel"), this);
-  cancel_->setObjectName(QStringLiteral("OptimiseCancel_cbt"));
-  auto* search = new QPushButton(QStringLiteral("&Search Again"), this);
-  search->setObjectName(QStringLiteral("OptimiseSearch_cbt"));
-  applyButton_ = new QPushButton(QStringLiteral("&Apply"), this);
-  applyButton_->setObjectName(QStringLiteral("OptimiseApply_cbt"));
-  auto* running = new QHBoxLayout;
-  running->addWidget(progress_, 1);
-  running->addWidget(cancel_);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(search);
-  buttons->addWidget(applyButton_);
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(settings);
-  layout->addWidget(table_, 1);
-  layout->addWidget(status_);
-  layout->addLayout(running);
-  layout->addLayout(buttons);
-  progress_->hide();
-  cancel_->hide();
-  applyButton_->setEnabled(false);
-
+  layout->addLayout(MakeQuestion());
+  MakeAnswer(*layout);
   ticker_ = new QTimer(this);
   ticker_->setInterval(50);
   connect(ticker_, &QTimer::timeout, this, &Optimise_frm::Tick);
   connect(cancel_, &QPushButton::clicked, this, &Optimise_frm::Cancel);
-  connect(search, &QPushButton::clicked, this, &Optimise_frm::Search);
   // A new question is a new search.
   connect(band_, &QComboBox::activated, this, &Optimise_frm::Search);
   connect(goal_, &QComboBox::activated, this, [this] {
@@ -112,6 +63,61 @@ Optimise_frm::Optimise_frm(QWidget* owner, std::function<ShownDesign()> shown,
     apply_(result_.Best);
     ShowResult();
   });
+}
+
+QLayout* Optimise_frm::MakeQuestion() {
+  band_ = new QComboBox(this);
+  band_->setObjectName(QStringLiteral("OptimiseBand_cbx"));
+  for (int entry = 0; entry < LevelEntryCount; ++entry)
+    band_->addItem(QString::fromLatin1(LevelEntryName(entry)));
+  band_->setCurrentIndex(DefaultLevelEntry);
+  goal_ = new QComboBox(this);
+  goal_->setObjectName(QStringLiteral("OptimiseGoal_cbx"));
+  goal_->addItems({QStringLiteral("Most even level (smallest spread)"),
+                   QStringLiteral("Closest fit to a fall per doubling of distance")});
+  fall_ = new QLineEdit(DecimalText(3.0), this);
+  fall_->setObjectName(QStringLiteral("OptimiseFall_tbx"));
+  fall_->setValidator(new QDoubleValidator(-20.0, 20.0, 2, fall_));
+  fall_->setEnabled(false);
+  auto* settings = new QFormLayout;
+  settings->addRow(QStringLiteral("&Band:"), band_);
+  settings->addRow(QStringLiteral("&Goal:"), goal_);
+  settings->addRow(QStringLiteral("&Fall (dB per doubling):"), fall_);
+  return settings;
+}
+
+void Optimise_frm::MakeAnswer(QVBoxLayout& layout) {
+  table_ = new QTableWidget(0, 2, this);
+  table_->setObjectName(QStringLiteral("OptimiseResult_tbl"));
+  table_->setHorizontalHeaderLabels({QStringLiteral("Current"), QStringLiteral("Best")});
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  status_ = new QLabel(this);
+  status_->setObjectName(QStringLiteral("OptimiseStatus_lbl"));
+  status_->setWordWrap(true);
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName(QStringLiteral("OptimiseProgress_pgb"));
+  cancel_ = new QPushButton(QStringLiteral("&Cancel"), this);
+  cancel_->setObjectName(QStringLiteral("OptimiseCancel_cbt"));
+  auto* search = new QPushButton(QStringLiteral("&Search Again"), this);
+  search->setObjectName(QStringLiteral("OptimiseSearch_cbt"));
+  connect(search, &QPushButton::clicked, this, &Optimise_frm::Search);
+  applyButton_ = new QPushButton(QStringLiteral("&Apply"), this);
+  applyButton_->setObjectName(QStringLiteral("OptimiseApply_cbt"));
+  auto* running = new QHBoxLayout;
+  running->addWidget(progress_, 1);
+  running->addWidget(cancel_);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(search);
+  buttons->addWidget(applyButton_);
+  layout.addWidget(table_, 1);
+  layout.addWidget(status_);
+  layout.addLayout(running);
+  layout.addLayout(buttons);
+  progress_->hide();
+  cancel_->hide();
+  applyButton_->setEnabled(false);
 }
 
 Optimise_frm::~Optimise_frm() {

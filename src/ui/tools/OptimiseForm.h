@@ -9,6 +9,8 @@
 #include "acoustics/SplayOptimiser.h"
 
 class QComboBox;
+class QLayout;
+class QVBoxLayout;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -50,6 +52,10 @@ class Optimise_frm : public QWidget {
   void SearchEnded();
 
  private:
+  // The band, the goal and the fall asked for; the table of current and best, the status,
+  // the progress and the buttons.
+  QLayout* MakeQuestion();
+  void MakeAnswer(QVBoxLayout& layout);
   void Search();
   void Cancel();
   void Tick();
