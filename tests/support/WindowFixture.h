@@ -1,26 +1,66 @@
 #pragma once
 
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <QtWidgets>
+#include <cmath>
 #include <memory>
+#include <vector>
 
 #include "ScriptedDialogs.h"
 #include "ui/panels/CoverageLayer.h"
 #include "ui/window/LineArrayForm.h"
+#include "views/DrawingSurface.h"
 
 namespace tarnwick {
 
+using namespace Qt::StringLiterals;
+using Answer = UserDialogs::Answer;
+using Dlg = ScriptedDialogs;
+
+// Rounded to the two decimals the text boxes show.
+inline double Shown2(double v) { return std::nearbyint(v * 100) / 100; }
+inline QString Sample(const QString& name) { return TARNWICK_SOURCE_DIR "/tests/data/"_L1 + name; }
+inline QByteArray Bytes(const std::vector<unsigned char>& bytes) {
+  return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+}
+inline QByteArray Contents(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+// The names of the first n rows of an indexed control, such as "Angle_cbx(%1)".
+inline QStringList Rows(const char* pattern, int n) {
+  QStringList names;
+  for (int i = 0; i < n; ++i) names << QString::fromLatin1(pattern).arg(i);
+  return names;
+}
+
+// The program itself run as a script runs it; `headless` without a display to find.
+struct Ran {
+  bool finished = false, normal = false;
+  int status = -1;
+  QString out;
+  QByteArray err;
+};
+inline Ran RunProgram(const QStringList& arguments, bool headless = false) {
+  QProcess program;
+  QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    if (headless) bare.remove(QLatin1String(name));
+  program.setProcessEnvironment(bare);
+  program.start(QStringLiteral(TARNWICK_PROGRAM), arguments);
+  Ran ran;
+  ran.finished = program.waitForFinished(60000);
+  ran.normal = program.exitStatus() == QProcess::NormalExit;
+  ran.status = program.exitCode();
+  ran.out = QString::fromUtf8(program.readAllStandardOutput());
+  ran.err = program.readAllStandardError();
+  return ran;
+}
+
 // One main window as a user meets it, for the window tests: shown and active, asking
 // scripted dialogs, with a scratch folder; controls found by their object names and used
-// as a user uses them. A test class calls Prepare() in initTestCase and Reset() in init
-// and cleanup, so that every case starts from a fresh window and fresh settings.
+// as a user uses them. A test class derives from it, calls Prepare() in initTestCase and
+// Reset() in init and cleanup, so that every case starts from a fresh window and settings.
 class WindowFixture {
  public:
   // Settings of this test program's own: window tests run side by side, and one clearing
@@ -28,18 +68,20 @@ class WindowFixture {
   static void Prepare() {
     QStandardPaths::setTestModeEnabled(true);
     static const QTemporaryDir settings;
+    if (!settings.isValid()) qFatal("no folder for the settings");
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
   }
   void Reset() {
     window_.reset();
     dir_ = std::make_unique<QTemporaryDir>();
-    QSettings(QStringLiteral("Quenvar"), QStringLiteral("Tarnwick")).clear();
+    QVERIFY(dir_->isValid());
+    QSettings(u"Quenvar"_s, u"Tarnwick"_s).clear();
     QLocale::setDefault(QLocale::c());
     QVERIFY2(QApplication::topLevelWidgets().isEmpty(), "a window outlived its test");
   }
 
-  // A shown and active window of the given size (or as designed), with both settings
-  // panels expanded unless asked otherwise.
+  // A shown and active window of the given size (or its own), with both settings panels
+  // expanded unless asked otherwise.
   LineArray_frm& Open(QSize size = {}, bool expanded = true) {
     window_ = std::make_unique<LineArray_frm>();
     auto dialogs = std::make_unique<ScriptedDialogs>();
@@ -50,8 +92,7 @@ class WindowFixture {
     QApplication::setActiveWindow(window_.get());
     if (!QTest::qWaitForWindowActive(window_.get())) qFatal("window not active");
     if (expanded)
-      for (const char* button : {"ShowArraySettings_cbt", "ShowAreaSettings_cbt"})
-        QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton);
+      for (const char* button : {"ShowArraySettings_cbt", "ShowAreaSettings_cbt"}) Click(button);
     return *window_;
   }
   LineArray_frm& Window() const { return *window_; }
@@ -66,11 +107,37 @@ class WindowFixture {
   }
   QLineEdit* Box(const QString& name) const { return Find<QLineEdit>(name); }
   QComboBox* List(const QString& name) const { return Find<QComboBox>(name); }
+  DrawingSurface* Picture(const QString& name) const { return Find<DrawingSurface>(name); }
+  DrawingSurface* Side() const { return Picture(u"MainView_pbx"_s); }
   void Trigger(const QString& action) const { Find<QAction>(action)->trigger(); }
+  void Click(const QString& button) const {
+    QTest::mouseClick(Find<QAbstractButton>(button), Qt::LeftButton);
+  }
+  QString UndoText() const { return Find<QAction>(u"Undo_men"_s)->text().remove('&'); }
+  // The caption as shown, its modified mark left out.
+  QString Caption() const { return window_->windowTitle().remove(u"[*]"_s); }
+  // What text boxes or lists show, joined by '|'.
+  QString Shown(const QStringList& names) const {
+    QStringList texts;
+    for (const QString& name : names)
+      if (auto* box = window_->findChild<QLineEdit*>(name))
+        texts << box->text();
+      else
+        texts << List(name)->currentText();
+    return texts.join('|');
+  }
+  QString Shown(const QString& name) const { return Shown(QStringList{name}); }
+  // For each named control, 1 when it is visible, else 0.
+  QString Visible(const QStringList& names) const {
+    QString flags;
+    for (const QString& name : names) flags += Find(name)->isVisible() ? '1' : '0';
+    return flags;
+  }
 
   // Typed as a user types, back in the main window: focus, select all, type; then Enter,
-  // or a move to another box.
-  void Type(const QString& name, const QString& text, bool enter = true) const {
+  // or a move to another box (Leave), or neither.
+  enum Then { Enter, Leave, Stay };
+  void Type(const QString& name, const QString& text, Then then = Enter) const {
     QLineEdit* box = Box(name);
     if (QApplication::activeWindow() != window_.get()) {
       QApplication::setActiveWindow(window_.get());
@@ -80,13 +147,14 @@ class WindowFixture {
     QTRY_VERIFY(box->hasFocus());
     box->selectAll();
     QTest::keyClicks(box, text);
-    if (enter) {
-      QTest::keyClick(box, Qt::Key_Return);
-    } else {
-      QLineEdit* other = Box(name == QLatin1String("Author_tbx") ? "Project_tbx" : "Author_tbx");
-      other->setFocus(Qt::TabFocusReason);
-      QTRY_VERIFY(other->hasFocus());
-    }
+    if (then == Enter) QTest::keyClick(box, Qt::Key_Return);
+    if (then == Leave) LeaveBox(name);
+  }
+  // Leaves the box being typed in by moving the focus to another control.
+  void LeaveBox(const QString& name = {}) const {
+    QLineEdit* other = Box(name == "Author_tbx"_L1 ? u"Project_tbx"_s : u"Author_tbx"_s);
+    other->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(other->hasFocus());
   }
   // Picked from the list's popup, as a user picks: one choice, whatever lies between.
   void Pick(const QString& name, int index) const {
@@ -95,11 +163,37 @@ class WindowFixture {
     list->setCurrentIndex(index);
     emit list->activated(index);
   }
+  // Picked with the keyboard from the top, as a user can: every entry on the way is chosen.
+  void KeyPick(const QString& name, int index) const {
+    QComboBox* list = List(name);
+    list->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(list, Qt::Key_Home);
+    for (int i = 0; i < index; ++i) QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentIndex(), index);
+  }
   // Lets a coverage map under way finish (and its completion redraw).
   void Settle() const {
-    auto* map = window_->findChild<CoverageLayer*>(QStringLiteral("CoverageMap"));
+    auto* map = window_->findChild<CoverageLayer*>(u"CoverageMap"_s);
     QTRY_VERIFY_WITH_TIMEOUT(map == nullptr || !map->Busy(), 20000);
     QCoreApplication::processEvents();
+  }
+
+  // Widget pixel of a scene point in the side view, and back.
+  QPoint Pixel(double x, double y) const {
+    return (Side()->ToPixels(x, y) + Side()->contentsRect().topLeft()).toPoint();
+  }
+  QPoint Pixel(QPointF p) const { return Pixel(p.x(), p.y()); }
+  QPointF SceneAt(QPoint pixel) const {
+    return Side()->ToUser(QPointF(pixel) - Side()->contentsRect().topLeft());
+  }
+  // A point `above` metres above area i's slope at scene x.
+  QPoint AboveSlope(int i, double x, double above) const {
+    const AreaGeometry& a = window_->Geometry().AreaGeom[i];
+    return Pixel(x, a.Start.Y + (x - a.Start.X) / a.Direction.X * a.Direction.Y + above);
+  }
+  void MoveHeld(QPoint to, Qt::MouseButtons held) const {
+    QMouseEvent move(QEvent::MouseMove, to, Side()->mapToGlobal(to), Qt::NoButton, held, {});
+    QApplication::sendEvent(Side(), &move);
   }
 
  private:

@@ -1,17 +1,10 @@
-// The coverage map against whatever a user can type or open: until a new map is ready the
-// last finished one stands in at the new scene's scale, or is left out where that scale
-// cannot place it, and nothing brings the window down.
-#include <QtTest>
-#include <QtWidgets>
-#include <algorithm>
-#include <cmath>
-#include <memory>
-
+// The coverage map as a user meets it: always of the design on screen, and against whatever
+// a user can type or open, until a new map is ready the last finished one stands in at the
+// new scene's scale, or is left out where that scale cannot place it, and nothing brings the
+// window down. The command line's map and response are the engine's and the window's.
+#include "acoustics/LevelEngine.h"
 #include "support/WindowFixture.h"
-#include "ui/panels/CoverageLayer.h"
-#include "ui/window/LineArrayForm.h"
 #include "views/CoverageMap.h"
-#include "views/DrawingSurface.h"
 
 using namespace tarnwick;
 
@@ -22,49 +15,42 @@ namespace {
 const char* const Extremes[] = {"3e38", "-3e38", "1e39", "1e-45", "-1e-45",
                                 "inf",  "nan",   "0",    "-5"};
 
+// Every pixel in the background colour.
+bool Blank(const QImage& picture) {
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x)
+      if (picture.pixel(x, y) != qRgb(255, 255, 255)) return false;
+  return true;
+}
+
 }  // namespace
 
-class TestCoverageLayer : public QObject {
+class TestCoverageLayer : public QObject, WindowFixture {
   Q_OBJECT
 
-  WindowFixture ui_;
-
-  template <typename T = QWidget>
-  T* Find(const QString& name) const {
-    return ui_.Find<T>(name);
-  }
-  DrawingSurface& Side() const { return *Find<DrawingSurface>(QStringLiteral("MainView_pbx")); }
-  const CoverageLayer& Layer() const { return *Find<CoverageLayer>(QStringLiteral("CoverageMap")); }
+  const CoverageLayer& Layer() const { return *Find<CoverageLayer>("CoverageMap"); }
   bool MapFinished() const { return !Layer().Busy() && Layer().ShownMap() != nullptr; }
+  void WaitForMap() const { QTRY_VERIFY_WITH_TIMEOUT(MapFinished(), 30000); }
 
   // The window shown with both settings panels open, three areas, twelve boxes, a typed
   // inclination and the coverage map; returns once the first map is on screen.
-  LineArray_frm& Open() {
-    ui_.Open();
-    Find<QComboBox>(QStringLiteral("AreasAmount_cbx"))->setCurrentIndex(2);
-    Find<QComboBox>(QStringLiteral("BoxesAmount_cbx"))->setCurrentIndex(MaxBoxes - MinBoxes);
-    auto* automatic = Find<QCheckBox>(QStringLiteral("AutomaticInclCalc_chk"));
-    if (automatic->isChecked()) QTest::mouseClick(automatic, Qt::LeftButton);
-    Find<QAction>(QStringLiteral("ShowMap_men"))->trigger();
+  LineArray_frm& OpenWithMap() {
+    Open();
+    List("AreasAmount_cbx")->setCurrentIndex(2);
+    List("BoxesAmount_cbx")->setCurrentIndex(MaxBoxes - MinBoxes);
+    if (Find<QCheckBox>("AutomaticInclCalc_chk")->isChecked()) Click("AutomaticInclCalc_chk");
+    Trigger("ShowMap_men");
     WaitForMap();
-    return ui_.Window();
+    return Window();
   }
-  void WaitForMap() const { QTRY_VERIFY_WITH_TIMEOUT(MapFinished(), 30000); }
 
   // Whether the side view's scale places the shown map's corners on pixels it can draw at.
   bool MapPlaceable() const {
     const LevelGrid& map = Layer().ShownMap()->grid;
     for (const QPointF corner :
-         {Side().ToPixels(map.left, map.top), Side().ToPixels(map.right, map.bottom)})
+         {Side()->ToPixels(map.left, map.top), Side()->ToPixels(map.right, map.bottom)})
       if (!(std::fabs(corner.x()) <= MaxPixel) || !(std::fabs(corner.y()) <= MaxPixel))
         return false;
-    return true;
-  }
-  // Every pixel in the background colour.
-  static bool Blank(const QImage& picture) {
-    for (int y = 0; y < picture.height(); ++y)
-      for (int x = 0; x < picture.width(); ++x)
-        if (picture.pixel(x, y) != qRgb(255, 255, 255)) return false;
     return true;
   }
   // The side view's pixels in any of the map's colours.
@@ -72,7 +58,7 @@ class TestCoverageLayer : public QObject {
     QSet<QRgb> colours;
     for (float below = -1.0f; below < MapStepDb * (MapSteps + 2); below += MapStepDb / 2)
       colours << MapColour(Layer().Top() - below, Layer().Top());
-    const QImage& shown = Side().Image();
+    const QImage& shown = Side()->Image();
     int count = 0;
     for (int y = 0; y < shown.height(); ++y)
       for (int x = 0; x < shown.width(); ++x) count += colours.contains(shown.pixel(x, y));
@@ -84,30 +70,27 @@ class TestCoverageLayer : public QObject {
   // scene places nothing.
   bool LeftOutWhereUnplaceable() const {
     if (Layer().ShownMap() == nullptr || MapPlaceable()) return true;
-    const QImage& shown = Side().Image();
+    const QImage& shown = Side()->Image();
     if (MapColoured() >= shown.width() * shown.height() / 20) return false;
-    const QPointF origin = Side().ToPixels(0, 0);
+    const QPointF origin = Side()->ToPixels(0, 0);
     return (std::isfinite(origin.x()) && std::isfinite(origin.y())) || Blank(shown);
   }
 
   // The boxes that take numbers: every text box but the title and the author, one of a row
   // named with its index, as "AreaLength_tbx(2)".
   QList<QLineEdit*> NumberBoxes() const {
-    static const QRegularExpression textBox(QStringLiteral("_tbx(\\(\\d+\\))?$"));
-    QList<QLineEdit*> boxes;
-    for (QLineEdit* box : ui_.Window().findChildren<QLineEdit*>()) {
-      const QString name = box->objectName();
-      if (textBox.match(name).hasMatch() && name != QLatin1String("Project_tbx") &&
-          name != QLatin1String("Author_tbx"))
-        boxes << box;
-    }
+    static const QRegularExpression textBox(u"_tbx(\\(\\d+\\))?$"_s);
+    QList<QLineEdit*> boxes = Window().findChildren<QLineEdit*>(textBox);
+    boxes.removeIf([](const QLineEdit* box) {
+      return QStringList{"Project_tbx", "Author_tbx"}.contains(box->objectName());
+    });
     return boxes;
   }
 
  private slots:
-  void initTestCase() { WindowFixture::Prepare(); }
-  void init() { ui_.Reset(); }
-  void cleanup() { ui_.Reset(); }
+  void initTestCase() { Prepare(); }
+  void init() { Reset(); }
+  void cleanup() { Reset(); }
 
   void everyNumberBoxTakesEveryExtremeWhileAMapIsShown_data() {
     QTest::addColumn<bool>("feet");
@@ -117,10 +100,8 @@ class TestCoverageLayer : public QObject {
 
   void everyNumberBoxTakesEveryExtremeWhileAMapIsShown() {
     QFETCH(bool, feet);
-    LineArray_frm& w = Open();
-    auto* units = Find<QComboBox>(QStringLiteral("Units_cbx"));
-    units->setCurrentIndex(
-        units->findText(feet ? QStringLiteral("Feet") : QStringLiteral("Metres")));
+    LineArray_frm& w = OpenWithMap();
+    List("Units_cbx")->setCurrentIndex(List("Units_cbx")->findText(feet ? "Feet" : "Metres"));
     QCOMPARE(IsFeet(w.Project().Units), feet);
     const QList<QLineEdit*> boxes = NumberBoxes();
     QCOMPARE(boxes.size(), 2 + 4 * MaxAreas);
@@ -130,12 +111,11 @@ class TestCoverageLayer : public QObject {
       for (const char* extreme : Extremes) {
         // The last finished map is what stands in while the next is computed.
         QVERIFY(Layer().ShownMap() != nullptr);
-        ui_.Type(box->objectName(), QLatin1String(extreme));
+        Type(box->objectName(), QLatin1String(extreme));
         QCOMPARE(box->text(), QLatin1String(extreme));
-        QVERIFY2(LeftOutWhereUnplaceable(),
-                 qPrintable(box->objectName() + QLatin1Char(' ') + QLatin1String(extreme)));
+        QVERIFY2(LeftOutWhereUnplaceable(), qPrintable(box->objectName() + ' ' + extreme));
         QTest::qWait(2);  // a map may finish and be drawn in the meantime
-        ui_.Type(box->objectName(), before);
+        Type(box->objectName(), before);
       }
     }
     // Back at its own design, the window computes and shows its map again.
@@ -145,23 +125,22 @@ class TestCoverageLayer : public QObject {
   }
 
   void everyLoadableExtremeFileOpensWhileAMapIsShown() {
-    LineArray_frm& w = Open();
+    LineArray_frm& w = OpenWithMap();
     // The fuzzer's seeds, the loadable files at the ends of what a file can hold among
     // them ("extreme_...", written by tools/make_expected.py).
     QStringList files;
     for (const QFileInfo& corpus :
-         QDir(QStringLiteral(TARNWICK_SOURCE_DIR "/tests/fuzz/corpus")).entryInfoList(QDir::Files))
+         QDir(TARNWICK_SOURCE_DIR "/tests/fuzz/corpus"_L1).entryInfoList(QDir::Files))
       files << corpus.absoluteFilePath();
     const auto extreme = [](const QString& file) {
-      return QFileInfo(file).fileName().startsWith(QLatin1String("extreme_"));
+      return QFileInfo(file).fileName().startsWith("extreme_"_L1);
     };
     const int extremes = int(std::count_if(files.begin(), files.end(), extreme));
     QVERIFY(extremes >= 8);
-    const QString plain = QStringLiteral(TARNWICK_SOURCE_DIR "/tests/data/default.qvd");
     int opened = 0;
     for (const QString& file : files) {
       // Opened over a finished map of an ordinary design.
-      QVERIFY(w.OpenFile(plain));
+      QVERIFY(w.OpenFile(Sample("default.qvd")));
       WaitForMap();
       const bool loaded = w.OpenFile(file);
       opened += loaded;
@@ -170,6 +149,73 @@ class TestCoverageLayer : public QObject {
       QTest::qWait(20);
     }
     QVERIFY(opened >= extremes);
+  }
+  void theCoverageMapShowsTheLevelsOfTheDesignOnScreenOnly() {
+    LineArray_frm& w = Open(QSize(), false);
+    const auto* layer = &Layer();
+    // Every map that reaches the screen is of the design on screen, whatever changed while
+    // it was computed: its nodes are that design's levels to the last bit.
+    int maps = 0, mixed = 0;
+    QObject::connect(layer, &CoverageLayer::MapReady, &w, [&] {
+      if (layer->ShownMap() == nullptr || layer->Busy()) return;  // a band change, no new map
+      const LevelGrid* map = &layer->ShownMap()->grid;
+      ++maps;
+      const LevelEngine engine(w.Project(), w.Geometry(), w.Module());
+      for (int j = 0; j < map->ny; j += 17)
+        for (int i = 0; i < map->nx; i += 13)
+          mixed += engine.Level(map->entry, map->Node(i, j)) != map->nodes[j * map->nx + i];
+    });
+    Trigger("ShowMap_men");
+    QVERIFY(Find("MapFreq_cbx")->isVisible());
+    KeyPick("BoxesAmount_cbx", 2);  // changes while the first map is computed
+    KeyPick("BoxesAmount_cbx", 6);
+    QTRY_VERIFY(MapFinished());
+    KeyPick("MapFreq_cbx", BroadbandAEntry);
+    QTRY_VERIFY(!layer->Busy() && layer->ShownMap()->grid.entry == BroadbandAEntry);
+    QVERIFY(maps >= 2);
+    QCOMPARE(mixed, 0);
+    // The map covers the section above the floor; the scale's top is the loudest area
+    // level rounded up to 3 dB.
+    const LevelGrid& map = layer->ShownMap()->grid;
+    QVERIFY(map.bottom == 0 && map.top > w.Project().FloorDistance && map.left < 0);
+    QCOMPARE(std::fmod(layer->Top(), 3.0f), 0.0f);
+    QVERIFY(layer->Top() - map.nodes[map.nodes.size() / 2] > -60);
+    Trigger("ShowMap_men");
+    QVERIFY(!Find("MapFreq_cbx")->isVisible() && layer->ShownMap() == nullptr);
+  }
+
+  void theMapAndTheResponseOnTheCommandLineAreTheEnginesAndTheWindows() {
+    const QString file = Sample("default.qvd");
+    LineArray_frm& w = Open(QSize(), false);
+    QVERIFY(w.OpenFile(file));
+    const LevelEngine engine(w.Project(), w.Geometry(), w.Module());
+    // The response at a point: every band, then both sums.
+    const Ran response = RunProgram({u"--response"_s, file, u"--at"_s, u"15,2"_s});
+    QCOMPARE(response.status, 0);
+    const QStringList rows = response.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 1 + LevelEntryCount);
+    const auto spectrum = engine.Spectrum({15, 2});
+    QCOMPARE(rows[1], u"100Hz,99.21,%1"_s.arg(spectrum[0], 0, 'f', 2));
+    QCOMPARE(rows.last(), u"Broadband(A),,%1"_s.arg(spectrum[BroadbandAEntry], 0, 'f', 2));
+    // The map as CSV: one row per node, the engine's level there.
+    const QString out = Path("map.csv");
+    QCOMPARE(RunProgram({u"--map"_s, file, u"--size"_s, u"80x40"_s, u"--band"_s, u"4kHz"_s,
+                         u"--out"_s, out})
+                 .status,
+             0);
+    QFile csv(out);
+    QVERIFY(csv.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList nodes = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(nodes.size(), 1 + 21 * 11);
+    for (int n = 1; n < nodes.size(); n += 7) {
+      const QStringList v = nodes[n].split(',');
+      const float level = engine.Level(16, {v[0].toFloat(), v[1].toFloat()});
+      QVERIFY2(qAbs(v[2].toDouble() - level) < 0.02, qPrintable(nodes[n]));
+    }
+    QCOMPARE(RunProgram({u"--map"_s, file, u"--out"_s, Path("m.png")}).status, 0);
+    QCOMPARE(QImage(Path("m.png")).size(), QSize(1600, 1000));
+    QCOMPARE(RunProgram({u"--map"_s, file}).status, 2);
+    QCOMPARE(RunProgram({u"--response"_s, Path("none.qvd"), u"--at"_s, u"1,1"_s}).status, 3);
   }
 };
 

@@ -1,82 +1,83 @@
-// The window's exports and saves where a device or a FIFO stands: exports write to it in
-// place and leave it what it was; a project is saved to files only.
-#include <QtTest>
-#include <QtWidgets>
-#include <memory>
-
+// The window's exports: the picture and every level as the window shows them, written to a
+// file, a device or a FIFO in place (left what it was); a project is saved to files only.
 #include "support/FileTargets.h"
 #include "support/WindowFixture.h"
+#include "ui/panels/GraphStrip.h"
 
 using namespace tarnwick;
 using namespace tarnwick::test_targets;
-using Dlg = ScriptedDialogs;
 
-namespace {
-
-std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-QByteArray Bytes(const std::vector<unsigned char>& bytes) {
-  return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-}
-
-}  // namespace
-
-class TestExports : public QObject {
+class TestExports : public QObject, WindowFixture {
   Q_OBJECT
 
-  WindowFixture ui_;
-
-  LineArray_frm& Open() { return ui_.Open({}, false); }
-  template <typename T = QWidget>
-  T* Find(const char* name) const {
-    return ui_.Find<T>(QLatin1String(name));
-  }
-  void Trigger(const char* action) const { ui_.Trigger(QLatin1String(action)); }
-  QString Path(const QString& name) const { return ui_.Path(name); }
-  QString Path(const char* name) const { return Path(QLatin1String(name)); }
   // Chooses `name` in the next save dialog and runs the command.
-  void ExportTo(const char* name, const std::function<void()>& command) {
-    ui_.Dialogs().Files.push_back(Dlg::Chosen(Path(name)));
+  void SaveTo(const QString& name, const std::function<void()>& command) {
+    Dialogs().Files.push_back(Dlg::Chosen(Path(name)));
     command();
   }
-  // Makes a change the user made, so that the project differs from its file.
-  void Edit(LineArray_frm& w) {
-    QLineEdit* author = Find<QLineEdit>("Author_tbx");
-    author->setFocus(Qt::MouseFocusReason);
-    QTest::keyClicks(author, "Mo");
-    author->clearFocus();  // and leaves the field, as a user does before a menu command
-    QVERIFY(w.isWindowModified());
+  void SaveTo(const QString& name, const char* action) {
+    SaveTo(name, [=, this] { Trigger(action); });
+  }
+  std::string Local(const QString& name) const {
+    return QFile::encodeName(Path(name)).toStdString();
   }
 
  private slots:
-  void initTestCase() { WindowFixture::Prepare(); }
-  void init() { ui_.Reset(); }
-  void cleanup() { ui_.Reset(); }
+  void initTestCase() { Prepare(); }
+  void init() { Reset(); }
+  void cleanup() { Reset(); }
+
+  void exportsWriteWhatTheWindowShowsAndEveryLevel() {
+    Open(QSize(), false);
+    Trigger("ShowGraph_men");
+    Trigger("ShowMap_men");
+    const auto* layer = Find<CoverageLayer>("CoverageMap");
+    QTRY_VERIFY(!layer->Busy() && layer->ShownMap() != nullptr);
+    // The picture in the format its name asks for; a failure is told, not passed over.
+    for (const auto& [name, start] :
+         {std::pair{"view.png", "\x89PNG"}, {"view.svg", "<?xml"}, {"view.pdf", "%PDF"}}) {
+      SaveTo(name, "ExportPicture_men");
+      QFile file(Path(name));
+      QVERIFY2(file.open(QIODevice::ReadOnly) && file.read(5).startsWith(start), name);
+    }
+    QImage png(Path("view.png"));
+    QCOMPARE(png.size() / png.devicePixelRatio(),
+             QSize(Side()->width(), Side()->height() + Picture("Graph_pbx")->height()));
+    SaveTo("no/such/folder.png", "ExportPicture_men");
+    QVERIFY(Dialogs().Log.last().startsWith("tell Export Error"_L1));
+    // Every band and both broadband sums at every point of every area, as the graph has them.
+    SaveTo("levels.csv", "ExportLevels_men");
+    QFile csv(Path("levels.csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList rows = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+    QVERIFY(rows[0].startsWith("area,index,distance_m,x_m,y_m,100Hz,125Hz"_L1) &&
+            rows[0].endsWith(",10kHz,Broadband,Broadband(A)"_L1));
+    QCOMPARE(rows.size(), 1 + 101 + 101 + 41);
+    KeyPick("FreqSelect_cbx", BroadbandEntry);
+    const auto& curve = Find<GraphStrip>("Graph_pbx")->Curves().front().Points;
+    QCOMPARE(rows[38].split(',')[5 + BroadbandEntry], QString::number(curve[37].SPL, 'f', 2));
+  }
 
   void exportsGoToADeviceAndThroughALinkToItWhichStaysADevice() {
     for (const char* name : {"device.png", "device.svg", "device.pdf", "device.csv"})
-      if (const std::string why = MakeCharDevice(Local(Path(name))); !why.empty())
-        QSKIP(why.c_str());
+      if (const std::string why = MakeCharDevice(Local(name)); !why.empty()) QSKIP(why.c_str());
     for (const char* kind : {"png", "svg", "pdf", "csv"})
-      QVERIFY(QFile::link(QStringLiteral("device.") + QLatin1String(kind),
-                          Path(QStringLiteral("link.") + QLatin1String(kind))));
+      QVERIFY(QFile::link("device."_L1 + kind, Path("link."_L1 + kind)));
     Open();
     Trigger("ShowGraph_men");
     for (const char* name :
          {"device.png", "link.png", "device.svg", "link.svg", "device.pdf", "link.pdf"})
-      ExportTo(name, [this] { Trigger("ExportPicture_men"); });
-    for (const char* name : {"device.csv", "link.csv"})
-      ExportTo(name, [this] { Trigger("ExportLevels_men"); });
+      SaveTo(name, "ExportPicture_men");
+    for (const char* name : {"device.csv", "link.csv"}) SaveTo(name, "ExportLevels_men");
     Trigger("RiggingTable_men");
     for (const char* name : {"device.pdf", "link.pdf"})
-      ExportTo(name,
-               [this] { QTest::mouseClick(Find<QPushButton>("RiggingPdf_cbt"), Qt::LeftButton); });
-    QCOMPARE(ui_.Dialogs().Log, QStringList(10, QStringLiteral("save")));  // and nothing told
+      SaveTo(name, [this] { Click("RiggingPdf_cbt"); });
+    QCOMPARE(Dialogs().Log, QStringList(10, u"save"_s));  // and nothing told
     for (const char* kind : {"png", "svg", "pdf", "csv"}) {
-      QVERIFY2(IsCharDevice(Local(Path(QStringLiteral("device.") + QLatin1String(kind)))), kind);
-      QVERIFY(QFileInfo(Path(QStringLiteral("link.") + QLatin1String(kind))).isSymLink());
+      QVERIFY2(IsCharDevice(Local("device."_L1 + kind)), kind);
+      QVERIFY(QFileInfo(Path("link."_L1 + kind)).isSymLink());
     }
-    QCOMPARE(QDir(ui_.Path({}))
+    QCOMPARE(QDir(Path({}))
                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System)
                  .size(),
              8);  // no temporary file left
@@ -85,50 +86,52 @@ class TestExports : public QObject {
   void exportsFeedAFifoThatIsReadWhatAFileWouldHold() {
     Open();
     Trigger("ShowGraph_men");
-    ExportTo("levels.csv", [this] { Trigger("ExportLevels_men"); });
-    ExportTo("view.png", [this] { Trigger("ExportPicture_men"); });
-    for (const char* name : {"fifo.csv", "fifo.png"}) {
-      QCOMPARE(::mkfifo(Local(Path(name)).c_str(), 0600), 0);
-      FifoReader reader(Local(Path(name)));
+    SaveTo("levels.csv", "ExportLevels_men");
+    SaveTo("view.png", "ExportPicture_men");
+    for (const auto& [name, action, start, file] :
+         {std::tuple{"fifo.csv", "ExportLevels_men", "area,index", "levels.csv"},
+          {"fifo.png", "ExportPicture_men", "\x89PNG", "view.png"}}) {
+      QCOMPARE(::mkfifo(Local(name).c_str(), 0600), 0);
+      FifoReader reader(Local(name));
       QVERIFY(reader.Reading());
-      ExportTo(name, [&] {
-        Trigger(QByteArray(name).endsWith(".csv") ? "ExportLevels_men" : "ExportPicture_men");
-      });
+      SaveTo(name, action);
       const QByteArray received = Bytes(reader.Finish());
-      QVERIFY2(received.startsWith(QByteArray(name).endsWith(".csv") ? "area,index" : "\x89PNG"),
-               name);
-      QCOMPARE(received, Bytes(FileBytes(Local(Path(
-                             QByteArray(name).endsWith(".csv") ? "levels.csv" : "view.png")))));
-      QVERIFY(IsFifo(Local(Path(name))));
+      QVERIFY2(received.startsWith(start), name);
+      QCOMPARE(received, Bytes(FileBytes(Local(file))));
+      QVERIFY(IsFifo(Local(name)));
     }
     // Nobody reading: told at once, the FIFO left as it is.
-    QCOMPARE(::mkfifo(Local(Path("unread.csv")).c_str(), 0600), 0);
+    QCOMPARE(::mkfifo(Local("unread.csv").c_str(), 0600), 0);
     QElapsedTimer clock;
     clock.start();
-    ExportTo("unread.csv", [this] { Trigger("ExportLevels_men"); });
+    SaveTo("unread.csv", "ExportLevels_men");
     QVERIFY(clock.elapsed() < 1000);
-    QCOMPARE(ui_.Dialogs().Log.last(),
+    QCOMPARE(Dialogs().Log.last(),
              "tell Export Error: Error while trying to export to unread.csv!\n\n" +
                  Path("unread.csv") + ": no program is reading the FIFO [critical]");
-    QVERIFY(IsFifo(Local(Path("unread.csv"))));
+    QVERIFY(IsFifo(Local("unread.csv")));
   }
 
   void saveAsRefusesAFifoOrADeviceAndTheProjectStaysModified() {
     LineArray_frm& w = Open();
-    Edit(w);
+    // A change the user made, so that the project differs from its file.
+    QLineEdit* author = Box("Author_tbx");
+    author->setFocus(Qt::MouseFocusReason);
+    QTest::keyClicks(author, "Mo");
+    author->clearFocus();  // and leaves the field, as a user does before a menu command
+    QVERIFY(w.isWindowModified());
     const QString caption = w.windowTitle();
-    QCOMPARE(::mkfifo(Local(Path("unread.qvd")).c_str(), 0600), 0);
-    QCOMPARE(::mkfifo(Local(Path("read.qvd")).c_str(), 0600), 0);
-    FifoReader reader(Local(Path("read.qvd")));
-    QStringList targets{QStringLiteral("unread.qvd"), QStringLiteral("read.qvd")};
-    const std::string why = MakeCharDevice(Local(Path("device.qvd")));
-    if (why.empty()) targets << QStringLiteral("device.qvd");
+    QCOMPARE(::mkfifo(Local("unread.qvd").c_str(), 0600), 0);
+    QCOMPARE(::mkfifo(Local("read.qvd").c_str(), 0600), 0);
+    FifoReader reader(Local("read.qvd"));
+    QStringList targets{"unread.qvd", "read.qvd"};
+    const std::string why = MakeCharDevice(Local("device.qvd"));
+    if (why.empty()) targets << "device.qvd";
     for (const QString& name : targets) {
-      ui_.Dialogs().Log.clear();
-      ui_.Dialogs().Files.push_back(Dlg::Chosen(Path(name)));
-      Trigger("SaveAs_men");
-      const QString kind = name.startsWith(QLatin1String("device")) ? "a device" : "a FIFO";
-      QCOMPARE(ui_.Dialogs().Log,
+      Dialogs().Log.clear();
+      SaveTo(name, "SaveAs_men");
+      const QString kind = name.startsWith("device"_L1) ? "a device" : "a FIFO";
+      QCOMPARE(Dialogs().Log,
                (QStringList{"save", "tell Save Error: Error while trying to save file!\n\n" +
                                         Path(name) + ": is " + kind +
                                         "; projects are saved to files only [critical]"}));
@@ -136,9 +139,9 @@ class TestExports : public QObject {
       QCOMPARE(w.windowTitle(), caption);
     }
     QVERIFY(reader.Finish().empty());
-    QVERIFY(IsFifo(Local(Path("unread.qvd"))) && IsFifo(Local(Path("read.qvd"))));
+    QVERIFY(IsFifo(Local("unread.qvd")) && IsFifo(Local("read.qvd")));
     if (!why.empty()) QSKIP(why.c_str());
-    QVERIFY(IsCharDevice(Local(Path("device.qvd"))));
+    QVERIFY(IsCharDevice(Local("device.qvd")));
   }
 };
 

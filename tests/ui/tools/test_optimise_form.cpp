@@ -1,81 +1,128 @@
-// Tools › Optimise Splay Angles… and --optimise with a design whose areas have no point
-// with a level: both say so at once and search nothing; with levels, they search again.
-#include <QtTest>
-#include <QtWidgets>
-#include <memory>
-
+// Tools › Optimise Splay Angles… and --optimise: both find what a direct search finds, the
+// window applies it as one step, and a design whose areas have no point with a level is
+// told at once and searched nothing; with levels, they search again.
+#include "acoustics/SplayOptimiser.h"
 #include "files/ProjectFile.h"
+#include "model/ProjectRules.h"
 #include "support/WindowFixture.h"
 #include "ui/tools/OptimiseForm.h"
-#include "ui/window/LineArrayForm.h"
 
 using namespace tarnwick;
 
-class TestOptimiseForm : public QObject {
+class TestOptimiseForm : public QObject, WindowFixture {
   Q_OBJECT
 
-  WindowFixture ui_;
-
-  template <typename T = QWidget>
-  T* Find(const QString& name) const {
-    return ui_.Find<T>(name);
-  }
-  QLineEdit* Box(const QString& name) const { return ui_.Box(name); }
-  QString Status() const { return Find<QLabel>(QStringLiteral("OptimiseStatus_lbl"))->text(); }
-
-  // The window shown with both settings panels open and four boxes, so that a search is
-  // short.
-  LineArray_frm& Open() {
-    LineArray_frm& w = ui_.Open();
-    Find<QComboBox>(QStringLiteral("BoxesAmount_cbx"))->setCurrentIndex(4 - MinBoxes);
-    return w;
-  }
+  QString Status() const { return Find<QLabel>("OptimiseStatus_lbl")->text(); }
+  bool CanApply() const { return Find<QPushButton>("OptimiseApply_cbt")->isEnabled(); }
 
   // True when the form refused the design on the spot: no search under way, none found,
   // nothing to apply, and the reason shown.
   bool Refused(const Optimise_frm& form) const {
     return !form.Busy() && !form.Result().Found && !form.Result().Cancelled &&
-           form.Result().Designs == 0 &&
-           !Find<QPushButton>(QStringLiteral("OptimiseApply_cbt"))->isEnabled() &&
-           !Find<QProgressBar>(QStringLiteral("OptimiseProgress_pgb"))->isVisible() &&
-           Status().contains(QStringLiteral("no point of the areas has a level"));
+           form.Result().Designs == 0 && !CanApply() &&
+           !Find<QProgressBar>("OptimiseProgress_pgb")->isVisible() &&
+           Status().contains("no point of the areas has a level"_L1);
   }
 
  private slots:
-  void initTestCase() { WindowFixture::Prepare(); }
-  void init() { ui_.Reset(); }
-  void cleanup() { ui_.Reset(); }
+  void initTestCase() { Prepare(); }
+  void init() { Reset(); }
+  void cleanup() { Reset(); }
+
+  void theOptimiserFindsWhatASearchFindsAndAppliesItAsOneStep() {
+    LineArray_frm& w = Open();
+    KeyPick("BoxesAmount_cbx", 4);  // six boxes: 18 hangings of 32 splay sets
+    const ProjectData before = w.Project();
+    Trigger("Optimise_men");
+    auto* form = Find<Optimise_frm>("Optimise_frm");
+    QVERIFY(form->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!form->Busy(), 60000);
+    const SplayResult& result = form->Result();
+    QVERIFY(result.Found);
+    const SplayResult direct = OptimiseSplay(before, w.Geometry(), w.Module(), SplaySearch{});
+    QCOMPARE(result.Best, direct.Best);
+    QCOMPARE(result.Designs, 18LL << 5);
+    const auto* table = Find<QTableWidget>("OptimiseResult_tbl");
+    QCOMPARE(table->item(4, 1)->text().toDouble(), Shown2(direct.BestScore.Spread));
+    QCOMPARE(table->item(4, 0)->text().toDouble(), Shown2(direct.CurrentScore.Spread));
+    QVERIFY(direct.BestScore.Spread < direct.CurrentScore.Spread);
+    // Applied as one step: the window's design is the best one; undone, the one before.
+    Click("OptimiseApply_cbt");
+    QCOMPARE(w.Project().BoxAngle, direct.Best.BoxAngle);
+    QCOMPARE(w.Project().FlybarPin, direct.Best.FlybarPin);
+    QCOMPARE(Shown("Angle_cbx(0)"), QString::number(direct.Best.BoxAngle[0]) + u"°"_s);
+    QVERIFY(w.isWindowModified());
+    QCOMPARE(UndoText(), u"Undo Optimised Splay Angles"_s);
+    QVERIFY(!CanApply());
+    Trigger("Undo_men");
+    QVERIFY(!DiffersByUser(w.Project(), before) && !DiffersByUser(before, w.Project()));
+    // A result for another design cannot be applied.
+    QVERIFY(!CanApply());
+    // A long search shows its progress after a moment and stops on Cancel.
+    KeyPick("BoxesAmount_cbx", 10);
+    KeyPick("OptimiseBand_cbx", BroadbandEntry);
+    QVERIFY(form->Busy());
+    QTRY_VERIFY(Find<QPushButton>("OptimiseCancel_cbt")->isVisible());
+    Click("OptimiseCancel_cbt");
+    QVERIFY(!form->Busy() && form->Result().Cancelled);
+    QVERIFY(!CanApply());
+    QCOMPARE(Status(), u"Cancelled."_s);
+  }
+
+  void theOptimiserOnTheCommandLinePrintsAndWritesTheBestDesign() {
+    const QString out = Path("best.qvd");
+    const Ran ran =
+        RunProgram({u"--optimise"_s, Sample("small.qvd"), u"--band"_s, u"2kHz"_s, u"--out"_s, out});
+    QVERIFY(ran.finished);
+    QCOMPARE(ran.status, 0);
+    QMap<QString, QStringList> rows;
+    for (const QString& row : ran.out.split('\n', Qt::SkipEmptyParts)) {
+      QStringList cells = row.split(',');
+      rows[cells.takeFirst()] = cells;
+    }
+    QCOMPARE(rows["band"], QStringList{u"2 kHz"_s});
+    // What it wrote is what it printed, and opened, it is as even as it said.
+    LineArray_frm& w = Open(QSize(), false);
+    QVERIFY(w.OpenFile(out));
+    const ProjectData& p = w.Project();
+    QCOMPARE(rows["splay_deg"].size(), p.BoxesAmount - 1);
+    for (int j = 0; j < p.BoxesAmount - 1; ++j)
+      QCOMPARE(rows["splay_deg"][j].toFloat(), p.BoxAngle[j]);
+    QCOMPARE(rows["inclination_deg"][0].toDouble(), Shown2(p.InclinationAngle));
+    SplaySearch search;
+    search.Entry = LevelEntryFromName("2kHz");
+    const Evenness after = MeasureDesign(p, w.Geometry(), w.Module(), search);
+    QCOMPARE(rows["spread_after_db"][0].toDouble(), Shown2(after.Spread));
+    QVERIFY(rows["spread_after_db"][0].toDouble() <= rows["spread_before_db"][0].toDouble());
+  }
 
   void aDesignWithoutALevelOnItsAreasIsToldAndNotSearched() {
     LineArray_frm& w = Open();
+    List("BoxesAmount_cbx")->setCurrentIndex(4 - MinBoxes);  // four boxes: a short search
     QCOMPARE(w.Project().AreasAmount, MaxAreas);
-    QStringList lengths;
-    for (int i = 0; i < MaxAreas; ++i) {
-      QLineEdit* length = Box(QStringLiteral("AreaLength_tbx(%1)").arg(i));
-      lengths << length->text();
-      ui_.Type(length->objectName(), QStringLiteral("-5"));
-    }
+    const QStringList boxes = Rows("AreaLength_tbx(%1)", MaxAreas);
+    const QStringList lengths = Shown(boxes).split('|');
+    for (const QString& box : boxes) Type(box, "-5");
     QCOMPARE(w.Project().AreaLength[2], -5.0f);
-    Find<QAction>(QStringLiteral("Optimise_men"))->trigger();
-    auto* form = Find<Optimise_frm>(QStringLiteral("Optimise_frm"));
+    Trigger("Optimise_men");
+    auto* form = Find<Optimise_frm>("Optimise_frm");
     QVERIFY(form->isVisible());
     QVERIFY2(Refused(*form), qPrintable(Status()));
     QTest::qWait(50);  // and nothing searches behind the message
     QVERIFY2(Refused(*form), qPrintable(Status()));
 
     // With the areas back, a search runs and finds the best design.
-    for (int i = 0; i < MaxAreas; ++i)
-      ui_.Type(QStringLiteral("AreaLength_tbx(%1)").arg(i), lengths[i]);
+    for (int i = 0; i < MaxAreas; ++i) Type(boxes[i], lengths[i]);
     QSignalSpy ended(form, &Optimise_frm::SearchEnded);
-    QTest::mouseClick(Find<QPushButton>(QStringLiteral("OptimiseSearch_cbt")), Qt::LeftButton);
+    Click("OptimiseSearch_cbt");
     QVERIFY(ended.count() == 1 || ended.wait(60000));
     QVERIFY(form->Result().Found && form->Result().CurrentScore.Points > 0);
 
     // The array hung so far above or below the areas that no sound reaches them.
     for (const char* floor : {"1e38", "-1e38"}) {
-      ui_.Type(QStringLiteral("FloorDistance_tbx"), QLatin1String(floor));
+      Type("FloorDistance_tbx", QLatin1String(floor));
       QCOMPARE(w.Project().FloorDistance, QString::fromLatin1(floor).toFloat());
-      QTest::mouseClick(Find<QPushButton>(QStringLiteral("OptimiseSearch_cbt")), Qt::LeftButton);
+      Click("OptimiseSearch_cbt");
       QVERIFY2(Refused(*form), floor);
     }
   }
@@ -93,19 +140,17 @@ class TestOptimiseForm : public QObject {
       project.FloorDistance = u.floor;
       for (float& length : project.AreaLength) length = u.length;
       ProjectFileHeader header;
-      const std::vector<unsigned char> bytes = EncodeProject(project, header);
-      const QString path = ui_.Path(QLatin1String(u.name) + QStringLiteral(".qvd"));
+      const QString path = Path(QLatin1String(u.name) + ".qvd"_L1);
       QFile file(path);
       QVERIFY(file.open(QIODevice::WriteOnly));
-      file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+      file.write(Bytes(EncodeProject(project, header)));
       file.close();
-      QProcess program;
-      program.start(QStringLiteral(TARNWICK_PROGRAM), {QStringLiteral("--optimise"), path});
-      QVERIFY(program.waitForFinished(60000));
-      QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-      QVERIFY2(program.exitCode() == 2, u.name);
-      QVERIFY(program.readAllStandardOutput().isEmpty());
-      QVERIFY2(program.readAllStandardError().contains("has a level to even out"), u.name);
+      const Ran ran = RunProgram({u"--optimise"_s, path});
+      QVERIFY(ran.finished);
+      QVERIFY(ran.normal);
+      QVERIFY2(ran.status == 2, u.name);
+      QVERIFY(ran.out.isEmpty());
+      QVERIFY2(ran.err.contains("has a level to even out"), u.name);
     }
   }
 };

@@ -1,53 +1,41 @@
 // File's recent files as the settings hold them, damaged ones included: an entry longer
 // than the system's path limit is dropped as the list is read, and a message that names a
 // long path shows its start and end only.
-#include <QtTest>
-#include <QtWidgets>
 #include <climits>
-#include <memory>
 
-#include "support/ScriptedDialogs.h"
-#include "ui/window/Dialogs.h"
-#include "ui/window/LineArrayForm.h"
+#include "support/WindowFixture.h"
 
 using namespace tarnwick;
-using Answer = UserDialogs::Answer;
 
 namespace {
 
 const QChar Ellipsis(0x2026);
 
 void StoreRecent(const QStringList& paths) {
-  QSettings(QStringLiteral("Quenvar"), QStringLiteral("Tarnwick"))
-      .setValue(QStringLiteral("RecentFiles"), paths);
+  QSettings(u"Quenvar"_s, u"Tarnwick"_s).setValue(u"RecentFiles"_s, paths);
 }
 
 }  // namespace
 
-class TestRecentFiles : public QObject {
+class TestRecentFiles : public QObject, WindowFixture {
   Q_OBJECT
 
-  QTemporaryDir settings_;  // the user's settings, this test's own
-  QTemporaryDir dir_;
-
  private slots:
-  void initTestCase() {
-    QVERIFY(settings_.isValid() && dir_.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings_.path());
-  }
-  void cleanup() { QSettings(QStringLiteral("Quenvar"), QStringLiteral("Tarnwick")).clear(); }
+  void initTestCase() { Prepare(); }
+  void init() { Reset(); }
+  void cleanup() { Reset(); }
 
   void aLongPathKeepsItsStartAndItsEndInAMessage() {
-    const QString shortPath = QStringLiteral("/home/mo/Projects/Arena.qvd");
+    const QString shortPath = u"/home/mo/Projects/Arena.qvd"_s;
     QCOMPARE(ShownPath(shortPath), shortPath);
     const QString exact = QString(120, QLatin1Char('x'));
     QCOMPARE(ShownPath(exact), exact);
-    const QString longPath = QStringLiteral("/start") + QString(5000, QLatin1Char('a')) +
-                             QStringLiteral("/Arena Main Stage.qvd");
+    const QString longPath =
+        u"/start"_s + QString(5000, QLatin1Char('a')) + u"/Arena Main Stage.qvd"_s;
     const QString shown = ShownPath(longPath);
     QCOMPARE(shown.size(), 120);
-    QVERIFY(shown.startsWith(QStringLiteral("/startaaa")));
-    QVERIFY(shown.endsWith(QStringLiteral("aaa/Arena Main Stage.qvd")));
+    QVERIFY(shown.startsWith(u"/startaaa"_s));
+    QVERIFY(shown.endsWith(u"aaa/Arena Main Stage.qvd"_s));
     QCOMPARE(shown.count(Ellipsis), 1);
     // A character beyond the basic plane is kept whole or left out, never cut in half.
     const QString clef = QString::fromUtf8("\xF0\x9D\x84\x9E");  // two UTF-16 units
@@ -62,46 +50,40 @@ class TestRecentFiles : public QObject {
   void entriesBeyondThePathLimitAreDroppedAndGonePathsToldShortened() {
     // A megabyte of path, one of exactly the limit (no room for its terminating zero), one
     // just within it and an ordinary one; none of them there any more.
-    const QString huge = QStringLiteral("/") + QString(1 << 20, QLatin1Char('h'));
-    const QString atLimit = QStringLiteral("/") + QString(PATH_MAX - 1, QLatin1Char('l'));
-    const QString folder = dir_.path() + QLatin1Char('/');
-    const QString within = folder + QString(PATH_MAX - 1 - folder.size() - 10, QLatin1Char('w')) +
-                           QStringLiteral("/gone1.qvd");
-    const QString plain = folder + QStringLiteral("gone2.qvd");
+    const QString huge = u"/"_s + QString(1 << 20, QLatin1Char('h'));
+    const QString atLimit = u"/"_s + QString(PATH_MAX - 1, QLatin1Char('l'));
+    const QString folder = Path({}) + '/';
+    const QString within =
+        folder + QString(PATH_MAX - 1 - folder.size() - 10, QLatin1Char('w')) + u"/gone1.qvd"_s;
+    const QString plain = folder + u"gone2.qvd"_s;
     QCOMPARE(QFile::encodeName(within).size(), PATH_MAX - 1);
     StoreRecent({huge, atLimit, within, plain});
 
-    LineArray_frm window;
-    auto dialogs = std::make_unique<ScriptedDialogs>();
-    ScriptedDialogs& asked = *dialogs;
-    window.SetDialogs(std::move(dialogs));
-    window.show();
+    LineArray_frm& window = Open({}, false);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ScriptedDialogs& asked = Dialogs();
     QElapsedTimer clock;
     clock.start();
-    emit window.findChild<QMenu*>(QStringLiteral("File_men"))->aboutToShow();
-    const auto entry = [&](int i) {
-      return window.findChild<QAction*>(QStringLiteral("RecentFile_men(%1)").arg(i));
-    };
+    emit Find<QMenu>("File_men")->aboutToShow();
+    const auto entry = [&](int i) { return Find<QAction>(u"RecentFile_men(%1)"_s.arg(i)); };
     QVERIFY(entry(0)->isVisible() && entry(1)->isVisible());
     QVERIFY(!entry(2)->isVisible() && !entry(3)->isVisible());
-    QVERIFY(entry(0)->text().endsWith(QStringLiteral("gone1.qvd")));
-    QVERIFY(entry(1)->text().endsWith(QStringLiteral("gone2.qvd")));
+    QVERIFY(entry(0)->text().endsWith(u"gone1.qvd"_s));
+    QVERIFY(entry(1)->text().endsWith(u"gone2.qvd"_s));
     // The path within the limit is told shortened, start and end kept; the ordinary one in
     // full. Each gone file leaves the list.
     asked.Answers = {Answer::No, Answer::No};
     entry(0)->trigger();
     const QString told = asked.Log.last();
-    QVERIFY2(told.startsWith(QStringLiteral("tell Open Error: The file is no longer there:\n") +
-                             folder.left(20)),
-             qPrintable(told.left(200)));
+    QVERIFY2(
+        told.startsWith(u"tell Open Error: The file is no longer there:\n"_s + folder.left(20)),
+        qPrintable(told.left(200)));
     QVERIFY(told.size() < 300 && told.contains(Ellipsis));
-    QVERIFY(told.endsWith(QStringLiteral("wwww/gone1.qvd [critical]")));
-    QVERIFY(entry(0)->text().endsWith(QStringLiteral("gone2.qvd")) && !entry(1)->isVisible());
+    QVERIFY(told.endsWith(u"wwww/gone1.qvd [critical]"_s));
+    QVERIFY(entry(0)->text().endsWith(u"gone2.qvd"_s) && !entry(1)->isVisible());
     entry(0)->trigger();
-    QCOMPARE(
-        asked.Log.last(),
-        QStringLiteral("tell Open Error: The file is no longer there:\n%1 [critical]").arg(plain));
+    QCOMPARE(asked.Log.last(),
+             u"tell Open Error: The file is no longer there:\n%1 [critical]"_s.arg(plain));
     QVERIFY(!entry(0)->isVisible());
     QVERIFY(clock.elapsed() < 5000);
   }

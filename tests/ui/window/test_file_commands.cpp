@@ -1,0 +1,184 @@
+// File's commands as a user meets them: New, Open, Save, Save As, Exit, the recent files,
+// a file named on the command line or dropped, and their shortcuts.
+#include "app/CommandLine.h"
+#include "support/WindowFixture.h"
+
+using namespace tarnwick;
+
+class TestFileCommands : public QObject, WindowFixture {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { Prepare(); }
+  void init() { Reset(); }
+  void cleanup() { Reset(); }
+
+  void saveProposesTheCleanTitleAndFailuresWriteNothing() {
+    LineArray_frm& w = Open({}, false);
+    Box("Project_tbx")->setText("Arena: Main/Stage?");
+    Dialogs().Files.push_back(Dlg::Chosen(Path("Arena.qvd")));
+    Trigger("Save_men");
+    const FileDialogSetup& setup = Dialogs().LastSetup;
+    QCOMPARE(
+        setup.FileName + setup.Folder,
+        "Arena MainStage" + QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    QCOMPARE(Caption(), u"Quenvar Tarnwick  -  Arena.qvd"_s);
+    // A second save writes at once, with the controls read first. Only what the user does
+    // marks the project modified (not the inclination each redraw writes); a save clears it.
+    QVERIFY(!w.isWindowModified());
+    QTest::keyClicks(Box("Author_tbx"), "Mo");
+    QVERIFY(w.isWindowModified() && w.windowTitle().endsWith("[*]"));
+    Trigger("Save_men");
+    QVERIFY(!w.isWindowModified());
+    Trigger("Curved_men");
+    QVERIFY(w.isWindowModified());
+    QCOMPARE(Dialogs().Log, QStringList{"save"});
+    QVERIFY(Contents(Path("Arena.qvd")).contains("Your NameMo"));
+    // Save As cancelled or failing writes nothing and keeps the file name.
+    Dialogs().Log.clear();
+    Dialogs().Files = {Dlg::Cancelled(), Dlg::Failed(), Dlg::Chosen(Path("missing/x.qvd"))};
+    for (int i = 0; i < 3; ++i) Trigger("SaveAs_men");
+    QCOMPARE(Dialogs().Log,
+             (QStringList{"save", "save", "tell File Error: Error while attempting to open file!",
+                          "save",
+                          "tell Save Error: Error while trying to save file!\n\n" +
+                              Path("missing/x.qvd") + ": folder does not exist [critical]"}));
+    QCOMPARE(Caption(), u"Quenvar Tarnwick  -  Arena.qvd"_s);
+    // The saved file heads File's recent files, in a new window too; one that is gone leaves.
+    Open({}, false);
+    emit Find<QMenu>("File_men")->aboutToShow();
+    auto* recent = Find<QAction>("RecentFile_men(0)");
+    QVERIFY(recent->isVisible() && recent->text().endsWith("Arena.qvd"));
+    QVERIFY(!Find<QAction>("RecentFile_men(1)")->isVisible());
+    Dialogs().Answers = {Answer::No, Answer::No};
+    recent->trigger();
+    QCOMPARE(Shown("Project_tbx"), u"Arena: Main/Stage?"_s);
+    QFile::remove(Path("Arena.qvd"));
+    recent->trigger();
+    QVERIFY(Dialogs().Log.last().startsWith("tell Open Error: The file is no longer there") &&
+            !recent->isVisible());
+  }
+
+  void openLoadsAllOrNothingAndHiddenAreasKeepTheirPlace() {
+    LineArray_frm& w = Open({}, false);
+    // A file to open: two boxes, one area, feet.
+    for (const char* list : {"BoxesAmount_cbx", "AreasAmount_cbx", "Units_cbx"})
+      List(list)->setCurrentIndex(0);
+    Dialogs().Files.push_back(Dlg::Chosen(Path("two.qvd")));
+    Trigger("SaveAs_men");
+    Dialogs().Answers.push_back(Answer::No);
+    Trigger("New_men");
+    QCOMPARE(Shown({"BoxesAmount_cbx", "Units_cbx"}), u"12|Metres"_s);
+    QCOMPARE(Caption(), u"Quenvar Tarnwick"_s);
+    for (const auto& [name, bytes] : {std::pair{"bad.qvd", Contents(Path("two.qvd")).left(100)},
+                                      {"notes.qvd", QByteArray("just some text, not a project")}}) {
+      QFile file(Path(name));
+      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+    // Open asks first, as New does: Cancel, or Yes with the save cancelled, opens nothing.
+    Dialogs().Answers = {Answer::Cancel, Answer::Yes};
+    Dialogs().Files = {Dlg::Cancelled()};
+    Trigger("Open_men");
+    Trigger("Open_men");
+    QVERIFY(!Dialogs().Log.contains("open"));
+    const ProjectData before = w.Project();
+    Dialogs().Log.clear();
+    Dialogs().Answers = {Answer::No, Answer::No, Answer::No};
+    Dialogs().Files = {Dlg::Chosen(Path("bad.qvd")), Dlg::Chosen(Path("notes.qvd"))};
+    Trigger("Open_men");
+    Trigger("Open_men");
+    Dialogs().Log.removeIf([](const QString& line) { return line.startsWith("ask "); });
+    QCOMPARE(
+        Dialogs().Log,
+        (QStringList{"open", "tell Load Error: Error while trying to load file! [critical]", "open",
+                     "tell File structure Error: Wrong or unknown file structure.Please try "
+                     "another file! [critical]"}));
+    QCOMPARE(w.Project(), before);
+    QCOMPARE(Caption(), u"Quenvar Tarnwick"_s);
+    Dialogs().Files.push_back(Dlg::Chosen(Path("two.qvd")));
+    Trigger("Open_men");
+    QCOMPARE(Caption(), u"Quenvar Tarnwick  -  two.qvd"_s);
+    QCOMPARE(Shown({"BoxesAmount_cbx", "AreasAmount_cbx", "Units_cbx"}), u"2|1|Feet"_s);
+    // The areas the file leaves out show, in feet, where they were.
+    KeyPick("AreasAmount_cbx", 2);
+    QVERIFY(qAbs(w.Project().AreaDistance[2] - 23.0f) < 0.002f);
+  }
+
+  void aFileNamedOnTheCommandLineOrDroppedOpensAsOpenDoes() {
+    using A = CommandLine::Action;
+    const auto parse = [](std::vector<std::string> arguments) {
+      return ParseCommandLine(arguments);
+    };
+    QVERIFY(parse({}).Do == A::Run && parse({"show.qvd"}).File == "show.qvd");
+    QVERIFY(parse({"--help"}).Do == A::Help && parse({"--version"}).Do == A::Version);
+    QVERIFY(parse({"--bogus"}).Do == A::Wrong && parse({"a.qvd", "b.qvd"}).Do == A::Wrong);
+    // The named file opens as a chosen one does; a refused one is reported and changes nothing.
+    Open({}, false);
+    Box("Project_tbx")->setText("From the line");
+    Dialogs().Files.push_back(Dlg::Chosen(Path("line.qvd")));
+    Trigger("SaveAs_men");
+    Open({}, false);
+    QVERIFY(!Window().OpenFile(Path("missing.qvd")) && Dialogs().Log.size() == 1);
+    // Dropped on the window, the file opens after the same question as Open.
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(Path("line.qvd"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    Dialogs().Answers = {Answer::No};
+    QApplication::sendEvent(&Window(), &enter);
+    QVERIFY(enter.isAccepted());
+    QApplication::sendEvent(&Window(), &drop);
+    QVERIFY(Dialogs().Log[1].startsWith("ask Save File?") &&
+            Shown("Project_tbx") == "From the line");
+    QCOMPARE(Caption(), u"Quenvar Tarnwick  -  line.qvd"_s);
+  }
+
+  void newAndCloseAskAndKeepTheProjectWhenTheSaveDoesNotHappen() {
+    LineArray_frm& w = Open({}, false);
+    // Yes saves what the controls show, edits not yet read included, then starts anew.
+    Box("Project_tbx")->setText("Keep me");
+    Dialogs().Answers = {Answer::Yes};
+    Dialogs().Files.push_back(Dlg::Chosen(Path("kept.qvd")));
+    Trigger("New_men");
+    QVERIFY(Contents(Path("kept.qvd")).contains("Keep me"));
+    QCOMPARE(Shown("Project_tbx"), u"Your Project"_s);
+    // Closing asks every time; Yes with the save dialog cancelled keeps the window.
+    Dialogs().Log.clear();
+    Dialogs().Answers = {Answer::Cancel, Answer::Yes, Answer::No};
+    Dialogs().Files.push_back(Dlg::Cancelled());
+    QVERIFY(!w.close());
+    QVERIFY(!w.close());
+    QVERIFY(w.close());
+    QCOMPARE(
+        Dialogs().Log.count("ask Save File?: Do you want to save your project before you quit?"),
+        3);
+  }
+
+  void everyShortcutTriggersItsCommandFromATextBoxButSelectAll() {
+    LineArray_frm& w = Open();
+    QLineEdit* box = Box("FloorDistance_tbx");
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    box->deselect();
+    Dialogs().Answers = {Answer::Cancel, Answer::Cancel, Answer::Cancel};
+    for (const QKeyCombination key :
+         {Qt::CTRL | Qt::Key_N, Qt::CTRL | Qt::Key_O, Qt::CTRL | Qt::Key_S, Qt::CTRL | Qt::Key_A,
+          Qt::CTRL | Qt::SHIFT | Qt::Key_S, Qt::CTRL | Qt::Key_Q})
+      QTest::keyClick(box, key.key(), key.keyboardModifiers());
+    // New and Open ask first (cancelled); Ctrl+A selects the text; Ctrl+Shift+S saves as.
+    QCOMPARE(Dialogs().Log.size(), 5);
+    QVERIFY(Dialogs().Log[0].contains("before a new") && Dialogs().Log[1].contains("another"));
+    QCOMPARE(Dialogs().Log.mid(2, 2), (QStringList{"save", "save"}));
+    QVERIFY(Dialogs().Log[4].startsWith("ask Save File?: Do you want to save your project"));
+    QVERIFY(box->hasSelectedText() && w.isVisible());
+    // The About box is modal and reused.
+    Trigger("About_men");
+    auto* about = Find<QDialog>("About_frm");
+    QVERIFY(about->isVisible() && about->windowModality() == Qt::ApplicationModal);
+    QTest::mouseClick(about->findChild<QPushButton*>("Ok_cbt"), Qt::LeftButton);
+    QVERIFY(!about->isVisible());
+  }
+};
+
+QTEST_MAIN(TestFileCommands)
+#include "test_file_commands.moc"
