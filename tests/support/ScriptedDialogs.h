@@ -13,19 +13,14 @@ namespace tarnwick {
 class ScriptedDialogs : public UserDialogs {
  public:
   std::deque<Answer> Answers;
-  std::deque<FileChoice> Files;
+  std::deque<FileChoice> Files;  // an unscripted file dialog is cancelled
   QStringList Log;  // "ask <title>: <prompt>", "tell <title>: <prompt> [critical]", "save"/"open"
   FileDialogSetup LastSetup;
 
   Answer Ask(QWidget*, const QString& prompt, const QString& title) override {
     Log << QStringLiteral("ask %1: %2").arg(title, prompt);
-    if (Answers.empty()) {
-      Log << QStringLiteral("unscripted question");
-      return Answer::Cancel;
-    }
-    const Answer a = Answers.front();
-    Answers.pop_front();
-    return a;
+    if (Answers.empty()) Log << QStringLiteral("unscripted question");
+    return Next(Answers, Answer::Cancel);
   }
   void Tell(QWidget*, const QString& prompt, const QString& title, bool critical) override {
     Log << QStringLiteral("tell %1: %2%3").arg(title, prompt, critical ? " [critical]" : "");
@@ -48,10 +43,14 @@ class ScriptedDialogs : public UserDialogs {
   FileChoice Choose(const QString& kind, const FileDialogSetup& setup) {
     Log << kind;
     LastSetup = setup;
-    if (Files.empty()) return Cancelled();
-    const FileChoice f = Files.front();
-    Files.pop_front();
-    return f;
+    return Next(Files, Cancelled());
+  }
+  template <typename T>
+  static T Next(std::deque<T>& script, T otherwise) {
+    if (script.empty()) return otherwise;
+    otherwise = script.front();
+    script.pop_front();
+    return otherwise;
   }
 };
 

@@ -110,6 +110,11 @@ class WindowFixture {
   DrawingSurface* Picture(const QString& name) const { return Find<DrawingSurface>(name); }
   DrawingSurface* Side() const { return Picture(u"MainView_pbx"_s); }
   void Trigger(const QString& action) const { Find<QAction>(action)->trigger(); }
+  // Triggers the command with `path` chosen in the file dialog it opens.
+  void TriggerWith(const QString& action, const QString& path) const {
+    dialogs_->Files.push_back(Dlg::Chosen(path));
+    Trigger(action);
+  }
   void Click(const QString& button) const {
     QTest::mouseClick(Find<QAbstractButton>(button), Qt::LeftButton);
   }

@@ -10,14 +10,6 @@ using namespace tarnwick::test_targets;
 class TestExports : public QObject, WindowFixture {
   Q_OBJECT
 
-  // Chooses `name` in the next save dialog and runs the command.
-  void SaveTo(const QString& name, const std::function<void()>& command) {
-    Dialogs().Files.push_back(Dlg::Chosen(Path(name)));
-    command();
-  }
-  void SaveTo(const QString& name, const char* action) {
-    SaveTo(name, [=, this] { Trigger(action); });
-  }
   std::string Local(const QString& name) const {
     return QFile::encodeName(Path(name)).toStdString();
   }
@@ -36,17 +28,17 @@ class TestExports : public QObject, WindowFixture {
     // The picture in the format its name asks for; a failure is told, not passed over.
     for (const auto& [name, start] :
          {std::pair{"view.png", "\x89PNG"}, {"view.svg", "<?xml"}, {"view.pdf", "%PDF"}}) {
-      SaveTo(name, "ExportPicture_men");
+      TriggerWith("ExportPicture_men", Path(name));
       QFile file(Path(name));
       QVERIFY2(file.open(QIODevice::ReadOnly) && file.read(5).startsWith(start), name);
     }
     QImage png(Path("view.png"));
     QCOMPARE(png.size() / png.devicePixelRatio(),
              QSize(Side()->width(), Side()->height() + Picture("Graph_pbx")->height()));
-    SaveTo("no/such/folder.png", "ExportPicture_men");
+    TriggerWith("ExportPicture_men", Path("no/such/folder.png"));
     QVERIFY(Dialogs().Log.last().startsWith("tell Export Error"_L1));
     // Every band and both broadband sums at every point of every area, as the graph has them.
-    SaveTo("levels.csv", "ExportLevels_men");
+    TriggerWith("ExportLevels_men", Path("levels.csv"));
     QFile csv(Path("levels.csv"));
     QVERIFY(csv.open(QIODevice::ReadOnly | QIODevice::Text));
     const QStringList rows = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
@@ -67,11 +59,13 @@ class TestExports : public QObject, WindowFixture {
     Trigger("ShowGraph_men");
     for (const char* name :
          {"device.png", "link.png", "device.svg", "link.svg", "device.pdf", "link.pdf"})
-      SaveTo(name, "ExportPicture_men");
-    for (const char* name : {"device.csv", "link.csv"}) SaveTo(name, "ExportLevels_men");
+      TriggerWith("ExportPicture_men", Path(name));
+    for (const char* name : {"device.csv", "link.csv"}) TriggerWith("ExportLevels_men", Path(name));
     Trigger("RiggingTable_men");
-    for (const char* name : {"device.pdf", "link.pdf"})
-      SaveTo(name, [this] { Click("RiggingPdf_cbt"); });
+    for (const char* name : {"device.pdf", "link.pdf"}) {
+      Dialogs().Files.push_back(Dlg::Chosen(Path(name)));
+      Click("RiggingPdf_cbt");
+    }
     QCOMPARE(Dialogs().Log, QStringList(10, u"save"_s));  // and nothing told
     for (const char* kind : {"png", "svg", "pdf", "csv"}) {
       QVERIFY2(IsCharDevice(Local("device."_L1 + kind)), kind);
@@ -86,15 +80,15 @@ class TestExports : public QObject, WindowFixture {
   void exportsFeedAFifoThatIsReadWhatAFileWouldHold() {
     Open();
     Trigger("ShowGraph_men");
-    SaveTo("levels.csv", "ExportLevels_men");
-    SaveTo("view.png", "ExportPicture_men");
+    TriggerWith("ExportLevels_men", Path("levels.csv"));
+    TriggerWith("ExportPicture_men", Path("view.png"));
     for (const auto& [name, action, start, file] :
          {std::tuple{"fifo.csv", "ExportLevels_men", "area,index", "levels.csv"},
           {"fifo.png", "ExportPicture_men", "\x89PNG", "view.png"}}) {
       QCOMPARE(::mkfifo(Local(name).c_str(), 0600), 0);
       FifoReader reader(Local(name));
       QVERIFY(reader.Reading());
-      SaveTo(name, action);
+      TriggerWith(action, Path(name));
       const QByteArray received = Bytes(reader.Finish());
       QVERIFY2(received.startsWith(start), name);
       QCOMPARE(received, Bytes(FileBytes(Local(file))));
@@ -104,7 +98,7 @@ class TestExports : public QObject, WindowFixture {
     QCOMPARE(::mkfifo(Local("unread.csv").c_str(), 0600), 0);
     QElapsedTimer clock;
     clock.start();
-    SaveTo("unread.csv", "ExportLevels_men");
+    TriggerWith("ExportLevels_men", Path("unread.csv"));
     QVERIFY(clock.elapsed() < 1000);
     QCOMPARE(Dialogs().Log.last(),
              "tell Export Error: Error while trying to export to unread.csv!\n\n" +
@@ -129,7 +123,7 @@ class TestExports : public QObject, WindowFixture {
     if (why.empty()) targets << "device.qvd";
     for (const QString& name : targets) {
       Dialogs().Log.clear();
-      SaveTo(name, "SaveAs_men");
+      TriggerWith("SaveAs_men", Path(name));
       const QString kind = name.startsWith("device"_L1) ? "a device" : "a FIFO";
       QCOMPARE(Dialogs().Log,
                (QStringList{"save", "tell Save Error: Error while trying to save file!\n\n" +

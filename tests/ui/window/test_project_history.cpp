@@ -94,8 +94,7 @@ class TestProjectHistory : public QObject, WindowFixture {
                qPrintable(name));
     }
     // Saved, the mark goes; undone past the save, it comes back; redone, it goes again.
-    Dialogs().Files.push_back(Dlg::Chosen(Path("a.qvd")));
-    Trigger("Save_men");
+    TriggerWith("Save_men", Path("a.qvd"));
     QVERIFY(!w.isWindowModified());
     undo->trigger();
     QVERIFY(w.isWindowModified());
@@ -150,8 +149,7 @@ class TestProjectHistory : public QObject, WindowFixture {
     Pick("Angle_cbx(4)", 1);
     Trigger("Undo_men");
     const QString path = Path("a.qvd");
-    Dialogs().Files.push_back(ScriptedDialogs::Chosen(path));
-    Trigger("SaveAs_men");
+    TriggerWith("SaveAs_men", path);
     QVERIFY(QFile::exists(path) && !w.isWindowModified());
     QVERIFY(Stack()->canRedo());
     QCOMPARE(UndoText(), u"Undo Splay of Box 5"_s);
@@ -180,8 +178,7 @@ class TestProjectHistory : public QObject, WindowFixture {
     const auto openAndSave = [&](const QString& source, const QString& copy) {
       QVERIFY(w.OpenFile(source));
       QCOMPARE(w.Project().Units, std::string("Feet"));
-      Dialogs().Files.push_back(ScriptedDialogs::Chosen(copy));
-      Trigger("SaveAs_men");
+      TriggerWith("SaveAs_men", copy);
     };
     openAndSave(odd, first);
     QCOMPARE(Contents(first), Contents(odd));
