@@ -169,9 +169,10 @@ class TestCoverageLayer : public QObject, WindowFixture {
     QVERIFY(Find("MapFreq_cbx")->isVisible());
     KeyPick("BoxesAmount_cbx", 2);  // changes while the first map is computed
     KeyPick("BoxesAmount_cbx", 6);
-    QTRY_VERIFY(MapFinished());
+    WaitForMap();
     KeyPick("MapFreq_cbx", BroadbandAEntry);
-    QTRY_VERIFY(!layer->Busy() && layer->ShownMap()->grid.entry == BroadbandAEntry);
+    QTRY_VERIFY_WITH_TIMEOUT(!layer->Busy() && layer->ShownMap()->grid.entry == BroadbandAEntry,
+                             30000);
     QVERIFY(maps >= 2);
     QCOMPARE(mixed, 0);
     // The map covers the section above the floor; the scale's top is the loudest area

@@ -24,7 +24,7 @@ class TestExports : public QObject, WindowFixture {
     Trigger("ShowGraph_men");
     Trigger("ShowMap_men");
     const auto* layer = Find<CoverageLayer>("CoverageMap");
-    QTRY_VERIFY(!layer->Busy() && layer->ShownMap() != nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(!layer->Busy() && layer->ShownMap() != nullptr, 30000);
     // The picture in the format its name asks for; a failure is told, not passed over.
     for (const auto& [name, start] :
          {std::pair{"view.png", "\x89PNG"}, {"view.svg", "<?xml"}, {"view.pdf", "%PDF"}}) {

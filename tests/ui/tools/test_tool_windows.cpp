@@ -203,19 +203,15 @@ class TestToolWindows : public QObject, WindowFixture {
   }
 
   void theCommandLineRefusesSuchADesignWithAReason() {
-    struct Unheard {
-      const char* name;
-      float length, floor;
-    };
-    for (const Unheard& u :
-         {Unheard{"lengths_negative", -5.0f, 5.0f}, Unheard{"floor_1e38", 10.0f, 1e38f},
-          Unheard{"floor_-1e38", 10.0f, -1e38f}}) {
+    for (const auto& [name, length, height] : {std::tuple{"lengths_negative", -5.0f, 5.0f},
+                                               {"floor_1e38", 10.0f, 1e38f},
+                                               {"floor_-1e38", 10.0f, -1e38f}}) {
       ProjectData project = MakeDefaultProject();
       project.BoxesAmount = 4;
-      project.FloorDistance = u.floor;
-      for (float& length : project.AreaLength) length = u.length;
+      project.FloorDistance = height;
+      std::ranges::fill(project.AreaLength, length);
       ProjectFileHeader header;
-      const QString path = Path(QLatin1String(u.name) + ".qvd"_L1);
+      const QString path = Path(QLatin1String(name) + ".qvd"_L1);
       QFile file(path);
       QVERIFY(file.open(QIODevice::WriteOnly));
       file.write(Bytes(EncodeProject(project, header)));
@@ -223,9 +219,9 @@ class TestToolWindows : public QObject, WindowFixture {
       const Ran ran = RunProgram({u"--optimise"_s, path});
       QVERIFY(ran.finished);
       QVERIFY(ran.normal);
-      QVERIFY2(ran.status == 2, u.name);
+      QVERIFY2(ran.status == 2, name);
       QVERIFY(ran.out.isEmpty());
-      QVERIFY2(ran.err.contains("has a level to even out"), u.name);
+      QVERIFY2(ran.err.contains("has a level to even out"), name);
     }
   }
 };

@@ -117,9 +117,7 @@ class TestFileCommands : public QObject, WindowFixture {
 
   void aFileNamedOnTheCommandLineOrDroppedOpensAsOpenDoes() {
     using A = CommandLine::Action;
-    const auto parse = [](std::vector<std::string> arguments) {
-      return ParseCommandLine(arguments);
-    };
+    const auto parse = &ParseCommandLine;
     QVERIFY(parse({}).Do == A::Run && parse({"show.qvd"}).File == "show.qvd");
     QVERIFY(parse({"--help"}).Do == A::Help && parse({"--version"}).Do == A::Version);
     QVERIFY(parse({"--bogus"}).Do == A::Wrong && parse({"a.qvd", "b.qvd"}).Do == A::Wrong);
