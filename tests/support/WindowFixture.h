@@ -48,13 +48,9 @@ inline Ran RunProgram(const QStringList& arguments, bool headless = false) {
     if (headless) bare.remove(QLatin1String(name));
   program.setProcessEnvironment(bare);
   program.start(QStringLiteral(TARNWICK_PROGRAM), arguments);
-  Ran ran;
-  ran.finished = program.waitForFinished(60000);
-  ran.normal = program.exitStatus() == QProcess::NormalExit;
-  ran.status = program.exitCode();
-  ran.out = QString::fromUtf8(program.readAllStandardOutput());
-  ran.err = program.readAllStandardError();
-  return ran;
+  const bool finished = program.waitForFinished(60000);  // else it ends with `program`
+  return {finished, program.exitStatus() == QProcess::NormalExit, program.exitCode(),
+          QString::fromUtf8(program.readAllStandardOutput()), program.readAllStandardError()};
 }
 
 // One main window as a user meets it, for the window tests: shown and active, asking
