@@ -217,7 +217,7 @@ TEST(SplayOptimiser, RefusesADesignWithoutAnAreaPointThatHasALevel) {
     ComputeScene(p, DesignedFrame, c.scene);
     // Points along the areas, but none with a level, where they have any length at all.
     const LevelEngine engine(p, c.scene, c.constants);
-    const auto areas = AreaLevels(engine, DefaultLevelEntry, p, c.scene, c.constants);
+    const auto areas = AreaLevels(engine, DefaultLevelEntry, p, c.scene);
     EXPECT_EQ(areas.empty(), u.length < 0);
     EXPECT_EQ(HighestLevel(areas), SPLFloor);
     for (const int entry : {DefaultLevelEntry, BroadbandAEntry}) {

@@ -105,7 +105,7 @@ bool CoverageLayer::DrawMap(DrawingSurface& side) const {
 void CoverageLayer::DrawAreas(DrawingSurface& side, const ProjectData& project,
                               const Graphics& graphics) {
   engine_ = std::make_shared<const LevelEngine>(project, graphics, constants_);
-  const auto areas = AreaLevels(*engine_, Entry(), project, graphics, constants_);
+  const auto areas = AreaLevels(*engine_, Entry(), project, graphics);
   const float highest = HighestLevel(areas);
   top_ = highest > SPLFloor ? MapTop(highest) : 0.0f;
   if (bar_ != nullptr && bar_->top != top_) {
