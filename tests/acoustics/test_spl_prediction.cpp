@@ -68,10 +68,10 @@ Scene TableScene(std::istream& in) {
   return s;
 }
 
-// The levels along an area by the designed steps written out plainly, a cosine for every
-// pair of boxes, with the directivity index from OffAxisIndex: what CalculateSPL must give
-// to within 1e-4 dB whichever way it computes.
-std::vector<SPLPoint> DesignedLevels(const Scene& s, int area, int band) {
+// The levels along an area by the steps of docs/model.md, "The coherent sum", written out
+// plainly, a cosine for every pair of boxes, with the directivity index from OffAxisIndex:
+// what CalculateSPL must give to within 1e-4 dB whichever way it computes.
+std::vector<SPLPoint> PlainStepLevels(const Scene& s, int area, int band) {
   const Constants& c = ModuleData();
   const ProjectData& p = s.project;
   const double ln10 = std::log(10.0);
@@ -295,14 +295,14 @@ TEST(CalculateSPL, staysWithinATenThousandthOfADecibelOfTheDesignedStepsOnEveryK
   long long compared = 0, identical = 0, outside = 0;
   double worst = 0.0;
   auto compare = [&](const Scene& s, int area, int band) {
-    const std::vector<SPLPoint> designed = DesignedLevels(s, area, band);
+    const std::vector<SPLPoint> plain = PlainStepLevels(s, area, band);
     for (const SplKernel kernel : {FastestSplKernel(), &PortableSplKernel}) {
       std::vector<SPLPoint> points;
       ASSERT_TRUE(
           CalculateSPLWith(kernel, s.project, s.graphics, ModuleData(), area, band, points));
-      ASSERT_EQ(points.size(), designed.size());
+      ASSERT_EQ(points.size(), plain.size());
       for (std::size_t i = 0; i < points.size(); ++i) {
-        const SPLPoint &got = points[i], &want = designed[i];
+        const SPLPoint &got = points[i], &want = plain[i];
         ASSERT_TRUE(got.Position == want.Position && got.Distance == want.Distance) << i;
         const double difference = std::fabs(double(got.SPL) - want.SPL);
         worst = std::max(worst, difference);
