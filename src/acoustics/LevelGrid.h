@@ -36,7 +36,7 @@ LevelGrid MakeLevelGrid(int entry, double left, double top, double right, double
                         int ny);
 
 // Every area in use with the engine's levels at its points (AreaPoints, the points
-// CalculateSPL predicts); their SPLPoint::Distance stays 0.
+// CalculateSPL predicts); their SPLPoint::DistanceFromLastBox stays 0.
 std::vector<std::vector<SPLPoint>> AreaLevels(const LevelEngine& engine, int entry,
                                               const ProjectData& project, const Graphics& graphics);
 

@@ -88,7 +88,7 @@ void CollectBlock(BoxSet& boxes, SPLPoint* point, int count, SplBlock& block, bo
       const PlaneVector d{static_cast<float>(double(point[n].Position.X) - boxes.sourceX[b]),
                           static_cast<float>(double(point[n].Position.Y) - boxes.sourceY[b])};
       const auto r = static_cast<float>(std::sqrt(double(d.Y) * d.Y + double(d.X) * d.X));
-      point[n].Distance = r;  // the last box's stays
+      point[n].DistanceFromLastBox = r;  // the last box's stays
       const int k = boxes.direction[b].Index(d);
       if (k < 0 || r == 0.0f) {
         defined[n] = false;

@@ -19,7 +19,7 @@ struct SPLPoint {
   // From the source of the last box in use, metres, in single precision (0 with no box,
   // and where AreaLevels gives the point). Not the graph's distance, which is the distance
   // along the area (AreaPoint::Along).
-  float Distance = 0.0f;
+  float DistanceFromLastBox = 0.0f;
   float SPL = 0.0f;  // predicted level, dB
 };
 

@@ -89,7 +89,7 @@ std::vector<SPLPoint> PlainStepLevels(const Scene& s, int area, int band) {
       const PlaneVector d = AddVectors(point.Position, NegateVector(box.Source));
       const auto r = float(std::sqrt(double(d.Y) * d.Y + double(d.X) * d.X));
       const int k = OffAxisIndex(d, AngleFromDown(box.Ray));
-      point.Distance = r;
+      point.DistanceFromLastBox = r;
       if (k < 0 || r == 0.0f) continue;
       const DirectivityPoint& entry = c.Directivity(k, band);
       const auto level = float(double(c.BandLevel[band]) - entry.LevelDrop - p.BoxAttenuation[b] -
@@ -194,7 +194,7 @@ TEST(CalculateSPL, placesPointsEveryTenthOfAMetreRoundingTheCountHalfToEven) {
     for (std::size_t i = 0; i < points.size(); ++i) {
       const PlaneVector at{float(2 + 0.08 * i), float(1 + 0.06 * i)};
       EXPECT_LT(std::hypot(points[i].Position.X - at.X, points[i].Position.Y - at.Y), 1e-5) << i;
-      EXPECT_NEAR(points[i].Distance, std::hypot(at.X - 1.0, at.Y - 5.0), 1e-5);
+      EXPECT_NEAR(points[i].DistanceFromLastBox, std::hypot(at.X - 1.0, at.Y - 5.0), 1e-5);
     }
   }
 }
@@ -303,7 +303,9 @@ TEST(CalculateSPL, staysWithinATenThousandthOfADecibelOfTheDesignedStepsOnEveryK
       ASSERT_EQ(points.size(), plain.size());
       for (std::size_t i = 0; i < points.size(); ++i) {
         const SPLPoint &got = points[i], &want = plain[i];
-        ASSERT_TRUE(got.Position == want.Position && got.Distance == want.Distance) << i;
+        ASSERT_TRUE(got.Position == want.Position &&
+                    got.DistanceFromLastBox == want.DistanceFromLastBox)
+            << i;
         const double difference = std::fabs(double(got.SPL) - want.SPL);
         worst = std::max(worst, difference);
         ++compared;

@@ -91,7 +91,7 @@ struct OffAxisLanes {
           alignas(16) float distance[4];
           _mm_store_ps(distance, r);
           for (int n = first; n < std::min(first + 4, count); ++n)
-            point[n].Distance = distance[n - first];
+            point[n].DistanceFromLastBox = distance[n - first];
         }
         // The two tries; a zero direction passes neither.
         const __m256d sine = _mm256_set1_pd(tracker.sine_),
