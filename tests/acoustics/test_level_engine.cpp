@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <map>
 #include <numbers>
 #include <random>
@@ -13,6 +12,7 @@
 
 #include "acoustics/BandLevels.h"
 #include "acoustics/LevelEngine.h"
+#include "acoustics/PlainSum.h"
 #include "acoustics/SplPrediction.h"
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectData.h"
@@ -25,7 +25,7 @@ namespace {
 struct Design {
   ProjectData project = MakeDefaultProject();
   Graphics graphics;
-  Constants constants;
+  Constants constants = ModuleData();
 
   // A random design: boxes, splays, pin, mounting, inclination, floor, areas, attenuations.
   explicit Design(std::mt19937& random) {
@@ -41,28 +41,12 @@ struct Design {
     p.InclinationAngle = float(pick(-30, 30)) / 2;
     p.FloorDistance = float(pick(20, 120)) / 10;
     p.AreasAmount = pick(1, 3);
-    AssignBandLevel(constants);
-    FillDirectivity(constants);
     ComputeScene(p, DesignedFrame, graphics);
   }
 };
 
-// The level as a sound engineer would sum it: every box a complex pressure, its level from
-// the band level less the directivity drop, the attenuation and the distance law.
 double PlainLevel(const Design& d, int band, PlaneVector point) {
-  std::complex<double> sum;
-  for (int b = 0; b < d.project.BoxesAmount; ++b) {
-    const BoxGeometry& box = d.graphics.BoxGeom[b];
-    const PlaneVector to = AddVectors(point, NegateVector(box.Source));
-    const auto entry = *LookUpDirectivity(d.constants, band,
-                                          OffAxisAngle(AngleFromDown(to), AngleFromDown(box.Ray)));
-    const double r = std::hypot(double(point.X) - box.Source.X, double(point.Y) - box.Source.Y);
-    const double level = d.constants.BandLevel[band] - entry.LevelDrop -
-                         d.project.BoxAttenuation[b] - 20 * std::log10(r);
-    const double phase = 360 * BandCentreFrequency(band) * r / 340 + entry.Phase;
-    sum += std::polar(std::pow(10.0, level / 20), phase * std::numbers::pi / 180);
-  }
-  return 10 * std::log10(std::norm(sum));
+  return 10 * std::log10(PlainPower(d.project, d.graphics, band, point));
 }
 
 constexpr LevelEngine::Arithmetic Arithmetics[] = {LevelEngine::Arithmetic::Fastest,
@@ -108,9 +92,7 @@ TEST(LevelEngine, matchesTheReferenceTableAllOverTheSection) {
     t.graphics.BoxGeom[index].Ray = {float(a), float(b)};
   });
   ASSERT_EQ(designs.size(), 2u);
-  Constants constants;
-  AssignBandLevel(constants);
-  FillDirectivity(constants);
+  const Constants& constants = ModuleData();
   for (const auto& [design, t] : designs)
     for (const auto arithmetic : Arithmetics) {
       SCOPED_TRACE(Name(arithmetic));

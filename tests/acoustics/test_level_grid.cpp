@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "acoustics/LevelGrid.h"
+#include "acoustics/PlainSum.h"
 
 using namespace tarnwick;
 
@@ -10,11 +11,8 @@ namespace {
 struct Default {
   ProjectData project = MakeDefaultProject();
   Graphics graphics;
-  Constants constants;
-  Default() {
-    AssignBandLevel(constants), FillDirectivity(constants);
-    ComputeScene(project, DesignedFrame, graphics);
-  }
+  Constants constants = ModuleData();
+  Default() { ComputeScene(project, DesignedFrame, graphics); }
 };
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "acoustics/ModuleData.h"
+#include "acoustics/PlainSum.h"
 #include "acoustics/SplKernel.h"
 #include "acoustics/SplPrediction.h"
 #include "geometry/ArrayGeometry.h"
@@ -21,14 +22,6 @@
 using namespace tarnwick;
 
 namespace {
-
-struct Module : Constants {
-  Module() { AssignBandLevel(*this), FillDirectivity(*this); }
-};
-const Constants& ModuleData() {
-  static const Module module;
-  return module;
-}
 
 // Area 1 from `start` along `direction`, and boxes placed by hand.
 struct Scene {

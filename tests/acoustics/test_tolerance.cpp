@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "acoustics/PlainSum.h"
 #include "acoustics/Tolerance.h"
 
 using namespace tarnwick;
@@ -40,8 +41,7 @@ TEST(Tolerance, variesTheTypedInclinationOrThePinsThatExist) {
 }
 
 TEST(Tolerance, spreadsFromTheLowestToTheHighestLevelOfTheDesignAndItsVariations) {
-  Constants constants;
-  AssignBandLevel(constants), FillDirectivity(constants);
+  const Constants& constants = ModuleData();
   for (const int automatic : {0, 1}) {
     ProjectData p = WithPin(automatic, 5);
     Graphics g;
