@@ -55,7 +55,7 @@ class OffAxisTracker {
   int Index(PlaneVector d);
 
  private:
-  friend struct OffAxisLanes;  // the same tries four directions at a time, in SplPrediction.cpp
+  friend struct OffAxisLanes;  // the same tries four directions at a time, simd/SplCollectAvx2.cpp
 
   float aim_ = 0.0f;
   double sine_ = 0.0;  // of the aim
