@@ -1,6 +1,6 @@
 // The coverage map of the default project as the window computes it for a 1600 x 1000 side
 // view, one level per 4 x 4 pixels: 400 x 250 = 100,000 points over the section above the
-// floor, 12 boxes, at 1 kHz and broadband. Each is held to the floor of its designed
+// floor, 12 boxes, at 1 kHz and broadband. Each is held to the floor of its own
 // transcendental work: per point and box a square root and an arctangent, and per point,
 // box and band a sine and a cosine, all four at a time through the same vector-maths
 // wrappers as the engine, over the same argument values collected beforehand, and nothing

@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
   ProjectData automatic = s.project;
   s.project.AutomaticInclCalc = 0;
   const LevelEngine engine(s.project, s.graphics, s.constants);
-  for (const auto& area : AreaLevels(engine, DefaultLevelEntry, s.project, s.graphics, s.constants))
+  for (const auto& area : AreaLevels(engine, DefaultLevelEntry, s.project, s.graphics))
     for (const SPLPoint& p : area) s.points.push_back(p.Position);
   setup = &s;
   std::printf("%zu area points, %d boxes, %lld splay sets at one inclination\n", s.points.size(),

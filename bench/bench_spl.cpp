@@ -1,7 +1,7 @@
 // The prediction along area 1 at 1 kHz on the default project against the floor of its
-// designed transcendental work: per point, a cosine for every pair of boxes, a logarithm
-// and a power of ten for every box, and the logarithm of the summed power, all evaluated
-// four at a time with glibc's vector maths over the same argument values collected
+// transcendental work (docs/model.md, "The coherent sum"): per point, a cosine for every pair of
+// boxes, a logarithm and a power of ten for every box, and the logarithm of the summed power, all
+// evaluated four at a time with glibc's vector maths over the same argument values collected
 // beforehand, and nothing else. It also times bench/spl_numpy.py, the same levels from the
 // same scene the way a user would get them with numpy, and fails when numpy is faster.
 
@@ -43,7 +43,7 @@ struct Setup : DefaultDesign {
 Setup* setup = nullptr;
 const double Ln10 = std::log(10.0);
 
-// The arguments of the designed transcendental calls, each kind in one array padded with
+// The arguments of those transcendental calls, each kind in one array padded with
 // harmless values to whole vectors of four: the cosines' (phase_j - phase_m) in radians,
 // the logarithms' distances and summed powers, the exponentials' level * ln 10 / 20.
 struct Arguments {

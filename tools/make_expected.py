@@ -29,6 +29,15 @@ spl_levels.csv       the level predicted at points along an area, for three of t
                      projects in which every point and every aim lies below every box:
                      project columns, area (1 ... 3), band, point, level in dB and its
                      tolerance in dB (0.005).
+level_engine.csv     the level engine's levels at a grid of points all over the section
+                     (in front of, above, below and behind the boxes), for two designs:
+                     "box" rows give each box as the engine is handed it (index, source
+                     x, y, ray a, b, each in single precision, and attenuation c in dB);
+                     "point" rows a point (index, x, y), the entry a (a band, 21 broadband or 22
+                     A-weighted broadband), the level b in dB and its tolerance c in dB.
+                     A point is kept where every box's direction lies more than 0.001
+                     degrees from an entry's edge and the level within 40 dB of the
+                     power sum of the boxes alone (the incoherent sum).
 default.qvd,         project files laid out byte by byte as the format describes them:
 small.qvd, odd.qvd   the default project; it with title "A", author "B", feet, two boxes
                      and one area; and one with a text outside ASCII, negative zero, the
@@ -64,6 +73,12 @@ Prediction (dB, metres, degrees):
   directivity entry is the one nearest (ties to even) to the angle of the point from the
   vertical minus that of the box's axis; the directivity table comes from
   tools/make_directivity.py, the source of the program's table.
+
+The level engine (double precision, only the level rounded to single) is held to
+these rules with the program's own single-precision positions of the boxes and the
+points, the direction from a box rounded to single as the program forms it, the
+directivity entries and the attenuations as singles, and the program's Pi,
+3.14159265358979.
 
 A figure that single-precision rounding could tip over a decision (an aim grazing the
 end of an area, a point on the boundary between directivity entries) is left out; the
@@ -359,6 +374,85 @@ def spl_rows(p, area, band):
     return rows
 
 
+# ---------------------------------------------------------------- level engine
+
+PROGRAM_PI = 3.14159265358979
+ENGINE_TOLERANCE = 2e-5  # dB: the float level's rounding, up to 7.6e-6 dB, and some room
+ENGINE_DESIGNS = [  # project, attenuation of each box in dB
+    (project(), [0.0] * 12),
+    (project(boxes=7, splays="50505050505", automatic=0, inclination=-2.5, floor=6.5),
+     [0.0, 2.0, 0.0, 4.5, 0.0, 1.0, 3.0]),
+]
+ENGINE_XS = [0.25, 0.75, 1.5, 3.0, 6.0, 11.0, 17.5, 26.0]
+ENGINE_YS = [0.0, 1.5, 3.5, 5.25, 7.0, 9.5]
+ENGINE_BANDS = [0, 10, 20]
+BROADBAND, BROADBAND_A = 21, 22
+
+
+def a_weighting(f):
+    r = 12194.0 ** 2 * f ** 4 / ((f * f + 20.6 ** 2) * math.sqrt(
+        (f * f + 107.7 ** 2) * (f * f + 737.9 ** 2)) * (f * f + 12194.0 ** 2))
+    return 20 * math.log10(r) + 2.0
+
+
+def engine_boxes(p, attenuation):
+    """Each box as the engine takes it: single-precision source and ray, attenuation."""
+    angle = inclination(p)
+    width, height, slopes = scene(p)
+    out = []
+    for b, (_, _, _, _, source, axis) in enumerate(boxes(p, angle)):
+        ray = aim(source, axis, width, height, slopes)[0] - source
+        out.append((complex(single(source.real), single(source.imag)),
+                    complex(single(ray.real), single(ray.imag)), single(attenuation[b])))
+    return out
+
+
+def band_pressures(array, point, band):
+    """Each box's complex pressure at the point, or None where an entry is unsteady."""
+    frequency = 62.5 * 2 ** ((band + 2) / 3)
+    wave_number = 2 * PROGRAM_PI * frequency / SPEED_OF_SOUND
+    out = []
+    for source, ray, attenuation in array:
+        d = complex(single(point.real - source.real), single(point.imag - source.imag))
+        theta = wrapped(from_down(d) - from_down(ray))
+        steps = theta / 5
+        if abs(abs(steps - math.floor(steps)) - 0.5) < 2e-4 or abs(theta) > 180 - 1e-3:
+            return None
+        drop, phase = directivity(round(steps) + 36, band)
+        r = math.hypot(point.real - source.real, point.imag - source.imag)
+        magnitude = 10 ** ((BAND_LEVEL[band] - single(drop) - attenuation) / 20) / r
+        out.append(cmath.rect(magnitude, wave_number * r + single(phase) * PROGRAM_PI / 180))
+    return out
+
+
+def engine_levels(array, point):
+    """(entry, level) at the point for the bands and broadband sums kept, or None."""
+    pressures = [band_pressures(array, point, band) for band in range(21)]
+    if any(p is None for p in pressures):
+        return None
+    power = [abs(sum(p)) ** 2 for p in pressures]
+    alone = [sum(abs(q) ** 2 for q in p) for p in pressures]
+    a_weights = [10 ** (a_weighting(62.5 * 2 ** ((b + 2) / 3)) / 10) for b in range(21)]
+    sums = [(band, power[band], alone[band]) for band in ENGINE_BANDS]
+    for entry, weights in ((BROADBAND, [1.0] * 21), (BROADBAND_A, a_weights)):
+        sums.append((entry, sum(w * q for w, q in zip(weights, power)),
+                     sum(w * q for w, q in zip(weights, alone))))
+    return [(entry, 10 * math.log10(total)) for entry, total, incoherent in sums
+            if total >= 1e-4 * incoherent]
+
+
+def engine_rows(design, p, attenuation):
+    array = engine_boxes(p, attenuation)
+    rows = [(design, "box", b, s.real, s.imag, ray.real, ray.imag, a)
+            for b, (s, ray, a) in enumerate(array)]
+    points = [complex(single(x), single(y)) for x in ENGINE_XS for y in ENGINE_YS]
+    for n, point in enumerate(points):
+        for entry, level in engine_levels(array, point) or []:
+            rows.append((design, "point", n, point.real, point.imag, entry, level,
+                         ENGINE_TOLERANCE))
+    return rows, sum(1 for r in rows if r[1] == "point")
+
+
 # ---------------------------------------------------------------- area picks
 
 PICK_TOLERANCE = 0.3
@@ -513,6 +607,14 @@ def tables():
             points += round(DEFAULT_AREAS["length"][area - 1] * 10) + 1
             spl += [key(p) + list(r) for r in rows]
     assert len(spl) >= 0.9 * points, f"only {len(spl)} of {points} points kept"
+    engine, kept = [], 0
+    for design, (p, attenuation) in enumerate(ENGINE_DESIGNS, 1):
+        rows, count = engine_rows(design, p, attenuation)
+        engine += rows
+        kept += count
+    entries = len(ENGINE_BANDS) + 2
+    wanted = len(ENGINE_DESIGNS) * len(ENGINE_XS) * len(ENGINE_YS) * entries
+    assert kept >= 0.8 * wanted, f"only {kept} of {wanted} engine levels kept"
     picks = pick_rows()
     assert len(picks) > 300 and len({r[-1] for r in picks}) == 4, "too few kinds of press"
     files = {name: project_file(p) for name, p in SAMPLE_FILES.items()}
@@ -522,6 +624,7 @@ def tables():
     return files | {
         "array_geometry.csv": table(PROJECT_COLUMNS + ["part", "index", "x", "y", "tolerance"],
                                     geometry),
+        "level_engine.csv": table(["design", "kind", "index", "x", "y", "a", "b", "c"], engine),
         "area_picks.csv": table(["areas", "distance1", "distance2", "distance3", "height1_1",
                                  "height1_2", "height1_3", "height2_1", "height2_2",
                                  "height2_3", "x", "y", "hits", "picked"], picks),

@@ -1,7 +1,6 @@
 #include "acoustics/BandLevels.h"
 
 #include <cctype>
-#include <cmath>
 #include <string>
 
 namespace tarnwick {
@@ -34,16 +33,6 @@ int LevelEntryFromName(std::string_view name) {
   return -1;
 }
 
-double AWeighting(double frequency) {
-  const double f2 = frequency * frequency;
-  const auto square = [](double x) { return x * x; };
-  const double response =
-      square(12194.0) * f2 * f2 /
-      ((f2 + square(20.6)) * std::sqrt((f2 + square(107.7)) * (f2 + square(737.9))) *
-       (f2 + square(12194.0)));
-  return 20.0 * std::log10(response) + 2.0;
-}
-
 bool PredictLevels(const ProjectData& project, const Graphics& graphics, const Constants& constants,
                    int area, int entry, std::vector<SPLPoint>& points) {
   if (entry >= 0 && entry < BandCount)
@@ -54,14 +43,12 @@ bool PredictLevels(const ProjectData& project, const Graphics& graphics, const C
   std::vector<SPLPoint> band;
   for (int b = 0; b < BandCount; ++b) {
     if (!CalculateSPL(project, graphics, constants, area, b, band)) return false;
-    const double weight = entry == BroadbandAEntry ? AWeighting(BandCentreFrequency(b)) : 0.0;
     power.resize(band.size(), 0.0);
     for (std::size_t i = 0; i < band.size(); ++i)
-      if (band[i].SPL != SPLFloor) power[i] += std::pow(10.0, (band[i].SPL + weight) / 10.0);
+      if (band[i].SPL != SPLFloor) power[i] += LevelPower(entry, b, band[i].SPL);
   }
   points = std::move(band);  // positions and distances are the same in every band
-  for (std::size_t i = 0; i < points.size(); ++i)
-    points[i].SPL = power[i] > 0.0 ? static_cast<float>(10.0 * std::log10(power[i])) : SPLFloor;
+  for (std::size_t i = 0; i < points.size(); ++i) points[i].SPL = PowerLevel(power[i]);
   return true;
 }
 

@@ -64,13 +64,16 @@ class LevelEngine {
                     std::span<const PlaneVector> points, double* re, double* im,
                     std::size_t stride) const;
 
- private:
-  struct Block;  // some points' distances and directivity entries, for the vector sums
+  // The vector paths' working data (simd/LevelEngineAvx2.cpp): some points' distances and
+  // directivity entries, and how the spectrum tables are laid out.
+  struct Block;
+  static constexpr int SpectrumStride = 24;  // bands in a row of the spectrum tables
+  static constexpr int GroupedBands = 20;    // bands 0 ... 19 go four at a time, band 20 apart
 
+ private:
   // Sound power |p|^2 of each band in [first, last] at the point, into power[band];
   // false where the point has no defined level.
   bool BandPowers(PlaneVector point, int first, int last, double* power) const;
-  double BroadbandPower(const double* power, int entry) const;
 
   // The vector sums, x86-64 only, called where the processor has AVX2 and FMA.
   void VectorLevels(int entry, std::span<const PlaneVector> points, std::span<float> levels) const;
@@ -90,7 +93,6 @@ class LevelEngine {
   std::vector<double> amplitude_;
   std::array<std::array<double, DirectivityAngleCount>, BandCount> phase_{};  // radians
   std::array<double, BandCount> waveNumber_{};                                // radians per metre
-  std::array<double, BandCount> aWeight_{};                                   // power factors
   // The same amplitudes and phases band after band for each entry, for four bands at a
   // time: spectrumAmplitude_[(box * 73 + k) * 24 + band], spectrumPhase_[k * 24 + band],
   // each row padded from 21 bands to 24.

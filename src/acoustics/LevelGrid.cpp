@@ -19,17 +19,17 @@ LevelGrid MakeLevelGrid(int entry, double left, double top, double right, double
 }
 
 std::vector<std::vector<SPLPoint>> AreaLevels(const LevelEngine& engine, int entry,
-                                              const ProjectData& project, const Graphics& graphics,
-                                              const Constants& constants) {
+                                              const ProjectData& project,
+                                              const Graphics& graphics) {
   std::vector<std::vector<SPLPoint>> areas;
   for (int area = 1; area <= AreasInUse(project); ++area) {
-    std::vector<SPLPoint> points;
-    if (!CalculateSPL(project, graphics, constants, area, DefaultLevelEntry, points)) continue;
     std::vector<PlaneVector> at;
-    for (const SPLPoint& p : points) at.push_back(p.Position);
+    for (const AreaPoint& p : AreaPoints(project, graphics, area)) at.push_back(p.Position);
+    if (at.empty()) continue;
     std::vector<float> levels(at.size());
     engine.Levels(entry, at, levels);
-    for (std::size_t i = 0; i < points.size(); ++i) points[i].SPL = levels[i];
+    std::vector<SPLPoint> points(at.size());
+    for (std::size_t i = 0; i < points.size(); ++i) points[i] = {at[i], 0.0f, levels[i]};
     areas.push_back(std::move(points));
   }
   return areas;

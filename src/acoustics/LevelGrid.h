@@ -35,10 +35,10 @@ struct LevelGrid {
 LevelGrid MakeLevelGrid(int entry, double left, double top, double right, double bottom, int nx,
                         int ny);
 
-// Every area in use with the engine's levels at CalculateSPL's points along it.
+// Every area in use with the engine's levels at its points (AreaPoints, the points
+// CalculateSPL predicts); their SPLPoint::DistanceFromLastBox stays 0.
 std::vector<std::vector<SPLPoint>> AreaLevels(const LevelEngine& engine, int entry,
-                                              const ProjectData& project, const Graphics& graphics,
-                                              const Constants& constants);
+                                              const ProjectData& project, const Graphics& graphics);
 
 // The highest level of them all, SPLFloor when there is none.
 float HighestLevel(const std::vector<std::vector<SPLPoint>>& areas);

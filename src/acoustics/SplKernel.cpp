@@ -2,11 +2,7 @@
 
 #include <cmath>
 
-#include "acoustics/VectorMath.h"
-
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
+#include "acoustics/simd/Simd.h"
 
 // Every kernel follows the same steps, each point on its own and in the same order, with a
 // rounding to single precision wherever the prediction rounds:
@@ -23,18 +19,21 @@
 // the difference by a few units in the 16th digit, far below the single-precision rounding
 // of S that follows, so the sums come out the same but for rare last-bit ties.
 //
-// This file is compiled with -ffp-contract=off: a fused multiply-add would skip roundings
+// The AVX2 kernel, the same steps four points at a time, is simd/SplKernelAvx2.cpp. Both
+// files are compiled with -ffp-contract=off: a fused multiply-add would skip roundings
 // the steps above make.
 
 namespace tarnwick {
 
+const double SplLn10 = std::log(10.0);
+
 namespace {
 
-const double Ln10 = std::log(10.0);
-
+// Single-precision steps of their own, not the shared PowerLevel: the power and the level
+// are rounded where the graph has always rounded them (docs/model.md, "The coherent sum").
 float LevelOfPower(float power) {
   return power > 0.0f && std::isfinite(power)
-             ? static_cast<float>(10.0 * std::log(double(power)) / Ln10)
+             ? static_cast<float>(10.0 * std::log(double(power)) / SplLn10)
              : SPLFloor;
 }
 
@@ -44,8 +43,8 @@ void PortableSplKernel(SplBlock& k) {
   for (int b = 0; b < k.boxes; ++b)
     for (int i = 0; i < k.points; ++i) {
       const double r = k.distance[b][i];
-      const auto level = static_cast<float>(k.level[b][i] - 20.0 * std::log(r) / Ln10);
-      k.amplitude[b][i] = static_cast<float>(std::exp(double(level) * (Ln10 / 20.0)));
+      const auto level = static_cast<float>(k.level[b][i] - 20.0 * std::log(r) / SplLn10);
+      k.amplitude[b][i] = static_cast<float>(std::exp(double(level) * (SplLn10 / 20.0)));
       const auto phase =
           static_cast<float>(k.frequency * (r * 360.0) / SpeedOfSound + k.entryPhase[b][i]);
       const double radians = double(phase) * (Pi / 180.0);
@@ -66,117 +65,9 @@ void PortableSplKernel(SplBlock& k) {
   }
 }
 
-#if defined(__x86_64__)
-
-#define TARNWICK_AVX2 __attribute__((target("avx2,fma")))
-
-namespace {
-
-// Rounds four doubles to single precision, as a static_cast<float> would, and widens them
-// back.
-TARNWICK_AVX2 inline __m256d Single(__m256d x) { return _mm256_cvtps_pd(_mm256_cvtpd_ps(x)); }
-
-// Step 1 for every box at the first `lanes` points (a multiple of 4), one function at a time
-// over all of them: a vector call's result comes long after the next independent call can
-// start, so calls that do not wait for one another overlap, where a box's log, then exp,
-// in a row would each wait for the one before. Until their own pass, `amplitude` holds
-// the exponent and `sine` the phase in radians.
-TARNWICK_AVX2 void BoxValuesAvx2(SplBlock& k, int lanes) {
-  const __m256d ln10 = _mm256_set1_pd(Ln10);
-  for (int b = 0; b < k.boxes; ++b)
-    for (int i = 0; i < lanes; i += 4) {
-      const __m256d logR = _ZGVdN4v_log(_mm256_load_pd(&k.distance[b][i]));
-      const __m256d drop = _mm256_div_pd(_mm256_mul_pd(_mm256_set1_pd(20.0), logR), ln10);
-      const __m256d level = Single(_mm256_sub_pd(_mm256_load_pd(&k.level[b][i]), drop));
-      _mm256_store_pd(&k.amplitude[b][i], _mm256_mul_pd(level, _mm256_set1_pd(Ln10 / 20.0)));
-    }
-  for (int b = 0; b < k.boxes; ++b)
-    for (int i = 0; i < lanes; i += 4)
-      _mm256_store_pd(&k.amplitude[b][i], Single(_ZGVdN4v_exp(_mm256_load_pd(&k.amplitude[b][i]))));
-  for (int b = 0; b < k.boxes; ++b)
-    for (int i = 0; i < lanes; i += 4) {
-      const __m256d r = _mm256_load_pd(&k.distance[b][i]);
-      const __m256d travel = _mm256_div_pd(
-          _mm256_mul_pd(_mm256_set1_pd(k.frequency), _mm256_mul_pd(r, _mm256_set1_pd(360.0))),
-          _mm256_set1_pd(SpeedOfSound));
-      const __m256d phase = Single(_mm256_add_pd(travel, _mm256_load_pd(&k.entryPhase[b][i])));
-      _mm256_store_pd(&k.sine[b][i], _mm256_mul_pd(phase, _mm256_set1_pd(Pi / 180.0)));
-    }
-  for (int b = 0; b < k.boxes; ++b)
-    for (int i = 0; i < lanes; i += 4)
-      _mm256_store_pd(&k.cosine[b][i], _ZGVdN4v_cos(_mm256_load_pd(&k.sine[b][i])));
-  for (int b = 0; b < k.boxes; ++b)
-    for (int i = 0; i < lanes; i += 4)
-      _mm256_store_pd(&k.sine[b][i], _ZGVdN4v_sin(_mm256_load_pd(&k.sine[b][i])));
-}
-
-// Steps 2 and 3 for V groups of four points from lane `first`. Each addition to a sum waits
-// for the one before (some 15 cycles for the add and the two conversions), so V
-// independent sums run interleaved to keep the processor busy meanwhile.
-template <int V>
-TARNWICK_AVX2 void SumAvx2(SplBlock& k, int first) {
-  __m256d power[V];
-  for (int v = 0; v < V; ++v) power[v] = _mm256_setzero_pd();
-  for (int j = 0; j < k.boxes; ++j) {
-    __m256d twice[V];  // 2 A_j
-    for (int v = 0; v < V; ++v) {
-      const __m256d a = _mm256_load_pd(&k.amplitude[j][first + 4 * v]);
-      power[v] = Single(_mm256_add_pd(power[v], _mm256_mul_pd(a, a)));
-      twice[v] = _mm256_mul_pd(_mm256_set1_pd(2.0), a);
-    }
-    for (int m = j + 1; m < k.boxes; ++m)
-      for (int v = 0; v < V; ++v) {
-        const int i = first + 4 * v;
-        const __m256d cosine = _mm256_add_pd(
-            _mm256_mul_pd(_mm256_load_pd(&k.cosine[j][i]), _mm256_load_pd(&k.cosine[m][i])),
-            _mm256_mul_pd(_mm256_load_pd(&k.sine[j][i]), _mm256_load_pd(&k.sine[m][i])));
-        const __m256d term =
-            _mm256_mul_pd(_mm256_mul_pd(twice[v], _mm256_load_pd(&k.amplitude[m][i])), cosine);
-        power[v] = Single(_mm256_add_pd(power[v], term));
-      }
-  }
-  const __m256d zero = _mm256_setzero_pd();
-  const __m256d infinity = _mm256_set1_pd(HUGE_VAL);
-  for (int v = 0; v < V; ++v) {
-    const __m256d level = _mm256_div_pd(_mm256_mul_pd(_mm256_set1_pd(10.0), _ZGVdN4v_log(power[v])),
-                                        _mm256_set1_pd(Ln10));
-    // 0 < S < infinity, false for a NaN.
-    const __m256d defined = _mm256_and_pd(_mm256_cmp_pd(power[v], zero, _CMP_GT_OQ),
-                                          _mm256_cmp_pd(power[v], infinity, _CMP_LT_OQ));
-    const __m256d spl = _mm256_blendv_pd(_mm256_set1_pd(SPLFloor), level, defined);
-    _mm_store_ps(&k.spl[first + 4 * v], _mm256_cvtpd_ps(spl));
-  }
-}
-
-TARNWICK_AVX2 void Avx2SplKernel(SplBlock& k) {
-  const int vectors = (k.points + 3) / 4;
-  BoxValuesAvx2(k, 4 * vectors);
-  // Eight sums side by side keep the processor's vector units about full; what is left
-  // over goes four, two and one at a time.
-  int v = 0;
-  for (; v + 8 <= vectors; v += 8) SumAvx2<8>(k, 4 * v);
-  if (vectors - v >= 4) SumAvx2<4>(k, 4 * v), v += 4;
-  if (vectors - v >= 2) SumAvx2<2>(k, 4 * v), v += 2;
-  if (vectors - v >= 1) SumAvx2<1>(k, 4 * v);
-}
-
-}  // namespace
-
-#undef TARNWICK_AVX2
-
 SplKernel FastestSplKernel() {
-  static const SplKernel kernel = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? Avx2SplKernel
-                                                                           : PortableSplKernel;
-  }();
+  static const SplKernel kernel = simd::HasAvx2Fma() ? simd::Avx2SplKernel : PortableSplKernel;
   return kernel;
 }
-
-#else
-
-SplKernel FastestSplKernel() { return PortableSplKernel; }
-
-#endif
 
 }  // namespace tarnwick

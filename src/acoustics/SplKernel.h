@@ -44,6 +44,9 @@ struct SplBlock {
 
 using SplKernel = void (*)(SplBlock& block);
 
+// ln 10, as every kernel divides by it.
+extern const double SplLn10;
+
 // Plain C++ with the standard library's functions; runs anywhere.
 void PortableSplKernel(SplBlock& block);
 

@@ -2,27 +2,25 @@
 
 #include <vector>
 
+#include "acoustics/LevelRules.h"
 #include "acoustics/ModuleData.h"
+#include "geometry/AreaPoints.h"
 #include "geometry/ArrayGeometry.h"
 #include "geometry/PlaneVector.h"
 #include "model/ProjectData.h"
 
 namespace tarnwick {
 
-inline constexpr double SpeedOfSound = 340.0;          // m/s
-inline constexpr double SPLPointSpacing = 0.1;         // metres between points along an area
-inline constexpr long long MaxSPLPointIndex = 100000;  // 10 km of area
-
-// Level given to a point whose level the sum does not define: a box's source lies exactly
-// on the point, or no sound arrives (the summed power is 0 or below, or beyond the single
-// range). Far below anything audible, so the graph shows it as a drop-out.
-inline constexpr float SPLFloor = -200.0f;
+inline constexpr double SpeedOfSound = 340.0;  // m/s
 
 // One listener point of a prediction.
 struct SPLPoint {
-  PlaneVector Position;   // scene coordinates, metres
-  float Distance = 0.0f;  // from the source of the last box, metres
-  float SPL = 0.0f;       // predicted level, dB
+  PlaneVector Position;  // scene coordinates, metres
+  // From the source of the last box in use, metres, in single precision (0 with no box,
+  // and where AreaLevels gives the point). Not the graph's distance, which is the distance
+  // along the area (AreaPoint::Along).
+  float DistanceFromLastBox = 0.0f;
+  float SPL = 0.0f;  // predicted level, dB
 };
 
 // Prediction result owned by the window; each CalculateSPL replaces it.
@@ -57,7 +55,7 @@ class OffAxisTracker {
   int Index(PlaneVector d);
 
  private:
-  friend struct OffAxisLanes;  // the same tries four directions at a time, in SplPrediction.cpp
+  friend struct OffAxisLanes;  // the same tries four directions at a time, simd/SplCollectAvx2.cpp
 
   float aim_ = 0.0f;
   double sine_ = 0.0;  // of the aim
@@ -67,8 +65,7 @@ class OffAxisTracker {
 };
 
 // Predicts the level along area `area` (1 ... 3) in band `band` (0 ... 20) from the project,
-// the geometry of the last redraw and the module data: points every 0.1 m from the area's
-// start, N + 1 of them where N is AreaLength * 10 rounded half to even, each the coherent
+// the geometry of the last redraw and the module data: the points of AreaPoints, each the coherent
 // sum of every box in use (boxes turned off at 99 dB included). Replaces SPLPoints.
 //
 // Returns false and leaves SPLPoints empty when area or band is out of range, or when the

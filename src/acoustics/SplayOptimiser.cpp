@@ -9,7 +9,7 @@
 
 #include "acoustics/LevelEngine.h"
 #include "acoustics/LevelGrid.h"
-#include "acoustics/VectorMath.h"
+#include "acoustics/simd/Simd.h"
 #include "model/ProjectRules.h"
 
 namespace tarnwick {
@@ -68,17 +68,16 @@ ProjectData Design(const ProjectData& base, const Hanging& hanging, unsigned spl
 
 // Every point of the areas in use, and what the wanted fall adds back at each: its
 // distance from the mounting point in doublings, times the fall.
-struct AreaPoints {
+struct JudgedPoints {
   std::vector<PlaneVector> At;
   std::vector<double> Fall;
 };
 
-AreaPoints CollectPoints(const LevelEngine& engine, const ProjectData& project,
-                         const Graphics& laidOut, const Constants& constants,
-                         const SplaySearch& search) {
-  AreaPoints points;
-  for (const auto& area : AreaLevels(engine, DefaultLevelEntry, project, laidOut, constants))
-    for (const SPLPoint& p : area) points.At.push_back(p.Position);
+JudgedPoints CollectPoints(const ProjectData& project, const Graphics& laidOut,
+                           const SplaySearch& search) {
+  JudgedPoints points;
+  for (int area = 1; area <= AreasInUse(project); ++area)
+    for (const AreaPoint& p : AreaPoints(project, laidOut, area)) points.At.push_back(p.Position);
   const PlaneVector mounting{MountingPointX, project.FloorDistance};
   for (const PlaneVector& at : points.At) {
     const double r = std::hypot(double(at.X) - mounting.X, double(at.Y) - mounting.Y);
@@ -88,30 +87,11 @@ AreaPoints CollectPoints(const LevelEngine& engine, const ProjectData& project,
   return points;
 }
 
-// 10 log10 of each power; NaN where a power is 0 or below or not a number.
-#if defined(__x86_64__)
-TARNWICK_VECTOR_MATHS void VectorDecibels(const double* power, double* level, std::size_t count) {
-  const __m256d none = _mm256_set1_pd(std::numeric_limits<double>::quiet_NaN());
-  std::size_t i = 0;
-  for (; i + 4 <= count; i += 4) {
-    const __m256d p = _mm256_loadu_pd(&power[i]);
-    const __m256d dB = vector_maths::PowerLevel(p);
-    _mm256_storeu_pd(&level[i],
-                     _mm256_blendv_pd(none, dB, _mm256_cmp_pd(p, _mm256_setzero_pd(), _CMP_GT_OQ)));
-  }
-  for (; i < count; ++i) level[i] = power[i] > 0.0 ? 10.0 * std::log10(power[i]) : std::nan("");
-}
-#endif
-
+// 10 log10 of each power in double (PowerDecibels), SPLFloor where a power has no level.
 void Decibels(const double* power, double* level, std::size_t count) {
-#if defined(__x86_64__)
-  if (vector_maths::HasVectorMaths()) {
-    VectorDecibels(power, level, count);
-    return;
-  }
-#endif
-  for (std::size_t i = 0; i < count; ++i)
-    level[i] = power[i] > 0.0 ? 10.0 * std::log10(power[i]) : std::nan("");
+  std::size_t i = 0;
+  if (simd::HasAvx2Fma()) i = simd::PowerDecibels(power, level, count);
+  for (; i < count; ++i) level[i] = PowerDecibels(power[i]);
 }
 
 // One thread's sums: for each box hung so far, the complex pressure of it and every box
@@ -119,15 +99,13 @@ void Decibels(const double* power, double* level, std::size_t count) {
 // box b - 1, so designs that share their upper boxes share that work.
 class Evaluator {
  public:
-  Evaluator(const LevelEngine& engine, const AreaPoints& points, const SplaySearch& search)
+  Evaluator(const LevelEngine& engine, const JudgedPoints& points, const SplaySearch& search)
       : engine_(engine), points_(points), goal_(search.Goal) {
     const bool broadband = search.Entry == BroadbandEntry || search.Entry == BroadbandAEntry;
     first_ = broadband ? 0 : search.Entry;
     last_ = broadband ? BandCount - 1 : search.Entry;
     for (int band = first_; band <= last_; ++band)
-      weight_.push_back(search.Entry == BroadbandAEntry
-                            ? std::pow(10.0, AWeighting(BandCentreFrequency(band)) / 10.0)
-                            : 1.0);
+      weight_.push_back(BandWeight(search.Entry, band));
     count_ = points.At.size();
     plane_ = count_ * weight_.size();
     sums_.assign(2 * MaxBoxes * plane_, 0.0);
@@ -153,7 +131,7 @@ class Evaluator {
     double low = None, high = 0.0;
     for (const double p : power_)
       if (p > FloorPower) low = std::min(low, p), high = std::max(high, p);
-    return high > 0.0 ? 10.0 * std::log10(high / low) : None;
+    return high > 0.0 ? PowerDecibels(high / low) : None;
   }
 
   Evenness Measure(int last) {
@@ -194,7 +172,8 @@ class Evaluator {
   SplayGoal Goal() const { return goal_; }
 
  private:
-  // Each point's power through box `last`, the bands added; NaN where a box defines none.
+  // Each point's power through box `last`, the bands added as BroadbandPower adds them,
+  // band by band in order; NaN where a box defines none.
   void Powers(int last) {
     std::fill(power_.begin(), power_.end(), 0.0);
     if (count_ == 0) return;
@@ -209,7 +188,7 @@ class Evaluator {
   }
 
   const LevelEngine& engine_;
-  const AreaPoints& points_;
+  const JudgedPoints& points_;
   SplayGoal goal_;
   int first_ = 0, last_ = 0;
   std::vector<double> weight_;  // per band of the sum
@@ -323,12 +302,12 @@ struct Start {
         const SplaySearch& search)
       : Current(LayOut(project, scene, LaidOut)),
         Engine(Current, LaidOut, constants),
-        Points(CollectPoints(Engine, Current, LaidOut, constants, search)) {}
+        Points(CollectPoints(Current, LaidOut, search)) {}
 
   Graphics LaidOut;
   ProjectData Current;
   LevelEngine Engine;
-  AreaPoints Points;
+  JudgedPoints Points;
 };
 
 }  // namespace
@@ -348,7 +327,7 @@ SplayResult OptimiseSplay(const ProjectData& project, const Graphics& scene,
                           std::stop_token stop, std::atomic<long long>* done) {
   const Start start(project, scene, constants, search);
   const LevelEngine& engine = start.Engine;
-  const AreaPoints& points = start.Points;
+  const JudgedPoints& points = start.Points;
   SplayResult result;
   result.Best = project;
   result.Current = start.Current;

@@ -60,19 +60,19 @@ void ComputeFlybar(const ProjectData& p, Graphics& g) {
   auto& F = g.Flybar;
   auto set = [&](int n, double x, double y) { Assign(F[n], {float(x), float(y)}); };
   if (p.FlybarMounting == 1) {
-    set(5, M.X + (10 - pin) * PinSpacing, M.Y + 0.022);
-    set(4, F[5].X, F[5].Y - 0.044);
-    set(3, F[4].X - 0.213, F[4].Y);
-    set(2, F[3].X, F[3].Y - 0.012);
-    set(1, F[2].X - 0.044, F[2].Y);
+    set(5, M.X + (10 - pin) * PinSpacing, M.Y + FlybarTopRise);
+    set(4, F[5].X, F[5].Y - FlybarRailDepth);
+    set(3, F[4].X - FlybarBodyLength, F[4].Y);
+    set(2, F[3].X, F[3].Y - FlybarBodyStep);
+    set(1, F[2].X - FlybarRailDepth, F[2].Y);
     set(0, F[1].X, F[5].Y);
   } else {
-    set(0, M.X + (pin - 1) * PinSpacing + 0.02, M.Y + 0.022);
+    set(0, M.X + (pin - 1) * PinSpacing + FlybarLugReach, M.Y + FlybarTopRise);
     set(5, M.X - (10 - pin) * PinSpacing, F[0].Y);
-    set(1, F[0].X, F[0].Y - 0.057);
-    set(2, F[1].X - 0.044, F[1].Y);
-    set(3, F[2].X, F[2].Y + 0.015);
-    set(4, F[5].X, F[5].Y - 0.044);
+    set(1, F[0].X, F[0].Y - FlybarLugDrop);
+    set(2, F[1].X - FlybarRailDepth, F[1].Y);
+    set(3, F[2].X, F[2].Y + FlybarLugRise);
+    set(4, F[5].X, F[5].Y - FlybarRailDepth);
   }
   RotateFlybar(F, M, -p.InclinationAngle);
 }
@@ -121,14 +121,15 @@ void ComputeAreaSlope(const ProjectData& p, int i, Graphics& g) {
 
 float PinOffset(const ProjectData& p) {
   const double shift = (p.FlybarPin - 1) * PinSpacing;
-  return static_cast<float>(p.FlybarMounting == 1 ? 0.23 - shift : 0.23 + shift);
+  return static_cast<float>(p.FlybarMounting == 1 ? PinFirstOffset - shift
+                                                  : PinFirstOffset + shift);
 }
 
 bool AutomaticInclination(const ProjectData& p, float& angle) {
   // Frame of the first box, unrotated: X toward its back, Y downward, origin
   // at its top front corner. Every box weighs the same, the flybar nothing.
-  PlaneVector a{0.0f, BoxFrontHeight};       // front face, top to bottom
-  PlaneVector gravity{0.185f, 0.15302275f};  // centre of gravity from the top front corner
+  PlaneVector a{0.0f, BoxFrontHeight};  // front face, top to bottom
+  PlaneVector gravity{BoxGravityBack, BoxGravityDown};
   const auto w = static_cast<float>(1.0 / p.BoxesAmount);
   const Turn splay = TurnFor(5.0f);
   PlaneVector sum = ScaleVector(gravity, w);
@@ -144,8 +145,8 @@ bool AutomaticInclination(const ProjectData& p, float& angle) {
   }
   // The array settles with its centre of gravity straight below the pin.
   const double pinX = PinOffset(p);
-  const auto result =
-      static_cast<float>(std::atan((double(sum.X) - pinX) / (double(sum.Y) + 0.024)) * 180.0 / Pi);
+  const auto result = static_cast<float>(
+      std::atan((double(sum.X) - pinX) / (double(sum.Y) + PinDrop)) * 180.0 / Pi);
   if (!std::isfinite(result)) return false;
   angle = result;
   return true;
@@ -160,7 +161,7 @@ BoxShape HangFlybar(ProjectData& p, Graphics& g) {
   //    the mounting point.
   BoxShape shape{
       {0.0f, -BoxFrontHeight}, {-BoxDepth, BoxBottomRise}, {0.0f, BoxBackHeight}, {}, {}};
-  const PlaneVector q{PinOffset(p), -0.024f};
+  const PlaneVector q{PinOffset(p), -float(PinDrop)};
   g.MountingPoint = {MountingPointX, p.FloorDistance};
   const PlaneVector M = g.MountingPoint;
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "geometry/PlaneVector.h"
+#include "model/ModuleShape.h"
 #include "model/ProjectData.h"
 
 namespace tarnwick {
@@ -55,14 +56,6 @@ struct SceneFrame {
 // The outer size in twips of the window as first laid out: the scene of a project
 // evaluated without a window.
 inline constexpr SceneFrame DesignedFrame{false, 12000.0, 9000.0};
-
-// Module shape and flybar constants, metres.
-inline constexpr float BoxFrontHeight = 0.3060455f;
-inline constexpr float BoxDepth = 0.4050872f;
-inline constexpr float BoxBottomRise = 0.0176869f;
-inline constexpr float BoxBackHeight = 0.2706722f;
-inline constexpr double PinSpacing = 0.0254;
-inline constexpr float MountingPointX = 1.0f;
 
 // Rotates the six flybar points about the pivot by an angle in degrees. A
 // point whose rotation would not be finite stays where it is.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "acoustics/ModuleData.h"
+#include "acoustics/PlainSum.h"
 #include "acoustics/SplKernel.h"
 #include "acoustics/SplPrediction.h"
 #include "geometry/ArrayGeometry.h"
@@ -21,14 +22,6 @@
 using namespace tarnwick;
 
 namespace {
-
-struct Module : Constants {
-  Module() { AssignBandLevel(*this), FillDirectivity(*this); }
-};
-const Constants& ModuleData() {
-  static const Module module;
-  return module;
-}
 
 // Area 1 from `start` along `direction`, and boxes placed by hand.
 struct Scene {
@@ -68,10 +61,10 @@ Scene TableScene(std::istream& in) {
   return s;
 }
 
-// The levels along an area by the designed steps written out plainly, a cosine for every
-// pair of boxes, with the directivity index from OffAxisIndex: what CalculateSPL must give
-// to within 1e-4 dB whichever way it computes.
-std::vector<SPLPoint> DesignedLevels(const Scene& s, int area, int band) {
+// The levels along an area by the steps of docs/model.md, "The coherent sum", written out
+// plainly, a cosine for every pair of boxes, with the directivity index from OffAxisIndex:
+// what CalculateSPL must give to within 1e-4 dB whichever way it computes.
+std::vector<SPLPoint> PlainStepLevels(const Scene& s, int area, int band) {
   const Constants& c = ModuleData();
   const ProjectData& p = s.project;
   const double ln10 = std::log(10.0);
@@ -89,7 +82,7 @@ std::vector<SPLPoint> DesignedLevels(const Scene& s, int area, int band) {
       const PlaneVector d = AddVectors(point.Position, NegateVector(box.Source));
       const auto r = float(std::sqrt(double(d.Y) * d.Y + double(d.X) * d.X));
       const int k = OffAxisIndex(d, AngleFromDown(box.Ray));
-      point.Distance = r;
+      point.DistanceFromLastBox = r;
       if (k < 0 || r == 0.0f) continue;
       const DirectivityPoint& entry = c.Directivity(k, band);
       const auto level = float(double(c.BandLevel[band]) - entry.LevelDrop - p.BoxAttenuation[b] -
@@ -194,7 +187,7 @@ TEST(CalculateSPL, placesPointsEveryTenthOfAMetreRoundingTheCountHalfToEven) {
     for (std::size_t i = 0; i < points.size(); ++i) {
       const PlaneVector at{float(2 + 0.08 * i), float(1 + 0.06 * i)};
       EXPECT_LT(std::hypot(points[i].Position.X - at.X, points[i].Position.Y - at.Y), 1e-5) << i;
-      EXPECT_NEAR(points[i].Distance, std::hypot(at.X - 1.0, at.Y - 5.0), 1e-5);
+      EXPECT_NEAR(points[i].DistanceFromLastBox, std::hypot(at.X - 1.0, at.Y - 5.0), 1e-5);
     }
   }
 }
@@ -295,15 +288,17 @@ TEST(CalculateSPL, staysWithinATenThousandthOfADecibelOfTheDesignedStepsOnEveryK
   long long compared = 0, identical = 0, outside = 0;
   double worst = 0.0;
   auto compare = [&](const Scene& s, int area, int band) {
-    const std::vector<SPLPoint> designed = DesignedLevels(s, area, band);
+    const std::vector<SPLPoint> plain = PlainStepLevels(s, area, band);
     for (const SplKernel kernel : {FastestSplKernel(), &PortableSplKernel}) {
       std::vector<SPLPoint> points;
       ASSERT_TRUE(
           CalculateSPLWith(kernel, s.project, s.graphics, ModuleData(), area, band, points));
-      ASSERT_EQ(points.size(), designed.size());
+      ASSERT_EQ(points.size(), plain.size());
       for (std::size_t i = 0; i < points.size(); ++i) {
-        const SPLPoint &got = points[i], &want = designed[i];
-        ASSERT_TRUE(got.Position == want.Position && got.Distance == want.Distance) << i;
+        const SPLPoint &got = points[i], &want = plain[i];
+        ASSERT_TRUE(got.Position == want.Position &&
+                    got.DistanceFromLastBox == want.DistanceFromLastBox)
+            << i;
         const double difference = std::fabs(double(got.SPL) - want.SPL);
         worst = std::max(worst, difference);
         ++compared;

@@ -4,13 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
-#include <numbers>
 #include <random>
 #include <stop_token>
 #include <vector>
 
 #include "acoustics/LevelGrid.h"
+#include "acoustics/PlainSum.h"
 #include "acoustics/SplayOptimiser.h"
 #include "geometry/ArrayGeometry.h"
 
@@ -21,7 +20,7 @@ namespace {
 struct Case {
   ProjectData project = MakeDefaultProject();
   Graphics scene;
-  Constants constants;
+  Constants constants = ModuleData();
   std::vector<PlaneVector> points;  // every area point
 };
 
@@ -39,35 +38,10 @@ Case RandomCase(std::mt19937& random, bool automatic) {
   p.InclinationAngle = float(pick(-20, 20)) / 2;
   p.FloorDistance = float(pick(40, 120)) / 10;
   p.AreasAmount = pick(1, 3);
-  AssignBandLevel(c.constants);
-  FillDirectivity(c.constants);
   ComputeScene(p, DesignedFrame, c.scene);
-  for (int area = 1; area <= p.AreasAmount; ++area) {
-    std::vector<SPLPoint> along;
-    if (CalculateSPL(p, c.scene, c.constants, area, DefaultLevelEntry, along))
-      for (const SPLPoint& point : along) c.points.push_back(point.Position);
-  }
+  for (int area = 1; area <= p.AreasAmount; ++area)
+    for (const AreaPoint& point : AreaPoints(p, c.scene, area)) c.points.push_back(point.Position);
   return c;
-}
-
-// Power of one band at a point: each box a complex pressure from the band level less the
-// directivity drop and the attenuation, falling with distance, turned by its path and
-// the entry's phase.
-double PlainPower(const Case& c, const ProjectData& p, const Graphics& g, int band,
-                  PlaneVector point) {
-  std::complex<double> sum;
-  for (int b = 0; b < p.BoxesAmount; ++b) {
-    const BoxGeometry& box = g.BoxGeom[b];
-    const PlaneVector to = AddVectors(point, NegateVector(box.Source));
-    const auto entry = *LookUpDirectivity(c.constants, band,
-                                          OffAxisAngle(AngleFromDown(to), AngleFromDown(box.Ray)));
-    const double r = std::hypot(double(point.X) - box.Source.X, double(point.Y) - box.Source.Y);
-    const double level =
-        c.constants.BandLevel[band] - entry.LevelDrop - p.BoxAttenuation[b] - 20 * std::log10(r);
-    const double phase = 360 * BandCentreFrequency(band) * r / SpeedOfSound + entry.Phase;
-    sum += std::polar(std::pow(10.0, level / 20), phase * std::numbers::pi / 180);
-  }
-  return std::norm(sum);
 }
 
 struct Plain {
@@ -85,10 +59,10 @@ Plain Measure(const Case& c, ProjectData design, int entry, double fall) {
   for (const PlaneVector& point : c.points) {
     double power = 0;
     if (entry < BandCount)
-      power = PlainPower(c, design, g, entry, point);
+      power = PlainPower(design, g, entry, point);
     else
       for (int band = 0; band < BandCount; ++band)
-        power += PlainPower(c, design, g, band, point) *
+        power += PlainPower(design, g, band, point) *
                  std::pow(10.0, AWeighting(BandCentreFrequency(band)) / 10);
     levels.push_back(10 * std::log10(power));
     const double r = std::hypot(point.X - 1.0, point.Y - double(design.FloorDistance));
@@ -212,12 +186,10 @@ TEST(SplayOptimiser, RefusesADesignWithoutAnAreaPointThatHasALevel) {
     p.BoxesAmount = 4;
     p.FloorDistance = u.floor;
     for (float& length : p.AreaLength) length = u.length;
-    AssignBandLevel(c.constants);
-    FillDirectivity(c.constants);
     ComputeScene(p, DesignedFrame, c.scene);
     // Points along the areas, but none with a level, where they have any length at all.
     const LevelEngine engine(p, c.scene, c.constants);
-    const auto areas = AreaLevels(engine, DefaultLevelEntry, p, c.scene, c.constants);
+    const auto areas = AreaLevels(engine, DefaultLevelEntry, p, c.scene);
     EXPECT_EQ(areas.empty(), u.length < 0);
     EXPECT_EQ(HighestLevel(areas), SPLFloor);
     for (const int entry : {DefaultLevelEntry, BroadbandAEntry}) {

@@ -107,7 +107,7 @@ void CoverageLayer::DrawAreas(DrawingSurface& side, const ProjectData& project,
   engine_ = std::make_shared<const LevelEngine>(project, graphics, constants_);
   project_ = project;
   graphics_ = graphics;
-  const auto areas = AreaLevels(*engine_, Entry(), project, graphics, constants_);
+  const auto areas = AreaLevels(*engine_, Entry(), project, graphics);
   top_ = ScaleTop(areas);
   if (bar_ != nullptr && bar_->top != top_) {
     bar_->top = top_;
@@ -123,7 +123,7 @@ float CoverageLayer::ScaleTop(const std::vector<std::vector<SPLPoint>>& areas) c
 
 void CoverageLayer::BandChanged() {
   if (shown_ && engine_ != nullptr) {
-    top_ = ScaleTop(AreaLevels(*engine_, Entry(), project_, graphics_, constants_));
+    top_ = ScaleTop(AreaLevels(*engine_, Entry(), project_, graphics_));
     Request(project_, graphics_, *side_);
   }
   if (!busy_) emit MapReady();  // no map is coming: the areas show the band at once

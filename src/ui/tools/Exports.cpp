@@ -79,8 +79,8 @@ int WriteMapPicture(const ReportRequest& request, std::ostream& err) {
     return status;
   const LevelGrid grid = ComputeMap(request, design);
   const LevelEngine engine(design.Project, design.Geometry, design.Module);
-  const float highest = HighestLevel(
-      AreaLevels(engine, request.Entry, design.Project, design.Geometry, design.Module));
+  const float highest =
+      HighestLevel(AreaLevels(engine, request.Entry, design.Project, design.Geometry));
   const QImage picture =
       RenderMap(grid.nodes, grid.nx, grid.ny, QSize(request.Width, request.Height),
                 highest > SPLFloor ? MapTop(highest) : 0.0f);

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+
+#include "acoustics/SplKernel.h"
+
+// The vector forms of the prediction's steps, each in a file of its own in this folder,
+// the only place that holds intrinsics. Their callers choose them at run time by the checks
+// below, and the scalar code they stand in for reads without them. On a processor other
+// than x86-64 the checks are false and the vector forms are never called.
+namespace tarnwick::simd {
+
+// Whether this processor runs AVX2, and AVX2 with FMA (which glibc's vector maths needs).
+bool HasAvx2();
+bool HasAvx2Fma();
+
+// PortableSplKernel four points at a time (SplKernelAvx2.cpp); AVX2 and FMA.
+void Avx2SplKernel(SplBlock& block);
+
+// PowerDecibels for the whole groups of four of `count` powers; returns how many it did,
+// the rest left to the caller (LevelRulesAvx2.cpp). AVX2 and FMA.
+std::size_t PowerDecibels(const double* power, double* level, std::size_t count);
+
+}  // namespace tarnwick::simd

@@ -1,0 +1,72 @@
+// Rigging variations and the level spread over them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "acoustics/PlainSum.h"
+#include "acoustics/Tolerance.h"
+
+using namespace tarnwick;
+
+namespace {
+
+ProjectData WithPin(int automatic, int pin) {
+  ProjectData p = MakeDefaultProject();
+  p.AutomaticInclCalc = automatic, p.FlybarPin = pin, p.InclinationAngle = 5.0f;
+  return p;
+}
+
+}  // namespace
+
+TEST(Tolerance, variesTheTypedInclinationOrThePinsThatExist) {
+  // typed or automatic, pin -> the variations' inclinations and pins, in order.
+  struct Case {
+    int automatic, pin;
+    std::vector<std::pair<float, int>> variations;
+  };
+  const Case cases[] = {{0, 4, {{5.5f, 4}, {4.5f, 4}}},
+                        {1, 5, {{5.0f, 4}, {5.0f, 6}}},
+                        {1, 1, {{5.0f, 2}}},
+                        {1, 9, {{5.0f, 8}}}};
+  for (const Case& c : cases) {
+    const ProjectData p = WithPin(c.automatic, c.pin);
+    const auto variations = RiggingVariations(p);
+    ASSERT_EQ(variations.size(), c.variations.size()) << c.pin;
+    for (std::size_t i = 0; i < variations.size(); ++i) {
+      ProjectData expected = p;
+      std::tie(expected.InclinationAngle, expected.FlybarPin) = c.variations[i];
+      EXPECT_EQ(variations[i], expected) << c.pin << " variation " << i;  // nothing else moves
+    }
+  }
+}
+
+TEST(Tolerance, spreadsFromTheLowestToTheHighestLevelOfTheDesignAndItsVariations) {
+  const Constants& constants = ModuleData();
+  for (const int automatic : {0, 1}) {
+    ProjectData p = WithPin(automatic, 5);
+    Graphics g;
+    ComputeScene(p, DesignedFrame, g);
+    const LevelSpread spread = PredictSpread(p, g, constants, 1, BroadbandAEntry);
+    // Each design predicted on its own, hung anew in a scene of its own.
+    std::vector<std::vector<SPLPoint>> curves(1);
+    ASSERT_TRUE(PredictLevels(p, g, constants, 1, BroadbandAEntry, curves[0]));
+    for (ProjectData v : RiggingVariations(p)) {
+      Graphics own;
+      ComputeScene(v, DesignedFrame, own);
+      ASSERT_TRUE(PredictLevels(v, own, constants, 1, BroadbandAEntry, curves.emplace_back()));
+    }
+    ASSERT_EQ(spread.Low.size(), curves[0].size());
+    int apart = 0;
+    for (std::size_t i = 0; i < spread.Low.size(); ++i) {
+      float low = curves[0][i].SPL, high = low;
+      for (const auto& curve : curves) low = std::min(low, curve[i].SPL);
+      for (const auto& curve : curves) high = std::max(high, curve[i].SPL);
+      EXPECT_EQ(spread.Low[i], low) << i;
+      EXPECT_EQ(spread.High[i], high) << i;
+      apart += high - low > 0.1f;
+    }
+    EXPECT_GT(apart, 10) << automatic;  // a variation moves the levels
+  }
+  const ProjectData p = MakeDefaultProject();
+  EXPECT_TRUE(PredictSpread(p, Graphics{}, Constants{}, 4, 10).Low.empty());
+}

@@ -1,0 +1,76 @@
+// The rigging table of a hand-built array, its figures worked out by hand.
+#include <gtest/gtest.h>
+
+#include "geometry/Rigging.h"
+
+using namespace tarnwick;
+
+namespace {
+
+// Two boxes: the top one aimed 45 degrees down onto area 1, 3 m across and 4 m down from
+// the area's start, the second level, aimed at nothing and splayed 5 degrees.
+struct TwoBoxes {
+  ProjectData project = MakeDefaultProject();
+  Graphics graphics;
+  TwoBoxes() {
+    project.BoxesAmount = 2;
+    project.BoxAngle[0] = 5.0f;
+    BoxGeometry& top = graphics.BoxGeom[0];
+    top.TopFront = {1.0f, 2.0f};
+    top.Source = {1.0f, 7.0f};
+    top.Ray = {3.0f, -3.0f};
+    top.AimedArea = 1;
+    graphics.AreaGeom[0].Start = {1.0f, 8.0f};  // the aim point (4, 4) lies 3, -4 from it
+    BoxGeometry& second = graphics.BoxGeom[1];
+    second.TopFront = {1.0f, 1.0f};
+    second.BottomFront = {1.0f, 0.5f};
+    second.BottomBack = {0.6f, 0.25f};
+    second.Ray = {2.0f, 0.0f};
+  }
+};
+
+}  // namespace
+
+TEST(Rigging, givesEachBoxItsSplayAimHeightAndLanding) {
+  const TwoBoxes a;
+  const RiggingTable table = MakeRiggingTable(a.project, a.graphics);
+  EXPECT_EQ(table.Inclination, a.project.InclinationAngle);
+  ASSERT_EQ(table.Rows.size(), 2u);
+  EXPECT_EQ(table.Rows[0].Box, 1);
+  EXPECT_EQ(table.Rows[0].Splay, 0.0f);  // the top box has none
+  EXPECT_NEAR(table.Rows[0].Aim, -45.0, 1e-12);
+  EXPECT_EQ(table.Rows[0].TopFrontHeight, 2.0f);
+  EXPECT_EQ(table.Rows[0].Area, 1);
+  EXPECT_DOUBLE_EQ(table.Rows[0].AlongArea, 5.0);
+  EXPECT_EQ(table.Rows[1].Splay, 5.0f);
+  EXPECT_DOUBLE_EQ(table.Rows[1].Aim, 0.0);
+  EXPECT_EQ(table.Rows[1].Area, 0);
+  EXPECT_EQ(table.LowestBottom, 0.25f);  // the lower of the last box's bottom corners
+
+  ProjectData none = a.project;
+  none.BoxesAmount = 0;
+  const RiggingTable empty = MakeRiggingTable(none, a.graphics);
+  EXPECT_TRUE(empty.Rows.empty());
+  EXPECT_EQ(empty.LowestBottom, 0.0f);
+}
+
+TEST(Rigging, writesTabSeparatedTextInTheProjectsUnitsAndDecimalSeparator) {
+  const TwoBoxes a;
+  RiggingTable table = MakeRiggingTable(a.project, a.graphics);
+  table.Inclination = 5.29f;
+  const std::string columns =
+      "Box\tSplay (deg)\tAim (deg)\tTop front height (%)\tRay lands on\t"
+      "From the area's start (%)\n";
+  const auto in = [&](const std::string& unit) {
+    std::string text = columns;
+    for (std::size_t at; (at = text.find('%')) != std::string::npos;) text.replace(at, 1, unit);
+    return text;
+  };
+  EXPECT_EQ(RiggingText(table, false, "."),
+            "Inclination (deg)\t5.29\n" + in("m") + "1\t\t-45\t2\tArea 1\t5\n" +
+                "2\t5\t0\t1\tnone\t\nLowest box bottom (m)\t0.25\n");
+  // 3.28095 ft a metre: 2 m is 6.5619 ft, 5 m 16.40475, 1 m 3.28095, 0.25 m 0.8202375.
+  EXPECT_EQ(RiggingText(table, true, ","),
+            "Inclination (deg)\t5,29\n" + in("ft") + "1\t\t-45\t6,56\tArea 1\t16,4\n" +
+                "2\t5\t0\t3,28\tnone\t\nLowest box bottom (ft)\t0,82\n");
+}

@@ -1,0 +1,76 @@
+// Rows in use, list entries and the names of changes, against figures worked out by hand.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "model/ProjectRules.h"
+
+using namespace tarnwick;
+
+TEST(ProjectRules, clampsTheRowsInUseToTheArrays) {
+  // count set -> areas, boxes, joints in use; a damaged file may hold any count.
+  const int cases[][4] = {{-3, 0, 0, 0}, {0, 0, 0, 0}, {1, 1, 1, 0},
+                          {2, 2, 2, 1},  {7, 3, 7, 6}, {40, 3, 12, 11}};
+  for (const auto& [count, areas, boxes, joints] : cases) {
+    ProjectData p = MakeDefaultProject();
+    p.AreasAmount = p.BoxesAmount = count;
+    EXPECT_EQ(AreasInUse(p), areas) << count;
+    EXPECT_EQ(BoxesInUse(p), boxes) << count;
+    EXPECT_EQ(JointsInUse(p), joints) << count;
+  }
+}
+
+TEST(ProjectRules, showsASplayAsTheNearestFiveDegreesTiesToEven) {
+  const float nan = std::numeric_limits<float>::quiet_NaN(), inf = HUGE_VALF;
+  const std::pair<float, int> cases[] = {{0, 0},    {5, 1},     {2.5f, 0},  {2.6f, 1},
+                                         {7.4f, 1}, {7.5f, -1}, {-2.5f, 0}, {-2.6f, -1},
+                                         {10, -1},  {nan, -1},  {inf, -1}};
+  for (const auto& [angle, index] : cases) EXPECT_EQ(SplayIndex(angle), index) << angle;
+}
+
+TEST(ProjectRules, hasListEntriesOnlyForCountsSplaysPinAndFlagTheListsShow) {
+  EXPECT_TRUE(HasListEntries(MakeDefaultProject()));
+  const auto with = [](auto change) {
+    ProjectData p = MakeDefaultProject();
+    change(p);
+    return HasListEntries(p);
+  };
+  EXPECT_FALSE(with([](ProjectData& p) { p.AreasAmount = 0; }));
+  EXPECT_FALSE(with([](ProjectData& p) { p.BoxesAmount = 1; }));
+  EXPECT_FALSE(with([](ProjectData& p) { p.BoxesAmount = 13; }));
+  EXPECT_FALSE(with([](ProjectData& p) { p.BoxAngle[10] = 7.5f; }));
+  EXPECT_TRUE(with([](ProjectData& p) { p.BoxAngle[10] = 6.0f; }));                    // shows as 5
+  EXPECT_TRUE(with([](ProjectData& p) { p.BoxesAmount = 2, p.BoxAngle[1] = 7.5f; }));  // unused
+  EXPECT_FALSE(with([](ProjectData& p) { p.FlybarPin = 0; }));
+  EXPECT_FALSE(with([](ProjectData& p) { p.FlybarPin = 10; }));
+  EXPECT_FALSE(with([](ProjectData& p) { p.AutomaticInclCalc = 2; }));
+  EXPECT_TRUE(with([](ProjectData& p) { p.FloorDistance = -1e30f, p.BoxAttenuation[0] = 99; }));
+}
+
+TEST(ProjectRules, namesWhatTheUserChangedAndNotWhatTheProgramWorkedOut) {
+  const ProjectData before = MakeDefaultProject();  // automatic inclination
+  const auto expect = [&](auto edit, bool differs, const std::string& name) {
+    ProjectData after = before;
+    edit(after);
+    EXPECT_EQ(DiffersByUser(before, after), differs) << name;
+    EXPECT_EQ(DescribeChange(before, after), name);
+  };
+  expect([](ProjectData& p) { p.InclinationAngle += 1; }, false, "Changes");
+  expect([](ProjectData& p) { p.AutomaticInclCalc = 0, p.InclinationAngle = 2; }, true,
+         "Automatic Inclination");
+  expect([](ProjectData& p) { p.BoxAngle[4] = 5; }, true, "Splay of Box 6");
+  expect([](ProjectData& p) { p.BoxAngle[2] = p.BoxAngle[3] = 5; }, true, "Splay Angles");
+  expect([](ProjectData& p) { p.BoxAttenuation[1] = 3; }, true, "Attenuation of Box 2");
+  expect([](ProjectData& p) { p.AreaHeight2[2] = 9; }, true, "Height 2 of Area 3");
+  expect([](ProjectData& p) { p.AreaDistance[0] = 2, p.AreaHeight1[0] = 1; }, true,
+         "Move of Area 1");
+  expect([](ProjectData& p) { p.ProjectTitle.push_back('A'), p.Author.push_back('B'); }, true,
+         "Changes");
+  ProjectData typed = before;
+  typed.AutomaticInclCalc = 0;
+  ProjectData tilted = typed;
+  tilted.InclinationAngle += 0.5f;
+  EXPECT_TRUE(DiffersByUser(typed, tilted));
+  EXPECT_EQ(DescribeChange(typed, tilted), "Inclination");
+}
