@@ -27,7 +27,7 @@
 
 #include "RatioReporter.h"
 #include "ui/window/LineArrayForm.h"
-#include "views/DrawingSurface.h"
+#include "ui/panels/DrawingSurface.h"
 
 using namespace tarnwick;
 

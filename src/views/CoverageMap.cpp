@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "acoustics/SplPrediction.h"
-#include "views/DrawingSurface.h"
+#include "views/Canvas.h"
 
 namespace tarnwick {
 
@@ -88,7 +88,7 @@ void DrawColourBar(QPainter& painter, const QRectF& bar, float top, const QStrin
       Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("dB"));
 }
 
-void DrawAreaLevels(DrawingSurface& side, const std::vector<SPLPoint>& points, float top) {
+void DrawAreaLevels(Canvas& side, const std::vector<SPLPoint>& points, float top) {
   if (points.size() < 2) return;
   side.DrawWidth = 6;
   side.Line(points.front().Position.X, points.front().Position.Y, points.back().Position.X,

@@ -10,7 +10,7 @@ class QPainter;
 
 namespace tarnwick {
 
-class DrawingSurface;
+class Canvas;
 struct SPLPoint;
 
 // The coverage map's colours: a perceptually even table of our own, dark blue-violet to
@@ -33,6 +33,6 @@ QImage RenderMap(const std::vector<float>& nodes, int nx, int ny, QSize size, fl
 void DrawColourBar(QPainter& painter, const QRectF& bar, float top, const QString& decimalPoint);
 
 // An area's slope in the colours of its levels, over a dark outline so it shows on the map.
-void DrawAreaLevels(DrawingSurface& side, const std::vector<SPLPoint>& points, float top);
+void DrawAreaLevels(Canvas& side, const std::vector<SPLPoint>& points, float top);
 
 }  // namespace tarnwick

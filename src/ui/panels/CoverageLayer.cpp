@@ -12,7 +12,7 @@
 #include "model/ProjectRules.h"
 #include "ui/panels/Controls.h"
 #include "views/CoverageMap.h"
-#include "views/DrawingSurface.h"
+#include "ui/panels/DrawingSurface.h"
 
 namespace tarnwick {
 

@@ -9,8 +9,8 @@
 #include "ui/panels/Controls.h"
 #include "ui/tools/ResponseForm.h"
 #include "ui/window/LineArrayForm.h"
-#include "views/DrawingSurface.h"
-#include "views/LineElement.h"
+#include "ui/panels/DrawingSurface.h"
+#include "ui/panels/LineElement.h"
 
 namespace tarnwick {
 

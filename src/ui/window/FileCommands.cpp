@@ -23,7 +23,7 @@
 #include "ui/window/LineArrayForm.h"
 #include "ui/window/ProjectHistory.h"
 #include "ui/window/RecentFiles.h"
-#include "views/DrawingSurface.h"
+#include "ui/panels/DrawingSurface.h"
 
 namespace tarnwick {
 

@@ -19,7 +19,7 @@
 #include "ui/tools/ResponseForm.h"
 #include "ui/tools/RiggingForm.h"
 #include "ui/window/ProjectHistory.h"
-#include "views/DrawingSurface.h"
+#include "ui/panels/DrawingSurface.h"
 #include "views/SideView.h"
 
 namespace tarnwick {

@@ -11,7 +11,7 @@
 #include "ui/panels/CoverageLayer.h"
 #include "ui/window/LineArrayForm.h"
 #include "views/CoverageMap.h"
-#include "views/DrawingSurface.h"
+#include "ui/panels/DrawingSurface.h"
 
 using namespace tarnwick;
 

@@ -5,7 +5,7 @@
 
 #include "support/ScriptedDialogs.h"
 #include "ui/window/LineArrayForm.h"
-#include "views/DrawingSurface.h"
+#include "ui/panels/DrawingSurface.h"
 
 using namespace tarnwick;
 

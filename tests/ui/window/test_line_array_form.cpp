@@ -20,8 +20,8 @@
 #include "ui/tools/ResponseForm.h"
 #include "ui/tools/RiggingForm.h"
 #include "ui/window/LineArrayForm.h"
-#include "views/DrawingSurface.h"
-#include "views/LineElement.h"
+#include "ui/panels/DrawingSurface.h"
+#include "ui/panels/LineElement.h"
 
 using namespace tarnwick;
 using Answer = UserDialogs::Answer;
