@@ -26,8 +26,8 @@
 #include <vector>
 
 #include "RatioReporter.h"
-#include "ui/window/LineArrayForm.h"
 #include "ui/panels/DrawingSurface.h"
+#include "ui/window/LineArrayForm.h"
 
 using namespace tarnwick;
 

@@ -119,9 +119,7 @@ void Canvas::Scale(double x1, double y1, double x2, double y2) {
   scaleHeight_ = y2 - y1;
 }
 
-QPointF Canvas::ToPixels(double x, double y) const {
-  return ToPixels(x, y, InnerSize());
-}
+QPointF Canvas::ToPixels(double x, double y) const { return ToPixels(x, y, InnerSize()); }
 
 QPointF Canvas::ToPixels(double x, double y, QSizeF inner) const {
   return {(x - scaleLeft_) / scaleWidth_ * inner.width(),
@@ -146,8 +144,7 @@ QPainter& Canvas::Painter() {
 
 void Canvas::Finish() { painter_.reset(); }
 
-bool Canvas::DrawPicture(double x1, double y1, double x2, double y2,
-                                 const QImage& picture) {
+bool Canvas::DrawPicture(double x1, double y1, double x2, double y2, const QImage& picture) {
   if (picture.isNull()) return false;
   const QPointF a = ToPixels(x1, y1);
   const QPointF b = ToPixels(x2, y2);
@@ -163,9 +160,7 @@ bool Canvas::DrawPicture(double x1, double y1, double x2, double y2,
   return true;
 }
 
-void Canvas::Line(double x1, double y1, double x2, double y2) {
-  Line(x1, y1, x2, y2, ForeColor);
-}
+void Canvas::Line(double x1, double y1, double x2, double y2) { Line(x1, y1, x2, y2, ForeColor); }
 
 void Canvas::Line(double x1, double y1, double x2, double y2, const QColor& colour) {
   const QSizeF inner = InnerSize();

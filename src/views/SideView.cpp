@@ -45,8 +45,8 @@ double ZoomShare(const Canvas& side, const Canvas& zoom) {
   return inner > 0 ? double(zoom.OuterSize().width()) / inner : 0.0;
 }
 
-void DrawBackground(Canvas& side, Canvas& zoom, bool zoomShown,
-                    const ProjectData& project, const Graphics& g) {
+void DrawBackground(Canvas& side, Canvas& zoom, bool zoomShown, const ProjectData& project,
+                    const Graphics& g) {
   const double w = g.SceneWidth;
   const double h = g.SceneHeight;
   // 1. Scale: 6 % margins left and right, 10 % above the scene and below the
@@ -93,8 +93,7 @@ void DrawAreas(Canvas& side, const ProjectData& project, const Graphics& g) {
     DrawSegment(side, g.AreaGeom[i].Start, g.AreaGeom[i].End);
 }
 
-void DrawArray(Canvas& side, Canvas& zoom, const ProjectData& project,
-               const Graphics& g) {
+void DrawArray(Canvas& side, Canvas& zoom, const ProjectData& project, const Graphics& g) {
   // 1. Mounting point and flybar, thick, in both pictures.
   side.DrawWidth = 2;
   side.ForeColor = Canvas::QBColor(0);

@@ -1,7 +1,7 @@
 // The canvas's primitives at the ends of what a scale can be: what can be placed is
 // drawn as ever, what cannot is left out without a trace, and nothing brings it down.
-#include <QtTest>
 #include <QtGui>
+#include <QtTest>
 #include <cmath>
 #include <limits>
 

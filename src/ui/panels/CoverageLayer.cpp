@@ -11,8 +11,8 @@
 #include "acoustics/SplPrediction.h"
 #include "model/ProjectRules.h"
 #include "ui/panels/Controls.h"
-#include "views/CoverageMap.h"
 #include "ui/panels/DrawingSurface.h"
+#include "views/CoverageMap.h"
 
 namespace tarnwick {
 

@@ -7,10 +7,10 @@
 
 #include "geometry/AreaDrag.h"
 #include "ui/panels/Controls.h"
-#include "ui/tools/ResponseForm.h"
-#include "ui/window/LineArrayForm.h"
 #include "ui/panels/DrawingSurface.h"
 #include "ui/panels/LineElement.h"
+#include "ui/tools/ResponseForm.h"
+#include "ui/window/LineArrayForm.h"
 
 namespace tarnwick {
 

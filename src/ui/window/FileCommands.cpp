@@ -16,6 +16,7 @@
 
 #include "app/Reports.h"
 #include "files/ProjectFile.h"
+#include "ui/panels/DrawingSurface.h"
 #include "ui/panels/GraphStrip.h"
 #include "ui/tools/Exports.h"
 #include "ui/tools/OptimiseForm.h"
@@ -23,7 +24,6 @@
 #include "ui/window/LineArrayForm.h"
 #include "ui/window/ProjectHistory.h"
 #include "ui/window/RecentFiles.h"
-#include "ui/panels/DrawingSurface.h"
 
 namespace tarnwick {
 

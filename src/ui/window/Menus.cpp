@@ -6,12 +6,12 @@
 
 #include "ui/panels/ArrayPanel.h"
 #include "ui/panels/CoverageLayer.h"
+#include "ui/panels/DrawingSurface.h"
 #include "ui/panels/GraphStrip.h"
 #include "ui/tools/AboutForm.h"
 #include "ui/window/LineArrayForm.h"
 #include "ui/window/ProjectHistory.h"
 #include "ui/window/RecentFiles.h"
-#include "ui/panels/DrawingSurface.h"
 
 namespace tarnwick {
 

@@ -9,9 +9,9 @@
 
 #include "support/WindowFixture.h"
 #include "ui/panels/CoverageLayer.h"
+#include "ui/panels/DrawingSurface.h"
 #include "ui/window/LineArrayForm.h"
 #include "views/CoverageMap.h"
-#include "ui/panels/DrawingSurface.h"
 
 using namespace tarnwick;
 

@@ -14,14 +14,14 @@
 #include "model/ProjectRules.h"
 #include "support/WindowFixture.h"
 #include "ui/panels/CoverageLayer.h"
+#include "ui/panels/DrawingSurface.h"
 #include "ui/panels/GraphStrip.h"
+#include "ui/panels/LineElement.h"
 #include "ui/panels/Twips.h"
 #include "ui/tools/OptimiseForm.h"
 #include "ui/tools/ResponseForm.h"
 #include "ui/tools/RiggingForm.h"
 #include "ui/window/LineArrayForm.h"
-#include "ui/panels/DrawingSurface.h"
-#include "ui/panels/LineElement.h"
 
 using namespace tarnwick;
 using Answer = UserDialogs::Answer;
