@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 
+#include "acoustics/LevelGrid.h"
 #include "acoustics/SplPrediction.h"
 #include "views/Canvas.h"
 
@@ -22,6 +23,11 @@ constexpr QRgb Dim = 0xff3a3a42;  // below the lowest step, and where no level i
 }  // namespace
 
 float MapTop(float highestOnAreas) { return MapStepDb * std::ceil(highestOnAreas / MapStepDb); }
+
+float AreasMapTop(const std::vector<std::vector<SPLPoint>>& areas) {
+  const float highest = HighestLevel(areas);
+  return highest > SPLFloor ? MapTop(highest) : 0.0f;
+}
 
 QRgb MapColour(float level, float top) {
   if (!(level > SPLFloor)) return Dim;

@@ -21,6 +21,9 @@ inline constexpr float MapStepDb = 3.0f;
 // The top of the scale: the highest level on the areas, rounded up to a multiple of 3 dB,
 // so that the audience, not the air next to the boxes, sets the scale.
 float MapTop(float highestOnAreas);
+// The top of the scale for a design's area levels: MapTop of the highest, 0 dB where no
+// area has a level. The window's map and the command line's picture share it.
+float AreasMapTop(const std::vector<std::vector<SPLPoint>>& areas);
 
 // A level's colour: above the top the top colour, below the 12th step one dim colour.
 QRgb MapColour(float level, float top);

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "acoustics/SplPrediction.h"
+#include "app/MapReport.h"
 #include "model/ProjectRules.h"
 #include "ui/panels/Controls.h"
 #include "ui/panels/DrawingSurface.h"
@@ -106,8 +107,7 @@ void CoverageLayer::DrawAreas(DrawingSurface& side, const ProjectData& project,
                               const Graphics& graphics) {
   engine_ = std::make_shared<const LevelEngine>(project, graphics, constants_);
   const auto areas = AreaLevels(*engine_, Entry(), project, graphics, constants_);
-  const float highest = HighestLevel(areas);
-  top_ = highest > SPLFloor ? MapTop(highest) : 0.0f;
+  top_ = AreasMapTop(areas);
   if (bar_ != nullptr && bar_->top != top_) {
     bar_->top = top_;
     bar_->update();
@@ -159,16 +159,8 @@ void CoverageLayer::Request(const ProjectData& project, const Graphics& graphics
                           pixels, generation](std::stop_token stop) {
     auto map = std::make_shared<Map>();
     map->grid = MakeLevelGrid(entry, left, top, right, bottom, nx, ny);
-    // Rows shared out between the cores; each checks for a cancel between its rows.
-    const auto rows = [&](int first, int step) {
-      map->grid.FillRows(*engine, first, step, [&] { return stop.stop_requested(); });
-    };
-    const int cores = std::max(1u, std::thread::hardware_concurrency());
-    {
-      std::vector<std::jthread> helpers;
-      for (int c = 1; c < cores; ++c) helpers.emplace_back([&, c] { rows(c, cores); });
-      rows(0, cores);
-    }
+    // Each core checks for a cancel between its rows.
+    FillOnEveryCore(map->grid, *engine, [&] { return stop.stop_requested(); });
     if (stop.stop_requested()) return;
     map->picture = RenderMap(map->grid.nodes, nx, ny, pixels, scaleTop);
     QMetaObject::invokeMethod(
