@@ -1,0 +1,214 @@
+// Every report kind run in-process through RunReport, its numbers checked against the
+// engines that make them: CalculateSPL along the areas, the level engine elsewhere.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QImage>
+#include <cmath>
+#include <filesystem>
+#include <sstream>
+
+#include "acoustics/LevelEngine.h"
+#include "app/MapReport.h"
+#include "app/Reports.h"
+#include "files/ProjectFile.h"
+#include "model/ProjectRules.h"
+#include "support/FileTargets.h"
+#include "views/CoverageMap.h"
+
+using namespace tarnwick;
+using Kind = ReportRequest::Kind;
+
+namespace {
+
+std::string Data(const char* name) { return TARNWICK_SOURCE_DIR "/tests/data/" + std::string(name); }
+
+struct Ran {
+  int Status;
+  std::string Out, Err;
+};
+
+Ran Report(const ReportRequest& request) {
+  std::ostringstream out, err;
+  const int status = RunReport(request, out, err);
+  return {status, out.str(), err.str()};
+}
+
+ReportRequest Request(Kind kind, const char* file = "default.qvd") {
+  ReportRequest request;
+  request.What = kind;
+  request.File = Data(file);
+  return request;
+}
+
+ReportDesign Design(const ReportRequest& request) {
+  ReportDesign design;
+  std::ostringstream err;
+  EXPECT_EQ(LoadReportDesign(request, design, err), ReportDone) << err.str();
+  return design;
+}
+
+// The CSV rows after `skip` header lines, each split at its commas.
+std::vector<std::vector<std::string>> Rows(const std::string& csv, int skip = 1) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(csv);
+  for (std::string line; std::getline(lines, line);) {
+    if (skip-- > 0) continue;
+    std::vector<std::string>& row = rows.emplace_back();
+    std::istringstream cells(line + ',');
+    for (std::string cell; std::getline(cells, cell, ',');) row.push_back(cell);
+  }
+  return rows;
+}
+
+// A level cell against the engine's level: empty where none is defined, else within the
+// two decimals it is written with.
+void ExpectLevel(const std::string& cell, float level) {
+  if (level == SPLFloor)
+    EXPECT_EQ(cell, "");
+  else
+    EXPECT_NEAR(std::stod(cell), level, 0.0051) << cell;
+}
+
+struct Scratch {
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("tarnwick-reports-" + std::to_string(::getpid()));
+  Scratch() { std::filesystem::create_directories(dir); }
+  ~Scratch() { std::filesystem::remove_all(dir); }
+  std::string operator/(const char* name) const { return (dir / name).string(); }
+};
+
+}  // namespace
+
+TEST(Reports, levelsAreCalculateSplsAtEveryPointOfTheAreasAsked) {
+  for (const int area : {0, 2}) {
+    ReportRequest request = Request(Kind::Levels);
+    request.Area = area;
+    const ReportDesign d = Design(request);
+    const Ran ran = Report(request);
+    ASSERT_EQ(ran.Status, ReportDone);
+    EXPECT_EQ(ran.Out.substr(0, ran.Out.find('\n')), "area,index,distance_m,x_m,y_m,level_db");
+    std::size_t row = 0;
+    const auto rows = Rows(ran.Out);
+    for (int a = 1; a <= AreasInUse(d.Project); ++a) {
+      if (area != 0 && a != area) continue;
+      std::vector<SPLPoint> points;
+      ASSERT_TRUE(CalculateSPL(d.Project, d.Geometry, d.Module, a, DefaultLevelEntry, points));
+      for (std::size_t i = 0; i < points.size(); ++i, ++row) {
+        ASSERT_LT(row, rows.size());
+        EXPECT_EQ(rows[row][0], std::to_string(a));
+        EXPECT_EQ(rows[row][1], std::to_string(i));
+        EXPECT_NEAR(std::stod(rows[row][3]), points[i].Position.X, 0.0006);
+        EXPECT_NEAR(std::stod(rows[row][4]), points[i].Position.Y, 0.0006);
+        ExpectLevel(rows[row][5], points[i].SPL);
+      }
+    }
+    EXPECT_EQ(row, rows.size());
+    // The same rows as JSON objects.
+    request.As = ReportRequest::Format::Json;
+    const std::string json = Report(request).Out;
+    EXPECT_EQ(std::count(json.begin(), json.end(), '{'), std::ptrdiff_t(rows.size()));
+    EXPECT_NE(json.find("{\"area\": " + rows[0][0] + ", \"index\": 0, "), std::string::npos);
+  }
+}
+
+TEST(Reports, geometryGivesEveryBoxInUseWhereItHangsAndAims) {
+  const ReportRequest request = Request(Kind::Geometry);
+  const ReportDesign d = Design(request);
+  const Ran ran = Report(request);
+  ASSERT_EQ(ran.Status, ReportDone);
+  const auto rows = Rows(ran.Out, 2);
+  ASSERT_EQ(int(rows.size()), BoxesInUse(d.Project));
+  EXPECT_NEAR(std::stod(Rows(ran.Out, 0)[0][1]), d.Project.InclinationAngle, 0.0051);
+  for (std::size_t b = 0; b < rows.size(); ++b) {
+    const BoxGeometry& box = d.Geometry.BoxGeom[b];
+    EXPECT_NEAR(std::stod(rows[b][3]), box.Source.X, 0.0006);
+    EXPECT_NEAR(std::stod(rows[b][4]), box.Source.Y, 0.0006);
+    EXPECT_NEAR(std::stod(rows[b][5]), std::atan2(box.Ray.Y, box.Ray.X) * 180 / Pi, 0.0051);
+    EXPECT_EQ(rows[b][8], std::to_string(box.AimedArea));
+  }
+}
+
+TEST(Reports, responseIsTheLevelEnginesSpectrumAtThePoint) {
+  ReportRequest request = Request(Kind::Response);
+  request.At = {12.5f, 1.2f};
+  const ReportDesign d = Design(request);
+  const auto spectrum = LevelEngine(d.Project, d.Geometry, d.Module).Spectrum(request.At);
+  const Ran ran = Report(request);
+  ASSERT_EQ(ran.Status, ReportDone);
+  const auto rows = Rows(ran.Out);
+  ASSERT_EQ(int(rows.size()), LevelEntryCount);
+  EXPECT_EQ(rows[DefaultLevelEntry][0], "1kHz");
+  for (int entry = 0; entry < LevelEntryCount; ++entry) ExpectLevel(rows[entry][2], spectrum[entry]);
+}
+
+TEST(Reports, mapHoldsTheLevelEnginesLevelsAtItsNodesAsCsvOrAsAPicture) {
+  const Scratch scratch;
+  ReportRequest request = Request(Kind::Map);
+  request.Width = 80, request.Height = 40;
+  request.Out = scratch / "map.CSV";
+  const ReportDesign d = Design(request);
+  const LevelEngine engine(d.Project, d.Geometry, d.Module);
+  ASSERT_EQ(Report(request).Status, ReportDone);
+  const std::vector<unsigned char> bytes = test_targets::FileBytes(request.Out);
+  const auto rows = Rows(std::string(bytes.begin(), bytes.end()));
+  const LevelGrid grid = ComputeMap(request, d);
+  ASSERT_EQ(rows.size(), std::size_t(21 * 11));
+  for (std::size_t n = 0; n < rows.size(); ++n) {
+    const PlaneVector at = grid.Node(int(n % 21), int(n / 21));
+    EXPECT_NEAR(std::stod(rows[n][0]), at.X, 0.0006);
+    EXPECT_NEAR(std::stod(rows[n][1]), at.Y, 0.0006);
+    ExpectLevel(rows[n][2], engine.Level(DefaultLevelEntry, at));
+  }
+  // As a picture: its corner in the colour of the corner's level, on the window's scale.
+  request.Out = scratch / "map.png";
+  ASSERT_EQ(Report(request).Status, ReportDone);
+  const QImage picture(QString::fromStdString(request.Out));
+  ASSERT_EQ(picture.size(), QSize(80, 40));
+  const float top =
+      AreasMapTop(AreaLevels(engine, DefaultLevelEntry, d.Project, d.Geometry, d.Module));
+  EXPECT_EQ(picture.pixel(0, 0), MapColour(grid.nodes[0], top));
+}
+
+TEST(Reports, optimiseGivesTheMostEvenDesignAndWritesItAsAProject) {
+  const Scratch scratch;
+  ReportRequest request = Request(Kind::Optimise, "small.qvd");
+  request.Out = scratch / "best.qvd";
+  const ReportDesign d = Design(request);
+  const Ran ran = Report(request);
+  ASSERT_EQ(ran.Status, ReportDone) << ran.Err;
+  const auto rows = Rows(ran.Out, 0);
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"band", "1 kHz"}));
+  EXPECT_EQ(std::stoll(rows[1][1]), SplayDesignCount(d.Project, SplaySearch{}));
+  ProjectData best = MakeDefaultProject();
+  ASSERT_EQ(ReadProjectFile(request.Out, best), LoadStatus::Loaded);
+  ASSERT_EQ(int(rows[2].size()), 1 + JointsInUse(best));
+  for (int j = 0; j < JointsInUse(best); ++j) EXPECT_EQ(std::stof(rows[2][j + 1]), best.BoxAngle[j]);
+  EXPECT_NEAR(std::stod(rows[3][1]), best.InclinationAngle, 0.0051);
+  double before = 0, after = 0;
+  for (const auto& row : rows) {
+    if (row[0] == "spread_before_db") before = std::stod(row[1]);
+    if (row[0] == "spread_after_db") after = std::stod(row[1]);
+  }
+  EXPECT_GT(before, 0.0);
+  EXPECT_LE(after, before);
+}
+
+TEST(Reports, aRefusalIsToldOnErrAndLeavesOutEmpty) {
+  const Scratch scratch;
+  ReportRequest missing = Request(Kind::Levels, "none.qvd");
+  ReportRequest area = Request(Kind::Levels, "small.qvd");
+  area.Area = AreasInUse(Design(area).Project) + 1;
+  ReportRequest folder = Request(Kind::Map);
+  folder.Out = scratch.dir.string();
+  for (const auto& [request, status, saying] :
+       {std::tuple{missing, ReportFileRefused, std::string("none.qvd: ")},
+        {area, ReportWrongRequest, ", not area " + std::to_string(area.Area) + "\n"},
+        {folder, ReportFileRefused, "tarnwick: cannot write " + folder.Out + ": "}}) {
+    const Ran ran = Report(request);
+    EXPECT_EQ(ran.Status, status);
+    EXPECT_EQ(ran.Out, "");
+    EXPECT_EQ(ran.Err.rfind("tarnwick: ", 0), 0u);
+    EXPECT_NE(ran.Err.find(saying), std::string::npos) << ran.Err;
+  }
+}
