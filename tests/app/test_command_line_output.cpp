@@ -145,6 +145,23 @@ class TestCommandLineOutput : public QObject {
     }
   }
 
+  // A number out of range ends the program with status 2 and the range, writing nothing.
+  void theProgramEndsWithStatus2AndTheRange() {
+    const QString out = Path(QStringLiteral("map.png"));
+    for (const QStringList& arguments :
+         {QStringList{QStringLiteral("--response"), Design, QStringLiteral("--at"),
+                      QStringLiteral("1e308,1")},
+          Map(out, QStringLiteral("4294967304x4294967304"))}) {
+      const Run run = Tarnwick(arguments);
+      QCOMPARE(run.Finished, true);
+      QCOMPARE(run.Status, 2);
+      QVERIFY(run.Out.isEmpty());
+      QVERIFY2(run.Err.contains("from -1000000 to 1000000") || run.Err.contains("from 16 to 16384"),
+               run.Err.constData());
+      QVERIFY(!QFile::exists(out));
+    }
+  }
+
   void aFileSizeLimitLeavesTheOldFile() {
     const QString old = Path(QStringLiteral("old.csv"));
     const QByteArray before = QByteArray("x_m,y_m,level_db\n").repeated(60);

@@ -21,7 +21,9 @@ using Kind = ReportRequest::Kind;
 
 namespace {
 
-std::string Data(const char* name) { return TARNWICK_SOURCE_DIR "/tests/data/" + std::string(name); }
+std::string Data(const char* name) {
+  return TARNWICK_SOURCE_DIR "/tests/data/" + std::string(name);
+}
 
 struct Ran {
   int Status;
@@ -131,21 +133,24 @@ TEST(Reports, geometryGivesEveryBoxInUseWhereItHangsAndAims) {
 
 TEST(Reports, responseIsTheLevelEnginesSpectrumAtThePoint) {
   ReportRequest request = Request(Kind::Response);
-  request.At = {12.5f, 1.2f};
+  request.At = {15.0f, 2.0f};
   const ReportDesign d = Design(request);
   const auto spectrum = LevelEngine(d.Project, d.Geometry, d.Module).Spectrum(request.At);
   const Ran ran = Report(request);
   ASSERT_EQ(ran.Status, ReportDone);
   const auto rows = Rows(ran.Out);
   ASSERT_EQ(int(rows.size()), LevelEntryCount);
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"100Hz", "99.21", rows[0][2]}));
   EXPECT_EQ(rows[DefaultLevelEntry][0], "1kHz");
-  for (int entry = 0; entry < LevelEntryCount; ++entry) ExpectLevel(rows[entry][2], spectrum[entry]);
+  for (int entry = 0; entry < LevelEntryCount; ++entry)
+    ExpectLevel(rows[entry][2], spectrum[entry]);
 }
 
 TEST(Reports, mapHoldsTheLevelEnginesLevelsAtItsNodesAsCsvOrAsAPicture) {
   const Scratch scratch;
   ReportRequest request = Request(Kind::Map);
   request.Width = 80, request.Height = 40;
+  request.Entry = LevelEntryFromName("4kHz");
   request.Out = scratch / "map.CSV";
   const ReportDesign d = Design(request);
   const LevelEngine engine(d.Project, d.Geometry, d.Module);
@@ -158,15 +163,14 @@ TEST(Reports, mapHoldsTheLevelEnginesLevelsAtItsNodesAsCsvOrAsAPicture) {
     const PlaneVector at = grid.Node(int(n % 21), int(n / 21));
     EXPECT_NEAR(std::stod(rows[n][0]), at.X, 0.0006);
     EXPECT_NEAR(std::stod(rows[n][1]), at.Y, 0.0006);
-    ExpectLevel(rows[n][2], engine.Level(DefaultLevelEntry, at));
+    ExpectLevel(rows[n][2], engine.Level(request.Entry, at));
   }
   // As a picture: its corner in the colour of the corner's level, on the window's scale.
   request.Out = scratch / "map.png";
   ASSERT_EQ(Report(request).Status, ReportDone);
   const QImage picture(QString::fromStdString(request.Out));
   ASSERT_EQ(picture.size(), QSize(80, 40));
-  const float top =
-      AreasMapTop(AreaLevels(engine, DefaultLevelEntry, d.Project, d.Geometry, d.Module));
+  const float top = AreasMapTop(AreaLevels(engine, request.Entry, d.Project, d.Geometry, d.Module));
   EXPECT_EQ(picture.pixel(0, 0), MapColour(grid.nodes[0], top));
 }
 
@@ -174,16 +178,22 @@ TEST(Reports, optimiseGivesTheMostEvenDesignAndWritesItAsAProject) {
   const Scratch scratch;
   ReportRequest request = Request(Kind::Optimise, "small.qvd");
   request.Out = scratch / "best.qvd";
-  const ReportDesign d = Design(request);
+  request.Entry = LevelEntryFromName("2kHz");
+  SplaySearch search;
+  search.Entry = request.Entry;
   const Ran ran = Report(request);
   ASSERT_EQ(ran.Status, ReportDone) << ran.Err;
   const auto rows = Rows(ran.Out, 0);
-  EXPECT_EQ(rows[0], (std::vector<std::string>{"band", "1 kHz"}));
-  EXPECT_EQ(std::stoll(rows[1][1]), SplayDesignCount(d.Project, SplaySearch{}));
-  ProjectData best = MakeDefaultProject();
-  ASSERT_EQ(ReadProjectFile(request.Out, best), LoadStatus::Loaded);
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"band", "2 kHz"}));
+  EXPECT_EQ(std::stoll(rows[1][1]), SplayDesignCount(Design(request).Project, search));
+  // What it wrote is what it printed, and laid out, it is as even as it said.
+  ReportRequest written = request;
+  written.File = request.Out;
+  const ReportDesign d = Design(written);
+  const ProjectData& best = d.Project;
   ASSERT_EQ(int(rows[2].size()), 1 + JointsInUse(best));
-  for (int j = 0; j < JointsInUse(best); ++j) EXPECT_EQ(std::stof(rows[2][j + 1]), best.BoxAngle[j]);
+  for (int j = 0; j < JointsInUse(best); ++j)
+    EXPECT_EQ(std::stof(rows[2][j + 1]), best.BoxAngle[j]);
   EXPECT_NEAR(std::stod(rows[3][1]), best.InclinationAngle, 0.0051);
   double before = 0, after = 0;
   for (const auto& row : rows) {
@@ -192,6 +202,7 @@ TEST(Reports, optimiseGivesTheMostEvenDesignAndWritesItAsAProject) {
   }
   EXPECT_GT(before, 0.0);
   EXPECT_LE(after, before);
+  EXPECT_NEAR(after, MeasureDesign(best, d.Geometry, d.Module, search).Spread, 0.0051);
 }
 
 TEST(Reports, aRefusalIsToldOnErrAndLeavesOutEmpty) {
