@@ -1,11 +1,9 @@
 // Every report kind run in-process through RunReport, its numbers checked against the
 // engines that make them: CalculateSPL along the areas, the level engine elsewhere.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QImage>
 #include <cmath>
-#include <filesystem>
 #include <sstream>
 
 #include "acoustics/LevelEngine.h"
@@ -71,14 +69,6 @@ void ExpectLevel(const std::string& cell, float level) {
   else
     EXPECT_NEAR(std::stod(cell), level, 0.0051) << cell;
 }
-
-struct Scratch {
-  std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("tarnwick-reports-" + std::to_string(::getpid()));
-  Scratch() { std::filesystem::create_directories(dir); }
-  ~Scratch() { std::filesystem::remove_all(dir); }
-  std::string operator/(const char* name) const { return (dir / name).string(); }
-};
 
 }  // namespace
 
@@ -147,7 +137,7 @@ TEST(Reports, responseIsTheLevelEnginesSpectrumAtThePoint) {
 }
 
 TEST(Reports, mapHoldsTheLevelEnginesLevelsAtItsNodesAsCsvOrAsAPicture) {
-  const Scratch scratch;
+  const test_targets::ScratchFolder scratch("tarnwick-reports");
   ReportRequest request = Request(Kind::Map);
   request.Width = 80, request.Height = 40;
   request.Entry = LevelEntryFromName("4kHz");
@@ -175,7 +165,7 @@ TEST(Reports, mapHoldsTheLevelEnginesLevelsAtItsNodesAsCsvOrAsAPicture) {
 }
 
 TEST(Reports, optimiseGivesTheMostEvenDesignAndWritesItAsAProject) {
-  const Scratch scratch;
+  const test_targets::ScratchFolder scratch("tarnwick-reports");
   ReportRequest request = Request(Kind::Optimise, "small.qvd");
   request.Out = scratch / "best.qvd";
   request.Entry = LevelEntryFromName("2kHz");
@@ -206,12 +196,12 @@ TEST(Reports, optimiseGivesTheMostEvenDesignAndWritesItAsAProject) {
 }
 
 TEST(Reports, aRefusalIsToldOnErrAndLeavesOutEmpty) {
-  const Scratch scratch;
+  const test_targets::ScratchFolder scratch("tarnwick-reports");
   ReportRequest missing = Request(Kind::Levels, "none.qvd");
   ReportRequest area = Request(Kind::Levels, "small.qvd");
   area.Area = AreasInUse(Design(area).Project) + 1;
   ReportRequest folder = Request(Kind::Map);
-  folder.Out = scratch.dir.string();
+  folder.Out = scratch.Path().string();
   for (const auto& [request, status, saying] :
        {std::tuple{missing, ReportFileRefused, std::string("none.qvd: ")},
         {area, ReportWrongRequest, ", not area " + std::to_string(area.Area) + "\n"},

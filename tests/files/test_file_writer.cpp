@@ -56,21 +56,12 @@ int InChild(Prepare prepare, Write write) {
 
 class FileWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("tarnwick-writer-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::permissions(dir_, fs::perms(0755));
-  }
-  void TearDown() override {
-    std::error_code error;
-    fs::remove_all(dir_, error);
-  }
-  std::string At(const char* name) const { return (dir_ / name).string(); }
+  void SetUp() override { fs::permissions(dir_, fs::perms(0755)); }
+  std::string At(const char* name) const { return scratch_ / name; }
 
-  fs::path dir_;
+  ScratchFolder scratch_{std::string("tarnwick-writer-") +
+                         ::testing::UnitTest::GetInstance()->current_test_info()->name()};
+  const fs::path& dir_ = scratch_.Path();
 };
 
 }  // namespace

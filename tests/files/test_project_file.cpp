@@ -29,15 +29,11 @@ Bytes With(Bytes b, std::size_t offset, T value) {
   return b;
 }
 
-Bytes ReadAll(const fs::path& path) {
-  return Bytes(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
-}
-
 // Files from tools/make_expected.py. small.qvd: the default project in feet, title "A", author
 // "B", two boxes, one area (offsets: title count 30, automatic 48, mounting 52, pin 56, floor 60,
 // boxes 64, attenuation 72, splay 76, areas 84, area values 88 on).
 Bytes Sample(const char* name) {
-  return ReadAll(fs::path(TARNWICK_SOURCE_DIR) / "tests" / "data" / name);
+  return test_targets::FileBytes(fs::path(TARNWICK_SOURCE_DIR) / "tests" / "data" / name);
 }
 
 // Loads the bytes over the default project; a refusal must leave it exactly as it was.
@@ -103,7 +99,7 @@ TEST(ProjectFileRefusals, everyPrefixIsRefusedAndNoChangedByteOrPastFailureBreak
     for (const auto& entry :
          fs::directory_iterator(fs::path(TARNWICK_SOURCE_DIR) / "tests" / "fuzz" / folder))
       if (entry.is_regular_file() && entry.path().filename() != ".keep") {
-        const Bytes bytes = ReadAll(entry.path());
+        const Bytes bytes = test_targets::FileBytes(entry.path());
         CheckProjectFileBytes(bytes);
         for (int kind = 0; kind < int(PathKind::Count); ++kind)
           CheckProjectFilePath(bytes, PathKind(kind), scratch.Path());
@@ -142,8 +138,8 @@ TEST(ProjectFileDisk, savesAtomicallyAndLeavesNoTail) {
   ASSERT_EQ(DecodeProject(Sample("small.qvd"), small), LoadStatus::Loaded);
   fs::permissions(file, fs::perms(0640));
   ASSERT_TRUE(WriteProjectFile(file.string(), small, header));
-  EXPECT_EQ(ReadAll(file), Sample("small.qvd"));               // the longer file's tail is gone
-  EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));  // and its permissions stay
+  EXPECT_EQ(test_targets::FileBytes(file), Sample("small.qvd"));  // the longer file's tail is gone
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));     // and its permissions stay
   ProjectData loaded = MakeDefaultProject();
   EXPECT_EQ(ReadProjectFile(file.string(), loaded), LoadStatus::Loaded);
   EXPECT_EQ(loaded, small);
@@ -194,7 +190,7 @@ TEST(ProjectFileDisk, readsOnlyRegularFilesWithoutWaitingAndSavesOnlyWhatMayBeWr
   int status = -1;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-  EXPECT_EQ(ReadAll(locked), Bytes({'k', 'e', 'e', 'p'}));
+  EXPECT_EQ(test_targets::FileBytes(locked), Bytes({'k', 'e', 'e', 'p'}));
   fs::remove(locked);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 6);  // no temporary left
   fs::remove_all(dir);

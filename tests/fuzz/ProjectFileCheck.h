@@ -77,24 +77,8 @@ inline PathKind PathKindFor(std::span<const unsigned char> bytes) {
 }
 
 // A folder of this process's own for the path checks, removed at the end.
-class ProjectFileScratch {
- public:
-  ProjectFileScratch()
-      : path_(std::filesystem::temp_directory_path() /
-              ("tarnwick-fuzz-" + std::to_string(::getpid()))) {
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~ProjectFileScratch() {
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
-  }
-  ProjectFileScratch(const ProjectFileScratch&) = delete;
-  ProjectFileScratch& operator=(const ProjectFileScratch&) = delete;
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
+struct ProjectFileScratch : test_targets::ScratchFolder {
+  ProjectFileScratch() : ScratchFolder("tarnwick-fuzz") {}
 };
 
 namespace project_file_check {
@@ -105,11 +89,6 @@ inline void WriteBytes(const fs::path& path, std::span<const unsigned char> byte
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   if (!out.flush()) ProjectFileBreach("cannot write a file in the scratch folder");
-}
-
-inline std::vector<unsigned char> ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
 }
 
 // ReadProjectFile, given a few seconds: a reader that waits on a FIFO or a
@@ -255,8 +234,9 @@ inline void CheckProjectFilePath(std::span<const unsigned char> bytes, PathKind 
     Require(entries() == before + 1, "a save left a temporary file");
     const fs::path written = kind == PathKind::LinkToFile ? file : path;
     Require(kind != PathKind::LinkToFile || fs::is_symlink(path), "a save replaced the link");
-    Require(ReadBytes(written) == encoded && ReadBytes(saved) == encoded,
-            "a save wrote other bytes than the encoding");
+    Require(
+        test_targets::FileBytes(written) == encoded && test_targets::FileBytes(saved) == encoded,
+        "a save wrote other bytes than the encoding");
     for (const fs::path& again : {path, saved}) {
       ProjectData reread = base;
       Require(ReadWithoutWaiting(again, reread) == LoadStatus::Loaded && reread == project,
@@ -352,9 +332,9 @@ inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, WriteKin
     // Only files are read: a FIFO would wait for a writer, a full device never ends.
     std::vector<unsigned char> before;
     if (kind == WriteKind::Folder)
-      before = ReadBytes(path / "inside.qvd");
+      before = test_targets::FileBytes(path / "inside.qvd");
     else if (regular)
-      before = ReadBytes(holder);
+      before = test_targets::FileBytes(holder);
     rlimit limit{};
     ::getrlimit(RLIMIT_FSIZE, &limit);
     if (kind == WriteKind::SizeLimit) {
@@ -377,7 +357,7 @@ inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, WriteKin
     Require(!result.Ok || written.DataLength == header.DataLength, "a write set another length");
     if (regular) {
       Require(fs::is_regular_file(fs::symlink_status(holder)), "a file is no file any more");
-      Require(ReadBytes(holder) == (result.Ok ? encoded : before),
+      Require(test_targets::FileBytes(holder) == (result.Ok ? encoded : before),
               result.Ok ? "a file holds other bytes than the encoding"
                         : "a refused write changed the file");
       Require(fs::status(holder).permissions() == fs::perms(0640), "a file's permissions changed");
@@ -393,7 +373,7 @@ inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, WriteKin
     if (kind == WriteKind::Folder)
       Require(fs::is_directory(fs::symlink_status(path)) &&
                   Entries(path) == std::vector<std::string>{"inside.qvd"} &&
-                  ReadBytes(path / "inside.qvd") == before,
+                  test_targets::FileBytes(path / "inside.qvd") == before,
               "a folder was changed");
     Require(Entries(folder) == names, "a write left a temporary file or took a name");
   }

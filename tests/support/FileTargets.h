@@ -58,6 +58,28 @@ inline std::vector<unsigned char> FileBytes(const std::filesystem::path& path) {
   return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
 }
 
+// A fresh folder of this process's own under the temporary folder, removed with all it
+// holds at the end.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::string& name)
+      : path_(std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()))) {
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchFolder() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
 // The names in a folder, sorted: a write must leave no temporary file behind.
 inline std::vector<std::string> Entries(const std::filesystem::path& folder) {
   std::vector<std::string> names;
