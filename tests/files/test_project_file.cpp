@@ -1,7 +1,6 @@
 // The project file: its bytes, what it refuses, its texts and how it is written to disk.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -127,8 +126,8 @@ TEST(ProjectFileTexts, useWindows1252AndReplaceWhatItCannotHold) {
 }
 
 TEST(ProjectFileDisk, savesAtomicallyAndLeavesNoTail) {
-  const fs::path dir = fs::temp_directory_path() / ("tarnwick-files-" + std::to_string(getpid()));
-  fs::create_directories(dir);
+  const test_targets::ScratchFolder scratch("tarnwick-files");
+  const fs::path& dir = scratch.Path();
   const fs::path file = dir / "show.qvd";
   ProjectFileHeader header;
   ProjectData big = MakeDefaultProject(), small = big;
@@ -149,12 +148,11 @@ TEST(ProjectFileDisk, savesAtomicallyAndLeavesNoTail) {
     EXPECT_FALSE(WriteProjectFile(bad.string(), big, header)) << bad;
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
   EXPECT_EQ(ReadProjectFile((dir / "none.qvd").string(), loaded), LoadStatus::Damaged);
-  fs::remove_all(dir);
 }
 
 TEST(ProjectFileDisk, readsOnlyRegularFilesWithoutWaitingAndSavesOnlyWhatMayBeWritten) {
-  const fs::path dir = fs::temp_directory_path() / ("tarnwick-paths-" + std::to_string(getpid()));
-  fs::create_directories(dir);
+  const test_targets::ScratchFolder scratch("tarnwick-paths");
+  const fs::path& dir = scratch.Path();
   fs::permissions(dir, fs::perms::all);  // anyone may create and rename here
   ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
   for (const char* name : {"fifo", "gone", "loop"})
@@ -182,16 +180,14 @@ TEST(ProjectFileDisk, readsOnlyRegularFilesWithoutWaitingAndSavesOnlyWhatMayBeWr
   const fs::path locked = dir / "locked.qvd";
   std::ofstream(locked) << "keep";
   fs::permissions(locked, fs::perms(0444));
-  const pid_t child = ::fork();
-  if (child == 0) {
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
-    ::_exit(WriteProjectFile(locked.string(), p, header) ? 1 : 0);
-  }
-  int status = -1;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  const int status = test_targets::InChild(
+      [] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+      },
+      [&] { return WriteProjectFile(locked.string(), p, header) ? 1 : 0; });
+  ASSERT_NE(status, -2);
+  EXPECT_TRUE(status == 0) << "status " << status;
   EXPECT_EQ(test_targets::FileBytes(locked), Bytes({'k', 'e', 'e', 'p'}));
   fs::remove(locked);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 6);  // no temporary left
-  fs::remove_all(dir);
 }

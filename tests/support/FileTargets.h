@@ -6,8 +6,11 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -79,6 +83,42 @@ class ScratchFolder {
  private:
   std::filesystem::path path_;
 };
+
+// Writes the bytes to a new file at `path`; false when they could not all be written.
+inline bool PutBytes(const std::filesystem::path& path, std::span<const unsigned char> bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  return bool(out.flush());
+}
+
+// A socket file at `path`, bound and listening: its descriptor, or -1 when it cannot be
+// made (a path too long for a socket among them).
+inline int ListeningSocket(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof address.sun_path) return -1;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+      ::listen(fd, 1) == 0)
+    return fd;
+  if (fd >= 0) ::close(fd);
+  return -1;
+}
+
+// Runs `write` in a child process (set up by `prepare` first) and gives its exit status,
+// or -1 when it did not end by itself.
+template <typename Prepare, typename Write>
+int InChild(Prepare prepare, Write write) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    prepare();
+    ::_exit(write());
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child) return -2;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 // The names in a folder, sorted: a write must leave no temporary file behind.
 inline std::vector<std::string> Entries(const std::filesystem::path& folder) {
