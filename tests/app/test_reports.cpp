@@ -19,10 +19,6 @@ using Kind = ReportRequest::Kind;
 
 namespace {
 
-std::string Data(const char* name) {
-  return TARNWICK_SOURCE_DIR "/tests/data/" + std::string(name);
-}
-
 struct Ran {
   int Status;
   std::string Out, Err;
@@ -37,7 +33,7 @@ Ran Report(const ReportRequest& request) {
 ReportRequest Request(Kind kind, const char* file = "default.qvd") {
   ReportRequest request;
   request.What = kind;
-  request.File = Data(file);
+  request.File = file[0] == '/' ? file : TARNWICK_SOURCE_DIR "/tests/data/" + std::string(file);
   return request;
 }
 
@@ -70,6 +66,12 @@ void ExpectLevel(const std::string& cell, float level) {
     EXPECT_NEAR(std::stod(cell), level, 0.0051) << cell;
 }
 
+// Two cells from `column` on against a point, within the three decimals they are written with.
+void ExpectPoint(const std::vector<std::string>& row, std::size_t column, PlaneVector at) {
+  EXPECT_NEAR(std::stod(row[column]), at.X, 0.0006);
+  EXPECT_NEAR(std::stod(row[column + 1]), at.Y, 0.0006);
+}
+
 }  // namespace
 
 TEST(Reports, levelsAreCalculateSplsAtEveryPointOfTheAreasAsked) {
@@ -90,8 +92,7 @@ TEST(Reports, levelsAreCalculateSplsAtEveryPointOfTheAreasAsked) {
         ASSERT_LT(row, rows.size());
         EXPECT_EQ(rows[row][0], std::to_string(a));
         EXPECT_EQ(rows[row][1], std::to_string(i));
-        EXPECT_NEAR(std::stod(rows[row][3]), points[i].Position.X, 0.0006);
-        EXPECT_NEAR(std::stod(rows[row][4]), points[i].Position.Y, 0.0006);
+        ExpectPoint(rows[row], 3, points[i].Position);
         ExpectLevel(rows[row][5], points[i].SPL);
       }
     }
@@ -114,8 +115,7 @@ TEST(Reports, geometryGivesEveryBoxInUseWhereItHangsAndAims) {
   EXPECT_NEAR(std::stod(Rows(ran.Out, 0)[0][1]), d.Project.InclinationAngle, 0.0051);
   for (std::size_t b = 0; b < rows.size(); ++b) {
     const BoxGeometry& box = d.Geometry.BoxGeom[b];
-    EXPECT_NEAR(std::stod(rows[b][3]), box.Source.X, 0.0006);
-    EXPECT_NEAR(std::stod(rows[b][4]), box.Source.Y, 0.0006);
+    ExpectPoint(rows[b], 3, box.Source);
     EXPECT_NEAR(std::stod(rows[b][5]), std::atan2(box.Ray.Y, box.Ray.X) * 180 / Pi, 0.0051);
     EXPECT_EQ(rows[b][8], std::to_string(box.AimedArea));
   }
@@ -123,7 +123,7 @@ TEST(Reports, geometryGivesEveryBoxInUseWhereItHangsAndAims) {
 
 TEST(Reports, responseIsTheLevelEnginesSpectrumAtThePoint) {
   ReportRequest request = Request(Kind::Response);
-  request.At = {15.0f, 2.0f};
+  request.At = {15, 2};
   const ReportDesign d = Design(request);
   const auto spectrum = LevelEngine(d.Project, d.Geometry, d.Module).Spectrum(request.At);
   const Ran ran = Report(request);
@@ -139,9 +139,8 @@ TEST(Reports, responseIsTheLevelEnginesSpectrumAtThePoint) {
 TEST(Reports, mapHoldsTheLevelEnginesLevelsAtItsNodesAsCsvOrAsAPicture) {
   const test_targets::ScratchFolder scratch("tarnwick-reports");
   ReportRequest request = Request(Kind::Map);
-  request.Width = 80, request.Height = 40;
-  request.Entry = LevelEntryFromName("4kHz");
-  request.Out = scratch / "map.CSV";
+  std::tie(request.Width, request.Height, request.Entry, request.Out) =
+      std::tuple(80, 40, LevelEntryFromName("4kHz"), scratch / "map.CSV");
   const ReportDesign d = Design(request);
   const LevelEngine engine(d.Project, d.Geometry, d.Module);
   ASSERT_EQ(Report(request).Status, ReportDone);
@@ -151,8 +150,7 @@ TEST(Reports, mapHoldsTheLevelEnginesLevelsAtItsNodesAsCsvOrAsAPicture) {
   ASSERT_EQ(rows.size(), std::size_t(21 * 11));
   for (std::size_t n = 0; n < rows.size(); ++n) {
     const PlaneVector at = grid.Node(int(n % 21), int(n / 21));
-    EXPECT_NEAR(std::stod(rows[n][0]), at.X, 0.0006);
-    EXPECT_NEAR(std::stod(rows[n][1]), at.Y, 0.0006);
+    ExpectPoint(rows[n], 0, at);
     ExpectLevel(rows[n][2], engine.Level(request.Entry, at));
   }
   // As a picture: its corner in the colour of the corner's level, on the window's scale.
@@ -167,19 +165,16 @@ TEST(Reports, mapHoldsTheLevelEnginesLevelsAtItsNodesAsCsvOrAsAPicture) {
 TEST(Reports, optimiseGivesTheMostEvenDesignAndWritesItAsAProject) {
   const test_targets::ScratchFolder scratch("tarnwick-reports");
   ReportRequest request = Request(Kind::Optimise, "small.qvd");
-  request.Out = scratch / "best.qvd";
-  request.Entry = LevelEntryFromName("2kHz");
-  SplaySearch search;
-  search.Entry = request.Entry;
+  std::tie(request.Out, request.Entry) =
+      std::tuple(scratch / "best.qvd", LevelEntryFromName("2kHz"));
+  const SplaySearch search{.Entry = request.Entry};
   const Ran ran = Report(request);
   ASSERT_EQ(ran.Status, ReportDone) << ran.Err;
   const auto rows = Rows(ran.Out, 0);
   EXPECT_EQ(rows[0], (std::vector<std::string>{"band", "2 kHz"}));
   EXPECT_EQ(std::stoll(rows[1][1]), SplayDesignCount(Design(request).Project, search));
   // What it wrote is what it printed, and laid out, it is as even as it said.
-  ReportRequest written = request;
-  written.File = request.Out;
-  const ReportDesign d = Design(written);
+  const ReportDesign d = Design(Request(Kind::Optimise, request.Out.c_str()));
   const ProjectData& best = d.Project;
   ASSERT_EQ(int(rows[2].size()), 1 + JointsInUse(best));
   for (int j = 0; j < JointsInUse(best); ++j)
