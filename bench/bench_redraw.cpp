@@ -26,8 +26,8 @@
 #include <vector>
 
 #include "RatioReporter.h"
+#include "ui/panels/DrawingSurface.h"
 #include "ui/window/LineArrayForm.h"
-#include "views/DrawingSurface.h"
 
 using namespace tarnwick;
 

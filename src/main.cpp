@@ -3,7 +3,6 @@
 #include <iostream>
 
 #include "app/CommandLine.h"
-#include "ui/tools/Exports.h"
 #include "ui/window/LineArrayForm.h"
 
 // Exit statuses: 0 done, 2 a wrong command line, 3 a report's file refused; otherwise the
@@ -22,11 +21,6 @@ int main(int argc, char* argv[]) {
       std::fprintf(stderr, "tarnwick: %s\n%s", line.Error.c_str(), tarnwick::CommandLineUsage());
       return 2;
     case CommandLine::Action::Report:
-      // A map as a picture needs the window's colours; everything else is plain text.
-      if (line.Report.What == tarnwick::ReportRequest::Kind::Map &&
-          !QString::fromStdString(line.Report.Out)
-               .endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
-        return tarnwick::WriteMapPicture(line.Report, std::cerr);
       return tarnwick::RunReport(line.Report, std::cout, std::cerr);
     case CommandLine::Action::Run:
       break;

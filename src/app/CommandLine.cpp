@@ -95,25 +95,102 @@ std::optional<int> AreaChoice(const std::string& value) {
   return std::nullopt;
 }
 
+// The options that take a value, as --option=value or --option value: the one the
+// argument names, or nothing.
+std::optional<std::string> ValueOption(const std::string& argument) {
+  for (const char* name : {"--size", "--out", "--at", "--fall", "--area", "--band", "--format"}) {
+    const std::string option = name;
+    if (argument == option || argument.rfind(option + "=", 0) == 0) return option;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ReadSize(const std::optional<std::string>& value,
+                                    ReportRequest& report) {
+  const auto sides = value ? Pair(*value, "xX") : std::nullopt;
+  const auto side = [](std::string_view text) {
+    const auto pixels = Parse<int>(text);
+    return pixels && *pixels >= MinMapSide && *pixels <= MaxMapSide ? pixels : std::nullopt;
+  };
+  const auto width = sides ? side(sides->first) : std::nullopt;
+  const auto height = sides ? side(sides->second) : std::nullopt;
+  if (!width || !height)
+    return "--size takes WIDTHxHEIGHT in pixels, each from " + std::to_string(MinMapSide) + " to " +
+           std::to_string(MaxMapSide) + ", such as 1600x1000";
+  report.Width = *width;
+  report.Height = *height;
+  return std::nullopt;
+}
+
+std::optional<std::string> ReadPoint(const std::optional<std::string>& value,
+                                     ReportRequest& report) {
+  const auto xy = value ? Pair(*value, ",") : std::nullopt;
+  const auto x = xy ? InRange(xy->first, -MaxCoordinate, MaxCoordinate) : std::nullopt;
+  const auto y = xy ? InRange(xy->second, -MaxCoordinate, MaxCoordinate) : std::nullopt;
+  if (!x || !y) return "--at takes X,Y in metres, each from -1000000 to 1000000, such as 12.5,1.2";
+  report.At = {float(*x), float(*y)};
+  return std::nullopt;
+}
+
+// Reads an option's value into the request; gives why it is wrong, or nothing.
+std::optional<std::string> ReadValue(const std::string& option,
+                                     const std::optional<std::string>& value,
+                                     ReportRequest& report) {
+  if (option == "--size") return ReadSize(value, report);
+  if (option == "--at") return ReadPoint(value, report);
+  if (option == "--out") {
+    if (!value || value->empty()) return "--out takes a file name";
+    report.Out = *value;
+  } else if (option == "--fall") {
+    const auto fall = value ? InRange(*value, -MaxFall, MaxFall) : std::nullopt;
+    if (!fall) return "--fall takes dB per doubling of distance from -20 to 20, such as 3";
+    report.Goal = SplayGoal::Fall;
+    report.FallPerDoubling = *fall;
+  } else if (option == "--area") {
+    const auto area = value ? AreaChoice(*value) : std::nullopt;
+    if (!area) return "--area takes 1, 2, 3 or all";
+    report.Area = *area;
+  } else if (option == "--band") {
+    const int entry = value ? LevelEntryFromName(*value) : -1;
+    if (entry < 0) return "--band takes a band such as 1kHz, Broadband or Broadband(A)";
+    report.Entry = entry;
+  } else if (value != "csv" && value != "json") {
+    return "--format takes csv or json";
+  } else {
+    report.As = value == "csv" ? ReportRequest::Format::Csv : ReportRequest::Format::Json;
+  }
+  return std::nullopt;
+}
+
+// Whether the options given go with what was asked and a report has what it needs: why
+// not, or nothing.
+std::optional<std::string> CheckWhole(const CommandLine& line,
+                                      const std::vector<std::string>& given) {
+  const bool report = line.Do == CommandLine::Action::Report;
+  for (const std::string& option : given)
+    if (!report || !Fits(option, line.Report.What))
+      return option + " does not go with " +
+             (report ? ReportName(line.Report.What) : "starting the window");
+  if (!report) return std::nullopt;
+  using Kind = ReportRequest::Kind;
+  const Kind kind = line.Report.What;
+  const std::string& out = line.Report.Out;
+  if (line.File.empty()) return ReportName(kind) + " needs a project file";
+  if (kind == Kind::Map && out.empty()) return "--map needs --out FILE.png or FILE.csv";
+  if (kind == Kind::Map && !EndsWith(out, ".png") && !EndsWith(out, ".csv"))
+    return "--out takes a .png or a .csv file";
+  if (kind == Kind::Response && std::find(given.begin(), given.end(), "--at") == given.end())
+    return "--response needs --at X,Y";
+  return std::nullopt;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine line;
   std::vector<std::string> given;  // the options that go with one kind of report only
   for (std::size_t i = 0; i < arguments.size(); ++i) {
-    std::string argument = arguments[i];
-    std::optional<std::string> value;  // of --option=value or --option value
-    const auto takesValue = [&](const char* name) {
-      const std::string option = name;
-      if (argument.rfind(option + "=", 0) == 0) {
-        value = argument.substr(option.size() + 1);
-        argument = option;
-        return true;
-      }
-      if (argument != option) return false;
-      if (i + 1 < arguments.size()) value = arguments[++i];
-      return true;
-    };
+    const std::string& argument = arguments[i];
     if (argument == "--help" || argument == "-h") {
       line.Do = CommandLine::Action::Help;
     } else if (argument == "--version") {
@@ -124,57 +201,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             "only one of --levels, --geometry, --map, --response and --optimise at a time");
       if (line.Do == CommandLine::Action::Run) line.Do = CommandLine::Action::Report;
       line.Report.What = *kind;
-    } else if (takesValue("--size")) {
-      const auto sides = value ? Pair(*value, "xX") : std::nullopt;
-      const auto side = [](std::string_view text) {
-        const auto pixels = Parse<int>(text);
-        return pixels && *pixels >= MinMapSide && *pixels <= MaxMapSide ? pixels : std::nullopt;
-      };
-      const auto width = sides ? side(sides->first) : std::nullopt;
-      const auto height = sides ? side(sides->second) : std::nullopt;
-      if (!width || !height)
-        return Wrong("--size takes WIDTHxHEIGHT in pixels, each from " +
-                     std::to_string(MinMapSide) + " to " + std::to_string(MaxMapSide) +
-                     ", such as 1600x1000");
-      line.Report.Width = *width;
-      line.Report.Height = *height;
-      given.push_back("--size");
-    } else if (takesValue("--out")) {
-      if (!value || value->empty()) return Wrong("--out takes a file name");
-      line.Report.Out = *value;
-      given.push_back("--out");
-    } else if (takesValue("--at")) {
-      const auto xy = value ? Pair(*value, ",") : std::nullopt;
-      const auto x = xy ? InRange(xy->first, -MaxCoordinate, MaxCoordinate) : std::nullopt;
-      const auto y = xy ? InRange(xy->second, -MaxCoordinate, MaxCoordinate) : std::nullopt;
-      if (!x || !y)
-        return Wrong("--at takes X,Y in metres, each from -1000000 to 1000000, such as 12.5,1.2");
-      line.Report.At = {float(*x), float(*y)};
-      given.push_back("--at");
-    } else if (takesValue("--fall")) {
-      const auto fall = value ? InRange(*value, -MaxFall, MaxFall) : std::nullopt;
-      if (!fall) return Wrong("--fall takes dB per doubling of distance from -20 to 20, such as 3");
-      line.Report.Goal = SplayGoal::Fall;
-      line.Report.FallPerDoubling = *fall;
-      given.push_back("--fall");
-    } else if (takesValue("--area")) {
-      const auto area = value ? AreaChoice(*value) : std::nullopt;
-      if (!area) return Wrong("--area takes 1, 2, 3 or all");
-      line.Report.Area = *area;
-      given.push_back("--area");
-    } else if (takesValue("--band")) {
-      const int entry = value ? LevelEntryFromName(*value) : -1;
-      if (entry < 0) return Wrong("--band takes a band such as 1kHz, Broadband or Broadband(A)");
-      line.Report.Entry = entry;
-      given.push_back("--band");
-    } else if (takesValue("--format")) {
-      if (value == "csv")
-        line.Report.As = ReportRequest::Format::Csv;
-      else if (value == "json")
-        line.Report.As = ReportRequest::Format::Json;
-      else
-        return Wrong("--format takes csv or json");
-      given.push_back("--format");
+    } else if (const auto option = ValueOption(argument)) {
+      std::optional<std::string> value;
+      if (argument.size() > option->size())
+        value = argument.substr(option->size() + 1);
+      else if (i + 1 < arguments.size())
+        value = arguments[++i];
+      if (const auto why = ReadValue(*option, value, line.Report)) return Wrong(*why);
+      given.push_back(*option);
     } else if (argument.size() > 1 && argument[0] == '-') {
       return Wrong("unknown option " + argument);
     } else if (line.File.empty()) {
@@ -183,22 +217,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       return Wrong("more than one file: " + argument);
     }
   }
-  const bool report = line.Do == CommandLine::Action::Report;
-  for (const std::string& option : given)
-    if (!report || !Fits(option, line.Report.What))
-      return Wrong(option + " does not go with " +
-                   (report ? ReportName(line.Report.What) : "starting the window"));
-  if (report && line.File.empty())
-    return Wrong(ReportName(line.Report.What) + " needs a project file");
-  using Kind = ReportRequest::Kind;
-  if (report && line.Report.What == Kind::Map && line.Report.Out.empty())
-    return Wrong("--map needs --out FILE.png or FILE.csv");
-  if (report && line.Report.What == Kind::Map && !EndsWith(line.Report.Out, ".png") &&
-      !EndsWith(line.Report.Out, ".csv"))
-    return Wrong("--out takes a .png or a .csv file");
-  if (report && line.Report.What == Kind::Response &&
-      std::find(given.begin(), given.end(), "--at") == given.end())
-    return Wrong("--response needs --at X,Y");
+  if (const auto why = CheckWhole(line, given)) return Wrong(*why);
   line.Report.File = line.File;
   return line;
 }

@@ -1,13 +1,16 @@
 #include "app/Reports.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <sstream>
-#include <thread>
+#include <string_view>
 #include <vector>
 
 #include "acoustics/LevelEngine.h"
+#include "app/MapReport.h"
 #include "files/FileWriter.h"
 #include "files/ProjectFile.h"
 #include "geometry/ArrayGeometry.h"
@@ -129,6 +132,41 @@ void WriteResponse(const ReportRequest& request, const ReportDesign& design, std
   }
 }
 
+// The map's nodes, one a row: x_m,y_m,level_db.
+std::string MapCsv(const LevelGrid& grid) {
+  std::ostringstream text;
+  text << "x_m,y_m,level_db\n";
+  for (int j = 0; j < grid.ny; ++j)
+    for (int i = 0; i < grid.nx; ++i) {
+      const PlaneVector at = grid.Node(i, j);
+      const float level = grid.nodes[std::size_t(j) * grid.nx + i];
+      text << Fixed(at.X, 3, false) << ',' << Fixed(at.Y, 3, false) << ',' << LevelText(level)
+           << '\n';
+    }
+  return text.str();
+}
+
+bool EndsInCsv(const std::string& name) {
+  constexpr std::string_view csv = ".csv";
+  return name.size() >= csv.size() &&
+         std::equal(csv.begin(), csv.end(), name.end() - csv.size(),
+                    [](char a, char b) { return a == std::tolower((unsigned char)b); });
+}
+
+// The map to its own file: CSV when the name ends in .csv, otherwise a PNG picture.
+int WriteMap(const ReportRequest& request, const ReportDesign& design, std::ostream& err) {
+  const LevelGrid grid = ComputeMap(request, design);
+  const std::optional<std::string> bytes =
+      EndsInCsv(request.Out) ? MapCsv(grid) : MapPicture(request, design, grid);
+  const WriteResult written = bytes ? WriteFile(request.Out, *bytes, WriteTargets::AnyStream)
+                                    : WriteResult{false, "the picture could not be made"};
+  if (!written) {
+    err << "tarnwick: cannot write " << request.Out << ": " << written.Reason << '\n';
+    return ReportFileRefused;
+  }
+  return ReportDone;
+}
+
 }  // namespace
 
 int LoadReportDesign(const ReportRequest& request, ReportDesign& design, std::ostream& err) {
@@ -148,19 +186,6 @@ int LoadReportDesign(const ReportRequest& request, ReportDesign& design, std::os
   AssignBandLevel(design.Module);
   FillDirectivity(design.Module);
   return ReportDone;
-}
-
-LevelGrid ComputeMap(const ReportRequest& request, const ReportDesign& design) {
-  const Graphics& g = design.Geometry;
-  LevelGrid grid = MakeLevelGrid(request.Entry, 0.0, g.SceneHeight, g.SceneWidth, 0.0,
-                                 request.Width / 4 + 1, request.Height / 4 + 1);
-  const LevelEngine engine(design.Project, g, design.Module);
-  const int cores = std::max(1u, std::thread::hardware_concurrency());
-  std::vector<std::jthread> helpers;
-  for (int c = 1; c < cores; ++c)
-    helpers.emplace_back([&, c] { grid.FillRows(engine, c, cores, [] { return false; }); });
-  grid.FillRows(engine, 0, cores, [] { return false; });
-  return grid;
 }
 
 void WriteAllLevels(std::ostream& out, const ProjectData& project, const Graphics& graphics,
@@ -242,23 +267,8 @@ int RunReport(const ReportRequest& request, std::ostream& out, std::ostream& err
       if (const int status = WriteOptimised(request, design, report, err); status != ReportDone)
         return status;
       break;
-    case ReportRequest::Kind::Map: {
-      const LevelGrid grid = ComputeMap(request, design);
-      report << "x_m,y_m,level_db\n";
-      for (int j = 0; j < grid.ny; ++j)
-        for (int i = 0; i < grid.nx; ++i) {
-          const PlaneVector at = grid.Node(i, j);
-          const float level = grid.nodes[std::size_t(j) * grid.nx + i];
-          report << Fixed(at.X, 3, false) << ',' << Fixed(at.Y, 3, false) << ',' << LevelText(level)
-                 << '\n';
-        }
-      const WriteResult written = WriteFile(request.Out, report.str(), WriteTargets::AnyStream);
-      if (!written) {
-        err << "tarnwick: cannot write " << request.Out << ": " << written.Reason << '\n';
-        return ReportFileRefused;
-      }
-      return ReportDone;
-    }
+    case ReportRequest::Kind::Map:
+      return WriteMap(request, design, err);
   }
   out << report.str();
   return ReportDone;

@@ -23,8 +23,8 @@ struct ReportRequest {
   int Area = 0;  // 1 ... 3, or 0 for every area in use
   int Entry = DefaultLevelEntry;
   Format As = Format::Csv;
-  std::string Out;  // the map's file (.csv here, .png by the window's library), or the
-                    // optimised project's
+  std::string Out;  // the map's file (.csv, otherwise a .png picture), or the optimised
+                    // project's
   int Width = 1600, Height = 1000;  // the map's picture, pixels
   PlaneVector At;                   // the response's point, metres
   SplayGoal Goal = SplayGoal::EvenLevel;
@@ -47,18 +47,14 @@ struct ReportDesign {
 // status.
 int LoadReportDesign(const ReportRequest& request, ReportDesign& design, std::ostream& err);
 
-// The coverage map of a design: one level per 4 x 4 pixels of a picture of the request's
-// size over the section from the floor to the scene's top and from the array's left to
-// the scene's right end, computed on every core.
-LevelGrid ComputeMap(const ReportRequest& request, const ReportDesign& design);
-
 // Every area in use, one row per point, with the level in every band and both broadband
 // sums: area,index,distance_m,x_m,y_m,100Hz,...,10kHz,Broadband,Broadband(A).
 void WriteAllLevels(std::ostream& out, const ProjectData& project, const Graphics& graphics,
                     const Constants& constants);
 
-// Reads the file and writes the report to `out` (a map to its own file); a refusal, or an
-// area the project does not use, is told on `err` and nothing is written to `out`.
+// Reads the file and writes the report to `out` (a map to its own file, see MapReport.h);
+// a refusal, or an area the project does not use, is told on `err` and nothing is written
+// to `out`.
 int RunReport(const ReportRequest& request, std::ostream& out, std::ostream& err);
 
 }  // namespace tarnwick

@@ -6,8 +6,9 @@
 #include <array>
 #include <cmath>
 
+#include "acoustics/LevelGrid.h"
 #include "acoustics/SplPrediction.h"
-#include "views/DrawingSurface.h"
+#include "views/Canvas.h"
 
 namespace tarnwick {
 
@@ -22,6 +23,11 @@ constexpr QRgb Dim = 0xff3a3a42;  // below the lowest step, and where no level i
 }  // namespace
 
 float MapTop(float highestOnAreas) { return MapStepDb * std::ceil(highestOnAreas / MapStepDb); }
+
+float AreasMapTop(const std::vector<std::vector<SPLPoint>>& areas) {
+  const float highest = HighestLevel(areas);
+  return highest > SPLFloor ? MapTop(highest) : 0.0f;
+}
 
 QRgb MapColour(float level, float top) {
   if (!(level > SPLFloor)) return Dim;
@@ -88,7 +94,7 @@ void DrawColourBar(QPainter& painter, const QRectF& bar, float top, const QStrin
       Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("dB"));
 }
 
-void DrawAreaLevels(DrawingSurface& side, const std::vector<SPLPoint>& points, float top) {
+void DrawAreaLevels(Canvas& side, const std::vector<SPLPoint>& points, float top) {
   if (points.size() < 2) return;
   side.DrawWidth = 6;
   side.Line(points.front().Position.X, points.front().Position.Y, points.back().Position.X,

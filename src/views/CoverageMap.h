@@ -10,7 +10,7 @@ class QPainter;
 
 namespace tarnwick {
 
-class DrawingSurface;
+class Canvas;
 struct SPLPoint;
 
 // The coverage map's colours: a perceptually even table of our own, dark blue-violet to
@@ -21,6 +21,9 @@ inline constexpr float MapStepDb = 3.0f;
 // The top of the scale: the highest level on the areas, rounded up to a multiple of 3 dB,
 // so that the audience, not the air next to the boxes, sets the scale.
 float MapTop(float highestOnAreas);
+// The top of the scale for a design's area levels: MapTop of the highest, 0 dB where no
+// area has a level. The window's map and the command line's picture share it.
+float AreasMapTop(const std::vector<std::vector<SPLPoint>>& areas);
 
 // A level's colour: above the top the top colour, below the 12th step one dim colour.
 QRgb MapColour(float level, float top);
@@ -33,6 +36,6 @@ QImage RenderMap(const std::vector<float>& nodes, int nx, int ny, QSize size, fl
 void DrawColourBar(QPainter& painter, const QRectF& bar, float top, const QString& decimalPoint);
 
 // An area's slope in the colours of its levels, over a dark outline so it shows on the map.
-void DrawAreaLevels(DrawingSurface& side, const std::vector<SPLPoint>& points, float top);
+void DrawAreaLevels(Canvas& side, const std::vector<SPLPoint>& points, float top);
 
 }  // namespace tarnwick

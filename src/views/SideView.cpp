@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "model/ProjectRules.h"
-#include "views/DrawingSurface.h"
+#include "views/Canvas.h"
 
 namespace tarnwick {
 
@@ -12,12 +12,12 @@ namespace {
 
 constexpr double MountingDiscRadius = 0.015;  // metres
 
-void DrawSegment(DrawingSurface& surface, PlaneVector a, PlaneVector b) {
+void DrawSegment(Canvas& surface, PlaneVector a, PlaneVector b) {
   surface.Line(a.X, a.Y, b.X, b.Y);
 }
 
 // The five visible sides of the flybar; F1-F2 is open.
-void DrawFlybar(DrawingSurface& surface, const std::array<PlaneVector, 6>& F) {
+void DrawFlybar(Canvas& surface, const std::array<PlaneVector, 6>& F) {
   DrawSegment(surface, F[0], F[1]);
   DrawSegment(surface, F[2], F[3]);
   DrawSegment(surface, F[3], F[4]);
@@ -25,28 +25,28 @@ void DrawFlybar(DrawingSurface& surface, const std::array<PlaneVector, 6>& F) {
   DrawSegment(surface, F[5], F[0]);
 }
 
-void DrawOutline(DrawingSurface& surface, const BoxGeometry& box) {
+void DrawOutline(Canvas& surface, const BoxGeometry& box) {
   DrawSegment(surface, box.TopFront, box.BottomFront);
   DrawSegment(surface, box.BottomFront, box.BottomBack);
   DrawSegment(surface, box.BottomBack, box.TopBack);
   DrawSegment(surface, box.TopBack, box.TopFront);
 }
 
-void DrawMountingDisc(DrawingSurface& surface, PlaneVector m) {
-  surface.Fill = DrawingSurface::FillStyle::Solid;
-  surface.FillColor = DrawingSurface::QBColor(4);
-  surface.Circle(m.X, m.Y, MountingDiscRadius, DrawingSurface::QBColor(4));
+void DrawMountingDisc(Canvas& surface, PlaneVector m) {
+  surface.Fill = Canvas::FillStyle::Solid;
+  surface.FillColor = Canvas::QBColor(4);
+  surface.Circle(m.X, m.Y, MountingDiscRadius, Canvas::QBColor(4));
 }
 
 }  // namespace
 
-double ZoomShare(const DrawingSurface& side, const DrawingSurface& zoom) {
-  const int inner = side.contentsRect().width();
-  return inner > 0 ? double(zoom.width()) / inner : 0.0;
+double ZoomShare(const Canvas& side, const Canvas& zoom) {
+  const int inner = side.InnerSize().width();
+  return inner > 0 ? double(zoom.OuterSize().width()) / inner : 0.0;
 }
 
-void DrawBackground(DrawingSurface& side, DrawingSurface& zoom, bool zoomShown,
-                    const ProjectData& project, const Graphics& g) {
+void DrawBackground(Canvas& side, Canvas& zoom, bool zoomShown, const ProjectData& project,
+                    const Graphics& g) {
   const double w = g.SceneWidth;
   const double h = g.SceneHeight;
   // 1. Scale: 6 % margins left and right, 10 % above the scene and below the
@@ -61,7 +61,7 @@ void DrawBackground(DrawingSurface& side, DrawingSurface& zoom, bool zoomShown,
   //    metre is as many pixels across as up. Height is added above the
   //    scene; width on the right, and with the zoom view shown also on the
   //    left, so that the scene still starts right of the zoom view.
-  const QSize inner = side.contentsRect().size();
+  const QSize inner = side.InnerSize();
   const double across = (right - left) / inner.width();
   const double up = (top - bottom) / inner.height();
   if (inner.width() > 0 && inner.height() > 0 && std::isfinite(across) && std::isfinite(up) &&
@@ -76,7 +76,7 @@ void DrawBackground(DrawingSurface& side, DrawingSurface& zoom, bool zoomShown,
   }
   side.Scale(left, top, right, bottom);
   // 3. Base line under the floor, with end ticks, in the current draw width.
-  const QColor black = DrawingSurface::QBColor(0);
+  const QColor black = Canvas::QBColor(0);
   side.Line(0, -0.05 * h, w, -0.05 * h, black);
   side.Line(0, -0.05 * h, 0, -0.025 * h, black);
   side.Line(w, -0.05 * h, w, -0.025 * h, black);
@@ -87,24 +87,23 @@ void DrawBackground(DrawingSurface& side, DrawingSurface& zoom, bool zoomShown,
   }
 }
 
-void DrawAreas(DrawingSurface& side, const ProjectData& project, const Graphics& g) {
+void DrawAreas(Canvas& side, const ProjectData& project, const Graphics& g) {
   side.DrawWidth = 2;
   for (int i = 0; i < AreasInUse(project); ++i)
     DrawSegment(side, g.AreaGeom[i].Start, g.AreaGeom[i].End);
 }
 
-void DrawArray(DrawingSurface& side, DrawingSurface& zoom, const ProjectData& project,
-               const Graphics& g) {
+void DrawArray(Canvas& side, Canvas& zoom, const ProjectData& project, const Graphics& g) {
   // 1. Mounting point and flybar, thick, in both pictures.
   side.DrawWidth = 2;
-  side.ForeColor = DrawingSurface::QBColor(0);
+  side.ForeColor = Canvas::QBColor(0);
   DrawMountingDisc(side, g.MountingPoint);
   DrawFlybar(side, g.Flybar);
   DrawMountingDisc(zoom, g.MountingPoint);
   DrawFlybar(zoom, g.Flybar);
   // 2. Every box: thin outline in both pictures, red ray in the side view.
   side.DrawWidth = 1;
-  const QColor red = DrawingSurface::QBColor(4);
+  const QColor red = Canvas::QBColor(4);
   for (int i = 0; i < BoxesInUse(project); ++i) {
     const BoxGeometry& box = g.BoxGeom[i];
     DrawOutline(side, box);

@@ -106,79 +106,93 @@ std::optional<std::pair<std::size_t, std::size_t>> GraphLayout::Nearest(QPointF 
   return best;
 }
 
-void DrawLevelGraph(QPainter& painter, const GraphLayout& layout,
-                    const std::vector<LevelCurve>& curves, const GraphText& text,
-                    std::optional<std::pair<std::size_t, std::size_t>> hovered) {
-  const QFontMetricsF metrics(painter.font());
-  const QRectF plot = layout.Plot();
-  const double unit = text.Feet ? double(MetresToFeet) : 1.0;
-  const QString unitName = text.Feet ? QStringLiteral("ft") : QStringLiteral("m");
-  const QColor grid(0xdd, 0xdd, 0xdd), axis(0x55, 0x55, 0x55), label(0x22, 0x22, 0x22);
-  painter.setRenderHint(QPainter::Antialiasing, false);
+namespace {
 
-  // Level ticks, grid and labels; "dB" above the labels.
-  const double step = layout.LevelStepDb();
-  const int levelDecimals = DecimalsFor(step);
-  for (double level = layout.LevelBottom(); level <= layout.LevelTop() + 1e-9; level += step) {
-    const double y = std::round(layout.ToPixels(0, level).y()) + 0.5;
-    painter.setPen(grid);
-    painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
-    painter.setPen(label);
-    const QRectF box(0, y - metrics.height() / 2, plot.left() - TickGap, metrics.height());
-    painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter,
-                     Number(level, levelDecimals, text.DecimalPoint));
+// What the steps of drawing the level graph share.
+struct GraphPainter {
+  QPainter& painter;
+  const GraphLayout& layout;
+  const GraphText& text;
+  QFontMetricsF metrics;
+  QRectF plot;
+  double unit;  // of distance per metre
+  QString unitName;
+  QColor grid{0xdd, 0xdd, 0xdd}, axis{0x55, 0x55, 0x55}, label{0x22, 0x22, 0x22};
+
+  QString Number(double value, int decimals) const {
+    return tarnwick::Number(value, decimals, text.DecimalPoint);
   }
-  painter.drawText(
-      QRectF(0, plot.top() - 1.5 * metrics.height() - 2, plot.left() - TickGap, metrics.height()),
-      Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("dB"));
+};
 
-  // Distance ticks in the chosen unit, grid and labels; the unit after the axis.
-  const double span = layout.Length() * unit;
-  const double distanceStep =
-      DistanceStep(span, plot.width(), metrics.horizontalAdvance(QStringLiteral("000.0")) + 8.0);
-  const int distanceDecimals = DecimalsFor(distanceStep);
-  for (int n = 0; n * distanceStep <= span + 1e-9; ++n) {
-    const double x = std::round(layout.ToPixels(n * distanceStep / unit, 0).x()) + 0.5;
-    painter.setPen(grid);
-    painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
-    painter.setPen(label);
-    const QRectF box(x - 40, plot.bottom() + 2, 80, metrics.height());
-    painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop,
-                     Number(n * distanceStep, distanceDecimals, text.DecimalPoint));
+// The highest or lowest defined level over all curves, where it lies.
+struct Extreme {
+  double level;
+  std::size_t curve, index;
+};
+
+// Level ticks, grid and labels; "dB" above the labels.
+void DrawLevelAxis(const GraphPainter& g) {
+  const double step = g.layout.LevelStepDb();
+  const int decimals = DecimalsFor(step);
+  for (double level = g.layout.LevelBottom(); level <= g.layout.LevelTop() + 1e-9; level += step) {
+    const double y = std::round(g.layout.ToPixels(0, level).y()) + 0.5;
+    g.painter.setPen(g.grid);
+    g.painter.drawLine(QPointF(g.plot.left(), y), QPointF(g.plot.right(), y));
+    g.painter.setPen(g.label);
+    const QRectF box(0, y - g.metrics.height() / 2, g.plot.left() - TickGap, g.metrics.height());
+    g.painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, g.Number(level, decimals));
   }
-  const QString last = Number(std::floor(span / distanceStep + 1e-9) * distanceStep,
-                              distanceDecimals, text.DecimalPoint);
-  painter.drawText(QRectF(plot.right() + metrics.horizontalAdvance(last) / 2 + 3, plot.bottom() + 2,
-                          40, metrics.height()),
-                   Qt::AlignLeft | Qt::AlignTop, unitName);
-  painter.setPen(axis);
-  painter.drawLine(plot.bottomLeft(), plot.bottomRight());
-  painter.drawLine(plot.bottomLeft(), plot.topLeft());
+  g.painter.drawText(QRectF(0, g.plot.top() - 1.5 * g.metrics.height() - 2, g.plot.left() - TickGap,
+                            g.metrics.height()),
+                     Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("dB"));
+}
 
-  // Curves, broken where a level is not defined; the extremes over all of them.
-  painter.setRenderHint(QPainter::Antialiasing, true);
-  painter.setClipRect(plot.adjusted(-1, -3, 1, 3));
-  struct Extreme {
-    double level;
-    std::size_t curve, index;
-  };
-  std::optional<Extreme> highest, lowest;
-  // Tolerance bands first, light, under every curve.
+// Distance ticks in the chosen unit, grid and labels; the unit after the axis; both axes.
+void DrawDistanceAxis(const GraphPainter& g) {
+  const double span = g.layout.Length() * g.unit;
+  const double step = DistanceStep(span, g.plot.width(),
+                                   g.metrics.horizontalAdvance(QStringLiteral("000.0")) + 8.0);
+  const int decimals = DecimalsFor(step);
+  for (int n = 0; n * step <= span + 1e-9; ++n) {
+    const double x = std::round(g.layout.ToPixels(n * step / g.unit, 0).x()) + 0.5;
+    g.painter.setPen(g.grid);
+    g.painter.drawLine(QPointF(x, g.plot.top()), QPointF(x, g.plot.bottom()));
+    g.painter.setPen(g.label);
+    const QRectF box(x - 40, g.plot.bottom() + 2, 80, g.metrics.height());
+    g.painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop, g.Number(n * step, decimals));
+  }
+  const QString last = g.Number(std::floor(span / step + 1e-9) * step, decimals);
+  g.painter.drawText(QRectF(g.plot.right() + g.metrics.horizontalAdvance(last) / 2 + 3,
+                            g.plot.bottom() + 2, 40, g.metrics.height()),
+                     Qt::AlignLeft | Qt::AlignTop, g.unitName);
+  g.painter.setPen(g.axis);
+  g.painter.drawLine(g.plot.bottomLeft(), g.plot.bottomRight());
+  g.painter.drawLine(g.plot.bottomLeft(), g.plot.topLeft());
+}
+
+// Tolerance bands, light, to lie under every curve.
+void DrawToleranceBands(const GraphPainter& g, const std::vector<LevelCurve>& curves) {
   for (const LevelCurve& curve : curves) {
     if (curve.Low.size() != curve.Points.size() || curve.High.size() != curve.Points.size())
       continue;
     QPolygonF band;
     for (std::size_t i = 0; i < curve.Low.size(); ++i)
-      if (curve.Low[i] > SPLFloor) band << layout.ToPixels(Distance(i), curve.Low[i]);
+      if (curve.Low[i] > SPLFloor) band << g.layout.ToPixels(Distance(i), curve.Low[i]);
     for (std::size_t i = curve.High.size(); i-- > 0;)
-      if (curve.High[i] > SPLFloor) band << layout.ToPixels(Distance(i), curve.High[i]);
+      if (curve.High[i] > SPLFloor) band << g.layout.ToPixels(Distance(i), curve.High[i]);
     QColor shade = CurveColour(curve.Area);
     shade.setAlpha(60);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(shade);
-    painter.drawPolygon(band);
+    g.painter.setPen(Qt::NoPen);
+    g.painter.setBrush(shade);
+    g.painter.drawPolygon(band);
   }
-  painter.setBrush(Qt::NoBrush);
+  g.painter.setBrush(Qt::NoBrush);
+}
+
+// The curves, broken where a level is not defined; gives the extremes over all of them.
+std::pair<std::optional<Extreme>, std::optional<Extreme>> DrawCurves(
+    const GraphPainter& g, const std::vector<LevelCurve>& curves) {
+  std::optional<Extreme> highest, lowest;
   for (std::size_t c = 0; c < curves.size(); ++c) {
     QPainterPath path;
     bool drawing = false;
@@ -188,131 +202,148 @@ void DrawLevelGraph(QPainter& painter, const GraphLayout& layout,
         drawing = false;
         continue;
       }
-      const QPointF at = layout.ToPixels(Distance(i), points[i].SPL);
+      const QPointF at = g.layout.ToPixels(Distance(i), points[i].SPL);
       drawing ? path.lineTo(at) : path.moveTo(at);
       drawing = true;
       if (!highest || points[i].SPL > highest->level) highest = Extreme{points[i].SPL, c, i};
       if (!lowest || points[i].SPL < lowest->level) lowest = Extreme{points[i].SPL, c, i};
     }
     if (points.size() == 1 && Defined(points[0]))
-      path.lineTo(layout.ToPixels(0, points[0].SPL) + QPointF(6, 0));
-    painter.setPen(QPen(CurveColour(curves[c].Area), 1.5));
-    painter.drawPath(path);
+      path.lineTo(g.layout.ToPixels(0, points[0].SPL) + QPointF(6, 0));
+    g.painter.setPen(QPen(CurveColour(curves[c].Area), 1.5));
+    g.painter.drawPath(path);
   }
-  const auto mark = [&](const Extreme& e, bool top) {
-    const QPointF at = layout.ToPixels(Distance(e.index), e.level);
-    const double s = 4.0, d = top ? -1.0 : 1.0;  // a triangle pointing at the point
-    const QPointF triangle[] = {at, at + QPointF(-s, d * 1.6 * s), at + QPointF(s, d * 1.6 * s)};
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(top ? QColor(0xc0, 0x20, 0x20) : QColor(0x20, 0x20, 0x90));
-    painter.drawPolygon(triangle, 3);
-  };
-  painter.setClipping(false);
-
-  // Caption, extremes, and the legend of several areas, along the top.
-  QString top = text.Caption;
-  if (highest && lowest) {
-    mark(*highest, true);
-    mark(*lowest, false);
-    top += QStringLiteral("     max %1 dB at %2 %4   min %3 dB at %5 %4")
-               .arg(Number(highest->level, 1, text.DecimalPoint),
-                    Number(Distance(highest->index) * unit, 1, text.DecimalPoint),
-                    Number(lowest->level, 1, text.DecimalPoint), unitName,
-                    Number(Distance(lowest->index) * unit, 1, text.DecimalPoint));
-  }
-  painter.setPen(label);
-  painter.drawText(
-      QRectF(plot.left(), plot.top() - 1.5 * metrics.height() - 2, plot.width(), metrics.height()),
-      Qt::AlignLeft | Qt::AlignVCenter, top);
-  if (curves.size() > 1) {
-    double x = plot.right();
-    for (auto c = curves.rbegin(); c != curves.rend(); ++c) {
-      const QString name = QStringLiteral("Area %1").arg(c->Area);
-      x -= metrics.horizontalAdvance(name);
-      const double y = plot.top() - metrics.height() - 2;
-      painter.setPen(label);
-      painter.drawText(QPointF(x, y + metrics.ascent() / 2 - 1), name);
-      painter.setPen(QPen(CurveColour(c->Area), 2.0));
-      painter.drawLine(QPointF(x - 18, y), QPointF(x - 4, y));
-      x -= 26;
-    }
-  }
-
-  // The hovered point: a ring and its numbers in a box beside it.
-  if (!hovered) return;
-  const auto& [c, i] = *hovered;
-  const SPLPoint& p = curves[c].Points[i];
-  const QPointF at = layout.ToPixels(Distance(i), p.SPL);
-  painter.setBrush(Qt::NoBrush);
-  painter.setPen(QPen(CurveColour(curves[c].Area), 1.5));
-  painter.drawEllipse(at, 4.0, 4.0);
-  QString readout = QStringLiteral("%1 %2, height %3 %2: %4 dB")
-                        .arg(Number(Distance(i) * unit, 1, text.DecimalPoint), unitName,
-                             Number(p.Position.Y * unit, 2, text.DecimalPoint),
-                             Number(p.SPL, 1, text.DecimalPoint));
-  if (curves.size() > 1) readout = QStringLiteral("Area %1: ").arg(curves[c].Area) + readout;
-  QRectF box(0, 0, metrics.horizontalAdvance(readout) + 8, metrics.height() + 4);
-  box.moveTopLeft(at + QPointF(8, 6));
-  if (box.right() > plot.right()) box.moveRight(at.x() - 8);
-  if (box.bottom() > plot.bottom()) box.moveBottom(at.y() - 6);
-  painter.setPen(axis);
-  painter.setBrush(QColor(255, 255, 240));
-  painter.drawRect(box);
-  painter.setPen(label);
-  painter.drawText(box, Qt::AlignCenter, readout);
+  return {highest, lowest};
 }
 
-void DrawBandLevels(QPainter& painter, const QRectF& bounds,
-                    const std::array<float, LevelEntryCount>& levels, const QString& decimalPoint) {
-  const QFontMetricsF metrics(painter.font());
+// A triangle pointing at an extreme: from above at the highest, from below at the lowest.
+void MarkExtreme(const GraphPainter& g, const Extreme& e, bool top) {
+  const QPointF at = g.layout.ToPixels(Distance(e.index), e.level);
+  const double s = 4.0, d = top ? -1.0 : 1.0;
+  const QPointF triangle[] = {at, at + QPointF(-s, d * 1.6 * s), at + QPointF(s, d * 1.6 * s)};
+  g.painter.setPen(Qt::NoPen);
+  g.painter.setBrush(top ? QColor(0xc0, 0x20, 0x20) : QColor(0x20, 0x20, 0x90));
+  g.painter.drawPolygon(triangle, 3);
+}
+
+// Caption, extremes, and the legend of several areas, along the top.
+void DrawCaption(const GraphPainter& g, const std::vector<LevelCurve>& curves,
+                 const std::optional<Extreme>& highest, const std::optional<Extreme>& lowest) {
+  QString top = g.text.Caption;
+  if (highest && lowest) {
+    MarkExtreme(g, *highest, true);
+    MarkExtreme(g, *lowest, false);
+    top += QStringLiteral("     max %1 dB at %2 %4   min %3 dB at %5 %4")
+               .arg(g.Number(highest->level, 1), g.Number(Distance(highest->index) * g.unit, 1),
+                    g.Number(lowest->level, 1), g.unitName,
+                    g.Number(Distance(lowest->index) * g.unit, 1));
+  }
+  g.painter.setPen(g.label);
+  g.painter.drawText(QRectF(g.plot.left(), g.plot.top() - 1.5 * g.metrics.height() - 2,
+                            g.plot.width(), g.metrics.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, top);
+  if (curves.size() <= 1) return;
+  double x = g.plot.right();
+  for (auto c = curves.rbegin(); c != curves.rend(); ++c) {
+    const QString name = QStringLiteral("Area %1").arg(c->Area);
+    x -= g.metrics.horizontalAdvance(name);
+    const double y = g.plot.top() - g.metrics.height() - 2;
+    g.painter.setPen(g.label);
+    g.painter.drawText(QPointF(x, y + g.metrics.ascent() / 2 - 1), name);
+    g.painter.setPen(QPen(CurveColour(c->Area), 2.0));
+    g.painter.drawLine(QPointF(x - 18, y), QPointF(x - 4, y));
+    x -= 26;
+  }
+}
+
+// The hovered point: a ring and its numbers in a box beside it.
+void DrawReadout(const GraphPainter& g, const std::vector<LevelCurve>& curves, std::size_t c,
+                 std::size_t i) {
+  const SPLPoint& p = curves[c].Points[i];
+  const QPointF at = g.layout.ToPixels(Distance(i), p.SPL);
+  g.painter.setBrush(Qt::NoBrush);
+  g.painter.setPen(QPen(CurveColour(curves[c].Area), 1.5));
+  g.painter.drawEllipse(at, 4.0, 4.0);
+  QString readout = QStringLiteral("%1 %2, height %3 %2: %4 dB")
+                        .arg(g.Number(Distance(i) * g.unit, 1), g.unitName,
+                             g.Number(p.Position.Y * g.unit, 2), g.Number(p.SPL, 1));
+  if (curves.size() > 1) readout = QStringLiteral("Area %1: ").arg(curves[c].Area) + readout;
+  QRectF box(0, 0, g.metrics.horizontalAdvance(readout) + 8, g.metrics.height() + 4);
+  box.moveTopLeft(at + QPointF(8, 6));
+  if (box.right() > g.plot.right()) box.moveRight(at.x() - 8);
+  if (box.bottom() > g.plot.bottom()) box.moveBottom(at.y() - 6);
+  g.painter.setPen(g.axis);
+  g.painter.setBrush(QColor(255, 255, 240));
+  g.painter.drawRect(box);
+  g.painter.setPen(g.label);
+  g.painter.drawText(box, Qt::AlignCenter, readout);
+}
+
+}  // namespace
+
+void DrawLevelGraph(QPainter& painter, const GraphLayout& layout,
+                    const std::vector<LevelCurve>& curves, const GraphText& text,
+                    std::optional<std::pair<std::size_t, std::size_t>> hovered) {
+  const GraphPainter g{painter,
+                       layout,
+                       text,
+                       QFontMetricsF(painter.font()),
+                       layout.Plot(),
+                       text.Feet ? double(MetresToFeet) : 1.0,
+                       text.Feet ? QStringLiteral("ft") : QStringLiteral("m")};
+  // 1. The axes, sharp, with their ticks, grid and labels.
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  DrawLevelAxis(g);
+  DrawDistanceAxis(g);
+  // 2. Tolerance bands, then the curves over them, smooth and clipped to the plot.
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setClipRect(g.plot.adjusted(-1, -3, 1, 3));
+  DrawToleranceBands(g, curves);
+  const auto [highest, lowest] = DrawCurves(g, curves);
+  painter.setClipping(false);
+  // 3. Caption, extremes and legend; 4. the hovered point's readout.
+  DrawCaption(g, curves, highest, lowest);
+  if (hovered) DrawReadout(g, curves, hovered->first, hovered->second);
+}
+
+namespace {
+
+// Where the band graph's plot lies and its level scale, from the defined band levels.
+struct BandScale {
+  QRectF plot;
+  double labelWidth, step, bottom, top;
+
+  // Frequencies from 100 Hz to 10 kHz: two decades, evenly in their logarithm.
+  double X(double hz) const { return plot.left() + std::log10(hz / 100.0) / 2.0 * plot.width(); }
+  double Y(double dB) const {
+    return plot.bottom() - (dB - bottom) / (top - bottom) * plot.height();
+  }
+};
+
+std::optional<BandScale> ScaleBands(const QRectF& bounds, const QFontMetricsF& metrics,
+                                    const std::array<float, LevelEntryCount>& levels) {
   double low = std::numeric_limits<double>::infinity(), high = -low;
   for (int band = 0; band < BandCount; ++band)
     if (levels[band] > SPLFloor) {
       low = std::min(low, double(levels[band]));
       high = std::max(high, double(levels[band]));
     }
-  if (!(low <= high)) return;
-  const double labelWidth = metrics.horizontalAdvance(QStringLiteral("-000")) + TickGap;
+  if (!(low <= high)) return std::nullopt;
+  BandScale s;
+  s.labelWidth = metrics.horizontalAdvance(QStringLiteral("-000")) + TickGap;
   // "dB" above the level labels, the top one reaching half a line above the plot.
-  const QRectF plot(bounds.left() + labelWidth, bounds.top() + 1.6 * metrics.height(),
-                    bounds.width() - labelWidth - metrics.horizontalAdvance(QStringLiteral("10k")),
-                    bounds.height() - 3.1 * metrics.height());
-  const double step = LevelStep(std::max(high - low, 1.0), plot.height(), metrics.height() * 1.2);
-  const double bottom = std::floor(low / step) * step;
-  const double top = std::max(std::ceil(high / step) * step, bottom + step);
-  // Frequencies from 100 Hz to 10 kHz: two decades, evenly in their logarithm.
-  const auto x = [&](double hz) {
-    return plot.left() + std::log10(hz / 100.0) / 2.0 * plot.width();
-  };
-  const auto y = [&](double dB) {
-    return plot.bottom() - (dB - bottom) / (top - bottom) * plot.height();
-  };
-  const QColor grid(0xdd, 0xdd, 0xdd), label(0x22, 0x22, 0x22);
-  for (double dB = bottom; dB <= top + 1e-9; dB += step) {
-    painter.setPen(grid);
-    painter.drawLine(QPointF(plot.left(), y(dB)), QPointF(plot.right(), y(dB)));
-    painter.setPen(label);
-    painter.drawText(
-        QRectF(bounds.left(), y(dB) - metrics.height() / 2, labelWidth - TickGap, metrics.height()),
-        Qt::AlignRight | Qt::AlignVCenter, Number(dB, DecimalsFor(step), decimalPoint));
-  }
-  painter.drawText(QRectF(bounds.left(), bounds.top() - 2, labelWidth - TickGap, metrics.height()),
-                   Qt::AlignRight | Qt::AlignTop, QStringLiteral("dB"));
-  for (const double hz : {100.0, 200.0, 500.0, 1000.0, 2000.0, 5000.0, 10000.0}) {
-    painter.setPen(grid);
-    painter.drawLine(QPointF(x(hz), plot.top()), QPointF(x(hz), plot.bottom()));
-    painter.setPen(label);
-    const QString text = hz >= 1000 ? QStringLiteral("%1k").arg(hz / 1000) : QString::number(hz);
-    painter.drawText(QRectF(x(hz) - 30, plot.bottom() + 2, 60, metrics.height()),
-                     Qt::AlignHCenter | Qt::AlignTop, text);
-  }
-  painter.drawText(
-      QRectF(plot.left(), plot.bottom() + 2 + metrics.height(), plot.width(), metrics.height()),
-      Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("Frequency (Hz)"));
-  painter.setPen(QColor(0x55, 0x55, 0x55));
-  painter.drawLine(plot.bottomLeft(), plot.bottomRight());
-  painter.drawLine(plot.bottomLeft(), plot.topLeft());
-  // The bands' levels joined, each marked.
+  s.plot = QRectF(bounds.left() + s.labelWidth, bounds.top() + 1.6 * metrics.height(),
+                  bounds.width() - s.labelWidth - metrics.horizontalAdvance(QStringLiteral("10k")),
+                  bounds.height() - 3.1 * metrics.height());
+  s.step = LevelStep(std::max(high - low, 1.0), s.plot.height(), metrics.height() * 1.2);
+  s.bottom = std::floor(low / s.step) * s.step;
+  s.top = std::max(std::ceil(high / s.step) * s.step, s.bottom + s.step);
+  return s;
+}
+
+// The bands' levels joined, each marked.
+void DrawBandCurve(QPainter& painter, const BandScale& s,
+                   const std::array<float, LevelEntryCount>& levels) {
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setPen(QPen(CurveColour(1), 1.5));
   painter.setBrush(CurveColour(1));
@@ -323,13 +354,55 @@ void DrawBandLevels(QPainter& painter, const QRectF& bounds,
       drawing = false;
       continue;
     }
-    const QPointF at(x(BandCentreFrequency(band)), y(levels[band]));
+    const QPointF at(s.X(BandCentreFrequency(band)), s.Y(levels[band]));
     drawing ? path.lineTo(at) : path.moveTo(at);
     drawing = true;
     painter.drawEllipse(at, 2.0, 2.0);
   }
   painter.setBrush(Qt::NoBrush);
   painter.drawPath(path);
+}
+
+}  // namespace
+
+void DrawBandLevels(QPainter& painter, const QRectF& bounds,
+                    const std::array<float, LevelEntryCount>& levels, const QString& decimalPoint) {
+  const QFontMetricsF metrics(painter.font());
+  const std::optional<BandScale> scale = ScaleBands(bounds, metrics, levels);
+  if (!scale) return;
+  const BandScale& s = *scale;
+  const QRectF& plot = s.plot;
+  const QColor grid(0xdd, 0xdd, 0xdd), label(0x22, 0x22, 0x22);
+  // 1. Level grid and labels, "dB" above them.
+  for (double dB = s.bottom; dB <= s.top + 1e-9; dB += s.step) {
+    painter.setPen(grid);
+    painter.drawLine(QPointF(plot.left(), s.Y(dB)), QPointF(plot.right(), s.Y(dB)));
+    painter.setPen(label);
+    painter.drawText(QRectF(bounds.left(), s.Y(dB) - metrics.height() / 2, s.labelWidth - TickGap,
+                            metrics.height()),
+                     Qt::AlignRight | Qt::AlignVCenter,
+                     Number(dB, DecimalsFor(s.step), decimalPoint));
+  }
+  painter.drawText(
+      QRectF(bounds.left(), bounds.top() - 2, s.labelWidth - TickGap, metrics.height()),
+      Qt::AlignRight | Qt::AlignTop, QStringLiteral("dB"));
+  // 2. Frequency grid and labels, the axis's name below them; both axes.
+  for (const double hz : {100.0, 200.0, 500.0, 1000.0, 2000.0, 5000.0, 10000.0}) {
+    painter.setPen(grid);
+    painter.drawLine(QPointF(s.X(hz), plot.top()), QPointF(s.X(hz), plot.bottom()));
+    painter.setPen(label);
+    const QString text = hz >= 1000 ? QStringLiteral("%1k").arg(hz / 1000) : QString::number(hz);
+    painter.drawText(QRectF(s.X(hz) - 30, plot.bottom() + 2, 60, metrics.height()),
+                     Qt::AlignHCenter | Qt::AlignTop, text);
+  }
+  painter.drawText(
+      QRectF(plot.left(), plot.bottom() + 2 + metrics.height(), plot.width(), metrics.height()),
+      Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("Frequency (Hz)"));
+  painter.setPen(QColor(0x55, 0x55, 0x55));
+  painter.drawLine(plot.bottomLeft(), plot.bottomRight());
+  painter.drawLine(plot.bottomLeft(), plot.topLeft());
+  // 3. The curve.
+  DrawBandCurve(painter, s, levels);
 }
 
 }  // namespace tarnwick

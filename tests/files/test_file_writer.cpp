@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <string>
@@ -29,55 +26,27 @@ Bytes Pattern(std::size_t size, unsigned seed) {
   return bytes;
 }
 
-void Put(const fs::path& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
 ino_t Inode(const fs::path& path) {
   struct stat info {};
   ::stat(path.c_str(), &info);
   return info.st_ino;
 }
 
-// Runs `write` in a child process (set up by `prepare` first) and gives its exit status,
-// or -1 when it did not end by itself.
-template <typename Prepare, typename Write>
-int InChild(Prepare prepare, Write write) {
-  const pid_t child = ::fork();
-  if (child == 0) {
-    prepare();
-    ::_exit(write());
-  }
-  int status = 0;
-  if (child < 0 || ::waitpid(child, &status, 0) != child) return -2;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 class FileWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("tarnwick-writer-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::permissions(dir_, fs::perms(0755));
-  }
-  void TearDown() override {
-    std::error_code error;
-    fs::remove_all(dir_, error);
-  }
-  std::string At(const char* name) const { return (dir_ / name).string(); }
+  void SetUp() override { fs::permissions(dir_, fs::perms(0755)); }
+  std::string At(const char* name) const { return scratch_ / name; }
 
-  fs::path dir_;
+  ScratchFolder scratch_{std::string("tarnwick-writer-") +
+                         ::testing::UnitTest::GetInstance()->current_test_info()->name()};
+  const fs::path& dir_ = scratch_.Path();
 };
 
 }  // namespace
 
 TEST_F(FileWriterTest, replacesARegularFileWholeKeepingItsPermissions) {
   const Bytes old = Pattern(5000, 1), fresh = Pattern(100, 2);
-  Put(At("file"), old);
+  PutBytes(At("file"), old);
   fs::permissions(At("file"), fs::perms(0640));
   const ino_t before = Inode(At("file"));
   // Whoever still reads the old file reads it whole: it was replaced, not rewritten.
@@ -100,7 +69,7 @@ TEST_F(FileWriterTest, replacesARegularFileWholeKeepingItsPermissions) {
 
 TEST_F(FileWriterTest, rootReplacingAUsersFileLeavesItTheUsers) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
-  Put(At("theirs"), Pattern(10, 1));
+  PutBytes(At("theirs"), Pattern(10, 1));
   ASSERT_EQ(::chown(At("theirs").c_str(), 65534, 65534), 0);
   ASSERT_TRUE(WriteFile(At("theirs"), Pattern(20, 2), WriteTargets::RegularOnly).Ok);
   struct stat info;
@@ -111,7 +80,7 @@ TEST_F(FileWriterTest, rootReplacingAUsersFileLeavesItTheUsers) {
 }
 
 TEST_F(FileWriterTest, replacesWhatALinkPointsToNotTheLink) {
-  Put(At("target"), Pattern(300, 1));
+  PutBytes(At("target"), Pattern(300, 1));
   fs::create_symlink("target", At("link"));
   const Bytes fresh = Pattern(40, 3);
   ASSERT_TRUE(WriteFile(At("link"), fresh, WriteTargets::RegularOnly).Ok);
@@ -186,7 +155,7 @@ TEST_F(FileWriterTest, writesTheProgramsOwnStreamsWhereTheyStand) {
   both.insert(both.end(), second.begin(), second.end());
   EXPECT_TRUE(reader.Finish() == both);
   // A file the program's output was sent to is written on at its end, not replaced or cut.
-  Put(At("output"), {'h', 'e', 'a', 'd'});
+  PutBytes(At("output"), Bytes{'h', 'e', 'a', 'd'});
   const int fd = ::open(At("output").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
   ASSERT_GE(fd, 0);
   const ino_t before = Inode(At("output"));
@@ -207,16 +176,10 @@ TEST_F(FileWriterTest, writesTheProgramsOwnStreamsWhereTheyStand) {
 
 TEST_F(FileWriterTest, refusesFoldersSocketsAndPathsThatLeadNowhere) {
   fs::create_directories(At("folder"));
-  Put(dir_ / "folder" / "inside", Pattern(10, 1));
-  Put(At("file"), Pattern(10, 2));
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  const std::string socketPath = At("socket");
-  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-  std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-  const int listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  ASSERT_EQ(::bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(::listen(listening, 1), 0);
+  PutBytes(dir_ / "folder" / "inside", Pattern(10, 1));
+  PutBytes(At("file"), Pattern(10, 2));
+  const int listening = ListeningSocket(At("socket"));
+  ASSERT_GE(listening, 0);
   const std::pair<std::string, std::string> refusals[] = {
       {At("folder"), "is a folder"},
       {At("missing/new"), "folder does not exist"},
@@ -252,7 +215,7 @@ TEST_F(FileWriterTest, savesProjectsToFilesOnly) {
 
 TEST_F(FileWriterTest, aFileSizeLimitReachedHalfWayLeavesTheOldFile) {
   const Bytes old = Pattern(3000, 1);
-  Put(At("file"), old);
+  PutBytes(At("file"), old);
   // With the limit's signal ignored, as the test is told to, and as it comes by default,
   // which would end a program that does not hold it.
   for (const bool ignored : {true, false}) {
@@ -279,7 +242,7 @@ TEST_F(FileWriterTest, aDiskFillingUpHalfWayLeavesTheOldFile) {
   if (!small.Mounted()) GTEST_SKIP() << small.Why();
   const fs::path file = disk / "old.csv";
   const Bytes old = Pattern(1000, 1);
-  Put(file, old);
+  PutBytes(file, old);
   const WriteResult written =
       WriteFile(file.string(), Pattern(200 << 10, 2), WriteTargets::AnyStream);
   EXPECT_FALSE(written.Ok);

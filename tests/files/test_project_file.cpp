@@ -1,7 +1,6 @@
 // The project file: its bytes, what it refuses, its texts and how it is written to disk.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -29,15 +28,11 @@ Bytes With(Bytes b, std::size_t offset, T value) {
   return b;
 }
 
-Bytes ReadAll(const fs::path& path) {
-  return Bytes(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
-}
-
 // Files from tools/make_expected.py. small.qvd: the default project in feet, title "A", author
 // "B", two boxes, one area (offsets: title count 30, automatic 48, mounting 52, pin 56, floor 60,
 // boxes 64, attenuation 72, splay 76, areas 84, area values 88 on).
 Bytes Sample(const char* name) {
-  return ReadAll(fs::path(TARNWICK_SOURCE_DIR) / "tests" / "data" / name);
+  return test_targets::FileBytes(fs::path(TARNWICK_SOURCE_DIR) / "tests" / "data" / name);
 }
 
 // Loads the bytes over the default project; a refusal must leave it exactly as it was.
@@ -103,7 +98,7 @@ TEST(ProjectFileRefusals, everyPrefixIsRefusedAndNoChangedByteOrPastFailureBreak
     for (const auto& entry :
          fs::directory_iterator(fs::path(TARNWICK_SOURCE_DIR) / "tests" / "fuzz" / folder))
       if (entry.is_regular_file() && entry.path().filename() != ".keep") {
-        const Bytes bytes = ReadAll(entry.path());
+        const Bytes bytes = test_targets::FileBytes(entry.path());
         CheckProjectFileBytes(bytes);
         for (int kind = 0; kind < int(PathKind::Count); ++kind)
           CheckProjectFilePath(bytes, PathKind(kind), scratch.Path());
@@ -131,8 +126,8 @@ TEST(ProjectFileTexts, useWindows1252AndReplaceWhatItCannotHold) {
 }
 
 TEST(ProjectFileDisk, savesAtomicallyAndLeavesNoTail) {
-  const fs::path dir = fs::temp_directory_path() / ("tarnwick-files-" + std::to_string(getpid()));
-  fs::create_directories(dir);
+  const test_targets::ScratchFolder scratch("tarnwick-files");
+  const fs::path& dir = scratch.Path();
   const fs::path file = dir / "show.qvd";
   ProjectFileHeader header;
   ProjectData big = MakeDefaultProject(), small = big;
@@ -142,8 +137,8 @@ TEST(ProjectFileDisk, savesAtomicallyAndLeavesNoTail) {
   ASSERT_EQ(DecodeProject(Sample("small.qvd"), small), LoadStatus::Loaded);
   fs::permissions(file, fs::perms(0640));
   ASSERT_TRUE(WriteProjectFile(file.string(), small, header));
-  EXPECT_EQ(ReadAll(file), Sample("small.qvd"));               // the longer file's tail is gone
-  EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));  // and its permissions stay
+  EXPECT_EQ(test_targets::FileBytes(file), Sample("small.qvd"));  // the longer file's tail is gone
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));     // and its permissions stay
   ProjectData loaded = MakeDefaultProject();
   EXPECT_EQ(ReadProjectFile(file.string(), loaded), LoadStatus::Loaded);
   EXPECT_EQ(loaded, small);
@@ -153,12 +148,11 @@ TEST(ProjectFileDisk, savesAtomicallyAndLeavesNoTail) {
     EXPECT_FALSE(WriteProjectFile(bad.string(), big, header)) << bad;
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
   EXPECT_EQ(ReadProjectFile((dir / "none.qvd").string(), loaded), LoadStatus::Damaged);
-  fs::remove_all(dir);
 }
 
 TEST(ProjectFileDisk, readsOnlyRegularFilesWithoutWaitingAndSavesOnlyWhatMayBeWritten) {
-  const fs::path dir = fs::temp_directory_path() / ("tarnwick-paths-" + std::to_string(getpid()));
-  fs::create_directories(dir);
+  const test_targets::ScratchFolder scratch("tarnwick-paths");
+  const fs::path& dir = scratch.Path();
   fs::permissions(dir, fs::perms::all);  // anyone may create and rename here
   ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
   for (const char* name : {"fifo", "gone", "loop"})
@@ -186,16 +180,14 @@ TEST(ProjectFileDisk, readsOnlyRegularFilesWithoutWaitingAndSavesOnlyWhatMayBeWr
   const fs::path locked = dir / "locked.qvd";
   std::ofstream(locked) << "keep";
   fs::permissions(locked, fs::perms(0444));
-  const pid_t child = ::fork();
-  if (child == 0) {
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
-    ::_exit(WriteProjectFile(locked.string(), p, header) ? 1 : 0);
-  }
-  int status = -1;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-  EXPECT_EQ(ReadAll(locked), Bytes({'k', 'e', 'e', 'p'}));
+  const int status = test_targets::InChild(
+      [] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+      },
+      [&] { return WriteProjectFile(locked.string(), p, header) ? 1 : 0; });
+  ASSERT_NE(status, -2);
+  EXPECT_TRUE(status == 0) << "status " << status;
+  EXPECT_EQ(test_targets::FileBytes(locked), Bytes({'k', 'e', 'e', 'p'}));
   fs::remove(locked);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 6);  // no temporary left
-  fs::remove_all(dir);
 }

@@ -2,23 +2,16 @@
 
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <future>
-#include <iterator>
 #include <optional>
 #include <span>
-#include <string>
-#include <system_error>
 #include <vector>
 
 #include "files/FileWriter.h"
@@ -77,24 +70,8 @@ inline PathKind PathKindFor(std::span<const unsigned char> bytes) {
 }
 
 // A folder of this process's own for the path checks, removed at the end.
-class ProjectFileScratch {
- public:
-  ProjectFileScratch()
-      : path_(std::filesystem::temp_directory_path() /
-              ("tarnwick-fuzz-" + std::to_string(::getpid()))) {
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~ProjectFileScratch() {
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
-  }
-  ProjectFileScratch(const ProjectFileScratch&) = delete;
-  ProjectFileScratch& operator=(const ProjectFileScratch&) = delete;
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
+struct ProjectFileScratch : test_targets::ScratchFolder {
+  ProjectFileScratch() : ScratchFolder("tarnwick-fuzz") {}
 };
 
 namespace project_file_check {
@@ -102,14 +79,8 @@ namespace project_file_check {
 namespace fs = std::filesystem;
 
 inline void WriteBytes(const fs::path& path, std::span<const unsigned char> bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  if (!out.flush()) ProjectFileBreach("cannot write a file in the scratch folder");
-}
-
-inline std::vector<unsigned char> ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+  if (!test_targets::PutBytes(path, bytes))
+    ProjectFileBreach("cannot write a file in the scratch folder");
 }
 
 // ReadProjectFile, given a few seconds: a reader that waits on a FIFO or a
@@ -122,23 +93,12 @@ inline LoadStatus ReadWithoutWaiting(const fs::path& path, ProjectData& project)
   return reading.get();
 }
 
-// A socket file at `path`; false when the path is too long for one.
-inline bool MakeSocket(const fs::path& path) {
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  const std::string name = path.string();
-  if (name.size() >= sizeof address.sun_path) return false;
-  std::memcpy(address.sun_path, name.c_str(), name.size() + 1);
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  const bool bound =
-      fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-  if (fd >= 0) ::close(fd);
-  if (!bound) ProjectFileBreach("cannot make a socket in the scratch folder");
-  return true;
-}
-
 inline void Require(bool done, const char* what) {
   if (!done) ProjectFileBreach(what);
+}
+
+inline void MakeFifo(const fs::path& path) {
+  Require(::mkfifo(path.c_str(), 0600) == 0, "cannot make a FIFO");
 }
 
 }  // namespace project_file_check
@@ -162,7 +122,8 @@ inline void CheckProjectFilePath(std::span<const unsigned char> bytes, PathKind 
   const fs::path file = folder / "file.qvd";
   fs::path path = folder / "project.qvd";
   std::span<const unsigned char> content = bytes;  // what a readable file holds
-  bool readable = true;
+  bool readable = kind == PathKind::RegularFile || kind == PathKind::EmptyFile ||
+                  kind == PathKind::LinkToFile || kind == PathKind::UnreadableFile;
   int fifo_writer = -1;
 
   // 1. What stands at the path.
@@ -185,47 +146,42 @@ inline void CheckProjectFilePath(std::span<const unsigned char> bytes, PathKind 
       break;
     case PathKind::Folder:
       fs::create_directory(path);
-      readable = false;
       break;
     case PathKind::Socket:
-      readable = false;
-      if (MakeSocket(path)) break;
+      if (const int socket = test_targets::ListeningSocket(path.string()); socket >= 0) {
+        ::close(socket);
+        break;
+      }
+      Require(path.string().size() >= sizeof sockaddr_un{}.sun_path, "cannot make a socket");
       [[fallthrough]];  // a path too long for a socket gets a FIFO instead
     case PathKind::Fifo:
-      Require(::mkfifo(path.c_str(), 0600) == 0, "cannot make a FIFO");
-      readable = false;
+      MakeFifo(path);
       break;
     case PathKind::FullFifo: {
-      Require(::mkfifo(path.c_str(), 0600) == 0, "cannot make a FIFO");
+      MakeFifo(path);
       fifo_writer = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
       Require(fifo_writer >= 0, "cannot open the FIFO");
       const ssize_t written = ::write(fifo_writer, bytes.data(), bytes.size());
       (void)written;  // as much as the pipe takes
-      readable = false;
       break;
     }
     case PathKind::LinkToFifo:
-      Require(::mkfifo(file.c_str(), 0600) == 0, "cannot make a FIFO");
+      MakeFifo(file);
       fs::create_symlink("file.qvd", path);
-      readable = false;
       break;
     case PathKind::LinkToDevice:
       fs::create_symlink("/dev/zero", path);
-      readable = false;
       break;
     case PathKind::DanglingLink:
       fs::create_symlink("gone.qvd", path);
-      readable = false;
       break;
     case PathKind::LinkLoop:
       fs::create_symlink("loop.qvd", path);
       fs::create_symlink("project.qvd", folder / "loop.qvd");
-      readable = false;
       break;
     case PathKind::UnderFile:
       WriteBytes(file, bytes);
       path = file / "project.qvd";
-      readable = false;
       break;
     case PathKind::Count:
       ProjectFileBreach("no such kind of path");
@@ -255,8 +211,9 @@ inline void CheckProjectFilePath(std::span<const unsigned char> bytes, PathKind 
     Require(entries() == before + 1, "a save left a temporary file");
     const fs::path written = kind == PathKind::LinkToFile ? file : path;
     Require(kind != PathKind::LinkToFile || fs::is_symlink(path), "a save replaced the link");
-    Require(ReadBytes(written) == encoded && ReadBytes(saved) == encoded,
-            "a save wrote other bytes than the encoding");
+    Require(
+        test_targets::FileBytes(written) == encoded && test_targets::FileBytes(saved) == encoded,
+        "a save wrote other bytes than the encoding");
     for (const fs::path& again : {path, saved}) {
       ProjectData reread = base;
       Require(ReadWithoutWaiting(again, reread) == LoadStatus::Loaded && reread == project,
@@ -334,7 +291,7 @@ inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, WriteKin
       break;
     case WriteKind::ReadFifo:
     case WriteKind::UnreadFifo:
-      Require(::mkfifo(path.c_str(), 0600) == 0, "cannot make a FIFO");
+      MakeFifo(path);
       break;
     case WriteKind::Folder:
       fs::create_directory(path);
@@ -352,9 +309,9 @@ inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, WriteKin
     // Only files are read: a FIFO would wait for a writer, a full device never ends.
     std::vector<unsigned char> before;
     if (kind == WriteKind::Folder)
-      before = ReadBytes(path / "inside.qvd");
+      before = test_targets::FileBytes(path / "inside.qvd");
     else if (regular)
-      before = ReadBytes(holder);
+      before = test_targets::FileBytes(holder);
     rlimit limit{};
     ::getrlimit(RLIMIT_FSIZE, &limit);
     if (kind == WriteKind::SizeLimit) {
@@ -377,7 +334,7 @@ inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, WriteKin
     Require(!result.Ok || written.DataLength == header.DataLength, "a write set another length");
     if (regular) {
       Require(fs::is_regular_file(fs::symlink_status(holder)), "a file is no file any more");
-      Require(ReadBytes(holder) == (result.Ok ? encoded : before),
+      Require(test_targets::FileBytes(holder) == (result.Ok ? encoded : before),
               result.Ok ? "a file holds other bytes than the encoding"
                         : "a refused write changed the file");
       Require(fs::status(holder).permissions() == fs::perms(0640), "a file's permissions changed");
@@ -393,7 +350,7 @@ inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, WriteKin
     if (kind == WriteKind::Folder)
       Require(fs::is_directory(fs::symlink_status(path)) &&
                   Entries(path) == std::vector<std::string>{"inside.qvd"} &&
-                  ReadBytes(path / "inside.qvd") == before,
+                  test_targets::FileBytes(path / "inside.qvd") == before,
               "a folder was changed");
     Require(Entries(folder) == names, "a write left a temporary file or took a name");
   }

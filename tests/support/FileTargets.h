@@ -6,8 +6,11 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -56,6 +60,64 @@ inline bool IsFifo(const std::string& path) {
 inline std::vector<unsigned char> FileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+// A fresh folder of this process's own under the temporary folder, removed with all it
+// holds at the end.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::string& name)
+      : path_(std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()))) {
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchFolder() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Writes the bytes to a new file at `path`; false when they could not all be written.
+inline bool PutBytes(const std::filesystem::path& path, std::span<const unsigned char> bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  return bool(out.flush());
+}
+
+// A socket file at `path`, bound and listening: its descriptor, or -1 when it cannot be
+// made (a path too long for a socket among them).
+inline int ListeningSocket(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof address.sun_path) return -1;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+      ::listen(fd, 1) == 0)
+    return fd;
+  if (fd >= 0) ::close(fd);
+  return -1;
+}
+
+// Runs `write` in a child process (set up by `prepare` first) and gives its exit status,
+// or -1 when it did not end by itself.
+template <typename Prepare, typename Write>
+int InChild(Prepare prepare, Write write) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    prepare();
+    ::_exit(write());
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child) return -2;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // The names in a folder, sorted: a write must leave no temporary file behind.

@@ -8,8 +8,8 @@
 
 #include "ScriptedDialogs.h"
 #include "ui/panels/CoverageLayer.h"
+#include "ui/panels/DrawingSurface.h"
 #include "ui/window/LineArrayForm.h"
-#include "views/DrawingSurface.h"
 
 namespace tarnwick {
 

@@ -1,11 +1,11 @@
-// The drawing surface's primitives at the ends of what a scale can be: what can be placed is
+// The canvas's primitives at the ends of what a scale can be: what can be placed is
 // drawn as ever, what cannot is left out without a trace, and nothing brings it down.
+#include <QtGui>
 #include <QtTest>
-#include <QtWidgets>
 #include <cmath>
 #include <limits>
 
-#include "views/DrawingSurface.h"
+#include "views/Canvas.h"
 
 using namespace tarnwick;
 
@@ -18,7 +18,7 @@ bool IsRed(QRgb p) { return qRed(p) > qGreen(p) + 40 && qRed(p) > qBlue(p) + 40;
 bool IsDark(QRgb p) { return qGray(p) < 128; }
 
 // Pixels of the picture passing the test.
-int Count(DrawingSurface& s, bool (*test)(QRgb)) {
+int Count(Canvas& s, bool (*test)(QRgb)) {
   const QImage& image = s.Image();
   int count = 0;
   for (int y = 0; y < image.height(); ++y)
@@ -35,17 +35,17 @@ QImage Red(QSize size) {
 // An inner area of 256 x 128 pixels: with the scale below a user unit is exactly a pixel,
 // y growing upward.
 struct Surface {
-  DrawingSurface s;
+  Canvas s;
   QImage blank;
 
   Surface() {
-    s.resize(258, 130);
+    s.SetSize({256, 128});
     Reset(0, 128, 256, 0);
   }
   void Reset(double x1, double y1, double x2, double y2) {
     s.Scale(x1, y1, x2, y2);
     s.DrawWidth = 1;
-    s.Fill = DrawingSurface::FillStyle::Transparent;
+    s.Fill = Canvas::FillStyle::Transparent;
     s.Cls();
     blank = s.Image();
   }
@@ -126,7 +126,7 @@ class TestDrawingSurface : public QObject {
     v.Reset(0, 128, 256, 0);
     v.s.Circle(128, 64, 1e300, Qt::red);
     QVERIFY(v.Blank());
-    v.s.Fill = DrawingSurface::FillStyle::Solid;
+    v.s.Fill = Canvas::FillStyle::Solid;
     v.s.FillColor = Qt::red;
     v.s.Circle(128, 64, 1e300, Qt::red);
     QCOMPARE(Count(v.s, IsRed), 256 * 128);
@@ -152,7 +152,7 @@ class TestDrawingSurface : public QObject {
       v.s.DrawWidth = 3;
       v.s.Line(x, y, x, y, Qt::red);
       v.s.Line(x, y, NaN, y, Qt::red);
-      v.s.Fill = DrawingSurface::FillStyle::Solid;
+      v.s.Fill = Canvas::FillStyle::Solid;
       v.s.Circle(x, y, 4, Qt::red);
       v.s.CurrentX = x, v.s.CurrentY = y;
       v.s.Print(QStringLiteral("MMMM"));

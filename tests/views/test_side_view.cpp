@@ -1,11 +1,12 @@
-// The drawing surface, side and zoom views, line element and SPL graph on bare hi-dpi pictures.
+// The drawing surface, side and zoom views, line element and SPL graph on hi-dpi pictures;
+// the views draw on bare canvases.
 #include <QtTest>
 #include <QtWidgets>
 #include <cmath>
 
 #include "geometry/ArrayGeometry.h"
-#include "views/DrawingSurface.h"
-#include "views/LineElement.h"
+#include "ui/panels/DrawingSurface.h"
+#include "ui/panels/LineElement.h"
 #include "views/SideView.h"
 #include "views/SplGraph.h"
 
@@ -19,7 +20,7 @@ bool IsReddish(QRgb p) { return qRed(p) > qGreen(p) + 40 && qRed(p) > qBlue(p) +
 bool IsBlackish(QRgb p) { return qGray(p) < 140 && !IsReddish(p); }
 
 // Whether any pixel within `radius` logical pixels of the user point passes the test.
-bool AnyNear(DrawingSurface& view, double x, double y, int radius, bool (*test)(QRgb)) {
+bool AnyNear(Canvas& view, double x, double y, int radius, bool (*test)(QRgb)) {
   const QImage& image = view.Image();
   const QPointF at = view.ToPixels(x, y) * image.devicePixelRatio();
   const int r = int(std::ceil(radius * image.devicePixelRatio()));
@@ -31,23 +32,24 @@ bool AnyNear(DrawingSurface& view, double x, double y, int radius, bool (*test)(
 
 QRgb At(const QImage& i, QPointF p) { return i.pixel((p * i.devicePixelRatio()).toPoint()); }
 
-// The side view (800 x 500) under the zoom view (160 x 320), drawn as the window draws them.
+// The side view (800 x 500) under the zoom view (160 x 320), drawn as the window draws them
+// but without a window.
 struct Views {
-  DrawingSurface side, zoom{&side};
+  Canvas side, zoom;
+  bool shown;
   ProjectData project = MakeDefaultProject();
   Graphics g;
 
-  explicit Views(bool shown = true) {
-    side.resize(802, 502);
-    zoom.setGeometry(0, 0, 162, 322);
-    zoom.setVisible(shown);
+  explicit Views(bool zoomShown = true) : shown(zoomShown) {
+    side.SetSize({800, 500}, 2);
+    zoom.SetSize({160, 320}, 2);
   }
   void Draw() {
     ComputeSceneExtents(project, {false, 802.0, 502.0}, g);
     for (int i = 0; i < project.AreasAmount; ++i) ComputeAreaSlope(project, i, g);
     ComputeArrayGeometry(project, g);
     side.Cls(), zoom.Cls();
-    DrawBackground(side, zoom, !zoom.isHidden(), project, g);
+    DrawBackground(side, zoom, shown, project, g);
     DrawAreas(side, project, g);
     DrawArray(side, zoom, project, g);
   }
@@ -171,9 +173,9 @@ class TestSideView : public QObject {
     for (double x : {0.0, width}) QVERIFY(AnyNear(v.side, x, -0.03 * height, 0, IsBlackish));
     QVERIFY(!AnyNear(v.side, width / 2, -0.03 * height, 1, IsInked));
     // The scene lies in the picture, from about the zoom view's right edge while that is shown.
-    const QRectF inner(QPointF(0, 0), v.side.contentsRect().size());
+    const QRectF inner(QPointF(0, 0), v.side.InnerSize());
     QVERIFY(inner.contains(v.side.ToPixels(width, height)));
-    QVERIFY(v.side.ToPixels(0, 0).x() > 0.9 * v.zoom.width());
+    QVERIFY(v.side.ToPixels(0, 0).x() > 0.9 * v.zoom.OuterSize().width());
     Views without(false);
     without.Draw();
     QVERIFY(without.side.ToPixels(0, 0).x() < v.side.ToPixels(0, 0).x());

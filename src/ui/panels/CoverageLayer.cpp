@@ -9,10 +9,11 @@
 #include <limits>
 
 #include "acoustics/SplPrediction.h"
+#include "app/MapReport.h"
 #include "model/ProjectRules.h"
 #include "ui/panels/Controls.h"
+#include "ui/panels/DrawingSurface.h"
 #include "views/CoverageMap.h"
-#include "views/DrawingSurface.h"
 
 namespace tarnwick {
 
@@ -108,7 +109,7 @@ void CoverageLayer::DrawAreas(DrawingSurface& side, const ProjectData& project,
   project_ = project;
   graphics_ = graphics;
   const auto areas = AreaLevels(*engine_, Entry(), project, graphics);
-  top_ = ScaleTop(areas);
+  top_ = AreasMapTop(areas);
   if (bar_ != nullptr && bar_->top != top_) {
     bar_->top = top_;
     bar_->update();
@@ -116,14 +117,9 @@ void CoverageLayer::DrawAreas(DrawingSurface& side, const ProjectData& project,
   for (const auto& points : areas) DrawAreaLevels(side, points, top_);
 }
 
-float CoverageLayer::ScaleTop(const std::vector<std::vector<SPLPoint>>& areas) const {
-  const float highest = HighestLevel(areas);
-  return highest > SPLFloor ? MapTop(highest) : 0.0f;
-}
-
 void CoverageLayer::BandChanged() {
   if (shown_ && engine_ != nullptr) {
-    top_ = ScaleTop(AreaLevels(*engine_, Entry(), project_, graphics_));
+    top_ = AreasMapTop(AreaLevels(*engine_, Entry(), project_, graphics_));
     Request(project_, graphics_, *side_);
   }
   if (!busy_) emit MapReady();  // no map is coming: the areas show the band at once
@@ -173,16 +169,8 @@ void CoverageLayer::Request(const ProjectData& project, const Graphics& graphics
                           pixels, generation](std::stop_token stop) {
     auto map = std::make_shared<Map>();
     map->grid = MakeLevelGrid(entry, left, top, right, bottom, nx, ny);
-    // Rows shared out between the cores; each checks for a cancel between its rows.
-    const auto rows = [&](int first, int step) {
-      map->grid.FillRows(*engine, first, step, [&] { return stop.stop_requested(); });
-    };
-    const int cores = std::max(1u, std::thread::hardware_concurrency());
-    {
-      std::vector<std::jthread> helpers;
-      for (int c = 1; c < cores; ++c) helpers.emplace_back([&, c] { rows(c, cores); });
-      rows(0, cores);
-    }
+    // Each core checks for a cancel between its rows.
+    FillOnEveryCore(map->grid, *engine, [&] { return stop.stop_requested(); });
     if (stop.stop_requested()) return;
     map->picture = RenderMap(map->grid.nodes, nx, ny, pixels, scaleTop);
     QMetaObject::invokeMethod(

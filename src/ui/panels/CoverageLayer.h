@@ -69,7 +69,6 @@ class CoverageLayer : public QObject {
   // Another band: its map is computed, and the side view is drawn once it is ready, so that
   // the areas' colours and the map's always come from the same band.
   void BandChanged();
-  float ScaleTop(const std::vector<std::vector<SPLPoint>>& areas) const;
 
   DrawingSurface* side_;
   const Constants& constants_;

@@ -8,7 +8,7 @@
 #include "acoustics/SplPrediction.h"
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectData.h"
-#include "views/DrawingSurface.h"
+#include "ui/panels/DrawingSurface.h"
 #include "views/SplGraph.h"
 
 class QComboBox;

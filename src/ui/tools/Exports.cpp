@@ -10,9 +10,6 @@
 #include <QWidget>
 #include <string_view>
 
-#include "acoustics/LevelEngine.h"
-#include "views/CoverageMap.h"
-
 namespace tarnwick {
 
 namespace {
@@ -71,32 +68,6 @@ WriteResult WriteExport(const QString& path, const QByteArray& bytes) {
   return WriteFile(QFile::encodeName(path).toStdString(),
                    std::string_view(bytes.constData(), std::size_t(bytes.size())),
                    WriteTargets::AnyStream);
-}
-
-int WriteMapPicture(const ReportRequest& request, std::ostream& err) {
-  ReportDesign design;
-  if (const int status = LoadReportDesign(request, design, err); status != ReportDone)
-    return status;
-  const LevelGrid grid = ComputeMap(request, design);
-  const LevelEngine engine(design.Project, design.Geometry, design.Module);
-  const float highest =
-      HighestLevel(AreaLevels(engine, request.Entry, design.Project, design.Geometry));
-  const QImage picture =
-      RenderMap(grid.nodes, grid.nx, grid.ny, QSize(request.Width, request.Height),
-                highest > SPLFloor ? MapTop(highest) : 0.0f);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  WriteResult written{false, "the picture could not be made"};
-  if (buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG")) {
-    buffer.close();
-    written = WriteFile(request.Out, std::string_view(bytes.constData(), std::size_t(bytes.size())),
-                        WriteTargets::AnyStream);
-  }
-  if (!written) {
-    err << "tarnwick: cannot write " << request.Out << ": " << written.Reason << '\n';
-    return ReportFileRefused;
-  }
-  return ReportDone;
 }
 
 }  // namespace tarnwick

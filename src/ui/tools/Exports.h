@@ -2,9 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
-#include <ostream>
 
-#include "app/Reports.h"
 #include "files/FileWriter.h"
 
 class QWidget;
@@ -19,9 +17,5 @@ WriteResult ExportPicture(const QString& path, QWidget* side, QWidget* graph);
 // Writes an export's bytes through WriteFile: a file is replaced only once complete;
 // a device, a FIFO or a stream of the program is written to in place.
 WriteResult WriteExport(const QString& path, const QByteArray& bytes);
-
-// The command line's map as a picture: the coverage map of the request's size, coloured
-// as the window colours it. Gives the exit status; a failure is told on `err`.
-int WriteMapPicture(const ReportRequest& request, std::ostream& err);
 
 }  // namespace tarnwick

@@ -2,9 +2,9 @@
 
 #include "geometry/AreaDrag.h"
 #include "ui/panels/Controls.h"
+#include "ui/panels/DrawingSurface.h"
+#include "ui/panels/LineElement.h"
 #include "ui/window/LineArrayForm.h"
-#include "views/DrawingSurface.h"
-#include "views/LineElement.h"
 
 namespace tarnwick {
 

@@ -10,6 +10,7 @@
 #include "ui/panels/ArrayPanel.h"
 #include "ui/panels/Controls.h"
 #include "ui/panels/CoverageLayer.h"
+#include "ui/panels/DrawingSurface.h"
 #include "ui/panels/GraphStrip.h"
 #include "ui/panels/NumberEntry.h"
 #include "ui/panels/ProjectPanel.h"
@@ -19,7 +20,6 @@
 #include "ui/window/FileCommands.h"
 #include "ui/window/ProjectHistory.h"
 #include "ui/window/WindowLayout.h"
-#include "views/DrawingSurface.h"
 #include "views/SideView.h"
 
 namespace tarnwick {

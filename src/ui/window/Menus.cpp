@@ -6,6 +6,7 @@
 
 #include "ui/panels/ArrayPanel.h"
 #include "ui/panels/CoverageLayer.h"
+#include "ui/panels/DrawingSurface.h"
 #include "ui/panels/GraphStrip.h"
 #include "ui/tools/ExportCommands.h"
 #include "ui/tools/ToolWindows.h"

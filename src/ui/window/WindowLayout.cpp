@@ -10,10 +10,10 @@
 
 #include "ui/panels/AreaPanel.h"
 #include "ui/panels/ArrayPanel.h"
+#include "ui/panels/DrawingSurface.h"
 #include "ui/panels/GraphStrip.h"
 #include "ui/panels/ProjectPanel.h"
 #include "ui/panels/Twips.h"
-#include "views/DrawingSurface.h"
 
 namespace tarnwick {
 

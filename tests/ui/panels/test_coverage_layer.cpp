@@ -4,6 +4,7 @@
 // window down. The command line's map and response are the engine's and the window's.
 #include "acoustics/LevelEngine.h"
 #include "support/WindowFixture.h"
+#include "ui/panels/DrawingSurface.h"
 #include "views/CoverageMap.h"
 
 using namespace tarnwick;

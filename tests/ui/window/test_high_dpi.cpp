@@ -4,8 +4,8 @@
 #include <QtWidgets>
 
 #include "support/ScriptedDialogs.h"
+#include "ui/panels/DrawingSurface.h"
 #include "ui/window/LineArrayForm.h"
-#include "views/DrawingSurface.h"
 
 using namespace tarnwick;
 

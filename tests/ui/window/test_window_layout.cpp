@@ -1,9 +1,9 @@
 // The window's layout as a user meets it: sizes, panels shown and hidden, the graph strip's
 // room, the side view to scale, and moving an area with the mouse.
 #include "support/WindowFixture.h"
+#include "ui/panels/LineElement.h"
 #include "ui/panels/Twips.h"
 #include "ui/window/WindowLayout.h"
-#include "views/LineElement.h"
 
 using namespace tarnwick;
 

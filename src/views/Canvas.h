@@ -1,26 +1,32 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QPainter>
 #include <QPointF>
-#include <QWidget>
+#include <QSize>
 #include <memory>
 
 namespace tarnwick {
 
-// A picture with a retained drawing: what is drawn stays in an image until
-// it is cleared, and painting only shows that image. Drawing uses a user
-// scale of its own, set per picture, with y growing upward when the caller
-// passes y1 > y2.
-class DrawingSurface : public QWidget {
-  Q_OBJECT
-
+// A picture with a retained drawing: what is drawn stays in an image until it is cleared.
+// Drawing uses a user scale of its own, set per picture, with y growing upward when the
+// caller passes y1 > y2. A canvas needs no widget: its owner gives it its size, pixel ratio
+// and font (a widget gives its own, see ui/panels/DrawingSurface.h), so the same drawing
+// serves the window and the command line.
+class Canvas {
  public:
-  explicit DrawingSurface(QWidget* parent = nullptr);
-  ~DrawingSurface() override;
+  Canvas();
+  virtual ~Canvas();
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
 
   enum class FillStyle { Transparent, Solid };
+
+  // The inner area in logical pixels and the device pixels per logical pixel, for a canvas
+  // without a widget; the image follows when it is next used.
+  void SetSize(QSize logical, qreal ratio = 1.0);
 
   // Erases the whole picture to its background colour.
   void Cls();
@@ -65,21 +71,21 @@ class DrawingSurface : public QWidget {
   double ScaleWidth() const { return scaleWidth_; }
   double ScaleHeight() const { return scaleHeight_; }
 
+  // The inner area's logical size, device pixel ratio and text font: by default what
+  // SetSize gave and the application's font; a widget answers with its own, at the moment
+  // of asking, so that a resize or a move to another screen shows at the next drawing.
+  virtual QSize InnerSize() const { return size_; }
+  virtual qreal PixelRatio() const { return ratio_; }
+  virtual QFont TextFont() const { return QFont(); }
+  // The whole picture with any frame around the inner area, logical pixels.
+  virtual QSize OuterSize() const { return InnerSize(); }
+
   // The retained drawing, at device resolution; pending drawing is finished first.
   const QImage& Image();
 
- signals:
-  // Mouse events with the position in user coordinates: the button that
-  // changed and the buttons held.
-  void MouseDown(Qt::MouseButton button, Qt::MouseButtons held, QPointF at);
-  void MouseMove(Qt::MouseButtons held, QPointF at);
-  void MouseUp(Qt::MouseButton button, Qt::MouseButtons held, QPointF at);
-
  protected:
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
+  // Called whenever the drawing may have changed; a widget repaints.
+  virtual void DrawingChanged() {}
 
  private:
   QPainter& Painter();
@@ -93,6 +99,8 @@ class DrawingSurface : public QWidget {
 
   QImage image_;
   std::unique_ptr<QPainter> painter_;  // open between drawing calls, closed before showing
+  QSize size_{1, 1};
+  qreal ratio_ = 1.0;
   double scaleLeft_ = 0.0;
   double scaleTop_ = 0.0;
   double scaleWidth_ = 1.0;

@@ -1,11 +1,8 @@
-#include "views/DrawingSurface.h"
+#include "views/Canvas.h"
 
 #include <sys/mman.h>
 
 #include <QFontMetricsF>
-#include <QMouseEvent>
-#include <QPaintEvent>
-#include <QResizeEvent>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -89,14 +86,16 @@ bool ClipSegment(QPointF& a, QPointF& b, const QRectF& rect) {
   return false;
 }
 
-DrawingSurface::DrawingSurface(QWidget* parent) : QWidget(parent) {
-  setContentsMargins(1, 1, 1, 1);  // a thin border around the inner area
-  setAttribute(Qt::WA_OpaquePaintEvent);
+Canvas::Canvas() = default;
+
+Canvas::~Canvas() { Finish(); }
+
+void Canvas::SetSize(QSize logical, qreal ratio) {
+  size_ = logical;
+  ratio_ = ratio;
 }
 
-DrawingSurface::~DrawingSurface() { Finish(); }
-
-QColor DrawingSurface::QBColor(int number) {
+QColor Canvas::QBColor(int number) {
   // As 0xRRGGBB: 0 black, 1 blue, 2 green, 3 cyan, 4 red, 5 magenta, 6 brown,
   // 7 light grey, then the bright variants 8 to 15.
   static constexpr std::array<QRgb, 16> rgb = {
@@ -105,50 +104,47 @@ QColor DrawingSurface::QBColor(int number) {
   return QColor::fromRgb(rgb[std::clamp(number, 0, 15)]);
 }
 
-void DrawingSurface::Cls() {
+void Canvas::Cls() {
   FitImage(false);  // what is there goes anyway: no need to keep it
   image_.fill(BackColor);
   CurrentX = scaleLeft_;
   CurrentY = scaleTop_;
-  update();
+  DrawingChanged();
 }
 
-void DrawingSurface::Scale(double x1, double y1, double x2, double y2) {
+void Canvas::Scale(double x1, double y1, double x2, double y2) {
   scaleLeft_ = x1;
   scaleTop_ = y1;
   scaleWidth_ = x2 - x1;
   scaleHeight_ = y2 - y1;
 }
 
-QPointF DrawingSurface::ToPixels(double x, double y) const {
-  return ToPixels(x, y, contentsRect().size());
-}
+QPointF Canvas::ToPixels(double x, double y) const { return ToPixels(x, y, InnerSize()); }
 
-QPointF DrawingSurface::ToPixels(double x, double y, QSizeF inner) const {
+QPointF Canvas::ToPixels(double x, double y, QSizeF inner) const {
   return {(x - scaleLeft_) / scaleWidth_ * inner.width(),
           (y - scaleTop_) / scaleHeight_ * inner.height()};
 }
 
-QPointF DrawingSurface::ToUser(QPointF pixels) const {
-  const QSizeF inner = contentsRect().size();
+QPointF Canvas::ToUser(QPointF pixels) const {
+  const QSizeF inner = InnerSize();
   return {scaleLeft_ + pixels.x() / inner.width() * scaleWidth_,
           scaleTop_ + pixels.y() / inner.height() * scaleHeight_};
 }
 
-QPainter& DrawingSurface::Painter() {
+QPainter& Canvas::Painter() {
   if (!painter_) {
     FitImage(true);
     painter_ = std::make_unique<QPainter>(&image_);
     painter_->setRenderHint(QPainter::Antialiasing);
-    update();
+    DrawingChanged();
   }
   return *painter_;
 }
 
-void DrawingSurface::Finish() { painter_.reset(); }
+void Canvas::Finish() { painter_.reset(); }
 
-bool DrawingSurface::DrawPicture(double x1, double y1, double x2, double y2,
-                                 const QImage& picture) {
+bool Canvas::DrawPicture(double x1, double y1, double x2, double y2, const QImage& picture) {
   if (picture.isNull()) return false;
   const QPointF a = ToPixels(x1, y1);
   const QPointF b = ToPixels(x2, y2);
@@ -156,7 +152,7 @@ bool DrawingSurface::DrawPicture(double x1, double y1, double x2, double y2,
   // picture could show, and squeezed below a device pixel at most a stray row of it would.
   if (!Placeable(a) || !Placeable(b)) return false;
   const QRectF target = QRectF(a, b).normalized();
-  const double ratio = devicePixelRatioF();
+  const double ratio = PixelRatio();
   if (!(target.width() * ratio >= 1.0) || !(target.height() * ratio >= 1.0)) return false;
   QPainter& painter = Painter();
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -164,12 +160,10 @@ bool DrawingSurface::DrawPicture(double x1, double y1, double x2, double y2,
   return true;
 }
 
-void DrawingSurface::Line(double x1, double y1, double x2, double y2) {
-  Line(x1, y1, x2, y2, ForeColor);
-}
+void Canvas::Line(double x1, double y1, double x2, double y2) { Line(x1, y1, x2, y2, ForeColor); }
 
-void DrawingSurface::Line(double x1, double y1, double x2, double y2, const QColor& colour) {
-  const QSizeF inner = contentsRect().size();
+void Canvas::Line(double x1, double y1, double x2, double y2, const QColor& colour) {
+  const QSizeF inner = InnerSize();
   QPointF a = ToPixels(x1, y1, inner);
   QPointF b = ToPixels(x2, y2, inner);
   const double margin = DrawWidth + 2.0;
@@ -183,13 +177,13 @@ void DrawingSurface::Line(double x1, double y1, double x2, double y2, const QCol
   painter.drawLine(a, b);
 }
 
-void DrawingSurface::Circle(double x, double y, double r, const QColor& colour) {
+void Canvas::Circle(double x, double y, double r, const QColor& colour) {
   const QPointF centre = ToPixels(x, y);
-  double radius = std::fabs(r / scaleWidth_ * contentsRect().width());
+  double radius = std::fabs(r / scaleWidth_ * InnerSize().width());
   if (!Finite(centre) || !std::isfinite(radius)) return;
   radius = std::min(radius, MaxDiscRadius);
   const QRectF box(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
-  if (!box.intersects(QRectF(QPointF(0, 0), contentsRect().size()).adjusted(-4, -4, 4, 4))) return;
+  if (!box.intersects(QRectF(QPointF(0, 0), InnerSize()).adjusted(-4, -4, 4, 4))) return;
   QPainter& painter = Painter();
   painter.setPen(QPen(colour, DrawWidth));
   painter.setBrush(Fill == FillStyle::Solid ? QBrush(FillColor) : QBrush(Qt::NoBrush));
@@ -197,50 +191,37 @@ void DrawingSurface::Circle(double x, double y, double r, const QColor& colour) 
   painter.setBrush(Qt::NoBrush);
 }
 
-void DrawingSurface::Print(const QString& text) {
+void Canvas::Print(const QString& text) {
   const QPointF at = ToPixels(CurrentX, CurrentY);
   if (!Finite(at) || std::fabs(at.x()) > 1e6 || std::fabs(at.y()) > 1e6) return;
   QPainter& painter = Painter();
-  painter.setFont(font());
+  const QFont font = TextFont();
+  painter.setFont(font);
   painter.setPen(ForeColor);
-  const QFontMetricsF metrics(font());
+  const QFontMetricsF metrics(font);
   painter.drawText(QPointF(at.x(), at.y() + metrics.ascent()), text);
   CurrentX = scaleLeft_;
   CurrentY += TextHeight(text);
 }
 
-double DrawingSurface::TextHeight(const QString& text) const {
-  const QFontMetricsF metrics(font());
+double Canvas::TextHeight(const QString& text) const {
+  const QFontMetricsF metrics(TextFont());
   const int lines = 1 + int(text.count(QLatin1Char('\n')));
-  return lines * metrics.height() / contentsRect().height() * scaleHeight_;
+  return lines * metrics.height() / InnerSize().height() * scaleHeight_;
 }
 
-void DrawingSurface::mousePressEvent(QMouseEvent* event) {
-  emit MouseDown(event->button(), event->buttons(),
-                 ToUser(event->position() - contentsRect().topLeft()));
-}
-
-void DrawingSurface::mouseMoveEvent(QMouseEvent* event) {
-  emit MouseMove(event->buttons(), ToUser(event->position() - contentsRect().topLeft()));
-}
-
-void DrawingSurface::mouseReleaseEvent(QMouseEvent* event) {
-  emit MouseUp(event->button(), event->buttons(),
-               ToUser(event->position() - contentsRect().topLeft()));
-}
-
-const QImage& DrawingSurface::Image() {
+const QImage& Canvas::Image() {
   Finish();
   FitImage(true);
   return image_;
 }
 
-void DrawingSurface::FitImage(bool keepDrawing) {
+void Canvas::FitImage(bool keepDrawing) {
   Finish();
   // Whole device pixels covering the inner area: at a fractional ratio the
   // last row and column would otherwise stay unpainted.
-  const qreal ratio = devicePixelRatioF();
-  const QSizeF device = QSizeF(contentsRect().size().expandedTo(QSize(1, 1))) * ratio;
+  const qreal ratio = PixelRatio();
+  const QSizeF device = QSizeF(InnerSize().expandedTo(QSize(1, 1))) * ratio;
   const QSize size(int(std::ceil(device.width() - 1e-9)), int(std::ceil(device.height() - 1e-9)));
   if (image_.size() == size && image_.devicePixelRatio() == ratio) return;
   QImage old = std::move(image_);
@@ -255,26 +236,6 @@ void DrawingSurface::FitImage(bool keepDrawing) {
     QPainter copy(&image_);
     copy.drawImage(QPointF(0, 0), old);
   }
-}
-
-void DrawingSurface::paintEvent(QPaintEvent*) {
-  Finish();
-  FitImage(true);
-  QPainter painter(this);
-  // The picture is opaque: copied, not blended, onto the window.
-  painter.setCompositionMode(QPainter::CompositionMode_Source);
-  painter.drawImage(contentsRect().topLeft(), image_);
-  painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  // The border after the picture, as filled strips of whole logical pixels:
-  // a one-pixel pen at a scale factor of 2 covers only the outer device
-  // row, and the row inside it would keep whatever was on screen before.
-  const QColor edge(128, 128, 128);
-  const int w = width();
-  const int h = height();
-  painter.fillRect(QRect(0, 0, w, 1), edge);
-  painter.fillRect(QRect(0, h - 1, w, 1), edge);
-  painter.fillRect(QRect(0, 0, 1, h), edge);
-  painter.fillRect(QRect(w - 1, 0, 1, h), edge);
 }
 
 }  // namespace tarnwick

@@ -1,9 +1,9 @@
-#include "views/LineElement.h"
+#include "ui/panels/LineElement.h"
 
 #include <QPainter>
 #include <cmath>
 
-#include "views/DrawingSurface.h"
+#include "ui/panels/DrawingSurface.h"
 
 namespace tarnwick {
 

@@ -1,0 +1,48 @@
+#include "app/MapReport.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <algorithm>
+#include <thread>
+#include <vector>
+
+#include "views/CoverageMap.h"
+
+namespace tarnwick {
+
+bool FillOnEveryCore(LevelGrid& grid, const LevelEngine& engine,
+                     const std::function<bool()>& stopped) {
+  const int cores = std::max(1u, std::thread::hardware_concurrency());
+  std::vector<char> done(std::size_t(cores), 0);  // not vector<bool>: each core writes its own
+  {
+    std::vector<std::jthread> helpers;
+    for (int c = 1; c < cores; ++c)
+      helpers.emplace_back([&, c] { done[c] = grid.FillRows(engine, c, cores, stopped); });
+    done[0] = grid.FillRows(engine, 0, cores, stopped);
+  }
+  return std::ranges::all_of(done, [](char d) { return d != 0; });
+}
+
+LevelGrid ComputeMap(const ReportRequest& request, const ReportDesign& design) {
+  const Graphics& g = design.Geometry;
+  LevelGrid grid = MakeLevelGrid(request.Entry, 0.0, g.SceneHeight, g.SceneWidth, 0.0,
+                                 request.Width / 4 + 1, request.Height / 4 + 1);
+  FillOnEveryCore(grid, LevelEngine(design.Project, g, design.Module), [] { return false; });
+  return grid;
+}
+
+std::optional<std::string> MapPicture(const ReportRequest& request, const ReportDesign& design,
+                                      const LevelGrid& grid) {
+  const LevelEngine engine(design.Project, design.Geometry, design.Module);
+  const float top = AreasMapTop(AreaLevels(engine, request.Entry, design.Project, design.Geometry));
+  const QImage picture =
+      RenderMap(grid.nodes, grid.nx, grid.ny, QSize(request.Width, request.Height), top);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG")) return std::nullopt;
+  buffer.close();
+  return std::string(bytes.constData(), std::size_t(bytes.size()));
+}
+
+}  // namespace tarnwick

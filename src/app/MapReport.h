@@ -1,0 +1,28 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "acoustics/LevelGrid.h"
+#include "app/Reports.h"
+
+namespace tarnwick {
+
+// Fills every row of the grid with the engine's levels, the rows shared out between the
+// machine's cores; each core asks `stopped` between its rows. Returns once every core is
+// done, false when stopped. The window's map and the command line's both fill this way.
+bool FillOnEveryCore(LevelGrid& grid, const LevelEngine& engine,
+                     const std::function<bool()>& stopped);
+
+// The coverage map of a design: one level per 4 x 4 pixels of a picture of the request's
+// size over the section from the floor to the scene's top and from the array's left to
+// the scene's right end, computed on every core.
+LevelGrid ComputeMap(const ReportRequest& request, const ReportDesign& design);
+
+// The map as a PNG picture of the request's size, coloured as the window colours it, with
+// the same top of the scale; nothing when the picture cannot be made.
+std::optional<std::string> MapPicture(const ReportRequest& request, const ReportDesign& design,
+                                      const LevelGrid& grid);
+
+}  // namespace tarnwick

@@ -1,0 +1,210 @@
+// Every report kind run in-process through RunReport, its numbers checked against the
+// engines that make them: CalculateSPL along the areas, the level engine elsewhere.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cmath>
+#include <sstream>
+
+#include "acoustics/LevelEngine.h"
+#include "app/MapReport.h"
+#include "app/Reports.h"
+#include "files/ProjectFile.h"
+#include "model/ProjectRules.h"
+#include "support/FileTargets.h"
+#include "views/CoverageMap.h"
+
+using namespace tarnwick;
+using Kind = ReportRequest::Kind;
+
+namespace {
+
+struct Ran {
+  int Status;
+  std::string Out, Err;
+};
+
+Ran Report(const ReportRequest& request) {
+  std::ostringstream out, err;
+  const int status = RunReport(request, out, err);
+  return {status, out.str(), err.str()};
+}
+
+ReportRequest Request(Kind kind, const char* file = "default.qvd") {
+  ReportRequest request;
+  request.What = kind;
+  request.File = file[0] == '/' ? file : TARNWICK_SOURCE_DIR "/tests/data/" + std::string(file);
+  return request;
+}
+
+ReportDesign Design(const ReportRequest& request) {
+  ReportDesign design;
+  std::ostringstream err;
+  EXPECT_EQ(LoadReportDesign(request, design, err), ReportDone) << err.str();
+  return design;
+}
+
+// The CSV rows after `skip` header lines, each split at its commas.
+std::vector<std::vector<std::string>> Rows(const std::string& csv, int skip = 1) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(csv);
+  for (std::string line; std::getline(lines, line);) {
+    if (skip-- > 0) continue;
+    std::vector<std::string>& row = rows.emplace_back();
+    std::istringstream cells(line + ',');
+    for (std::string cell; std::getline(cells, cell, ',');) row.push_back(cell);
+  }
+  return rows;
+}
+
+// A level cell against the engine's level: empty where none is defined, else within the
+// two decimals it is written with.
+void ExpectLevel(const std::string& cell, float level) {
+  if (level == SPLFloor)
+    EXPECT_EQ(cell, "");
+  else
+    EXPECT_NEAR(std::stod(cell), level, 0.0051) << cell;
+}
+
+// Two cells from `column` on against a point, within the three decimals they are written with.
+void ExpectPoint(const std::vector<std::string>& row, std::size_t column, PlaneVector at) {
+  EXPECT_NEAR(std::stod(row[column]), at.X, 0.0006);
+  EXPECT_NEAR(std::stod(row[column + 1]), at.Y, 0.0006);
+}
+
+}  // namespace
+
+TEST(Reports, levelsAreCalculateSplsAtEveryPointOfTheAreasAsked) {
+  for (const int area : {0, 2}) {
+    ReportRequest request = Request(Kind::Levels);
+    request.Area = area;
+    const ReportDesign d = Design(request);
+    const Ran ran = Report(request);
+    ASSERT_EQ(ran.Status, ReportDone);
+    EXPECT_EQ(ran.Out.substr(0, ran.Out.find('\n')), "area,index,distance_m,x_m,y_m,level_db");
+    std::size_t row = 0;
+    const auto rows = Rows(ran.Out);
+    for (int a = 1; a <= AreasInUse(d.Project); ++a) {
+      if (area != 0 && a != area) continue;
+      std::vector<SPLPoint> points;
+      ASSERT_TRUE(CalculateSPL(d.Project, d.Geometry, d.Module, a, DefaultLevelEntry, points));
+      for (std::size_t i = 0; i < points.size(); ++i, ++row) {
+        ASSERT_LT(row, rows.size());
+        EXPECT_EQ(rows[row][0], std::to_string(a));
+        EXPECT_EQ(rows[row][1], std::to_string(i));
+        ExpectPoint(rows[row], 3, points[i].Position);
+        ExpectLevel(rows[row][5], points[i].SPL);
+      }
+    }
+    EXPECT_EQ(row, rows.size());
+    // The same rows as JSON objects.
+    request.As = ReportRequest::Format::Json;
+    const std::string json = Report(request).Out;
+    EXPECT_EQ(std::count(json.begin(), json.end(), '{'), std::ptrdiff_t(rows.size()));
+    EXPECT_NE(json.find("{\"area\": " + rows[0][0] + ", \"index\": 0, "), std::string::npos);
+  }
+}
+
+TEST(Reports, geometryGivesEveryBoxInUseWhereItHangsAndAims) {
+  const ReportRequest request = Request(Kind::Geometry);
+  const ReportDesign d = Design(request);
+  const Ran ran = Report(request);
+  ASSERT_EQ(ran.Status, ReportDone);
+  const auto rows = Rows(ran.Out, 2);
+  ASSERT_EQ(int(rows.size()), BoxesInUse(d.Project));
+  EXPECT_NEAR(std::stod(Rows(ran.Out, 0)[0][1]), d.Project.InclinationAngle, 0.0051);
+  for (std::size_t b = 0; b < rows.size(); ++b) {
+    const BoxGeometry& box = d.Geometry.BoxGeom[b];
+    ExpectPoint(rows[b], 3, box.Source);
+    EXPECT_NEAR(std::stod(rows[b][5]), std::atan2(box.Ray.Y, box.Ray.X) * 180 / Pi, 0.0051);
+    EXPECT_EQ(rows[b][8], std::to_string(box.AimedArea));
+  }
+}
+
+TEST(Reports, responseIsTheLevelEnginesSpectrumAtThePoint) {
+  ReportRequest request = Request(Kind::Response);
+  request.At = {15, 2};
+  const ReportDesign d = Design(request);
+  const auto spectrum = LevelEngine(d.Project, d.Geometry, d.Module).Spectrum(request.At);
+  const Ran ran = Report(request);
+  ASSERT_EQ(ran.Status, ReportDone);
+  const auto rows = Rows(ran.Out);
+  ASSERT_EQ(int(rows.size()), LevelEntryCount);
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"100Hz", "99.21", rows[0][2]}));
+  EXPECT_EQ(rows[DefaultLevelEntry][0], "1kHz");
+  for (int entry = 0; entry < LevelEntryCount; ++entry)
+    ExpectLevel(rows[entry][2], spectrum[entry]);
+}
+
+TEST(Reports, mapHoldsTheLevelEnginesLevelsAtItsNodesAsCsvOrAsAPicture) {
+  const test_targets::ScratchFolder scratch("tarnwick-reports");
+  ReportRequest request = Request(Kind::Map);
+  std::tie(request.Width, request.Height, request.Entry, request.Out) =
+      std::tuple(80, 40, LevelEntryFromName("4kHz"), scratch / "map.CSV");
+  const ReportDesign d = Design(request);
+  const LevelEngine engine(d.Project, d.Geometry, d.Module);
+  ASSERT_EQ(Report(request).Status, ReportDone);
+  const std::vector<unsigned char> bytes = test_targets::FileBytes(request.Out);
+  const auto rows = Rows(std::string(bytes.begin(), bytes.end()));
+  const LevelGrid grid = ComputeMap(request, d);
+  ASSERT_EQ(rows.size(), std::size_t(21 * 11));
+  for (std::size_t n = 0; n < rows.size(); ++n) {
+    const PlaneVector at = grid.Node(int(n % 21), int(n / 21));
+    ExpectPoint(rows[n], 0, at);
+    ExpectLevel(rows[n][2], engine.Level(request.Entry, at));
+  }
+  // As a picture: its corner in the colour of the corner's level, on the window's scale.
+  request.Out = scratch / "map.png";
+  ASSERT_EQ(Report(request).Status, ReportDone);
+  const QImage picture(QString::fromStdString(request.Out));
+  ASSERT_EQ(picture.size(), QSize(80, 40));
+  const float top = AreasMapTop(AreaLevels(engine, request.Entry, d.Project, d.Geometry));
+  EXPECT_EQ(picture.pixel(0, 0), MapColour(grid.nodes[0], top));
+}
+
+TEST(Reports, optimiseGivesTheMostEvenDesignAndWritesItAsAProject) {
+  const test_targets::ScratchFolder scratch("tarnwick-reports");
+  ReportRequest request = Request(Kind::Optimise, "small.qvd");
+  std::tie(request.Out, request.Entry) =
+      std::tuple(scratch / "best.qvd", LevelEntryFromName("2kHz"));
+  const SplaySearch search{.Entry = request.Entry};
+  const Ran ran = Report(request);
+  ASSERT_EQ(ran.Status, ReportDone) << ran.Err;
+  const auto rows = Rows(ran.Out, 0);
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"band", "2 kHz"}));
+  EXPECT_EQ(std::stoll(rows[1][1]), SplayDesignCount(Design(request).Project, search));
+  // What it wrote is what it printed, and laid out, it is as even as it said.
+  const ReportDesign d = Design(Request(Kind::Optimise, request.Out.c_str()));
+  const ProjectData& best = d.Project;
+  ASSERT_EQ(int(rows[2].size()), 1 + JointsInUse(best));
+  for (int j = 0; j < JointsInUse(best); ++j)
+    EXPECT_EQ(std::stof(rows[2][j + 1]), best.BoxAngle[j]);
+  EXPECT_NEAR(std::stod(rows[3][1]), best.InclinationAngle, 0.0051);
+  double before = 0, after = 0;
+  for (const auto& row : rows) {
+    if (row[0] == "spread_before_db") before = std::stod(row[1]);
+    if (row[0] == "spread_after_db") after = std::stod(row[1]);
+  }
+  EXPECT_GT(before, 0.0);
+  EXPECT_LE(after, before);
+  EXPECT_NEAR(after, MeasureDesign(best, d.Geometry, d.Module, search).Spread, 0.0051);
+}
+
+TEST(Reports, aRefusalIsToldOnErrAndLeavesOutEmpty) {
+  const test_targets::ScratchFolder scratch("tarnwick-reports");
+  ReportRequest missing = Request(Kind::Levels, "none.qvd");
+  ReportRequest area = Request(Kind::Levels, "small.qvd");
+  area.Area = AreasInUse(Design(area).Project) + 1;
+  ReportRequest folder = Request(Kind::Map);
+  folder.Out = scratch.Path().string();
+  for (const auto& [request, status, saying] :
+       {std::tuple{missing, ReportFileRefused, std::string("none.qvd: ")},
+        {area, ReportWrongRequest, ", not area " + std::to_string(area.Area) + "\n"},
+        {folder, ReportFileRefused, "tarnwick: cannot write " + folder.Out + ": "}}) {
+    const Ran ran = Report(request);
+    EXPECT_EQ(ran.Status, status);
+    EXPECT_EQ(ran.Out, "");
+    EXPECT_EQ(ran.Err.rfind("tarnwick: ", 0), 0u);
+    EXPECT_NE(ran.Err.find(saying), std::string::npos) << ran.Err;
+  }
+}
