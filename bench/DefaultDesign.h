@@ -15,7 +15,7 @@ struct DefaultDesign {
   tarnwick::Constants constants;
 
   DefaultDesign() {
-    tarnwick::ComputeScene(project, tarnwick::DesignedFrame, graphics);
+    tarnwick::ComputeScene(project, tarnwick::FirstWindowFrame, graphics);
     tarnwick::AssignBandLevel(constants);
     tarnwick::FillDirectivity(constants);
   }

@@ -33,7 +33,7 @@ using namespace tarnwick;
 namespace {
 
 constexpr int Columns = 1600 / 4, Rows = 1000 / 4;
-constexpr int Band = DefaultLevelEntry;  // 1 kHz
+constexpr int Band = DefaultBandChoice;  // 1 kHz
 constexpr double Target = 1.5;           // at most this many times the floor
 constexpr double TwoThreadTarget = 1.6;  // at least this many times as fast
 
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
   // The section above the floor, from 2 m behind the array to the scene's far end.
   const double left = -2.0, right = s.graphics.SceneWidth, top = s.graphics.SceneHeight;
   s.band = MakeLevelGrid(Band, left, top, right, 0.0, Columns, Rows);
-  s.broadband = MakeLevelGrid(BroadbandEntry, left, top, right, 0.0, Columns, Rows);
+  s.broadband = MakeLevelGrid(BroadbandChoice, left, top, right, 0.0, Columns, Rows);
   const Arguments a = Collect(s);
   arguments = &a;
   const long points = long(Columns) * Rows, boxes = BoxesInUse(s.project);

@@ -61,7 +61,7 @@ void OneByOne(benchmark::State& state) {
       Graphics g = s.graphics;
       ComputeArrayGeometry(p, g);
       engine.Rehang(g);
-      engine.Levels(DefaultLevelEntry, s.points, levels);
+      engine.Levels(DefaultBandChoice, s.points, levels);
       float low = 1e30f, high = -1e30f;
       for (const float level : levels)
         if (level > SPLFloor) low = std::min(low, level), high = std::max(high, level);
@@ -74,7 +74,7 @@ void OneByOne(benchmark::State& state) {
 // One whole search as the window runs it, timed once.
 void TimeWholeSearch(const char* name, const ProjectData& project, int entry) {
   SplaySearch search;
-  search.Entry = entry;
+  search.Band = entry;
   const auto start = std::chrono::steady_clock::now();
   const SplayResult result = OptimiseSplay(project, setup->graphics, setup->constants, search);
   const double seconds =
@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
   ProjectData automatic = s.project;
   s.project.AutomaticInclCalc = 0;
   const LevelEngine engine(s.project, s.graphics, s.constants);
-  for (const auto& area : AreaLevels(engine, DefaultLevelEntry, s.project, s.graphics))
+  for (const auto& area : AreaLevels(engine, DefaultBandChoice, s.project, s.graphics))
     for (const SPLPoint& p : area) s.points.push_back(p.Position);
   setup = &s;
   std::printf("%zu area points, %d boxes, %lld splay sets at one inclination\n", s.points.size(),
@@ -107,9 +107,9 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const double ratio = reporter.PrintRatio("Search", "OneByOne");
   std::printf("\n");
-  TimeWholeSearch("61 inclinations, 1 kHz", s.project, DefaultLevelEntry);
-  TimeWholeSearch("61 inclinations, broadband", s.project, BroadbandEntry);
-  TimeWholeSearch("9 pins x 2 mountings, 1 kHz", automatic, DefaultLevelEntry);
-  TimeWholeSearch("9 pins x 2 mountings, broadband", automatic, BroadbandEntry);
+  TimeWholeSearch("61 inclinations, 1 kHz", s.project, DefaultBandChoice);
+  TimeWholeSearch("61 inclinations, broadband", s.project, BroadbandChoice);
+  TimeWholeSearch("9 pins x 2 mountings, 1 kHz", automatic, DefaultBandChoice);
+  TimeWholeSearch("9 pins x 2 mountings, broadband", automatic, BroadbandChoice);
   return PrintVerdict(ratio, Target);
 }

@@ -8,7 +8,7 @@ namespace tarnwick {
 namespace {
 
 // Bands by the names sound engineers give their centre frequencies.
-const char* const EntryNames[LevelEntryCount] = {
+const char* const ChoiceNames[BandChoiceCount] = {
     "100 Hz", "125 Hz", "160 Hz",  "200 Hz",   "250 Hz",  "315 Hz",    "400 Hz",       "500 Hz",
     "630 Hz", "800 Hz", "1 kHz",   "1.25 kHz", "1.6 kHz", "2 kHz",     "2.5 kHz",      "3.15 kHz",
     "4 kHz",  "5 kHz",  "6.3 kHz", "8 kHz",    "10 kHz",  "Broadband", "Broadband (A)"};
@@ -22,14 +22,14 @@ std::string Squeezed(std::string_view text) {
 
 }  // namespace
 
-const char* LevelEntryName(int entry) {
-  return entry >= 0 && entry < LevelEntryCount ? EntryNames[entry] : "";
+const char* BandChoiceName(int entry) {
+  return entry >= 0 && entry < BandChoiceCount ? ChoiceNames[entry] : "";
 }
 
-int LevelEntryFromName(std::string_view name) {
+int BandChoiceFromName(std::string_view name) {
   const std::string wanted = Squeezed(name);
-  for (int entry = 0; entry < LevelEntryCount; ++entry)
-    if (Squeezed(EntryNames[entry]) == wanted) return entry;
+  for (int entry = 0; entry < BandChoiceCount; ++entry)
+    if (Squeezed(ChoiceNames[entry]) == wanted) return entry;
   return -1;
 }
 
@@ -38,7 +38,7 @@ bool PredictLevels(const ProjectData& project, const Graphics& graphics, const C
   if (entry >= 0 && entry < BandCount)
     return CalculateSPL(project, graphics, constants, area, entry, points);
   points.clear();
-  if (entry != BroadbandEntry && entry != BroadbandAEntry) return false;
+  if (entry != BroadbandChoice && entry != BroadbandAChoice) return false;
   std::vector<double> power;
   std::vector<SPLPoint> band;
   for (int b = 0; b < BandCount; ++b) {

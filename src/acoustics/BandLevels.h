@@ -9,11 +9,11 @@
 namespace tarnwick {
 
 // "100 Hz" ... "10 kHz", "Broadband", "Broadband (A)".
-const char* LevelEntryName(int entry);
+const char* BandChoiceName(int entry);
 
 // The entry a name stands for, its blanks left out and in any case ("1.25kHz",
 // "broadband(a)"); -1 for none.
-int LevelEntryFromName(std::string_view name);
+int BandChoiceFromName(std::string_view name);
 
 // Levels along area `area` (1 ... 3) for a band or a broadband entry, with CalculateSPL's
 // points and rules. Broadband adds each band's level as power (LevelPower, A-weighted for

@@ -97,7 +97,7 @@ bool LevelEngine::BandPowers(PlaneVector point, int first, int last, double* pow
 
 void LevelEngine::Levels(int entry, std::span<const PlaneVector> points,
                          std::span<float> levels) const {
-  const bool broadband = entry == BroadbandEntry || entry == BroadbandAEntry;
+  const bool broadband = entry == BroadbandChoice || entry == BroadbandAChoice;
   const int first = broadband ? 0 : entry, last = broadband ? BandCount - 1 : entry;
   points = points.first(std::min(points.size(), levels.size()));
   if (first < 0 || last >= BandCount) {
@@ -149,18 +149,18 @@ void LevelEngine::AddPressures(int box, const Placement& placement, int first, i
   }
 }
 
-std::array<float, LevelEntryCount> LevelEngine::Spectrum(PlaneVector point) const {
-  std::array<float, LevelEntryCount> levels;
+std::array<float, BandChoiceCount> LevelEngine::Spectrum(PlaneVector point) const {
+  std::array<float, BandChoiceCount> levels;
   levels.fill(SPLFloor);
   if (vector_) {
     VectorSpectrum(point, levels);
     return levels;
   }
-  std::array<double, LevelEntryCount> power{};
+  std::array<double, BandChoiceCount> power{};
   if (!BandPowers(point, 0, BandCount - 1, power.data())) return levels;
-  power[BroadbandEntry] = BroadbandPower(BroadbandEntry, power.data());
-  power[BroadbandAEntry] = BroadbandPower(BroadbandAEntry, power.data());
-  for (int entry = 0; entry < LevelEntryCount; ++entry) levels[entry] = PowerLevel(power[entry]);
+  power[BroadbandChoice] = BroadbandPower(BroadbandChoice, power.data());
+  power[BroadbandAChoice] = BroadbandPower(BroadbandAChoice, power.data());
+  for (int entry = 0; entry < BandChoiceCount; ++entry) levels[entry] = PowerLevel(power[entry]);
   return levels;
 }
 

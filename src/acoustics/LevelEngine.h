@@ -48,13 +48,13 @@ class LevelEngine {
   // data stay as they were.
   void Rehang(const Graphics& graphics);
 
-  // The level in dB of `entry` (a band, BroadbandEntry or BroadbandAEntry) at each point,
+  // The level in dB of `entry` (a band, BroadbandChoice or BroadbandAChoice) at each point,
   // SPLFloor where it is not defined (a point on a box's source, or no sound at all).
   void Levels(int entry, std::span<const PlaneVector> points, std::span<float> levels) const;
   float Level(int entry, PlaneVector point) const;
 
   // Every entry's level at one point, bands first, then the two broadband sums.
-  std::array<float, LevelEntryCount> Spectrum(PlaneVector point) const;
+  std::array<float, BandChoiceCount> Spectrum(PlaneVector point) const;
 
   // One box's share of the sums, for searches that hang the boxes in many ways: box `box`
   // (its attenuation) hung as `placement`, its complex pressure for each band from `first`
@@ -85,7 +85,7 @@ class LevelEngine {
                        std::size_t stride) const;
   void BandLevels(const Block& block, int band, float* levels) const;
   void SpectrumPowers(const Block& block, int vector, double (*power)[BandCount]) const;
-  void VectorSpectrum(PlaneVector point, std::array<float, LevelEntryCount>& levels) const;
+  void VectorSpectrum(PlaneVector point, std::array<float, BandChoiceCount>& levels) const;
 
   bool vector_ = false;
   std::vector<Placement> boxes_;

@@ -34,11 +34,11 @@ const Weights& AWeights() {
 }  // namespace
 
 double BandWeightDecibels(int entry, int band) {
-  return entry == BroadbandAEntry ? AWeights().decibels[band] : 0.0;
+  return entry == BroadbandAChoice ? AWeights().decibels[band] : 0.0;
 }
 
 double BandWeight(int entry, int band) {
-  return entry == BroadbandAEntry ? AWeights().power[band] : 1.0;
+  return entry == BroadbandAChoice ? AWeights().power[band] : 1.0;
 }
 
 double BroadbandPower(int entry, const double* power) {

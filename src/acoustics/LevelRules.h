@@ -14,10 +14,10 @@ namespace tarnwick {
 
 // What a level curve shows: one of the 21 bands (entries 0 ... 20, as the band index), or
 // the power sum over all of them, plain or A-weighted.
-inline constexpr int BroadbandEntry = BandCount;
-inline constexpr int BroadbandAEntry = BandCount + 1;
-inline constexpr int LevelEntryCount = BandCount + 2;
-inline constexpr int DefaultLevelEntry = 10;  // 1 kHz
+inline constexpr int BroadbandChoice = BandCount;
+inline constexpr int BroadbandAChoice = BandCount + 1;
+inline constexpr int BandChoiceCount = BandCount + 2;
+inline constexpr int DefaultBandChoice = 10;  // 1 kHz
 
 // The one "no level" value: given to a point whose level the sum does not define (a box's
 // source lies exactly on the point, a box has no directivity entry there, or no sound
@@ -40,7 +40,7 @@ inline float PowerLevel(double power) { return static_cast<float>(PowerDecibels(
 double AWeighting(double frequency);
 
 // How band `band` weighs in the sum of level entry `entry`: in dB, the A-weighting at the
-// band's centre for BroadbandAEntry and 0 otherwise; as a power factor, 10^(dB / 10), and
+// band's centre for BroadbandAChoice and 0 otherwise; as a power factor, 10^(dB / 10), and
 // exactly 1 for an unweighted entry.
 double BandWeightDecibels(int entry, int band);
 double BandWeight(int entry, int band);

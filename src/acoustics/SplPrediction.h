@@ -23,11 +23,6 @@ struct SPLPoint {
   float SPL = 0.0f;  // predicted level, dB
 };
 
-// Prediction result owned by the window; each CalculateSPL replaces it.
-struct Calculations {
-  std::vector<SPLPoint> SPLPoints;
-};
-
 // Angle of a vector from straight down, positive towards +X, in degrees within
 // (-180, 180], held in single precision. A horizontal vector is +-90 degrees by the sign
 // of X; the zero vector 0.

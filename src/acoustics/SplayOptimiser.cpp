@@ -101,11 +101,10 @@ class Evaluator {
  public:
   Evaluator(const LevelEngine& engine, const JudgedPoints& points, const SplaySearch& search)
       : engine_(engine), points_(points), goal_(search.Goal) {
-    const bool broadband = search.Entry == BroadbandEntry || search.Entry == BroadbandAEntry;
-    first_ = broadband ? 0 : search.Entry;
-    last_ = broadband ? BandCount - 1 : search.Entry;
-    for (int band = first_; band <= last_; ++band)
-      weight_.push_back(BandWeight(search.Entry, band));
+    const bool broadband = search.Band == BroadbandChoice || search.Band == BroadbandAChoice;
+    first_ = broadband ? 0 : search.Band;
+    last_ = broadband ? BandCount - 1 : search.Band;
+    for (int band = first_; band <= last_; ++band) weight_.push_back(BandWeight(search.Band, band));
     count_ = points.At.size();
     plane_ = count_ * weight_.size();
     sums_.assign(2 * MaxBoxes * plane_, 0.0);

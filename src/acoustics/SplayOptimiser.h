@@ -19,7 +19,7 @@ enum class SplayGoal {
 };
 
 struct SplaySearch {
-  int Entry = DefaultLevelEntry;  // a band, BroadbandEntry or BroadbandAEntry
+  int Band = DefaultBandChoice;  // a band, BroadbandChoice or BroadbandAChoice
   SplayGoal Goal = SplayGoal::EvenLevel;
   double FallPerDoubling = 3.0;  // dB
   // How far the typed inclination may move each way, in steps of 0.5 degrees.

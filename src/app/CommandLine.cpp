@@ -151,9 +151,9 @@ std::optional<std::string> ReadValue(const std::string& option,
     if (!area) return "--area takes 1, 2, 3 or all";
     report.Area = *area;
   } else if (option == "--band") {
-    const int entry = value ? LevelEntryFromName(*value) : -1;
+    const int entry = value ? BandChoiceFromName(*value) : -1;
     if (entry < 0) return "--band takes a band such as 1kHz, Broadband or Broadband(A)";
-    report.Entry = entry;
+    report.Band = entry;
   } else if (value != "csv" && value != "json") {
     return "--format takes csv or json";
   } else {

@@ -26,7 +26,7 @@ bool FillOnEveryCore(LevelGrid& grid, const LevelEngine& engine,
 
 LevelGrid ComputeMap(const ReportRequest& request, const ReportDesign& design) {
   const Graphics& g = design.Geometry;
-  LevelGrid grid = MakeLevelGrid(request.Entry, 0.0, g.SceneHeight, g.SceneWidth, 0.0,
+  LevelGrid grid = MakeLevelGrid(request.Band, 0.0, g.SceneHeight, g.SceneWidth, 0.0,
                                  request.Width / 4 + 1, request.Height / 4 + 1);
   FillOnEveryCore(grid, LevelEngine(design.Project, g, design.Module), [] { return false; });
   return grid;
@@ -35,7 +35,7 @@ LevelGrid ComputeMap(const ReportRequest& request, const ReportDesign& design) {
 std::optional<std::string> MapPicture(const ReportRequest& request, const ReportDesign& design,
                                       const LevelGrid& grid) {
   const LevelEngine engine(design.Project, design.Geometry, design.Module);
-  const float top = AreasMapTop(AreaLevels(engine, request.Entry, design.Project, design.Geometry));
+  const float top = AreasMapTop(AreaLevels(engine, request.Band, design.Project, design.Geometry));
   const QImage picture =
       RenderMap(grid.nodes, grid.nx, grid.ny, QSize(request.Width, request.Height), top);
   QByteArray bytes;

@@ -36,9 +36,9 @@ std::string LevelText(float level, bool json = false) {
 }
 
 // A level entry's name without its blanks: "1.25kHz", "Broadband(A)".
-std::string EntryKey(int entry) {
+std::string BandKey(int entry) {
   std::string key;
-  for (const char* c = LevelEntryName(entry); *c != 0; ++c)
+  for (const char* c = BandChoiceName(entry); *c != 0; ++c)
     if (*c != ' ') key += *c;
   return key;
 }
@@ -83,7 +83,7 @@ void WriteLevels(const ReportRequest& request, const ProjectData& project, const
   std::vector<SPLPoint> points;
   for (int area = 1; area <= AreasInUse(project); ++area) {
     if (request.Area != 0 && area != request.Area) continue;
-    PredictLevels(project, graphics, constants, area, request.Entry, points);
+    PredictLevels(project, graphics, constants, area, request.Band, points);
     for (std::size_t i = 0; i < points.size(); ++i) {
       const SPLPoint& p = points[i];
       table.Row({std::to_string(area), std::to_string(i), Fixed(SPLPointSpacing * i, 1, json),
@@ -125,10 +125,10 @@ void WriteResponse(const ReportRequest& request, const ReportDesign& design, std
   const auto levels =
       LevelEngine(design.Project, design.Geometry, design.Module).Spectrum(request.At);
   out << "band,frequency_hz,level_db\n";
-  for (int entry = 0; entry < LevelEntryCount; ++entry) {
+  for (int entry = 0; entry < BandChoiceCount; ++entry) {
     const std::string frequency =
         entry < BandCount ? Fixed(BandCentreFrequency(entry), 2, false) : "";
-    out << EntryKey(entry) << ',' << frequency << ',' << LevelText(levels[entry]) << '\n';
+    out << BandKey(entry) << ',' << frequency << ',' << LevelText(levels[entry]) << '\n';
   }
 }
 
@@ -182,7 +182,7 @@ int LoadReportDesign(const ReportRequest& request, ReportDesign& design, std::os
         << ", not area " << request.Area << '\n';
     return ReportWrongRequest;
   }
-  ComputeScene(design.Project, DesignedFrame, design.Geometry);
+  ComputeScene(design.Project, FirstWindowFrame, design.Geometry);
   AssignBandLevel(design.Module);
   FillDirectivity(design.Module);
   return ReportDone;
@@ -191,11 +191,11 @@ int LoadReportDesign(const ReportRequest& request, ReportDesign& design, std::os
 void WriteAllLevels(std::ostream& out, const ProjectData& project, const Graphics& graphics,
                     const Constants& constants) {
   out << "area,index,distance_m,x_m,y_m";
-  for (int entry = 0; entry < LevelEntryCount; ++entry) out << ',' << EntryKey(entry);
+  for (int entry = 0; entry < BandChoiceCount; ++entry) out << ',' << BandKey(entry);
   out << '\n';
-  std::vector<std::vector<SPLPoint>> curves(LevelEntryCount);
+  std::vector<std::vector<SPLPoint>> curves(BandChoiceCount);
   for (int area = 1; area <= AreasInUse(project); ++area) {
-    for (int entry = 0; entry < LevelEntryCount; ++entry)
+    for (int entry = 0; entry < BandChoiceCount; ++entry)
       PredictLevels(project, graphics, constants, area, entry, curves[entry]);
     for (std::size_t i = 0; i < curves[0].size(); ++i) {
       const SPLPoint& p = curves[0][i];
@@ -212,7 +212,7 @@ void WriteAllLevels(std::ostream& out, const ProjectData& project, const Graphic
 int WriteOptimised(const ReportRequest& request, const ReportDesign& design, std::ostream& report,
                    std::ostream& err) {
   SplaySearch search;
-  search.Entry = request.Entry;
+  search.Band = request.Band;
   search.Goal = request.Goal;
   search.FallPerDoubling = request.FallPerDoubling;
   const SplayResult result = OptimiseSplay(design.Project, design.Geometry, design.Module, search);
@@ -221,7 +221,7 @@ int WriteOptimised(const ReportRequest& request, const ReportDesign& design, std
     return ReportWrongRequest;
   }
   const ProjectData& best = result.Best;
-  report << "band," << LevelEntryName(request.Entry) << '\n';
+  report << "band," << BandChoiceName(request.Band) << '\n';
   if (request.Goal == SplayGoal::Fall)
     report << "fall_db_per_doubling," << Fixed(request.FallPerDoubling, 2, false) << '\n';
   report << "designs," << result.Designs << "\nsplay_deg";
@@ -229,7 +229,7 @@ int WriteOptimised(const ReportRequest& request, const ReportDesign& design, std
   report << "\ninclination_deg," << Fixed(best.InclinationAngle, 2, false) << '\n';
   if (best.AutomaticInclCalc == 1)
     report << "pin," << best.FlybarPin << "\nmounting,"
-           << MountingEntries[best.FlybarMounting == 1 ? 1 : 0] << '\n';
+           << MountingItems[best.FlybarMounting == 1 ? 1 : 0] << '\n';
   const auto row = [&](const char* name, double Evenness::*value) {
     report << name << "_before_db," << Fixed(result.CurrentScore.*value, 2, false) << '\n'
            << name << "_after_db," << Fixed(result.BestScore.*value, 2, false) << '\n';

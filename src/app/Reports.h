@@ -21,7 +21,7 @@ struct ReportRequest {
   Kind What = Kind::Levels;
   std::string File;
   int Area = 0;  // 1 ... 3, or 0 for every area in use
-  int Entry = DefaultLevelEntry;
+  int Band = DefaultBandChoice;
   Format As = Format::Csv;
   std::string Out;  // the map's file (.csv, otherwise a .png picture), or the optimised
                     // project's

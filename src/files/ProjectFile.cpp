@@ -160,7 +160,7 @@ LoadStatus DecodeProject(std::span<const unsigned char> bytes, ProjectData& proj
         !real(p.AreaHeight2[i]))
       return LoadStatus::Damaged;
   // 3. Only a project the window can show in full replaces the open one.
-  if (!HasListEntries(p)) return LoadStatus::Damaged;
+  if (!HasListItems(p)) return LoadStatus::Damaged;
   project = std::move(p);
   return LoadStatus::Loaded;
 }

@@ -55,7 +55,7 @@ struct SceneFrame {
 
 // The outer size in twips of the window as first laid out: the scene of a project
 // evaluated without a window.
-inline constexpr SceneFrame DesignedFrame{false, 12000.0, 9000.0};
+inline constexpr SceneFrame FirstWindowFrame{false, 12000.0, 9000.0};
 
 // Rotates the six flybar points about the pivot by an angle in degrees. A
 // point whose rotation would not be finite stays where it is.

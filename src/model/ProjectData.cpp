@@ -31,7 +31,7 @@ namespace {
 
 // "from", "from + 1", ... as list texts.
 template <std::size_t N>
-std::array<std::string, N> CountEntries(int from) {
+std::array<std::string, N> CountItems(int from) {
   std::array<std::string, N> entries;
   for (std::size_t i = 0; i < N; ++i) entries[i] = std::to_string(from + int(i));
   return entries;
@@ -39,27 +39,27 @@ std::array<std::string, N> CountEntries(int from) {
 
 }  // namespace
 
-std::array<std::string, BoxesAmountEntryCount> BoxesAmountEntries() {
-  return CountEntries<BoxesAmountEntryCount>(MinBoxes);
+std::array<std::string, BoxesAmountItemCount> BoxesAmountItems() {
+  return CountItems<BoxesAmountItemCount>(MinBoxes);
 }
 
-std::array<std::string, AreasAmountEntryCount> AreasAmountEntries() {
-  return CountEntries<AreasAmountEntryCount>(MinAreas);
+std::array<std::string, AreasAmountItemCount> AreasAmountItems() {
+  return CountItems<AreasAmountItemCount>(MinAreas);
 }
 
-std::array<std::string, 2> AngleEntries() { return {"0\u00B0", "5\u00B0"}; }
+std::array<std::string, 2> AngleItems() { return {"0\u00B0", "5\u00B0"}; }
 
-std::array<std::string, 14> AttenuationEntries() {
+std::array<std::string, 14> AttenuationItems() {
   std::array<std::string, 14> entries;
   for (int i = 0; i <= 12; ++i) entries[i] = std::to_string(i) + "dB";
   entries[13] = "99dB";
   return entries;
 }
 
-std::array<std::string, FlybarPins> FlybarPinEntries() { return CountEntries<FlybarPins>(1); }
+std::array<std::string, FlybarPins> FlybarPinItems() { return CountItems<FlybarPins>(1); }
 
 float AttenuationFromText(const std::string& text) {
-  const auto entries = AttenuationEntries();
+  const auto entries = AttenuationItems();
   for (int i = 0; i < int(entries.size()); ++i)
     if (text == entries[i]) return AttenuationAt(i);
   return 0.0f;

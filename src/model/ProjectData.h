@@ -61,15 +61,15 @@ bool IsFeet(const std::string& units);
 
 // Texts of the selection lists, in list order. The index of an entry is the
 // value the transfers derive from it (see the index helpers below).
-inline constexpr std::array<const char*, 2> UnitEntries = {"Feet", "Metres"};
-inline constexpr std::array<const char*, 2> MountingEntries = {"Downtilt", "Uptilt"};
-inline constexpr int BoxesAmountEntryCount = MaxBoxes - MinBoxes + 1;
-inline constexpr int AreasAmountEntryCount = MaxAreas - MinAreas + 1;
-std::array<std::string, BoxesAmountEntryCount> BoxesAmountEntries();  // "2" ... "12"
-std::array<std::string, AreasAmountEntryCount> AreasAmountEntries();  // "1" ... "3"
-std::array<std::string, 2> AngleEntries();                            // "0°", "5°"
-std::array<std::string, 14> AttenuationEntries();                     // "0dB" ... "12dB", "99dB"
-std::array<std::string, FlybarPins> FlybarPinEntries();               // "1" ... "9"
+inline constexpr std::array<const char*, 2> UnitItems = {"Feet", "Metres"};
+inline constexpr std::array<const char*, 2> MountingItems = {"Downtilt", "Uptilt"};
+inline constexpr int BoxesAmountItemCount = MaxBoxes - MinBoxes + 1;
+inline constexpr int AreasAmountItemCount = MaxAreas - MinAreas + 1;
+std::array<std::string, BoxesAmountItemCount> BoxesAmountItems();  // "2" ... "12"
+std::array<std::string, AreasAmountItemCount> AreasAmountItems();  // "1" ... "3"
+std::array<std::string, 2> AngleItems();                           // "0°", "5°"
+std::array<std::string, 14> AttenuationItems();                    // "0dB" ... "12dB", "99dB"
+std::array<std::string, FlybarPins> FlybarPinItems();              // "1" ... "9"
 
 // Attenuation named by a list text: "0dB" ... "12dB" and "99dB" give their
 // number, every other text 0.

@@ -21,7 +21,7 @@ int SplayIndex(float angle) {
   return index == 0 || index == 1 ? static_cast<int>(index) : -1;
 }
 
-bool HasListEntries(const ProjectData& p) {
+bool HasListItems(const ProjectData& p) {
   if (p.AreasAmount < MinAreas || p.AreasAmount > MaxAreas) return false;
   if (p.BoxesAmount < MinBoxes || p.BoxesAmount > MaxBoxes) return false;
   for (int j = 0; j < JointsInUse(p); ++j)

@@ -25,7 +25,7 @@ int SplayIndex(float angle);
 // show the whole project: the two counts, each splay angle in use, the pin
 // and the automatic-inclination flag. Lengths, attenuations and the mounting
 // always show (as a number, "0dB" or "Downtilt" at worst).
-bool HasListEntries(const ProjectData& project);
+bool HasListItems(const ProjectData& project);
 
 // Whether two projects differ in anything the user set: the inclination counts only
 // while it is typed, not while the program works it out.

@@ -321,7 +321,7 @@ struct BandScale {
 };
 
 std::optional<BandScale> ScaleBands(const QRectF& bounds, const QFontMetricsF& metrics,
-                                    const std::array<float, LevelEntryCount>& levels) {
+                                    const std::array<float, BandChoiceCount>& levels) {
   double low = std::numeric_limits<double>::infinity(), high = -low;
   for (int band = 0; band < BandCount; ++band)
     if (levels[band] > SPLFloor) {
@@ -343,7 +343,7 @@ std::optional<BandScale> ScaleBands(const QRectF& bounds, const QFontMetricsF& m
 
 // The bands' levels joined, each marked.
 void DrawBandCurve(QPainter& painter, const BandScale& s,
-                   const std::array<float, LevelEntryCount>& levels) {
+                   const std::array<float, BandChoiceCount>& levels) {
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setPen(QPen(CurveColour(1), 1.5));
   painter.setBrush(CurveColour(1));
@@ -366,7 +366,7 @@ void DrawBandCurve(QPainter& painter, const BandScale& s,
 }  // namespace
 
 void DrawBandLevels(QPainter& painter, const QRectF& bounds,
-                    const std::array<float, LevelEntryCount>& levels, const QString& decimalPoint) {
+                    const std::array<float, BandChoiceCount>& levels, const QString& decimalPoint) {
   const QFontMetricsF metrics(painter.font());
   const std::optional<BandScale> scale = ScaleBands(bounds, metrics, levels);
   if (!scale) return;

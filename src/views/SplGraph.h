@@ -73,6 +73,6 @@ void DrawLevelGraph(QPainter& painter, const GraphLayout& layout,
 // 100 Hz to 10 kHz, with a dB axis, both labelled, and a grid. Levels of SPLFloor are
 // left out.
 void DrawBandLevels(QPainter& painter, const QRectF& bounds,
-                    const std::array<float, LevelEntryCount>& levels, const QString& decimalPoint);
+                    const std::array<float, BandChoiceCount>& levels, const QString& decimalPoint);
 
 }  // namespace tarnwick

@@ -41,7 +41,7 @@ struct Design {
     p.InclinationAngle = float(pick(-30, 30)) / 2;
     p.FloorDistance = float(pick(20, 120)) / 10;
     p.AreasAmount = pick(1, 3);
-    ComputeScene(p, DesignedFrame, graphics);
+    ComputeScene(p, FirstWindowFrame, graphics);
   }
 };
 
@@ -163,11 +163,11 @@ TEST(LevelEngine, sumsTheBandsPowerForBroadbandAndGivesNoLevelOnASource) {
       flat += std::pow(10.0, spectrum[band] / 10);
       weighted += std::pow(10.0, (spectrum[band] + AWeighting(BandCentreFrequency(band))) / 10);
     }
-    EXPECT_NEAR(spectrum[BroadbandEntry], 10 * std::log10(flat), 1e-3);
-    EXPECT_NEAR(spectrum[BroadbandAEntry], 10 * std::log10(weighted), 1e-3);
-    EXPECT_EQ(engine.Level(BroadbandAEntry, point), spectrum[BroadbandAEntry]);
-    EXPECT_EQ(engine.Level(BroadbandEntry, d.graphics.BoxGeom[1].Source), SPLFloor);
-    EXPECT_EQ(engine.Spectrum(d.graphics.BoxGeom[1].Source)[BroadbandAEntry], SPLFloor);
+    EXPECT_NEAR(spectrum[BroadbandChoice], 10 * std::log10(flat), 1e-3);
+    EXPECT_NEAR(spectrum[BroadbandAChoice], 10 * std::log10(weighted), 1e-3);
+    EXPECT_EQ(engine.Level(BroadbandAChoice, point), spectrum[BroadbandAChoice]);
+    EXPECT_EQ(engine.Level(BroadbandChoice, d.graphics.BoxGeom[1].Source), SPLFloor);
+    EXPECT_EQ(engine.Spectrum(d.graphics.BoxGeom[1].Source)[BroadbandAChoice], SPLFloor);
   }
 }
 
@@ -192,7 +192,7 @@ TEST(LevelEngine, picksTheSameEntriesEitherWayOnTheEdgesBetweenThem) {
             points.push_back(Towards(box, aim + 5.0 * (edge - OnAxisIndex) - 2.5 + hair, distance));
       points.push_back(Towards(box, aim + 180.0, 2.0));  // the back, where the angle wraps
     }
-    for (const int entry : {design % BandCount, int(BroadbandEntry)}) {
+    for (const int entry : {design % BandCount, int(BroadbandChoice)}) {
       std::vector<float> fast(points.size()), exact(points.size());
       fastest.Levels(entry, points, fast);
       portable.Levels(entry, points, exact);
@@ -215,7 +215,7 @@ TEST(LevelEngine, givesAPointTheSameLevelInAnyQuery) {
   std::vector<PlaneVector> row;
   for (int i = 0; i < 403; ++i)
     row.push_back({-2.0f + d.graphics.SceneWidth * float(i) / 400, d.graphics.SceneHeight / 3});
-  for (const int entry : {3, int(BroadbandEntry), int(BroadbandAEntry)}) {
+  for (const int entry : {3, int(BroadbandChoice), int(BroadbandAChoice)}) {
     std::vector<float> levels(row.size()), shifted(row.size() - 1);
     engine.Levels(entry, row, levels);
     engine.Levels(entry, std::span(row).subspan(1), shifted);
@@ -224,7 +224,7 @@ TEST(LevelEngine, givesAPointTheSameLevelInAnyQuery) {
       if (i > 0) {
         ASSERT_EQ(levels[i], shifted[i - 1]) << entry << " point " << i;
       }
-      if (entry >= BroadbandEntry) {
+      if (entry >= BroadbandChoice) {
         ASSERT_EQ(levels[i], engine.Spectrum(row[i])[entry]) << entry << " point " << i;
       }
     }

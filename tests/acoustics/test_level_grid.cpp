@@ -12,13 +12,13 @@ struct Default {
   ProjectData project = MakeDefaultProject();
   Graphics graphics;
   Constants constants = ModuleData();
-  Default() { ComputeScene(project, DesignedFrame, graphics); }
+  Default() { ComputeScene(project, FirstWindowFrame, graphics); }
 };
 
 }  // namespace
 
 TEST(LevelGrid, spansTheRectangleCornerToCornerAndHasAtLeastOneNode) {
-  const LevelGrid grid = MakeLevelGrid(BroadbandEntry, -1.0, 8.0, 19.0, 0.0, 5, 3);
+  const LevelGrid grid = MakeLevelGrid(BroadbandChoice, -1.0, 8.0, 19.0, 0.0, 5, 3);
   EXPECT_EQ(grid.nodes, std::vector<float>(15, SPLFloor));
   EXPECT_EQ(grid.Node(0, 0), (PlaneVector{-1.0f, 8.0f}));
   EXPECT_EQ(grid.Node(4, 2), (PlaneVector{19.0f, 0.0f}));
@@ -50,7 +50,7 @@ TEST(LevelGrid, fillsTheRowsItIsGivenWithTheEnginesLevelsAndStopsWhenAsked) {
 TEST(LevelGrid, coloursTheAreasWithTheEnginesLevelsAtTheirPoints) {
   Default d;
   const LevelEngine engine(d.project, d.graphics, d.constants);
-  const auto areas = AreaLevels(engine, BroadbandAEntry, d.project, d.graphics);
+  const auto areas = AreaLevels(engine, BroadbandAChoice, d.project, d.graphics);
   ASSERT_EQ(areas.size(), 3u);
   const std::size_t counts[] = {101, 101, 41};  // lengths 10, 10 and 4 m
   float highest = SPLFloor;
@@ -59,7 +59,7 @@ TEST(LevelGrid, coloursTheAreasWithTheEnginesLevelsAtTheirPoints) {
     const auto points = AreaPoints(d.project, d.graphics, a + 1);
     for (std::size_t i = 0; i < points.size(); ++i) {
       EXPECT_EQ(areas[a][i].Position, points[i].Position);
-      EXPECT_EQ(areas[a][i].SPL, engine.Level(BroadbandAEntry, points[i].Position));
+      EXPECT_EQ(areas[a][i].SPL, engine.Level(BroadbandAChoice, points[i].Position));
       highest = std::max(highest, areas[a][i].SPL);
     }
   }

@@ -38,7 +38,7 @@ Case RandomCase(std::mt19937& random, bool automatic) {
   p.InclinationAngle = float(pick(-20, 20)) / 2;
   p.FloorDistance = float(pick(40, 120)) / 10;
   p.AreasAmount = pick(1, 3);
-  ComputeScene(p, DesignedFrame, c.scene);
+  ComputeScene(p, FirstWindowFrame, c.scene);
   for (int area = 1; area <= p.AreasAmount; ++area)
     for (const AreaPoint& point : AreaPoints(p, c.scene, area)) c.points.push_back(point.Position);
   return c;
@@ -124,7 +124,7 @@ TEST(SplayOptimiser, FindsTheEvenestDesignOfEveryHangingAndSplaySet) {
     search.InclinationReach = 2.0f;
     const SplayResult result = OptimiseSplay(c.project, c.scene, c.constants, search);
     ASSERT_TRUE(result.Found);
-    const std::vector<Plain> all = BruteForce(c, 2.0f, search.Entry, 0);
+    const std::vector<Plain> all = BruteForce(c, 2.0f, search.Band, 0);
     EXPECT_EQ(result.Designs, long(all.size()));
     const Plain& best =
         *std::min_element(all.begin(), all.end(), [](const Plain& a, const Plain& b) {
@@ -141,7 +141,7 @@ TEST(SplayOptimiser, FindsTheEvenestDesignOfEveryHangingAndSplaySet) {
       ComputeArrayGeometry(hung, g);
       EXPECT_FLOAT_EQ(result.Best.InclinationAngle, hung.InclinationAngle);
     }
-    const Plain current = Measure(c, c.project, search.Entry, 0);
+    const Plain current = Measure(c, c.project, search.Band, 0);
     EXPECT_NEAR(result.CurrentScore.Spread, current.spread, Agreement);
     EXPECT_EQ(result.CurrentScore.Points, int(c.points.size()));
   }
@@ -152,13 +152,13 @@ TEST(SplayOptimiser, FitsAFallPerDoublingBroadbandA) {
   for (int trial = 0; trial < 2; ++trial) {
     const Case c = RandomCase(random, false);
     SplaySearch search;
-    search.Entry = BroadbandAEntry;
+    search.Band = BroadbandAChoice;
     search.Goal = SplayGoal::Fall;
     search.FallPerDoubling = 3.0;
     search.InclinationReach = 0.5f;
     const SplayResult result = OptimiseSplay(c.project, c.scene, c.constants, search);
     ASSERT_TRUE(result.Found);
-    const std::vector<Plain> all = BruteForce(c, 0.5f, BroadbandAEntry, 3.0);
+    const std::vector<Plain> all = BruteForce(c, 0.5f, BroadbandAChoice, 3.0);
     const Plain& best =
         *std::min_element(all.begin(), all.end(),
                           [](const Plain& a, const Plain& b) { return a.fallError < b.fallError; });
@@ -186,15 +186,15 @@ TEST(SplayOptimiser, RefusesADesignWithoutAnAreaPointThatHasALevel) {
     p.BoxesAmount = 4;
     p.FloorDistance = u.floor;
     for (float& length : p.AreaLength) length = u.length;
-    ComputeScene(p, DesignedFrame, c.scene);
+    ComputeScene(p, FirstWindowFrame, c.scene);
     // Points along the areas, but none with a level, where they have any length at all.
     const LevelEngine engine(p, c.scene, c.constants);
-    const auto areas = AreaLevels(engine, DefaultLevelEntry, p, c.scene);
+    const auto areas = AreaLevels(engine, DefaultBandChoice, p, c.scene);
     EXPECT_EQ(areas.empty(), u.length < 0);
     EXPECT_EQ(HighestLevel(areas), SPLFloor);
-    for (const int entry : {DefaultLevelEntry, BroadbandAEntry}) {
+    for (const int entry : {DefaultBandChoice, BroadbandAChoice}) {
       SplaySearch search;
-      search.Entry = entry;
+      search.Band = entry;
       search.InclinationReach = 1.0f;
       for (const SplayGoal goal : {SplayGoal::EvenLevel, SplayGoal::Fall}) {
         search.Goal = goal;

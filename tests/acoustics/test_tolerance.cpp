@@ -45,15 +45,15 @@ TEST(Tolerance, spreadsFromTheLowestToTheHighestLevelOfTheDesignAndItsVariations
   for (const int automatic : {0, 1}) {
     ProjectData p = WithPin(automatic, 5);
     Graphics g;
-    ComputeScene(p, DesignedFrame, g);
-    const LevelSpread spread = PredictSpread(p, g, constants, 1, BroadbandAEntry);
+    ComputeScene(p, FirstWindowFrame, g);
+    const LevelSpread spread = PredictSpread(p, g, constants, 1, BroadbandAChoice);
     // Each design predicted on its own, hung anew in a scene of its own.
     std::vector<std::vector<SPLPoint>> curves(1);
-    ASSERT_TRUE(PredictLevels(p, g, constants, 1, BroadbandAEntry, curves[0]));
+    ASSERT_TRUE(PredictLevels(p, g, constants, 1, BroadbandAChoice, curves[0]));
     for (ProjectData v : RiggingVariations(p)) {
       Graphics own;
-      ComputeScene(v, DesignedFrame, own);
-      ASSERT_TRUE(PredictLevels(v, own, constants, 1, BroadbandAEntry, curves.emplace_back()));
+      ComputeScene(v, FirstWindowFrame, own);
+      ASSERT_TRUE(PredictLevels(v, own, constants, 1, BroadbandAChoice, curves.emplace_back()));
     }
     ASSERT_EQ(spread.Low.size(), curves[0].size());
     int apart = 0;

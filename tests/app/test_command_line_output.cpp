@@ -56,7 +56,7 @@ class TestCommandLineOutput : public QObject {
 
   std::unique_ptr<QTemporaryDir> dir_;
   std::string Path(const char* name) const { return dir_->filePath(name).toStdString(); }
-  std::vector<std::string> Names() const { return Entries(dir_->path().toStdString()); }
+  std::vector<std::string> Names() const { return FolderNames(dir_->path().toStdString()); }
 
  private slots:
   void init() { dir_ = std::make_unique<QTemporaryDir>(); }

@@ -87,7 +87,7 @@ TEST(Reports, levelsAreCalculateSplsAtEveryPointOfTheAreasAsked) {
     for (int a = 1; a <= AreasInUse(d.Project); ++a) {
       if (area != 0 && a != area) continue;
       std::vector<SPLPoint> points;
-      ASSERT_TRUE(CalculateSPL(d.Project, d.Geometry, d.Module, a, DefaultLevelEntry, points));
+      ASSERT_TRUE(CalculateSPL(d.Project, d.Geometry, d.Module, a, DefaultBandChoice, points));
       for (std::size_t i = 0; i < points.size(); ++i, ++row) {
         ASSERT_LT(row, rows.size());
         EXPECT_EQ(rows[row][0], std::to_string(a));
@@ -129,18 +129,18 @@ TEST(Reports, responseIsTheLevelEnginesSpectrumAtThePoint) {
   const Ran ran = Report(request);
   ASSERT_EQ(ran.Status, ReportDone);
   const auto rows = Rows(ran.Out);
-  ASSERT_EQ(int(rows.size()), LevelEntryCount);
+  ASSERT_EQ(int(rows.size()), BandChoiceCount);
   EXPECT_EQ(rows[0], (std::vector<std::string>{"100Hz", "99.21", rows[0][2]}));
-  EXPECT_EQ(rows[DefaultLevelEntry][0], "1kHz");
-  for (int entry = 0; entry < LevelEntryCount; ++entry)
+  EXPECT_EQ(rows[DefaultBandChoice][0], "1kHz");
+  for (int entry = 0; entry < BandChoiceCount; ++entry)
     ExpectLevel(rows[entry][2], spectrum[entry]);
 }
 
 TEST(Reports, mapHoldsTheLevelEnginesLevelsAtItsNodesAsCsvOrAsAPicture) {
   const test_targets::ScratchFolder scratch("tarnwick-reports");
   ReportRequest request = Request(Kind::Map);
-  std::tie(request.Width, request.Height, request.Entry, request.Out) =
-      std::tuple(80, 40, LevelEntryFromName("4kHz"), scratch / "map.CSV");
+  std::tie(request.Width, request.Height, request.Band, request.Out) =
+      std::tuple(80, 40, BandChoiceFromName("4kHz"), scratch / "map.CSV");
   const ReportDesign d = Design(request);
   const LevelEngine engine(d.Project, d.Geometry, d.Module);
   ASSERT_EQ(Report(request).Status, ReportDone);
@@ -151,23 +151,23 @@ TEST(Reports, mapHoldsTheLevelEnginesLevelsAtItsNodesAsCsvOrAsAPicture) {
   for (std::size_t n = 0; n < rows.size(); ++n) {
     const PlaneVector at = grid.Node(int(n % 21), int(n / 21));
     ExpectPoint(rows[n], 0, at);
-    ExpectLevel(rows[n][2], engine.Level(request.Entry, at));
+    ExpectLevel(rows[n][2], engine.Level(request.Band, at));
   }
   // As a picture: its corner in the colour of the corner's level, on the window's scale.
   request.Out = scratch / "map.png";
   ASSERT_EQ(Report(request).Status, ReportDone);
   const QImage picture(QString::fromStdString(request.Out));
   ASSERT_EQ(picture.size(), QSize(80, 40));
-  const float top = AreasMapTop(AreaLevels(engine, request.Entry, d.Project, d.Geometry));
+  const float top = AreasMapTop(AreaLevels(engine, request.Band, d.Project, d.Geometry));
   EXPECT_EQ(picture.pixel(0, 0), MapColour(grid.nodes[0], top));
 }
 
 TEST(Reports, optimiseGivesTheMostEvenDesignAndWritesItAsAProject) {
   const test_targets::ScratchFolder scratch("tarnwick-reports");
   ReportRequest request = Request(Kind::Optimise, "small.qvd");
-  std::tie(request.Out, request.Entry) =
-      std::tuple(scratch / "best.qvd", LevelEntryFromName("2kHz"));
-  const SplaySearch search{.Entry = request.Entry};
+  std::tie(request.Out, request.Band) =
+      std::tuple(scratch / "best.qvd", BandChoiceFromName("2kHz"));
+  const SplaySearch search{.Band = request.Band};
   const Ran ran = Report(request);
   ASSERT_EQ(ran.Status, ReportDone) << ran.Err;
   const auto rows = Rows(ran.Out, 0);

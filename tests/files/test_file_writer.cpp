@@ -64,7 +64,7 @@ TEST_F(FileWriterTest, replacesARegularFileWholeKeepingItsPermissions) {
   ::umask(mask);
   EXPECT_EQ(fs::status(At("new")).permissions(), fs::perms(0640));
   EXPECT_EQ(FileBytes(At("new")), Bytes({'t', 'e', 'x', 't'}));
-  EXPECT_EQ(Entries(dir_), Names({"file", "new"}));
+  EXPECT_EQ(FolderNames(dir_), Names({"file", "new"}));
 }
 
 TEST_F(FileWriterTest, rootReplacingAUsersFileLeavesItTheUsers) {
@@ -92,7 +92,7 @@ TEST_F(FileWriterTest, replacesWhatALinkPointsToNotTheLink) {
   const WriteResult dangling = WriteFile(At("dangling"), fresh, WriteTargets::AnyStream);
   EXPECT_FALSE(dangling.Ok);
   EXPECT_EQ(dangling.Reason, "is a link to nothing");
-  EXPECT_EQ(Entries(dir_), Names({"dangling", "link", "target"}));
+  EXPECT_EQ(FolderNames(dir_), Names({"dangling", "link", "target"}));
 }
 
 TEST_F(FileWriterTest, writesToACharacterDeviceWhereItStands) {
@@ -110,7 +110,7 @@ TEST_F(FileWriterTest, writesToACharacterDeviceWhereItStands) {
   EXPECT_FALSE(full.Ok);
   EXPECT_EQ(full.Reason, "disk full");
   EXPECT_TRUE(IsCharDevice(At("full"), 7));
-  EXPECT_EQ(Entries(dir_), Names({"device", "full", "link"}));
+  EXPECT_EQ(FolderNames(dir_), Names({"device", "full", "link"}));
 }
 
 TEST_F(FileWriterTest, feedsAFifoThatIsReadEveryByteInOrder) {
@@ -122,7 +122,7 @@ TEST_F(FileWriterTest, feedsAFifoThatIsReadEveryByteInOrder) {
   EXPECT_TRUE(written.Ok) << written.Reason;
   EXPECT_TRUE(reader.Finish() == bytes);
   EXPECT_TRUE(IsFifo(At("fifo")));
-  EXPECT_EQ(Entries(dir_), Names({"fifo"}));
+  EXPECT_EQ(FolderNames(dir_), Names({"fifo"}));
 }
 
 TEST_F(FileWriterTest, refusesAFifoNobodyReadsAtOnce) {
@@ -136,7 +136,7 @@ TEST_F(FileWriterTest, refusesAFifoNobodyReadsAtOnce) {
   EXPECT_EQ(written.Reason, "no program is reading the FIFO");
   EXPECT_LT(took, std::chrono::seconds(1));
   EXPECT_TRUE(IsFifo(At("fifo")));
-  EXPECT_EQ(Entries(dir_), Names({"fifo"}));
+  EXPECT_EQ(FolderNames(dir_), Names({"fifo"}));
 }
 
 TEST_F(FileWriterTest, writesTheProgramsOwnStreamsWhereTheyStand) {
@@ -171,7 +171,7 @@ TEST_F(FileWriterTest, writesTheProgramsOwnStreamsWhereTheyStand) {
             "names no stream of the program");
   EXPECT_EQ(WriteFile("/dev/stdout", first, WriteTargets::RegularOnly).Reason,
             "is a stream of the program; projects are saved to files only");
-  EXPECT_EQ(Entries(dir_), Names({"output"}));
+  EXPECT_EQ(FolderNames(dir_), Names({"output"}));
 }
 
 TEST_F(FileWriterTest, refusesFoldersSocketsAndPathsThatLeadNowhere) {
@@ -192,8 +192,8 @@ TEST_F(FileWriterTest, refusesFoldersSocketsAndPathsThatLeadNowhere) {
     EXPECT_EQ(written.Reason, reason) << path;
   }
   ::close(listening);
-  EXPECT_EQ(Entries(dir_), Names({"file", "folder", "socket"}));
-  EXPECT_EQ(Entries(dir_ / "folder"), Names({"inside"}));
+  EXPECT_EQ(FolderNames(dir_), Names({"file", "folder", "socket"}));
+  EXPECT_EQ(FolderNames(dir_ / "folder"), Names({"inside"}));
   EXPECT_EQ(FileBytes(At("file")), Pattern(10, 2));
 }
 
@@ -210,7 +210,7 @@ TEST_F(FileWriterTest, savesProjectsToFilesOnly) {
   EXPECT_FALSE(toDevice.Ok);
   EXPECT_EQ(toDevice.Reason, "is a device; projects are saved to files only");
   EXPECT_TRUE(IsCharDevice(At("device")));
-  EXPECT_EQ(Entries(dir_), Names({"device", "fifo"}));
+  EXPECT_EQ(FolderNames(dir_), Names({"device", "fifo"}));
 }
 
 TEST_F(FileWriterTest, aFileSizeLimitReachedHalfWayLeavesTheOldFile) {
@@ -232,7 +232,7 @@ TEST_F(FileWriterTest, aFileSizeLimitReachedHalfWayLeavesTheOldFile) {
         });
     EXPECT_EQ(status, 0) << (ignored ? "signal ignored" : "signal by default");
     EXPECT_TRUE(FileBytes(At("file")) == old);
-    EXPECT_EQ(Entries(dir_), Names({"file"}));
+    EXPECT_EQ(FolderNames(dir_), Names({"file"}));
   }
 }
 
@@ -248,7 +248,7 @@ TEST_F(FileWriterTest, aDiskFillingUpHalfWayLeavesTheOldFile) {
   EXPECT_FALSE(written.Ok);
   EXPECT_EQ(written.Reason, "disk full");
   EXPECT_TRUE(FileBytes(file) == old);
-  EXPECT_EQ(Entries(disk), Names({"old.csv"}));
+  EXPECT_EQ(FolderNames(disk), Names({"old.csv"}));
   // What fits is written.
   const Bytes fits = Pattern(20 << 10, 3);
   EXPECT_TRUE(WriteFile(file.string(), fits, WriteTargets::AnyStream).Ok);
@@ -276,5 +276,5 @@ TEST_F(FileWriterTest, anOrdinaryUserWritesToDevicesItMayWriteWithoutReplacingTh
   if (device) {
     EXPECT_TRUE(IsCharDevice(At("device")));
   }
-  EXPECT_EQ(Entries(dir_), device ? Names({"device"}) : Names());
+  EXPECT_EQ(FolderNames(dir_), device ? Names({"device"}) : Names());
 }

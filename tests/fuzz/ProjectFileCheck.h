@@ -301,7 +301,7 @@ inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, WriteKin
       ProjectFileBreach("no such kind of target");
   }
   const fs::path holder = kind == WriteKind::LinkToFile ? file : path;
-  const std::vector<std::string> names = Entries(folder);
+  const std::vector<std::string> names = FolderNames(folder);
   std::optional<FifoReader> reader;
   if (kind == WriteKind::ReadFifo) reader.emplace(path.string());
 
@@ -349,10 +349,10 @@ inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, WriteKin
       Require(took < std::chrono::seconds(1), "a FIFO nobody reads was waited on");
     if (kind == WriteKind::Folder)
       Require(fs::is_directory(fs::symlink_status(path)) &&
-                  Entries(path) == std::vector<std::string>{"inside.qvd"} &&
+                  FolderNames(path) == std::vector<std::string>{"inside.qvd"} &&
                   test_targets::FileBytes(path / "inside.qvd") == before,
               "a folder was changed");
-    Require(Entries(folder) == names, "a write left a temporary file or took a name");
+    Require(FolderNames(folder) == names, "a write left a temporary file or took a name");
   }
   if (reader) Require(reader->Finish() == encoded, "a FIFO's reader got other bytes");
   fs::remove_all(folder);

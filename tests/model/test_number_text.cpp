@@ -63,13 +63,13 @@ TEST(NumberText, roundsTwoDecimalsHalfToEvenAndLabelsHalfAwayFromZero) {
 }
 
 TEST(ProjectLists, entriesMapBothWaysOtherValuesShowAsZeroDecibelsAndOnlyFeetIsFeet) {
-  const auto entries = AttenuationEntries();
+  const auto entries = AttenuationItems();
   for (int index = 0; index < 14; ++index)
     EXPECT_EQ(AttenuationIndex(AttenuationFromText(entries[index])), index) << entries[index];
   EXPECT_EQ(AttenuationFromText("99dB"), BoxOffAttenuation);
   for (const char* text : {"13dB", "", "5"}) EXPECT_EQ(AttenuationFromText(text), 0.0f) << text;
   for (float value : {7.5f, -1.0f, 13.0f}) EXPECT_EQ(AttenuationIndex(value), 0) << value;
-  EXPECT_EQ(BoxesAmountEntries().front() + AreasAmountEntries().back() + FlybarPinEntries().back(),
+  EXPECT_EQ(BoxesAmountItems().front() + AreasAmountItems().back() + FlybarPinItems().back(),
             "239");
   EXPECT_TRUE(IsFeet("Feet") && !IsFeet("feet"));
   EXPECT_NEAR(double(FeetToMetres) * double(MetresToFeet), 1.0, 1e-6);  // a ppm round trip

@@ -30,11 +30,11 @@ TEST(ProjectRules, showsASplayAsTheNearestFiveDegreesTiesToEven) {
 }
 
 TEST(ProjectRules, hasListEntriesOnlyForCountsSplaysPinAndFlagTheListsShow) {
-  EXPECT_TRUE(HasListEntries(MakeDefaultProject()));
+  EXPECT_TRUE(HasListItems(MakeDefaultProject()));
   const auto with = [](auto change) {
     ProjectData p = MakeDefaultProject();
     change(p);
-    return HasListEntries(p);
+    return HasListItems(p);
   };
   EXPECT_FALSE(with([](ProjectData& p) { p.AreasAmount = 0; }));
   EXPECT_FALSE(with([](ProjectData& p) { p.BoxesAmount = 1; }));

@@ -121,7 +121,7 @@ int InChild(Prepare prepare, Write write) {
 }
 
 // The names in a folder, sorted: a write must leave no temporary file behind.
-inline std::vector<std::string> Entries(const std::filesystem::path& folder) {
+inline std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder))
     names.push_back(entry.path().filename().string());

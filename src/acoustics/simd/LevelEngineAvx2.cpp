@@ -402,7 +402,7 @@ TARNWICK_VECTOR_MATHS void LevelEngine::VectorPressures(int box, const Placement
 
 TARNWICK_VECTOR_MATHS void LevelEngine::VectorLevels(int entry, std::span<const PlaneVector> points,
                                                      std::span<float> levels) const {
-  const bool broadband = entry == BroadbandEntry || entry == BroadbandAEntry;
+  const bool broadband = entry == BroadbandChoice || entry == BroadbandAChoice;
   Block block;
   std::array<int, MaxBoxes> following;
   following.fill(OnAxisIndex);  // any entry to start from
@@ -426,7 +426,7 @@ TARNWICK_VECTOR_MATHS void LevelEngine::VectorLevels(int entry, std::span<const 
 }
 
 TARNWICK_VECTOR_MATHS void LevelEngine::VectorSpectrum(
-    PlaneVector point, std::array<float, LevelEntryCount>& levels) const {
+    PlaneVector point, std::array<float, BandChoiceCount>& levels) const {
   // Through the same steps as Levels, so that both give a point's broadband level to the
   // last bit.
   Block block;
@@ -436,14 +436,14 @@ TARNWICK_VECTOR_MATHS void LevelEngine::VectorSpectrum(
   if (!block.defined[0]) return;
   double bands[4][BandCount];
   SpectrumPowers(block, 0, bands);
-  alignas(32) double power[LevelEntryCount + 1] = {};  // to a whole number of vectors
+  alignas(32) double power[BandChoiceCount + 1] = {};  // to a whole number of vectors
   std::copy_n(bands[0], BandCount, power);
-  power[BroadbandEntry] = BroadbandPower(BroadbandEntry, power);
-  power[BroadbandAEntry] = BroadbandPower(BroadbandAEntry, power);
+  power[BroadbandChoice] = BroadbandPower(BroadbandChoice, power);
+  power[BroadbandAChoice] = BroadbandPower(BroadbandAChoice, power);
   alignas(16) float level[4];
-  for (int first = 0; first < LevelEntryCount; first += 4) {
+  for (int first = 0; first < BandChoiceCount; first += 4) {
     Decibels(_mm256_load_pd(&power[first]), level);
-    std::copy_n(level, std::min(4, LevelEntryCount - first), &levels[first]);
+    std::copy_n(level, std::min(4, BandChoiceCount - first), &levels[first]);
   }
 }
 
@@ -457,7 +457,7 @@ namespace tarnwick {
 void LevelEngine::VectorLevels(int, std::span<const PlaneVector>, std::span<float>) const {}
 void LevelEngine::VectorPressures(int, const Placement&, int, int, std::span<const PlaneVector>,
                                   double*, double*, std::size_t) const {}
-void LevelEngine::VectorSpectrum(PlaneVector, std::array<float, LevelEntryCount>&) const {}
+void LevelEngine::VectorSpectrum(PlaneVector, std::array<float, BandChoiceCount>&) const {}
 
 }  // namespace tarnwick
 

@@ -66,7 +66,7 @@ AreaPanel::AreaPanel(QWidget* parent)
   count_ = MakeList(this, QStringLiteral("AreasAmount_cbx"),
                     QStringLiteral("How many listener areas do you intend to use?"));
   PlaceTwips(count_, 510, 630, 735, 315);
-  Fill(count_, AreasAmountEntries());
+  Fill(count_, AreasAmountItems());
   toggle_ = new QPushButton(SetupCaption(false), this);
   toggle_->setObjectName(QStringLiteral("ShowAreaSettings_cbt"));
   PlaceTwips(toggle_, 150, 1020, 1455, 315);
@@ -173,7 +173,7 @@ void AreaPanel::ConvertLengths(const ProjectData& p, bool toFeet) {
   Push();
 }
 
-void AreaPanel::Watch(NumberEntry& entry, NumberEntry::UnitOf length) {
+void AreaPanel::Watch(TypedNumbers& entry, TypedNumbers::UnitOf length) {
   entry_ = &entry;
   length_ = std::move(length);
   WatchBoxes();

@@ -3,8 +3,8 @@
 #include <array>
 
 #include "model/ProjectData.h"
-#include "ui/panels/NumberEntry.h"
 #include "ui/panels/PanelFrame.h"
+#include "ui/panels/TypedNumbers.h"
 
 class QComboBox;
 class QLineEdit;
@@ -31,7 +31,7 @@ class AreaPanel : public PanelFrame {
   void ConvertLengths(const ProjectData& project, bool toFeet);
   void SetExpanded(bool expanded);
   // Its boxes commit through `entry`, as lengths in the unit `length` gives.
-  void Watch(NumberEntry& entry, NumberEntry::UnitOf length);
+  void Watch(TypedNumbers& entry, TypedNumbers::UnitOf length);
 
  signals:
   void AreasInUseChanged(int areas);
@@ -61,8 +61,8 @@ class AreaPanel : public PanelFrame {
   std::array<Block, MaxAreas> blocks_{};
   mutable std::array<std::array<QString, 4>, MaxAreas>
       shown_;  // per area: distance, length, heights
-  NumberEntry* entry_ = nullptr;
-  NumberEntry::UnitOf length_;
+  TypedNumbers* entry_ = nullptr;
+  TypedNumbers::UnitOf length_;
 };
 
 }  // namespace tarnwick

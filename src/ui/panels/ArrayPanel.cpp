@@ -30,7 +30,7 @@ ArrayPanel::ArrayPanel(QWidget* parent)
   boxes_ = MakeList(this, QStringLiteral("BoxesAmount_cbx"),
                     QStringLiteral("How many modules do you want to use?"));
   PlaceTwips(boxes_, 900, 600, 735, 315);
-  Fill(boxes_, BoxesAmountEntries());
+  Fill(boxes_, BoxesAmountItems());
   toggle_ = new QPushButton(SetupCaption(false), this);
   toggle_->setObjectName(QStringLiteral("ShowArraySettings_cbt"));
   PlaceTwips(toggle_, 540, 990, 1455, 315);
@@ -45,8 +45,8 @@ void ArrayPanel::MakeDetails() {
   if (automatic_ != nullptr) return;
   MakeSettings();
   MakeRows();
-  Fill(mounting_, std::array<std::string, 2>{MountingEntries[0], MountingEntries[1]});
-  Fill(pin_, FlybarPinEntries());
+  Fill(mounting_, std::array<std::string, 2>{MountingItems[0], MountingItems[1]});
+  Fill(pin_, FlybarPinItems());
   Push();
   // Made after the panel was shown, the controls start hidden.
   for (QWidget* control : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
@@ -57,7 +57,7 @@ void ArrayPanel::MakeDetails() {
   emit DetailsMade();
 }
 
-void ArrayPanel::Watch(NumberEntry& entry, NumberEntry::UnitOf length) {
+void ArrayPanel::Watch(TypedNumbers& entry, TypedNumbers::UnitOf length) {
   entry_ = &entry;
   length_ = std::move(length);
   WatchBoxes();
@@ -134,8 +134,8 @@ void ArrayPanel::MakeRows() {
   PlaceTwips(attenuationLabel, 1560, 3330, 915, 405);
   // The 11 angle lists and the 12 attenuation lists each share one list of
   // entries; every list keeps its own selection.
-  auto* angleEntries = new QStringListModel(Texts(AngleEntries()), this);
-  auto* attenuationEntries = new QStringListModel(Texts(AttenuationEntries()), this);
+  auto* angleItems = new QStringListModel(Texts(AngleItems()), this);
+  auto* attenuationItems = new QStringListModel(Texts(AttenuationItems()), this);
   // Rows are 360 twips apart (the last one 330); the angle lists stand half
   // a row lower than the labels, between the two boxes they join.
   for (int k = 0; k < MaxBoxes; ++k) {
@@ -146,12 +146,12 @@ void ArrayPanel::MakeRows() {
         this, Indexed("Attenuation_cbx", k),
         QStringLiteral(
             "Set the Attenuation Level in dB here (0 = no Attenuation, 99 = Box turned off)"));
-    attenuations_[k]->setModel(attenuationEntries);
+    attenuations_[k]->setModel(attenuationItems);
     PlaceTwips(attenuations_[k], 1650, rowTop, 735, 315);
     if (k < MaxJoints) {
       angles_[k] = MakeList(this, Indexed("Angle_cbx", k),
                             QStringLiteral("Choose the angle between each module here"));
-      angles_[k]->setModel(angleEntries);
+      angles_[k]->setModel(angleItems);
       PlaceTwips(angles_[k], 750, k < MaxJoints - 1 ? rowTop + 360 : 7740, 735, 315);
     }
   }

@@ -3,8 +3,8 @@
 #include <array>
 
 #include "model/ProjectData.h"
-#include "ui/panels/NumberEntry.h"
 #include "ui/panels/PanelFrame.h"
+#include "ui/panels/TypedNumbers.h"
 
 class QCheckBox;
 class QComboBox;
@@ -40,7 +40,7 @@ class ArrayPanel : public PanelFrame {
   void ApplyPreset(Preset preset);
   // Its number boxes commit through `entry`: the floor distance a length in the unit
   // `length` gives, the inclination in degrees.
-  void Watch(NumberEntry& entry, NumberEntry::UnitOf length);
+  void Watch(TypedNumbers& entry, TypedNumbers::UnitOf length);
 
  signals:
   void Edited();             // a selection changed: the drawing is stale
@@ -84,8 +84,8 @@ class ArrayPanel : public PanelFrame {
   std::array<QLabel*, MaxBoxes> rowLabels_{};
   std::array<QComboBox*, MaxJoints> angles_{};
   std::array<QComboBox*, MaxBoxes> attenuations_{};
-  NumberEntry* entry_ = nullptr;
-  NumberEntry::UnitOf length_;
+  TypedNumbers* entry_ = nullptr;
+  TypedNumbers::UnitOf length_;
 };
 
 }  // namespace tarnwick

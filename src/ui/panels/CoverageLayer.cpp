@@ -51,8 +51,8 @@ CoverageLayer::CoverageLayer(DrawingSurface* side, const Constants& constants)
 
 CoverageLayer::~CoverageLayer() = default;
 
-int CoverageLayer::Entry() const {
-  return band_ != nullptr ? band_->currentIndex() : DefaultLevelEntry;
+int CoverageLayer::Band() const {
+  return band_ != nullptr ? band_->currentIndex() : DefaultBandChoice;
 }
 
 void CoverageLayer::SetShown(bool shown) {
@@ -61,9 +61,9 @@ void CoverageLayer::SetShown(bool shown) {
     // Made on first use: most sessions never show the map.
     band_ = MakeList(side_, QStringLiteral("MapFreq_cbx"),
                      QStringLiteral("Third-octave band of the coverage map, or the sum over all"));
-    for (int entry = 0; entry < LevelEntryCount; ++entry)
-      band_->addItem(QString::fromLatin1(LevelEntryName(entry)));
-    band_->setCurrentIndex(DefaultLevelEntry);
+    for (int entry = 0; entry < BandChoiceCount; ++entry)
+      band_->addItem(QString::fromLatin1(BandChoiceName(entry)));
+    band_->setCurrentIndex(DefaultBandChoice);
     band_->adjustSize();
     bar_ = new ColourBar(side_);
     connect(band_, &QComboBox::currentIndexChanged, this, &CoverageLayer::BandChanged);
@@ -108,7 +108,7 @@ void CoverageLayer::DrawAreas(DrawingSurface& side, const ProjectData& project,
   engine_ = std::make_shared<const LevelEngine>(project, graphics, constants_);
   project_ = project;
   graphics_ = graphics;
-  const auto areas = AreaLevels(*engine_, Entry(), project, graphics);
+  const auto areas = AreaLevels(*engine_, Band(), project, graphics);
   top_ = AreasMapTop(areas);
   if (bar_ != nullptr && bar_->top != top_) {
     bar_->top = top_;
@@ -119,7 +119,7 @@ void CoverageLayer::DrawAreas(DrawingSurface& side, const ProjectData& project,
 
 void CoverageLayer::BandChanged() {
   if (shown_ && engine_ != nullptr) {
-    top_ = AreasMapTop(AreaLevels(*engine_, Entry(), project_, graphics_));
+    top_ = AreasMapTop(AreaLevels(*engine_, Band(), project_, graphics_));
     Request(project_, graphics_, *side_);
   }
   if (!busy_) emit MapReady();  // no map is coming: the areas show the band at once
@@ -152,7 +152,7 @@ void CoverageLayer::Request(const ProjectData& project, const Graphics& graphics
   const int nx = pixels.width() / NodeSpacing + 2, ny = pixels.height() / NodeSpacing + 2;
 
   // Everything the map depends on; an unchanged design and picture keep the map.
-  std::vector<double> key = {double(Entry()),         left, top, right, double(pixels.width()),
+  std::vector<double> key = {double(Band()),          left, top, right, double(pixels.width()),
                              double(pixels.height()), top_};
   for (int b = 0; b < BoxesInUse(project); ++b) {
     const BoxGeometry& box = graphics.BoxGeom[b];
@@ -163,7 +163,7 @@ void CoverageLayer::Request(const ProjectData& project, const Graphics& graphics
   requested_ = std::move(key);
   busy_ = true;
   const unsigned generation = ++generation_;
-  const int entry = Entry();
+  const int entry = Band();
   const float scaleTop = top_;
   worker_ = std::jthread([this, engine = engine_, entry, scaleTop, left, right, top, bottom, nx, ny,
                           pixels, generation](std::stop_token stop) {

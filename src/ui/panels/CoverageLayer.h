@@ -33,7 +33,7 @@ class CoverageLayer : public QObject {
 
   void SetShown(bool shown);
   bool Shown() const { return shown_; }
-  int Entry() const;  // the band or broadband entry of the map's list
+  int Band() const;  // the band, or a broadband sum, chosen in the map's list
 
   // Steps of a redraw while shown, in this order: the last finished map, just after the
   // background; the areas in their levels' colours, instead of the plain slopes; then a

@@ -46,9 +46,9 @@ void GraphStrip::BuildControls() {
   band_ = MakeList(this, QStringLiteral("FreqSelect_cbx"),
                    QStringLiteral("Third-octave band, or the sum over all bands"));
   PlaceTwips(band_, 90, 1020, 975, 315);
-  for (int entry = 0; entry < LevelEntryCount; ++entry)
-    band_->addItem(QString::fromLatin1(LevelEntryName(entry)));
-  band_->setCurrentIndex(DefaultLevelEntry);
+  for (int entry = 0; entry < BandChoiceCount; ++entry)
+    band_->addItem(QString::fromLatin1(BandChoiceName(entry)));
+  band_->setCurrentIndex(DefaultBandChoice);
   OfferAreas(areas_);
   // The column is as wide as its longest entry needs ("Broadband (A)"), never narrower
   // than its first width.

@@ -4,8 +4,8 @@
 #include <QLineEdit>
 
 #include "ui/panels/Controls.h"
-#include "ui/panels/NumberEntry.h"
 #include "ui/panels/Twips.h"
+#include "ui/panels/TypedNumbers.h"
 
 namespace tarnwick {
 
@@ -27,7 +27,7 @@ ProjectPanel::ProjectPanel(QWidget* parent)
   units_ =
       MakeList(this, QStringLiteral("Units_cbx"), QStringLiteral("Choose the desired length unit"));
   PlaceTwips(units_, 1620, 1050, 1335, 315);
-  Fill(units_, std::array<std::string, 2>{UnitEntries[0], UnitEntries[1]});
+  Fill(units_, std::array<std::string, 2>{UnitItems[0], UnitItems[1]});
   units_->setCurrentIndex(0);
 
   connect(units_, &QComboBox::currentIndexChanged, this, &ProjectPanel::UnitsChanged);
@@ -35,7 +35,7 @@ ProjectPanel::ProjectPanel(QWidget* parent)
     connect(box, &QLineEdit::editingFinished, this, &ProjectPanel::TextEdited);
 }
 
-void ProjectPanel::Watch(NumberEntry& entry) {
+void ProjectPanel::Watch(TypedNumbers& entry) {
   for (QLineEdit* box : {title_, author_}) entry.WatchText(box);
 }
 

@@ -8,7 +8,7 @@ class QLineEdit;
 
 namespace tarnwick {
 
-class NumberEntry;
+class TypedNumbers;
 
 // The project panel: title, author and the unit lengths are shown in.
 class ProjectPanel : public PanelFrame {
@@ -23,7 +23,7 @@ class ProjectPanel : public PanelFrame {
   // The unit chosen in the list, as the model names it.
   std::string ChosenUnits() const;
   // The title and author boxes keep the menu shortcuts while typed in.
-  void Watch(NumberEntry& entry);
+  void Watch(TypedNumbers& entry);
 
  signals:
   void UnitsChanged();

@@ -68,9 +68,9 @@ Optimise_frm::Optimise_frm(QWidget* owner, std::function<ShownDesign()> shown,
 QLayout* Optimise_frm::MakeQuestion() {
   band_ = new QComboBox(this);
   band_->setObjectName(QStringLiteral("OptimiseBand_cbx"));
-  for (int entry = 0; entry < LevelEntryCount; ++entry)
-    band_->addItem(QString::fromLatin1(LevelEntryName(entry)));
-  band_->setCurrentIndex(DefaultLevelEntry);
+  for (int entry = 0; entry < BandChoiceCount; ++entry)
+    band_->addItem(QString::fromLatin1(BandChoiceName(entry)));
+  band_->setCurrentIndex(DefaultBandChoice);
   goal_ = new QComboBox(this);
   goal_->setObjectName(QStringLiteral("OptimiseGoal_cbx"));
   goal_->addItems({QStringLiteral("Most even level (smallest spread)"),
@@ -141,7 +141,7 @@ void Optimise_frm::Follow(const ProjectData& project) {
 
 SplaySearch Optimise_frm::Settings() const {
   SplaySearch search;
-  search.Entry = band_->currentIndex();
+  search.Band = band_->currentIndex();
   if (goal_->currentIndex() == 1) {
     search.Goal = SplayGoal::Fall;
     search.FallPerDoubling = QLocale().toDouble(fall_->text());
@@ -231,7 +231,7 @@ void Optimise_frm::ShowResult() {
     QStringList cells{Angles(p), DecimalText(p.InclinationAngle)};
     if (automatic)
       cells << QString::number(p.FlybarPin)
-            << QString::fromLatin1(MountingEntries[p.FlybarMounting == 1 ? 1 : 0]);
+            << QString::fromLatin1(MountingItems[p.FlybarMounting == 1 ? 1 : 0]);
     cells << DecimalText(e.Spread) << DecimalText(e.Deviation);
     if (fall) cells << DecimalText(e.FallError);
     for (int r = 0; r < cells.size(); ++r)

@@ -58,7 +58,7 @@ void Response_frm::Follow(const ProjectData& project, const Graphics& graphics,
     return dB > SPLFloor ? Decimal(dB, 1) + QStringLiteral(" dB") : QStringLiteral("none");
   };
   broadband_->setText(QStringLiteral("Broadband %1     Broadband (A) %2")
-                          .arg(level(levels_[BroadbandEntry]), level(levels_[BroadbandAEntry])));
+                          .arg(level(levels_[BroadbandChoice]), level(levels_[BroadbandAChoice])));
   update();
 }
 

@@ -28,14 +28,14 @@ class Response_frm : public QWidget {
   void Follow(const ProjectData& project, const Graphics& graphics, const Constants& constants);
 
   PlaneVector Point() const { return point_; }
-  const std::array<float, LevelEntryCount>& Levels() const { return levels_; }
+  const std::array<float, BandChoiceCount>& Levels() const { return levels_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   PlaneVector point_;
-  std::array<float, LevelEntryCount> levels_{};
+  std::array<float, BandChoiceCount> levels_{};
   bool feet_ = false;
   QLabel* where_ = nullptr;
   QLabel* broadband_ = nullptr;

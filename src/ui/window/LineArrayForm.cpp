@@ -12,9 +12,9 @@
 #include "ui/panels/CoverageLayer.h"
 #include "ui/panels/DrawingSurface.h"
 #include "ui/panels/GraphStrip.h"
-#include "ui/panels/NumberEntry.h"
 #include "ui/panels/ProjectPanel.h"
 #include "ui/panels/Twips.h"
+#include "ui/panels/TypedNumbers.h"
 #include "ui/tools/ToolWindows.h"
 #include "ui/window/AreaDragHandlers.h"
 #include "ui/window/FileCommands.h"
@@ -124,14 +124,14 @@ void LineArray_frm::ConnectPanels() {
 
   // Number boxes commit on Enter and on leaving; each panel says which of its boxes hold
   // lengths (shown in the chosen unit) and which hold other numbers or text.
-  auto* entry = new NumberEntry(this);
-  const NumberEntry::UnitOf length = [this] {
+  auto* entry = new TypedNumbers(this);
+  const TypedNumbers::UnitOf length = [this] {
     return LengthFactors(IsFeet(project_->ChosenUnits()));
   };
   project_->Watch(*entry);
   array_->Watch(*entry, length);
   areas_->Watch(*entry, length);
-  connect(entry, &NumberEntry::Committed, this, &LineArray_frm::RedrawAll);
+  connect(entry, &TypedNumbers::Committed, this, &LineArray_frm::RedrawAll);
   // Only what the user does to the project marks it modified: typing, picking an entry,
   // ticking; not what the program writes into controls.
   const auto watch = [this] {
@@ -173,14 +173,14 @@ void LineArray_frm::ReadControls() {
 }
 
 bool LineArray_frm::ShowProject(const ProjectData& project) {
-  if (!HasListEntries(project)) return false;
+  if (!HasListItems(project)) return false;
   data_.Project = project;
   return WriteControls();
 }
 
 bool LineArray_frm::WriteControls() {
   const ProjectData& p = data_.Project;
-  if (!HasListEntries(p)) return false;
+  if (!HasListItems(p)) return false;
   controlsUpdating_ = true;
   project_->Write(p);
   areas_->Write(p);

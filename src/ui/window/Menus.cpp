@@ -26,7 +26,7 @@ QMenu* AddMenu(QMenuBar* bar, const QString& caption, const char* name) {
 }
 
 // Edit › Undo and Redo. Undo in a text box being typed in is the box's own (see
-// NumberEntry).
+// TypedNumbers).
 void AddHistory(QMenu* edit, const ProjectHistory& history) {
   QAction* undo = history.Stack()->createUndoAction(edit, QStringLiteral("&Undo"));
   undo->setObjectName(QStringLiteral("Undo_men"));

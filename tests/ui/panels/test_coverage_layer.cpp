@@ -171,8 +171,8 @@ class TestCoverageLayer : public QObject, WindowFixture {
     KeyPick("BoxesAmount_cbx", 2);  // changes while the first map is computed
     KeyPick("BoxesAmount_cbx", 6);
     WaitForMap();
-    KeyPick("MapFreq_cbx", BroadbandAEntry);
-    QTRY_VERIFY_WITH_TIMEOUT(!layer->Busy() && layer->ShownMap()->grid.entry == BroadbandAEntry,
+    KeyPick("MapFreq_cbx", BroadbandAChoice);
+    QTRY_VERIFY_WITH_TIMEOUT(!layer->Busy() && layer->ShownMap()->grid.entry == BroadbandAChoice,
                              30000);
     QVERIFY(maps >= 2);
     QCOMPARE(mixed, 0);
@@ -195,10 +195,10 @@ class TestCoverageLayer : public QObject, WindowFixture {
     const Ran response = RunProgram({u"--response"_s, file, u"--at"_s, u"15,2"_s});
     QCOMPARE(response.status, 0);
     const QStringList rows = response.out.split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(rows.size(), 1 + LevelEntryCount);
+    QCOMPARE(rows.size(), 1 + BandChoiceCount);
     const auto spectrum = engine.Spectrum({15, 2});
     QCOMPARE(rows[1], u"100Hz,99.21,%1"_s.arg(spectrum[0], 0, 'f', 2));
-    QCOMPARE(rows.last(), u"Broadband(A),,%1"_s.arg(spectrum[BroadbandAEntry], 0, 'f', 2));
+    QCOMPARE(rows.last(), u"Broadband(A),,%1"_s.arg(spectrum[BroadbandAChoice], 0, 'f', 2));
     // The map as CSV: one row per node, the engine's level there.
     const QString out = Path("map.csv");
     QCOMPARE(RunProgram({u"--map"_s, file, u"--size"_s, u"80x40"_s, u"--band"_s, u"4kHz"_s,

@@ -45,9 +45,9 @@ class TestExports : public QObject, WindowFixture {
     QVERIFY(rows[0].startsWith("area,index,distance_m,x_m,y_m,100Hz,125Hz"_L1) &&
             rows[0].endsWith(",10kHz,Broadband,Broadband(A)"_L1));
     QCOMPARE(rows.size(), 1 + 101 + 101 + 41);
-    KeyPick("FreqSelect_cbx", BroadbandEntry);
+    KeyPick("FreqSelect_cbx", BroadbandChoice);
     const auto& curve = Find<GraphStrip>("Graph_pbx")->Curves().front().Points;
-    QCOMPARE(rows[38].split(',')[5 + BroadbandEntry], QString::number(curve[37].SPL, 'f', 2));
+    QCOMPARE(rows[38].split(',')[5 + BroadbandChoice], QString::number(curve[37].SPL, 'f', 2));
   }
 
   void exportsGoToADeviceAndThroughALinkToItWhichStaysADevice() {

@@ -48,7 +48,7 @@ class TestToolWindows : public QObject, WindowFixture {
       QVERIFY(spectrum == response->Levels());
       QVERIFY(Find<QLabel>("ResponseBroadband_lbl")
                   ->text()
-                  .contains(QLocale().toString(spectrum[BroadbandAEntry], 'f', 1)));
+                  .contains(QLocale().toString(spectrum[BroadbandAChoice], 'f', 1)));
     };
     QVERIFY(qAbs(response->Point().X - 15) < 0.1 && qAbs(response->Point().Y - 2) < 0.1);
     check();
@@ -135,7 +135,7 @@ class TestToolWindows : public QObject, WindowFixture {
     QVERIFY(!CanApply());
     // A long search shows its progress after a moment and stops on Cancel.
     KeyPick("BoxesAmount_cbx", 10);
-    KeyPick("OptimiseBand_cbx", BroadbandEntry);
+    KeyPick("OptimiseBand_cbx", BroadbandChoice);
     QVERIFY(form->Busy());
     QTRY_VERIFY(Find<QPushButton>("OptimiseCancel_cbt")->isVisible());
     Click("OptimiseCancel_cbt");
@@ -165,7 +165,7 @@ class TestToolWindows : public QObject, WindowFixture {
       QCOMPARE(rows["splay_deg"][j].toFloat(), p.BoxAngle[j]);
     QCOMPARE(rows["inclination_deg"][0].toDouble(), Shown2(p.InclinationAngle));
     SplaySearch search;
-    search.Entry = LevelEntryFromName("2kHz");
+    search.Band = BandChoiceFromName("2kHz");
     const Evenness after = MeasureDesign(p, w.Geometry(), w.Module(), search);
     QCOMPARE(rows["spread_after_db"][0].toDouble(), Shown2(after.Spread));
     QVERIFY(rows["spread_after_db"][0].toDouble() <= rows["spread_before_db"][0].toDouble());

@@ -15,13 +15,13 @@ namespace tarnwick {
 // leaving it for another control tidies the text to two decimals and
 // commits it. In every watched box the window's menu shortcuts win over
 // the box's own keys, but for select all (Ctrl+A).
-class NumberEntry : public QObject {
+class TypedNumbers : public QObject {
   Q_OBJECT
 
  public:
   using UnitOf = std::function<UnitFactors()>;
 
-  explicit NumberEntry(QObject* parent) : QObject(parent) {}
+  explicit TypedNumbers(QObject* parent) : QObject(parent) {}
 
   // A number box; `unit` gives the factors between the shown unit and the model's.
   void WatchNumber(QLineEdit* box, UnitOf unit);

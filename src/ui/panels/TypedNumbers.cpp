@@ -1,4 +1,4 @@
-#include "ui/panels/NumberEntry.h"
+#include "ui/panels/TypedNumbers.h"
 
 #include <QAction>
 #include <QFocusEvent>
@@ -16,21 +16,21 @@ bool IsMenuShortcut(const QWidget* window, const QKeyEvent* key) {
   return false;
 }
 
-void NumberEntry::WatchNumber(QLineEdit* box, UnitOf unit) {
+void TypedNumbers::WatchNumber(QLineEdit* box, UnitOf unit) {
   numbers_[box] = std::move(unit);
   box->installEventFilter(this);
 }
 
-void NumberEntry::WatchText(QLineEdit* box) { box->installEventFilter(this); }
+void TypedNumbers::WatchText(QLineEdit* box) { box->installEventFilter(this); }
 
-void NumberEntry::Tidy(QLineEdit* box, UnitFactors unit) {
+void TypedNumbers::Tidy(QLineEdit* box, UnitFactors unit) {
   // The box shows what the model holds, as the program writes it: a number the model
   // cannot keep in single precision reads as 0, and so it shows 0. Written so, the text
   // reads back as the value typed, not as its two decimals.
   box->setText(ShownText(StoredNumber(box->text(), unit.toModel), unit));
 }
 
-bool NumberEntry::eventFilter(QObject* watched, QEvent* event) {
+bool TypedNumbers::eventFilter(QObject* watched, QEvent* event) {
   auto* box = qobject_cast<QLineEdit*>(watched);
   if (box == nullptr) return false;
   // Menu shortcuts win over a text box's own keys, but for select all, and
