@@ -18,6 +18,10 @@ run_suite() {
 
 echo "== Sources are formatted as .clang-format says"
 "$top/scripts/check-format.sh"
+echo "== Every layer includes only the layers below it"
+python3 "$top/scripts/check-layers.py"
+echo "== No hand-written function is over 60 lines"
+python3 "$top/scripts/check-function-length.py"
 echo "== Generated tables and expected figures are what their scripts write"
 python3 "$top/tools/make_directivity.py" --check
 python3 "$top/tools/make_expected.py" --check
