@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QAction>
 #include <QComboBox>
 #include <QFont>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QString>
 #include <array>
 #include <string>
@@ -17,6 +19,19 @@ namespace tarnwick {
 
 // Small factories for the window's controls: each gets its objectName, and
 // the lists are pure lists (the user picks, never types).
+
+// A menu command; it reaches the window from any of its controls. `checked`, when given,
+// makes it a check mark set so.
+inline QAction* AddCommand(QMenu* menu, const char* name, const QString& caption,
+                           const QList<QKeySequence>& keys = {}, int checked = -1) {
+  QAction* entry = menu->addAction(caption);
+  entry->setObjectName(QLatin1String(name));
+  entry->setShortcuts(keys);
+  entry->setShortcutContext(Qt::WindowShortcut);
+  entry->setCheckable(checked >= 0);
+  entry->setChecked(checked > 0);
+  return entry;
+}
 
 inline QComboBox* MakeList(QWidget* parent, const QString& name, const QString& tip = {}) {
   auto* list = new QComboBox(parent);

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "app/Reports.h"
+#include "ui/panels/Controls.h"
 #include "ui/panels/GraphStrip.h"
 #include "ui/tools/Exports.h"
 #include "ui/window/FileCommands.h"
@@ -24,16 +25,10 @@ ExportCommands::ExportCommands(LineArray_frm& window, DrawingSurface* side, Grap
       graphShown_(std::move(graphShown)) {}
 
 void ExportCommands::AddTo(QMenu* file) {
-  const auto add = [file](const char* name, const QString& caption) {
-    QAction* entry = file->addAction(caption);
-    entry->setObjectName(QLatin1String(name));
-    entry->setShortcutContext(Qt::WindowShortcut);
-    return entry;
-  };
-  connect(add("ExportPicture_men", QStringLiteral("Export &Picture...")), &QAction::triggered, this,
-          &ExportCommands::ExportPicture_men_Click);
-  connect(add("ExportLevels_men", QStringLiteral("Export &Levels...")), &QAction::triggered, this,
-          &ExportCommands::ExportLevels_men_Click);
+  connect(AddCommand(file, "ExportPicture_men", QStringLiteral("Export &Picture...")),
+          &QAction::triggered, this, &ExportCommands::ExportPicture_men_Click);
+  connect(AddCommand(file, "ExportLevels_men", QStringLiteral("Export &Levels...")),
+          &QAction::triggered, this, &ExportCommands::ExportLevels_men_Click);
 }
 
 void ExportCommands::Export(const QString& title, const QString& filter, const QString& extension,

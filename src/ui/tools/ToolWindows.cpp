@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QMenu>
 
+#include "ui/panels/Controls.h"
 #include "ui/tools/AboutForm.h"
 #include "ui/tools/ExportCommands.h"
 #include "ui/tools/OptimiseForm.h"
@@ -12,17 +13,6 @@
 #include "ui/window/LineArrayForm.h"
 
 namespace tarnwick {
-
-namespace {
-
-QAction* AddCommand(QMenu* menu, const char* name, const QString& caption) {
-  QAction* entry = menu->addAction(caption);
-  entry->setObjectName(QLatin1String(name));
-  entry->setShortcutContext(Qt::WindowShortcut);
-  return entry;
-}
-
-}  // namespace
 
 ToolWindows::ToolWindows(LineArray_frm& window, DrawingSurface* side, GraphStrip* graph,
                          std::function<bool()> graphShown)

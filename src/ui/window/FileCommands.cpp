@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include "ui/panels/Controls.h"
 #include "ui/window/LineArrayForm.h"
 #include "ui/window/ProjectHistory.h"
 #include "ui/window/RecentFiles.h"
@@ -45,16 +46,6 @@ QString DroppedProject(const QMimeData* data) {
   if (urls.size() != 1 || !urls[0].isLocalFile()) return {};
   const QString path = urls[0].toLocalFile();
   return path.endsWith(QStringLiteral(".") + Extension, Qt::CaseInsensitive) ? path : QString();
-}
-
-QAction* AddCommand(QMenu* menu, const char* name, const QString& caption,
-                    const QList<QKeySequence>& keys = {}) {
-  QAction* entry = menu->addAction(caption);
-  entry->setObjectName(QLatin1String(name));
-  entry->setShortcuts(keys);
-  // Commands reach the window from any of its controls.
-  entry->setShortcutContext(Qt::WindowShortcut);
-  return entry;
 }
 
 }  // namespace

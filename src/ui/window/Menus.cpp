@@ -5,6 +5,7 @@
 #include <QUndoStack>
 
 #include "ui/panels/ArrayPanel.h"
+#include "ui/panels/Controls.h"
 #include "ui/panels/CoverageLayer.h"
 #include "ui/panels/DrawingSurface.h"
 #include "ui/panels/GraphStrip.h"
@@ -41,14 +42,6 @@ void AddHistory(QMenu* edit, const ProjectHistory& history) {
   }
 }
 
-QAction* AddCheck(QMenu* menu, const char* name, const QString& caption) {
-  QAction* entry = menu->addAction(caption);
-  entry->setObjectName(QLatin1String(name));
-  entry->setShortcutContext(Qt::WindowShortcut);
-  entry->setCheckable(true);
-  return entry;
-}
-
 }  // namespace
 
 void LineArray_frm::BuildMenus() {
@@ -59,13 +52,14 @@ void LineArray_frm::BuildMenus() {
 
   QMenu* preferences = AddMenu(bar, QStringLiteral("&Preferences"), "Preferences_men");
   layout_->AddPreferences(preferences);
-  QAction* map = AddCheck(preferences, "ShowMap_men", QStringLiteral("Show Coverage &Map"));
+  QAction* map =
+      AddCommand(preferences, "ShowMap_men", QStringLiteral("Show Coverage &Map"), {}, 0);
   connect(map, &QAction::triggered, this, [this](bool shown) {
     coverage_->SetShown(shown);
     RepaintPictures();
   });
   QAction* tolerance =
-      AddCheck(preferences, "ShowTolerance_men", QStringLiteral("Show &Tolerance"));
+      AddCommand(preferences, "ShowTolerance_men", QStringLiteral("Show &Tolerance"), {}, 0);
   connect(tolerance, &QAction::triggered, graph_, &GraphStrip::ShowTolerance);
 
   // The presets only select entries in the angle lists, as one step to undo however many
@@ -73,10 +67,7 @@ void LineArray_frm::BuildMenus() {
   QMenu* tools = AddMenu(bar, QStringLiteral("&Tools"), "Tools_men");
   const auto preset = [this, tools](const char* name, const QString& caption,
                                     ArrayPanel::Preset kind, const QString& step) {
-    QAction* entry = tools->addAction(caption);
-    entry->setObjectName(QLatin1String(name));
-    entry->setShortcutContext(Qt::WindowShortcut);
-    connect(entry, &QAction::triggered, this, [this, kind, step] {
+    connect(AddCommand(tools, name, caption), &QAction::triggered, this, [this, kind, step] {
       ChangeAsOneStep(step, [this, kind] { array_->ApplyPreset(kind); });
     });
   };

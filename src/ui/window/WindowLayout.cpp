@@ -10,6 +10,7 @@
 
 #include "ui/panels/AreaPanel.h"
 #include "ui/panels/ArrayPanel.h"
+#include "ui/panels/Controls.h"
 #include "ui/panels/DrawingSurface.h"
 #include "ui/panels/GraphStrip.h"
 #include "ui/panels/ProjectPanel.h"
@@ -66,18 +67,11 @@ WindowLayout::WindowLayout(const Parts& parts, std::function<void()> redraw)
 }
 
 void WindowLayout::AddPreferences(QMenu* menu) {
-  // Checkable, and off at start but for the zoom view.
-  const auto add = [menu](const char* name, const QString& caption, bool on) {
-    QAction* entry = menu->addAction(caption);
-    entry->setObjectName(QLatin1String(name));
-    entry->setShortcutContext(Qt::WindowShortcut);
-    entry->setCheckable(true);
-    entry->setChecked(on);
-    return entry;
-  };
-  fixedHeight_ = add("FixedHeight_men", QStringLiteral("Set &fixed picture height"), false);
-  zoom_ = add("ShowZoom_men", QStringLiteral("Show &Zoom View"), true);
-  QAction* graph = add("ShowGraph_men", QStringLiteral("Show &SPL Graph"), false);
+  // Check marks, off at start but for the zoom view.
+  fixedHeight_ =
+      AddCommand(menu, "FixedHeight_men", QStringLiteral("Set &fixed picture height"), {}, 0);
+  zoom_ = AddCommand(menu, "ShowZoom_men", QStringLiteral("Show &Zoom View"), {}, 1);
+  QAction* graph = AddCommand(menu, "ShowGraph_men", QStringLiteral("Show &SPL Graph"), {}, 0);
   connect(fixedHeight_, &QAction::triggered, this, [this] { redraw_(); });
   connect(zoom_, &QAction::triggered, this, [this](bool shown) {
     parts_.zoom->setVisible(shown);
