@@ -41,12 +41,10 @@ Run Tarnwick(const std::vector<std::string>& arguments) {
 std::vector<std::string> Map(const std::string& out, const std::string& size = "80x40") {
   return {"--map", Design, "--size", size, "--out", out};
 }
-std::vector<std::string> Optimise(const std::string& out) {
-  return {"--optimise", Small, "--out", out};
-}
 // A map for a .csv or .png, the optimised project for a .qvd.
 std::vector<std::string> LineFor(const std::string& out) {
-  return out.ends_with(".qvd") ? Optimise(out) : Map(out);
+  return out.ends_with(".qvd") ? std::vector<std::string>{"--optimise", Small, "--out", out}
+                               : Map(out);
 }
 
 }  // namespace

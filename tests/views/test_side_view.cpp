@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "geometry/ArrayGeometry.h"
+#include "support/DataTable.h"
 #include "ui/panels/DrawingSurface.h"
 #include "ui/panels/LineElement.h"
 #include "views/SideView.h"
@@ -45,9 +46,7 @@ struct Views {
     zoom.SetSize({160, 320}, 2);
   }
   void Draw() {
-    ComputeSceneExtents(project, {false, 802.0, 502.0}, g);
-    for (int i = 0; i < project.AreasAmount; ++i) ComputeAreaSlope(project, i, g);
-    ComputeArrayGeometry(project, g);
+    Redraw(project, g, {false, 802.0, 502.0});
     side.Cls(), zoom.Cls();
     DrawBackground(side, zoom, shown, project, g);
     DrawAreas(side, project, g);
