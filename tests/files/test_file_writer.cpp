@@ -77,8 +77,7 @@ TEST_F(FileWriterTest, rootReplacingAUsersFileLeavesItTheUsers) {
   ASSERT_TRUE(WriteFile(At("theirs"), Pattern(20, 2), WriteTargets::RegularOnly).Ok);
   struct stat info;
   ASSERT_EQ(::stat(At("theirs").c_str(), &info), 0);
-  EXPECT_EQ(info.st_uid, 65534u);
-  EXPECT_EQ(info.st_gid, 65534u);
+  EXPECT_EQ(std::pair(info.st_uid, info.st_gid), std::pair(65534u, 65534u));
   EXPECT_EQ(FileBytes(At("theirs")), Pattern(20, 2));
 }
 
