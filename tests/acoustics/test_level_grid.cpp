@@ -1,6 +1,8 @@
 // The coverage map's grid, the levels along the areas and the highest of them.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "acoustics/LevelGrid.h"
 #include "acoustics/PlainSum.h"
 
@@ -24,9 +26,7 @@ TEST(LevelGrid, spansTheRectangleCornerToCornerAndHasAtLeastOneNode) {
   EXPECT_EQ(grid.Node(4, 2), (PlaneVector{19.0f, 0.0f}));
   EXPECT_EQ(grid.Node(1, 1), (PlaneVector{4.0f, 4.0f}));  // a quarter across, half down
   const LevelGrid one = MakeLevelGrid(3, -1.0, 8.0, 19.0, 0.0, 0, -2);
-  EXPECT_EQ(one.nx, 1);
-  EXPECT_EQ(one.ny, 1);
-  EXPECT_EQ(one.nodes.size(), 1u);
+  EXPECT_EQ(std::tuple(one.nx, one.ny, one.nodes.size()), std::tuple(1, 1, 1u));
   EXPECT_EQ(one.Node(0, 0), (PlaneVector{-1.0f, 8.0f}));
 }
 

@@ -47,17 +47,11 @@ struct Scene {
   }
 };
 
-// The default project with a table's first eight columns (splays: one digit a joint), redrawn.
+// The default project with a table's first eight columns, redrawn.
 Scene TableScene(std::istream& in) {
   Scene s({0, 0}, {0, 0});
-  ProjectData& p = s.project = MakeDefaultProject();
-  std::string splays;
-  in >> p.FlybarMounting >> p.FlybarPin >> p.BoxesAmount >> splays >> p.AutomaticInclCalc >>
-      p.InclinationAngle >> p.FloorDistance >> p.AreasAmount;
-  for (int j = 0; j < MaxJoints; ++j) p.BoxAngle[j] = float(splays.at(j) - '0');
-  ComputeSceneExtents(p, SceneFrame{false, 12000.0, 9000.0}, s.graphics);
-  for (int i = 0; i < p.AreasAmount; ++i) ComputeAreaSlope(p, i, s.graphics);
-  ComputeArrayGeometry(p, s.graphics);
+  s.project = ReadTableProject(in);
+  Redraw(s.project, s.graphics);
   return s;
 }
 

@@ -41,12 +41,10 @@ Run Tarnwick(const std::vector<std::string>& arguments) {
 std::vector<std::string> Map(const std::string& out, const std::string& size = "80x40") {
   return {"--map", Design, "--size", size, "--out", out};
 }
-std::vector<std::string> Optimise(const std::string& out) {
-  return {"--optimise", Small, "--out", out};
-}
 // A map for a .csv or .png, the optimised project for a .qvd.
 std::vector<std::string> LineFor(const std::string& out) {
-  return out.ends_with(".qvd") ? Optimise(out) : Map(out);
+  return out.ends_with(".qvd") ? std::vector<std::string>{"--optimise", Small, "--out", out}
+                               : Map(out);
 }
 
 }  // namespace
@@ -118,13 +116,12 @@ class TestCommandLineOutput : public QObject {
 
   // A number out of range ends the program with status 2 and the range, writing nothing.
   void theProgramEndsWithStatus2AndTheRange() {
-    const QString out = QString::fromStdString(Path("map.png"));
-    for (const QStringList& arguments :
-         {QStringList{QStringLiteral("--response"), QString::fromStdString(Design),
-                      QStringLiteral("--at"), QStringLiteral("1e308,1")},
-          QStringList{QStringLiteral("--map"), QString::fromStdString(Design),
-                      QStringLiteral("--size"), QStringLiteral("4294967304x4294967304"),
-                      QStringLiteral("--out"), out}}) {
+    const std::string out = Path("map.png");
+    for (const std::vector<std::string>& line :
+         {std::vector<std::string>{"--response", Design, "--at", "1e308,1"},
+          Map(out, "4294967304x4294967304")}) {
+      QStringList arguments;
+      for (const std::string& argument : line) arguments << QString::fromStdString(argument);
       QProcess program;
       program.start(QStringLiteral(TARNWICK_PROGRAM), arguments);
       QVERIFY(program.waitForFinished(60000));
@@ -134,7 +131,7 @@ class TestCommandLineOutput : public QObject {
       const QByteArray error = program.readAllStandardError();
       QVERIFY2(error.contains("from -1000000 to 1000000") || error.contains("from 16 to 16384"),
                error.constData());
-      QVERIFY(!QFile::exists(out));
+      QVERIFY(!std::filesystem::exists(out));
     }
   }
 

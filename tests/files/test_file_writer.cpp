@@ -26,6 +26,10 @@ Bytes Pattern(std::size_t size, unsigned seed) {
   return bytes;
 }
 
+// What a write answered, and the answer of a refusal for `why`.
+std::pair<bool, std::string> Answer(const WriteResult& r) { return {r.Ok, r.Reason}; }
+std::pair<bool, std::string> Refused(const std::string& why) { return {false, why}; }
+
 ino_t Inode(const fs::path& path) {
   struct stat info {};
   ::stat(path.c_str(), &info);
@@ -51,9 +55,8 @@ TEST_F(FileWriterTest, replacesARegularFileWholeKeepingItsPermissions) {
   const ino_t before = Inode(At("file"));
   // Whoever still reads the old file reads it whole: it was replaced, not rewritten.
   std::ifstream reading(At("file"), std::ios::binary);
-  const WriteResult written = WriteFile(At("file"), fresh, WriteTargets::RegularOnly);
-  ASSERT_TRUE(written.Ok) << written.Reason;
-  EXPECT_TRUE(written.Reason.empty());
+  ASSERT_EQ(Answer(WriteFile(At("file"), fresh, WriteTargets::RegularOnly)),
+            std::pair(true, std::string()));
   EXPECT_EQ(FileBytes(At("file")), fresh);
   EXPECT_EQ(fs::status(At("file")).permissions(), fs::perms(0640));
   EXPECT_NE(Inode(At("file")), before);
@@ -74,8 +77,7 @@ TEST_F(FileWriterTest, rootReplacingAUsersFileLeavesItTheUsers) {
   ASSERT_TRUE(WriteFile(At("theirs"), Pattern(20, 2), WriteTargets::RegularOnly).Ok);
   struct stat info;
   ASSERT_EQ(::stat(At("theirs").c_str(), &info), 0);
-  EXPECT_EQ(info.st_uid, 65534u);
-  EXPECT_EQ(info.st_gid, 65534u);
+  EXPECT_EQ(std::pair(info.st_uid, info.st_gid), std::pair(65534u, 65534u));
   EXPECT_EQ(FileBytes(At("theirs")), Pattern(20, 2));
 }
 
@@ -89,9 +91,8 @@ TEST_F(FileWriterTest, replacesWhatALinkPointsToNotTheLink) {
   EXPECT_EQ(FileBytes(At("target")), fresh);
   // A link to nothing is not followed into a new file.
   fs::create_symlink("gone", At("dangling"));
-  const WriteResult dangling = WriteFile(At("dangling"), fresh, WriteTargets::AnyStream);
-  EXPECT_FALSE(dangling.Ok);
-  EXPECT_EQ(dangling.Reason, "is a link to nothing");
+  EXPECT_EQ(Answer(WriteFile(At("dangling"), fresh, WriteTargets::AnyStream)),
+            Refused("is a link to nothing"));
   EXPECT_EQ(FolderNames(dir_), Names({"dangling", "link", "target"}));
 }
 
@@ -106,9 +107,8 @@ TEST_F(FileWriterTest, writesToACharacterDeviceWhereItStands) {
   EXPECT_TRUE(fs::is_symlink(At("link")));
   // A device that takes nothing refuses the write, and is still there.
   ASSERT_EQ(MakeCharDevice(At("full"), 7), "");
-  const WriteResult full = WriteFile(At("full"), Pattern(10, 5), WriteTargets::AnyStream);
-  EXPECT_FALSE(full.Ok);
-  EXPECT_EQ(full.Reason, "disk full");
+  EXPECT_EQ(Answer(WriteFile(At("full"), Pattern(10, 5), WriteTargets::AnyStream)),
+            Refused("disk full"));
   EXPECT_TRUE(IsCharDevice(At("full"), 7));
   EXPECT_EQ(FolderNames(dir_), Names({"device", "full", "link"}));
 }
@@ -129,11 +129,10 @@ TEST_F(FileWriterTest, refusesAFifoNobodyReadsAtOnce) {
   ASSERT_EQ(::mkfifo(At("fifo").c_str(), 0600), 0);
   ::alarm(20);  // a writer that waits for a reader would hang here: end the test instead
   const auto start = std::chrono::steady_clock::now();
-  const WriteResult written = WriteFile(At("fifo"), Pattern(100, 7), WriteTargets::AnyStream);
+  const auto written = Answer(WriteFile(At("fifo"), Pattern(100, 7), WriteTargets::AnyStream));
   const auto took = std::chrono::steady_clock::now() - start;
   ::alarm(0);
-  EXPECT_FALSE(written.Ok);
-  EXPECT_EQ(written.Reason, "no program is reading the FIFO");
+  EXPECT_EQ(written, Refused("no program is reading the FIFO"));
   EXPECT_LT(took, std::chrono::seconds(1));
   EXPECT_TRUE(IsFifo(At("fifo")));
   EXPECT_EQ(FolderNames(dir_), Names({"fifo"}));
@@ -186,11 +185,9 @@ TEST_F(FileWriterTest, refusesFoldersSocketsAndPathsThatLeadNowhere) {
       {At("file") + "/new", "a part of the path is not a folder"},
       {At("socket"), "is a socket, which cannot be opened to write to"},
       {"", "no file name"}};
-  for (const auto& [path, reason] : refusals) {
-    const WriteResult written = WriteFile(path, Pattern(10, 3), WriteTargets::AnyStream);
-    EXPECT_FALSE(written.Ok) << path;
-    EXPECT_EQ(written.Reason, reason) << path;
-  }
+  for (const auto& [path, reason] : refusals)
+    EXPECT_EQ(Answer(WriteFile(path, Pattern(10, 3), WriteTargets::AnyStream)), Refused(reason))
+        << path;
   ::close(listening);
   EXPECT_EQ(FolderNames(dir_), Names({"file", "folder", "socket"}));
   EXPECT_EQ(FolderNames(dir_ / "folder"), Names({"inside"}));
@@ -200,15 +197,13 @@ TEST_F(FileWriterTest, refusesFoldersSocketsAndPathsThatLeadNowhere) {
 TEST_F(FileWriterTest, savesProjectsToFilesOnly) {
   ASSERT_EQ(::mkfifo(At("fifo").c_str(), 0600), 0);
   FifoReader reader(At("fifo"));
-  const WriteResult toFifo = WriteFile(At("fifo"), Pattern(10, 1), WriteTargets::RegularOnly);
-  EXPECT_FALSE(toFifo.Ok);
-  EXPECT_EQ(toFifo.Reason, "is a FIFO; projects are saved to files only");
+  EXPECT_EQ(Answer(WriteFile(At("fifo"), Pattern(10, 1), WriteTargets::RegularOnly)),
+            Refused("is a FIFO; projects are saved to files only"));
   EXPECT_TRUE(reader.Finish().empty());
   EXPECT_TRUE(IsFifo(At("fifo")));
   if (const std::string why = MakeCharDevice(At("device")); !why.empty()) GTEST_SKIP() << why;
-  const WriteResult toDevice = WriteFile(At("device"), Pattern(10, 1), WriteTargets::RegularOnly);
-  EXPECT_FALSE(toDevice.Ok);
-  EXPECT_EQ(toDevice.Reason, "is a device; projects are saved to files only");
+  EXPECT_EQ(Answer(WriteFile(At("device"), Pattern(10, 1), WriteTargets::RegularOnly)),
+            Refused("is a device; projects are saved to files only"));
   EXPECT_TRUE(IsCharDevice(At("device")));
   EXPECT_EQ(FolderNames(dir_), Names({"device", "fifo"}));
 }
@@ -243,10 +238,8 @@ TEST_F(FileWriterTest, aDiskFillingUpHalfWayLeavesTheOldFile) {
   const fs::path file = disk / "old.csv";
   const Bytes old = Pattern(1000, 1);
   PutBytes(file, old);
-  const WriteResult written =
-      WriteFile(file.string(), Pattern(200 << 10, 2), WriteTargets::AnyStream);
-  EXPECT_FALSE(written.Ok);
-  EXPECT_EQ(written.Reason, "disk full");
+  EXPECT_EQ(Answer(WriteFile(file.string(), Pattern(200 << 10, 2), WriteTargets::AnyStream)),
+            Refused("disk full"));
   EXPECT_TRUE(FileBytes(file) == old);
   EXPECT_EQ(FolderNames(disk), Names({"old.csv"}));
   // What fits is written.

@@ -26,12 +26,22 @@ namespace tarnwick {
   std::abort();
 }
 
+inline void Require(bool done, const char* what) {
+  if (!done) ProjectFileBreach(what);
+}
+
+// The default project with a stale entry that must survive a load or a refusal alike.
+inline ProjectData StaleProject() {
+  ProjectData base = MakeDefaultProject();
+  base.AreaLength[2] = 77.0f;
+  return base;
+}
+
 // The reader's contract for any bytes at all: either the project is loaded
 // and writing it again and reading that back gives the same record, or it
 // is refused and the project is exactly as it was. Aborts on a breach.
 inline void CheckProjectFileBytes(std::span<const unsigned char> bytes) {
-  ProjectData base = MakeDefaultProject();
-  base.AreaLength[2] = 77.0f;  // a stale entry that must survive either way
+  const ProjectData base = StaleProject();
   ProjectData project = base;
   const LoadStatus status = DecodeProject(bytes, project);
   if (status != LoadStatus::Loaded) {
@@ -93,10 +103,6 @@ inline LoadStatus ReadWithoutWaiting(const fs::path& path, ProjectData& project)
   return reading.get();
 }
 
-inline void Require(bool done, const char* what) {
-  if (!done) ProjectFileBreach(what);
-}
-
 inline void MakeFifo(const fs::path& path) {
   Require(::mkfifo(path.c_str(), 0600) == 0, "cannot make a FIFO");
 }
@@ -114,7 +120,6 @@ inline void MakeFifo(const fs::path& path) {
 // Aborts on a breach.
 inline void CheckProjectFilePath(std::span<const unsigned char> bytes, PathKind kind,
                                  const std::filesystem::path& scratch) {
-  namespace fs = std::filesystem;
   using namespace project_file_check;
   const fs::path folder = scratch / "case";
   fs::remove_all(folder);
@@ -188,8 +193,7 @@ inline void CheckProjectFilePath(std::span<const unsigned char> bytes, PathKind 
   }
 
   // 2. Reading it.
-  ProjectData base = MakeDefaultProject();
-  base.AreaLength[2] = 77.0f;  // a stale entry that must survive either way
+  const ProjectData base = StaleProject();
   ProjectData project = base;
   const LoadStatus status = ReadWithoutWaiting(path, project);
   if (fifo_writer >= 0) ::close(fifo_writer);
@@ -257,7 +261,6 @@ inline WriteKind WriteKindFor(std::span<const unsigned char> bytes) {
 // Aborts on a breach.
 inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, WriteKind kind,
                                   const std::filesystem::path& scratch) {
-  namespace fs = std::filesystem;
   using namespace project_file_check;
   using namespace test_targets;
   ProjectData project = MakeDefaultProject();
@@ -269,6 +272,7 @@ inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, WriteKin
   fs::create_directory(folder);
   const fs::path file = folder / "file.qvd", path = folder / "target.qvd";
   const std::vector<unsigned char> old(bytes.begin(), bytes.begin() + bytes.size() / 3);
+  const unsigned minor = kind == WriteKind::Device ? 3 : 7;  // /dev/null's or /dev/full's
   const bool regular = kind == WriteKind::RegularFile || kind == WriteKind::LinkToFile ||
                        kind == WriteKind::SizeLimit;
   switch (kind) {
@@ -284,7 +288,7 @@ inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, WriteKin
       break;
     case WriteKind::Device:
     case WriteKind::FullDevice:
-      if (!MakeCharDevice(path, kind == WriteKind::Device ? 3 : 7).empty()) {
+      if (!MakeCharDevice(path, minor).empty()) {
         fs::remove_all(folder);
         return;  // not root: no device to write to
       }
@@ -307,11 +311,10 @@ inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, WriteKin
 
   for (const WriteTargets allowed : {WriteTargets::RegularOnly, WriteTargets::AnyStream}) {
     // Only files are read: a FIFO would wait for a writer, a full device never ends.
-    std::vector<unsigned char> before;
-    if (kind == WriteKind::Folder)
-      before = test_targets::FileBytes(path / "inside.qvd");
-    else if (regular)
-      before = test_targets::FileBytes(holder);
+    const std::vector<unsigned char> before = kind == WriteKind::Folder
+                                                  ? FileBytes(path / "inside.qvd")
+                                              : regular ? FileBytes(holder)
+                                                        : std::vector<unsigned char>();
     rlimit limit{};
     ::getrlimit(RLIMIT_FSIZE, &limit);
     if (kind == WriteKind::SizeLimit) {
@@ -334,15 +337,14 @@ inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, WriteKin
     Require(!result.Ok || written.DataLength == header.DataLength, "a write set another length");
     if (regular) {
       Require(fs::is_regular_file(fs::symlink_status(holder)), "a file is no file any more");
-      Require(test_targets::FileBytes(holder) == (result.Ok ? encoded : before),
+      Require(FileBytes(holder) == (result.Ok ? encoded : before),
               result.Ok ? "a file holds other bytes than the encoding"
                         : "a refused write changed the file");
       Require(fs::status(holder).permissions() == fs::perms(0640), "a file's permissions changed");
       Require(kind != WriteKind::LinkToFile || fs::is_symlink(path), "a write replaced the link");
     }
     if (kind == WriteKind::Device || kind == WriteKind::FullDevice)
-      Require(IsCharDevice(path, kind == WriteKind::Device ? 3 : 7),
-              "a device is no device any more");
+      Require(IsCharDevice(path, minor), "a device is no device any more");
     if (kind == WriteKind::ReadFifo || kind == WriteKind::UnreadFifo)
       Require(IsFifo(path), "a FIFO is no FIFO any more");
     if (kind == WriteKind::UnreadFifo)
@@ -350,7 +352,7 @@ inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, WriteKin
     if (kind == WriteKind::Folder)
       Require(fs::is_directory(fs::symlink_status(path)) &&
                   FolderNames(path) == std::vector<std::string>{"inside.qvd"} &&
-                  test_targets::FileBytes(path / "inside.qvd") == before,
+                  FileBytes(path / "inside.qvd") == before,
               "a folder was changed");
     Require(FolderNames(folder) == names, "a write left a temporary file or took a name");
   }

@@ -17,23 +17,6 @@
 namespace tarnwick {
 namespace {
 
-// The default project with a table's first eight columns (splays: one digit a joint).
-ProjectData ReadProject(std::istream& in) {
-  ProjectData p = MakeDefaultProject();
-  std::string splays;
-  in >> p.FlybarMounting >> p.FlybarPin >> p.BoxesAmount >> splays >> p.AutomaticInclCalc >>
-      p.InclinationAngle >> p.FloorDistance >> p.AreasAmount;
-  for (int j = 0; j < MaxJoints; ++j) p.BoxAngle[j] = float(splays.at(j) - '0');
-  return p;
-}
-
-// One redraw in a 4:3 window: scene extents, area slopes, then the array.
-bool Redraw(ProjectData& p, Graphics& g, SceneFrame frame = {false, 12000.0, 9000.0}) {
-  ComputeSceneExtents(p, frame, g);
-  for (int i = 0; i < p.AreasAmount; ++i) ComputeAreaSlope(p, i, g);
-  return ComputeArrayGeometry(p, g);
-}
-
 PlaneVector AimOf(const BoxGeometry& b) { return AddVectors(b.Source, b.Ray); }
 
 std::array<PlaneVector, 6> Parts(const BoxGeometry& b) {
@@ -86,7 +69,7 @@ TEST(ArrayGeometry, everyTabledFigureMatchesTheDoublePrecisionEvaluation) {
   Graphics g;
   int projects = 0, aims = 0;
   ForEachRow("array_geometry.csv", [&](std::istringstream& row) {
-    if (const ProjectData read = ReadProject(row); projects == 0 || read != tabled) {
+    if (const ProjectData read = ReadTableProject(row); projects == 0 || read != tabled) {
       tabled = p = read;
       const auto before = g.BoxGeom;
       EXPECT_EQ(Redraw(p, g), p.AutomaticInclCalc == 1) << row.str();
@@ -124,7 +107,7 @@ TEST(ArrayAim, theSmallestCrossingAlongTheAxisWinsEvenBehindTheArray) {
   // Two areas rising 9 m over 10 m of slope cross every level axis; -6 is behind the array.
   for (float nearer : {5.0f, -6.0f}) {
     std::istringstream row("0 1 12 00000000000 0 0 5 2");
-    ProjectData p = ReadProject(row);
+    ProjectData p = ReadTableProject(row);
     p.AreaDistance = {20.0f, nearer, 0.0f};
     p.AreaLength = {10.0f, 10.0f, 0.0f};
     p.AreaHeight1 = {0.0f, 0.0f, 0.0f};

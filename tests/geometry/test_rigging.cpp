@@ -1,6 +1,8 @@
 // The rigging table of a hand-built array, its figures worked out by hand.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "geometry/Rigging.h"
 
 using namespace tarnwick;
@@ -36,22 +38,20 @@ TEST(Rigging, givesEachBoxItsSplayAimHeightAndLanding) {
   const RiggingTable table = MakeRiggingTable(a.project, a.graphics);
   EXPECT_EQ(table.Inclination, a.project.InclinationAngle);
   ASSERT_EQ(table.Rows.size(), 2u);
-  EXPECT_EQ(table.Rows[0].Box, 1);
-  EXPECT_EQ(table.Rows[0].Splay, 0.0f);  // the top box has none
-  EXPECT_NEAR(table.Rows[0].Aim, -45.0, 1e-12);
-  EXPECT_EQ(table.Rows[0].TopFrontHeight, 2.0f);
-  EXPECT_EQ(table.Rows[0].Area, 1);
-  EXPECT_DOUBLE_EQ(table.Rows[0].AlongArea, 5.0);
-  EXPECT_EQ(table.Rows[1].Splay, 5.0f);
-  EXPECT_DOUBLE_EQ(table.Rows[1].Aim, 0.0);
-  EXPECT_EQ(table.Rows[1].Area, 0);
+  const RiggingRow &top = table.Rows[0], &second = table.Rows[1];
+  // The top box has no splay.
+  EXPECT_EQ(std::tuple(top.Box, top.Splay, top.TopFrontHeight, top.Area),
+            std::tuple(1, 0.0f, 2.0f, 1));
+  EXPECT_NEAR(top.Aim, -45.0, 1e-12);
+  EXPECT_DOUBLE_EQ(top.AlongArea, 5.0);
+  EXPECT_EQ(std::pair(second.Splay, second.Area), std::pair(5.0f, 0));
+  EXPECT_DOUBLE_EQ(second.Aim, 0.0);
   EXPECT_EQ(table.LowestBottom, 0.25f);  // the lower of the last box's bottom corners
 
   ProjectData none = a.project;
   none.BoxesAmount = 0;
   const RiggingTable empty = MakeRiggingTable(none, a.graphics);
-  EXPECT_TRUE(empty.Rows.empty());
-  EXPECT_EQ(empty.LowestBottom, 0.0f);
+  EXPECT_EQ(std::pair(empty.Rows.size(), empty.LowestBottom), std::pair(std::size_t{0}, 0.0f));
 }
 
 TEST(Rigging, writesTabSeparatedTextInTheProjectsUnitsAndDecimalSeparator) {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "geometry/ArrayGeometry.h"
+#include "support/DataTable.h"
 #include "ui/panels/DrawingSurface.h"
 #include "ui/panels/LineElement.h"
 #include "views/SideView.h"
@@ -45,9 +46,7 @@ struct Views {
     zoom.SetSize({160, 320}, 2);
   }
   void Draw() {
-    ComputeSceneExtents(project, {false, 802.0, 502.0}, g);
-    for (int i = 0; i < project.AreasAmount; ++i) ComputeAreaSlope(project, i, g);
-    ComputeArrayGeometry(project, g);
+    Redraw(project, g, {false, 802.0, 502.0});
     side.Cls(), zoom.Cls();
     DrawBackground(side, zoom, shown, project, g);
     DrawAreas(side, project, g);
@@ -188,13 +187,11 @@ class TestSideView : public QObject {
     picture.Scale(0, 10, 20, 0);
     LineElement line(&picture);
     line.SetEnds(2, 1, 18, 9);
-    QCOMPARE(line.From(), QPointF(21, 91));
-    QCOMPARE(line.To(), QPointF(181, 11));
+    QCOMPARE(std::pair(line.From(), line.To()), std::pair(QPointF(21, 91), QPointF(181, 11)));
     QVERIFY(line.geometry().contains(QRect(21, 11, 161, 81)));
     QVERIFY(line.testAttribute(Qt::WA_TransparentForMouseEvents));
     line.SetEnds(-1e9, 5, 1e9, 5);  // far outside: kept within 4 pixels around the picture
-    QCOMPARE(line.From(), QPointF(-3, 51));
-    QCOMPARE(line.To(), QPointF(205, 51));
+    QCOMPARE(std::pair(line.From(), line.To()), std::pair(QPointF(-3, 51), QPointF(205, 51)));
   }
 
   void levelGraphPutsItsCurvesOnRoundTicksAndBreaksThemWhereNoLevelIsDefined() {
