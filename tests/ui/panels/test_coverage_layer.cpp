@@ -169,6 +169,12 @@ class TestCoverageLayer : public QObject, WindowFixture {
                              30000);
     QVERIFY(maps >= 2);
     QCOMPARE(mixed, 0);
+    // The map covers the section above the floor; the scale's top is the loudest area
+    // level rounded up to 3 dB.
+    const LevelGrid& map = layer->ShownMap()->grid;
+    QVERIFY(map.bottom == 0 && map.top > w.Project().FloorDistance && map.left < 0);
+    QCOMPARE(std::fmod(layer->Top(), 3.0f), 0.0f);
+    QVERIFY(layer->Top() - map.nodes[map.nodes.size() / 2] > -60);
     Trigger("ShowMap_men");
     QVERIFY(!Find("MapFreq_cbx")->isVisible() && layer->ShownMap() == nullptr);
   }

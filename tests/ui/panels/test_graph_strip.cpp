@@ -76,7 +76,8 @@ class TestGraphStrip : public QObject, WindowFixture {
 
   void theCommandLineGivesTheWindowsNumbersWithoutADisplay() {
     // The numbers are the reports' own (see test_reports); here every seed runs without a
-    // display to find, and a map without --out is refused, or drawn at its default size.
+    // display to find, a map without --out is refused, or drawn at its default size, and a
+    // response ends with the A-weighted sum.
     QDir corpus(TARNWICK_SOURCE_DIR "/tests/fuzz/corpus"_L1);
     const QStringList files = corpus.entryList({u"*.qvd"_s});
     QVERIFY(files.size() >= 3);
@@ -89,6 +90,8 @@ class TestGraphStrip : public QObject, WindowFixture {
     QCOMPARE(RunProgram({u"--map"_s, file}, true).status, 2);
     QCOMPARE(RunProgram({u"--map"_s, file, u"--out"_s, Path("m.png")}, true).status, 0);
     QCOMPARE(QImage(Path("m.png")).size(), QSize(1600, 1000));
+    const Ran response = RunProgram({u"--response"_s, file, u"--at"_s, u"15,2"_s}, true);
+    QVERIFY(response.out.split('\n', Qt::SkipEmptyParts).last().startsWith("Broadband(A),,"_L1));
   }
 };
 
