@@ -59,35 +59,25 @@ class TestPanels : public QObject, WindowFixture {
   void aProjectIsShownAndReadTheSameBeforeAndAfterThePanelsAreMade() {
     QFETCH(bool, expanded);
     LineArray_frm& w = Open({}, expanded);
-    ProjectData p;
     // A project the lists cannot show is refused and changes nothing.
-    for (auto spoil :
-         {+[](ProjectData& q) { q.AreasAmount = 4; }, +[](ProjectData& q) { q.BoxAngle[2] = 10; },
-          +[](ProjectData& q) { q.FlybarPin = 10; }}) {
-      p = MakeDefaultProject();
-      p.ProjectTitle = "Spoilt";
-      spoil(p);
-      QVERIFY(!w.ShowProject(p) && w.Project().ProjectTitle != "Spoilt");
-      QCOMPARE(Shown("Project_tbx"), u"Your Project"_s);
-    }
+    ProjectData p = MakeDefaultProject();
+    p.ProjectTitle = "Spoilt";
+    p.FlybarPin = 10;
+    QVERIFY(!w.ShowProject(p) && w.Project().ProjectTitle != "Spoilt");
+    QCOMPARE(Shown("Project_tbx"), u"Your Project"_s);
     // Values keep their precision whatever decimals are shown; an attenuation without an
     // entry reads as 0.
     p = MakeDefaultProject();
-    p.Units = "Feet";
-    p.AutomaticInclCalc = 0;
-    p.InclinationAngle = 5.296f;
-    p.FloorDistance = 5.0f;
-    p.AreaHeight2[2] = 3.456f;
-    p.BoxAttenuation[0] = 7.5f;
-    p.BoxAttenuation[4] = 99;
-    p.FlybarMounting = 1;
+    std::tie(p.Units, p.AutomaticInclCalc, p.InclinationAngle, p.FloorDistance) =
+        std::tuple("Feet", 0, 5.296f, 5.0f);
+    std::tie(p.AreaHeight2[2], p.BoxAttenuation[0], p.BoxAttenuation[4], p.FlybarMounting) =
+        std::tuple(3.456f, 7.5f, 99.0f, 1);
     QVERIFY(w.ShowProject(p));
     w.RedrawAll();
-    QCOMPARE(w.Project().InclinationAngle, 5.296f);
-    QCOMPARE(w.Project().AreaHeight2[2], 3.456f);
-    QCOMPARE((QList<float>{w.Project().BoxAttenuation[0], w.Project().BoxAttenuation[4],
+    QCOMPARE((QList<float>{w.Project().InclinationAngle, w.Project().AreaHeight2[2],
+                           w.Project().BoxAttenuation[0], w.Project().BoxAttenuation[4],
                            float(w.Project().FlybarMounting)}),
-             (QList<float>{0, 99, 1}));
+             (QList<float>{5.296f, 3.456f, 0, 99, 1}));
   }
 
   void typedNumbersAreTidiedOnLeavingAndReadOnEnter() {

@@ -37,17 +37,17 @@ class TestProjectHistory : public QObject, WindowFixture {
 
   void editsThatRedrawNothingAreStepsOfTheirOwn() {
     LineArray_frm& w = OpenSmall();
-    Type("FloorDistance_tbx", "7");
-    QCOMPARE(UndoText(), u"Undo Distance to Floor"_s);
-    Type("Project_tbx", "Stadium");
-    QCOMPARE(UndoText(), u"Undo Project Title"_s);
-    Type("Author_tbx", "Ada", Leave);
-    QCOMPARE(UndoText(), u"Undo Author"_s);
-    Pick("Attenuation_cbx(2)", 3);
-    QCOMPARE(UndoText(), u"Undo Attenuation of Box 3"_s);
+    const std::vector<std::pair<const char*, std::function<void()>>> edits = {
+        {"Distance to Floor", [&] { Type("FloorDistance_tbx", "7"); }},
+        {"Project Title", [&] { Type("Project_tbx", "Stadium"); }},
+        {"Author", [&] { Type("Author_tbx", "Ada", Leave); }},
+        {"Attenuation of Box 3", [&] { Pick("Attenuation_cbx(2)", 3); }},
+        {"Units", [&] { List("Units_cbx")->setCurrentIndex(0); }}};  // to feet
+    for (const auto& [step, edit] : edits) {
+      edit();
+      QCOMPARE(UndoText(), u"Undo "_s + QLatin1String(step));
+    }
     QCOMPARE(w.Project().BoxAttenuation[2], 3.0f);
-    List("Units_cbx")->setCurrentIndex(0);  // Feet
-    QCOMPARE(UndoText(), u"Undo Units"_s);
     // Each undo takes back its own edit only, and redo brings it back.
     for (const char* step : {"Units", "Attenuation of Box 3", "Author", "Project Title"}) {
       QCOMPARE(UndoText(), u"Undo "_s + QLatin1String(step));
@@ -171,10 +171,7 @@ class TestProjectHistory : public QObject, WindowFixture {
   // with. (With automatic inclination the first save holds the inclination worked out.)
   void aFeetProjectOpenedAndSavedIsTheSameFile() {
     LineArray_frm& w = OpenSmall();
-    const QString odd = Sample("odd.qvd");
-    const QString small = Sample("small.qvd");
-    const QString first = Path("first.qvd");
-    const QString second = Path("second.qvd");
+    const QString odd = Sample("odd.qvd"), first = Path("first.qvd"), second = Path("second.qvd");
     const auto openAndSave = [&](const QString& source, const QString& copy) {
       QVERIFY(w.OpenFile(source));
       QCOMPARE(w.Project().Units, std::string("Feet"));
@@ -182,7 +179,7 @@ class TestProjectHistory : public QObject, WindowFixture {
     };
     openAndSave(odd, first);
     QCOMPARE(Contents(first), Contents(odd));
-    openAndSave(small, first);
+    openAndSave(Sample("small.qvd"), first);
     openAndSave(first, second);
     QCOMPARE(Contents(second), Contents(first));
   }

@@ -101,14 +101,13 @@ class TestWindowLayout : public QObject, WindowFixture {
       QVERIFY2(!zoom->isVisible() || Pixel(MountingPointX, 0).x() > zoom->geometry().right(), what);
     };
     check("as opened");
-    Click("ShowArraySettings_cbt");
-    check("array panel open");
-    Click("ShowAreaSettings_cbt");
-    check("both panels open");
-    Trigger("ShowGraph_men");
-    check("with the strip");
-    Trigger("FixedHeight_men");
-    check("fixed height");
+    for (const auto& [what, control] : {std::pair{"array panel open", "ShowArraySettings_cbt"},
+                                        {"both panels open", "ShowAreaSettings_cbt"},
+                                        {"with the strip", "ShowGraph_men"},
+                                        {"fixed height", "FixedHeight_men"}}) {
+      QLatin1String(control).endsWith("_cbt"_L1) ? Click(control) : Trigger(control);
+      check(what);
+    }
     Trigger("ShowZoom_men");
     w.resize(1400, 600);
     QTRY_COMPARE(w.width(), 1400);
