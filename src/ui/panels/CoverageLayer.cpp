@@ -105,7 +105,16 @@ bool CoverageLayer::DrawMap(DrawingSurface& side) const {
 
 void CoverageLayer::DrawAreas(DrawingSurface& side, const ProjectData& project,
                               const Graphics& graphics) {
-  engine_ = std::make_shared<const LevelEngine>(project, graphics, constants_);
+  // A repaint of the same design (a finished map, another band, a resize) keeps its engine.
+  const auto sameBoxes = [&] {
+    for (int b = 0; b < BoxesInUse(project); ++b)
+      if (!(graphics.BoxGeom[b].Source == graphics_.BoxGeom[b].Source &&
+            graphics.BoxGeom[b].Ray == graphics_.BoxGeom[b].Ray))
+        return false;
+    return true;
+  };
+  if (engine_ == nullptr || !(project == project_) || !sameBoxes())
+    engine_ = std::make_shared<const LevelEngine>(project, graphics, constants_);
   project_ = project;
   graphics_ = graphics;
   const auto areas = AreaLevels(*engine_, Band(), project, graphics);
