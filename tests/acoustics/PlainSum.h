@@ -40,4 +40,15 @@ inline double PlainPower(const ProjectData& p, const Graphics& g, int band, Plan
   return std::norm(sum);
 }
 
+// The level of an entry at a point in dB: a band's, or the A-weighted sum of every band's
+// power for BroadbandAChoice.
+inline double PlainLevel(const ProjectData& p, const Graphics& g, int entry, PlaneVector point) {
+  if (entry != BroadbandAChoice) return 10 * std::log10(PlainPower(p, g, entry, point));
+  double power = 0;
+  for (int band = 0; band < BandCount; ++band)
+    power +=
+        PlainPower(p, g, band, point) * std::pow(10.0, AWeighting(BandCentreFrequency(band)) / 10);
+  return 10 * std::log10(power);
+}
+
 }  // namespace tarnwick

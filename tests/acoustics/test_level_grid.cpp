@@ -13,7 +13,6 @@ namespace {
 struct Default {
   ProjectData project = MakeDefaultProject();
   Graphics graphics;
-  Constants constants = ModuleData();
   Default() { ComputeScene(project, FirstWindowFrame, graphics); }
 };
 
@@ -32,7 +31,7 @@ TEST(LevelGrid, spansTheRectangleCornerToCornerAndHasAtLeastOneNode) {
 
 TEST(LevelGrid, fillsTheRowsItIsGivenWithTheEnginesLevelsAndStopsWhenAsked) {
   const Default d;
-  const LevelEngine engine(d.project, d.graphics, d.constants);
+  const LevelEngine engine(d.project, d.graphics, ModuleData());
   LevelGrid grid = MakeLevelGrid(10, 0.0, 9.0, 20.0, 0.0, 6, 5);
   EXPECT_TRUE(grid.FillRows(engine, 1, 2, [] { return false; }));  // rows 1 and 3
   for (int j = 0; j < grid.ny; ++j)
@@ -49,7 +48,7 @@ TEST(LevelGrid, fillsTheRowsItIsGivenWithTheEnginesLevelsAndStopsWhenAsked) {
 
 TEST(LevelGrid, coloursTheAreasWithTheEnginesLevelsAtTheirPoints) {
   Default d;
-  const LevelEngine engine(d.project, d.graphics, d.constants);
+  const LevelEngine engine(d.project, d.graphics, ModuleData());
   const auto areas = AreaLevels(engine, BroadbandAChoice, d.project, d.graphics);
   ASSERT_EQ(areas.size(), 3u);
   const std::size_t counts[] = {101, 101, 41};  // lengths 10, 10 and 4 m

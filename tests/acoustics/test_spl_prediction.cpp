@@ -1,33 +1,29 @@
 // Directivity look-up and levels along an area: hand-built scenes and tools/make_expected.py.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 #include <random>
-#include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
-#include "acoustics/ModuleData.h"
 #include "acoustics/PlainSum.h"
 #include "acoustics/SplKernel.h"
-#include "acoustics/SplPrediction.h"
-#include "geometry/ArrayGeometry.h"
-#include "model/ProjectData.h"
 #include "support/DataTable.h"
 
 using namespace tarnwick;
 
 namespace {
 
-// Area 1 from `start` along `direction`, and boxes placed by hand.
+// A project redrawn, or area 1 from `start` along `direction` and boxes placed by hand.
 struct Scene {
   ProjectData project;
   Graphics graphics;
 
+  explicit Scene(const ProjectData& p) : project(p) {
+    ComputeScene(project, FirstWindowFrame, graphics);
+  }
   Scene(PlaneVector start, PlaneVector direction) {
     project.AreaLength[0] = static_cast<float>(std::hypot(direction.X, direction.Y));
     project.BoxesAmount = 0;
@@ -46,14 +42,6 @@ struct Scene {
     return points;
   }
 };
-
-// The default project with a table's first eight columns, redrawn.
-Scene TableScene(std::istream& in) {
-  Scene s({0, 0}, {0, 0});
-  s.project = ReadTableProject(in);
-  Redraw(s.project, s.graphics);
-  return s;
-}
 
 // The levels along an area by the steps of docs/model.md, "The coherent sum", written out
 // plainly, a cosine for every pair of boxes, with the directivity index from OffAxisIndex:
@@ -89,7 +77,7 @@ std::vector<SPLPoint> PlainStepLevels(const Scene& s, int area, int band) {
       sum = float(sum + amplitude[j] * amplitude[j]);
       for (std::size_t m = j + 1; m < amplitude.size(); ++m)
         sum = float(sum + 2.0 * amplitude[j] * amplitude[m] *
-                              std::cos((phase[j] - phase[m]) * 3.14159265358979 / 180.0));
+                              std::cos((phase[j] - phase[m]) * Pi / 180.0));
     }
     const bool defined = int(amplitude.size()) == p.BoxesAmount && sum > 0 && std::isfinite(sum);
     point.SPL = defined ? float(10.0 * std::log(double(sum)) / ln10) : SPLFloor;
@@ -159,7 +147,7 @@ TEST(OffAxisIndex, followedEntriesMatchTheExactAngleEvenAHairFromABoundary) {
 TEST(CalculateSPL, everyTabledLevelMatchesTheDoublePrecisionEvaluation) {
   int checked = 0;  // columns after the project: area, band, point, level, tolerance (dB)
   ForEachRow("spl_levels.csv", [&](std::istringstream& row) {
-    const Scene s = TableScene(row);
+    const Scene s(ReadTableProject(row));
     int area = 0, band = 0, i = 0;
     double level = 0, tolerance = 0;
     row >> area >> band >> i >> level >> tolerance;
@@ -212,8 +200,7 @@ TEST(CalculateSPL, takesLevelDirectionsAsNinetyDegreesFromTheVertical) {
 TEST(OffAxisIndex, keepsTheTangentAngleOfEveryDirectionBelowABoxToTheLastBit) {
   // Below the horizontal the angle is the tangent's arc, the difference of two singles.
   const auto tangentAngle = [](PlaneVector v) {
-    return static_cast<float>(std::atan(double(v.X) / std::fabs(double(v.Y))) * 180.0 /
-                              3.14159265358979);
+    return static_cast<float>(std::atan(double(v.X) / std::fabs(double(v.Y))) * 180.0 / Pi);
   };
   std::mt19937_64 random(7);
   std::uniform_real_distribution<float> x(-60, 60), y(-30, -1e-3f);
@@ -225,12 +212,9 @@ TEST(OffAxisIndex, keepsTheTangentAngleOfEveryDirectionBelowABoxToTheLastBit) {
               DirectivityIndex(static_cast<float>(double(tangentAngle(d)) - aim)));
   }
   // Above, the angle runs on round to the back, which is 180 degrees, not -180.
-  for (const auto& [v, angle] : {std::pair{PlaneVector{1, 1}, 135.0f},
-                                 {{-1, 1}, -135.0f},
-                                 {{0, 1}, 180.0f},
-                                 {{-0.0f, 1}, 180.0f},
-                                 {{-1, 0}, -90.0f}})
-    EXPECT_EQ(AngleFromDown(v), angle) << v.X << ", " << v.Y;
+  const std::pair<PlaneVector, float> angles[] = {
+      {{1, 1}, 135}, {{-1, 1}, -135}, {{0, 1}, 180}, {{-0.0f, 1}, 180}, {{-1, 0}, -90}};
+  for (const auto& [v, angle] : angles) EXPECT_EQ(AngleFromDown(v), angle) << v.X << ", " << v.Y;
   EXPECT_EQ(OffAxisAngle(-170, 20), 170.0f);
   EXPECT_EQ(OffAxisAngle(170, -10), 180.0f);
 }
@@ -261,7 +245,7 @@ TEST(CalculateSPL, givesTheFloorLevelWhereNoLevelIsDefinedAndRefusesWhatItCannot
 
 TEST(CalculateSPL, sumsABoxTurnedOffButNoBoxBeyondTwelve) {
   std::istringstream row("0 9 12 05000055555 1 0 5 3");
-  const Scene all = TableScene(row);
+  const Scene all(ReadTableProject(row));
   Scene off = all, without = all, many = all;
   std::tie(off.project.BoxAttenuation[11], without.project.BoxesAmount, many.project.BoxesAmount) =
       std::tuple(BoxOffAttenuation, 11, 40);
@@ -279,8 +263,7 @@ TEST(CalculateSPL, staysWithinATenThousandthOfADecibelOfTheDesignedStepsOnEveryK
   // Every band along every area in use of random projects (fixed seed) and of a few scenes
   // with points where no level is defined, by the fastest kernel this processor runs and
   // by the portable one.
-  long long compared = 0, identical = 0, outside = 0;
-  double worst = 0.0;
+  long long compared = 0, identical = 0;
   auto compare = [&](const Scene& s, int area, int band) {
     const std::vector<SPLPoint> plain = PlainStepLevels(s, area, band);
     for (const SplKernel kernel : {FastestSplKernel(), &PortableSplKernel}) {
@@ -293,21 +276,17 @@ TEST(CalculateSPL, staysWithinATenThousandthOfADecibelOfTheDesignedStepsOnEveryK
         ASSERT_TRUE(got.Position == want.Position &&
                     got.DistanceFromLastBox == want.DistanceFromLastBox)
             << i;
-        const double difference = std::fabs(double(got.SPL) - want.SPL);
-        worst = std::max(worst, difference);
-        ++compared;
+        ASSERT_NEAR(got.SPL, want.SPL, 1e-4)
+            << "area " << area << " band " << band << " point " << i;
         identical += got.SPL == want.SPL;
-        if (!(difference <= 1e-4) && ++outside <= 5)
-          ADD_FAILURE() << "area " << area << " band " << band << " point " << i << ": " << got.SPL
-                        << " against " << want.SPL;
       }
+      compared += points.size();
     }
   };
   std::mt19937_64 random(2027);
   auto next = [&](double lo, double hi) { return std::uniform_real_distribution(lo, hi)(random); };
   for (int n = 0; n < 24; ++n) {
-    Scene s({0, 0}, {0, 0});
-    ProjectData& p = s.project = MakeDefaultProject();
+    ProjectData p = MakeDefaultProject();
     p.BoxesAmount = 2 + int(random() % 11);
     for (float& splay : p.BoxAngle) splay = random() % 2 ? 5.0f : 0.0f;
     for (float& attenuation : p.BoxAttenuation)
@@ -324,7 +303,7 @@ TEST(CalculateSPL, staysWithinATenThousandthOfADecibelOfTheDesignedStepsOnEveryK
       p.AreaHeight1[a] = float(next(-1, 4));
       p.AreaHeight2[a] = float(next(-1, 8));
     }
-    ComputeScene(p, FirstWindowFrame, s.graphics);
+    const Scene s(p);
     for (int area = 1; area <= p.AreasAmount; ++area)
       for (int band = 0; band < BandCount; ++band) compare(s, area, band);
   }
@@ -336,9 +315,6 @@ TEST(CalculateSPL, staysWithinATenThousandthOfADecibelOfTheDesignedStepsOnEveryK
         Scene({3, 1}, {2, 0}),
         Scene({2, 8}, {0, -9}).Box({1, 4}, {1, -0.2f}).Box({1, 3.7f}, {1, 0})})
     for (int band = 0; band < BandCount; ++band) compare(s, 1, band);
-  std::printf("%lld levels compared, %lld identical to the last bit, largest difference %.3g dB\n",
-              compared, identical, worst);
-  EXPECT_EQ(outside, 0);
   EXPECT_GT(compared, 100000);
   EXPECT_GT(identical, compared * 9 / 10);
 }

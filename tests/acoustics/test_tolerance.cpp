@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ranges>
 
 #include "acoustics/PlainSum.h"
 #include "acoustics/Tolerance.h"
@@ -41,26 +42,24 @@ TEST(Tolerance, variesTheTypedInclinationOrThePinsThatExist) {
 }
 
 TEST(Tolerance, spreadsFromTheLowestToTheHighestLevelOfTheDesignAndItsVariations) {
-  const Constants& constants = ModuleData();
   for (const int automatic : {0, 1}) {
     ProjectData p = WithPin(automatic, 5);
     Graphics g;
     ComputeScene(p, FirstWindowFrame, g);
-    const LevelSpread spread = PredictSpread(p, g, constants, 1, BroadbandAChoice);
+    const LevelSpread spread = PredictSpread(p, g, ModuleData(), 1, BroadbandAChoice);
     // Each design predicted on its own, hung anew in a scene of its own.
     std::vector<std::vector<SPLPoint>> curves(1);
-    ASSERT_TRUE(PredictLevels(p, g, constants, 1, BroadbandAChoice, curves[0]));
+    ASSERT_TRUE(PredictLevels(p, g, ModuleData(), 1, BroadbandAChoice, curves[0]));
     for (ProjectData v : RiggingVariations(p)) {
       Graphics own;
       ComputeScene(v, FirstWindowFrame, own);
-      ASSERT_TRUE(PredictLevels(v, own, constants, 1, BroadbandAChoice, curves.emplace_back()));
+      ASSERT_TRUE(PredictLevels(v, own, ModuleData(), 1, BroadbandAChoice, curves.emplace_back()));
     }
     ASSERT_EQ(spread.Low.size(), curves[0].size());
     int apart = 0;
     for (std::size_t i = 0; i < spread.Low.size(); ++i) {
-      float low = curves[0][i].SPL, high = low;
-      for (const auto& curve : curves) low = std::min(low, curve[i].SPL);
-      for (const auto& curve : curves) high = std::max(high, curve[i].SPL);
+      const auto [low, high] = std::ranges::minmax(
+          curves | std::views::transform([i](const auto& curve) { return curve[i].SPL; }));
       EXPECT_EQ(std::pair(spread.Low[i], spread.High[i]), std::pair(low, high)) << i;
       apart += high - low > 0.1f;
     }

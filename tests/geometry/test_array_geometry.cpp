@@ -9,9 +9,6 @@
 #include <string>
 
 #include "geometry/AreaDrag.h"
-#include "geometry/ArrayGeometry.h"
-#include "geometry/PlaneVector.h"
-#include "model/ProjectData.h"
 #include "support/DataTable.h"
 
 namespace tarnwick {
@@ -179,9 +176,9 @@ TEST(AreaDrag, dropMovesTheAreaKeepingItsShape) {
   const PlaneVector origin = DragOrigin(g, release);  // keeps the press's offset
   EXPECT_LT(std::hypot(origin.X - 26.0, origin.Y - 2.9), 1e-5);
   ASSERT_EQ(DropArea(p, g, release), 2);
-  EXPECT_NEAR(p.AreaDistance[2], 25.0f, 1e-5f);
-  EXPECT_NEAR(p.AreaHeight1[2], 2.9f, 1e-5f);
-  EXPECT_NEAR(p.AreaHeight2[2], 4.5f, 1e-5f);
+  for (const auto& [got, want] :
+       {std::pair{p.AreaDistance[2], 25.0f}, {p.AreaHeight1[2], 2.9f}, {p.AreaHeight2[2], 4.5f}})
+    EXPECT_NEAR(got, want, 1e-5f);
   EXPECT_EQ(p.AreaLength[2], 4.0f);
   EXPECT_TRUE(g.DragActive == 0 && g.AreaGeom[2].Picked == 0);
   EXPECT_EQ(DropArea(p, g, press), -1);  // idle again: nothing to drop

@@ -17,17 +17,10 @@ struct TwoBoxes {
   TwoBoxes() {
     project.BoxesAmount = 2;
     project.BoxAngle[0] = 5.0f;
-    BoxGeometry& top = graphics.BoxGeom[0];
-    top.TopFront = {1.0f, 2.0f};
-    top.Source = {1.0f, 7.0f};
-    top.Ray = {3.0f, -3.0f};
-    top.AimedArea = 1;
+    // Top front, bottom front, bottom back, top back, source, ray, aimed area.
+    graphics.BoxGeom[0] = {{1, 2}, {}, {}, {}, {1, 7}, {3, -3}, 1};
+    graphics.BoxGeom[1] = {{1, 1}, {1, 0.5f}, {0.6f, 0.25f}, {}, {}, {2, 0}, 0};
     graphics.AreaGeom[0].Start = {1.0f, 8.0f};  // the aim point (4, 4) lies 3, -4 from it
-    BoxGeometry& second = graphics.BoxGeom[1];
-    second.TopFront = {1.0f, 1.0f};
-    second.BottomFront = {1.0f, 0.5f};
-    second.BottomBack = {0.6f, 0.25f};
-    second.Ray = {2.0f, 0.0f};
   }
 };
 
@@ -58,13 +51,9 @@ TEST(Rigging, writesTabSeparatedTextInTheProjectsUnitsAndDecimalSeparator) {
   const TwoBoxes a;
   RiggingTable table = MakeRiggingTable(a.project, a.graphics);
   table.Inclination = 5.29f;
-  const std::string columns =
-      "Box\tSplay (deg)\tAim (deg)\tTop front height (%)\tRay lands on\t"
-      "From the area's start (%)\n";
-  const auto in = [&](const std::string& unit) {
-    std::string text = columns;
-    for (std::size_t at; (at = text.find('%')) != std::string::npos;) text.replace(at, 1, unit);
-    return text;
+  const auto in = [](const std::string& unit) {
+    return "Box\tSplay (deg)\tAim (deg)\tTop front height (" + unit +
+           ")\tRay lands on\tFrom the area's start (" + unit + ")\n";
   };
   EXPECT_EQ(RiggingText(table, false, "."),
             "Inclination (deg)\t5.29\n" + in("m") + "1\t\t-45\t2\tArea 1\t5\n" +

@@ -30,8 +30,7 @@ TEST(TextToNumber, readsTheLeadingNumberOfAnyTextAndGivesZeroWithoutOne) {
 TEST(NumberText, readsAndWritesThePointWhateverTheProcessLocale) {
   // The toolkit installs the user's locale; a comma locale must not change how a point is read.
   const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
-  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr &&
-      std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr)
+  if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
     GTEST_SKIP() << "no comma locale installed";
   const double read = TextToNumber("2.75");
   const std::string shown = TwoDecimalText(-1234.5, ".");

@@ -3,16 +3,12 @@
 #include <QtGui>
 #include <QtTest>
 #include <cmath>
-#include <limits>
 
 #include "views/Canvas.h"
 
 using namespace tarnwick;
 
 namespace {
-
-constexpr double Inf = std::numeric_limits<double>::infinity();
-const double NaN = std::nan("");
 
 bool IsRed(QRgb p) { return qRed(p) > qGreen(p) + 40 && qRed(p) > qBlue(p) + 40; }
 bool IsDark(QRgb p) { return qGray(p) < 128; }
@@ -32,7 +28,9 @@ QImage Red(QSize size) {
   return picture;
 }
 
-// An inner area of 256 x 128 pixels: with the scale below a user unit is exactly a pixel,
+using Quad = std::array<double, 4>;  // a scale, or two corners: x1, y1, x2, y2
+
+// An inner area of 256 x 128 pixels: with the default scale a user unit is exactly a pixel,
 // y growing upward.
 struct Surface {
   Canvas s;
@@ -40,10 +38,10 @@ struct Surface {
 
   Surface() {
     s.SetSize({256, 128});
-    Reset(0, 128, 256, 0);
+    Reset();
   }
-  void Reset(double x1, double y1, double x2, double y2) {
-    s.Scale(x1, y1, x2, y2);
+  void Reset(Quad scale = {0, 128, 256, 0}) {
+    s.Scale(scale[0], scale[1], scale[2], scale[3]);
     s.DrawWidth = 1;
     s.Fill = Canvas::FillStyle::Transparent;
     s.Cls();
@@ -68,28 +66,24 @@ class TestDrawingSurface : public QObject {
     QVERIFY(!IsRed(v.At(30, 64)) && !IsRed(v.At(226, 64)) && !IsRed(v.At(128, 14)) &&
             !IsRed(v.At(128, 98)));
     // The same extents at another scale: smaller, as a stand-in for a map of a new scene.
-    v.Reset(0, 1280, 2560, 0);
+    v.Reset({0, 1280, 2560, 0});
     QVERIFY(v.s.DrawPicture(32, 112, 224, 32, map));
     QVERIFY(IsRed(v.At(12, 122)) && !IsRed(v.At(30, 122)));
     // Reaching far beyond the picture but within 2^24 pixels: it covers it.
-    v.Reset(0, 128, 256, 0);
+    v.Reset();
     QVERIFY(v.s.DrawPicture(-MaxPixel, 128 + MaxPixel, MaxPixel, 128 - MaxPixel, map));
     QCOMPARE(Count(v.s, IsRed), 256 * 128);
 
     // Corners the scale cannot place: beyond 2^24 pixels, not numbers, or a scale that is
     // none. Nothing of the picture is drawn, and nothing else.
-    const struct {
-      const char* what;
-      double scale[4];
-      double corners[4];
-    } refused[] = {
+    const std::tuple<const char*, Quad, Quad> refused[] = {
         {"beyond 2^24 pixels", {0, 128, 256, 0}, {-MaxPixel - 2, 112, 224, 32}},
         {"beyond 2^24 pixels below", {0, 128, 256, 0}, {32, 112, 224, -MaxPixel}},
-        {"a corner no number", {0, 128, 256, 0}, {32, NaN, 224, 32}},
-        {"a corner infinite", {0, 128, 256, 0}, {32, 112, Inf, 32}},
-        {"a scene infinitely high", {0, Inf, 256, -Inf}, {32, 112, 224, 0}},
+        {"a corner no number", {0, 128, 256, 0}, {32, NAN, 224, 32}},
+        {"a corner infinite", {0, 128, 256, 0}, {32, 112, INFINITY, 32}},
+        {"a scene infinitely high", {0, INFINITY, 256, -INFINITY}, {32, 112, 224, 0}},
         {"a scene reaching past double", {-1e308, 1.7e308, 1e308, -1.7e308}, {32, 112, 224, 0}},
-        {"a scale no number", {0, NaN, 256, 0}, {32, 112, 224, 32}},
+        {"a scale no number", {0, NAN, 256, 0}, {32, 112, 224, 32}},
         {"a scale of no width", {5, 128, 5, 0}, {32, 112, 224, 32}},
         {"a scale of no height", {0, 7, 256, 7}, {32, 112, 224, 32}},
         {"a scale too fine to place", {0, 1e-300, 1e-300, 0}, {32, 112, 224, 32}},
@@ -98,13 +92,11 @@ class TestDrawingSurface : public QObject {
         {"six tenths of a pixel high", {0, 128, 256, 0}, {32, 20, 224, 19.4}},
         {"six tenths of a pixel wide", {0, 128, 256, 0}, {100, 112, 100.6, 32}},
     };
-    for (const auto& r : refused) {
-      v.Reset(r.scale[0], r.scale[1], r.scale[2], r.scale[3]);
-      const bool drawn =
-          v.s.DrawPicture(r.corners[0], r.corners[1], r.corners[2], r.corners[3], map);
-      QVERIFY2(!drawn && v.Blank(), r.what);
+    for (const auto& [what, scale, c] : refused) {
+      v.Reset(scale);
+      QVERIFY2(!v.s.DrawPicture(c[0], c[1], c[2], c[3], map) && v.Blank(), what);
     }
-    v.Reset(0, 128, 256, 0);
+    v.Reset();
     QVERIFY(!v.s.DrawPicture(32, 112, 224, 32, QImage()) && v.Blank());
   }
 
@@ -119,11 +111,11 @@ class TestDrawingSurface : public QObject {
     v.s.Print(QStringLiteral("MMMM"));
     QVERIFY(Count(v.s, IsDark) > 10);
     // A line reaching past either end of double is drawn across the picture.
-    v.Reset(0, 128, 256, 0);
+    v.Reset();
     v.s.Line(-1.7e308, 64, 1.7e308, 64, Qt::red);
     QVERIFY(IsRed(v.At(1, 64)) && IsRed(v.At(254, 64)));
     // A filled disc larger than everything covers the picture; its outline far away shows not.
-    v.Reset(0, 128, 256, 0);
+    v.Reset();
     v.s.Circle(128, 64, 1e300, Qt::red);
     QVERIFY(v.Blank());
     v.s.Fill = Canvas::FillStyle::Solid;
@@ -133,31 +125,27 @@ class TestDrawingSurface : public QObject {
 
     // Where a position is not a number, infinite or out of reach, nothing at all is drawn:
     // no picture, line, disc or text.
-    const struct {
-      const char* what;
-      double scale[4];
-      double at[2];
-    } refused[] = {
-        {"a point no number", {0, 128, 256, 0}, {NaN, 64}},
-        {"a point infinite", {0, 128, 256, 0}, {128, -Inf}},
+    const std::tuple<const char*, Quad, QPointF> refused[] = {
+        {"a point no number", {0, 128, 256, 0}, {NAN, 64}},
+        {"a point infinite", {0, 128, 256, 0}, {128, -INFINITY}},
         {"a point far out", {0, 128, 256, 0}, {1e30, 64}},
-        {"a scene infinitely high", {0, Inf, 256, -Inf}, {128, 64}},
-        {"a scale no number", {0, NaN, 256, 0}, {128, 64}},
+        {"a scene infinitely high", {0, INFINITY, 256, -INFINITY}, {128, 64}},
+        {"a scale no number", {0, NAN, 256, 0}, {128, 64}},
         {"a scale of no width", {5, 128, 5, 0}, {128, 64}},
         {"a scale too fine to place", {0, 1e-300, 1e-300, 0}, {128, 64}},
     };
-    for (const auto& r : refused) {
-      v.Reset(r.scale[0], r.scale[1], r.scale[2], r.scale[3]);
-      const auto [x, y] = r.at;
+    for (const auto& [what, scale, at] : refused) {
+      v.Reset(scale);
+      const double x = at.x(), y = at.y();
       v.s.DrawWidth = 3;
       v.s.Line(x, y, x, y, Qt::red);
-      v.s.Line(x, y, NaN, y, Qt::red);
+      v.s.Line(x, y, NAN, y, Qt::red);
       v.s.Fill = Canvas::FillStyle::Solid;
       v.s.Circle(x, y, 4, Qt::red);
       v.s.CurrentX = x, v.s.CurrentY = y;
       v.s.Print(QStringLiteral("MMMM"));
       v.s.DrawPicture(x - 8, y + 8, x + 8, y - 8, Red({4, 4}));
-      QVERIFY2(v.Blank(), r.what);
+      QVERIFY2(v.Blank(), what);
     }
   }
 };

@@ -4,7 +4,6 @@
 #include <QtWidgets>
 #include <cmath>
 
-#include "geometry/ArrayGeometry.h"
 #include "support/DataTable.h"
 #include "ui/panels/DrawingSurface.h"
 #include "ui/panels/LineElement.h"
@@ -19,16 +18,22 @@ bool IsDark(QRgb p) { return qGray(p) < 128; }
 bool IsInked(QRgb p) { return qGray(p) < 200; }
 bool IsReddish(QRgb p) { return qRed(p) > qGreen(p) + 40 && qRed(p) > qBlue(p) + 40; }
 bool IsBlackish(QRgb p) { return qGray(p) < 140 && !IsReddish(p); }
+bool IsBluish(QRgb p) { return qBlue(p) > qRed(p) + 60 && qBlue(p) > qGreen(p) + 30; }
+bool IsGreenish(QRgb p) { return qGreen(p) > qRed(p) + 60 && qGreen(p) > qBlue(p) + 20; }
 
-// Whether any pixel within `radius` logical pixels of the user point passes the test.
-bool AnyNear(Canvas& view, double x, double y, int radius, bool (*test)(QRgb)) {
-  const QImage& image = view.Image();
-  const QPointF at = view.ToPixels(x, y) * image.devicePixelRatio();
-  const int r = int(std::ceil(radius * image.devicePixelRatio()));
-  for (int py = int(std::lround(at.y())) - r; py <= int(std::lround(at.y())) + r; ++py)
-    for (int px = int(std::lround(at.x())) - r; px <= int(std::lround(at.x())) + r; ++px)
+// Whether any pixel within `radius` logical pixels of a logical position passes the test.
+bool AnyNear(const QImage& image, QPointF at, int radius, bool (*test)(QRgb)) {
+  const double ratio = image.devicePixelRatio();
+  const int x = int(std::lround(at.x() * ratio)), y = int(std::lround(at.y() * ratio));
+  const int r = int(std::ceil(radius * ratio));
+  for (int py = y - r; py <= y + r; ++py)
+    for (int px = x - r; px <= x + r; ++px)
       if (image.valid(px, py) && test(image.pixel(px, py))) return true;
   return false;
+}
+
+bool AnyNear(Canvas& view, double x, double y, int radius, bool (*test)(QRgb)) {
+  return AnyNear(view.Image(), view.ToPixels(x, y), radius, test);
 }
 
 QRgb At(const QImage& i, QPointF p) { return i.pixel((p * i.devicePixelRatio()).toPoint()); }
@@ -107,11 +112,9 @@ class TestSideView : public QObject {
     // Lines without finite ends are skipped; a huge one crossing the picture is clipped.
     s.Scale(0, 10, 10, 0);
     s.DrawWidth = 1;
-    for (auto [x1, y1, x2, y2] : {std::array<double, 4>{NAN, 5, 10, 5},
-                                  {0, INFINITY, 10, 5},
-                                  {1e300, 1, -1e300, 1},
-                                  {1e30, 1e30, 2e30, 3e30}})
-      s.Line(x1, y1, x2, y2);
+    const std::array<double, 4> lines[] = {
+        {NAN, 5, 10, 5}, {0, INFINITY, 10, 5}, {1e300, 1, -1e300, 1}, {1e30, 1e30, 2e30, 3e30}};
+    for (auto [x1, y1, x2, y2] : lines) s.Line(x1, y1, x2, y2);
     const QImage image = s.Image();
     for (double x : {1.0, 50.0, 98.0}) QVERIFY(IsDark(At(image, {x, 90})));
     const int w = image.width();
@@ -196,21 +199,19 @@ class TestSideView : public QObject {
 
   void levelGraphPutsItsCurvesOnRoundTicksAndBreaksThemWhereNoLevelIsDefined() {
     // Steps of 1, 2, 3, 5, 6 or 10 dB (then tens of those), at least 15 px apart.
-    for (const auto& [range, pixels, step] : {std::tuple{7.0, 200.0, 1.0},
-                                              {20.0, 60.0, 5.0},
-                                              {20.0, 100.0, 3.0},
-                                              {40.0, 60.0, 10.0},
-                                              {300.0, 60.0, 100.0}})
+    const std::tuple<double, double, double> levelSteps[] = {
+        {7, 200, 1}, {20, 60, 5}, {20, 100, 3}, {40, 60, 10}, {300, 60, 100}};
+    for (const auto& [range, pixels, step] : levelSteps)
       QCOMPARE(LevelStep(range, pixels, 15.0), step);
-    for (const auto& [range, pixels, step] :
-         {std::tuple{10.0, 400.0, 1.0}, {10.0, 100.0, 5.0}, {0.3, 400.0, 0.05}, {60.0, 90.0, 50.0}})
+    const std::tuple<double, double, double> distanceSteps[] = {
+        {10, 400, 1}, {10, 100, 5}, {0.3, 400, 0.05}, {60, 90, 50}};
+    for (const auto& [range, pixels, step] : distanceSteps)
       QCOMPARE(DistanceStep(range, pixels, 40.0), step);
 
     // 4 m falling from 100 dB to 80 dB, with no level at 2 m; a second area 2 m long.
     std::vector<LevelCurve> curves{{1, std::vector<SPLPoint>(41), {}, {}},
-                                   {3, std::vector<SPLPoint>(21), {}, {}}};
+                                   {3, std::vector<SPLPoint>(21, {{}, 0.0f, 85.0f}), {}, {}}};
     for (int i = 0; i <= 40; ++i) curves[0].Points[i].SPL = i == 20 ? SPLFloor : 100.0f - 0.5f * i;
-    for (SPLPoint& p : curves[1].Points) p.SPL = 85.0f;
     QImage image(600, 200, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter painter(&image);
@@ -222,20 +223,12 @@ class TestSideView : public QObject {
     DrawLevelGraph(painter, layout, curves, text, std::nullopt);
     painter.end();
     const auto near = [&](double metres, double level, bool (*test)(QRgb)) {
-      const QPoint at = layout.ToPixels(metres, level).toPoint();
-      for (int dx = -2; dx <= 2; ++dx)
-        for (int dy = -2; dy <= 2; ++dy)
-          if (test(image.pixel(at + QPoint(dx, dy)))) return true;
-      return false;
+      return AnyNear(image, layout.ToPixels(metres, level), 2, test);
     };
-    const auto bluish = [](QRgb p) { return qBlue(p) > qRed(p) + 60 && qBlue(p) > qGreen(p) + 30; };
-    const auto greenish = [](QRgb p) {
-      return qGreen(p) > qRed(p) + 60 && qGreen(p) > qBlue(p) + 20;
-    };
-    QVERIFY(bluish(CurveColour(1).rgb()) && greenish(CurveColour(3).rgb()));
-    for (int i : {1, 13, 39}) QVERIFY(near(0.1 * i, 100 - 0.5 * i, bluish));
-    QVERIFY(!near(2.0, 90.0, bluish));  // the gap
-    QVERIFY(near(1.5, 85.0, greenish) && !near(3.0, 85.0, greenish));
+    QVERIFY(IsBluish(CurveColour(1).rgb()) && IsGreenish(CurveColour(3).rgb()));
+    for (int i : {1, 13, 39}) QVERIFY(near(0.1 * i, 100 - 0.5 * i, IsBluish));
+    QVERIFY(!near(2.0, 90.0, IsBluish));  // the gap
+    QVERIFY(near(1.5, 85.0, IsGreenish) && !near(3.0, 85.0, IsGreenish));
     // The pointer finds the nearest defined point, never the gap.
     const auto nearest = layout.Nearest(layout.ToPixels(1.32, 93.4), 24);
     QVERIFY(nearest && *nearest == std::pair(std::size_t{0}, std::size_t{13}));
