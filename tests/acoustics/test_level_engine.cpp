@@ -1,5 +1,4 @@
-// The level engine against tools/make_expected.py's table, a plain complex sum written here,
-// and CalculateSPL.
+// The level engine against tools/make_expected.py's table, a plain complex sum and CalculateSPL.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -43,8 +42,7 @@ struct Design {
 constexpr std::pair<LevelEngine::Arithmetic, const char*> Arithmetics[] = {
     {LevelEngine::Arithmetic::Fastest, "fastest"}, {LevelEngine::Arithmetic::Portable, "portable"}};
 
-// The point `distance` metres from a box's source in the direction `degrees` from straight
-// down, positive towards +X, rounded to single precision.
+// `distance` metres from a box's source, `degrees` from straight down towards +X, as singles.
 PlaneVector Towards(const BoxGeometry& box, double degrees, double distance) {
   const double radians = degrees * std::numbers::pi / 180;
   return {float(box.Source.X + distance * std::sin(radians)),

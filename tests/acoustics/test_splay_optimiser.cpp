@@ -152,8 +152,7 @@ TEST(SplayOptimiser, RefusesADesignWithoutAnAreaPointThatHasALevel) {
                                                     {"floor at -1e38", 10.0f, -1e38f}}) {
     SCOPED_TRACE(what);
     Case c;
-    ProjectData& p = c.project;
-    p.AreasAmount = 3;
+    ProjectData& p = c.project;  // three areas
     p.BoxesAmount = 4;
     p.FloorDistance = floorDistance;
     p.AreaLength.fill(length);

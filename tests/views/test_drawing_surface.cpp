@@ -30,8 +30,7 @@ QImage Red(QSize size) {
 
 using Quad = std::array<double, 4>;  // a scale, or two corners: x1, y1, x2, y2
 
-// An inner area of 256 x 128 pixels: with the default scale a user unit is exactly a pixel,
-// y growing upward.
+// An inner area of 256 x 128 pixels; the default scale makes a user unit a pixel, y upward.
 struct Surface {
   Canvas s;
   QImage blank;

@@ -38,8 +38,7 @@ bool AnyNear(Canvas& view, double x, double y, int radius, bool (*test)(QRgb)) {
 
 QRgb At(const QImage& i, QPointF p) { return i.pixel((p * i.devicePixelRatio()).toPoint()); }
 
-// The side view (800 x 500) under the zoom view (160 x 320), drawn as the window draws them
-// but without a window.
+// The side (800 x 500) and zoom (160 x 320) views, drawn as the window draws them, windowless.
 struct Views {
   Canvas side, zoom;
   bool shown;
