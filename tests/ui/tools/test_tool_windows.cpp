@@ -142,13 +142,11 @@ class TestToolWindows : public QObject, WindowFixture {
     QVERIFY(ended.count() == 1 || ended.wait(60000));
     QVERIFY(form->Result().Found && form->Result().CurrentScore.Points > 0);
 
-    // The array hung so far above or below the areas that no sound reaches them.
-    for (const char* floor : {"1e38", "-1e38"}) {
-      Type("FloorDistance_tbx", QLatin1String(floor));
-      QCOMPARE(w.Project().FloorDistance, QString::fromLatin1(floor).toFloat());
-      Click("OptimiseSearch_cbt");
-      QVERIFY2(Refused(*form), floor);
-    }
+    // The array hung so far above the areas that no sound reaches them.
+    Type("FloorDistance_tbx", "1e38");
+    QCOMPARE(w.Project().FloorDistance, 1e38f);
+    Click("OptimiseSearch_cbt");
+    QVERIFY2(Refused(*form), qPrintable(Status()));
   }
 };
 
