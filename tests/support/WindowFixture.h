@@ -55,17 +55,18 @@ inline Ran RunProgram(const QStringList& arguments, bool headless = false) {
 
 // One main window as a user meets it, for the window tests: shown and active, asking
 // scripted dialogs, with a scratch folder; controls found by their object names and used
-// as a user uses them. A test class derives from it, calls Prepare() in initTestCase and
-// Reset() in init and cleanup, so that every case starts from a fresh window and settings.
+// as a user uses them. A test class derives from it and calls Reset() in cleanup, so that
+// every case starts from a fresh window and settings.
 class WindowFixture {
  public:
   // Settings of this test program's own: window tests run side by side, and one clearing
   // its recent files must not clear another's.
-  static void Prepare() {
+  WindowFixture() {
     QStandardPaths::setTestModeEnabled(true);
     static const QTemporaryDir settings;
     if (!settings.isValid()) qFatal("no folder for the settings");
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    Reset();
   }
   void Reset() {
     window_.reset();
@@ -114,6 +115,7 @@ class WindowFixture {
   void Click(const QString& button) const {
     QTest::mouseClick(Find<QAbstractButton>(button), Qt::LeftButton);
   }
+  QString Label(const QString& name) const { return Find<QLabel>(name)->text(); }
   QString UndoText() const { return Find<QAction>(u"Undo_men"_s)->text().remove('&'); }
   // The caption as shown, its modified mark left out.
   QString Caption() const { return window_->windowTitle().remove(u"[*]"_s); }
@@ -172,11 +174,14 @@ class WindowFixture {
     for (int i = 0; i < index; ++i) QTest::keyClick(list, Qt::Key_Down);
     QCOMPARE(list->currentIndex(), index);
   }
+  const CoverageLayer& Map() const { return *Find<CoverageLayer>(u"CoverageMap"_s); }
   // Lets a coverage map under way finish (and its completion redraw).
   void Settle() const {
-    auto* map = window_->findChild<CoverageLayer*>(u"CoverageMap"_s);
-    QTRY_VERIFY_WITH_TIMEOUT(map == nullptr || !map->Busy(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!Map().Busy(), 20000);
     QCoreApplication::processEvents();
+  }
+  void WaitForMap() const {
+    QTRY_VERIFY_WITH_TIMEOUT(!Map().Busy() && Map().ShownMap() != nullptr, 30000);
   }
 
   // Widget pixel of a scene point in the side view, and back.

@@ -27,10 +27,6 @@ bool Blank(const QImage& picture) {
 class TestCoverageLayer : public QObject, WindowFixture {
   Q_OBJECT
 
-  const CoverageLayer& Layer() const { return *Find<CoverageLayer>("CoverageMap"); }
-  bool MapFinished() const { return !Layer().Busy() && Layer().ShownMap() != nullptr; }
-  void WaitForMap() const { QTRY_VERIFY_WITH_TIMEOUT(MapFinished(), 30000); }
-
   // The window shown with both settings panels open, three areas, twelve boxes, a typed
   // inclination and the coverage map; returns once the first map is on screen.
   LineArray_frm& OpenWithMap() {
@@ -45,7 +41,7 @@ class TestCoverageLayer : public QObject, WindowFixture {
 
   // Whether the side view's scale places the shown map's corners on pixels it can draw at.
   bool MapPlaceable() const {
-    const LevelGrid& map = Layer().ShownMap()->grid;
+    const LevelGrid& map = Map().ShownMap()->grid;
     for (const QPointF corner :
          {Side()->ToPixels(map.left, map.top), Side()->ToPixels(map.right, map.bottom)})
       if (!(std::fabs(corner.x()) <= MaxPixel) || !(std::fabs(corner.y()) <= MaxPixel))
@@ -56,7 +52,7 @@ class TestCoverageLayer : public QObject, WindowFixture {
   int MapColoured() const {
     QSet<QRgb> colours;
     for (float below = -1.0f; below < MapStepDb * (MapSteps + 2); below += MapStepDb / 2)
-      colours << MapColour(Layer().Top() - below, Layer().Top());
+      colours << MapColour(Map().Top() - below, Map().Top());
     const QImage& shown = Side()->Image();
     int count = 0;
     for (int y = 0; y < shown.height(); ++y)
@@ -68,7 +64,7 @@ class TestCoverageLayer : public QObject, WindowFixture {
   // of its colours than the areas' own coloured lines show, and nothing at all where the
   // scene places nothing.
   bool LeftOutWhereUnplaceable() const {
-    if (Layer().ShownMap() == nullptr || MapPlaceable()) return true;
+    if (Map().ShownMap() == nullptr || MapPlaceable()) return true;
     const QImage& shown = Side()->Image();
     if (MapColoured() >= shown.width() * shown.height() / 20) return false;
     const QPointF origin = Side()->ToPixels(0, 0);
@@ -87,8 +83,6 @@ class TestCoverageLayer : public QObject, WindowFixture {
   }
 
  private slots:
-  void initTestCase() { Prepare(); }
-  void init() { Reset(); }
   void cleanup() { Reset(); }
 
   void everyNumberBoxTakesEveryExtremeWhileAMapIsShown_data() {
@@ -109,7 +103,7 @@ class TestCoverageLayer : public QObject, WindowFixture {
       const QString before = box->text();
       for (const char* extreme : Extremes) {
         // The last finished map is what stands in while the next is computed.
-        QVERIFY(Layer().ShownMap() != nullptr);
+        QVERIFY(Map().ShownMap() != nullptr);
         Type(box->objectName(), QLatin1String(extreme));
         QCOMPARE(box->text(), QLatin1String(extreme));
         QVERIFY2(LeftOutWhereUnplaceable(), qPrintable(box->objectName() + ' ' + extreme));
@@ -119,7 +113,7 @@ class TestCoverageLayer : public QObject, WindowFixture {
     }
     // Back at its own design, the window computes and shows its map again.
     WaitForMap();
-    const LevelGrid& map = Layer().ShownMap()->grid;
+    const LevelGrid& map = Map().ShownMap()->grid;
     QVERIFY(map.bottom == 0 && map.top > w.Project().FloorDistance && map.right > map.left);
   }
 
@@ -146,7 +140,7 @@ class TestCoverageLayer : public QObject, WindowFixture {
   }
   void theCoverageMapShowsTheLevelsOfTheDesignOnScreenOnly() {
     LineArray_frm& w = Open(QSize(), false);
-    const auto* layer = &Layer();
+    const CoverageLayer* layer = &Map();
     // Every map that reaches the screen is of the design on screen, whatever changed while
     // it was computed: its nodes are that design's levels to the last bit.
     int maps = 0, mixed = 0;

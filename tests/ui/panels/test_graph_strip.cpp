@@ -9,17 +9,15 @@ using namespace tarnwick;
 class TestGraphStrip : public QObject, WindowFixture {
   Q_OBJECT
 
-  const GraphStrip* Strip() const { return Find<GraphStrip>("Graph_pbx"); }
+  GraphStrip* Strip() const { return Find<GraphStrip>("Graph_pbx"); }
 
  private slots:
-  void initTestCase() { Prepare(); }
-  void init() { Reset(); }
   void cleanup() { Reset(); }
 
   void theGraphFollowsTheDesignInEveryAreaAndBandAndDragsTaller() {
     LineArray_frm& w = Open();
     Trigger("ShowGraph_men");
-    const auto* strip = Strip();
+    GraphStrip* strip = Strip();
     QCOMPARE(Shown({"AreaSelect_cbx", "FreqSelect_cbx"}), u"Area 1|1 kHz"_s);
     QCOMPARE(strip->Curves().front().Points.size(), std::size_t{101});  // at once, without a click
     // Four boxes instead of twelve: the curve is the new design's, without a click.
@@ -44,7 +42,6 @@ class TestGraphStrip : public QObject, WindowFixture {
       power += std::pow(10.0, (fresh[7].SPL + AWeighting(62.5 * std::exp2((band + 2) / 3.0))) / 10);
     }
     QVERIFY(qAbs(strip->Curves()[2].Points[7].SPL - 10 * std::log10(power)) < 1e-3);
-    QVERIFY(qAbs(AWeighting(100) + 19.1) < 0.05 && qAbs(AWeighting(1000)) < 0.01);
     // One area in use: the list offers it and "All Areas", which stays chosen.
     KeyPick("AreasAmount_cbx", 0);
     QCOMPARE(List("AreaSelect_cbx")->count(), 2);
@@ -52,11 +49,11 @@ class TestGraphStrip : public QObject, WindowFixture {
     QCOMPARE(strip->Curves().size(), std::size_t{1});
     // The strip's top edge drags it taller; the side view gives up the height.
     const int side = Side()->height(), height = strip->height();
-    QTest::mousePress(Find("Graph_pbx"), Qt::LeftButton, {}, QPoint(200, 2));
+    QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(200, 2));
     QMouseEvent drag(QEvent::MouseMove, QPointF(200, -58), strip->mapToGlobal(QPointF(200, -58)),
                      Qt::NoButton, Qt::LeftButton, {});
-    QApplication::sendEvent(Find("Graph_pbx"), &drag);
-    QTest::mouseRelease(Find("Graph_pbx"), Qt::LeftButton, {}, QPoint(200, -58));
+    QApplication::sendEvent(strip, &drag);
+    QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(200, -58));
     QCOMPARE(strip->height(), height + 60);
     QVERIFY(qAbs(Side()->height() - (side - 60)) <= 2);  // twips round both ways
   }

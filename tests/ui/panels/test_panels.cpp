@@ -19,8 +19,6 @@ class TestPanels : public QObject, WindowFixture {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { Prepare(); }
-  void init() { Reset(); }
   void cleanup() { Reset(); }
 
   void rowsFollowTheCountsAndKeepTheirValues() {

@@ -15,22 +15,18 @@ class TestExports : public QObject, WindowFixture {
   }
 
  private slots:
-  void initTestCase() { Prepare(); }
-  void init() { Reset(); }
   void cleanup() { Reset(); }
 
   void exportsWriteWhatTheWindowShowsAndEveryLevel() {
     Open(QSize(), false);
     Trigger("ShowGraph_men");
     Trigger("ShowMap_men");
-    const auto* layer = Find<CoverageLayer>("CoverageMap");
-    QTRY_VERIFY_WITH_TIMEOUT(!layer->Busy() && layer->ShownMap() != nullptr, 30000);
+    WaitForMap();
     // The picture in the format its name asks for; a failure is told, not passed over.
     for (const auto& [name, start] :
          {std::pair{"view.png", "\x89PNG"}, {"view.svg", "<?xml"}, {"view.pdf", "%PDF"}}) {
       TriggerWith("ExportPicture_men", Path(name));
-      QFile file(Path(name));
-      QVERIFY2(file.open(QIODevice::ReadOnly) && file.read(5).startsWith(start), name);
+      QVERIFY2(Contents(Path(name)).startsWith(start), name);
     }
     QImage png(Path("view.png"));
     QCOMPARE(png.size() / png.devicePixelRatio(),
@@ -39,9 +35,8 @@ class TestExports : public QObject, WindowFixture {
     QVERIFY(Dialogs().Log.last().startsWith("tell Export Error"_L1));
     // Every band and both broadband sums at every point of every area, as the graph has them.
     TriggerWith("ExportLevels_men", Path("levels.csv"));
-    QFile csv(Path("levels.csv"));
-    QVERIFY(csv.open(QIODevice::ReadOnly | QIODevice::Text));
-    const QStringList rows = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+    const QStringList rows =
+        QString::fromUtf8(Contents(Path("levels.csv"))).split('\n', Qt::SkipEmptyParts);
     QVERIFY(rows[0].startsWith("area,index,distance_m,x_m,y_m,100Hz,125Hz"_L1) &&
             rows[0].endsWith(",10kHz,Broadband,Broadband(A)"_L1));
     QCOMPARE(rows.size(), 1 + 101 + 101 + 41);
@@ -109,10 +104,7 @@ class TestExports : public QObject, WindowFixture {
   void saveAsRefusesAFifoOrADeviceAndTheProjectStaysModified() {
     LineArray_frm& w = Open();
     // A change the user made, so that the project differs from its file.
-    QLineEdit* author = Box("Author_tbx");
-    author->setFocus(Qt::MouseFocusReason);
-    QTest::keyClicks(author, "Mo");
-    author->clearFocus();  // and leaves the field, as a user does before a menu command
+    Type("Author_tbx", "Mo", Leave);
     QVERIFY(w.isWindowModified());
     const QString caption = w.windowTitle();
     QCOMPARE(::mkfifo(Local("unread.qvd").c_str(), 0600), 0);

@@ -10,8 +10,6 @@ class TestRedraw : public QObject, WindowFixture {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { Prepare(); }
-  void init() { Reset(); }
   void cleanup() { Reset(); }
 
   void aMapBandChangeRepaintsTheSideViewOnceAndPredictsNoGraph() {
@@ -21,23 +19,19 @@ class TestRedraw : public QObject, WindowFixture {
     Settle();
     QSignalSpy predicted(Find<GraphStrip>("Graph_pbx"), &GraphStrip::Predicted);
     QSignalSpy repainted(&w, &LineArray_frm::PicturesRepainted);
-    const auto* map = Find<CoverageLayer>("CoverageMap");
-    const auto* before = map->ShownMap();
-
+    const auto* before = Map().ShownMap();
     Pick("MapFreq_cbx", 5);
     // Nothing is repainted until the band's map is ready; then the side view once. The
     // pause gives a repaint too many the time to show.
-    QTRY_VERIFY_WITH_TIMEOUT(map->ShownMap() != before, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(Map().ShownMap() != before, 20000);
     Settle();
     QTest::qWait(100);
     QTRY_COMPARE(repainted.count(), 1);
     QCOMPARE(predicted.count(), 0);
-
     // A splay changes the design: one prediction for the graph, the pictures at once and
     // again when the new map is ready.
     repainted.clear();
-    const int splay = List("Angle_cbx(3)")->currentIndex();
-    Pick("Angle_cbx(3)", 1 - splay);
+    Pick("Angle_cbx(3)", 1 - List("Angle_cbx(3)")->currentIndex());
     QCOMPARE(predicted.count(), 1);
     QCOMPARE(repainted.count(), 1);
     Settle();

@@ -27,8 +27,6 @@ class TestWindowLayout : public QObject, WindowFixture {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { Prepare(); }
-  void init() { Reset(); }
   void cleanup() { Reset(); }
 
   void startUpShowsTheDefaultProjectDrawnAndCentred() {
