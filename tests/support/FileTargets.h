@@ -94,21 +94,6 @@ inline bool PutBytes(const std::filesystem::path& path, std::span<const unsigned
   return bool(out.flush());
 }
 
-// A socket file at `path`, bound and listening: its descriptor, or -1 when it cannot be
-// made (a path too long for a socket among them).
-inline int ListeningSocket(const std::string& path) {
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  if (path.size() >= sizeof address.sun_path) return -1;
-  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-      ::listen(fd, 1) == 0)
-    return fd;
-  if (fd >= 0) ::close(fd);
-  return -1;
-}
-
 // Runs `write` in a child process (set up by `prepare` first) and gives its exit status,
 // or -1 when it did not end by itself.
 template <typename Prepare, typename Write>
@@ -210,14 +195,15 @@ inline bool IsAmong(Target kind, std::initializer_list<Target> kinds) {
   return std::ranges::find(kinds, kind) != kinds.end();
 }
 
-// `kind` laid out as "target" in `folder`, which is made anew and removed at the end,
+// `kind` laid out as `name` in `folder`, which is made anew and removed at the end,
 // holding `bytes` where it holds any; the file or FIFO a link leads to, and the file in
 // the way of UnderFile's path, is "file" beside it, the small file system "disk". Why()
 // says why it could not be made (a device or a mount needs root).
 class TargetAt {
  public:
-  TargetAt(Target kind, const std::filesystem::path& folder, std::span<const unsigned char> bytes)
-      : kind_(kind), folder_(folder), path_(folder / "target") {
+  TargetAt(Target kind, const std::filesystem::path& folder, std::span<const unsigned char> bytes,
+           const std::string& name = "target")
+      : kind_(kind), folder_(folder), path_(folder / name), name_(name) {
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
     Lay(bytes);
@@ -241,10 +227,10 @@ class TargetAt {
   // none is to be replaced.
   std::string Replaced() const {
     if (kind_ == Target::LinkToFile) return "file";
-    if (kind_ == Target::FullDisk) return "disk/target";
+    if (kind_ == Target::FullDisk) return "disk/" + name_;
     return IsAmong(kind_, {Target::File, Target::EmptyFile, Target::UnreadableFile, Target::Nothing,
                            Target::SizeLimit})
-               ? "target"
+               ? name_
                : "";
   }
 
@@ -259,7 +245,7 @@ class TargetAt {
     if (kind_ == Target::Folder) fs::create_directory(path_);
     if (kind_ == Target::FullDisk) {
       fs::create_directory(disk);
-      path_ = disk / "target";
+      path_ = disk / name_;
       if (::mount("tmpfs", disk.c_str(), "tmpfs", MS_NOSUID, "size=64k") == 0)
         put(path_, bytes);
       else
@@ -270,25 +256,29 @@ class TargetAt {
     if (IsAmong(kind_, {Target::LinkToFile, Target::UnderFile})) put(file, bytes);
     if (kind_ == Target::EmptyFile) put(path_, {});
     if (kind_ == Target::Folder) put(path_ / "file", bytes);
-    for (const Target fifo :
-         {Target::ReadFifo, Target::UnreadFifo, Target::FullFifo, Target::LinkToFifo})
-      if (kind_ == fifo && ::mkfifo((fifo == Target::LinkToFifo ? file : path_).c_str(), 0600))
-        why_ = "cannot make a FIFO";
+    if (IsAmong(kind_,
+                {Target::ReadFifo, Target::UnreadFifo, Target::FullFifo, Target::LinkToFifo}) &&
+        ::mkfifo((kind_ == Target::LinkToFifo ? file : path_).c_str(), 0600) != 0)
+      why_ = "cannot make a FIFO";
     for (const auto& [link, to] : {std::pair{Target::LinkToFile, "file"},
                                    {Target::LinkToFifo, "file"},
                                    {Target::LinkToDevice, "/dev/zero"},
                                    {Target::DanglingLink, "gone"},
                                    {Target::LinkLoop, "loop"}})
       if (kind_ == link) fs::create_symlink(to, path_);
-    if (kind_ == Target::LinkLoop) fs::create_symlink("target", folder_ / "loop");
-    if (kind_ == Target::UnderFile) path_ = file / "target";
-    if (kind_ == Target::MissingFolder) path_ = folder_ / "missing" / "target";
+    if (kind_ == Target::LinkLoop) fs::create_symlink(name_, folder_ / "loop");
+    if (kind_ == Target::UnderFile) path_ = file / name_;
+    if (kind_ == Target::MissingFolder) path_ = folder_ / "missing" / name_;
     if (kind_ == Target::Device || kind_ == Target::FullDevice)
       why_ = MakeCharDevice(path_, kind_ == Target::Device ? 3 : 7);
-    if (kind_ == Target::Socket) {
-      const int socket = ListeningSocket(path_);
-      if (socket < 0) why_ = "cannot make a socket at " + path_.string();
-      ::close(socket);
+    if (kind_ == Target::Socket) {  // a socket file, left when its socket is closed
+      sockaddr_un address{AF_UNIX, {}};
+      const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      if (path_.native().copy(address.sun_path, sizeof address.sun_path) ==
+              sizeof address.sun_path ||
+          ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        why_ = "cannot make a socket at " + path_.string();
+      ::close(fd);
     }
     if (kind_ == Target::ReadFifo) reader_ = std::make_unique<FifoReader>(path_.string());
     if (kind_ == Target::FullFifo) {
@@ -300,7 +290,7 @@ class TargetAt {
 
   Target kind_;
   std::filesystem::path folder_, path_;
-  std::string why_;
+  std::string name_, why_;
   std::unique_ptr<FifoReader> reader_;
   int writer_ = -1;
 };
@@ -311,8 +301,8 @@ struct Entry {
   std::string Name;
   mode_t Mode = 0, LeadsTo = 0;
   dev_t Numbers = 0, LeadsToNumbers = 0;
-  std::string Link;
-  std::vector<unsigned char> Bytes;
+  std::string Link = {};
+  std::vector<unsigned char> Bytes = {};
   bool operator==(const Entry&) const = default;
 };
 
@@ -320,17 +310,12 @@ struct Entry {
 inline std::vector<Entry> Entries(const std::filesystem::path& folder) {
   std::vector<Entry> entries;
   for (const auto& item : std::filesystem::recursive_directory_iterator(folder)) {
-    struct stat info {
-    }, leads{};
+    struct stat info = {}, leads = {};
     ::lstat(item.path().c_str(), &info);
     ::stat(item.path().c_str(), &leads);
-    Entry& entry = entries.emplace_back(Entry{item.path().lexically_relative(folder).string(),
-                                              info.st_mode,
-                                              leads.st_mode,
-                                              info.st_rdev,
-                                              leads.st_rdev,
-                                              {},
-                                              {}});
+    entries.push_back({item.path().lexically_relative(folder).string(), info.st_mode, leads.st_mode,
+                       info.st_rdev, leads.st_rdev});
+    Entry& entry = entries.back();
     if (S_ISLNK(info.st_mode)) entry.Link = std::filesystem::read_symlink(item.path()).string();
     if (S_ISREG(info.st_mode)) entry.Bytes = FileBytes(item.path());
   }
@@ -372,7 +357,7 @@ auto WriteChecked(const TargetAt& target, std::span<const unsigned char> bytes, 
       ::umask(mask);
       const mode_t mode = S_IFREG | (0666 & ~mask);
       entry = expected.insert(std::ranges::upper_bound(expected, replaced, {}, &Entry::Name),
-                              Entry{replaced, mode, mode, 0, 0, {}, {}});
+                              Entry{replaced, mode, mode});
     }
     entry->Bytes.assign(bytes.begin(), bytes.end());
   }
