@@ -80,7 +80,7 @@ inline LoadStatus ReadWithoutWaiting(const std::filesystem::path& path, ProjectD
 inline void CheckProjectFilePath(std::span<const unsigned char> bytes, Target kind,
                                  const std::filesystem::path& scratch) {
   const test_targets::TargetAt target(kind, scratch / "read", bytes);
-  if (!target.Why().empty()) return;  // a device needs root
+  if (!target.Why().empty()) return;  // a device or a mount needs root
   const bool file = IsAmong(kind, {Target::File, Target::EmptyFile, Target::UnreadableFile,
                                    Target::LinkToFile, Target::SizeLimit, Target::FullDisk}) &&
                     ::access(target.Path().c_str(), R_OK) == 0;  // root reads it anyway
@@ -102,6 +102,7 @@ inline void CheckProjectFilePath(std::span<const unsigned char> bytes, Target ki
 inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, Target kind,
                                   const std::filesystem::path& scratch) {
   ProjectData project = MakeDefaultProject();
+  // A full FIFO whose only reader is its own writer would take a write forever.
   if (kind == Target::FullFifo || DecodeProject(bytes, project) != LoadStatus::Loaded) return;
   ProjectFileHeader header;
   const std::vector<unsigned char> encoded = EncodeProject(project, header);
@@ -109,7 +110,7 @@ inline void CheckProjectFileWrite(std::span<const unsigned char> bytes, Target k
   old.insert(old.end(), bytes.begin(), bytes.end());
   for (const WriteTargets allowed : {WriteTargets::RegularOnly, WriteTargets::AnyStream}) {
     const test_targets::TargetAt target(kind, scratch / "write", old);
-    if (!target.Why().empty()) return;  // a device needs root
+    if (!target.Why().empty()) return;  // a device or a mount needs root
     const std::string path = target.Path().string();
     const bool file = IsAmong(kind, {Target::File, Target::EmptyFile, Target::UnreadableFile,
                                      Target::LinkToFile, Target::FullDisk}) &&
