@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <cmath>
+#include <ranges>
 #include <sstream>
 
 #include "acoustics/LevelEngine.h"
@@ -48,12 +49,10 @@ ReportDesign Design(const ReportRequest& request) {
 std::vector<std::vector<std::string>> Rows(const std::string& csv, int skip = 1) {
   std::vector<std::vector<std::string>> rows;
   std::istringstream lines(csv);
-  for (std::string line; std::getline(lines, line);) {
-    if (skip-- > 0) continue;
-    std::vector<std::string>& row = rows.emplace_back();
-    std::istringstream cells(line + ',');
-    for (std::string cell; std::getline(cells, cell, ',');) row.push_back(cell);
-  }
+  for (std::string line; std::getline(lines, line);)
+    if (skip-- <= 0)
+      for (auto& row = rows.emplace_back(); const auto cell : std::views::split(line, ','))
+        row.emplace_back(cell.begin(), cell.end());
   return rows;
 }
 

@@ -1,9 +1,7 @@
-// libFuzzer target for the project file reader: each input is decoded in
-// memory, and also read through a path in a scratch folder, where its last
-// byte picks what stands at the path (a file holding the input, a folder, a
-// FIFO, a link of some kind...). When it decodes, the project is also written where
-// its last byte but one picks what stands (a file, a link, a device, a FIFO read or not,
-// a folder, a file size limit reached half way).
+// libFuzzer target for the project file reader: each input is decoded in memory, read
+// through a path where its last byte picks what stands (a file holding the input, a
+// folder, a FIFO, a link of some kind...), and, when it decodes, written where its last
+// byte but one picks what stands (see test_targets::Target).
 #include <cstddef>
 #include <cstdint>
 
@@ -13,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const tarnwick::ProjectFileScratch scratch;
   const std::span<const unsigned char> bytes(data, size);
   tarnwick::CheckProjectFileBytes(bytes);
-  tarnwick::CheckProjectFilePath(bytes, tarnwick::PathKindFor(bytes), scratch.Path());
-  tarnwick::CheckProjectFileWrite(bytes, tarnwick::WriteKindFor(bytes), scratch.Path());
+  tarnwick::CheckProjectFilePath(bytes, tarnwick::TargetFor(bytes, 1), scratch.Path());
+  tarnwick::CheckProjectFileWrite(bytes, tarnwick::TargetFor(bytes, 2), scratch.Path());
   return 0;
 }
