@@ -174,11 +174,14 @@ class Evaluator {
                            count_);
   }
 
-  // The spread through box `last` from the powers alone: no logarithm per point.
+  // The spread through box `last` from the powers alone: no logarithm per point. Keeps
+  // where the loudest and the quietest point are (Extremes).
   double QuickSpread(int last) {
     Powers(last);
-    return Extremes(power_).Spread();
+    extremes_ = Extremes(power_);
+    return extremes_.Spread();
   }
+  const Extremes& LastExtremes() const { return extremes_; }
 
   Evenness Measure(int last) {
     Powers(last);
@@ -216,6 +219,8 @@ class Evaluator {
   }
 
   SplayGoal Goal() const { return goal_; }
+  const LevelEngine& Engine() const { return engine_; }
+  const Bands& SummedBands() const { return bands_; }
 
  private:
   // Each point's power through box `last`.
@@ -232,6 +237,62 @@ class Evaluator {
   std::size_t count_ = 0, plane_ = 0;
   std::vector<double> sums_;  // [box][re, im][band][point]
   std::vector<double> power_, level_;
+  Extremes extremes_{{}};
+};
+
+// A few area points that decided earlier designs of one thread: the loudest and the
+// quietest of each design summed at every point. The spread over every point is at least
+// that over some of them, so a design whose spread over these alone already loses to the
+// best so far loses without its other points, as QuickSpread would have it.
+class Probe {
+ public:
+  static constexpr std::size_t Size = 8;
+
+  Probe(const Evaluator& evaluator, const JudgedPoints& points)
+      : engine_(evaluator.Engine()), bands_(evaluator.SummedBands()), points_(points) {
+    sums_.resize(2 * Size * bands_.Weight.size());
+    power_.resize(Size);
+  }
+
+  // Whether the design placed so is over the probe's points alone wider than `best`
+  // allows. The engine sums a point alike in any query, so these are the powers the sums at
+  // every point hold; the further Tie keeps a last-bit difference from ever ruling.
+  bool RulesOut(std::span<const LevelEngine::Placement> placed, double best) {
+    const std::size_t count = at_.size();
+    if (count == 0 || !(best < None)) return false;
+    double* re = sums_.data();
+    double* im = re + count * bands_.Weight.size();
+    std::fill(re, im + count * bands_.Weight.size(), 0.0);
+    for (std::size_t b = 0; b < placed.size(); ++b)
+      engine_.AddPressures(int(b), placed[b], bands_.First, bands_.Last, at_, re, im, count);
+    bands_.Powers(re, im, count, power_.data());
+    const Extremes e({power_.data(), count});
+    return e.Found() && e.Spread() > best + 2 * Tie;
+  }
+
+  // Takes the points that decided a design summed at every point.
+  void Learn(const Extremes& e) {
+    if (!e.Found()) return;
+    for (const std::size_t i : {e.Loudest, e.Quietest}) {
+      if (std::find(index_.begin(), index_.end(), i) != index_.end()) continue;
+      if (index_.size() < Size) {
+        index_.push_back(i), at_.push_back(points_.At[i]);
+      } else {
+        index_[oldest_] = i, at_[oldest_] = points_.At[i];
+        oldest_ = (oldest_ + 1) % Size;
+      }
+    }
+  }
+
+ private:
+  const LevelEngine& engine_;
+  const Bands& bands_;
+  const JudgedPoints& points_;
+  std::vector<std::size_t> index_;  // of the points in points_.At
+  std::vector<PlaneVector> at_;
+  std::size_t oldest_ = 0;     // the one to replace next once all Size are taken
+  std::vector<double> sums_;   // [re, im][band][probe point]
+  std::vector<double> power_;  // per probe point
 };
 
 // A design's place in the ranking; the lower index wins a full tie, so the answer does not
@@ -283,14 +344,17 @@ std::vector<bool> Twins(const ProjectData& base, const std::vector<Hanging>& han
   return twin;
 }
 
-// One thread's share of a search: its sums and the best of its designs.
+// One thread's share of a search: its sums, its probe, the best of its designs, and how
+// many it summed at every point or ruled out at the probe's.
 struct Worker {
   Worker(const LevelEngine& engine, const JudgedPoints& points, const SplaySearch& search)
-      : Sums(engine, points, search) {}
+      : Sums(engine, points, search), Points(Sums, points) {}
 
   Evaluator Sums;
+  Probe Points;
   Candidate Best;
   std::vector<LevelEngine::Placement> Placed;  // the design being tried
+  long long Summed = 0, RuledOut = 0;
 };
 
 // The designs of one hanging whose first FixedJoints joints are splayed as `fixed` says.
@@ -319,6 +383,7 @@ class Task {
   void Descend(int box, const BoxShape& shape, unsigned splays, long long first) {
     if (box == s_.Boxes) {
       Consider(w_.Sums, box - 1, first + splays, w_.Best);
+      ++w_.Summed;
       return;
     }
     const int joint = box - 1;
@@ -332,8 +397,10 @@ class Task {
   }
 
   // The inclination follows every joint, so that no two splay sets of a hanging share
-  // one but by chance: each design is hung in full.
+  // one but by chance: each design is hung in full. For an even level it is first summed
+  // at the probe's few points, where most designs already lose.
   void TryEach(long long first) {
+    const bool even = w_.Sums.Goal() == SplayGoal::EvenLevel;
     for (unsigned rest = 0; rest < 1u << (s_.Joints - s_.FixedJoints); ++rest) {
       const unsigned splays = fixed_ | rest << s_.FixedJoints;
       ProjectData p = Design(s_.Base, s_.Hangings[hanging_], splays);
@@ -341,8 +408,14 @@ class Task {
       ComputeArrayGeometry(p, g);
       w_.Placed.clear();
       for (int b = 0; b < s_.Boxes; ++b) w_.Placed.push_back(LevelEngine::Place(g.BoxGeom[b]));
+      if (even && w_.Points.RulesOut(w_.Placed, w_.Best.Primary)) {
+        ++w_.RuledOut;
+        continue;
+      }
       w_.Sums.HangDesign(w_.Placed);
       Consider(w_.Sums, s_.Boxes - 1, first + splays, w_.Best);
+      ++w_.Summed;
+      if (even) w_.Points.Learn(w_.Sums.LastExtremes());
     }
   }
 
@@ -355,7 +428,7 @@ class Task {
 };
 
 // Shares the tasks of the search out between search.Threads threads; gives the best
-// design and counts the designs decided into `result`.
+// design and adds the designs decided and how they went into `result`.
 Candidate RunTasks(const Search& s, const LevelEngine& engine, const JudgedPoints& points,
                    const SplaySearch& search, std::stop_token stop, std::atomic<long long>* done,
                    SplayResult& result) {
@@ -374,6 +447,7 @@ Candidate RunTasks(const Search& s, const LevelEngine& engine, const JudgedPoint
     }
     const std::lock_guard lock(merging);
     if (Better(worker.Best, best)) best = worker.Best;
+    result.Summed += worker.Summed, result.RuledOut += worker.RuledOut;
   };
   const int threads =
       search.Threads > 0 ? search.Threads : std::max(1, int(std::thread::hardware_concurrency()));
