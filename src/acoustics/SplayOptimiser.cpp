@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -94,19 +95,56 @@ void Decibels(const double* power, double* level, std::size_t count) {
   for (; i < count; ++i) level[i] = PowerDecibels(power[i]);
 }
 
+// The bands a search sums, and how each weighs in the power of its level entry.
+struct Bands {
+  explicit Bands(int entry) {
+    const bool broadband = entry == BroadbandChoice || entry == BroadbandAChoice;
+    First = broadband ? 0 : entry;
+    Last = broadband ? BandCount - 1 : entry;
+    for (int band = First; band <= Last; ++band) Weight.push_back(BandWeight(entry, band));
+  }
+
+  // Each of `count` points' power from sums laid out [band][point], the bands added as
+  // BroadbandPower adds them, band by band in order; NaN where a box defines none.
+  void Powers(const double* re, const double* im, std::size_t count, double* power) const {
+    std::fill(power, power + count, 0.0);
+    for (std::size_t band = 0; band < Weight.size(); ++band) {
+      const double w = Weight[band];
+      const double* r = re + band * count;
+      const double* m = im + band * count;
+      for (std::size_t i = 0; i < count; ++i) power[i] += w * (r[i] * r[i] + m[i] * m[i]);
+    }
+  }
+
+  int First = 0, Last = 0;
+  std::vector<double> Weight;  // per band of the sum
+};
+
+// The loudest and the quietest of some powers above FloorPower, and where they are.
+struct Extremes {
+  double Low = None, High = 0.0;
+  std::size_t Quietest = 0, Loudest = 0;
+
+  explicit Extremes(std::span<const double> power) {
+    for (std::size_t i = 0; i < power.size(); ++i) {
+      if (!(power[i] > FloorPower)) continue;
+      if (power[i] < Low) Low = power[i], Quietest = i;
+      if (power[i] > High) High = power[i], Loudest = i;
+    }
+  }
+  bool Found() const { return High > 0.0; }
+  double Spread() const { return Found() ? PowerDecibels(High / Low) : None; }
+};
+
 // One thread's sums: for each box hung so far, the complex pressure of it and every box
 // above it at every point, band by band. Hanging box b adds its share to the sums through
 // box b - 1, so designs that share their upper boxes share that work.
 class Evaluator {
  public:
   Evaluator(const LevelEngine& engine, const JudgedPoints& points, const SplaySearch& search)
-      : engine_(engine), points_(points), goal_(search.Goal) {
-    const bool broadband = search.Band == BroadbandChoice || search.Band == BroadbandAChoice;
-    first_ = broadband ? 0 : search.Band;
-    last_ = broadband ? BandCount - 1 : search.Band;
-    for (int band = first_; band <= last_; ++band) weight_.push_back(BandWeight(search.Band, band));
+      : engine_(engine), points_(points), goal_(search.Goal), bands_(search.Band) {
     count_ = points.At.size();
-    plane_ = count_ * weight_.size();
+    plane_ = count_ * bands_.Weight.size();
     sums_.assign(2 * MaxBoxes * plane_, 0.0);
     power_.resize(count_);
     level_.resize(count_);
@@ -120,18 +158,30 @@ class Evaluator {
       std::fill(re, re + 2 * plane_, 0.0);
     else
       std::copy_n(re - 2 * plane_, 2 * plane_, re);
-    engine_.AddPressures(box, LevelEngine::Place(geometry), first_, last_, points_.At, re, im,
-                         count_);
+    engine_.AddPressures(box, LevelEngine::Place(geometry), bands_.First, bands_.Last, points_.At,
+                         re, im, count_);
   }
 
-  // The spread through box `last` from the powers alone: no logarithm per point.
+  // A whole design placed so, its boxes added one after another straight into the sums
+  // through its last box: the same sums as Hang gives box by box.
+  void HangDesign(std::span<const LevelEngine::Placement> placed) {
+    if (count_ == 0 || placed.empty()) return;
+    double* re = &sums_[2 * (placed.size() - 1) * plane_];
+    double* im = re + plane_;
+    std::fill(re, re + 2 * plane_, 0.0);
+    for (std::size_t b = 0; b < placed.size(); ++b)
+      engine_.AddPressures(int(b), placed[b], bands_.First, bands_.Last, points_.At, re, im,
+                           count_);
+  }
+
+  // The spread through box `last` from the powers alone: no logarithm per point. Keeps
+  // where the loudest and the quietest point are (Extremes).
   double QuickSpread(int last) {
     Powers(last);
-    double low = None, high = 0.0;
-    for (const double p : power_)
-      if (p > FloorPower) low = std::min(low, p), high = std::max(high, p);
-    return high > 0.0 ? PowerDecibels(high / low) : None;
+    extremes_ = Extremes(power_);
+    return extremes_.Spread();
   }
+  const Extremes& LastExtremes() const { return extremes_; }
 
   Evenness Measure(int last) {
     Powers(last);
@@ -160,40 +210,89 @@ class Evaluator {
   }
 
   // Every box of a design, hung as `laidOut` has them.
-  void HangAll(int boxes, const Graphics& laidOut) {
-    for (int b = 0; b < boxes; ++b) Hang(b, laidOut.BoxGeom[b]);
-  }
   Evenness Measure(const ProjectData& project, const Graphics& laidOut) {
-    HangAll(BoxesInUse(project), laidOut);
+    std::vector<LevelEngine::Placement> placed;
+    for (int b = 0; b < BoxesInUse(project); ++b)
+      placed.push_back(LevelEngine::Place(laidOut.BoxGeom[b]));
+    HangDesign(placed);
     return Measure(BoxesInUse(project) - 1);
   }
 
   SplayGoal Goal() const { return goal_; }
+  const LevelEngine& Engine() const { return engine_; }
+  const Bands& SummedBands() const { return bands_; }
 
  private:
-  // Each point's power through box `last`, the bands added as BroadbandPower adds them,
-  // band by band in order; NaN where a box defines none.
+  // Each point's power through box `last`.
   void Powers(int last) {
-    std::fill(power_.begin(), power_.end(), 0.0);
     if (count_ == 0) return;
     const double* re = &sums_[2 * last * plane_];
-    const double* im = re + plane_;
-    for (std::size_t band = 0; band < weight_.size(); ++band) {
-      const double w = weight_[band];
-      const double* r = re + band * count_;
-      const double* m = im + band * count_;
-      for (std::size_t i = 0; i < count_; ++i) power_[i] += w * (r[i] * r[i] + m[i] * m[i]);
-    }
+    bands_.Powers(re, re + plane_, count_, power_.data());
   }
 
   const LevelEngine& engine_;
   const JudgedPoints& points_;
   SplayGoal goal_;
-  int first_ = 0, last_ = 0;
-  std::vector<double> weight_;  // per band of the sum
+  Bands bands_;
   std::size_t count_ = 0, plane_ = 0;
   std::vector<double> sums_;  // [box][re, im][band][point]
   std::vector<double> power_, level_;
+  Extremes extremes_{{}};
+};
+
+// A few area points that decided earlier designs of one thread: the loudest and the
+// quietest of each design summed at every point. The spread over every point is at least
+// that over some of them, so a design whose spread over these alone already loses to the
+// best so far loses without its other points, as QuickSpread would have it.
+class Probe {
+ public:
+  static constexpr std::size_t Size = 8;
+
+  Probe(const Evaluator& evaluator, const JudgedPoints& points)
+      : engine_(evaluator.Engine()), bands_(evaluator.SummedBands()), points_(points) {
+    sums_.resize(2 * Size * bands_.Weight.size());
+    power_.resize(Size);
+  }
+
+  // Whether the design placed so is over the probe's points alone wider than `best`
+  // allows. The engine sums a point alike in any query, so these are the powers the sums at
+  // every point hold; the further Tie keeps a last-bit difference from ever ruling.
+  bool RulesOut(std::span<const LevelEngine::Placement> placed, double best) {
+    const std::size_t count = at_.size();
+    if (count == 0 || !(best < None)) return false;
+    double* re = sums_.data();
+    double* im = re + count * bands_.Weight.size();
+    std::fill(re, im + count * bands_.Weight.size(), 0.0);
+    for (std::size_t b = 0; b < placed.size(); ++b)
+      engine_.AddPressures(int(b), placed[b], bands_.First, bands_.Last, at_, re, im, count);
+    bands_.Powers(re, im, count, power_.data());
+    const Extremes e({power_.data(), count});
+    return e.Found() && e.Spread() > best + 2 * Tie;
+  }
+
+  // Takes the points that decided a design summed at every point.
+  void Learn(const Extremes& e) {
+    if (!e.Found()) return;
+    for (const std::size_t i : {e.Loudest, e.Quietest}) {
+      if (std::find(index_.begin(), index_.end(), i) != index_.end()) continue;
+      if (index_.size() < Size) {
+        index_.push_back(i), at_.push_back(points_.At[i]);
+      } else {
+        index_[oldest_] = i, at_[oldest_] = points_.At[i];
+        oldest_ = (oldest_ + 1) % Size;
+      }
+    }
+  }
+
+ private:
+  const LevelEngine& engine_;
+  const Bands& bands_;
+  const JudgedPoints& points_;
+  std::vector<std::size_t> index_;  // of the points in points_.At
+  std::vector<PlaneVector> at_;
+  std::size_t oldest_ = 0;     // the one to replace next once all Size are taken
+  std::vector<double> sums_;   // [re, im][band][probe point]
+  std::vector<double> power_;  // per probe point
 };
 
 // A design's place in the ranking; the lower index wins a full tie, so the answer does not
@@ -227,28 +326,48 @@ struct Search {
   ProjectData Base;
   const Graphics& Scene;
   std::vector<Hanging> Hangings;
+  std::vector<bool> Twin;  // per hanging (Twins)
   int Boxes = 0, Joints = 0, FixedJoints = 0;
   bool Automatic = false;
+};
+
+// Hangings that place every box as one ranked before them does: the same pin offset and
+// inclination (with the inclination worked out from the pin, pin 1 in either mounting).
+// Each of their designs ties with that one's, which wins the tie, so they are not tried.
+std::vector<bool> Twins(const ProjectData& base, const std::vector<Hanging>& hangings) {
+  std::vector<std::pair<float, float>> placing;
+  for (const Hanging& h : hangings)
+    placing.push_back({PinOffset(Design(base, h, 0)), h.Inclination});
+  std::vector<bool> twin;
+  for (auto at = placing.begin(); at != placing.end(); ++at)
+    twin.push_back(std::find(placing.begin(), at, *at) != at);
+  return twin;
+}
+
+// One thread's share of a search: its sums, its probe, the best of its designs, and how
+// many it summed at every point or ruled out at the probe's.
+struct Worker {
+  Worker(const LevelEngine& engine, const JudgedPoints& points, const SplaySearch& search)
+      : Sums(engine, points, search), Points(Sums, points) {}
+
+  Evaluator Sums;
+  Probe Points;
+  Candidate Best;
+  std::vector<LevelEngine::Placement> Placed;  // the design being tried
+  long long Summed = 0, RuledOut = 0;
 };
 
 // The designs of one hanging whose first FixedJoints joints are splayed as `fixed` says.
 class Task {
  public:
-  Task(const Search& search, Evaluator& evaluator, Candidate& best, int hanging, unsigned fixed)
-      : s_(search), evaluator_(evaluator), best_(best), hanging_(hanging), fixed_(fixed) {}
+  Task(const Search& search, Worker& worker, int hanging, unsigned fixed)
+      : s_(search), w_(worker), hanging_(hanging), fixed_(fixed) {}
 
   void Run() {
+    if (s_.Twin[std::size_t(hanging_)]) return;
     const long long first = static_cast<long long>(hanging_) << s_.Joints;
     if (s_.Automatic) {
-      // The inclination follows every joint: each design is hung in full.
-      for (unsigned rest = 0; rest < 1u << (s_.Joints - s_.FixedJoints); ++rest) {
-        const unsigned splays = fixed_ | rest << s_.FixedJoints;
-        ProjectData p = Design(s_.Base, s_.Hangings[hanging_], splays);
-        Graphics g = s_.Scene;
-        ComputeArrayGeometry(p, g);
-        evaluator_.HangAll(s_.Boxes, g);
-        Consider(evaluator_, s_.Boxes - 1, first + splays, best_);
-      }
+      TryEach(first);
       return;
     }
     // A box hangs from the ones above it alone: each prefix of splays is hung once.
@@ -256,14 +375,15 @@ class Task {
     g_ = s_.Scene;
     BoxShape shape = HangFlybar(p_, g_);
     HangBox(p_, g_, 0, 0.0f, shape);
-    evaluator_.Hang(0, g_.BoxGeom[0]);
+    w_.Sums.Hang(0, g_.BoxGeom[0]);
     Descend(1, shape, 0, first);
   }
 
  private:
   void Descend(int box, const BoxShape& shape, unsigned splays, long long first) {
     if (box == s_.Boxes) {
-      Consider(evaluator_, box - 1, first + splays, best_);
+      Consider(w_.Sums, box - 1, first + splays, w_.Best);
+      ++w_.Summed;
       return;
     }
     const int joint = box - 1;
@@ -271,19 +391,74 @@ class Task {
       if (joint < s_.FixedJoints && splayed != (fixed_ >> joint & 1)) continue;
       BoxShape below = shape;
       HangBox(p_, g_, box, splayed ? 5.0f : 0.0f, below);
-      evaluator_.Hang(box, g_.BoxGeom[box]);
+      w_.Sums.Hang(box, g_.BoxGeom[box]);
       Descend(box + 1, below, splays | splayed << joint, first);
     }
   }
 
+  // The inclination follows every joint, so that no two splay sets of a hanging share
+  // one but by chance: each design is hung in full. For an even level it is first summed
+  // at the probe's few points, where most designs already lose.
+  void TryEach(long long first) {
+    const bool even = w_.Sums.Goal() == SplayGoal::EvenLevel;
+    for (unsigned rest = 0; rest < 1u << (s_.Joints - s_.FixedJoints); ++rest) {
+      const unsigned splays = fixed_ | rest << s_.FixedJoints;
+      ProjectData p = Design(s_.Base, s_.Hangings[hanging_], splays);
+      Graphics g = s_.Scene;
+      ComputeArrayGeometry(p, g);
+      w_.Placed.clear();
+      for (int b = 0; b < s_.Boxes; ++b) w_.Placed.push_back(LevelEngine::Place(g.BoxGeom[b]));
+      if (even && w_.Points.RulesOut(w_.Placed, w_.Best.Primary)) {
+        ++w_.RuledOut;
+        continue;
+      }
+      w_.Sums.HangDesign(w_.Placed);
+      Consider(w_.Sums, s_.Boxes - 1, first + splays, w_.Best);
+      ++w_.Summed;
+      if (even) w_.Points.Learn(w_.Sums.LastExtremes());
+    }
+  }
+
   const Search& s_;
-  Evaluator& evaluator_;
-  Candidate& best_;
+  Worker& w_;
   int hanging_;
   unsigned fixed_;
   ProjectData p_;
   Graphics g_;
 };
+
+// Shares the tasks of the search out between search.Threads threads; gives the best
+// design and adds the designs decided and how they went into `result`.
+Candidate RunTasks(const Search& s, const LevelEngine& engine, const JudgedPoints& points,
+                   const SplaySearch& search, std::stop_token stop, std::atomic<long long>* done,
+                   SplayResult& result) {
+  const int tasks = int(s.Hangings.size()) << s.FixedJoints;
+  const long long perTask = 1LL << (s.Joints - s.FixedJoints);
+  std::atomic<int> next{0};
+  std::atomic<long long> finished{0};
+  std::mutex merging;
+  Candidate best;
+  const auto work = [&] {
+    Worker worker(engine, points, search);
+    for (int t = next++; t < tasks && !stop.stop_requested(); t = next++) {
+      Task(s, worker, t >> s.FixedJoints, unsigned(t) & ((1u << s.FixedJoints) - 1)).Run();
+      finished += perTask;
+      if (done != nullptr) *done += perTask;
+    }
+    const std::lock_guard lock(merging);
+    if (Better(worker.Best, best)) best = worker.Best;
+    result.Summed += worker.Summed, result.RuledOut += worker.RuledOut;
+  };
+  const int threads =
+      search.Threads > 0 ? search.Threads : std::max(1, int(std::thread::hardware_concurrency()));
+  {
+    std::vector<std::jthread> helpers;
+    for (int t = 1; t < threads; ++t) helpers.emplace_back(work);
+    work();
+  }
+  result.Designs = finished;
+  return best;
+}
 
 // The project hung in the scene, with its automatic inclination worked out.
 ProjectData LayOut(const ProjectData& project, const Graphics& scene, Graphics& laidOut) {
@@ -338,37 +513,14 @@ SplayResult OptimiseSplay(const ProjectData& project, const Graphics& scene,
   Search s{project,
            scene,
            Hangings(project, search),
+           {},
            BoxesInUse(project),
            JointsInUse(project),
            0,
            project.AutomaticInclCalc == 1};
+  s.Twin = Twins(project, s.Hangings);
   s.FixedJoints = std::min(TaskJoints, s.Joints);
-  const int tasks = int(s.Hangings.size()) << s.FixedJoints;
-  const long long perTask = 1LL << (s.Joints - s.FixedJoints);
-
-  std::atomic<int> next{0};
-  std::atomic<long long> finished{0};
-  std::mutex merging;
-  Candidate best;
-  const auto work = [&] {
-    Evaluator evaluator(engine, points, search);
-    Candidate mine;
-    for (int t = next++; t < tasks && !stop.stop_requested(); t = next++) {
-      Task(s, evaluator, mine, t >> s.FixedJoints, unsigned(t) & ((1u << s.FixedJoints) - 1)).Run();
-      finished += perTask;
-      if (done != nullptr) *done += perTask;
-    }
-    const std::lock_guard lock(merging);
-    if (Better(mine, best)) best = mine;
-  };
-  const int threads =
-      search.Threads > 0 ? search.Threads : std::max(1, int(std::thread::hardware_concurrency()));
-  {
-    std::vector<std::jthread> helpers;
-    for (int t = 1; t < threads; ++t) helpers.emplace_back(work);
-    work();
-  }
-  result.Designs = finished;
+  const Candidate best = RunTasks(s, engine, points, search, stop, done, result);
   if (stop.stop_requested()) {
     result.Cancelled = true;
     return result;

@@ -41,7 +41,9 @@ struct SplayResult {
   ProjectData Best;     // the project with the best splays and inclination, or pin and mounting
   Evenness BestScore;
   Evenness CurrentScore;
-  long long Designs = 0;  // designs evaluated
+  long long Designs = 0;  // designs decided: tried, or tied with one tried (OptimiseSplay)
+  // Of those tried, the designs summed at every area point, and those ruled out at a few.
+  long long Summed = 0, RuledOut = 0;
   // False when the search was stopped, or refused: no area point of the design as it hangs
   // has a level (CurrentScore.Points is 0), so no design is tried.
   bool Found = false;
@@ -54,9 +56,14 @@ struct SplayResult {
 long long SplayDesignCount(const ProjectData& project, const SplaySearch& search);
 
 // Tries every one of those designs with the level engine and gives the best. `scene` holds
-// the scene extents and the area slopes (the array is hung anew for every design). Runs on
-// search.Threads threads; counts finished designs into *done as it goes and stops soon
-// after `stop` is requested.
+// the scene extents and the area slopes (the array is hung anew for every design). Designs
+// share what they can: the area points and the engine's amplitude tables always; with a
+// typed inclination the sums of the boxes above each joint; a hanging that places every
+// box as one before it (pin 1 in either mounting) is decided by that one's designs. With
+// the inclination worked out from the pin, a design is summed first at a few points that
+// decided earlier designs, and for an even level most lose there. Runs on search.Threads
+// threads; counts decided designs into *done as it goes and stops soon after `stop` is
+// requested.
 SplayResult OptimiseSplay(const ProjectData& project, const Graphics& scene,
                           const Constants& constants, const SplaySearch& search,
                           std::stop_token stop = {}, std::atomic<long long>* done = nullptr);
