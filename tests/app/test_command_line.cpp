@@ -43,11 +43,9 @@ TEST(CommandLine, aMapsSidesAreWholePixelsFrom16To16384) {
   }
   // Sides that wrap around an int when read carelessly, sides out of range, and anything
   // but two whole numbers.
-  for (const char* size : {"4294967304x4294967304", "4294967312x100", "100x4294967312"})
-    EXPECT_TRUE(Wrong(Map(size), "each from 16 to 16384")) << size;
-  for (const char* size : {"15x100", "100x15", "16385x100", "100x16385", "0x0", "-100x100", "8x8",
-                           "100.5x100", "1e3x100", "100x", "x100", "100x100x", "100 x100",
-                           " 100x100", "100x100 ", "0x100x100", "100"})
+  for (const char* size :
+       {"4294967304x4294967304", "100x4294967312", "15x100", "100x16385", "-100x100", "100.5x100",
+        "1e3x100", "100x", "x100", "100x100x", "100 x100", " 100x100", "100x100 ", "100"})
     EXPECT_TRUE(Wrong(Map(size), "each from 16 to 16384")) << size;
 }
 
@@ -59,9 +57,8 @@ TEST(CommandLine, aPointIsFiniteAndWithinAThousandKilometres) {
               std::tuple(CommandLine::Action::Report, x, y))
         << at;
   }
-  for (const char* at :
-       {"1e308,1", "1,1e308", "1e400,1", "1000000.5,0", "0,-1000001", "inf,1", "1,-inf", "nan,1",
-        "1,nan", "1;1", "1,2,3", "1,", ",1", "1, 2", "0x10,1", "12.5"})
+  for (const char* at : {"1e308,1", "1e400,1", "1000000.5,0", "0,-1000001", "1,-inf", "nan,1",
+                         "1;1", "1,2,3", "1,", ",1", "1, 2", "0x10,1", "12.5"})
     EXPECT_TRUE(Wrong(Response(at), "each from -1000000 to 1000000")) << at;
 }
 
