@@ -1,11 +1,12 @@
 #pragma once
 
-// What the acoustics tests share: the module's data, and the coherent sum written out the
-// plain way, a complex pressure per box (see docs/model.md, "One box at a point").
+// What the acoustics tests share: the module's data, designs to predict, and the coherent
+// sum written out plainly, a complex pressure per box (see docs/model.md, "One box at a point").
 
 #include <cmath>
 #include <complex>
 #include <numbers>
+#include <random>
 
 #include "acoustics/SplPrediction.h"
 
@@ -18,6 +19,34 @@ inline const Constants& ModuleData() {
     return c;
   }();
   return module;
+}
+
+// A project and the geometry of its first redraw in the window.
+struct Hung {
+  ProjectData project;
+  Graphics graphics;
+
+  explicit Hung(const ProjectData& p = MakeDefaultProject()) : project(p) {
+    ComputeScene(project, FirstWindowFrame, graphics);
+  }
+};
+
+// A random design: 2 to 12 boxes, splays, attenuations (some boxes turned off), pin,
+// mounting, automatic or typed inclination, floor and areas in use.
+inline ProjectData RandomProject(std::mt19937& random) {
+  auto pick = [&](int low, int high) { return std::uniform_int_distribution(low, high)(random); };
+  ProjectData p = MakeDefaultProject();
+  p.BoxesAmount = pick(2, 12);
+  for (float& splay : p.BoxAngle) splay = float(5 * pick(0, 1));
+  for (float& attenuation : p.BoxAttenuation)
+    attenuation = pick(0, 7) == 0 ? BoxOffAttenuation : float(pick(0, 2) == 0 ? pick(1, 12) : 0);
+  p.FlybarPin = pick(1, 9);
+  p.FlybarMounting = pick(0, 1);
+  p.AutomaticInclCalc = pick(0, 1);
+  p.InclinationAngle = float(pick(-30, 30)) / 2;
+  p.FloorDistance = float(pick(20, 120)) / 10;
+  p.AreasAmount = pick(1, 3);
+  return p;
 }
 
 // The power of one band at a point: each box's pressure from the band level less the

@@ -9,7 +9,6 @@
 #include <tuple>
 #include <vector>
 
-#include "acoustics/LevelGrid.h"
 #include "acoustics/PlainSum.h"
 #include "acoustics/SplayOptimiser.h"
 
@@ -25,18 +24,9 @@ struct Case {
 
 // Four boxes, so eight splay sets, hung at random over one to three areas.
 Case RandomCase(std::mt19937& random, bool automatic) {
-  auto pick = [&](int low, int high) { return std::uniform_int_distribution(low, high)(random); };
   Case c;
-  ProjectData& p = c.project;
-  p.BoxesAmount = 4;
-  for (float& splay : p.BoxAngle) splay = float(5 * pick(0, 1));
-  for (float& attenuation : p.BoxAttenuation) attenuation = float(pick(0, 2) == 0 ? pick(1, 9) : 0);
-  p.FlybarPin = pick(1, 9);
-  p.FlybarMounting = pick(0, 1);
-  p.AutomaticInclCalc = automatic ? 1 : 0;
-  p.InclinationAngle = float(pick(-20, 20)) / 2;
-  p.FloorDistance = float(pick(40, 120)) / 10;
-  p.AreasAmount = pick(1, 3);
+  ProjectData& p = c.project = RandomProject(random);
+  std::tie(p.BoxesAmount, p.AutomaticInclCalc) = std::pair(4, automatic ? 1 : 0);
   ComputeScene(p, FirstWindowFrame, c.scene);
   for (int area = 1; area <= p.AreasAmount; ++area)
     for (const AreaPoint& point : AreaPoints(p, c.scene, area)) c.points.push_back(point.Position);
@@ -70,7 +60,6 @@ Plain Measure(const Case& c, ProjectData design, int entry, double fall) {
   return {design, *high - *low, deviation(levels), deviation(aside)};
 }
 
-// Every design the search may try, measured one by one.
 std::vector<Plain> BruteForce(const Case& c, float reach, int entry, double fall) {
   std::vector<Plain> all;
   const auto everySplaySet = [&](ProjectData design) {
@@ -119,8 +108,8 @@ TEST(SplayOptimiser, FindsTheEvenestDesignOfEveryHangingAndSplaySet) {
     EXPECT_NEAR(result.BestScore.Spread, best.spread, Agreement);
     EXPECT_NEAR(result.BestScore.Deviation, best.deviation, Agreement);
     ExpectSameHanging(result.Best, best.design);  // with the pin, the inclination it hangs at
-    const Plain current = Measure(c, c.project, search.Band, 0);
-    EXPECT_NEAR(result.CurrentScore.Spread, current.spread, Agreement);
+    EXPECT_NEAR(result.CurrentScore.Spread, Measure(c, c.project, search.Band, 0).spread,
+                Agreement);
     EXPECT_EQ(result.CurrentScore.Points, int(c.points.size()));
   }
 }
@@ -144,34 +133,23 @@ TEST(SplayOptimiser, FitsAFallPerDoublingBroadbandA) {
 }
 
 // Areas without a point that has a level: every length below zero (no point at all), or
-// the array hung so far above or below them that no sound reaches them. Such a design has
-// nothing to even out: the search refuses it and tries none.
+// the array hung so far above them that no sound reaches them. Such a design has nothing
+// to even out: the search refuses it and tries none.
 TEST(SplayOptimiser, RefusesADesignWithoutAnAreaPointThatHasALevel) {
-  for (const auto& [what, length, floorDistance] : {std::tuple{"negative lengths", -5.0f, 5.0f},
-                                                    {"floor at 1e38", 10.0f, 1e38f},
-                                                    {"floor at -1e38", 10.0f, -1e38f}}) {
-    SCOPED_TRACE(what);
+  for (const auto& [length, floorDistance] : {std::pair{-5.0f, 5.0f}, {10.0f, 1e38f}}) {
+    SCOPED_TRACE(length);
     Case c;
     ProjectData& p = c.project;  // three areas
     p.BoxesAmount = 4;
     p.FloorDistance = floorDistance;
     p.AreaLength.fill(length);
     ComputeScene(p, FirstWindowFrame, c.scene);
-    // Points along the areas, but none with a level, where they have any length at all.
-    const LevelEngine engine(p, c.scene, ModuleData());
-    const auto areas = AreaLevels(engine, DefaultBandChoice, p, c.scene);
-    EXPECT_EQ(areas.empty(), length < 0);
-    EXPECT_EQ(HighestLevel(areas), SPLFloor);
-    for (const int entry : {DefaultBandChoice, BroadbandAChoice})
-      for (const SplayGoal goal : {SplayGoal::EvenLevel, SplayGoal::Fall}) {
-        const SplaySearch search{.Band = entry, .Goal = goal, .InclinationReach = 1.0f};
-        const SplayResult result = OptimiseSplay(p, c.scene, ModuleData(), search);
-        EXPECT_EQ(
-            std::tuple(result.Found, result.Cancelled, result.Designs, result.CurrentScore.Points,
-                       MeasureDesign(p, c.scene, ModuleData(), search).Points),
-            std::tuple(false, false, 0LL, 0, 0));
-        EXPECT_EQ(result.Best, p);
-      }
+    const SplaySearch search{.Goal = SplayGoal::Fall, .InclinationReach = 1.0f};
+    const SplayResult result = OptimiseSplay(p, c.scene, ModuleData(), search);
+    EXPECT_EQ(std::tuple(result.Found, result.Cancelled, result.Designs, result.CurrentScore.Points,
+                         MeasureDesign(p, c.scene, ModuleData(), search).Points),
+              std::tuple(false, false, 0LL, 0, 0));
+    EXPECT_EQ(result.Best, p);
   }
 }
 

@@ -21,40 +21,35 @@ ProjectData WithPin(int automatic, int pin) {
 
 TEST(Tolerance, variesTheTypedInclinationOrThePinsThatExist) {
   // typed or automatic, pin -> the variations' inclinations and pins, in order.
-  struct Case {
-    int automatic, pin;
-    std::vector<std::pair<float, int>> variations;
-  };
-  const Case cases[] = {{0, 4, {{5.5f, 4}, {4.5f, 4}}},
-                        {1, 5, {{5.0f, 4}, {5.0f, 6}}},
-                        {1, 1, {{5.0f, 2}}},
-                        {1, 9, {{5.0f, 8}}}};
-  for (const Case& c : cases) {
-    const ProjectData p = WithPin(c.automatic, c.pin);
+  const std::tuple<int, int, std::vector<std::pair<float, int>>> cases[] = {
+      {0, 4, {{5.5f, 4}, {4.5f, 4}}},
+      {1, 5, {{5.0f, 4}, {5.0f, 6}}},
+      {1, 1, {{5.0f, 2}}},
+      {1, 9, {{5.0f, 8}}}};
+  for (const auto& [automatic, pin, want] : cases) {
+    const ProjectData p = WithPin(automatic, pin);
     const auto variations = RiggingVariations(p);
-    ASSERT_EQ(variations.size(), c.variations.size()) << c.pin;
+    ASSERT_EQ(variations.size(), want.size()) << pin;
     for (std::size_t i = 0; i < variations.size(); ++i) {
       ProjectData expected = p;
-      std::tie(expected.InclinationAngle, expected.FlybarPin) = c.variations[i];
-      EXPECT_EQ(variations[i], expected) << c.pin << " variation " << i;  // nothing else moves
+      std::tie(expected.InclinationAngle, expected.FlybarPin) = want[i];
+      EXPECT_EQ(variations[i], expected) << pin << " variation " << i;  // nothing else moves
     }
   }
 }
 
 TEST(Tolerance, spreadsFromTheLowestToTheHighestLevelOfTheDesignAndItsVariations) {
   for (const int automatic : {0, 1}) {
-    ProjectData p = WithPin(automatic, 5);
-    Graphics g;
-    ComputeScene(p, FirstWindowFrame, g);
-    const LevelSpread spread = PredictSpread(p, g, ModuleData(), 1, BroadbandAChoice);
+    const Hung d(WithPin(automatic, 5));
+    const LevelSpread spread =
+        PredictSpread(d.project, d.graphics, ModuleData(), 1, BroadbandAChoice);
     // Each design predicted on its own, hung anew in a scene of its own.
-    std::vector<std::vector<SPLPoint>> curves(1);
-    ASSERT_TRUE(PredictLevels(p, g, ModuleData(), 1, BroadbandAChoice, curves[0]));
-    for (ProjectData v : RiggingVariations(p)) {
-      Graphics own;
-      ComputeScene(v, FirstWindowFrame, own);
-      ASSERT_TRUE(PredictLevels(v, own, ModuleData(), 1, BroadbandAChoice, curves.emplace_back()));
-    }
+    std::vector<Hung> designs{d};
+    for (const ProjectData& v : RiggingVariations(d.project)) designs.emplace_back(v);
+    std::vector<std::vector<SPLPoint>> curves;
+    for (const Hung& own : designs)
+      ASSERT_TRUE(PredictLevels(own.project, own.graphics, ModuleData(), 1, BroadbandAChoice,
+                                curves.emplace_back()));
     ASSERT_EQ(spread.Low.size(), curves[0].size());
     int apart = 0;
     for (std::size_t i = 0; i < spread.Low.size(); ++i) {
@@ -65,6 +60,5 @@ TEST(Tolerance, spreadsFromTheLowestToTheHighestLevelOfTheDesignAndItsVariations
     }
     EXPECT_GT(apart, 10) << automatic;  // a variation moves the levels
   }
-  const ProjectData p = MakeDefaultProject();
-  EXPECT_TRUE(PredictSpread(p, Graphics{}, Constants{}, 4, 10).Low.empty());
+  EXPECT_TRUE(PredictSpread(MakeDefaultProject(), Graphics{}, Constants{}, 4, 10).Low.empty());
 }

@@ -32,7 +32,6 @@ TEST(Rigging, givesEachBoxItsSplayAimHeightAndLanding) {
   EXPECT_EQ(table.Inclination, a.project.InclinationAngle);
   ASSERT_EQ(table.Rows.size(), 2u);
   const RiggingRow &top = table.Rows[0], &second = table.Rows[1];
-  // The top box has no splay.
   EXPECT_EQ(std::tuple(top.Box, top.Splay, top.TopFrontHeight, top.Area),
             std::tuple(1, 0.0f, 2.0f, 1));
   EXPECT_NEAR(top.Aim, -45.0, 1e-12);
