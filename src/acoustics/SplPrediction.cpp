@@ -70,6 +70,7 @@ int OffAxisTracker::Index(PlaneVector d) {
     return k_;
   }
   const int k = OffAxisIndex(d, aim_);
+  arctangents_ += !(d.Y == 0.0f);  // AngleFromDown's, but for a level direction
   if (k >= 0 && k != k_) {
     step_ = k > k_ ? 1 : -1;
     k_ = k;
@@ -79,41 +80,13 @@ int OffAxisTracker::Index(PlaneVector d) {
 
 namespace {
 
-// Step 3 of CalculateSPLWith in plain C++: each box's distance and directivity entry at the
-// block's points, box by box so that each tracker follows its points in order.
-void CollectBlock(BoxSet& boxes, SPLPoint* point, int count, SplBlock& block, bool* defined) {
-  for (int b = 0; b < boxes.count; ++b) {
-    for (int n = 0; n < count; ++n) {
-      // AddVectors(position, NegateVector(source)), written out to keep this loop tight.
-      const PlaneVector d{static_cast<float>(double(point[n].Position.X) - boxes.sourceX[b]),
-                          static_cast<float>(double(point[n].Position.Y) - boxes.sourceY[b])};
-      const auto r = static_cast<float>(std::sqrt(double(d.Y) * d.Y + double(d.X) * d.X));
-      point[n].DistanceFromLastBox = r;  // the last box's stays
-      const int k = boxes.direction[b].Index(d);
-      if (k < 0 || r == 0.0f) {
-        defined[n] = false;
-        StandIn(block, b, n);
-        continue;
-      }
-      block.distance[b][n] = r;
-      block.level[b][n] = boxes.level[k + 1] - boxes.attenuation[b];
-      block.entryPhase[b][n] = boxes.phase[k + 1];
-    }
-    for (int n = count; n < SplBlock::Width && n % 4 != 0; ++n) StandIn(block, b, n);
-  }
-}
-
-}  // namespace
-
-namespace {
-
 // Step 2 of CalculateSPLWith: what stays the same at every point, the boxes in use, their
 // aim angles and the band. Each tracker starts from the entry of the area's start, tried
 // first where the box above found it, turned by the difference of their aims: neighbouring
 // boxes see the start within a few degrees of each other, so that mostly no fresh angle is
 // needed.
 void SetUpBoxes(const ProjectData& project, const Graphics& graphics, const Constants& constants,
-                PlaneVector start, int band, BoxSet& boxes) {
+                PlaneVector start, int band, BoxSet& boxes, SplWork* work) {
   boxes.count = BoxesInUse(project);
   float aboveAim = 0.0f;
   int aboveEntry = 0;
@@ -129,6 +102,10 @@ void SetUpBoxes(const ProjectData& project, const Graphics& graphics, const Cons
     boxes.direction[b] = OffAxisTracker(aim, guess);
     aboveEntry = boxes.direction[b].Index(AddVectors(start, NegateVector(source)));
     aboveAim = aim;
+    if (work) {
+      work->arctangents += !(graphics.BoxGeom[b].Ray.Y == 0.0f);  // AngleFromDown's
+      ++work->sines, ++work->cosines;                             // the tracker's
+    }
   }
   const double bandLevel = constants.BandLevel[band];
   for (int k = 0; k < DirectivityAngleCount; ++k) {
@@ -142,7 +119,7 @@ void SetUpBoxes(const ProjectData& project, const Graphics& graphics, const Cons
 
 bool CalculateSPLWith(SplKernel kernel, const ProjectData& project, const Graphics& graphics,
                       const Constants& constants, int area, int band,
-                      std::vector<SPLPoint>& SPLPoints) {
+                      std::vector<SPLPoint>& SPLPoints, SplWork* work) {
   // 1. The points, 0.1 * i metres along the area from its start (AreaPoints).
   SPLPoints.clear();
   if (band < 0 || band >= BandCount) return false;
@@ -153,35 +130,31 @@ bool CalculateSPLWith(SplKernel kernel, const ProjectData& project, const Graphi
 
   // 2. What stays the same at every point.
   BoxSet boxes;
-  SetUpBoxes(project, graphics, constants, graphics.AreaGeom[area - 1].Start, band, boxes);
-  const auto collect = simd::HasAvx2() ? &CollectBlockAvx2 : &CollectBlock;
+  SetUpBoxes(project, graphics, constants, graphics.AreaGeom[area - 1].Start, band, boxes, work);
   SplBlock block;  // some 18 kB, reused block after block
   block.boxes = boxes.count;
   block.frequency = BandCentreFrequency(band);
 
-  const std::size_t total = SPLPoints.size();
-  for (std::size_t first = 0; first < total; first += SplBlock::Width) {
-    const int count = static_cast<int>(std::min<std::size_t>(SplBlock::Width, total - first));
-    SPLPoint* const point = &SPLPoints[first];
-    block.points = count;
-
-    // 3. Each box's distance and directivity entry at every point. A point is defined when
-    //    every box has an entry and no source lies on it; an undefined box gets harmless
-    //    stand-ins.
-    std::array<bool, SplBlock::Width> defined;
-    defined.fill(true);
-    collect(boxes, point, count, block, defined.data());
-
-    // 4. The levels.
-    kernel(block);
-    for (int n = 0; n < count; ++n) point[n].SPL = defined[n] ? block.spl[n] : SPLFloor;
+  // 3. The levels, block by block: as few blocks as SplBlock::Width allows, each as many
+  //    whole groups of four points as the next, so that no block is left a short one.
+  const int total = static_cast<int>(SPLPoints.size());
+  const int groups = (total + 3) / 4,
+            blocks = (groups + SplBlock::Width / 4 - 1) / (SplBlock::Width / 4);
+  for (int i = 0, first = 0; i < blocks; ++i) {
+    const int size = 4 * ((groups * (i + 1)) / blocks - (groups * i) / blocks);
+    const int count = std::min(size, total - first);
+    kernel(boxes, &SPLPoints[std::size_t(first)], count, block, work);
+    first += count;
   }
+  if (work)
+    for (int b = 0; b < boxes.count; ++b) work->arctangents += boxes.direction[b].Arctangents();
   return true;
 }
 
 bool CalculateSPL(const ProjectData& project, const Graphics& graphics, const Constants& constants,
-                  int area, int band, std::vector<SPLPoint>& SPLPoints) {
-  return CalculateSPLWith(FastestSplKernel(), project, graphics, constants, area, band, SPLPoints);
+                  int area, int band, std::vector<SPLPoint>& SPLPoints, SplWork* work) {
+  return CalculateSPLWith(FastestSplKernel(), project, graphics, constants, area, band, SPLPoints,
+                          work);
 }
 
 }  // namespace tarnwick

@@ -13,10 +13,10 @@ namespace tarnwick {
 // contraction.
 #define TARNWICK_AVX2_ONLY __attribute__((target("avx2")))
 
-// Step 3 of CalculateSPLWith four points at a time: the same arithmetic as CollectBlock, lane by
-// lane, and OffAxisTracker::Index's two tries as vector checks, the second against the entry ahead
-// (k_ + step_). A lane that neither holds, or without a defined level, goes through
-// OffAxisTracker::Index and the plain steps.
+// The AVX2 kernel's first step four points at a time: the same arithmetic as the portable
+// kernel's CollectBlock, lane by lane, and OffAxisTracker::Index's two tries as vector checks,
+// the second against the entry ahead (k_ + step_). A lane that neither holds, or without a defined
+// level, goes through OffAxisTracker::Index and the plain steps.
 struct OffAxisLanes {
   // EdgeChecks::Past, the flip as a sign bit.
   TARNWICK_AVX2_ONLY static __m256d Past(__m256d u, __m256d v, const double& flip,
@@ -38,7 +38,7 @@ struct OffAxisLanes {
   // directions, in order: a held lane moves the tracker to its entry, k_ or, where `ahead`
   // has its bit, k_ + step_, so that the next lane is tried from there.
   static void Settle(BoxSet& boxes, int b, const float* x, const float* y, int first, int count,
-                     int held, int ahead, SplBlock& block, bool* defined) {
+                     int held, int ahead, SplBlock& block) {
     OffAxisTracker& tracker = boxes.direction[b];
     const int k = tracker.k_, next = k + tracker.step_;
     for (int n = first; n < first + 4; ++n) {
@@ -53,7 +53,7 @@ struct OffAxisLanes {
       }
       const int entry = tracker.Index({x[lane], y[lane]});
       if (entry < 0 || block.distance[b][n] == 0.0) {
-        defined[n] = false;
+        block.defined[n] = false;
         StandIn(block, b, n);
         continue;
       }
@@ -63,13 +63,14 @@ struct OffAxisLanes {
   }
 
   TARNWICK_AVX2_ONLY static void CollectBlock(BoxSet& boxes, SPLPoint* point, int count,
-                                              SplBlock& block, bool* defined) {
+                                              SplBlock& block) {
     // 1. The positions, the lanes past the last point repeating it.
     alignas(16) float px[SplBlock::Width], py[SplBlock::Width];
     for (int n = 0; n < SplBlock::Width; ++n) {
       const PlaneVector at = point[std::min(n, count - 1)].Position;
       px[n] = at.X, py[n] = at.Y;
     }
+    std::fill_n(block.defined, count, true);
     // 2. Group by group, box by box, so that the boxes' trackers, each waiting on its own
     //    last group, move side by side.
     const EdgeChecks& edges = Edges();
@@ -117,7 +118,7 @@ struct OffAxisLanes {
         alignas(16) float directionX[4], directionY[4];
         _mm_store_ps(directionX, singleX);
         _mm_store_ps(directionY, singleY);
-        Settle(boxes, b, directionX, directionY, first, count, held, aheadLanes, block, defined);
+        Settle(boxes, b, directionX, directionY, first, count, held, aheadLanes, block);
       }
     }
   }
@@ -125,8 +126,8 @@ struct OffAxisLanes {
 
 #undef TARNWICK_AVX2_ONLY
 
-void CollectBlockAvx2(BoxSet& boxes, SPLPoint* point, int count, SplBlock& block, bool* defined) {
-  OffAxisLanes::CollectBlock(boxes, point, count, block, defined);
+void CollectBlockAvx2(BoxSet& boxes, SPLPoint* point, int count, SplBlock& block) {
+  OffAxisLanes::CollectBlock(boxes, point, count, block);
 }
 
 }  // namespace tarnwick
@@ -134,7 +135,7 @@ void CollectBlockAvx2(BoxSet& boxes, SPLPoint* point, int count, SplBlock& block
 #else
 
 namespace tarnwick {
-void CollectBlockAvx2(BoxSet&, SPLPoint*, int, SplBlock&, bool*) {}
+void CollectBlockAvx2(BoxSet&, SPLPoint*, int, SplBlock&) {}
 }  // namespace tarnwick
 
 #endif
