@@ -38,16 +38,19 @@ const EdgeChecks& Edges() {
   return edges;
 }
 
-OffAxisTracker::OffAxisTracker(float aim, int entry)
-    : aim_(aim), k_(std::clamp(entry, 0, DirectivityAngleCount - 1)) {
-  // Beyond +-180 degrees, OffAxisAngle's single wrap leaves some angles off the table, which
-  // the checks do not know: such an aim leaves every direction to OffAxisIndex (NaN fails
-  // every check).
-  const double radians = std::fabs(aim) <= 180.0f ? double(aim) * Pi / 180.0
-                                                  : std::numeric_limits<double>::quiet_NaN();
-  sine_ = std::sin(radians);
-  cosine_ = std::cos(radians);
+double OffAxisTracker::AimRadians(float aim) {
+  return std::fabs(aim) <= 180.0f ? double(aim) * Pi / 180.0
+                                  : std::numeric_limits<double>::quiet_NaN();
 }
+
+OffAxisTracker::OffAxisTracker(float aim, int entry)
+    : OffAxisTracker(aim, entry, std::sin(AimRadians(aim)), std::cos(AimRadians(aim))) {}
+
+OffAxisTracker::OffAxisTracker(float aim, int entry, double sine, double cosine)
+    : aim_(aim),
+      sine_(sine),
+      cosine_(cosine),
+      k_(std::clamp(entry, 0, DirectivityAngleCount - 1)) {}
 
 int OffAxisTracker::Index(PlaneVector d) {
   // Why the checks are exact: the turned direction (u, v) and the edges' slopes (at most 23)
@@ -88,25 +91,33 @@ namespace {
 void SetUpBoxes(const ProjectData& project, const Graphics& graphics, const Constants& constants,
                 PlaneVector start, int band, BoxSet& boxes, SplWork* work) {
   boxes.count = BoxesInUse(project);
-  float aboveAim = 0.0f;
+  std::array<float, MaxBoxes> aim;
+  std::array<double, MaxBoxes> radians, sine, cosine;
+  for (int b = 0; b < boxes.count; ++b) {
+    boxes.sourceX[b] = graphics.BoxGeom[b].Source.X;
+    boxes.sourceY[b] = graphics.BoxGeom[b].Source.Y;
+    boxes.attenuation[b] = project.BoxAttenuation[b];
+    aim[b] = AngleFromDown(graphics.BoxGeom[b].Ray);
+    radians[b] = OffAxisTracker::AimRadians(aim[b]);
+  }
+  // The aims' sines and cosines, four at a time where the vector maths runs.
+  int lanes = boxes.count;
+  if (simd::HasAvx2Fma())
+    lanes = simd::SinesCosines(radians.data(), sine.data(), cosine.data(), boxes.count);
+  else
+    for (int b = 0; b < boxes.count; ++b)
+      sine[b] = std::sin(radians[b]), cosine[b] = std::cos(radians[b]);
   int aboveEntry = 0;
   for (int b = 0; b < boxes.count; ++b) {
-    const PlaneVector source = graphics.BoxGeom[b].Source;
-    boxes.sourceX[b] = source.X;
-    boxes.sourceY[b] = source.Y;
-    boxes.attenuation[b] = project.BoxAttenuation[b];
-    const float aim = AngleFromDown(graphics.BoxGeom[b].Ray);
-    const double turn = (double(aboveAim) - aim) / 5.0;
+    const double turn = b > 0 ? (double(aim[b - 1]) - aim[b]) / 5.0 : 0.0;
     const int guess =
         aboveEntry > 0 && std::fabs(turn) < 72.0 ? aboveEntry + int(std::lround(turn)) : 0;
-    boxes.direction[b] = OffAxisTracker(aim, guess);
-    aboveEntry = boxes.direction[b].Index(AddVectors(start, NegateVector(source)));
-    aboveAim = aim;
-    if (work) {
-      work->arctangents += !(graphics.BoxGeom[b].Ray.Y == 0.0f);  // AngleFromDown's
-      ++work->sines, ++work->cosines;                             // the tracker's
-    }
+    boxes.direction[b] = OffAxisTracker(aim[b], guess, sine[b], cosine[b]);
+    aboveEntry =
+        boxes.direction[b].Index(AddVectors(start, NegateVector(graphics.BoxGeom[b].Source)));
+    if (work) work->arctangents += !(graphics.BoxGeom[b].Ray.Y == 0.0f);  // AngleFromDown's
   }
+  if (work) work->sines += lanes, work->cosines += lanes;
   const double bandLevel = constants.BandLevel[band];
   for (int k = 0; k < DirectivityAngleCount; ++k) {
     const DirectivityPoint& entry = constants.Directivity(k, band);

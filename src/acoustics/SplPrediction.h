@@ -47,6 +47,13 @@ class OffAxisTracker {
   OffAxisTracker() = default;
   // `entry` (0 ... 72) is where the first direction is tried; 0, the back, tries none.
   explicit OffAxisTracker(float aim, int entry = 0);
+  // The same with the sine and cosine of AimRadians(aim) as the caller worked them out, each
+  // within a few units in the last place (for several aims at a time).
+  OffAxisTracker(float aim, int entry, double sine, double cosine);
+  // The aim in radians as the tracker turns directions by it; NaN beyond +-180 degrees, where
+  // OffAxisAngle's single wrap leaves some angles off the table, which the checks do not
+  // know, so that every direction goes to OffAxisIndex (NaN fails every check).
+  static double AimRadians(float aim);
   int Index(PlaneVector d);
   // How many of the directions so far took an arctangent (OffAxisIndex's).
   int Arctangents() const { return arctangents_; }

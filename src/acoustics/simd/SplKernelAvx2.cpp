@@ -7,6 +7,8 @@
 
 #if defined(__x86_64__)
 
+#include <algorithm>
+
 #include "acoustics/VectorMath.h"
 
 #define TARNWICK_AVX2 __attribute__((target("avx2,fma")))
@@ -152,6 +154,19 @@ TARNWICK_AVX2 void Avx2SplKernel(BoxSet& boxes, SPLPoint* point, int count, SplB
   }
 }
 
+TARNWICK_AVX2 int SinesCosines(const double* radians, double* sine, double* cosine, int count) {
+  int first = 0;
+  for (; first < count; first += 4) {
+    alignas(32) double x[4] = {}, s[4], c[4];
+    const int lanes = std::min(4, count - first);
+    std::copy_n(radians + first, lanes, x);
+    _mm256_store_pd(s, _ZGVdN4v_sin(_mm256_load_pd(x)));
+    _mm256_store_pd(c, _ZGVdN4v_cos(_mm256_load_pd(x)));
+    std::copy_n(s, lanes, sine + first), std::copy_n(c, lanes, cosine + first);
+  }
+  return first;
+}
+
 }  // namespace tarnwick::simd
 
 #undef TARNWICK_AVX2
@@ -160,6 +175,7 @@ TARNWICK_AVX2 void Avx2SplKernel(BoxSet& boxes, SPLPoint* point, int count, SplB
 
 namespace tarnwick::simd {
 void Avx2SplKernel(BoxSet&, SPLPoint*, int, SplBlock&, SplWork*) {}
+int SinesCosines(const double*, double*, double*, int count) { return count; }
 }  // namespace tarnwick::simd
 
 #endif
