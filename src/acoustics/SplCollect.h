@@ -63,10 +63,12 @@ const EdgeChecks& Edges();
 // (degrees), held at k + 1 with zeros beyond either end.
 struct BoxSet {
   int count = 0;
-  std::array<float, MaxBoxes> sourceX{}, sourceY{};
-  std::array<double, MaxBoxes> attenuation{};
-  std::array<OffAxisTracker, MaxBoxes> direction{};
-  std::array<double, DirectivityAngleCount + 2> level{}, phase{};
+  // Set for the boxes in use, and the tables in full, by CalculateSPL (left uninitialised
+  // here: the prediction sets a BoxSet up for every call).
+  std::array<float, MaxBoxes> sourceX, sourceY;
+  std::array<double, MaxBoxes> attenuation;
+  std::array<OffAxisTracker, MaxBoxes> direction;
+  std::array<double, DirectivityAngleCount + 2> level, phase;
 };
 
 // Stand-ins for a box whose level is not defined at lane n, or for a lane past the last point.

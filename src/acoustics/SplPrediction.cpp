@@ -119,6 +119,7 @@ void SetUpBoxes(const ProjectData& project, const Graphics& graphics, const Cons
   }
   if (work) work->sines += lanes, work->cosines += lanes;
   const double bandLevel = constants.BandLevel[band];
+  boxes.level.front() = boxes.level.back() = boxes.phase.front() = boxes.phase.back() = 0.0;
   for (int k = 0; k < DirectivityAngleCount; ++k) {
     const DirectivityPoint& entry = constants.Directivity(k, band);
     boxes.level[k + 1] = bandLevel - entry.LevelDrop;

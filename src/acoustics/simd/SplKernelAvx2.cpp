@@ -23,11 +23,12 @@ TARNWICK_AVX2 inline __m256d Single(__m256d x) { return _mm256_cvtps_pd(_mm256_c
 
 // a / b as the division rounds it, given y = 1 / b rounded to double: the quotient a y,
 // within an ulp, corrected by its remainder a - q b, which the fused multiply-add gives
-// exactly (Markstein's correction), at a quarter of a division's cost. Checked against the
-// division for 20 ln r and f r 360 at every positive single-precision r, every band's
-// frequency f and b = ln 10 and 340: equal but at r = infinity, where it gives NaN for
-// infinity; that box's amplitude is 0 and its cosine NaN either way, so the point's summed
-// power is NaN and its level the floor (a lone box's power 0 or NaN, the floor too).
+// exactly (Markstein's correction). It runs beside the one division a box value still makes,
+// which takes the divider alone. Checked against the division for a = 20 ln r, b = ln 10 at
+// every positive single-precision r (and for a = f r 360, b = 340 at every band's frequency
+// f): equal but at r = infinity, where it gives NaN for infinity; that box's amplitude is 0
+// and its cosine NaN either way, so the point's summed power is NaN and its level the floor
+// (a lone box's power 0 or NaN, the floor too).
 TARNWICK_AVX2 inline __m256d Quotient(__m256d a, __m256d b, __m256d y) {
   const __m256d q = _mm256_mul_pd(a, y);
   return _mm256_fmadd_pd(_mm256_fnmadd_pd(q, b, a), y, q);
@@ -43,7 +44,6 @@ TARNWICK_AVX2 void BoxValuesAvx2(SplBlock& k, int lanes) {
   const __m256d ln10 = _mm256_set1_pd(SplLn10), inverseLn10 = _mm256_set1_pd(1.0 / SplLn10);
   const __m256d twenty = _mm256_set1_pd(20.0), exponent = _mm256_set1_pd(SplLn10 / 20.0);
   const __m256d frequency = _mm256_set1_pd(k.frequency), speed = _mm256_set1_pd(SpeedOfSound);
-  const __m256d inverseSpeed = _mm256_set1_pd(1.0 / SpeedOfSound);
   for (int b = 0; b < k.boxes; ++b)
     for (int i = 0; i < lanes; i += 4)
       _mm256_store_pd(&k.amplitude[b][i], _ZGVdN4v_log(_mm256_load_pd(&k.distance[b][i])));
@@ -55,10 +55,10 @@ TARNWICK_AVX2 void BoxValuesAvx2(SplBlock& k, int lanes) {
           Quotient(_mm256_mul_pd(twenty, _mm256_load_pd(&k.amplitude[b][i])), ln10, inverseLn10);
       const __m256d level = Single(_mm256_sub_pd(_mm256_load_pd(&k.level[b][i]), drop));
       _mm256_store_pd(&k.amplitude[b][i], _mm256_mul_pd(level, exponent));
-      const __m256d travel = Quotient(
+      const __m256d travel = _mm256_div_pd(
           _mm256_mul_pd(frequency,
                         _mm256_mul_pd(_mm256_load_pd(&k.distance[b][i]), _mm256_set1_pd(360.0))),
-          speed, inverseSpeed);
+          speed);
       _mm256_store_pd(
           &k.sine[b][i],
           _mm256_mul_pd(Single(_mm256_add_pd(travel, _mm256_load_pd(&k.entryPhase[b][i]))),
