@@ -1,9 +1,11 @@
-// The prediction along area 1 at 1 kHz on the default project against the floor of its
-// transcendental work (docs/model.md, "The coherent sum"): per point, a cosine for every pair of
-// boxes, a logarithm and a power of ten for every box, and the logarithm of the summed power, all
-// evaluated four at a time with glibc's vector maths over the same argument values collected
-// beforehand, and nothing else. It also times bench/spl_numpy.py, the same levels from the
-// same scene the way a user would get them with numpy, and fails when numpy is faster.
+// The prediction along area 1 at 1 kHz on the default project against the floor of its work
+// (docs/model.md, "The coherent sum"): every transcendental call CalculateSPL makes, as many of
+// each as it counts in the same run (SplWork), evaluated four at a time with glibc's vector
+// maths over the same argument values collected beforehand, and the single-precision sum of
+// each point's pairs of boxes in its order, four points at a time, from the amplitudes,
+// cosines and sines those calls give; nothing else. Both rows show the counts beside their
+// times. It also times bench/spl_numpy.py, the same levels from the same scene the way a user
+// would get them with numpy, and fails when numpy is faster.
 
 #include <immintrin.h>
 #include <unistd.h>
@@ -32,56 +34,198 @@ extern "C" {
 BENCH_AVX2 __m256d _ZGVdN4v_log(__m256d x);
 BENCH_AVX2 __m256d _ZGVdN4v_exp(__m256d x);
 BENCH_AVX2 __m256d _ZGVdN4v_cos(__m256d x);
+BENCH_AVX2 __m256d _ZGVdN4v_sin(__m256d x);
+BENCH_AVX2 __m256d _ZGVdN4v_atan(__m256d x);
 }
 
 namespace {
 
 struct Setup : DefaultDesign {
   std::vector<SPLPoint> points;
+  SplWork work;  // what one CalculateSPL counts
 };
 
 Setup* setup = nullptr;
 const double Ln10 = std::log(10.0);
 
-// The arguments of those transcendental calls, each kind in one array padded with
-// harmless values to whole vectors of four: the cosines' (phase_j - phase_m) in radians,
-// the logarithms' distances and summed powers, the exponentials' level * ln 10 / 20.
-struct Arguments {
-  std::vector<double> cosine, logarithm, exponential;
+// The floor's work. Per point, padded as CalculateSPL pads them to whole vectors of four
+// (the last point repeated): each box's distance, amplitude exponent level * ln 10 / 20 and
+// phase in radians, [box][vector], the arguments of its logarithms, exponentials, cosines
+// and sines, and then room for the amplitudes, cosines and sines. The calls CalculateSPL
+// makes once per prediction rather than per point (each box's aim and the directions it
+// works out anew): as many arguments of each as it counts, padded with harmless values.
+struct alignas(32) Quad {
+  double lane[4];
+};
+using Quads = std::vector<Quad>;
+
+struct Floor {
+  int boxes = 0, vectors = 0;
+  Quads distance, exponent, phase, amplitude, cosine, sine;
+  Quads otherSines, otherCosines, arctangents;
+  Quads level;  // the points' levels, 10 / ln 10 times the log of the sum
 };
 
-Arguments Collect(const Setup& s) {
-  Arguments a;
-  const int boxes = s.project.BoxesAmount;
-  for (const SPLPoint& point : s.points) {
-    std::vector<float> phase;
-    for (int b = 0; b < boxes; ++b) {
-      const BoxGeometry& box = s.graphics.BoxGeom[b];
-      const PlaneVector d = AddVectors(point.Position, NegateVector(box.Source));
-      const int k = OffAxisIndex(d, AngleFromDown(box.Ray));
-      const auto r = static_cast<float>(std::sqrt(double(d.Y) * d.Y + double(d.X) * d.X));
-      const DirectivityPoint& entry = s.constants.Directivity(k, 10);
-      const auto level = static_cast<float>(126.0 - entry.LevelDrop - 20.0 * std::log10(r));
-      a.logarithm.push_back(r);
-      a.exponential.push_back(level * (Ln10 / 20.0));
-      phase.push_back(
-          static_cast<float>(1000.0 * (double(r) * 360.0) / SpeedOfSound + entry.Phase));
-    }
-    for (int j = 0; j < boxes; ++j)
-      for (int m = j + 1; m < boxes; ++m)
-        a.cosine.push_back((double(phase[j]) - phase[m]) * Pi / 180.0);
-    a.logarithm.push_back(std::pow(10.0, point.SPL / 10.0));
-  }
-  for (std::vector<double>* v : {&a.cosine, &a.logarithm, &a.exponential})
-    while (v->size() % 4 != 0) v->push_back(1.0);
-  return a;
+// Whole vectors of the values, the last padded with `pad`.
+Quads Vectors(const std::vector<double>& values, double pad) {
+  Quads v((values.size() + 3) / 4);
+  for (std::size_t i = 0; i < 4 * v.size(); ++i)
+    v[i / 4].lane[i % 4] = i < values.size() ? values[i] : pad;
+  return v;
 }
 
-// Sums each call's results so that none can be left out.
+// The arguments from the scene by CalculateSPL's steps, and as many calls of each kind as
+// `work` counts; false, with what does not match, when the counts are not those of whole
+// vectors of points.
+bool Collect(const Setup& s, const SplWork& work, Floor& f) {
+  const int boxes = s.project.BoxesAmount;
+  const long long pairs = boxes * (boxes + 1LL) / 2, lanes = work.sumTerms / pairs;
+  const long long perPoint = lanes * boxes;
+  if (lanes % 4 != 0 || lanes * pairs != work.sumTerms || work.logarithms != perPoint + lanes ||
+      work.exponentials != perPoint || work.sines < perPoint || work.cosines < perPoint) {
+    std::printf("FAIL: CalculateSPL's counts are not those of %lld points' vectors\n", lanes);
+    return false;
+  }
+  f.boxes = boxes, f.vectors = int(lanes / 4);
+  std::vector<double> distance, exponent, phase;
+  for (int b = 0; b < boxes; ++b) {
+    const BoxGeometry& box = s.graphics.BoxGeom[b];
+    for (long long i = 0; i < lanes; ++i) {
+      const SPLPoint& point = s.points[std::min<std::size_t>(i, s.points.size() - 1)];
+      const PlaneVector d = AddVectors(point.Position, NegateVector(box.Source));
+      const int k = std::max(0, OffAxisIndex(d, AngleFromDown(box.Ray)));
+      const auto r = static_cast<float>(std::sqrt(double(d.Y) * d.Y + double(d.X) * d.X));
+      const DirectivityPoint& entry = s.constants.Directivity(k, 10);
+      const auto level = static_cast<float>(s.constants.BandLevel[10] - entry.LevelDrop -
+                                            20.0 * std::log(double(r)) / Ln10);
+      distance.push_back(r);
+      exponent.push_back(level * (Ln10 / 20.0));
+      phase.push_back(
+          static_cast<float>(1000.0 * (double(r) * 360.0) / SpeedOfSound + entry.Phase) * Pi /
+          180.0);
+    }
+  }
+  f.distance = Vectors(distance, 1.0), f.exponent = Vectors(exponent, 0.0);
+  f.phase = Vectors(phase, 0.0);
+  f.amplitude = f.cosine = f.sine = f.phase;
+  f.level.resize(std::size_t(f.vectors));
+  // The aims: from straight down, the tangent x / |y|, in radians.
+  std::vector<double> tangent, aim;
+  for (int b = 0; b < boxes; ++b) {
+    const PlaneVector ray = s.graphics.BoxGeom[b].Ray;
+    tangent.push_back(double(ray.X) / std::fabs(double(ray.Y)));
+    aim.push_back(AngleFromDown(ray) * Pi / 180.0);
+  }
+  const auto repeat = [](const std::vector<double>& values, long long count) {
+    std::vector<double> v;
+    for (long long i = 0; i < count; ++i) v.push_back(values[std::size_t(i) % values.size()]);
+    return v;
+  };
+  f.otherSines = Vectors(repeat(aim, work.sines - perPoint), 0.0);
+  f.otherCosines = Vectors(repeat(aim, work.cosines - perPoint), 0.0);
+  f.arctangents = Vectors(repeat(tangent, work.arctangents), 0.0);
+  return true;
+}
+
+BENCH_AVX2 inline __m256d Single(__m256d x) { return _mm256_cvtps_pd(_mm256_cvtpd_ps(x)); }
+BENCH_AVX2 inline __m256d Load(const Quad& q) { return _mm256_load_pd(q.lane); }
+
+// The sum of V vectors of points from vector `first` side by side, each point's in its order:
+// for every box j, S += A_j^2, then for every later box m, S += 2 A_j A_m (cos_j cos_m +
+// sin_j sin_m), each term in double and S rounded to single after every addition; then
+// 10 ln S / ln 10.
+template <int V>
+BENCH_AVX2 void Sum(Floor& f, int first) {
+  const std::size_t n = std::size_t(f.vectors);
+  __m256d power[V];
+  for (int v = 0; v < V; ++v) power[v] = _mm256_setzero_pd();
+  for (int j = 0; j < f.boxes; ++j) {
+    __m256d twice[V];
+    for (int v = 0; v < V; ++v) {
+      const __m256d a = Load(f.amplitude[j * n + first + v]);
+      power[v] = Single(_mm256_add_pd(power[v], _mm256_mul_pd(a, a)));
+      twice[v] = _mm256_add_pd(a, a);
+    }
+    for (int m = j + 1; m < f.boxes; ++m)
+      for (int v = 0; v < V; ++v) {
+        const std::size_t at = first + v;
+        const __m256d cosine =
+            _mm256_add_pd(_mm256_mul_pd(Load(f.cosine[j * n + at]), Load(f.cosine[m * n + at])),
+                          _mm256_mul_pd(Load(f.sine[j * n + at]), Load(f.sine[m * n + at])));
+        const __m256d term =
+            _mm256_mul_pd(_mm256_mul_pd(twice[v], Load(f.amplitude[m * n + at])), cosine);
+        power[v] = Single(_mm256_add_pd(power[v], term));
+      }
+  }
+  for (int v = 0; v < V; ++v)
+    _mm256_store_pd(f.level[first + v].lane,
+                    _mm256_mul_pd(_ZGVdN4v_log(power[v]), _mm256_set1_pd(10.0 / Ln10)));
+}
+
+// Sums each call's results that nothing else uses, so that none can be left out.
 template <typename Function>
-BENCH_AVX2 __m256d Evaluate(const std::vector<double>& x, Function f, __m256d sum) {
-  for (std::size_t i = 0; i < x.size(); i += 4) sum = _mm256_add_pd(sum, f(_mm256_loadu_pd(&x[i])));
+BENCH_AVX2 __m256d Evaluate(const Quads& x, Function f, __m256d sum) {
+  for (const Quad& v : x) sum = _mm256_add_pd(sum, f(Load(v)));
   return sum;
+}
+
+template <typename Function>
+BENCH_AVX2 void Evaluate(const Quads& x, Function f, Quads& y) {
+  for (std::size_t i = 0; i < x.size(); ++i) _mm256_store_pd(y[i].lane, f(Load(x[i])));
+}
+
+BENCH_AVX2 void FloorWork(Floor& f) {
+  __m256d sum = _mm256_setzero_pd();
+  sum = Evaluate(f.arctangents, _ZGVdN4v_atan, sum);
+  sum = Evaluate(f.otherSines, _ZGVdN4v_sin, sum);
+  sum = Evaluate(f.otherCosines, _ZGVdN4v_cos, sum);
+  sum = Evaluate(f.distance, _ZGVdN4v_log, sum);
+  Evaluate(f.exponent, _ZGVdN4v_exp, f.amplitude);
+  Evaluate(f.phase, _ZGVdN4v_cos, f.cosine);
+  Evaluate(f.phase, _ZGVdN4v_sin, f.sine);
+  // Eight sums side by side keep the vector units about full, the rest shared out evenly.
+  for (int first = 0, groups = (f.vectors + 7) / 8, g = 0; g < groups; ++g) {
+    const int size = (f.vectors * (g + 1)) / groups - (f.vectors * g) / groups;
+    switch (size) {
+      case 8:
+        Sum<8>(f, first);
+        break;
+      case 7:
+        Sum<7>(f, first);
+        break;
+      case 6:
+        Sum<6>(f, first);
+        break;
+      case 5:
+        Sum<5>(f, first);
+        break;
+      case 4:
+        Sum<4>(f, first);
+        break;
+      case 3:
+        Sum<3>(f, first);
+        break;
+      case 2:
+        Sum<2>(f, first);
+        break;
+      default:
+        Sum<1>(f, first);
+        break;
+    }
+    first += size;
+  }
+  benchmark::DoNotOptimize(sum);
+  benchmark::DoNotOptimize(f.level.data());
+}
+
+// What each row made per call, shown beside its time.
+void Show(benchmark::State& state, const SplWork& work) {
+  state.counters["sin"] = double(work.sines);
+  state.counters["cos"] = double(work.cosines);
+  state.counters["log"] = double(work.logarithms);
+  state.counters["exp"] = double(work.exponentials);
+  state.counters["atan"] = double(work.arctangents);
+  state.counters["sum terms"] = double(work.sumTerms);
 }
 
 void CalculateSPL_1_10(benchmark::State& state) {
@@ -89,17 +233,24 @@ void CalculateSPL_1_10(benchmark::State& state) {
     CalculateSPL(setup->project, setup->graphics, setup->constants, 1, 10, setup->points);
     benchmark::DoNotOptimize(setup->points.data());
   }
+  SplWork work;
+  CalculateSPL(setup->project, setup->graphics, setup->constants, 1, 10, setup->points, &work);
+  Show(state, work);
 }
 
-BENCH_AVX2 void VectorisedFloor(benchmark::State& state) {
-  const Arguments a = Collect(*setup);
-  for (auto _ : state) {
-    __m256d sum = _mm256_setzero_pd();
-    sum = Evaluate(a.cosine, _ZGVdN4v_cos, sum);
-    sum = Evaluate(a.logarithm, _ZGVdN4v_log, sum);
-    sum = Evaluate(a.exponential, _ZGVdN4v_exp, sum);
-    benchmark::DoNotOptimize(sum);
-  }
+void VectorisedFloor(benchmark::State& state) {
+  Floor f;
+  if (!Collect(*setup, setup->work, f)) std::exit(1);
+  for (auto _ : state) FloorWork(f);
+  const auto lanes = [](const Quads& v) { return 4 * static_cast<long long>(v.size()); };
+  SplWork made;
+  made.sines = lanes(f.phase) + lanes(f.otherSines);
+  made.cosines = lanes(f.phase) + lanes(f.otherCosines);
+  made.logarithms = lanes(f.distance) + lanes(f.level);
+  made.exponentials = lanes(f.exponent);
+  made.arctangents = lanes(f.arctangents);
+  made.sumTerms = lanes(f.level) * f.boxes * (f.boxes + 1) / 2;
+  Show(state, made);
 }
 
 // Fastest of many single calls, in microseconds, for the comparison with numpy, which
@@ -197,11 +348,14 @@ int main(int argc, char** argv) {
   if (!VectorMathsAvailable()) return 1;
   Setup s;
   setup = &s;
-  CalculateSPL(s.project, s.graphics, s.constants, 1, 10, s.points);
-  const std::size_t points = s.points.size(), boxes = std::size_t(s.project.BoxesAmount);
-  std::printf("%zu points x %zu boxes: %zu cosines, %zu logarithms, %zu exponentials per call\n",
-              points, boxes, points * boxes * (boxes - 1) / 2, points * (boxes + 1),
-              points * boxes);
+  CalculateSPL(s.project, s.graphics, s.constants, 1, 10, s.points, &s.work);
+  const SplWork& w = s.work;
+  std::printf(
+      "%zu points x %d boxes: CalculateSPL makes %lld sines, %lld cosines, %lld logarithms, "
+      "%lld exponentials, %lld arctangents and %lld additions to the sums, and so does "
+      "the floor\n",
+      s.points.size(), s.project.BoxesAmount, w.sines, w.cosines, w.logarithms, w.exponentials,
+      w.arctangents, w.sumTerms);
   const bool beatsNumpy = CompareWithNumpy(s);
 
   const int verdict = RunSideBySide(argc, argv, "CalculateSPL", CalculateSPL_1_10,

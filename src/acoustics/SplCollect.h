@@ -5,9 +5,9 @@
 #include "acoustics/SplKernel.h"
 #include "acoustics/SplPrediction.h"
 
-// CalculateSPL's step 3 as its plain and its AVX2 form share it (SplPrediction.cpp,
-// simd/SplCollectAvx2.cpp): the edges OffAxisTracker checks and what stays the same at
-// every point of one prediction. Not for use elsewhere.
+// What CalculateSPL's kernels share (SplPrediction.cpp, SplKernel.cpp, simd/): the edges
+// OffAxisTracker checks and what stays the same at every point of one prediction. Not for
+// use elsewhere.
 
 namespace tarnwick {
 
@@ -63,10 +63,12 @@ const EdgeChecks& Edges();
 // (degrees), held at k + 1 with zeros beyond either end.
 struct BoxSet {
   int count = 0;
-  std::array<float, MaxBoxes> sourceX{}, sourceY{};
-  std::array<double, MaxBoxes> attenuation{};
-  std::array<OffAxisTracker, MaxBoxes> direction{};
-  std::array<double, DirectivityAngleCount + 2> level{}, phase{};
+  // Set for the boxes in use, and the tables in full, by CalculateSPL (left uninitialised
+  // here: the prediction sets a BoxSet up for every call).
+  std::array<float, MaxBoxes> sourceX, sourceY;
+  std::array<double, MaxBoxes> attenuation;
+  std::array<OffAxisTracker, MaxBoxes> direction;
+  std::array<double, DirectivityAngleCount + 2> level, phase;
 };
 
 // Stand-ins for a box whose level is not defined at lane n, or for a lane past the last point.
@@ -75,7 +77,8 @@ inline void StandIn(SplBlock& block, int b, int n) {
   block.level[b][n] = block.entryPhase[b][n] = 0.0;
 }
 
-// Step 3 four points at a time, for a processor with AVX2 (simd/SplCollectAvx2.cpp).
-void CollectBlockAvx2(BoxSet& boxes, SPLPoint* point, int count, SplBlock& block, bool* defined);
+// Each box's distance, level and entry phase at the block's points, and whether each point
+// is defined, four points at a time, for a processor with AVX2 (simd/SplCollectAvx2.cpp).
+void CollectBlockAvx2(BoxSet& boxes, SPLPoint* point, int count, SplBlock& block);
 
 }  // namespace tarnwick

@@ -1,7 +1,9 @@
 #include "acoustics/SplKernel.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "acoustics/SplCollect.h"
 #include "acoustics/simd/Simd.h"
 
 // Every kernel follows the same steps, each point on its own and in the same order, with a
@@ -31,17 +33,41 @@ namespace {
 
 // Single-precision steps of their own, not the shared PowerLevel: the power and the level
 // are rounded where the graph has always rounded them (docs/model.md, "The coherent sum").
-float LevelOfPower(float power) {
-  return power > 0.0f && std::isfinite(power)
-             ? static_cast<float>(10.0 * std::log(double(power)) / SplLn10)
-             : SPLFloor;
+float LevelOfPower(float power, SplWork* work) {
+  if (!(power > 0.0f && std::isfinite(power))) return SPLFloor;
+  if (work) ++work->logarithms;
+  return static_cast<float>(10.0 * std::log(double(power)) / SplLn10);
+}
+
+// Each box's distance and directivity entry at the block's points, box by box so that each
+// tracker follows its points in order.
+void CollectBlock(BoxSet& boxes, SPLPoint* point, int count, SplBlock& block) {
+  for (int b = 0; b < boxes.count; ++b)
+    for (int n = 0; n < count; ++n) {
+      // AddVectors(position, NegateVector(source)), written out to keep this loop tight.
+      const PlaneVector d{static_cast<float>(double(point[n].Position.X) - boxes.sourceX[b]),
+                          static_cast<float>(double(point[n].Position.Y) - boxes.sourceY[b])};
+      const auto r = static_cast<float>(std::sqrt(double(d.Y) * d.Y + double(d.X) * d.X));
+      point[n].DistanceFromLastBox = r;  // the last box's stays
+      const int k = boxes.direction[b].Index(d);
+      if (k < 0 || r == 0.0f) {
+        block.defined[n] = false;
+        StandIn(block, b, n);
+        continue;
+      }
+      block.distance[b][n] = r;
+      block.level[b][n] = boxes.level[k + 1] - boxes.attenuation[b];
+      block.entryPhase[b][n] = boxes.phase[k + 1];
+    }
 }
 
 }  // namespace
 
-void PortableSplKernel(SplBlock& k) {
+void PortableSplKernel(BoxSet& boxes, SPLPoint* point, int count, SplBlock& k, SplWork* work) {
+  std::fill_n(k.defined, count, true);
+  CollectBlock(boxes, point, count, k);
   for (int b = 0; b < k.boxes; ++b)
-    for (int i = 0; i < k.points; ++i) {
+    for (int i = 0; i < count; ++i) {
       const double r = k.distance[b][i];
       const auto level = static_cast<float>(k.level[b][i] - 20.0 * std::log(r) / SplLn10);
       k.amplitude[b][i] = static_cast<float>(std::exp(double(level) * (SplLn10 / 20.0)));
@@ -51,7 +77,13 @@ void PortableSplKernel(SplBlock& k) {
       k.cosine[b][i] = std::cos(radians);
       k.sine[b][i] = std::sin(radians);
     }
-  for (int i = 0; i < k.points; ++i) {
+  if (work) {
+    const long long values = static_cast<long long>(k.boxes) * count;
+    work->logarithms += values, work->exponentials += values;
+    work->cosines += values, work->sines += values;
+    work->sumTerms += values * (k.boxes + 1) / 2;
+  }
+  for (int i = 0; i < count; ++i) {
     float power = 0.0f;
     for (int j = 0; j < k.boxes; ++j) {
       const double a = k.amplitude[j][i];
@@ -61,7 +93,7 @@ void PortableSplKernel(SplBlock& k) {
             power + 2.0 * a * k.amplitude[m][i] *
                         (k.cosine[j][i] * k.cosine[m][i] + k.sine[j][i] * k.sine[m][i]));
     }
-    k.spl[i] = LevelOfPower(power);
+    point[i].SPL = k.defined[i] ? LevelOfPower(power, work) : SPLFloor;
   }
 }
 

@@ -38,16 +38,19 @@ const EdgeChecks& Edges() {
   return edges;
 }
 
-OffAxisTracker::OffAxisTracker(float aim, int entry)
-    : aim_(aim), k_(std::clamp(entry, 0, DirectivityAngleCount - 1)) {
-  // Beyond +-180 degrees, OffAxisAngle's single wrap leaves some angles off the table, which
-  // the checks do not know: such an aim leaves every direction to OffAxisIndex (NaN fails
-  // every check).
-  const double radians = std::fabs(aim) <= 180.0f ? double(aim) * Pi / 180.0
-                                                  : std::numeric_limits<double>::quiet_NaN();
-  sine_ = std::sin(radians);
-  cosine_ = std::cos(radians);
+double OffAxisTracker::AimRadians(float aim) {
+  return std::fabs(aim) <= 180.0f ? double(aim) * Pi / 180.0
+                                  : std::numeric_limits<double>::quiet_NaN();
 }
+
+OffAxisTracker::OffAxisTracker(float aim, int entry)
+    : OffAxisTracker(aim, entry, std::sin(AimRadians(aim)), std::cos(AimRadians(aim))) {}
+
+OffAxisTracker::OffAxisTracker(float aim, int entry, double sine, double cosine)
+    : aim_(aim),
+      sine_(sine),
+      cosine_(cosine),
+      k_(std::clamp(entry, 0, DirectivityAngleCount - 1)) {}
 
 int OffAxisTracker::Index(PlaneVector d) {
   // Why the checks are exact: the turned direction (u, v) and the edges' slopes (at most 23)
@@ -70,6 +73,7 @@ int OffAxisTracker::Index(PlaneVector d) {
     return k_;
   }
   const int k = OffAxisIndex(d, aim_);
+  arctangents_ += !(d.Y == 0.0f);  // AngleFromDown's, but for a level direction
   if (k >= 0 && k != k_) {
     step_ = k > k_ ? 1 : -1;
     k_ = k;
@@ -79,58 +83,43 @@ int OffAxisTracker::Index(PlaneVector d) {
 
 namespace {
 
-// Step 3 of CalculateSPLWith in plain C++: each box's distance and directivity entry at the
-// block's points, box by box so that each tracker follows its points in order.
-void CollectBlock(BoxSet& boxes, SPLPoint* point, int count, SplBlock& block, bool* defined) {
-  for (int b = 0; b < boxes.count; ++b) {
-    for (int n = 0; n < count; ++n) {
-      // AddVectors(position, NegateVector(source)), written out to keep this loop tight.
-      const PlaneVector d{static_cast<float>(double(point[n].Position.X) - boxes.sourceX[b]),
-                          static_cast<float>(double(point[n].Position.Y) - boxes.sourceY[b])};
-      const auto r = static_cast<float>(std::sqrt(double(d.Y) * d.Y + double(d.X) * d.X));
-      point[n].DistanceFromLastBox = r;  // the last box's stays
-      const int k = boxes.direction[b].Index(d);
-      if (k < 0 || r == 0.0f) {
-        defined[n] = false;
-        StandIn(block, b, n);
-        continue;
-      }
-      block.distance[b][n] = r;
-      block.level[b][n] = boxes.level[k + 1] - boxes.attenuation[b];
-      block.entryPhase[b][n] = boxes.phase[k + 1];
-    }
-    for (int n = count; n < SplBlock::Width && n % 4 != 0; ++n) StandIn(block, b, n);
-  }
-}
-
-}  // namespace
-
-namespace {
-
 // Step 2 of CalculateSPLWith: what stays the same at every point, the boxes in use, their
 // aim angles and the band. Each tracker starts from the entry of the area's start, tried
 // first where the box above found it, turned by the difference of their aims: neighbouring
 // boxes see the start within a few degrees of each other, so that mostly no fresh angle is
 // needed.
 void SetUpBoxes(const ProjectData& project, const Graphics& graphics, const Constants& constants,
-                PlaneVector start, int band, BoxSet& boxes) {
+                PlaneVector start, int band, BoxSet& boxes, SplWork* work) {
   boxes.count = BoxesInUse(project);
-  float aboveAim = 0.0f;
+  std::array<float, MaxBoxes> aim;
+  std::array<double, MaxBoxes> radians, sine, cosine;
+  for (int b = 0; b < boxes.count; ++b) {
+    boxes.sourceX[b] = graphics.BoxGeom[b].Source.X;
+    boxes.sourceY[b] = graphics.BoxGeom[b].Source.Y;
+    boxes.attenuation[b] = project.BoxAttenuation[b];
+    aim[b] = AngleFromDown(graphics.BoxGeom[b].Ray);
+    radians[b] = OffAxisTracker::AimRadians(aim[b]);
+  }
+  // The aims' sines and cosines, four at a time where the vector maths runs.
+  int lanes = boxes.count;
+  if (simd::HasAvx2Fma())
+    lanes = simd::SinesCosines(radians.data(), sine.data(), cosine.data(), boxes.count);
+  else
+    for (int b = 0; b < boxes.count; ++b)
+      sine[b] = std::sin(radians[b]), cosine[b] = std::cos(radians[b]);
   int aboveEntry = 0;
   for (int b = 0; b < boxes.count; ++b) {
-    const PlaneVector source = graphics.BoxGeom[b].Source;
-    boxes.sourceX[b] = source.X;
-    boxes.sourceY[b] = source.Y;
-    boxes.attenuation[b] = project.BoxAttenuation[b];
-    const float aim = AngleFromDown(graphics.BoxGeom[b].Ray);
-    const double turn = (double(aboveAim) - aim) / 5.0;
+    const double turn = b > 0 ? (double(aim[b - 1]) - aim[b]) / 5.0 : 0.0;
     const int guess =
         aboveEntry > 0 && std::fabs(turn) < 72.0 ? aboveEntry + int(std::lround(turn)) : 0;
-    boxes.direction[b] = OffAxisTracker(aim, guess);
-    aboveEntry = boxes.direction[b].Index(AddVectors(start, NegateVector(source)));
-    aboveAim = aim;
+    boxes.direction[b] = OffAxisTracker(aim[b], guess, sine[b], cosine[b]);
+    aboveEntry =
+        boxes.direction[b].Index(AddVectors(start, NegateVector(graphics.BoxGeom[b].Source)));
+    if (work) work->arctangents += !(graphics.BoxGeom[b].Ray.Y == 0.0f);  // AngleFromDown's
   }
+  if (work) work->sines += lanes, work->cosines += lanes;
   const double bandLevel = constants.BandLevel[band];
+  boxes.level.front() = boxes.level.back() = boxes.phase.front() = boxes.phase.back() = 0.0;
   for (int k = 0; k < DirectivityAngleCount; ++k) {
     const DirectivityPoint& entry = constants.Directivity(k, band);
     boxes.level[k + 1] = bandLevel - entry.LevelDrop;
@@ -142,7 +131,7 @@ void SetUpBoxes(const ProjectData& project, const Graphics& graphics, const Cons
 
 bool CalculateSPLWith(SplKernel kernel, const ProjectData& project, const Graphics& graphics,
                       const Constants& constants, int area, int band,
-                      std::vector<SPLPoint>& SPLPoints) {
+                      std::vector<SPLPoint>& SPLPoints, SplWork* work) {
   // 1. The points, 0.1 * i metres along the area from its start (AreaPoints).
   SPLPoints.clear();
   if (band < 0 || band >= BandCount) return false;
@@ -153,35 +142,31 @@ bool CalculateSPLWith(SplKernel kernel, const ProjectData& project, const Graphi
 
   // 2. What stays the same at every point.
   BoxSet boxes;
-  SetUpBoxes(project, graphics, constants, graphics.AreaGeom[area - 1].Start, band, boxes);
-  const auto collect = simd::HasAvx2() ? &CollectBlockAvx2 : &CollectBlock;
+  SetUpBoxes(project, graphics, constants, graphics.AreaGeom[area - 1].Start, band, boxes, work);
   SplBlock block;  // some 18 kB, reused block after block
   block.boxes = boxes.count;
   block.frequency = BandCentreFrequency(band);
 
-  const std::size_t total = SPLPoints.size();
-  for (std::size_t first = 0; first < total; first += SplBlock::Width) {
-    const int count = static_cast<int>(std::min<std::size_t>(SplBlock::Width, total - first));
-    SPLPoint* const point = &SPLPoints[first];
-    block.points = count;
-
-    // 3. Each box's distance and directivity entry at every point. A point is defined when
-    //    every box has an entry and no source lies on it; an undefined box gets harmless
-    //    stand-ins.
-    std::array<bool, SplBlock::Width> defined;
-    defined.fill(true);
-    collect(boxes, point, count, block, defined.data());
-
-    // 4. The levels.
-    kernel(block);
-    for (int n = 0; n < count; ++n) point[n].SPL = defined[n] ? block.spl[n] : SPLFloor;
+  // 3. The levels, block by block: as few blocks as SplBlock::Width allows, each as many
+  //    whole groups of four points as the next, so that no block is left a short one.
+  const int total = static_cast<int>(SPLPoints.size());
+  const int groups = (total + 3) / 4,
+            blocks = (groups + SplBlock::Width / 4 - 1) / (SplBlock::Width / 4);
+  for (int i = 0, first = 0; i < blocks; ++i) {
+    const int size = 4 * ((groups * (i + 1)) / blocks - (groups * i) / blocks);
+    const int count = std::min(size, total - first);
+    kernel(boxes, &SPLPoints[std::size_t(first)], count, block, work);
+    first += count;
   }
+  if (work)
+    for (int b = 0; b < boxes.count; ++b) work->arctangents += boxes.direction[b].Arctangents();
   return true;
 }
 
 bool CalculateSPL(const ProjectData& project, const Graphics& graphics, const Constants& constants,
-                  int area, int band, std::vector<SPLPoint>& SPLPoints) {
-  return CalculateSPLWith(FastestSplKernel(), project, graphics, constants, area, band, SPLPoints);
+                  int area, int band, std::vector<SPLPoint>& SPLPoints, SplWork* work) {
+  return CalculateSPLWith(FastestSplKernel(), project, graphics, constants, area, band, SPLPoints,
+                          work);
 }
 
 }  // namespace tarnwick

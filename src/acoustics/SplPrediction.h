@@ -47,7 +47,16 @@ class OffAxisTracker {
   OffAxisTracker() = default;
   // `entry` (0 ... 72) is where the first direction is tried; 0, the back, tries none.
   explicit OffAxisTracker(float aim, int entry = 0);
+  // The same with the sine and cosine of AimRadians(aim) as the caller worked them out, each
+  // within a few units in the last place (for several aims at a time).
+  OffAxisTracker(float aim, int entry, double sine, double cosine);
+  // The aim in radians as the tracker turns directions by it; NaN beyond +-180 degrees, where
+  // OffAxisAngle's single wrap leaves some angles off the table, which the checks do not
+  // know, so that every direction goes to OffAxisIndex (NaN fails every check).
+  static double AimRadians(float aim);
   int Index(PlaneVector d);
+  // How many of the directions so far took an arctangent (OffAxisIndex's).
+  int Arctangents() const { return arctangents_; }
 
  private:
   friend struct OffAxisLanes;  // the same tries four directions at a time, simd/SplCollectAvx2.cpp
@@ -57,6 +66,16 @@ class OffAxisTracker {
   double cosine_ = 1.0;
   int k_ = 0;     // the entry last followed; 0 (the back) never holds a direction, so none yet
   int step_ = 1;  // +1 or -1: the way the entries last moved
+  int arctangents_ = 0;
+};
+
+// What one prediction evaluated, counted where it evaluates it when asked (CalculateSPL's
+// `work`), for the benchmark that holds it to the floor of that work: each function's
+// evaluations, a vector call counting all four lanes, and the additions to the points'
+// summed powers (docs/model.md, "The coherent sum").
+struct SplWork {
+  long long sines = 0, cosines = 0, logarithms = 0, exponentials = 0, arctangents = 0;
+  long long sumTerms = 0;
 };
 
 // Predicts the level along area `area` (1 ... 3) in band `band` (0 ... 20) from the project,
@@ -67,7 +86,8 @@ class OffAxisTracker {
 // area's length gives no point count from 0 to MaxSPLPointIndex (negative, not a number or
 // longer than 10 km). A box count beyond 12 counts as 12. Off-axis angles follow the true
 // geometry, above and below each box alike; a point without a defined level gets SPLFloor.
+// With `work`, adds what the prediction evaluated to it; without, counts nothing.
 bool CalculateSPL(const ProjectData& project, const Graphics& graphics, const Constants& constants,
-                  int area, int band, std::vector<SPLPoint>& SPLPoints);
+                  int area, int band, std::vector<SPLPoint>& SPLPoints, SplWork* work = nullptr);
 
 }  // namespace tarnwick

@@ -15,7 +15,11 @@ bool HasAvx2();
 bool HasAvx2Fma();
 
 // PortableSplKernel four points at a time (SplKernelAvx2.cpp); AVX2 and FMA.
-void Avx2SplKernel(SplBlock& block);
+void Avx2SplKernel(BoxSet& boxes, SPLPoint* point, int count, SplBlock& block, SplWork* work);
+
+// The sines and cosines of `count` angles in radians, four at a time (SplKernelAvx2.cpp);
+// returns how many lanes it evaluated, `count` rounded up to whole vectors. AVX2 and FMA.
+int SinesCosines(const double* radians, double* sine, double* cosine, int count);
 
 // PowerDecibels for the whole groups of four of `count` powers; returns how many it did,
 // the rest left to the caller (LevelRulesAvx2.cpp). AVX2 and FMA.

@@ -1,4 +1,4 @@
-#include "acoustics/SplKernel.h"
+#include "acoustics/SplCollect.h"
 #include "acoustics/simd/Simd.h"
 
 // PortableSplKernel's steps (see SplKernel.cpp) four points at a time with glibc's vector
@@ -6,6 +6,8 @@
 // skip roundings the steps make.
 
 #if defined(__x86_64__)
+
+#include <algorithm>
 
 #include "acoustics/VectorMath.h"
 
@@ -19,32 +21,52 @@ namespace {
 // back.
 TARNWICK_AVX2 inline __m256d Single(__m256d x) { return _mm256_cvtps_pd(_mm256_cvtpd_ps(x)); }
 
-// Step 1 for every box at the first `lanes` points (a multiple of 4), one function at a time
-// over all of them: a vector call's result comes long after the next independent call can
-// start, so calls that do not wait for one another overlap, where a box's log, then exp,
-// in a row would each wait for the one before. Until their own pass, `amplitude` holds
-// the exponent and `sine` the phase in radians.
+// a / b as the division rounds it, given y = 1 / b rounded to double: the quotient a y,
+// within an ulp, corrected by its remainder a - q b, which the fused multiply-add gives
+// exactly (Markstein's correction). It runs beside the one division a box value still makes,
+// which takes the divider alone. Checked against the division for a = 20 ln r, b = ln 10 at
+// every positive single-precision r (and for a = f r 360, b = 340 at every band's frequency
+// f): equal but at r = infinity, where it gives NaN for infinity; that box's amplitude is 0
+// and its cosine NaN either way, so the point's summed power is NaN and its level the floor
+// (a lone box's power 0 or NaN, the floor too).
+TARNWICK_AVX2 inline __m256d Quotient(__m256d a, __m256d b, __m256d y) {
+  const __m256d q = _mm256_mul_pd(a, y);
+  return _mm256_fmadd_pd(_mm256_fnmadd_pd(q, b, a), y, q);
+}
+
+// Step 1 for every box at the first `lanes` points (a multiple of 4), from the distances,
+// levels and entry phases CollectBlockAvx2 collects: one function at a time over all of
+// them, as a vector call's result comes long after the next independent call can start, so
+// calls that do not wait for one another overlap. The arithmetic between the calls runs in
+// a pass of its own: after each call it would hold up the next, and in the geometry's loop
+// it would wait on the directivity checks.
 TARNWICK_AVX2 void BoxValuesAvx2(SplBlock& k, int lanes) {
-  const __m256d ln10 = _mm256_set1_pd(SplLn10);
+  const __m256d ln10 = _mm256_set1_pd(SplLn10), inverseLn10 = _mm256_set1_pd(1.0 / SplLn10);
+  const __m256d twenty = _mm256_set1_pd(20.0), exponent = _mm256_set1_pd(SplLn10 / 20.0);
+  const __m256d frequency = _mm256_set1_pd(k.frequency), speed = _mm256_set1_pd(SpeedOfSound);
+  for (int b = 0; b < k.boxes; ++b)
+    for (int i = 0; i < lanes; i += 4)
+      _mm256_store_pd(&k.amplitude[b][i], _ZGVdN4v_log(_mm256_load_pd(&k.distance[b][i])));
+  // The exponent of the amplitude, single(level - 20 ln r / ln 10) ln 10 / 20, and the phase
+  // in radians, single(f r 360 / c + entry phase) pi / 180.
   for (int b = 0; b < k.boxes; ++b)
     for (int i = 0; i < lanes; i += 4) {
-      const __m256d logR = _ZGVdN4v_log(_mm256_load_pd(&k.distance[b][i]));
-      const __m256d drop = _mm256_div_pd(_mm256_mul_pd(_mm256_set1_pd(20.0), logR), ln10);
+      const __m256d drop =
+          Quotient(_mm256_mul_pd(twenty, _mm256_load_pd(&k.amplitude[b][i])), ln10, inverseLn10);
       const __m256d level = Single(_mm256_sub_pd(_mm256_load_pd(&k.level[b][i]), drop));
-      _mm256_store_pd(&k.amplitude[b][i], _mm256_mul_pd(level, _mm256_set1_pd(SplLn10 / 20.0)));
+      _mm256_store_pd(&k.amplitude[b][i], _mm256_mul_pd(level, exponent));
+      const __m256d travel = _mm256_div_pd(
+          _mm256_mul_pd(frequency,
+                        _mm256_mul_pd(_mm256_load_pd(&k.distance[b][i]), _mm256_set1_pd(360.0))),
+          speed);
+      _mm256_store_pd(
+          &k.sine[b][i],
+          _mm256_mul_pd(Single(_mm256_add_pd(travel, _mm256_load_pd(&k.entryPhase[b][i]))),
+                        _mm256_set1_pd(Pi / 180.0)));
     }
   for (int b = 0; b < k.boxes; ++b)
     for (int i = 0; i < lanes; i += 4)
       _mm256_store_pd(&k.amplitude[b][i], Single(_ZGVdN4v_exp(_mm256_load_pd(&k.amplitude[b][i]))));
-  for (int b = 0; b < k.boxes; ++b)
-    for (int i = 0; i < lanes; i += 4) {
-      const __m256d r = _mm256_load_pd(&k.distance[b][i]);
-      const __m256d travel = _mm256_div_pd(
-          _mm256_mul_pd(_mm256_set1_pd(k.frequency), _mm256_mul_pd(r, _mm256_set1_pd(360.0))),
-          _mm256_set1_pd(SpeedOfSound));
-      const __m256d phase = Single(_mm256_add_pd(travel, _mm256_load_pd(&k.entryPhase[b][i])));
-      _mm256_store_pd(&k.sine[b][i], _mm256_mul_pd(phase, _mm256_set1_pd(Pi / 180.0)));
-    }
   for (int b = 0; b < k.boxes; ++b)
     for (int i = 0; i < lanes; i += 4)
       _mm256_store_pd(&k.cosine[b][i], _ZGVdN4v_cos(_mm256_load_pd(&k.sine[b][i])));
@@ -91,18 +113,58 @@ TARNWICK_AVX2 void SumAvx2(SplBlock& k, int first) {
   }
 }
 
+// Steps 2 and 3 for the block's `vectors` groups of four (1 ... SplBlock::Width / 4) side by
+// side, as many as CalculateSPL's even blocks give.
+TARNWICK_AVX2 void Sum(SplBlock& k, int vectors) {
+  switch (vectors) {
+    case 1:
+      return SumAvx2<1>(k, 0);
+    case 2:
+      return SumAvx2<2>(k, 0);
+    case 3:
+      return SumAvx2<3>(k, 0);
+    case 4:
+      return SumAvx2<4>(k, 0);
+    case 5:
+      return SumAvx2<5>(k, 0);
+    case 6:
+      return SumAvx2<6>(k, 0);
+    case 7:
+      return SumAvx2<7>(k, 0);
+    default:
+      return SumAvx2<8>(k, 0);
+  }
+}
+
 }  // namespace
 
-TARNWICK_AVX2 void Avx2SplKernel(SplBlock& k) {
-  const int vectors = (k.points + 3) / 4;
+TARNWICK_AVX2 void Avx2SplKernel(BoxSet& boxes, SPLPoint* point, int count, SplBlock& k,
+                                 SplWork* work) {
+  static_assert(SplBlock::Width == 32, "Sum takes up to eight groups of four");
+  const int vectors = (count + 3) / 4;
+  CollectBlockAvx2(boxes, point, count, k);
   BoxValuesAvx2(k, 4 * vectors);
-  // Eight sums side by side keep the processor's vector units about full; what is left
-  // over goes four, two and one at a time.
-  int v = 0;
-  for (; v + 8 <= vectors; v += 8) SumAvx2<8>(k, 4 * v);
-  if (vectors - v >= 4) SumAvx2<4>(k, 4 * v), v += 4;
-  if (vectors - v >= 2) SumAvx2<2>(k, 4 * v), v += 2;
-  if (vectors - v >= 1) SumAvx2<1>(k, 4 * v);
+  Sum(k, vectors);
+  for (int n = 0; n < count; ++n) point[n].SPL = k.defined[n] ? k.spl[n] : SPLFloor;
+  if (work) {
+    const long long lanes = 4 * vectors, values = lanes * k.boxes;
+    work->logarithms += values + lanes, work->exponentials += values;
+    work->cosines += values, work->sines += values;
+    work->sumTerms += values * (k.boxes + 1) / 2;
+  }
+}
+
+TARNWICK_AVX2 int SinesCosines(const double* radians, double* sine, double* cosine, int count) {
+  int first = 0;
+  for (; first < count; first += 4) {
+    alignas(32) double x[4] = {}, s[4], c[4];
+    const int lanes = std::min(4, count - first);
+    std::copy_n(radians + first, lanes, x);
+    _mm256_store_pd(s, _ZGVdN4v_sin(_mm256_load_pd(x)));
+    _mm256_store_pd(c, _ZGVdN4v_cos(_mm256_load_pd(x)));
+    std::copy_n(s, lanes, sine + first), std::copy_n(c, lanes, cosine + first);
+  }
+  return first;
 }
 
 }  // namespace tarnwick::simd
@@ -112,7 +174,8 @@ TARNWICK_AVX2 void Avx2SplKernel(SplBlock& k) {
 #else
 
 namespace tarnwick::simd {
-void Avx2SplKernel(SplBlock&) {}
+void Avx2SplKernel(BoxSet&, SPLPoint*, int, SplBlock&, SplWork*) {}
+int SinesCosines(const double*, double*, double*, int count) { return count; }
 }  // namespace tarnwick::simd
 
 #endif
