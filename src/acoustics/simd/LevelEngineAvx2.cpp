@@ -102,7 +102,7 @@ TARNWICK_VECTOR_MATHS void TrySectors(const Row* rows, int count, const double* 
 // from straight down (radians): the entry where the off-axis angle lies clear of an entry's
 // edge and of the back, else from OffAxisIndex; stand-ins where the point has no level.
 TARNWICK_VECTOR_MATHS void EntriesByAngle(const Row& row, int v, __m256d angle, __m256d across,
-                                          __m256d down, bool* defined) {
+                                          __m256d down, bool* defined, std::uint64_t& arctangents) {
   const __m256d sign = _mm256_set1_pd(-0.0);
   const LevelEngine::Placement& box = *row.box;
   // The off-axis angle wrapped into (-180, 180].
@@ -135,8 +135,10 @@ TARNWICK_VECTOR_MATHS void EntriesByAngle(const Row& row, int v, __m256d angle, 
   _mm256_store_pd(directionX, across);
   _mm256_store_pd(directionY, _mm256_xor_pd(down, sign));
   for (int i = 0; i < 4; ++i) {
-    if (!(cleared >> i & 1))
+    if (!(cleared >> i & 1)) {
       entry[i] = OffAxisIndex({float(directionX[i]), float(directionY[i])}, box.Aim);
+      ++arctangents;
+    }
     if (entry[i] < 0 || !(placed >> i & 1)) {
       defined[4 * v + i] = false;
       entry[i] = OnAxisIndex;
@@ -149,7 +151,7 @@ TARNWICK_VECTOR_MATHS void EntriesByAngle(const Row& row, int v, __m256d angle, 
 // The rows of some boxes at 4 * vectors points (x, y). A lane whose point has no level is
 // marked in `defined` and holds stand-ins.
 TARNWICK_VECTOR_MATHS void LocateRows(const Row* rows, int count, const double* x, const double* y,
-                                      int vectors, bool* defined) {
+                                      int vectors, bool* defined, LevelEngine::Work& work) {
   // 1. The distance, and the entry where the direction lies well inside the entry the box
   //    followed last or one of its two neighbours, which is mostly so from one point to
   //    the next. The direction is the single-precision one that OffAxisIndex takes. No
@@ -162,10 +164,13 @@ TARNWICK_VECTOR_MATHS void LocateRows(const Row* rows, int count, const double* 
   __m256d angle[MaxBoxes * MostVectors];
   for (int p = 0; p < pending.count; ++p)
     angle[p] = vector_maths::Atan2(pending.across[pending.at[p]], pending.down[pending.at[p]]);
+  work.SquareRoots += 4 * std::uint64_t(count) * vectors;
+  work.Arctangents += 4 * std::uint64_t(pending.count);
   // 3. Their entries (EntriesByAngle); a row's last entry is the one to follow next.
   for (int p = 0; p < pending.count; ++p) {
     const int at = pending.at[p], n = at / MostVectors, v = at % MostVectors;
-    EntriesByAngle(rows[n], v, angle[p], pending.across[at], pending.down[at], defined);
+    EntriesByAngle(rows[n], v, angle[p], pending.across[at], pending.down[at], defined,
+                   work.Arctangents);
     if (v == vectors - 1) *rows[n].following = rows[n].entries[4 * v + 3];
   }
 }
@@ -181,7 +186,7 @@ void Spread(const PlaneVector* points, int count, int vectors, double* x, double
 }  // namespace
 
 TARNWICK_VECTOR_MATHS void LevelEngine::Locate(Block& block, const PlaneVector* points, int count,
-                                               int* following) const {
+                                               int* following, Work& work) const {
   block.vectors = (count + 3) / 4;
   alignas(32) double x[Block::Width], y[Block::Width];
   Spread(points, count, block.vectors, x, y);
@@ -189,7 +194,7 @@ TARNWICK_VECTOR_MATHS void LevelEngine::Locate(Block& block, const PlaneVector* 
   Row rows[MaxBoxes];
   for (std::size_t b = 0; b < boxes_.size(); ++b)
     rows[b] = {&boxes_[b], block.distance[b], block.inverse[b], block.entry[b], &following[b]};
-  LocateRows(rows, int(boxes_.size()), x, y, block.vectors, block.defined.data());
+  LocateRows(rows, int(boxes_.size()), x, y, block.vectors, block.defined.data(), work);
 }
 
 namespace {
@@ -208,8 +213,8 @@ TARNWICK_VECTOR_MATHS void Decibels(__m256d power, float* level) {
 
 }  // namespace
 
-TARNWICK_VECTOR_MATHS void LevelEngine::BandLevels(const Block& block, int band,
-                                                   float* levels) const {
+TARNWICK_VECTOR_MATHS void LevelEngine::BandLevels(const Block& block, int band, float* levels,
+                                                   Work& work) const {
   using namespace vector_maths;
   constexpr int Vectors = Block::Vectors;
   const int boxes = int(boxes_.size());
@@ -238,6 +243,7 @@ TARNWICK_VECTOR_MATHS void LevelEngine::BandLevels(const Block& block, int band,
     }
   for (int i = 0; i < n; ++i) sine[i] = Sin(phase[i]);
   for (int i = 0; i < n; ++i) phase[i] = Cos(phase[i]);
+  work.SinesCosines += 4 * std::uint64_t(n);
   const __m256d* cosine = phase;
   __m256d power[Vectors];
   for (int v = 0; v < block.vectors; ++v) {
@@ -253,99 +259,215 @@ TARNWICK_VECTOR_MATHS void LevelEngine::BandLevels(const Block& block, int band,
 
 namespace {
 
-// LevelEngine::SpectrumPowers's step 3: band 20's powers at the four points of vector v,
-// from the spectrum table's band-20 amplitudes and each box's cosines and sines, `stride`
-// vectors apart.
-TARNWICK_VECTOR_MATHS void LastBandPowers(const LevelEngine::Block& block, int boxes, int v,
-                                          const double* amplitude, const __m256d* cosine,
-                                          const __m256d* sine, int stride,
-                                          double (*power)[BandCount]) {
-  constexpr int Stride = LevelEngine::SpectrumStride;
-  const std::int32_t(*entry)[LevelEngine::Block::Width] = block.entry;
-  __m256d re = _mm256_setzero_pd(), im = _mm256_setzero_pd();
-  for (int b = 0; b < boxes; ++b) {
-    const __m128i row = _mm_mullo_epi32(
-        _mm_add_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(&entry[b][4 * v])),
-                      _mm_set1_epi32(b * DirectivityAngleCount)),
-        _mm_set1_epi32(Stride));
-    const __m256d magnitude =
-        _mm256_mul_pd(Gather(amplitude, row), _mm256_load_pd(&block.inverse[b][4 * v]));
-    re = _mm256_fmadd_pd(magnitude, cosine[b * stride], re);
-    im = _mm256_fmadd_pd(magnitude, sine[b * stride], im);
+// One box's complex pressures at 1 m in each band at four points: one value where the four
+// share their directivity entry, as they mostly do, else each lane's own.
+class EntryPressures {
+ public:
+  // rows: the box's pressure table at entry 0 (see LevelEngine::PressureRow).
+  TARNWICK_VECTOR_MATHS EntryPressures(const double* rows, const std::int32_t* entry)
+      : rows_(rows),
+        offset_(_mm_mullo_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(entry)),
+                                _mm_set1_epi32(LevelEngine::PressureRow))),
+        shared_(_mm_movemask_epi8(_mm_cmpeq_epi32(offset_, _mm_shuffle_epi32(offset_, 0))) == 0xFFFF
+                    ? rows + std::size_t(entry[0]) * LevelEngine::PressureRow
+                    : nullptr) {}
+
+  TARNWICK_VECTOR_MATHS void At(int band, __m256d& re, __m256d& im) const {
+    if (shared_) {
+      re = _mm256_broadcast_sd(&shared_[2 * band]);
+      im = _mm256_broadcast_sd(&shared_[2 * band + 1]);
+    } else {
+      re = Gather(&rows_[2 * band], offset_);
+      im = Gather(&rows_[2 * band + 1], offset_);
+    }
   }
-  alignas(32) double last[4];
-  _mm256_store_pd(last, _mm256_fmadd_pd(re, re, _mm256_mul_pd(im, im)));
-  for (int i = 0; i < 4; ++i) power[i][LevelEngine::GroupedBands] = last[i];
+
+ private:
+  const double* rows_;
+  __m128i offset_;
+  const double* shared_;  // the lanes' one row, or null
+};
+
+// (re, im) squared.
+TARNWICK_VECTOR_MATHS inline void Square(__m256d& re, __m256d& im) {
+  const __m256d real = _mm256_fmsub_pd(re, re, _mm256_mul_pd(im, im));
+  im = _mm256_mul_pd(_mm256_add_pd(re, re), im);
+  re = real;
+}
+
+// One box's pressures at 1 m, each times its travel-time phasor, at four points in `count`
+// bands of `pressure`, into add(n, re, im) for its band n. Band j + 3m's phasor is
+// (cosine[j], sine[j]) squared m times (see LevelEngine::Octave).
+template <typename Add>
+TARNWICK_VECTOR_MATHS inline void BoxBands(const EntryPressures& pressure, int count,
+                                           const __m256d* cosine, const __m256d* sine, Add add) {
+  constexpr int Octave = LevelEngine::Octave;
+  __m256d re[Octave], im[Octave];
+  for (int j = 0; j < Octave; ++j) re[j] = cosine[j], im[j] = sine[j];
+  for (int n = 0; n < count; n += Octave) {
+#pragma GCC unroll 3
+    for (int j = 0; j < Octave; ++j) {
+      if (n + j >= count) break;
+      if (n > 0) Square(re[j], im[j]);
+      __m256d pr, pi;
+      pressure.At(n + j, pr, pi);
+      add(n + j, _mm256_fmsub_pd(pr, re[j], _mm256_mul_pd(pi, im[j])),
+          _mm256_fmadd_pd(pr, im[j], _mm256_mul_pd(pi, re[j])));
+    }
+  }
 }
 
 }  // namespace
 
 TARNWICK_VECTOR_MATHS void LevelEngine::SpectrumPowers(const Block& block, int v,
-                                                       double (*power)[BandCount]) const {
+                                                       double (*power)[BandCount],
+                                                       Work& work) const {
   using namespace vector_maths;
-  constexpr int Groups = GroupedBands / 4;
-  constexpr int PerBox = 4 * Groups + 1;  // vectors of phases a box
   const int boxes = int(boxes_.size());
-  const std::int32_t(*entry)[Block::Width] = block.entry;
-  // 1. The phases: for each box, bands 0 ... 19 of each point four at a time, then band
-  //    20 of the four points. Sines and cosines follow over all of them, a function at a
-  //    time; the phases' room takes the cosines.
-  __m256d phase[MaxBoxes * PerBox], sine[MaxBoxes * PerBox];
-  const double* waveNumber = waveNumber_.data();
+  // 1. The lowest three bands' travel-time phasors at every box, the sines and cosines a
+  //    function at a time so that the calls overlap; the phases' room takes the cosines.
+  __m256d phase[MaxBoxes * Octave], sine[MaxBoxes * Octave];
   for (int b = 0; b < boxes; ++b) {
-    __m256d* at = &phase[b * PerBox];
-    for (int i = 4 * v; i < 4 * v + 4; ++i) {
-      const double* entryPhase = &spectrumPhase_[std::size_t(entry[b][i]) * SpectrumStride];
-      const __m256d r = _mm256_set1_pd(block.distance[b][i]);
-      for (int g = 0; g < Groups; ++g)
-        *at++ = _mm256_fmadd_pd(_mm256_loadu_pd(waveNumber + 4 * g), r,
-                                _mm256_loadu_pd(entryPhase + 4 * g));
-    }
-    const __m128i row =
-        _mm_mullo_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(&entry[b][4 * v])),
-                        _mm_set1_epi32(SpectrumStride));
-    *at = _mm256_fmadd_pd(_mm256_set1_pd(waveNumber_[GroupedBands]),
-                          _mm256_load_pd(&block.distance[b][4 * v]),
-                          Gather(&spectrumPhase_[GroupedBands], row));
+    const __m256d r = _mm256_load_pd(&block.distance[b][4 * v]);
+    for (int j = 0; j < Octave; ++j)
+      phase[b * Octave + j] = _mm256_mul_pd(_mm256_set1_pd(waveNumber_[j]), r);
   }
-  const int vectors = boxes * PerBox;
-  for (int i = 0; i < vectors; ++i) sine[i] = Sin(phase[i]);
-  for (int i = 0; i < vectors; ++i) phase[i] = Cos(phase[i]);
-  const __m256d* cosine = phase;
-
-  // 2. Each point's sums over the boxes, four bands at a time.
-  for (int i = 0; i < 4; ++i) {
-    __m256d re[Groups], im[Groups];
-    for (int g = 0; g < Groups; ++g) re[g] = im[g] = _mm256_setzero_pd();
-    for (int b = 0; b < boxes; ++b) {
-      const double* amplitude =
-          &spectrumAmplitude_[(std::size_t(b) * DirectivityAngleCount + entry[b][4 * v + i]) *
-                              SpectrumStride];
-      const __m256d inverse = _mm256_set1_pd(block.inverse[b][4 * v + i]);
-      const int at = b * PerBox + i * Groups;
-      for (int g = 0; g < Groups; ++g) {
-        const __m256d magnitude = _mm256_mul_pd(_mm256_loadu_pd(amplitude + 4 * g), inverse);
-        re[g] = _mm256_fmadd_pd(magnitude, cosine[at + g], re[g]);
-        im[g] = _mm256_fmadd_pd(magnitude, sine[at + g], im[g]);
-      }
-    }
-    for (int g = 0; g < Groups; ++g)
-      _mm256_storeu_pd(&power[i][4 * g],
-                       _mm256_fmadd_pd(re[g], re[g], _mm256_mul_pd(im[g], im[g])));
+  const int phases = boxes * Octave;
+  for (int i = 0; i < phases; ++i) sine[i] = Sin(phase[i]);
+  for (int i = 0; i < phases; ++i) phase[i] = Cos(phase[i]);
+  // 2. Each box's pressures in every band, over its distance, into the bands' sums.
+  __m256d re[BandCount], im[BandCount];
+  for (int band = 0; band < BandCount; ++band) re[band] = im[band] = _mm256_setzero_pd();
+  for (int b = 0; b < boxes; ++b) {
+    const EntryPressures pressure(&pressure_[std::size_t(b) * DirectivityAngleCount * PressureRow],
+                                  &block.entry[b][4 * v]);
+    const __m256d inverse = _mm256_load_pd(&block.inverse[b][4 * v]);
+    BoxBands(pressure, BandCount, &phase[b * Octave], &sine[b * Octave],
+             [&](int band, __m256d pr, __m256d pi) TARNWICK_VECTOR_MATHS {
+               re[band] = _mm256_fmadd_pd(inverse, pr, re[band]);
+               im[band] = _mm256_fmadd_pd(inverse, pi, im[band]);
+             });
   }
-  // 3. Band 20's sums, the four points at once.
-  LastBandPowers(block, boxes, v, &spectrumAmplitude_[GroupedBands], cosine + PerBox - 1,
-                 sine + PerBox - 1, PerBox, power);
+  // 3. Each band's power at the four points.
+  for (int band = 0; band < BandCount; ++band) {
+    alignas(32) double lanes[4];
+    _mm256_store_pd(lanes, _mm256_fmadd_pd(re[band], re[band], _mm256_mul_pd(im[band], im[band])));
+    for (int i = 0; i < 4; ++i) power[i][band] = lanes[i];
+  }
+  work.SinesCosines += 4 * std::uint64_t(phases);
+  work.ComplexSquares += 4 * std::uint64_t(boxes) * (BandCount - Octave);
+  work.ComplexProducts += 4 * std::uint64_t(boxes) * BandCount;
 }
+
+namespace {
+
+// value's first `count` lanes (1 ... 4) added to row[0 ... count - 1].
+TARNWICK_VECTOR_MATHS inline void AddToRow(double* row, int count, __m256d value) {
+  if (count == 4) {
+    _mm256_storeu_pd(row, _mm256_add_pd(_mm256_loadu_pd(row), value));
+    return;
+  }
+  alignas(32) double lanes[4];
+  _mm256_store_pd(lanes, value);
+  for (int i = 0; i < count; ++i) row[i] += lanes[i];
+}
+
+// Where LevelEngine::VectorPressures's sums go, and the box's data they take: `count`
+// points' distances, their inverses (NaN where the box defines no level) and entries.
+struct PressureRows {
+  double* re;
+  double* im;
+  std::size_t stride;  // from one band's row to the next
+  int count;
+  const double* distance;
+  const double* inverse;
+  const std::int32_t* entry;
+};
+
+// VectorPressures for fewer bands than an octave: each band's phase kr + entry phase
+// straight into its cosine and sine. amplitude[band] and phase[band] are the band's
+// entries for the box.
+TARNWICK_VECTOR_MATHS void PhaseBands(const PressureRows& rows, int bands,
+                                      const double* const* amplitude, const double* const* phase,
+                                      const double* waveNumber, LevelEngine::Work& work) {
+  using namespace vector_maths;
+  constexpr int Vectors = LevelEngine::Block::Vectors;
+  const int vectors = (rows.count + 3) / 4;
+  for (int band = 0; band < bands; ++band) {
+    __m256d angle[Vectors], magnitude[Vectors], sine[Vectors];
+    for (int v = 0; v < vectors; ++v) {
+      const __m128i k = _mm_load_si128(reinterpret_cast<const __m128i*>(&rows.entry[4 * v]));
+      __m256d entryPhase, entryAmplitude;
+      // Mostly the four points share the box's entry, and one value serves them all.
+      if (_mm_movemask_epi8(_mm_cmpeq_epi32(k, _mm_shuffle_epi32(k, 0))) == 0xFFFF) {
+        entryPhase = _mm256_broadcast_sd(&phase[band][rows.entry[4 * v]]);
+        entryAmplitude = _mm256_broadcast_sd(&amplitude[band][rows.entry[4 * v]]);
+      } else {
+        entryPhase = Gather(phase[band], k);
+        entryAmplitude = Gather(amplitude[band], k);
+      }
+      angle[v] = _mm256_fmadd_pd(_mm256_set1_pd(waveNumber[band]),
+                                 _mm256_load_pd(&rows.distance[4 * v]), entryPhase);
+      magnitude[v] = _mm256_mul_pd(entryAmplitude, _mm256_load_pd(&rows.inverse[4 * v]));
+    }
+    for (int v = 0; v < vectors; ++v) sine[v] = Sin(angle[v]);
+    for (int v = 0; v < vectors; ++v) angle[v] = Cos(angle[v]);
+    for (int v = 0; v < vectors; ++v) {
+      const int lanes = std::min(4, rows.count - 4 * v);
+      AddToRow(&rows.re[band * rows.stride + 4 * v], lanes, _mm256_mul_pd(magnitude[v], angle[v]));
+      AddToRow(&rows.im[band * rows.stride + 4 * v], lanes, _mm256_mul_pd(magnitude[v], sine[v]));
+    }
+    work.SinesCosines += 4 * std::uint64_t(vectors);
+  }
+}
+
+// VectorPressures for an octave of bands or more: the lowest three bands' phasors from
+// cosines and sines, the others squared (BoxBands). `pressure` is the box's pressure table
+// at entry 0 and band `first`.
+TARNWICK_VECTOR_MATHS void SquaredBands(const PressureRows& rows, int bands, const double* pressure,
+                                        const double* waveNumber, LevelEngine::Work& work) {
+  using namespace vector_maths;
+  constexpr int Octave = LevelEngine::Octave, Vectors = LevelEngine::Block::Vectors;
+  const int vectors = (rows.count + 3) / 4;
+  __m256d phase[Vectors * Octave], sine[Vectors * Octave];
+  for (int v = 0; v < vectors; ++v)
+    for (int j = 0; j < Octave; ++j)
+      phase[v * Octave + j] =
+          _mm256_mul_pd(_mm256_set1_pd(waveNumber[j]), _mm256_load_pd(&rows.distance[4 * v]));
+  for (int i = 0; i < vectors * Octave; ++i) sine[i] = Sin(phase[i]);
+  for (int i = 0; i < vectors * Octave; ++i) phase[i] = Cos(phase[i]);
+  for (int v = 0; v < vectors; ++v) {
+    const __m256d inverse = _mm256_load_pd(&rows.inverse[4 * v]);
+    const int lanes = std::min(4, rows.count - 4 * v);
+    BoxBands(EntryPressures(pressure, &rows.entry[4 * v]), bands, &phase[v * Octave],
+             &sine[v * Octave], [&](int band, __m256d pr, __m256d pi) TARNWICK_VECTOR_MATHS {
+               AddToRow(&rows.re[band * rows.stride + 4 * v], lanes, _mm256_mul_pd(inverse, pr));
+               AddToRow(&rows.im[band * rows.stride + 4 * v], lanes, _mm256_mul_pd(inverse, pi));
+             });
+  }
+  work.SinesCosines += 4 * std::uint64_t(vectors) * Octave;
+  work.ComplexSquares += 4 * std::uint64_t(vectors) * (bands - Octave);
+  work.ComplexProducts += 4 * std::uint64_t(vectors) * bands;
+}
+
+}  // namespace
 
 TARNWICK_VECTOR_MATHS void LevelEngine::VectorPressures(int box, const Placement& placement,
                                                         int first, int last,
                                                         std::span<const PlaneVector> points,
-                                                        double* re, double* im,
-                                                        std::size_t stride) const {
-  using namespace vector_maths;
+                                                        double* re, double* im, std::size_t stride,
+                                                        Work& work) const {
   constexpr int Width = Block::Width;
   const std::size_t boxes = boxes_.size();
+  const int bands = last - first + 1;
+  const double* amplitude[BandCount];
+  const double* phase[BandCount];
+  for (int band = first; band <= last; ++band) {
+    amplitude[band - first] = &amplitude_[(band * boxes + box) * DirectivityAngleCount];
+    phase[band - first] = phase_[band].data();
+  }
+  const double* pressure =
+      &pressure_[std::size_t(box) * DirectivityAngleCount * PressureRow + 2 * first];
   int following = OnAxisIndex;
   alignas(32) double x[Width], y[Width], distance[Width], inverse[Width];
   alignas(16) std::int32_t entry[Width];
@@ -356,70 +478,37 @@ TARNWICK_VECTOR_MATHS void LevelEngine::VectorPressures(int box, const Placement
     Spread(&points[start], count, vectors, x, y);
     defined.fill(true);
     const Row row{&placement, distance, inverse, entry, &following};
-    LocateRows(&row, 1, x, y, vectors, defined.data());
+    LocateRows(&row, 1, x, y, vectors, defined.data(), work);
     for (int i = 0; i < count; ++i)
       if (!defined[i]) inverse[i] = std::numeric_limits<double>::quiet_NaN();
-    for (int band = first; band <= last; ++band) {
-      const double* amplitude = &amplitude_[(band * boxes + box) * DirectivityAngleCount];
-      const __m256d waveNumber = _mm256_set1_pd(waveNumber_[band]);
-      __m256d phase[Block::Vectors], magnitude[Block::Vectors], sine[Block::Vectors];
-      for (int v = 0; v < vectors; ++v) {
-        const __m128i k = _mm_load_si128(reinterpret_cast<const __m128i*>(&entry[4 * v]));
-        __m256d entryPhase, entryAmplitude;
-        // Mostly the four points share the box's entry, and one value serves them all.
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(k, _mm_shuffle_epi32(k, 0))) == 0xFFFF) {
-          entryPhase = _mm256_broadcast_sd(&phase_[band][entry[4 * v]]);
-          entryAmplitude = _mm256_broadcast_sd(&amplitude[entry[4 * v]]);
-        } else {
-          entryPhase = Gather(phase_[band].data(), k);
-          entryAmplitude = Gather(amplitude, k);
-        }
-        phase[v] = _mm256_fmadd_pd(waveNumber, _mm256_load_pd(&distance[4 * v]), entryPhase);
-        magnitude[v] = _mm256_mul_pd(entryAmplitude, _mm256_load_pd(&inverse[4 * v]));
-      }
-      for (int v = 0; v < vectors; ++v) sine[v] = Sin(phase[v]);
-      for (int v = 0; v < vectors; ++v) phase[v] = Cos(phase[v]);
-      double* rowRe = re + (band - first) * stride + start;
-      double* rowIm = im + (band - first) * stride + start;
-      // Whole vectors straight into the sums; the lanes past the last point stay out.
-      for (int v = 0; v < vectors; ++v) {
-        const __m256d real = _mm256_mul_pd(magnitude[v], phase[v]);
-        const __m256d imaginary = _mm256_mul_pd(magnitude[v], sine[v]);
-        if (4 * v + 4 <= count) {
-          _mm256_storeu_pd(&rowRe[4 * v], _mm256_add_pd(_mm256_loadu_pd(&rowRe[4 * v]), real));
-          _mm256_storeu_pd(&rowIm[4 * v], _mm256_add_pd(_mm256_loadu_pd(&rowIm[4 * v]), imaginary));
-          continue;
-        }
-        alignas(32) double lastRe[4], lastIm[4];
-        _mm256_store_pd(lastRe, real);
-        _mm256_store_pd(lastIm, imaginary);
-        for (int i = 4 * v; i < count; ++i)
-          rowRe[i] += lastRe[i - 4 * v], rowIm[i] += lastIm[i - 4 * v];
-      }
-    }
+    const PressureRows rows{re + start, im + start, stride, count, distance, inverse, entry};
+    if (bands > Octave)
+      SquaredBands(rows, bands, pressure, &waveNumber_[first], work);
+    else
+      PhaseBands(rows, bands, amplitude, phase, &waveNumber_[first], work);
   }
 }
 
 TARNWICK_VECTOR_MATHS void LevelEngine::VectorLevels(int entry, std::span<const PlaneVector> points,
-                                                     std::span<float> levels) const {
+                                                     std::span<float> levels, Work& work) const {
   const bool broadband = entry == BroadbandChoice || entry == BroadbandAChoice;
   Block block;
   std::array<int, MaxBoxes> following;
   following.fill(OnAxisIndex);  // any entry to start from
   for (std::size_t first = 0; first < points.size(); first += Block::Width) {
     const int count = int(std::min<std::size_t>(Block::Width, points.size() - first));
-    Locate(block, &points[first], count, following.data());
+    Locate(block, &points[first], count, following.data(), work);
     alignas(16) float level[Block::Width];
     if (broadband) {
       for (int v = 0; v < block.vectors; ++v) {
         double power[4][BandCount];
-        SpectrumPowers(block, v, power);
+        SpectrumPowers(block, v, power, work);
         alignas(32) double total[4];
         for (int i = 0; i < 4; ++i) total[i] = BroadbandPower(entry, power[i]);
         Decibels(_mm256_load_pd(total), &level[4 * v]);
       }
     } else {
-      BandLevels(block, entry, level);
+      BandLevels(block, entry, level, work);
     }
     for (int i = 0; i < count; ++i) levels[first + i] = block.defined[i] ? level[i] : SPLFloor;
   }
@@ -432,10 +521,11 @@ TARNWICK_VECTOR_MATHS void LevelEngine::VectorSpectrum(
   Block block;
   std::array<int, MaxBoxes> following;
   following.fill(OnAxisIndex);
-  Locate(block, &point, 1, following.data());
+  Work work;
+  Locate(block, &point, 1, following.data(), work);
   if (!block.defined[0]) return;
   double bands[4][BandCount];
-  SpectrumPowers(block, 0, bands);
+  SpectrumPowers(block, 0, bands, work);
   alignas(32) double power[BandChoiceCount + 1] = {};  // to a whole number of vectors
   std::copy_n(bands[0], BandCount, power);
   power[BroadbandChoice] = BroadbandPower(BroadbandChoice, power);
@@ -454,9 +544,9 @@ TARNWICK_VECTOR_MATHS void LevelEngine::VectorSpectrum(
 namespace tarnwick {
 
 // Never called: the engine takes its vector paths only where simd::HasAvx2Fma() holds.
-void LevelEngine::VectorLevels(int, std::span<const PlaneVector>, std::span<float>) const {}
+void LevelEngine::VectorLevels(int, std::span<const PlaneVector>, std::span<float>, Work&) const {}
 void LevelEngine::VectorPressures(int, const Placement&, int, int, std::span<const PlaneVector>,
-                                  double*, double*, std::size_t) const {}
+                                  double*, double*, std::size_t, Work&) const {}
 void LevelEngine::VectorSpectrum(PlaneVector, std::array<float, BandChoiceCount>&) const {}
 
 }  // namespace tarnwick
