@@ -22,22 +22,23 @@ LevelEngine::LevelEngine(const ProjectData& project, const Graphics& graphics,
   vector_ = arithmetic == Arithmetic::Fastest && simd::HasAvx2Fma();
   const int boxes = BoxesInUse(project);
   for (int b = 0; b < boxes; ++b) boxes_.push_back(Place(graphics.BoxGeom[b]));
-  amplitude_.resize(std::size_t(BandCount) * boxes * DirectivityAngleCount);
+  polar_.resize(std::size_t(BandCount) * boxes * DirectivityAngleCount * 2);
   pressure_.assign(std::size_t(boxes) * DirectivityAngleCount * PressureRow, 0.0);
   for (int band = 0; band < BandCount; ++band) {
     waveNumber_[band] = 2.0 * Pi * BandCentreFrequency(band) / SpeedOfSound;
     for (int k = 0; k < DirectivityAngleCount; ++k) {
       const DirectivityPoint& entry = constants.Directivity(k, band);
-      phase_[band][k] = double(entry.Phase) * DegreesToRadians;
+      const double phase = double(entry.Phase) * DegreesToRadians;
       for (int b = 0; b < boxes; ++b) {
         const double amplitude = std::pow(10.0, (double(constants.BandLevel[band]) -
                                                  entry.LevelDrop - project.BoxAttenuation[b]) /
                                                     20.0);
-        amplitude_[(std::size_t(band) * boxes + b) * DirectivityAngleCount + k] = amplitude;
+        double* polar = &polar_[((std::size_t(band) * boxes + b) * DirectivityAngleCount + k) * 2];
+        polar[0] = amplitude, polar[1] = phase;
         double* pressure =
             &pressure_[(std::size_t(b) * DirectivityAngleCount + k) * PressureRow + 2 * band];
-        pressure[0] = amplitude * std::cos(phase_[band][k]);
-        pressure[1] = amplitude * std::sin(phase_[band][k]);
+        pressure[0] = amplitude * std::cos(phase);
+        pressure[1] = amplitude * std::sin(phase);
       }
     }
   }
@@ -73,6 +74,7 @@ LevelEngine::Placement LevelEngine::Place(const BoxGeometry& box) {
     const auto& [sinLow, cosLow, sinHigh, cosHigh] = edges[k];
     placed.Sectors[k + 1] = {-(sinLow * c + cosLow * s), cosLow * c - sinLow * s,
                              sinHigh * c + cosHigh * s, -(cosHigh * c - sinHigh * s)};
+    for (int i = 0; i < 4; ++i) placed.SingleSectors[k + 1][i] = float(placed.Sectors[k + 1][i]);
   }
   return placed;
 }
@@ -108,10 +110,10 @@ bool LevelEngine::BandPowers(PlaneVector point, int first, int last, double* pow
     // Too few bands to square: each band's phase straight into its sine and cosine.
     for (int band = first; band <= last; ++band) {
       std::complex<double> sum;
-      const double* amplitude = &amplitude_[std::size_t(band) * boxes * DirectivityAngleCount];
-      for (std::size_t b = 0; b < boxes; ++b)
-        sum += std::polar(amplitude[b * DirectivityAngleCount + k[b]] / r[b],
-                          waveNumber_[band] * r[b] + phase_[band][k[b]]);
+      for (std::size_t b = 0; b < boxes; ++b) {
+        const double* polar = Polar(int(b), k[b], band);
+        sum += std::polar(polar[0] / r[b], waveNumber_[band] * r[b] + polar[1]);
+      }
       power[band] = std::norm(sum);
     }
     work.SinesCosines += boxes * std::size_t(last - first + 1);
@@ -167,7 +169,6 @@ void LevelEngine::AddPressures(int box, const Placement& placement, int first, i
     if (work) *work += done;
     return;
   }
-  const std::size_t boxes = boxes_.size();
   const bool square = last - first >= Octave;
   std::array<std::complex<double>, BandCount> phasor;
   for (std::size_t i = 0; i < points.size(); ++i) {
@@ -188,8 +189,8 @@ void LevelEngine::AddPressures(int box, const Placement& placement, int first, i
       if (defined && square) {
         p = Pressure(box, k, band) * phasor[band - first] / r;
       } else if (defined) {
-        p = std::polar(amplitude_[(band * boxes + box) * DirectivityAngleCount + k] / r,
-                       waveNumber_[band] * r + phase_[band][k]);
+        const double* polar = Polar(box, k, band);
+        p = std::polar(polar[0] / r, waveNumber_[band] * r + polar[1]);
         ++done.SinesCosines;
       }
       re[(band - first) * stride + i] += p.real();

@@ -47,6 +47,9 @@ class LevelEngine {
     PlaneVector Source;
     float Aim = 0.0f;  // degrees from straight down
     std::array<std::array<double, 4>, DirectivityAngleCount + 2> Sectors{};
+    // The same in single precision, for a quicker check that errs by some 1e-5 degrees,
+    // well inside EntryEdgeMargin.
+    std::array<std::array<float, 4>, DirectivityAngleCount + 2> SingleSectors{};
   };
   static Placement Place(const BoxGeometry& box);
   // The boxes in use hung where `graphics` has them; their attenuations and the module's
@@ -98,6 +101,10 @@ class LevelEngine {
   // The travel-time phasors e^(i k r) of bands first ... last at distance r into
   // phasor[band - first], squaring where there are more than three.
   void Phasors(double r, int first, int last, std::complex<double>* phasor, Work& work) const;
+  // Box `box`'s pressure amplitude at 1 m and phase for entry k in `band`.
+  const double* Polar(int box, int k, int band) const {
+    return &polar_[((std::size_t(band) * boxes_.size() + box) * DirectivityAngleCount + k) * 2];
+  }
   // Box `box`'s complex pressure at 1 m for entry k in `band`.
   std::complex<double> Pressure(int box, int k, int band) const {
     const double* p = &pressure_[(std::size_t(box) * DirectivityAngleCount + k) * PressureRow];
@@ -119,11 +126,11 @@ class LevelEngine {
 
   bool vector_ = false;
   std::vector<Placement> boxes_;
-  // amplitude_[(band * boxes + box) * 73 + k]: pressure amplitude at 1 m.
-  std::vector<double> amplitude_;
-  std::array<std::array<double, DirectivityAngleCount>, BandCount> phase_{};  // radians
-  std::array<double, BandCount> waveNumber_{};                                // radians per metre
-  // The same amplitudes at their phases as complex numbers, laid out as PressureRow says.
+  // polar_[((band * boxes + box) * 73 + k) * 2 + 0 or 1]: the pressure amplitude at 1 m
+  // and the entry's phase in radians, side by side.
+  std::vector<double> polar_;
+  std::array<double, BandCount> waveNumber_{};  // radians per metre
+  // The same as complex numbers, laid out as PressureRow says.
   std::vector<double> pressure_;
 };
 

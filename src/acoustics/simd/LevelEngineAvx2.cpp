@@ -24,23 +24,11 @@ struct LevelEngine::Block {
   int vectors = 0;  // in use
   alignas(32) double distance[MaxBoxes][Width];
   alignas(32) double inverse[MaxBoxes][Width];
-  alignas(16) std::int32_t entry[MaxBoxes][Width];
+  alignas(32) std::int32_t entry[MaxBoxes][Width];
   std::array<bool, Width> defined;
 };
 
 namespace {
-
-// Lanes whose direction (across, -down) lies inside the sector.
-TARNWICK_VECTOR_MATHS inline __m256d Inside(const std::array<double, 4>& s, __m256d across,
-                                            __m256d down) {
-  const __m256d zero = _mm256_setzero_pd();
-  const __m256d afterLow =
-      _mm256_fmadd_pd(_mm256_set1_pd(s[0]), down, _mm256_mul_pd(_mm256_set1_pd(s[1]), across));
-  const __m256d beforeHigh =
-      _mm256_fmadd_pd(_mm256_set1_pd(s[2]), down, _mm256_mul_pd(_mm256_set1_pd(s[3]), across));
-  return _mm256_and_pd(_mm256_cmp_pd(afterLow, zero, _CMP_GT_OQ),
-                       _mm256_cmp_pd(beforeHigh, zero, _CMP_GT_OQ));
-}
 
 // Where one box's distances, their inverses and its directivity entries at some points go;
 // following is the entry to try first, mostly that of the point before, and becomes that
@@ -55,6 +43,21 @@ struct Row {
 
 constexpr int MostVectors = 4;  // of four points, in one call of LocateRows
 
+// Up to 16 points, four to a vector and eight to a single-precision one: their
+// coordinates, the last point repeated to fill.
+struct Points {
+  int vectors = 0;  // of four points
+  alignas(32) double x[4 * MostVectors], y[4 * MostVectors];
+  alignas(32) float singleX[4 * MostVectors], singleY[4 * MostVectors];
+
+  Points(const PlaneVector* points, int count) : vectors((count + 3) / 4) {
+    for (int i = 0; i < 4 * MostVectors; ++i) {
+      const PlaneVector& p = points[std::min(i, count - 1)];
+      x[i] = singleX[i] = p.X, y[i] = singleY[i] = p.Y;
+    }
+  }
+};
+
 // The directions of LocateRows's first step that no sector check settled, for its last two.
 struct Pending {
   __m256d across[MaxBoxes * MostVectors], down[MaxBoxes * MostVectors];  // (x, -y)
@@ -62,38 +65,81 @@ struct Pending {
   int count = 0;
 };
 
-// LocateRows's step 1 (see there) for every row and vector.
-TARNWICK_VECTOR_MATHS void TrySectors(const Row* rows, int count, const double* x, const double* y,
-                                      int vectors, Pending& pending) {
-  const __m256d sign = _mm256_set1_pd(-0.0);
-  for (int v = 0; v < vectors; ++v) {
-    const __m256d px = _mm256_load_pd(&x[4 * v]), py = _mm256_load_pd(&y[4 * v]);
+// The eight lanes whose single-precision direction (across, -down) lies inside the sector,
+// checked in single precision: it errs by some 1e-5 degrees, well inside EntryEdgeMargin.
+TARNWICK_VECTOR_MATHS inline __m256 Inside(const std::array<float, 4>& s, __m256 across,
+                                           __m256 down) {
+  const __m256 zero = _mm256_setzero_ps();
+  const __m256 afterLow =
+      _mm256_fmadd_ps(_mm256_set1_ps(s[0]), down, _mm256_mul_ps(_mm256_set1_ps(s[1]), across));
+  const __m256 beforeHigh =
+      _mm256_fmadd_ps(_mm256_set1_ps(s[2]), down, _mm256_mul_ps(_mm256_set1_ps(s[3]), across));
+  return _mm256_and_ps(_mm256_cmp_ps(afterLow, zero, _CMP_GT_OQ),
+                       _mm256_cmp_ps(beforeHigh, zero, _CMP_GT_OQ));
+}
+
+// The row's distances and their inverses at vector v of the points.
+TARNWICK_VECTOR_MATHS inline void Distances(const Row& row, const Points& at, int v) {
+  // Differences of two floats, exact in double.
+  const __m256d dx = _mm256_sub_pd(_mm256_load_pd(&at.x[4 * v]), _mm256_set1_pd(row.box->Source.X));
+  const __m256d dy = _mm256_sub_pd(_mm256_load_pd(&at.y[4 * v]), _mm256_set1_pd(row.box->Source.Y));
+  const __m256d r = vector_maths::Sqrt(_mm256_fmadd_pd(dx, dx, _mm256_mul_pd(dy, dy)));
+  _mm256_store_pd(&row.distance[4 * v], r);
+  _mm256_store_pd(&row.inverse[4 * v], _mm256_div_pd(_mm256_set1_pd(1.0), r));
+}
+
+// The lower (0) or upper (1) four lanes in double.
+TARNWICK_VECTOR_MATHS inline __m256d Half(__m256 lanes, int half) {
+  return _mm256_cvtps_pd(half ? _mm256_extractf128_ps(lanes, 1) : _mm256_castps256_ps128(lanes));
+}
+
+// TrySectors where some of the eight directions (across, -down) of row n at pair `pair`
+// of vectors left the entry followed: those that lie in a neighbour take it, and a vector
+// with others goes to `pending`.
+TARNWICK_VECTOR_MATHS void TryNeighbours(const Row& row, int n, int pair, int vectors,
+                                         __m256 across, __m256 down, __m256 same,
+                                         Pending& pending) {
+  int& following = *row.following;
+  const int k = following;
+  const std::array<float, 4>* sector = &row.box->SingleSectors[std::size_t(k) + 1];
+  const __m256 before = Inside(sector[-1], across, down);
+  const __m256 after = Inside(sector[1], across, down);
+  // A lane's mask is -1 where set: k - 1 before, k + 1 after.
+  const __m256i entry =
+      _mm256_sub_epi32(_mm256_add_epi32(_mm256_set1_epi32(k), _mm256_castps_si256(before)),
+                       _mm256_castps_si256(after));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(&row.entries[8 * pair]), entry);
+  const int covered = _mm256_movemask_ps(_mm256_or_ps(_mm256_or_ps(before, same), after));
+  following = covered & 0x80 ? _mm256_extract_epi32(entry, 7) : k;
+  for (int half = 0; half < 2 && 2 * pair + half < vectors; ++half) {
+    if ((covered >> 4 * half & 0xF) == 0xF) continue;
+    const int at = n * MostVectors + 2 * pair + half;
+    pending.across[at] = Half(across, half), pending.down[at] = Half(down, half);
+    pending.at[pending.count++] = at;
+  }
+}
+
+// LocateRows's step 1 (see there) for every row and pair of vectors.
+TARNWICK_VECTOR_MATHS void TrySectors(const Row* rows, int count, const Points& at,
+                                      Pending& pending) {
+  for (int pair = 0; 2 * pair < at.vectors; ++pair) {
+    const __m256 x = _mm256_load_ps(&at.singleX[8 * pair]);
+    const __m256 y = _mm256_load_ps(&at.singleY[8 * pair]);
+    const int last = std::min(at.vectors, 2 * pair + 2);
     for (int n = 0; n < count; ++n) {
-      const LevelEngine::Placement& box = *rows[n].box;
-      const int at = n * MostVectors + v;
-      // Differences of two floats, exact in double.
-      const __m256d dx = _mm256_sub_pd(px, _mm256_set1_pd(box.Source.X));
-      const __m256d dy = _mm256_sub_pd(py, _mm256_set1_pd(box.Source.Y));
-      const __m256d r = vector_maths::Sqrt(_mm256_fmadd_pd(dx, dx, _mm256_mul_pd(dy, dy)));
-      _mm256_store_pd(&rows[n].distance[4 * v], r);
-      _mm256_store_pd(&rows[n].inverse[4 * v], _mm256_div_pd(_mm256_set1_pd(1.0), r));
-      const __m256d across = _mm256_cvtps_pd(_mm256_cvtpd_ps(dx));
-      const __m256d down = _mm256_xor_pd(_mm256_cvtps_pd(_mm256_cvtpd_ps(dy)), sign);
-      pending.across[at] = across, pending.down[at] = down;
-      int& following = *rows[n].following;
-      const int k = following;
-      const std::array<double, 4>* sector = &box.Sectors[std::size_t(k) + 1];
-      const __m256d before = Inside(sector[-1], across, down);
-      const __m256d same = Inside(sector[0], across, down);
-      const __m256d after = Inside(sector[1], across, down);
-      const __m128i entry = _mm256_cvtpd_epi32(
-          _mm256_blendv_pd(_mm256_blendv_pd(_mm256_set1_pd(k), _mm256_set1_pd(k + 1), after),
-                           _mm256_set1_pd(k - 1), before));
-      _mm_store_si128(reinterpret_cast<__m128i*>(&rows[n].entries[4 * v]), entry);
-      const int covered = _mm256_movemask_pd(_mm256_or_pd(_mm256_or_pd(before, same), after));
-      following = covered & 8 ? _mm_extract_epi32(entry, 3) : k;
-      pending.at[pending.count] = at;
-      pending.count += covered != 0xF;
+      const Row& row = rows[n];
+      for (int v = 2 * pair; v < last; ++v) Distances(row, at, v);
+      // The single-precision direction as OffAxisIndex takes it: -(y - source) = source - y.
+      const __m256 across = _mm256_sub_ps(x, _mm256_set1_ps(row.box->Source.X));
+      const __m256 down = _mm256_sub_ps(_mm256_set1_ps(row.box->Source.Y), y);
+      const int k = *row.following;
+      const __m256 same = Inside(row.box->SingleSectors[std::size_t(k) + 1], across, down);
+      // Mostly all eight lie in the entry followed.
+      if (_mm256_movemask_ps(same) == 0xFF)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(&row.entries[8 * pair]),
+                            _mm256_set1_epi32(k));
+      else
+        TryNeighbours(row, n, pair, at.vectors, across, down, same, pending);
     }
   }
 }
@@ -148,17 +194,17 @@ TARNWICK_VECTOR_MATHS void EntriesByAngle(const Row& row, int v, __m256d angle, 
   }
 }
 
-// The rows of some boxes at 4 * vectors points (x, y). A lane whose point has no level is
-// marked in `defined` and holds stand-ins.
-TARNWICK_VECTOR_MATHS void LocateRows(const Row* rows, int count, const double* x, const double* y,
-                                      int vectors, bool* defined, LevelEngine::Work& work) {
+// The rows of some boxes at the points. A lane whose point has no level is marked in
+// `defined` and holds stand-ins.
+TARNWICK_VECTOR_MATHS void LocateRows(const Row* rows, int count, const Points& at, bool* defined,
+                                      LevelEngine::Work& work) {
+  const int vectors = at.vectors;
   // 1. The distance, and the entry where the direction lies well inside the entry the box
   //    followed last or one of its two neighbours, which is mostly so from one point to
-  //    the next. The direction is the single-precision one that OffAxisIndex takes. No
-  //    branches: which way they went would change unforeseeably, and a wrong guess throws
-  //    away the work under way.
+  //    the next, eight points at a time: the entry followed, else its neighbours. The
+  //    direction is the single-precision one that OffAxisIndex takes.
   Pending pending;
-  TrySectors(rows, count, x, y, vectors, pending);
+  TrySectors(rows, count, at, pending);
   // 2. The other directions' off-axis angles from the vector arctangent, one call after
   //    another so that they overlap, from straight down.
   __m256d angle[MaxBoxes * MostVectors];
@@ -175,26 +221,17 @@ TARNWICK_VECTOR_MATHS void LocateRows(const Row* rows, int count, const double* 
   }
 }
 
-// The points' coordinates four to a vector, the last repeated to fill.
-void Spread(const PlaneVector* points, int count, int vectors, double* x, double* y) {
-  for (int i = 0; i < 4 * vectors; ++i) {
-    const PlaneVector& p = points[std::min(i, count - 1)];
-    x[i] = p.X, y[i] = p.Y;
-  }
-}
-
 }  // namespace
 
 TARNWICK_VECTOR_MATHS void LevelEngine::Locate(Block& block, const PlaneVector* points, int count,
                                                int* following, Work& work) const {
-  block.vectors = (count + 3) / 4;
-  alignas(32) double x[Block::Width], y[Block::Width];
-  Spread(points, count, block.vectors, x, y);
+  const Points at(points, count);
+  block.vectors = at.vectors;
   block.defined.fill(true);
   Row rows[MaxBoxes];
   for (std::size_t b = 0; b < boxes_.size(); ++b)
     rows[b] = {&boxes_[b], block.distance[b], block.inverse[b], block.entry[b], &following[b]};
-  LocateRows(rows, int(boxes_.size()), x, y, block.vectors, block.defined.data(), work);
+  LocateRows(rows, int(boxes_.size()), at, block.defined.data(), work);
 }
 
 namespace {
@@ -204,6 +241,17 @@ namespace {
 TARNWICK_VECTOR_MATHS inline __m256d Gather(const double* base, __m128i index) {
   return _mm256_mask_i32gather_pd(_mm256_setzero_pd(), base, index,
                                   _mm256_castsi256_pd(_mm256_set1_epi64x(-1)), 8);
+}
+
+// The amplitudes and phases of four lanes' entries, from a box's (amplitude, phase) pairs
+// (LevelEngine::Polar); without a branch, as the lanes' entries often part.
+TARNWICK_VECTOR_MATHS inline void EntryPolar(const double* pairs, const std::int32_t* entry,
+                                             __m256d& amplitude, __m256d& phase) {
+  auto pair = [&](int lane) TARNWICK_VECTOR_MATHS { return _mm_load_pd(&pairs[2 * entry[lane]]); };
+  const __m256d even = _mm256_insertf128_pd(_mm256_castpd128_pd256(pair(0)), pair(2), 1);
+  const __m256d odd = _mm256_insertf128_pd(_mm256_castpd128_pd256(pair(1)), pair(3), 1);
+  amplitude = _mm256_unpacklo_pd(even, odd);
+  phase = _mm256_unpackhi_pd(even, odd);
 }
 
 // PowerLevel of four powers.
@@ -218,7 +266,6 @@ TARNWICK_VECTOR_MATHS void LevelEngine::BandLevels(const Block& block, int band,
   using namespace vector_maths;
   constexpr int Vectors = Block::Vectors;
   const int boxes = int(boxes_.size());
-  const double* amplitude = &amplitude_[std::size_t(band) * boxes * DirectivityAngleCount];
   const __m256d waveNumber = _mm256_set1_pd(waveNumber_[band]);
   // One function at a time over every box and vector, so that the calls, which do not
   // wait for one another, overlap. The phases' room takes the cosines.
@@ -226,18 +273,8 @@ TARNWICK_VECTOR_MATHS void LevelEngine::BandLevels(const Block& block, int band,
   int n = 0;
   for (int v = 0; v < block.vectors; ++v)
     for (int b = 0; b < boxes; ++b, ++n) {
-      const double* boxAmplitude = amplitude + b * DirectivityAngleCount;
-      const std::int32_t* entry = &block.entry[b][4 * v];
-      const __m128i k = _mm_load_si128(reinterpret_cast<const __m128i*>(entry));
       __m256d entryPhase, entryAmplitude;
-      // Mostly the four points share the box's entry, and one value serves them all.
-      if (_mm_movemask_epi8(_mm_cmpeq_epi32(k, _mm_shuffle_epi32(k, 0))) == 0xFFFF) {
-        entryPhase = _mm256_broadcast_sd(&phase_[band][entry[0]]);
-        entryAmplitude = _mm256_broadcast_sd(&boxAmplitude[entry[0]]);
-      } else {
-        entryPhase = Gather(phase_[band].data(), k);
-        entryAmplitude = Gather(boxAmplitude, k);
-      }
+      EntryPolar(Polar(b, 0, band), &block.entry[b][4 * v], entryAmplitude, entryPhase);
       phase[n] = _mm256_fmadd_pd(waveNumber, _mm256_load_pd(&block.distance[b][4 * v]), entryPhase);
       magnitude[n] = _mm256_mul_pd(entryAmplitude, _mm256_load_pd(&block.inverse[b][4 * v]));
     }
@@ -385,27 +422,19 @@ struct PressureRows {
 };
 
 // VectorPressures for fewer bands than an octave: each band's phase kr + entry phase
-// straight into its cosine and sine. amplitude[band] and phase[band] are the band's
-// entries for the box.
+// straight into its cosine and sine. polar[band] is the box's (amplitude, phase) pairs in
+// the band (LevelEngine::Polar).
 TARNWICK_VECTOR_MATHS void PhaseBands(const PressureRows& rows, int bands,
-                                      const double* const* amplitude, const double* const* phase,
-                                      const double* waveNumber, LevelEngine::Work& work) {
+                                      const double* const* polar, const double* waveNumber,
+                                      LevelEngine::Work& work) {
   using namespace vector_maths;
   constexpr int Vectors = LevelEngine::Block::Vectors;
   const int vectors = (rows.count + 3) / 4;
   for (int band = 0; band < bands; ++band) {
     __m256d angle[Vectors], magnitude[Vectors], sine[Vectors];
     for (int v = 0; v < vectors; ++v) {
-      const __m128i k = _mm_load_si128(reinterpret_cast<const __m128i*>(&rows.entry[4 * v]));
       __m256d entryPhase, entryAmplitude;
-      // Mostly the four points share the box's entry, and one value serves them all.
-      if (_mm_movemask_epi8(_mm_cmpeq_epi32(k, _mm_shuffle_epi32(k, 0))) == 0xFFFF) {
-        entryPhase = _mm256_broadcast_sd(&phase[band][rows.entry[4 * v]]);
-        entryAmplitude = _mm256_broadcast_sd(&amplitude[band][rows.entry[4 * v]]);
-      } else {
-        entryPhase = Gather(phase[band], k);
-        entryAmplitude = Gather(amplitude[band], k);
-      }
+      EntryPolar(polar[band], &rows.entry[4 * v], entryAmplitude, entryPhase);
       angle[v] = _mm256_fmadd_pd(_mm256_set1_pd(waveNumber[band]),
                                  _mm256_load_pd(&rows.distance[4 * v]), entryPhase);
       magnitude[v] = _mm256_mul_pd(entryAmplitude, _mm256_load_pd(&rows.inverse[4 * v]));
@@ -458,34 +487,28 @@ TARNWICK_VECTOR_MATHS void LevelEngine::VectorPressures(int box, const Placement
                                                         double* re, double* im, std::size_t stride,
                                                         Work& work) const {
   constexpr int Width = Block::Width;
-  const std::size_t boxes = boxes_.size();
   const int bands = last - first + 1;
-  const double* amplitude[BandCount];
-  const double* phase[BandCount];
-  for (int band = first; band <= last; ++band) {
-    amplitude[band - first] = &amplitude_[(band * boxes + box) * DirectivityAngleCount];
-    phase[band - first] = phase_[band].data();
-  }
+  const double* polar[BandCount];
+  for (int band = first; band <= last; ++band) polar[band - first] = Polar(box, 0, band);
   const double* pressure =
       &pressure_[std::size_t(box) * DirectivityAngleCount * PressureRow + 2 * first];
   int following = OnAxisIndex;
-  alignas(32) double x[Width], y[Width], distance[Width], inverse[Width];
-  alignas(16) std::int32_t entry[Width];
+  alignas(32) double distance[Width], inverse[Width];
+  alignas(32) std::int32_t entry[Width];
   std::array<bool, Width> defined;
   for (std::size_t start = 0; start < points.size(); start += Width) {
     const int count = int(std::min<std::size_t>(Width, points.size() - start));
-    const int vectors = (count + 3) / 4;
-    Spread(&points[start], count, vectors, x, y);
+    const Points at(&points[start], count);
     defined.fill(true);
     const Row row{&placement, distance, inverse, entry, &following};
-    LocateRows(&row, 1, x, y, vectors, defined.data(), work);
+    LocateRows(&row, 1, at, defined.data(), work);
     for (int i = 0; i < count; ++i)
       if (!defined[i]) inverse[i] = std::numeric_limits<double>::quiet_NaN();
     const PressureRows rows{re + start, im + start, stride, count, distance, inverse, entry};
     if (bands > Octave)
       SquaredBands(rows, bands, pressure, &waveNumber_[first], work);
     else
-      PhaseBands(rows, bands, amplitude, phase, &waveNumber_[first], work);
+      PhaseBands(rows, bands, polar, &waveNumber_[first], work);
   }
 }
 
