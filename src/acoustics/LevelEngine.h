@@ -121,7 +121,8 @@ class LevelEngine {
                        std::span<const PlaneVector> points, double* re, double* im,
                        std::size_t stride, Work& work) const;
   void BandLevels(const Block& block, int band, float* levels, Work& work) const;
-  void SpectrumPowers(const Block& block, int vector, double (*power)[BandCount], Work& work) const;
+  // Each band's power at the four points of vector `vector`, power[band][lane].
+  void SpectrumPowers(const Block& block, int vector, double (*power)[4], Work& work) const;
   void VectorSpectrum(PlaneVector point, std::array<float, BandChoiceCount>& levels) const;
 
   bool vector_ = false;

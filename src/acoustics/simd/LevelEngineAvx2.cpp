@@ -93,26 +93,44 @@ TARNWICK_VECTOR_MATHS inline __m256d Half(__m256 lanes, int half) {
   return _mm256_cvtps_pd(half ? _mm256_extractf128_ps(lanes, 1) : _mm256_castps256_ps128(lanes));
 }
 
+// The entries of the eight directions (across, -down) that lie in entry k or a neighbour,
+// and the mask of those lanes, `same` already known.
+struct Neighbours {
+  __m256i entry;
+  int covered;
+};
+TARNWICK_VECTOR_MATHS inline Neighbours NearEntry(const LevelEngine::Placement& box, int k,
+                                                  __m256 across, __m256 down, __m256 same) {
+  const std::array<float, 4>* sector = &box.SingleSectors[std::size_t(k) + 1];
+  const __m256 before = Inside(sector[-1], across, down);
+  const __m256 after = Inside(sector[1], across, down);
+  // A lane's mask is -1 where set: k - 1 before, k + 1 after.
+  return {_mm256_sub_epi32(_mm256_add_epi32(_mm256_set1_epi32(k), _mm256_castps_si256(before)),
+                           _mm256_castps_si256(after)),
+          _mm256_movemask_ps(_mm256_or_ps(_mm256_or_ps(before, same), after))};
+}
+
 // TrySectors where some of the eight directions (across, -down) of row n at pair `pair`
-// of vectors left the entry followed: those that lie in a neighbour take it, and a vector
+// of vectors left the entry followed: those that lie in it or a neighbour take that, the
+// upper four after the lower four's last, as if one vector followed the other; a vector
 // with others goes to `pending`.
 TARNWICK_VECTOR_MATHS void TryNeighbours(const Row& row, int n, int pair, int vectors,
                                          __m256 across, __m256 down, __m256 same,
                                          Pending& pending) {
   int& following = *row.following;
   const int k = following;
-  const std::array<float, 4>* sector = &row.box->SingleSectors[std::size_t(k) + 1];
-  const __m256 before = Inside(sector[-1], across, down);
-  const __m256 after = Inside(sector[1], across, down);
-  // A lane's mask is -1 where set: k - 1 before, k + 1 after.
-  const __m256i entry =
-      _mm256_sub_epi32(_mm256_add_epi32(_mm256_set1_epi32(k), _mm256_castps_si256(before)),
-                       _mm256_castps_si256(after));
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(&row.entries[8 * pair]), entry);
-  const int covered = _mm256_movemask_ps(_mm256_or_ps(_mm256_or_ps(before, same), after));
-  following = covered & 0x80 ? _mm256_extract_epi32(entry, 7) : k;
+  Neighbours near = NearEntry(*row.box, k, across, down, same);
+  const int lower = near.covered & 8 ? _mm256_extract_epi32(near.entry, 3) : k;
+  if (lower != k && (near.covered & 0xF0) != 0xF0) {
+    const __m256 moved = Inside(row.box->SingleSectors[std::size_t(lower) + 1], across, down);
+    const Neighbours upper = NearEntry(*row.box, lower, across, down, moved);
+    near.entry = _mm256_blend_epi32(near.entry, upper.entry, 0xF0);
+    near.covered = (near.covered & 0xF) | (upper.covered & 0xF0);
+  }
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(&row.entries[8 * pair]), near.entry);
+  following = near.covered & 0x80 ? _mm256_extract_epi32(near.entry, 7) : lower;
   for (int half = 0; half < 2 && 2 * pair + half < vectors; ++half) {
-    if ((covered >> 4 * half & 0xF) == 0xF) continue;
+    if ((near.covered >> 4 * half & 0xF) == 0xF) continue;
     const int at = n * MostVectors + 2 * pair + half;
     pending.across[at] = Half(across, half), pending.down[at] = Half(down, half);
     pending.at[pending.count++] = at;
@@ -296,34 +314,39 @@ TARNWICK_VECTOR_MATHS void LevelEngine::BandLevels(const Block& block, int band,
 
 namespace {
 
-// One box's complex pressures at 1 m in each band at four points: one value where the four
-// share their directivity entry, as they mostly do, else each lane's own.
-class EntryPressures {
- public:
-  // rows: the box's pressure table at entry 0 (see LevelEngine::PressureRow).
-  TARNWICK_VECTOR_MATHS EntryPressures(const double* rows, const std::int32_t* entry)
-      : rows_(rows),
-        offset_(_mm_mullo_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(entry)),
-                                _mm_set1_epi32(LevelEngine::PressureRow))),
-        shared_(_mm_movemask_epi8(_mm_cmpeq_epi32(offset_, _mm_shuffle_epi32(offset_, 0))) == 0xFFFF
-                    ? rows + std::size_t(entry[0]) * LevelEngine::PressureRow
-                    : nullptr) {}
-
+// One box's complex pressures at 1 m at four points, band after band, where the four share
+// their directivity entry, as they mostly do: one row of the pressure table
+// (LevelEngine::PressureRow) for all four.
+struct SharedRow {
+  const double* row;
   TARNWICK_VECTOR_MATHS void At(int band, __m256d& re, __m256d& im) const {
-    if (shared_) {
-      re = _mm256_broadcast_sd(&shared_[2 * band]);
-      im = _mm256_broadcast_sd(&shared_[2 * band + 1]);
-    } else {
-      re = Gather(&rows_[2 * band], offset_);
-      im = Gather(&rows_[2 * band + 1], offset_);
-    }
+    re = _mm256_broadcast_sd(&row[2 * band]);
+    im = _mm256_broadcast_sd(&row[2 * band + 1]);
   }
-
- private:
-  const double* rows_;
-  __m128i offset_;
-  const double* shared_;  // the lanes' one row, or null
 };
+
+// The same where their entries part: each lane's own row.
+struct LaneRows {
+  const double* row[4];
+  TARNWICK_VECTOR_MATHS void At(int band, __m256d& re, __m256d& im) const {
+    auto pair = [&](int lane) TARNWICK_VECTOR_MATHS { return _mm_load_pd(&row[lane][2 * band]); };
+    const __m256d even = _mm256_insertf128_pd(_mm256_castpd128_pd256(pair(0)), pair(2), 1);
+    const __m256d odd = _mm256_insertf128_pd(_mm256_castpd128_pd256(pair(1)), pair(3), 1);
+    re = _mm256_unpacklo_pd(even, odd);
+    im = _mm256_unpackhi_pd(even, odd);
+  }
+};
+
+// f(rows) with a box's rows for four lanes' entries, from the box's table at entry 0.
+template <typename F>
+TARNWICK_VECTOR_MATHS inline void WithRows(const double* table, const std::int32_t* entry, F f) {
+  constexpr int Row = LevelEngine::PressureRow;
+  if (entry[1] == entry[0] && entry[2] == entry[0] && entry[3] == entry[0])
+    f(SharedRow{table + entry[0] * Row});
+  else
+    f(LaneRows{{table + entry[0] * Row, table + entry[1] * Row, table + entry[2] * Row,
+                table + entry[3] * Row}});
+}
 
 // (re, im) squared.
 TARNWICK_VECTOR_MATHS inline void Square(__m256d& re, __m256d& im) {
@@ -332,33 +355,29 @@ TARNWICK_VECTOR_MATHS inline void Square(__m256d& re, __m256d& im) {
   re = real;
 }
 
-// One box's pressures at 1 m, each times its travel-time phasor, at four points in `count`
-// bands of `pressure`, into add(n, re, im) for its band n. Band j + 3m's phasor is
-// (cosine[j], sine[j]) squared m times (see LevelEngine::Octave).
-template <typename Add>
-TARNWICK_VECTOR_MATHS inline void BoxBands(const EntryPressures& pressure, int count,
-                                           const __m256d* cosine, const __m256d* sine, Add add) {
+// One box's pressures at 1 m (SharedRow or LaneRows), each times its travel-time phasor, at
+// four points in `count` (3 or more) bands, into add(n, re, im) for band n. Band j + 3m's
+// phasor is (cosine[j], sine[j]) squared m times (see LevelEngine::Octave).
+template <typename Rows, typename Add>
+TARNWICK_VECTOR_MATHS inline void BoxBands(const Rows& pressure, int count, const __m256d* cosine,
+                                           const __m256d* sine, Add add) {
   constexpr int Octave = LevelEngine::Octave;
   __m256d re[Octave], im[Octave];
-  for (int j = 0; j < Octave; ++j) re[j] = cosine[j], im[j] = sine[j];
-  for (int n = 0; n < count; n += Octave) {
-#pragma GCC unroll 3
-    for (int j = 0; j < Octave; ++j) {
-      if (n + j >= count) break;
-      if (n > 0) Square(re[j], im[j]);
-      __m256d pr, pi;
-      pressure.At(n + j, pr, pi);
-      add(n + j, _mm256_fmsub_pd(pr, re[j], _mm256_mul_pd(pi, im[j])),
-          _mm256_fmadd_pd(pr, im[j], _mm256_mul_pd(pi, re[j])));
-    }
-  }
+  auto product = [&](int band, int j) TARNWICK_VECTOR_MATHS {
+    __m256d pr, pi;
+    pressure.At(band, pr, pi);
+    add(band, _mm256_fmsub_pd(pr, re[j], _mm256_mul_pd(pi, im[j])),
+        _mm256_fmadd_pd(pr, im[j], _mm256_mul_pd(pi, re[j])));
+  };
+  for (int j = 0; j < Octave; ++j) re[j] = cosine[j], im[j] = sine[j], product(j, j);
+  for (int n = Octave; n < count; n += Octave)
+    for (int j = 0; j < Octave && n + j < count; ++j) Square(re[j], im[j]), product(n + j, j);
 }
 
 }  // namespace
 
 TARNWICK_VECTOR_MATHS void LevelEngine::SpectrumPowers(const Block& block, int v,
-                                                       double (*power)[BandCount],
-                                                       Work& work) const {
+                                                       double (*power)[4], Work& work) const {
   using namespace vector_maths;
   const int boxes = int(boxes_.size());
   // 1. The lowest three bands' travel-time phasors at every box, the sines and cosines a
@@ -372,25 +391,32 @@ TARNWICK_VECTOR_MATHS void LevelEngine::SpectrumPowers(const Block& block, int v
   const int phases = boxes * Octave;
   for (int i = 0; i < phases; ++i) sine[i] = Sin(phase[i]);
   for (int i = 0; i < phases; ++i) phase[i] = Cos(phase[i]);
-  // 2. Each box's pressures in every band, over its distance, into the bands' sums.
+  // 2. Each box's pressures in every band, over its distance, into the bands' sums, which
+  //    the first box starts.
   __m256d re[BandCount], im[BandCount];
-  for (int band = 0; band < BandCount; ++band) re[band] = im[band] = _mm256_setzero_pd();
   for (int b = 0; b < boxes; ++b) {
-    const EntryPressures pressure(&pressure_[std::size_t(b) * DirectivityAngleCount * PressureRow],
-                                  &block.entry[b][4 * v]);
     const __m256d inverse = _mm256_load_pd(&block.inverse[b][4 * v]);
-    BoxBands(pressure, BandCount, &phase[b * Octave], &sine[b * Octave],
-             [&](int band, __m256d pr, __m256d pi) TARNWICK_VECTOR_MATHS {
-               re[band] = _mm256_fmadd_pd(inverse, pr, re[band]);
-               im[band] = _mm256_fmadd_pd(inverse, pi, im[band]);
-             });
+    auto add = [&](const auto& rows) TARNWICK_VECTOR_MATHS {
+      auto start = [&](int band, __m256d pr, __m256d pi) TARNWICK_VECTOR_MATHS {
+        re[band] = _mm256_mul_pd(inverse, pr), im[band] = _mm256_mul_pd(inverse, pi);
+      };
+      auto more = [&](int band, __m256d pr, __m256d pi) TARNWICK_VECTOR_MATHS {
+        re[band] = _mm256_fmadd_pd(inverse, pr, re[band]);
+        im[band] = _mm256_fmadd_pd(inverse, pi, im[band]);
+      };
+      if (b == 0)
+        BoxBands(rows, BandCount, &phase[b * Octave], &sine[b * Octave], start);
+      else
+        BoxBands(rows, BandCount, &phase[b * Octave], &sine[b * Octave], more);
+    };
+    WithRows(&pressure_[std::size_t(b) * DirectivityAngleCount * PressureRow],
+             &block.entry[b][4 * v], add);
   }
   // 3. Each band's power at the four points.
-  for (int band = 0; band < BandCount; ++band) {
-    alignas(32) double lanes[4];
-    _mm256_store_pd(lanes, _mm256_fmadd_pd(re[band], re[band], _mm256_mul_pd(im[band], im[band])));
-    for (int i = 0; i < 4; ++i) power[i][band] = lanes[i];
-  }
+  for (int band = 0; band < BandCount; ++band)
+    _mm256_store_pd(power[band], boxes == 0 ? _mm256_setzero_pd()
+                                            : _mm256_fmadd_pd(re[band], re[band],
+                                                              _mm256_mul_pd(im[band], im[band])));
   work.SinesCosines += 4 * std::uint64_t(phases);
   work.ComplexSquares += 4 * std::uint64_t(boxes) * (BandCount - Octave);
   work.ComplexProducts += 4 * std::uint64_t(boxes) * BandCount;
@@ -468,11 +494,13 @@ TARNWICK_VECTOR_MATHS void SquaredBands(const PressureRows& rows, int bands, con
   for (int v = 0; v < vectors; ++v) {
     const __m256d inverse = _mm256_load_pd(&rows.inverse[4 * v]);
     const int lanes = std::min(4, rows.count - 4 * v);
-    BoxBands(EntryPressures(pressure, &rows.entry[4 * v]), bands, &phase[v * Octave],
-             &sine[v * Octave], [&](int band, __m256d pr, __m256d pi) TARNWICK_VECTOR_MATHS {
-               AddToRow(&rows.re[band * rows.stride + 4 * v], lanes, _mm256_mul_pd(inverse, pr));
-               AddToRow(&rows.im[band * rows.stride + 4 * v], lanes, _mm256_mul_pd(inverse, pi));
-             });
+    auto add = [&](int band, __m256d pr, __m256d pi) TARNWICK_VECTOR_MATHS {
+      AddToRow(&rows.re[band * rows.stride + 4 * v], lanes, _mm256_mul_pd(inverse, pr));
+      AddToRow(&rows.im[band * rows.stride + 4 * v], lanes, _mm256_mul_pd(inverse, pi));
+    };
+    WithRows(pressure, &rows.entry[4 * v], [&](const auto& rowsOf) TARNWICK_VECTOR_MATHS {
+      BoxBands(rowsOf, bands, &phase[v * Octave], &sine[v * Octave], add);
+    });
   }
   work.SinesCosines += 4 * std::uint64_t(vectors) * Octave;
   work.ComplexSquares += 4 * std::uint64_t(vectors) * (bands - Octave);
@@ -512,9 +540,25 @@ TARNWICK_VECTOR_MATHS void LevelEngine::VectorPressures(int box, const Placement
   }
 }
 
+namespace {
+
+// BroadbandPower at four points from their bands' powers power[band][lane], in the same
+// order: each band times its weight, added band after band.
+TARNWICK_VECTOR_MATHS __m256d Broadband(const double (*power)[4], const double* weight) {
+  __m256d total = _mm256_setzero_pd();
+  for (int band = 0; band < BandCount; ++band)
+    total = _mm256_add_pd(total,
+                          _mm256_mul_pd(_mm256_set1_pd(weight[band]), _mm256_load_pd(power[band])));
+  return total;
+}
+
+}  // namespace
+
 TARNWICK_VECTOR_MATHS void LevelEngine::VectorLevels(int entry, std::span<const PlaneVector> points,
                                                      std::span<float> levels, Work& work) const {
   const bool broadband = entry == BroadbandChoice || entry == BroadbandAChoice;
+  double weight[BandCount];
+  for (int band = 0; band < BandCount; ++band) weight[band] = BandWeight(entry, band);
   Block block;
   std::array<int, MaxBoxes> following;
   following.fill(OnAxisIndex);  // any entry to start from
@@ -524,11 +568,9 @@ TARNWICK_VECTOR_MATHS void LevelEngine::VectorLevels(int entry, std::span<const 
     alignas(16) float level[Block::Width];
     if (broadband) {
       for (int v = 0; v < block.vectors; ++v) {
-        double power[4][BandCount];
+        alignas(32) double power[BandCount][4];
         SpectrumPowers(block, v, power, work);
-        alignas(32) double total[4];
-        for (int i = 0; i < 4; ++i) total[i] = BroadbandPower(entry, power[i]);
-        Decibels(_mm256_load_pd(total), &level[4 * v]);
+        Decibels(Broadband(power, weight), &level[4 * v]);
       }
     } else {
       BandLevels(block, entry, level, work);
@@ -547,12 +589,17 @@ TARNWICK_VECTOR_MATHS void LevelEngine::VectorSpectrum(
   Work work;
   Locate(block, &point, 1, following.data(), work);
   if (!block.defined[0]) return;
-  double bands[4][BandCount];
+  alignas(32) double bands[BandCount][4];
   SpectrumPowers(block, 0, bands, work);
   alignas(32) double power[BandChoiceCount + 1] = {};  // to a whole number of vectors
-  std::copy_n(bands[0], BandCount, power);
-  power[BroadbandChoice] = BroadbandPower(BroadbandChoice, power);
-  power[BroadbandAChoice] = BroadbandPower(BroadbandAChoice, power);
+  for (int band = 0; band < BandCount; ++band) power[band] = bands[band][0];
+  for (const int entry : {BroadbandChoice, BroadbandAChoice}) {
+    double weight[BandCount];
+    for (int band = 0; band < BandCount; ++band) weight[band] = BandWeight(entry, band);
+    alignas(32) double total[4];
+    _mm256_store_pd(total, Broadband(bands, weight));
+    power[entry] = total[0];
+  }
   alignas(16) float level[4];
   for (int first = 0; first < BandChoiceCount; first += 4) {
     Decibels(_mm256_load_pd(&power[first]), level);
