@@ -3,11 +3,11 @@
 // floor, 12 boxes, at 1 kHz and at Broadband (A). Each is held to the floor of the work the
 // engine counts while it fills the same map in this run: a square root per point and box,
 // the arctangents the entry follower left over, the sines and cosines (after octave
-// squaring, the lowest three bands' only), and the complex squares and products that give
-// the other bands' pressures, all four at a time through the same vector-maths wrappers as
-// the engine, over the map's own arguments collected beforehand, and nothing else. Two
-// threads sharing the rows, as the window shares them, must be at least 1.6 times as fast
-// as one.
+// squaring, the lowest three bands' only), the complex squares and products that give the
+// other bands' pressures, and a logarithm per point for its level, all four at a time
+// through the same vector-maths wrappers as the engine, over the map's own arguments
+// collected beforehand, and nothing else. Two threads sharing the rows, as the window
+// shares them, must be at least 1.6 times as fast as one.
 
 #include <immintrin.h>
 
@@ -49,19 +49,24 @@ Setup* setup = nullptr;
 const LevelEngine* engine = nullptr;
 
 // The work the engine counted on one map, as the floor does it: per vector of four box-
-// points (each point with each box), `phasors` sines and cosines, then `products` complex
-// products, every one after the first `phasors` taking a phasor squared, as many squares
-// as the engine made; over all of it, `arctangents` lanes of arctangent.
+// points (each point with each box), a square root, `phasors` sines and cosines, then
+// `products` complex products, every one after the first `phasors` taking a phasor
+// squared, as many squares as the engine made; over all of it, `arctangents` vectors of
+// arctangent and `logarithms` vectors of logarithm, one a point.
 struct Plan {
   LevelEngine::Work counted;  // by the engine
   std::size_t vectors = 0;    // of four box-points
   int phasors = 0, products = 0;
-  std::size_t arctangents = 0;  // vectors
+  std::size_t arctangents = 0, logarithms = 0;
   // What the floor does with this plan, counted as the engine counts.
   LevelEngine::Work Floor() const {
     const std::uint64_t lanes = 4 * vectors;
-    return {lanes, lanes * phasors, 4 * arctangents, lanes * std::max(0, products - phasors),
-            lanes * products};
+    return {lanes,
+            lanes * phasors,
+            4 * arctangents,
+            lanes * std::max(0, products - phasors),
+            lanes * products,
+            4 * logarithms};
   }
 };
 
@@ -70,6 +75,7 @@ Plan MakePlan(const LevelEngine::Work& w) {
   p.phasors = int(w.SinesCosines / std::max<std::uint64_t>(w.SquareRoots, 1));
   p.products = int(w.ComplexProducts / std::max<std::uint64_t>(w.SquareRoots, 1));
   p.arctangents = (w.Arctangents + 3) / 4;
+  p.logarithms = (w.Logarithms + 3) / 4;
   return p;
 }
 
@@ -197,6 +203,8 @@ TARNWICK_VECTOR_MATHS __m256d Floor(const Plan& plan) {
   for (std::size_t v = 0; v < plan.vectors; ++v) sum = _mm256_add_pd(sum, Sqrt(Lanes(a.square, v)));
   for (std::size_t v = 0; v < plan.arctangents; ++v)
     sum = _mm256_add_pd(sum, Atan2(Lanes(a.across, v), Lanes(a.down, v)));
+  for (std::size_t v = 0; v < plan.logarithms; ++v)
+    sum = _mm256_add_pd(sum, Log(Lanes(a.square, v)));
   for (std::size_t v = 0; v < plan.vectors; v += Batch)
     Products<Phasors, Batch>(a, plan, v, int(std::min<std::size_t>(Batch, plan.vectors - v)), sums);
   for (int band = 0; band < BandCount; ++band)
@@ -233,21 +241,31 @@ TARNWICK_VECTOR_MATHS void FloorOf(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(Floor<Phasors, Batch>(*P));
 }
 
-// The counts of one map, the engine's and its floor's; true when the floor made them all.
+// One set of counts, as a line's end.
+void PrintWork(const LevelEngine::Work& w) {
+  std::printf(
+      "%llu square roots, %llu sines and cosines each, %llu arctangents (%.2f %% of the "
+      "box-points), %llu complex squares, %llu complex products, %llu logarithms\n",
+      (unsigned long long)w.SquareRoots, (unsigned long long)w.SinesCosines,
+      (unsigned long long)w.Arctangents, 100.0 * w.Arctangents / std::max<double>(w.SquareRoots, 1),
+      (unsigned long long)w.ComplexSquares, (unsigned long long)w.ComplexProducts,
+      (unsigned long long)w.Logarithms);
+}
+
+// The counts of one map, the engine's and its floor's; true when the floor made them all
+// (the arctangents and logarithms up to a whole vector).
 bool PrintCounts(const char* name, const Plan& plan) {
   const LevelEngine::Work e = plan.counted, f = plan.Floor();
-  std::printf(
-      "%s: engine %llu square roots, %llu sines and cosines each, %llu arctangents (%.2f %%), "
-      "%llu complex squares, %llu complex products; floor %llu, %llu, %llu, %llu, %llu\n",
-      name, (unsigned long long)e.SquareRoots, (unsigned long long)e.SinesCosines,
-      (unsigned long long)e.Arctangents, 100.0 * e.Arctangents / std::max<double>(e.SquareRoots, 1),
-      (unsigned long long)e.ComplexSquares, (unsigned long long)e.ComplexProducts,
-      (unsigned long long)f.SquareRoots, (unsigned long long)f.SinesCosines,
-      (unsigned long long)f.Arctangents, (unsigned long long)f.ComplexSquares,
-      (unsigned long long)f.ComplexProducts);
+  std::printf("%s, engine: ", name);
+  PrintWork(e);
+  std::printf("%s, floor:  ", name);
+  PrintWork(f);
+  auto whole = [](std::uint64_t floor, std::uint64_t engine) {
+    return floor >= engine && floor < engine + 4;
+  };
   return f.SquareRoots == e.SquareRoots && f.SinesCosines == e.SinesCosines &&
-         f.Arctangents >= e.Arctangents && f.Arctangents < e.Arctangents + 4 &&
-         f.ComplexSquares == e.ComplexSquares && f.ComplexProducts == e.ComplexProducts;
+         whole(f.Arctangents, e.Arctangents) && f.ComplexSquares == e.ComplexSquares &&
+         f.ComplexProducts == e.ComplexProducts && whole(f.Logarithms, e.Logarithms);
 }
 
 }  // namespace
@@ -271,6 +289,7 @@ int main(int argc, char** argv) {
   // The floor takes its arguments from the map's box-points, once each.
   for (const Plan* plan : {&bandPlan, &broadbandPlan})
     if (4 * plan->vectors != a.square.size() || plan->arctangents > plan->vectors ||
+        plan->logarithms > plan->vectors ||
         plan->phasors != (plan == &bandPlan ? 1 : MostPhasors)) {
       std::printf("FAIL: the engine's counts do not fit the map's %zu box-points\n",
                   a.square.size());

@@ -50,6 +50,7 @@ LevelEngine::Work& LevelEngine::Work::operator+=(const Work& other) {
   Arctangents += other.Arctangents;
   ComplexSquares += other.ComplexSquares;
   ComplexProducts += other.ComplexProducts;
+  Logarithms += other.Logarithms;
   return *this;
 }
 
@@ -148,6 +149,7 @@ void LevelEngine::Levels(int entry, std::span<const PlaneVector> points, std::sp
       levels[i] = SPLFloor;
       if (!BandPowers(points[i], first, last, power.data(), done)) continue;
       levels[i] = PowerLevel(broadband ? BroadbandPower(entry, power.data()) : power[entry]);
+      ++done.Logarithms;
     }
   }
   if (work) *work += done;

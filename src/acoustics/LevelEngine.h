@@ -65,6 +65,7 @@ class LevelEngine {
     std::uint64_t Arctangents = 0;      // directions the entry follower did not settle
     std::uint64_t ComplexSquares = 0;   // phasors of a band from the band three below
     std::uint64_t ComplexProducts = 0;  // phasors times an entry's pressure at 1 m
+    std::uint64_t Logarithms = 0;       // levels from powers
     Work& operator+=(const Work& other);
   };
 

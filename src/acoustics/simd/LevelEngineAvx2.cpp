@@ -39,6 +39,7 @@ struct Row {
   double* inverse;
   std::int32_t* entries;
   int* following;
+  double sourceX = 0.0, sourceY = 0.0;  // the box's source
 };
 
 constexpr int MostVectors = 4;  // of four points, in one call of LocateRows
@@ -81,8 +82,8 @@ TARNWICK_VECTOR_MATHS inline __m256 Inside(const std::array<float, 4>& s, __m256
 // The row's distances and their inverses at vector v of the points.
 TARNWICK_VECTOR_MATHS inline void Distances(const Row& row, const Points& at, int v) {
   // Differences of two floats, exact in double.
-  const __m256d dx = _mm256_sub_pd(_mm256_load_pd(&at.x[4 * v]), _mm256_set1_pd(row.box->Source.X));
-  const __m256d dy = _mm256_sub_pd(_mm256_load_pd(&at.y[4 * v]), _mm256_set1_pd(row.box->Source.Y));
+  const __m256d dx = _mm256_sub_pd(_mm256_load_pd(&at.x[4 * v]), _mm256_set1_pd(row.sourceX));
+  const __m256d dy = _mm256_sub_pd(_mm256_load_pd(&at.y[4 * v]), _mm256_set1_pd(row.sourceY));
   const __m256d r = vector_maths::Sqrt(_mm256_fmadd_pd(dx, dx, _mm256_mul_pd(dy, dy)));
   _mm256_store_pd(&row.distance[4 * v], r);
   _mm256_store_pd(&row.inverse[4 * v], _mm256_div_pd(_mm256_set1_pd(1.0), r));
@@ -111,9 +112,9 @@ TARNWICK_VECTOR_MATHS inline Neighbours NearEntry(const LevelEngine::Placement& 
 }
 
 // TrySectors where some of the eight directions (across, -down) of row n at pair `pair`
-// of vectors left the entry followed: those that lie in it or a neighbour take that, the
-// upper four after the lower four's last, as if one vector followed the other; a vector
-// with others goes to `pending`.
+// of vectors lie neither in the entry followed nor in a neighbour: those that do take
+// that, the upper four after the lower four's last, as if one vector followed the other;
+// a vector with others goes to `pending`.
 TARNWICK_VECTOR_MATHS void TryNeighbours(const Row& row, int n, int pair, int vectors,
                                          __m256 across, __m256 down, __m256 same,
                                          Pending& pending) {
@@ -152,12 +153,15 @@ TARNWICK_VECTOR_MATHS void TrySectors(const Row* rows, int count, const Points& 
       const __m256 down = _mm256_sub_ps(_mm256_set1_ps(row.box->Source.Y), y);
       const int k = *row.following;
       const __m256 same = Inside(row.box->SingleSectors[std::size_t(k) + 1], across, down);
-      // Mostly all eight lie in the entry followed.
-      if (_mm256_movemask_ps(same) == 0xFF)
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(&row.entries[8 * pair]),
-                            _mm256_set1_epi32(k));
-      else
+      // Mostly all eight lie in the entry followed or a neighbour. Whether in the entry
+      // itself or not changes too often to branch on.
+      const Neighbours near = NearEntry(*row.box, k, across, down, same);
+      if (near.covered == 0xFF) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(&row.entries[8 * pair]), near.entry);
+        *row.following = _mm256_extract_epi32(near.entry, 7);
+      } else {
         TryNeighbours(row, n, pair, at.vectors, across, down, same, pending);
+      }
     }
   }
 }
@@ -219,8 +223,8 @@ TARNWICK_VECTOR_MATHS void LocateRows(const Row* rows, int count, const Points& 
   const int vectors = at.vectors;
   // 1. The distance, and the entry where the direction lies well inside the entry the box
   //    followed last or one of its two neighbours, which is mostly so from one point to
-  //    the next, eight points at a time: the entry followed, else its neighbours. The
-  //    direction is the single-precision one that OffAxisIndex takes.
+  //    the next, eight points at a time. The direction is the single-precision one that
+  //    OffAxisIndex takes.
   Pending pending;
   TrySectors(rows, count, at, pending);
   // 2. The other directions' off-axis angles from the vector arctangent, one call after
@@ -248,7 +252,8 @@ TARNWICK_VECTOR_MATHS void LevelEngine::Locate(Block& block, const PlaneVector* 
   block.defined.fill(true);
   Row rows[MaxBoxes];
   for (std::size_t b = 0; b < boxes_.size(); ++b)
-    rows[b] = {&boxes_[b], block.distance[b], block.inverse[b], block.entry[b], &following[b]};
+    rows[b] = {&boxes_[b],    block.distance[b],  block.inverse[b],  block.entry[b],
+               &following[b], boxes_[b].Source.X, boxes_[b].Source.Y};
   LocateRows(rows, int(boxes_.size()), at, block.defined.data(), work);
 }
 
@@ -310,6 +315,7 @@ TARNWICK_VECTOR_MATHS void LevelEngine::BandLevels(const Block& block, int band,
     power[v] = _mm256_fmadd_pd(re, re, _mm256_mul_pd(im, im));
   }
   for (int v = 0; v < block.vectors; ++v) Decibels(power[v], &levels[4 * v]);
+  work.Logarithms += 4 * std::uint64_t(block.vectors);
 }
 
 namespace {
@@ -528,7 +534,8 @@ TARNWICK_VECTOR_MATHS void LevelEngine::VectorPressures(int box, const Placement
     const int count = int(std::min<std::size_t>(Width, points.size() - start));
     const Points at(&points[start], count);
     defined.fill(true);
-    const Row row{&placement, distance, inverse, entry, &following};
+    const Row row{&placement, distance,           inverse,           entry,
+                  &following, placement.Source.X, placement.Source.Y};
     LocateRows(&row, 1, at, defined.data(), work);
     for (int i = 0; i < count; ++i)
       if (!defined[i]) inverse[i] = std::numeric_limits<double>::quiet_NaN();
@@ -571,6 +578,7 @@ TARNWICK_VECTOR_MATHS void LevelEngine::VectorLevels(int entry, std::span<const 
         alignas(32) double power[BandCount][4];
         SpectrumPowers(block, v, power, work);
         Decibels(Broadband(power, weight), &level[4 * v]);
+        work.Logarithms += 4;
       }
     } else {
       BandLevels(block, entry, level, work);
