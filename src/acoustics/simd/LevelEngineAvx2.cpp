@@ -15,28 +15,26 @@
 
 namespace tarnwick {
 
-// Up to 16 points, four to a vector: every box's distance, its inverse and its directivity
-// entry at each. A lane whose point has no level (an entry off the table, or the point on
-// a source) holds harmless stand-ins: entry 36, distance 1, inverse 0.
+// Up to 16 points, four to a vector: every box's distance and its directivity entry at
+// each. A lane whose point has no level (an entry off the table, or the point on a source)
+// holds harmless stand-ins: entry 36, distance 1.
 struct LevelEngine::Block {
   static constexpr int Vectors = 4;
   static constexpr int Width = 4 * Vectors;
   int vectors = 0;  // in use
   alignas(32) double distance[MaxBoxes][Width];
-  alignas(32) double inverse[MaxBoxes][Width];
   alignas(32) std::int32_t entry[MaxBoxes][Width];
   std::array<bool, Width> defined;
 };
 
 namespace {
 
-// Where one box's distances, their inverses and its directivity entries at some points go;
+// Where one box's distances and its directivity entries at some points go;
 // following is the entry to try first, mostly that of the point before, and becomes that
 // of the last.
 struct Row {
   const LevelEngine::Placement* box;
   double* distance;
-  double* inverse;
   std::int32_t* entries;
   int* following;
   double sourceX = 0.0, sourceY = 0.0;  // the box's source
@@ -79,14 +77,14 @@ TARNWICK_VECTOR_MATHS inline __m256 Inside(const std::array<float, 4>& s, __m256
                        _mm256_cmp_ps(beforeHigh, zero, _CMP_GT_OQ));
 }
 
-// The row's distances and their inverses at vector v of the points.
+// The row's distances at vector v of the points. Their inverses come where they are used,
+// so that the division need not wait for the square root here.
 TARNWICK_VECTOR_MATHS inline void Distances(const Row& row, const Points& at, int v) {
   // Differences of two floats, exact in double.
   const __m256d dx = _mm256_sub_pd(_mm256_load_pd(&at.x[4 * v]), _mm256_set1_pd(row.sourceX));
   const __m256d dy = _mm256_sub_pd(_mm256_load_pd(&at.y[4 * v]), _mm256_set1_pd(row.sourceY));
   const __m256d r = vector_maths::Sqrt(_mm256_fmadd_pd(dx, dx, _mm256_mul_pd(dy, dy)));
   _mm256_store_pd(&row.distance[4 * v], r);
-  _mm256_store_pd(&row.inverse[4 * v], _mm256_div_pd(_mm256_set1_pd(1.0), r));
 }
 
 // The lower (0) or upper (1) four lanes in double.
@@ -211,7 +209,6 @@ TARNWICK_VECTOR_MATHS void EntriesByAngle(const Row& row, int v, __m256d angle, 
       defined[4 * v + i] = false;
       entry[i] = OnAxisIndex;
       distance[4 * v + i] = 1.0;
-      row.inverse[4 * v + i] = 0.0;
     }
   }
 }
@@ -252,7 +249,7 @@ TARNWICK_VECTOR_MATHS void LevelEngine::Locate(Block& block, const PlaneVector* 
   block.defined.fill(true);
   Row rows[MaxBoxes];
   for (std::size_t b = 0; b < boxes_.size(); ++b)
-    rows[b] = {&boxes_[b],    block.distance[b],  block.inverse[b],  block.entry[b],
+    rows[b] = {&boxes_[b],    block.distance[b],  block.entry[b],
                &following[b], boxes_[b].Source.X, boxes_[b].Source.Y};
   LocateRows(rows, int(boxes_.size()), at, block.defined.data(), work);
 }
@@ -299,7 +296,7 @@ TARNWICK_VECTOR_MATHS void LevelEngine::BandLevels(const Block& block, int band,
       __m256d entryPhase, entryAmplitude;
       EntryPolar(Polar(b, 0, band), &block.entry[b][4 * v], entryAmplitude, entryPhase);
       phase[n] = _mm256_fmadd_pd(waveNumber, _mm256_load_pd(&block.distance[b][4 * v]), entryPhase);
-      magnitude[n] = _mm256_mul_pd(entryAmplitude, _mm256_load_pd(&block.inverse[b][4 * v]));
+      magnitude[n] = _mm256_div_pd(entryAmplitude, _mm256_load_pd(&block.distance[b][4 * v]));
     }
   for (int i = 0; i < n; ++i) sine[i] = Sin(phase[i]);
   for (int i = 0; i < n; ++i) phase[i] = Cos(phase[i]);
@@ -401,7 +398,8 @@ TARNWICK_VECTOR_MATHS void LevelEngine::SpectrumPowers(const Block& block, int v
   //    the first box starts.
   __m256d re[BandCount], im[BandCount];
   for (int b = 0; b < boxes; ++b) {
-    const __m256d inverse = _mm256_load_pd(&block.inverse[b][4 * v]);
+    const __m256d inverse =
+        _mm256_div_pd(_mm256_set1_pd(1.0), _mm256_load_pd(&block.distance[b][4 * v]));
     auto add = [&](const auto& rows) TARNWICK_VECTOR_MATHS {
       auto start = [&](int band, __m256d pr, __m256d pi) TARNWICK_VECTOR_MATHS {
         re[band] = _mm256_mul_pd(inverse, pr), im[band] = _mm256_mul_pd(inverse, pi);
@@ -534,9 +532,11 @@ TARNWICK_VECTOR_MATHS void LevelEngine::VectorPressures(int box, const Placement
     const int count = int(std::min<std::size_t>(Width, points.size() - start));
     const Points at(&points[start], count);
     defined.fill(true);
-    const Row row{&placement, distance,           inverse,           entry,
-                  &following, placement.Source.X, placement.Source.Y};
+    const Row row{&placement, distance, entry, &following, placement.Source.X, placement.Source.Y};
     LocateRows(&row, 1, at, defined.data(), work);
+    for (int v = 0; v < at.vectors; ++v)
+      _mm256_store_pd(&inverse[4 * v],
+                      _mm256_div_pd(_mm256_set1_pd(1.0), _mm256_load_pd(&distance[4 * v])));
     for (int i = 0; i < count; ++i)
       if (!defined[i]) inverse[i] = std::numeric_limits<double>::quiet_NaN();
     const PressureRows rows{re + start, im + start, stride, count, distance, inverse, entry};
