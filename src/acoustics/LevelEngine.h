@@ -23,13 +23,13 @@ namespace tarnwick {
 // here. Where a query takes four or more bands, only the lowest three bands' travel-time
 // phasors e^(i k r) come from a cosine and a sine: each band's centre frequency is twice
 // that of the band three below, so its phasor is that band's squared (see docs/model.md,
-// "One box at a point"). The engine holds no reference to the design, and its queries change
-// nothing, so several threads may query one engine at once.
+// "One box at a point"). The engine holds no reference to the design, and its queries
+// change nothing, so several threads may query one engine at once.
 class LevelEngine {
  public:
-  // How the sums are evaluated. Fastest takes four points (for broadband, four bands of a
-  // point) at a time with glibc's vector maths where the processor has AVX2 and FMA, and is
-  // Portable elsewhere: one point at a time in plain C++. Both pick the same directivity
+  // How the sums are evaluated. Fastest takes four points at a time with glibc's vector
+  // maths where the processor has AVX2 and FMA, and is Portable elsewhere: one point at a
+  // time in plain C++. Both pick the same directivity
   // entries; their sums differ by some 1e-12 of the power, which seldom shows in the float
   // level. Either way a point's level does not depend on the other points of the query.
   enum class Arithmetic { Fastest, Portable };

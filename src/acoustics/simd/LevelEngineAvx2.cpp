@@ -1,8 +1,8 @@
 #include "acoustics/LevelEngine.h"
 
-// The level engine's vector paths (see LevelEngine.h, Arithmetic::Fastest): four points,
-// or four bands of a point, at a time with glibc's vector maths, for a processor with AVX2
-// and FMA. They pick the entries the portable path picks and sum the same pressures.
+// The level engine's vector paths (see LevelEngine.h, Arithmetic::Fastest): four points at
+// a time with glibc's vector maths, for a processor with AVX2 and FMA. They pick the
+// entries the portable path picks and sum the same pressures.
 
 #if defined(__x86_64__)
 
