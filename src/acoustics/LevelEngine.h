@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <complex>
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -18,13 +20,16 @@ namespace tarnwick {
 //
 // Everything that does not depend on the point (each box's linear amplitude for every
 // directivity entry and band, the entries' phases, the wave numbers) is worked out once,
-// here. The engine holds no reference to the design, and its queries change nothing, so
-// several threads may query one engine at once.
+// here. Where a query takes four or more bands, only the lowest three bands' travel-time
+// phasors e^(i k r) come from a cosine and a sine: each band's centre frequency is twice
+// that of the band three below, so its phasor is that band's squared (see docs/model.md,
+// "One box at a point"). The engine holds no reference to the design, and its queries
+// change nothing, so several threads may query one engine at once.
 class LevelEngine {
  public:
-  // How the sums are evaluated. Fastest takes four points (for broadband, four bands of a
-  // point) at a time with glibc's vector maths where the processor has AVX2 and FMA, and is
-  // Portable elsewhere: one point at a time in plain C++. Both pick the same directivity
+  // How the sums are evaluated. Fastest takes four points at a time with glibc's vector
+  // maths where the processor has AVX2 and FMA, and is Portable elsewhere: one point at a
+  // time in plain C++. Both pick the same directivity
   // entries; their sums differ by some 1e-12 of the power, which seldom shows in the float
   // level. Either way a point's level does not depend on the other points of the query.
   enum class Arithmetic { Fastest, Portable };
@@ -42,15 +47,33 @@ class LevelEngine {
     PlaneVector Source;
     float Aim = 0.0f;  // degrees from straight down
     std::array<std::array<double, 4>, DirectivityAngleCount + 2> Sectors{};
+    // The same in single precision, for a quicker check that errs by some 1e-5 degrees,
+    // well inside EntryEdgeMargin.
+    std::array<std::array<float, 4>, DirectivityAngleCount + 2> SingleSectors{};
   };
   static Placement Place(const BoxGeometry& box);
   // The boxes in use hung where `graphics` has them; their attenuations and the module's
   // data stay as they were.
   void Rehang(const Graphics& graphics);
 
+  // What a query worked out, for the benchmarks that hold the engine to the cost of its
+  // calls: how many values each kind of call gave, a four-wide vector call four whether or
+  // not every lane held a point. The caller owns it, one to a thread, and adds them up.
+  struct Work {
+    std::uint64_t SquareRoots = 0;      // distances
+    std::uint64_t SinesCosines = 0;     // sines, and as many cosines
+    std::uint64_t Arctangents = 0;      // directions the entry follower did not settle
+    std::uint64_t ComplexSquares = 0;   // phasors of a band from the band three below
+    std::uint64_t ComplexProducts = 0;  // phasors times an entry's pressure at 1 m
+    std::uint64_t Logarithms = 0;       // levels from powers
+    Work& operator+=(const Work& other);
+  };
+
   // The level in dB of `entry` (a band, BroadbandChoice or BroadbandAChoice) at each point,
-  // SPLFloor where it is not defined (a point on a box's source, or no sound at all).
-  void Levels(int entry, std::span<const PlaneVector> points, std::span<float> levels) const;
+  // SPLFloor where it is not defined (a point on a box's source, or no sound at all). The
+  // work done is added to *work where one is given.
+  void Levels(int entry, std::span<const PlaneVector> points, std::span<float> levels,
+              Work* work = nullptr) const;
   float Level(int entry, PlaneVector point) const;
 
   // Every entry's level at one point, bands first, then the two broadband sums.
@@ -61,43 +84,56 @@ class LevelEngine {
   // to `last` at each point added into re and im at [(band - first) * stride + point]; NaN
   // where the box defines no level (a point on its source, or no directivity entry).
   void AddPressures(int box, const Placement& placement, int first, int last,
-                    std::span<const PlaneVector> points, double* re, double* im,
-                    std::size_t stride) const;
+                    std::span<const PlaneVector> points, double* re, double* im, std::size_t stride,
+                    Work* work = nullptr) const;
 
   // The vector paths' working data (simd/LevelEngineAvx2.cpp): some points' distances and
   // directivity entries, and how the spectrum tables are laid out.
   struct Block;
-  static constexpr int SpectrumStride = 24;  // bands in a row of the spectrum tables
-  static constexpr int GroupedBands = 20;    // bands 0 ... 19 go four at a time, band 20 apart
+  static constexpr int Octave = 3;  // bands from one band to the band of twice its frequency
+  // The complex pressures at 1 m, pressure_[(box * 73 + k) * PressureRow + 2 * band + 0 or 1]
+  // (real, imaginary): one entry's row of every band, a row of 21 padded to 24 bands.
+  static constexpr int PressureRow = 48;
 
  private:
   // Sound power |p|^2 of each band in [first, last] at the point, into power[band];
   // false where the point has no defined level.
-  bool BandPowers(PlaneVector point, int first, int last, double* power) const;
+  bool BandPowers(PlaneVector point, int first, int last, double* power, Work& work) const;
+  // The travel-time phasors e^(i k r) of bands first ... last at distance r into
+  // phasor[band - first], squaring where there are more than three.
+  void Phasors(double r, int first, int last, std::complex<double>* phasor, Work& work) const;
+  // Box `box`'s pressure amplitude at 1 m and phase for entry k in `band`.
+  const double* Polar(int box, int k, int band) const {
+    return &polar_[((std::size_t(band) * boxes_.size() + box) * DirectivityAngleCount + k) * 2];
+  }
+  // Box `box`'s complex pressure at 1 m for entry k in `band`.
+  std::complex<double> Pressure(int box, int k, int band) const {
+    const double* p = &pressure_[(std::size_t(box) * DirectivityAngleCount + k) * PressureRow];
+    return {p[2 * band], p[2 * band + 1]};
+  }
 
   // The vector sums, x86-64 only, called where the processor has AVX2 and FMA.
-  void VectorLevels(int entry, std::span<const PlaneVector> points, std::span<float> levels) const;
+  void VectorLevels(int entry, std::span<const PlaneVector> points, std::span<float> levels,
+                    Work& work) const;
   // The distances and entries at `count` (1 ... 16) points; following[box] is the entry to
   // try first for the box, mostly that of the point before, and becomes that of the last.
-  void Locate(Block& block, const PlaneVector* points, int count, int* following) const;
+  void Locate(Block& block, const PlaneVector* points, int count, int* following, Work& work) const;
   void VectorPressures(int box, const Placement& placement, int first, int last,
                        std::span<const PlaneVector> points, double* re, double* im,
-                       std::size_t stride) const;
-  void BandLevels(const Block& block, int band, float* levels) const;
-  void SpectrumPowers(const Block& block, int vector, double (*power)[BandCount]) const;
+                       std::size_t stride, Work& work) const;
+  void BandLevels(const Block& block, int band, float* levels, Work& work) const;
+  // Each band's power at the four points of vector `vector`, power[band][lane].
+  void SpectrumPowers(const Block& block, int vector, double (*power)[4], Work& work) const;
   void VectorSpectrum(PlaneVector point, std::array<float, BandChoiceCount>& levels) const;
 
   bool vector_ = false;
   std::vector<Placement> boxes_;
-  // amplitude_[(band * boxes + box) * 73 + k]: pressure amplitude at 1 m.
-  std::vector<double> amplitude_;
-  std::array<std::array<double, DirectivityAngleCount>, BandCount> phase_{};  // radians
-  std::array<double, BandCount> waveNumber_{};                                // radians per metre
-  // The same amplitudes and phases band after band for each entry, for four bands at a
-  // time: spectrumAmplitude_[(box * 73 + k) * 24 + band], spectrumPhase_[k * 24 + band],
-  // each row padded from 21 bands to 24.
-  std::vector<double> spectrumAmplitude_;
-  std::vector<double> spectrumPhase_;
+  // polar_[((band * boxes + box) * 73 + k) * 2 + 0 or 1]: the pressure amplitude at 1 m
+  // and the entry's phase in radians, side by side.
+  std::vector<double> polar_;
+  std::array<double, BandCount> waveNumber_{};  // radians per metre
+  // The same as complex numbers, laid out as PressureRow says.
+  std::vector<double> pressure_;
 };
 
 }  // namespace tarnwick

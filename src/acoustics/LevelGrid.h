@@ -21,10 +21,13 @@ struct LevelGrid {
   // threads can share it out), asking `stopped` between rows; returns false when stopped.
   template <typename Stopped>
   bool FillRows(const LevelEngine& engine, int first, int step, Stopped stopped) {
+    // A node's x does not depend on its row.
     std::vector<PlaneVector> at(static_cast<std::size_t>(nx));
+    for (int i = 0; i < nx; ++i) at[i] = Node(i, first);
     for (int j = first; j < ny; j += step) {
       if (stopped()) return false;
-      for (int i = 0; i < nx; ++i) at[i] = Node(i, j);
+      const float y = Node(0, j).Y;
+      for (PlaneVector& node : at) node.Y = y;
       engine.Levels(entry, at, {&nodes[std::size_t(j) * nx], std::size_t(nx)});
     }
     return true;

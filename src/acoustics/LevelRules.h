@@ -56,7 +56,8 @@ double LevelPower(int entry, int band, float level);
 // quick check (sign tests against the edges, or a vector arctangent) to name the entry
 // itself; nearer an edge, OffAxisIndex decides. OffAxisIndex rounds the angle to single
 // precision two or three times, some 3e-5 degrees in all; the quick checks err by some
-// 1e-13 degrees. See docs/model.md, "Picking a directivity entry".
+// 1e-13 degrees, the level engine's in single precision by some 2e-5. See docs/model.md,
+// "Picking a directivity entry".
 inline constexpr double EntryEdgeMargin = 1e-3;
 
 // Entry k's off-axis angles, drawn in by the margin: from 5 (k - 36) - 2.5 + margin to

@@ -187,7 +187,7 @@ TEST(SplayOptimiser, PinSearchPicksWhatMeasuringEachDesignPicks) {
   p.BoxesAmount = 5;
   for (const int entry : {DefaultBandChoice, BroadbandAChoice}) {
     const SplaySearch search{.Band = entry, .Threads = 1};
-    const SplayResult result = OptimiseSplay(p, c.scene, c.constants, search);
+    const SplayResult result = OptimiseSplay(p, c.scene, ModuleData(), search);
     ASSERT_TRUE(result.Found);
     EXPECT_GT(result.RuledOut, 0);
     EXPECT_EQ(result.Designs - result.Summed - result.RuledOut, 16);  // pin 1's twin
@@ -206,7 +206,7 @@ TEST(SplayOptimiser, PinSearchPicksWhatMeasuringEachDesignPicks) {
       for (int splays = 0; splays < 16; ++splays) {
         ProjectData design = hanging;
         for (int j = 0; j < 4; ++j) design.BoxAngle[j] = splays >> j & 1 ? 5.0f : 0.0f;
-        const Evenness e = MeasureDesign(design, c.scene, c.constants, search);
+        const Evenness e = MeasureDesign(design, c.scene, ModuleData(), search);
         if (e.Points > 0 && (e.Spread < top.Spread - 1e-9 ||
                              (e.Spread <= top.Spread + 1e-9 && e.Deviation < top.Deviation)))
           best = design, top = e;
