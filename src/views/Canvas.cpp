@@ -22,29 +22,6 @@ bool Placeable(QPointF p) {
   return Finite(p) && std::fabs(p.x()) <= MaxPixel && std::fabs(p.y()) <= MaxPixel;
 }
 
-// A 32-bit picture whose pixel memory is mapped with its pages already
-// present. Every pixel is written when the picture is cleared, and taking
-// fresh pages one fault at a time costs more than that writing itself.
-QImage NewPicture(QSize size) {
-  constexpr auto format = QImage::Format_ARGB32_Premultiplied;
-  const qsizetype bytesPerLine = qsizetype(size.width()) * 4;
-  struct Mapping {
-    void* address;
-    std::size_t bytes;
-  };
-  const std::size_t bytes = std::size_t(bytesPerLine) * std::size_t(size.height());
-  void* address = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
-                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-  if (address == MAP_FAILED) return QImage(size, format);
-  auto release = [](void* info) {
-    const auto* mapping = static_cast<Mapping*>(info);
-    ::munmap(mapping->address, mapping->bytes);
-    delete mapping;
-  };
-  return QImage(static_cast<uchar*>(address), size.width(), size.height(), bytesPerLine, format,
-                release, new Mapping{address, bytes});
-}
-
 }  // namespace
 
 bool ClipSegment(QPointF& a, QPointF& b, const QRectF& rect) {
@@ -84,6 +61,25 @@ bool ClipSegment(QPointF& a, QPointF& b, const QRectF& rect) {
     (moveA ? codeA : codeB) = code(p);
   }
   return false;
+}
+
+QImage NewPicture(QSize size, QImage::Format format) {
+  const qsizetype bytesPerLine = qsizetype(size.width()) * 4;
+  struct Mapping {
+    void* address;
+    std::size_t bytes;
+  };
+  const std::size_t bytes = std::size_t(bytesPerLine) * std::size_t(size.height());
+  void* address = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+  if (address == MAP_FAILED) return QImage(size, format);
+  auto release = [](void* info) {
+    const auto* mapping = static_cast<Mapping*>(info);
+    ::munmap(mapping->address, mapping->bytes);
+    delete mapping;
+  };
+  return QImage(static_cast<uchar*>(address), size.width(), size.height(), bytesPerLine, format,
+                release, new Mapping{address, bytes});
 }
 
 Canvas::Canvas() = default;

@@ -13,6 +13,7 @@
 #include "model/ProjectRules.h"
 #include "ui/panels/Controls.h"
 #include "ui/panels/DrawingSurface.h"
+#include "views/Canvas.h"
 #include "views/CoverageMap.h"
 
 namespace tarnwick {
@@ -181,7 +182,8 @@ void CoverageLayer::Request(const ProjectData& project, const Graphics& graphics
     // Each core checks for a cancel between its rows.
     FillOnEveryCore(map->grid, *engine, [&] { return stop.stop_requested(); });
     if (stop.stop_requested()) return;
-    map->picture = RenderMap(map->grid.nodes, nx, ny, pixels, scaleTop);
+    map->picture = NewPicture(pixels);
+    RenderMap(map->grid.nodes, nx, ny, scaleTop, map->picture);
     QMetaObject::invokeMethod(
         this,
         [this, map, generation] {
