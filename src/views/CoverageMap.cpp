@@ -35,15 +35,17 @@ constexpr std::array<QRgb, MapSteps + 2> ByStep = [] {
 // Below this many pixels a picture is coloured on one thread: a second costs more to start.
 constexpr qsizetype SharedPixels = 65536;
 
-// The colour of a level `steps` steps of 3 dB below the top: ⌈steps⌉ picks it; past the
-// lowest step, or no number at all, it is dim. Without branches or a call to ceil, which
-// plain x86-64 has no instruction for.
-inline QRgb StepColour(float steps) {
+// The place on the scale (ByStep) of a level `steps` steps of 3 dB below the top: ⌈steps⌉,
+// and past the lowest step, or for no number at all, dim. Without branches or a call to
+// ceil, which plain x86-64 has no instruction for, so that a row's loop vectorises.
+inline int StepIndex(float steps) {
   steps = steps < float(MapSteps + 1) ? steps : float(MapSteps + 1);  // also no number
   steps = steps > 0.0f ? steps : 0.0f;
   const int whole = int(steps);
-  return ByStep[whole + (float(whole) < steps)];
+  return whole + (float(whole) < steps);
 }
+
+inline QRgb StepColour(float steps) { return ByStep[StepIndex(steps)]; }
 
 // What every row of a map shares: the grid, the scale's top, the vertical step between
 // node rows per pixel row, and across the picture each column's weight towards the node
@@ -102,20 +104,22 @@ void ColourOddCell(const Spread& spread, int cell, const float* upper, const flo
   }
 }
 
-// One row from the levels, in steps below the top, at its node columns: the level runs
-// straight across each cell, so a cell whose first and last pixels share a colour is that
-// colour throughout.
-void ColourCells(const Spread& spread, const float* steps, QRgb* line) {
-  for (int cell = 0; cell + 1 < spread.nx; ++cell) {
-    const int first = spread.start[cell], end = spread.start[cell + 1];
-    if (first == end) continue;
-    const float from = steps[cell], across = steps[cell + 1] - from;
-    const QRgb colour = StepColour(from + spread.weight[first] * across);
-    if (colour == StepColour(from + spread.weight[end - 1] * across)) {
-      std::fill(line + first, line + end, colour);
-      continue;
-    }
-    for (int x = first; x < end; ++x) line[x] = StepColour(from + spread.weight[x] * across);
+// One row from the levels, in steps below the top, at its node columns (`place` takes their
+// places on the scale). The level runs straight from node to node, so where neighbouring
+// nodes share a step every pixel between them has it: runs of such nodes are filled at
+// once, and only the cells across a step edge are coloured pixel by pixel.
+void ColourCells(const Spread& spread, const float* steps, int* place, QRgb* line) {
+  const int nx = spread.nx;
+  for (int i = 0; i < nx; ++i) place[i] = StepIndex(steps[i]);
+  for (int node = 0; node + 1 < nx;) {
+    int last = node;
+    while (last + 1 < nx && place[last + 1] == place[node]) ++last;
+    std::fill(line + spread.start[node], line + spread.start[last], ByStep[place[node]]);
+    if (last + 1 == nx) break;
+    const float from = steps[last], across = steps[last + 1] - from;
+    for (int x = spread.start[last]; x < spread.start[last + 1]; ++x)
+      line[x] = StepColour(from + spread.weight[x] * across);
+    node = last + 1;
   }
 }
 
@@ -123,6 +127,7 @@ void ColourCells(const Spread& spread, const float* steps, QRgb* line) {
 void ColourRows(const Spread& spread, uchar* bits, qsizetype bytesPerLine, int first, int last) {
   const int nx = spread.nx;
   std::vector<float> steps(std::size_t(nx), 0.0f);
+  std::vector<int> place(std::size_t(nx), 0);
   std::vector<int> odd;  // cells whose corners are not all finite levels
   int pair = -1;         // the node row above the pixel row, whose odd cells `odd` holds
   for (int y = first; y < last; ++y) {
@@ -142,7 +147,7 @@ void ColourRows(const Spread& spread, uchar* bits, qsizetype bytesPerLine, int f
     for (int i = 0; i < nx; ++i)
       steps[i] = (spread.top - (upper[i] + fy * (lower[i] - upper[i]))) / MapStepDb;
     auto* line = reinterpret_cast<QRgb*>(bits + y * bytesPerLine);
-    ColourCells(spread, steps.data(), line);
+    ColourCells(spread, steps.data(), place.data(), line);
     for (const int cell : odd) ColourOddCell(spread, cell, upper, lower, fy, line);
   }
 }

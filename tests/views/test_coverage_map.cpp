@@ -38,8 +38,8 @@ QImage DoubleMap(const std::vector<float>& n, int nx, int ny, QSize size, float 
               : c[(fy >= 0.5) * 2 + (fx >= 0.5)];
       const float below = (top - float(level)) / MapStepDb;
       const int k = !(float(level) > SPLFloor) ? MapSteps + 1
-                    : below < 0                 ? 0
-                                                : std::min(int(std::ceil(below)), MapSteps + 1);
+                    : below < 0                ? 0
+                                               : std::min(int(std::ceil(below)), MapSteps + 1);
       image.setPixel(x, y, scale[k]);
     }
   return image;
@@ -67,9 +67,9 @@ class TestCoverageMap : public QObject {
     const LevelEngine engine(project, g, constants);
     for (const int entry : {DefaultBandChoice, BroadbandAChoice})
       for (const QSize size : {QSize(797, 318), QSize(1603, 701)}) {
-        LevelGrid grid = MakeLevelGrid(entry, -0.06 * g.SceneWidth, 1.1 * g.SceneHeight,
-                                       1.06 * g.SceneWidth, 0, size.width() / 4 + 2,
-                                       size.height() / 4 + 2);
+        LevelGrid grid =
+            MakeLevelGrid(entry, -0.06 * g.SceneWidth, 1.1 * g.SceneHeight, 1.06 * g.SceneWidth, 0,
+                          size.width() / 4 + 2, size.height() / 4 + 2);
         grid.FillRows(engine, 0, 1, [] { return false; });
         // Nodes without a level, as on a box's own source, and one that is no number.
         for (const int node : {400, 401, 401 + grid.nx, 3000}) grid.nodes[node] = SPLFloor;
@@ -94,7 +94,8 @@ class TestCoverageMap : public QObject {
                 edge = edge || reference.pixel(u, v) == ours;
             QVERIFY2(edge, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
           }
-        QVERIFY2(differ <= size.width() * size.height() / 1000, qPrintable(QString::number(differ)));
+        QVERIFY2(differ <= size.width() * size.height() / 1000,
+                 qPrintable(QString::number(differ)));
       }
   }
 };
