@@ -1,12 +1,20 @@
 #include "ui/panels/CoverageLayer.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QComboBox>
 #include <QEvent>
 #include <QLocale>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <functional>
 #include <limits>
+#include <mutex>
+#include <stop_token>
+#include <thread>
 
 #include "acoustics/SplPrediction.h"
 #include "app/MapReport.h"
@@ -21,8 +29,51 @@ namespace tarnwick {
 namespace {
 
 constexpr int NodeSpacing = 4;  // device pixels between the map's computed levels
+// The map's threads' nice value: on a core the window's thread wants, they take about a
+// tenth of it, so a redraw while a map is computed takes as long as one without.
+constexpr int MapNice = 10;
 
 }  // namespace
+
+// Computes one map at a time on a thread of its own (whose helpers inherit its priority).
+// A new job takes the place of one waiting and stops the one under way at its next row;
+// the window's thread never waits for either, only the destructor joins.
+class MapWorker {
+ public:
+  using Job = std::function<void(std::stop_token)>;
+
+  MapWorker() : thread_([this](std::stop_token quit) { Run(quit); }) {}
+  ~MapWorker() { Start(nullptr); }  // then the thread is asked to quit and joined
+
+  // Stops the job under way and leaves `job` (none: nothing) to run next.
+  void Start(Job job) {
+    const std::lock_guard lock(mutex_);
+    running_.request_stop();
+    next_ = std::move(job);
+    wake_.notify_one();
+  }
+
+ private:
+  void Run(std::stop_token quit) {
+    // Linux keeps a nice value per thread, and new threads take their creator's.
+    setpriority(PRIO_PROCESS, id_t(gettid()), MapNice);
+    std::unique_lock lock(mutex_);
+    while (wake_.wait(lock, quit, [this] { return next_ != nullptr; })) {
+      Job job = std::exchange(next_, nullptr);
+      running_ = std::stop_source();
+      const std::stop_token stop = running_.get_token();
+      lock.unlock();
+      job(stop);
+      lock.lock();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable_any wake_;
+  Job next_;
+  std::stop_source running_;
+  std::jthread thread_;  // last: joined before the rest goes
+};
 
 // The colour bar with its dB labels, over the side view's right edge.
 class ColourBar : public QWidget {
@@ -52,6 +103,13 @@ CoverageLayer::CoverageLayer(DrawingSurface* side, const Constants& constants)
 
 CoverageLayer::~CoverageLayer() = default;
 
+void CoverageLayer::Cancel() {
+  if (worker_ != nullptr) worker_->Start(nullptr);
+  ++generation_;
+  busy_ = false;
+  requested_.clear();
+}
+
 int CoverageLayer::Band() const {
   return band_ != nullptr ? band_->currentIndex() : DefaultBandChoice;
 }
@@ -75,10 +133,8 @@ void CoverageLayer::SetShown(bool shown) {
     Place();
   }
   if (!shown) {
-    worker_ = std::jthread();  // stops and waits for a computation under way
-    busy_ = false;
-    requested_.clear();
-    shown_map_.reset();
+    Cancel();
+    shown_map_.reset();  // the picture stays for the next map
   }
 }
 
@@ -149,16 +205,13 @@ void CoverageLayer::Request(const ProjectData& project, const Graphics& graphics
   const auto single = [](double v) { return std::fabs(v) <= std::numeric_limits<float>::max(); };
   if (!single(left) || !single(right) || !single(top) || !(top > bottom) || !(right > left) ||
       !std::isfinite(floorRow)) {
-    worker_ = std::jthread();
-    ++generation_;
-    busy_ = false;
-    requested_.clear();
+    Cancel();
     return;
   }
   const double ratio = side.devicePixelRatioF();
+  const QSize view(int(std::ceil(inner.width() * ratio)), int(std::ceil(inner.height() * ratio)));
   const QSize pixels(
-      int(std::ceil(inner.width() * ratio)),
-      std::max(1, int(std::ceil(std::clamp(floorRow, 0.0, inner.height()) * ratio))));
+      view.width(), std::max(1, int(std::ceil(std::clamp(floorRow, 0.0, inner.height()) * ratio))));
   const int nx = pixels.width() / NodeSpacing + 2, ny = pixels.height() / NodeSpacing + 2;
 
   // Everything the map depends on; an unchanged design and picture keep the map.
@@ -175,26 +228,30 @@ void CoverageLayer::Request(const ProjectData& project, const Graphics& graphics
   const unsigned generation = ++generation_;
   const int entry = Band();
   const float scaleTop = top_;
-  worker_ = std::jthread([this, engine = engine_, entry, scaleTop, left, right, top, bottom, nx, ny,
-                          pixels, generation](std::stop_token stop) {
+  if (worker_ == nullptr) worker_ = std::make_unique<MapWorker>();
+  worker_->Start([this, engine = engine_, entry, scaleTop, left, right, top, bottom, nx, ny, pixels,
+                  view, generation](std::stop_token stop) {
     auto map = std::make_shared<Map>();
     map->grid = MakeLevelGrid(entry, left, top, right, bottom, nx, ny);
     // Each core checks for a cancel between its rows.
-    FillOnEveryCore(map->grid, *engine, [&] { return stop.stop_requested(); });
-    if (stop.stop_requested()) return;
-    map->picture = NewPicture(pixels);
-    RenderMap(map->grid.nodes, nx, ny, scaleTop, map->picture);
+    if (!FillOnEveryCore(map->grid, *engine, [&] { return stop.stop_requested(); })) return;
     QMetaObject::invokeMethod(
         this,
-        [this, map, generation] {
-          if (generation == generation_) Finished(map);
+        [this, map, generation, scaleTop, pixels, view] {
+          if (generation == generation_) Finished(map, scaleTop, pixels, view);
         },
         Qt::QueuedConnection);
   });
 }
 
-void CoverageLayer::Finished(std::shared_ptr<const Map> map) {
+void CoverageLayer::Finished(std::shared_ptr<Map> map, float scaleTop, QSize pixels, QSize view) {
   busy_ = false;
+  shown_map_.reset();  // its picture is overwritten
+  if (picture_.size() != view) picture_ = NewPicture(view, QImage::Format_RGB32);
+  if (pixels.width() == picture_.width() && pixels.height() <= picture_.height())
+    map->picture = QImage(picture_.bits(), pixels.width(), pixels.height(), picture_.bytesPerLine(),
+                          picture_.format());
+  RenderMap(map->grid.nodes, map->grid.nx, map->grid.ny, scaleTop, map->picture);
   shown_map_ = std::move(map);
   emit MapReady();
 }

@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QObject>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "acoustics/LevelGrid.h"
@@ -16,14 +15,17 @@ namespace tarnwick {
 
 class DrawingSurface;
 class ColourBar;
+class MapWorker;
 
 // The coverage map of the side view: the predicted level over the section above the floor
 // as colours under the areas and the array, the areas in the colours of their levels, a
 // colour bar and the map's own band list at the side view's top right.
 //
-// The map is computed on worker threads and never holds up the window: a design change
-// cancels the computation under way and starts a new one, and until that is ready the side
-// view shows the last finished map, never a half-finished one.
+// The map is computed on worker threads below the window's priority and never holds up the
+// window: a design change cancels the computation under way, without waiting for it, and
+// starts a new one, and until that is ready the side view shows the last finished map,
+// never a half-finished one. The map's picture is coloured on the window's thread when its
+// levels arrive, into one picture kept from map to map.
 class CoverageLayer : public QObject {
   Q_OBJECT
 
@@ -43,7 +45,8 @@ class CoverageLayer : public QObject {
   void DrawAreas(DrawingSurface& side, const ProjectData& project, const Graphics& graphics);
   void Request(const ProjectData& project, const Graphics& graphics, const DrawingSurface& side);
 
-  // A finished map: the levels at its grid of nodes and its picture.
+  // A finished map: the levels at its grid of nodes and its picture, the top rows of the
+  // picture the layer keeps (valid while this map is shown).
   struct Map {
     LevelGrid grid;
     QImage picture;
@@ -65,7 +68,10 @@ class CoverageLayer : public QObject {
 
  private:
   void Place();
-  void Finished(std::shared_ptr<const Map> map);
+  // A map's levels are in: coloured into the top `pixels` of the kept picture, which has the
+  // size of the view's inner area in device pixels when the map was asked for, and shown.
+  void Finished(std::shared_ptr<Map> map, float scaleTop, QSize pixels, QSize view);
+  void Cancel();
   // Another band: its map is computed, and the side view is drawn once it is ready, so that
   // the areas' colours and the map's always come from the same band.
   void BandChanged();
@@ -82,8 +88,9 @@ class CoverageLayer : public QObject {
   Graphics graphics_;
   std::vector<double> requested_;  // what the map under way or shown was made of
   std::shared_ptr<const Map> shown_map_;
+  QImage picture_;  // the shown map's picture's pixels, resized only with the view
   unsigned generation_ = 0;
-  std::jthread worker_;  // last: stopped and joined before anything it uses goes
+  std::unique_ptr<MapWorker> worker_;  // last: stopped and joined before anything it uses goes
 };
 
 }  // namespace tarnwick
