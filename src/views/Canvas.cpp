@@ -152,7 +152,14 @@ bool Canvas::DrawPicture(double x1, double y1, double x2, double y2, const QImag
   if (!(target.width() * ratio >= 1.0) || !(target.height() * ratio >= 1.0)) return false;
   QPainter& painter = Painter();
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.drawImage(target, picture);
+  // A picture made for these very pixels, its size rounded up to whole ones, is copied as
+  // it is: scaled, by however little, it takes the painter's far slower way.
+  const QSizeF device = target.size() * ratio;
+  if (std::fabs(device.width() - picture.width()) < 1.0 &&
+      std::fabs(device.height() - picture.height()) < 1.0)
+    painter.drawImage(target, picture, QRectF(QPointF(0, 0), device));
+  else
+    painter.drawImage(target, picture);
   return true;
 }
 
