@@ -211,11 +211,17 @@ void DrawAreaLevels(Canvas& side, const std::vector<SPLPoint>& points, float top
   side.Line(points.front().Position.X, points.front().Position.Y, points.back().Position.X,
             points.back().Position.Y, QColor(0x20, 0x20, 0x20));
   side.DrawWidth = 3;
-  for (std::size_t i = 0; i + 1 < points.size(); ++i) {
-    // Each piece in the colour of its middle.
-    const float level = 0.5f * (points[i].SPL + points[i + 1].SPL);
-    side.Line(points[i].Position.X, points[i].Position.Y, points[i + 1].Position.X,
-              points[i + 1].Position.Y, QColor::fromRgb(MapColour(level, top)));
+  // Each piece in the colour of its middle; the points lie on the slope's straight line,
+  // so a run of pieces of one colour is one line.
+  const auto colour = [&](std::size_t i) {
+    return MapColour(0.5f * (points[i].SPL + points[i + 1].SPL), top);
+  };
+  for (std::size_t from = 0, to = 0; from + 1 < points.size(); from = to) {
+    const QRgb run = colour(from);
+    while (++to + 1 < points.size() && colour(to) == run) {
+    }
+    side.Line(points[from].Position.X, points[from].Position.Y, points[to].Position.X,
+              points[to].Position.Y, QColor::fromRgb(run));
   }
   side.DrawWidth = 1;
 }
