@@ -13,6 +13,7 @@ struct ChildRun {
   std::string title;     // as the summary names it
   std::string argument;  // passed to the child
   const char* scaleFactor;
+  std::string wrapper = {};  // a command the child runs under, such as xvfb-run
 };
 
 // Runs this program once for every configuration, with QT_SCALE_FACTOR set, passing its
@@ -25,7 +26,7 @@ inline int RunChildren(const std::vector<ChildRun>& runs, double target) {
     setenv("QT_SCALE_FACTOR", run.scaleFactor, 1);
     std::printf("=== %s ===\n", run.title.c_str());
     std::fflush(stdout);
-    FILE* child = popen(("'" + self + "' " + run.argument).c_str(), "r");
+    FILE* child = popen((run.wrapper + " '" + self + "' " + run.argument).c_str(), "r");
     std::string line, last;
     for (int c; child && (c = std::fgetc(child)) != EOF;) {
       std::fputc(c, stdout);
