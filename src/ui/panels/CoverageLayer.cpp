@@ -11,6 +11,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <functional>
+#include <future>
 #include <limits>
 #include <mutex>
 #include <stop_token>
@@ -32,6 +33,15 @@ constexpr int NodeSpacing = 4;  // device pixels between the map's computed leve
 // The map's threads' nice value: on a core the window's thread wants, they take about a
 // tenth of it, so a redraw while a map is computed takes as long as one without.
 constexpr int MapNice = 10;
+
+// Whether the design's boxes in use stand and aim the same in both geometries.
+bool SameBoxes(const ProjectData& project, const Graphics& a, const Graphics& b) {
+  for (int box = 0; box < BoxesInUse(project); ++box)
+    if (!(a.BoxGeom[box].Source == b.BoxGeom[box].Source &&
+          a.BoxGeom[box].Ray == b.BoxGeom[box].Ray))
+      return false;
+  return true;
+}
 
 }  // namespace
 
@@ -160,27 +170,45 @@ bool CoverageLayer::DrawMap(DrawingSurface& side) const {
                           shown_map_->grid.bottom, shown_map_->picture);
 }
 
+bool CoverageLayer::SameDesign(const ProjectData& project, const Graphics& graphics) const {
+  return engine_ != nullptr && project == project_ && SameBoxes(project, graphics, graphics_);
+}
+
+CoverageLayer::AreaWork CoverageLayer::WorkOutAreas(std::shared_ptr<const LevelEngine> engine,
+                                                    const ProjectData& project,
+                                                    const Graphics& graphics, int entry) const {
+  if (engine == nullptr)
+    engine = std::make_shared<const LevelEngine>(project, graphics, constants_);
+  auto areas = AreaLevels(*engine, entry, project, graphics);
+  return {std::move(engine), std::move(areas), project, graphics, entry};
+}
+
+void CoverageLayer::Prepare(const ProjectData& project, const Graphics& graphics) {
+  if (!shown_) return;
+  // A repaint of the same design (a finished map, another band, a resize) keeps its engine.
+  pending_ =
+      std::async(std::launch::async, &CoverageLayer::WorkOutAreas, this,
+                 SameDesign(project, graphics) ? engine_ : nullptr, project, graphics, Band());
+}
+
 void CoverageLayer::DrawAreas(DrawingSurface& side, const ProjectData& project,
                               const Graphics& graphics) {
-  // A repaint of the same design (a finished map, another band, a resize) keeps its engine.
-  const auto sameBoxes = [&] {
-    for (int b = 0; b < BoxesInUse(project); ++b)
-      if (!(graphics.BoxGeom[b].Source == graphics_.BoxGeom[b].Source &&
-            graphics.BoxGeom[b].Ray == graphics_.BoxGeom[b].Ray))
-        return false;
-    return true;
-  };
-  if (engine_ == nullptr || !(project == project_) || !sameBoxes())
-    engine_ = std::make_shared<const LevelEngine>(project, graphics, constants_);
+  AreaWork work;
+  if (pending_.valid()) work = pending_.get();
+  // Worked out for another design or band, or not at all: here and now.
+  if (work.engine == nullptr || work.entry != Band() || !(work.project == project) ||
+      !SameBoxes(project, graphics, work.graphics))
+    work =
+        WorkOutAreas(SameDesign(project, graphics) ? engine_ : nullptr, project, graphics, Band());
+  engine_ = std::move(work.engine);
   project_ = project;
   graphics_ = graphics;
-  const auto areas = AreaLevels(*engine_, Band(), project, graphics);
-  top_ = AreasMapTop(areas);
+  top_ = AreasMapTop(work.areas);
   if (bar_ != nullptr && bar_->top != top_) {
     bar_->top = top_;
     bar_->update();
   }
-  for (const auto& points : areas) DrawAreaLevels(side, points, top_);
+  for (const auto& points : work.areas) DrawAreaLevels(side, points, top_);
 }
 
 void CoverageLayer::BandChanged() {

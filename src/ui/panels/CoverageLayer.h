@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -37,10 +38,12 @@ class CoverageLayer : public QObject {
   bool Shown() const { return shown_; }
   int Band() const;  // the band, or a broadband sum, chosen in the map's list
 
-  // Steps of a redraw while shown, in this order: the last finished map, just after the
-  // background; the areas in their levels' colours, instead of the plain slopes; then a
-  // new map wherever the design or the picture changed (not while an area is dragged).
-  // The map is left out, giving false, where the scene cannot place it.
+  // Steps of a redraw while shown, in this order: the areas' levels of the design about to
+  // be drawn started on a thread of their own, before anything is drawn; the last finished
+  // map, just after the background; the areas in their levels' colours, instead of the
+  // plain slopes; then a new map wherever the design or the picture changed (not while an
+  // area is dragged). The map is left out, giving false, where the scene cannot place it.
+  void Prepare(const ProjectData& project, const Graphics& graphics);
   bool DrawMap(DrawingSurface& side) const;
   void DrawAreas(DrawingSurface& side, const ProjectData& project, const Graphics& graphics);
   void Request(const ProjectData& project, const Graphics& graphics, const DrawingSurface& side);
@@ -67,6 +70,17 @@ class CoverageLayer : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The engine of a design (`engine` where it has one already) and its areas' levels.
+  struct AreaWork {
+    std::shared_ptr<const LevelEngine> engine;
+    std::vector<std::vector<SPLPoint>> areas;
+    ProjectData project;
+    Graphics graphics;
+    int entry = 0;
+  };
+  AreaWork WorkOutAreas(std::shared_ptr<const LevelEngine> engine, const ProjectData& project,
+                        const Graphics& graphics, int entry) const;
+  bool SameDesign(const ProjectData& project, const Graphics& graphics) const;
   void Place();
   // A map's levels are in: coloured into the top `pixels` of the kept picture, which has the
   // size of the view's inner area in device pixels when the map was asked for, and shown.
@@ -86,6 +100,7 @@ class CoverageLayer : public QObject {
   std::shared_ptr<const LevelEngine> engine_;  // of the last redraw
   ProjectData project_;                        // the design of the last redraw
   Graphics graphics_;
+  std::future<AreaWork> pending_;  // the areas' levels Prepare started
   std::vector<double> requested_;  // what the map under way or shown was made of
   std::shared_ptr<const Map> shown_map_;
   QImage picture_;  // the shown map's picture's pixels, resized only with the view
