@@ -41,12 +41,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
     return m / b;
   }
 
- private:
+  // A benchmark's fastest repetition over all its rounds, in the unit it reports.
   double Fastest(const std::string& name) const {
     const std::vector<double>& v = fastest_.at(name);
     return *std::min_element(v.begin(), v.end());
   }
 
+ private:
   std::map<std::string, std::vector<double>> fastest_;
   std::string unit_;
 };

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "views/Canvas.h"
 #include "views/CoverageMap.h"
 
 namespace tarnwick {
@@ -36,8 +37,8 @@ std::optional<std::string> MapPicture(const ReportRequest& request, const Report
                                       const LevelGrid& grid) {
   const LevelEngine engine(design.Project, design.Geometry, design.Module);
   const float top = AreasMapTop(AreaLevels(engine, request.Band, design.Project, design.Geometry));
-  const QImage picture =
-      RenderMap(grid.nodes, grid.nx, grid.ny, QSize(request.Width, request.Height), top);
+  QImage picture = NewPicture(QSize(request.Width, request.Height));
+  RenderMap(grid.nodes, grid.nx, grid.ny, top, picture);
   QByteArray bytes;
   QBuffer buffer(&bytes);
   if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG")) return std::nullopt;

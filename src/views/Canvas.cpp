@@ -22,29 +22,6 @@ bool Placeable(QPointF p) {
   return Finite(p) && std::fabs(p.x()) <= MaxPixel && std::fabs(p.y()) <= MaxPixel;
 }
 
-// A 32-bit picture whose pixel memory is mapped with its pages already
-// present. Every pixel is written when the picture is cleared, and taking
-// fresh pages one fault at a time costs more than that writing itself.
-QImage NewPicture(QSize size) {
-  constexpr auto format = QImage::Format_ARGB32_Premultiplied;
-  const qsizetype bytesPerLine = qsizetype(size.width()) * 4;
-  struct Mapping {
-    void* address;
-    std::size_t bytes;
-  };
-  const std::size_t bytes = std::size_t(bytesPerLine) * std::size_t(size.height());
-  void* address = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
-                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-  if (address == MAP_FAILED) return QImage(size, format);
-  auto release = [](void* info) {
-    const auto* mapping = static_cast<Mapping*>(info);
-    ::munmap(mapping->address, mapping->bytes);
-    delete mapping;
-  };
-  return QImage(static_cast<uchar*>(address), size.width(), size.height(), bytesPerLine, format,
-                release, new Mapping{address, bytes});
-}
-
 }  // namespace
 
 bool ClipSegment(QPointF& a, QPointF& b, const QRectF& rect) {
@@ -84,6 +61,25 @@ bool ClipSegment(QPointF& a, QPointF& b, const QRectF& rect) {
     (moveA ? codeA : codeB) = code(p);
   }
   return false;
+}
+
+QImage NewPicture(QSize size, QImage::Format format) {
+  const qsizetype bytesPerLine = qsizetype(size.width()) * 4;
+  struct Mapping {
+    void* address;
+    std::size_t bytes;
+  };
+  const std::size_t bytes = std::size_t(bytesPerLine) * std::size_t(size.height());
+  void* address = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+  if (address == MAP_FAILED) return QImage(size, format);
+  auto release = [](void* info) {
+    const auto* mapping = static_cast<Mapping*>(info);
+    ::munmap(mapping->address, mapping->bytes);
+    delete mapping;
+  };
+  return QImage(static_cast<uchar*>(address), size.width(), size.height(), bytesPerLine, format,
+                release, new Mapping{address, bytes});
 }
 
 Canvas::Canvas() = default;
@@ -156,7 +152,14 @@ bool Canvas::DrawPicture(double x1, double y1, double x2, double y2, const QImag
   if (!(target.width() * ratio >= 1.0) || !(target.height() * ratio >= 1.0)) return false;
   QPainter& painter = Painter();
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.drawImage(target, picture);
+  // A picture made for these very pixels, its size rounded up to whole ones, is copied as
+  // it is: scaled, by however little, it takes the painter's far slower way.
+  const QSizeF device = target.size() * ratio;
+  if (std::fabs(device.width() - picture.width()) < 1.0 &&
+      std::fabs(device.height() - picture.height()) < 1.0)
+    painter.drawImage(target, picture, QRectF(QPointF(0, 0), device));
+  else
+    painter.drawImage(target, picture);
   return true;
 }
 
@@ -170,11 +173,23 @@ void Canvas::Line(double x1, double y1, double x2, double y2, const QColor& colo
   const QRectF bounds = QRectF(QPointF(0, 0), inner).adjusted(-margin, -margin, margin, margin);
   if (!ClipSegment(a, b, bounds)) return;
   QPainter& painter = Painter();
-  // A redraw strokes many lines in few pens: set one only when it changes.
-  const QPen& pen = painter.pen();
-  if (pen.color() != colour || pen.width() != DrawWidth || pen.capStyle() != Qt::RoundCap)
-    painter.setPen(QPen(colour, DrawWidth, Qt::SolidLine, Qt::RoundCap));
+  // Round ends. The painter strokes a line with square or flat ends many times faster than
+  // one with round ends, whose whole outline it fills as a curve: up to two device pixels
+  // wide, where a round end and a square one cover the same pixels but for a fraction of a
+  // corner, the ends are square; wider, they are two dots on a line with flat ends.
+  const bool dots = DrawWidth * PixelRatio() > 2.0;
+  const auto pen = [&painter, &colour, this](Qt::PenCapStyle cap) {
+    // A redraw strokes many lines in few pens: set one only when it changes.
+    const QPen& now = painter.pen();
+    if (now.color() != colour || now.width() != DrawWidth || now.capStyle() != cap)
+      painter.setPen(QPen(colour, DrawWidth, Qt::SolidLine, cap));
+  };
+  pen(dots ? Qt::FlatCap : Qt::SquareCap);
   painter.drawLine(a, b);
+  if (!dots) return;
+  pen(Qt::RoundCap);
+  const QPointF ends[] = {a, b};
+  painter.drawPoints(ends, 2);
 }
 
 void Canvas::Circle(double x, double y, double r, const QColor& colour) {

@@ -112,6 +112,11 @@ class Canvas {
 // painter work, no longer tells neighbouring pixels apart.
 inline constexpr double MaxPixel = 16777216.0;  // 2^24
 
+// A 32-bit picture (ARGB32_Premultiplied or RGB32) whose pixel memory is mapped with its
+// pages already present, for a picture that is overwritten whole: taking fresh pages one
+// fault at a time costs more than writing every pixel. Null where the size is empty.
+QImage NewPicture(QSize size, QImage::Format format = QImage::Format_ARGB32_Premultiplied);
+
 // Clips the segment to the rectangle (Cohen-Sutherland). Returns false when
 // nothing of it lies inside or an end is not finite.
 bool ClipSegment(QPointF& a, QPointF& b, const QRectF& rect);

@@ -28,9 +28,13 @@ float AreasMapTop(const std::vector<std::vector<SPLPoint>>& areas);
 // A level's colour: above the top the top colour, below the 12th step one dim colour.
 QRgb MapColour(float level, float top);
 
-// Levels on a grid of nodes (nx by ny, row by row from the top left, corners on the image's
-// corners) spread over an image of the given size by bilinear interpolation, then coloured.
-QImage RenderMap(const std::vector<float>& nodes, int nx, int ny, QSize size, float top);
+// Levels on a grid of nodes (nx by ny, row by row from the top left, corners on the
+// picture's corners) spread over every pixel of `picture` by bilinear interpolation in
+// single precision, then coloured; two threads share the rows. The picture is overwritten
+// in place, never reallocated: its owner keeps it from map to map (see NewPicture). A
+// picture not of 32 bits a pixel, or a grid under 2 x 2 nodes or short of nx * ny, is left
+// as it is.
+void RenderMap(const std::vector<float>& nodes, int nx, int ny, float top, QImage& picture);
 
 // The colour bar: the 12 steps from the top down with their levels in dB.
 void DrawColourBar(QPainter& painter, const QRectF& bar, float top, const QString& decimalPoint);

@@ -1,18 +1,28 @@
 #include "ui/panels/CoverageLayer.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QComboBox>
 #include <QEvent>
 #include <QLocale>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <functional>
+#include <future>
 #include <limits>
+#include <mutex>
+#include <stop_token>
+#include <thread>
 
 #include "acoustics/SplPrediction.h"
 #include "app/MapReport.h"
 #include "model/ProjectRules.h"
 #include "ui/panels/Controls.h"
 #include "ui/panels/DrawingSurface.h"
+#include "views/Canvas.h"
 #include "views/CoverageMap.h"
 
 namespace tarnwick {
@@ -20,8 +30,60 @@ namespace tarnwick {
 namespace {
 
 constexpr int NodeSpacing = 4;  // device pixels between the map's computed levels
+// The map's threads' nice value: on a core the window's thread wants, they take about a
+// tenth of it, so a redraw while a map is computed takes as long as one without.
+constexpr int MapNice = 10;
+
+// Whether the design's boxes in use stand and aim the same in both geometries.
+bool SameBoxes(const ProjectData& project, const Graphics& a, const Graphics& b) {
+  for (int box = 0; box < BoxesInUse(project); ++box)
+    if (!(a.BoxGeom[box].Source == b.BoxGeom[box].Source &&
+          a.BoxGeom[box].Ray == b.BoxGeom[box].Ray))
+      return false;
+  return true;
+}
 
 }  // namespace
+
+// Computes one map at a time on a thread of its own (whose helpers inherit its priority).
+// A new job takes the place of one waiting and stops the one under way at its next row;
+// the window's thread never waits for either, only the destructor joins.
+class MapWorker {
+ public:
+  using Job = std::function<void(std::stop_token)>;
+
+  MapWorker() : thread_([this](std::stop_token quit) { Run(quit); }) {}
+  ~MapWorker() { Start(nullptr); }  // then the thread is asked to quit and joined
+
+  // Stops the job under way and leaves `job` (none: nothing) to run next.
+  void Start(Job job) {
+    const std::lock_guard lock(mutex_);
+    running_.request_stop();
+    next_ = std::move(job);
+    wake_.notify_one();
+  }
+
+ private:
+  void Run(std::stop_token quit) {
+    // Linux keeps a nice value per thread, and new threads take their creator's.
+    setpriority(PRIO_PROCESS, id_t(gettid()), MapNice);
+    std::unique_lock lock(mutex_);
+    while (wake_.wait(lock, quit, [this] { return next_ != nullptr; })) {
+      Job job = std::exchange(next_, nullptr);
+      running_ = std::stop_source();
+      const std::stop_token stop = running_.get_token();
+      lock.unlock();
+      job(stop);
+      lock.lock();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable_any wake_;
+  Job next_;
+  std::stop_source running_;
+  std::jthread thread_;  // last: joined before the rest goes
+};
 
 // The colour bar with its dB labels, over the side view's right edge.
 class ColourBar : public QWidget {
@@ -51,6 +113,13 @@ CoverageLayer::CoverageLayer(DrawingSurface* side, const Constants& constants)
 
 CoverageLayer::~CoverageLayer() = default;
 
+void CoverageLayer::Cancel() {
+  if (worker_ != nullptr) worker_->Start(nullptr);
+  ++generation_;
+  busy_ = false;
+  requested_.clear();
+}
+
 int CoverageLayer::Band() const {
   return band_ != nullptr ? band_->currentIndex() : DefaultBandChoice;
 }
@@ -74,10 +143,8 @@ void CoverageLayer::SetShown(bool shown) {
     Place();
   }
   if (!shown) {
-    worker_ = std::jthread();  // stops and waits for a computation under way
-    busy_ = false;
-    requested_.clear();
-    shown_map_.reset();
+    Cancel();
+    shown_map_.reset();  // the picture stays for the next map
   }
 }
 
@@ -103,27 +170,45 @@ bool CoverageLayer::DrawMap(DrawingSurface& side) const {
                           shown_map_->grid.bottom, shown_map_->picture);
 }
 
+bool CoverageLayer::SameDesign(const ProjectData& project, const Graphics& graphics) const {
+  return engine_ != nullptr && project == project_ && SameBoxes(project, graphics, graphics_);
+}
+
+CoverageLayer::AreaWork CoverageLayer::WorkOutAreas(std::shared_ptr<const LevelEngine> engine,
+                                                    const ProjectData& project,
+                                                    const Graphics& graphics, int entry) const {
+  if (engine == nullptr)
+    engine = std::make_shared<const LevelEngine>(project, graphics, constants_);
+  auto areas = AreaLevels(*engine, entry, project, graphics);
+  return {std::move(engine), std::move(areas), project, graphics, entry};
+}
+
+void CoverageLayer::Prepare(const ProjectData& project, const Graphics& graphics) {
+  if (!shown_) return;
+  // A repaint of the same design (a finished map, another band, a resize) keeps its engine.
+  pending_ =
+      std::async(std::launch::async, &CoverageLayer::WorkOutAreas, this,
+                 SameDesign(project, graphics) ? engine_ : nullptr, project, graphics, Band());
+}
+
 void CoverageLayer::DrawAreas(DrawingSurface& side, const ProjectData& project,
                               const Graphics& graphics) {
-  // A repaint of the same design (a finished map, another band, a resize) keeps its engine.
-  const auto sameBoxes = [&] {
-    for (int b = 0; b < BoxesInUse(project); ++b)
-      if (!(graphics.BoxGeom[b].Source == graphics_.BoxGeom[b].Source &&
-            graphics.BoxGeom[b].Ray == graphics_.BoxGeom[b].Ray))
-        return false;
-    return true;
-  };
-  if (engine_ == nullptr || !(project == project_) || !sameBoxes())
-    engine_ = std::make_shared<const LevelEngine>(project, graphics, constants_);
+  AreaWork work;
+  if (pending_.valid()) work = pending_.get();
+  // Worked out for another design or band, or not at all: here and now.
+  if (work.engine == nullptr || work.entry != Band() || !(work.project == project) ||
+      !SameBoxes(project, graphics, work.graphics))
+    work =
+        WorkOutAreas(SameDesign(project, graphics) ? engine_ : nullptr, project, graphics, Band());
+  engine_ = std::move(work.engine);
   project_ = project;
   graphics_ = graphics;
-  const auto areas = AreaLevels(*engine_, Band(), project, graphics);
-  top_ = AreasMapTop(areas);
+  top_ = AreasMapTop(work.areas);
   if (bar_ != nullptr && bar_->top != top_) {
     bar_->top = top_;
     bar_->update();
   }
-  for (const auto& points : areas) DrawAreaLevels(side, points, top_);
+  for (const auto& points : work.areas) DrawAreaLevels(side, points, top_);
 }
 
 void CoverageLayer::BandChanged() {
@@ -148,16 +233,13 @@ void CoverageLayer::Request(const ProjectData& project, const Graphics& graphics
   const auto single = [](double v) { return std::fabs(v) <= std::numeric_limits<float>::max(); };
   if (!single(left) || !single(right) || !single(top) || !(top > bottom) || !(right > left) ||
       !std::isfinite(floorRow)) {
-    worker_ = std::jthread();
-    ++generation_;
-    busy_ = false;
-    requested_.clear();
+    Cancel();
     return;
   }
   const double ratio = side.devicePixelRatioF();
+  const QSize view(int(std::ceil(inner.width() * ratio)), int(std::ceil(inner.height() * ratio)));
   const QSize pixels(
-      int(std::ceil(inner.width() * ratio)),
-      std::max(1, int(std::ceil(std::clamp(floorRow, 0.0, inner.height()) * ratio))));
+      view.width(), std::max(1, int(std::ceil(std::clamp(floorRow, 0.0, inner.height()) * ratio))));
   const int nx = pixels.width() / NodeSpacing + 2, ny = pixels.height() / NodeSpacing + 2;
 
   // Everything the map depends on; an unchanged design and picture keep the map.
@@ -174,25 +256,30 @@ void CoverageLayer::Request(const ProjectData& project, const Graphics& graphics
   const unsigned generation = ++generation_;
   const int entry = Band();
   const float scaleTop = top_;
-  worker_ = std::jthread([this, engine = engine_, entry, scaleTop, left, right, top, bottom, nx, ny,
-                          pixels, generation](std::stop_token stop) {
+  if (worker_ == nullptr) worker_ = std::make_unique<MapWorker>();
+  worker_->Start([this, engine = engine_, entry, scaleTop, left, right, top, bottom, nx, ny, pixels,
+                  view, generation](std::stop_token stop) {
     auto map = std::make_shared<Map>();
     map->grid = MakeLevelGrid(entry, left, top, right, bottom, nx, ny);
     // Each core checks for a cancel between its rows.
-    FillOnEveryCore(map->grid, *engine, [&] { return stop.stop_requested(); });
-    if (stop.stop_requested()) return;
-    map->picture = RenderMap(map->grid.nodes, nx, ny, pixels, scaleTop);
+    if (!FillOnEveryCore(map->grid, *engine, [&] { return stop.stop_requested(); })) return;
     QMetaObject::invokeMethod(
         this,
-        [this, map, generation] {
-          if (generation == generation_) Finished(map);
+        [this, map, generation, scaleTop, pixels, view] {
+          if (generation == generation_) Finished(map, scaleTop, pixels, view);
         },
         Qt::QueuedConnection);
   });
 }
 
-void CoverageLayer::Finished(std::shared_ptr<const Map> map) {
+void CoverageLayer::Finished(std::shared_ptr<Map> map, float scaleTop, QSize pixels, QSize view) {
   busy_ = false;
+  shown_map_.reset();  // its picture is overwritten
+  if (picture_.size() != view) picture_ = NewPicture(view, QImage::Format_RGB32);
+  if (pixels.width() == picture_.width() && pixels.height() <= picture_.height())
+    map->picture = QImage(picture_.bits(), pixels.width(), pixels.height(), picture_.bytesPerLine(),
+                          picture_.format());
+  RenderMap(map->grid.nodes, map->grid.nx, map->grid.ny, scaleTop, map->picture);
   shown_map_ = std::move(map);
   emit MapReady();
 }

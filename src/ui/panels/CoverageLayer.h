@@ -2,8 +2,8 @@
 
 #include <QImage>
 #include <QObject>
+#include <future>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "acoustics/LevelGrid.h"
@@ -16,14 +16,17 @@ namespace tarnwick {
 
 class DrawingSurface;
 class ColourBar;
+class MapWorker;
 
 // The coverage map of the side view: the predicted level over the section above the floor
 // as colours under the areas and the array, the areas in the colours of their levels, a
 // colour bar and the map's own band list at the side view's top right.
 //
-// The map is computed on worker threads and never holds up the window: a design change
-// cancels the computation under way and starts a new one, and until that is ready the side
-// view shows the last finished map, never a half-finished one.
+// The map is computed on worker threads below the window's priority and never holds up the
+// window: a design change cancels the computation under way, without waiting for it, and
+// starts a new one, and until that is ready the side view shows the last finished map,
+// never a half-finished one. The map's picture is coloured on the window's thread when its
+// levels arrive, into one picture kept from map to map.
 class CoverageLayer : public QObject {
   Q_OBJECT
 
@@ -35,15 +38,18 @@ class CoverageLayer : public QObject {
   bool Shown() const { return shown_; }
   int Band() const;  // the band, or a broadband sum, chosen in the map's list
 
-  // Steps of a redraw while shown, in this order: the last finished map, just after the
-  // background; the areas in their levels' colours, instead of the plain slopes; then a
-  // new map wherever the design or the picture changed (not while an area is dragged).
-  // The map is left out, giving false, where the scene cannot place it.
+  // Steps of a redraw while shown, in this order: the areas' levels of the design about to
+  // be drawn started on a thread of their own, before anything is drawn; the last finished
+  // map, just after the background; the areas in their levels' colours, instead of the
+  // plain slopes; then a new map wherever the design or the picture changed (not while an
+  // area is dragged). The map is left out, giving false, where the scene cannot place it.
+  void Prepare(const ProjectData& project, const Graphics& graphics);
   bool DrawMap(DrawingSurface& side) const;
   void DrawAreas(DrawingSurface& side, const ProjectData& project, const Graphics& graphics);
   void Request(const ProjectData& project, const Graphics& graphics, const DrawingSurface& side);
 
-  // A finished map: the levels at its grid of nodes and its picture.
+  // A finished map: the levels at its grid of nodes and its picture, the top rows of the
+  // picture the layer keeps (valid while this map is shown).
   struct Map {
     LevelGrid grid;
     QImage picture;
@@ -64,8 +70,22 @@ class CoverageLayer : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The engine of a design (`engine` where it has one already) and its areas' levels.
+  struct AreaWork {
+    std::shared_ptr<const LevelEngine> engine;
+    std::vector<std::vector<SPLPoint>> areas;
+    ProjectData project;
+    Graphics graphics;
+    int entry = 0;
+  };
+  AreaWork WorkOutAreas(std::shared_ptr<const LevelEngine> engine, const ProjectData& project,
+                        const Graphics& graphics, int entry) const;
+  bool SameDesign(const ProjectData& project, const Graphics& graphics) const;
   void Place();
-  void Finished(std::shared_ptr<const Map> map);
+  // A map's levels are in: coloured into the top `pixels` of the kept picture, which has the
+  // size of the view's inner area in device pixels when the map was asked for, and shown.
+  void Finished(std::shared_ptr<Map> map, float scaleTop, QSize pixels, QSize view);
+  void Cancel();
   // Another band: its map is computed, and the side view is drawn once it is ready, so that
   // the areas' colours and the map's always come from the same band.
   void BandChanged();
@@ -80,10 +100,12 @@ class CoverageLayer : public QObject {
   std::shared_ptr<const LevelEngine> engine_;  // of the last redraw
   ProjectData project_;                        // the design of the last redraw
   Graphics graphics_;
+  std::future<AreaWork> pending_;  // the areas' levels Prepare started
   std::vector<double> requested_;  // what the map under way or shown was made of
   std::shared_ptr<const Map> shown_map_;
+  QImage picture_;  // the shown map's picture's pixels, resized only with the view
   unsigned generation_ = 0;
-  std::jthread worker_;  // last: stopped and joined before anything it uses goes
+  std::unique_ptr<MapWorker> worker_;  // last: stopped and joined before anything it uses goes
 };
 
 }  // namespace tarnwick

@@ -20,6 +20,27 @@ namespace {
 
 constexpr int HandlePixels = 5;  // the draggable band along the top edge
 
+// The curves of area chosen + 1, or of every area in use, in a band choice, each with its
+// spread when asked for.
+std::vector<LevelCurve> PredictCurves(const ProjectData& project, const Graphics& graphics,
+                                      const Constants& constants, int chosen, bool all, int band,
+                                      bool tolerance) {
+  std::vector<LevelCurve> curves;
+  for (int area = 1; area <= AreasInUse(project); ++area) {
+    if (!all && area != chosen + 1) continue;
+    LevelCurve curve;
+    curve.Area = area;
+    if (!PredictLevels(project, graphics, constants, area, band, curve.Points)) continue;
+    if (tolerance) {
+      LevelSpread spread = PredictSpread(project, graphics, constants, area, band);
+      curve.Low = std::move(spread.Low);
+      curve.High = std::move(spread.High);
+    }
+    curves.push_back(std::move(curve));
+  }
+  return curves;
+}
+
 }  // namespace
 
 GraphStrip::GraphStrip(QWidget* parent, const ProjectData& project, const Graphics& graphics,
@@ -84,26 +105,31 @@ void GraphStrip::ShowTolerance(bool shown) {
   Refresh();
 }
 
-void GraphStrip::Refresh() {
+void GraphStrip::Prepare() {
   if (area_ == nullptr || !isVisible()) return;
-  const int areas = AreasInUse(project_);
   const int chosen = area_->currentIndex();
-  const bool all = chosen == area_->count() - 1;
-  curves_.clear();
-  for (int area = 1; area <= areas; ++area) {
-    if (!all && area != chosen + 1) continue;
-    LevelCurve curve;
-    curve.Area = area;
-    if (!PredictLevels(project_, graphics_, constants_, area, band_->currentIndex(), curve.Points))
-      continue;
-    if (tolerance_) {
-      LevelSpread spread =
-          PredictSpread(project_, graphics_, constants_, area, band_->currentIndex());
-      curve.Low = std::move(spread.Low);
-      curve.High = std::move(spread.High);
-    }
-    curves_.push_back(std::move(curve));
-  }
+  pending_ = std::async(std::launch::async, [project = project_, graphics = graphics_,
+                                             &constants = constants_, chosen,
+                                             all = chosen == area_->count() - 1,
+                                             band = band_->currentIndex(), tolerance = tolerance_] {
+    return Prediction{project, chosen, band, tolerance,
+                      PredictCurves(project, graphics, constants, chosen, all, band, tolerance)};
+  });
+}
+
+void GraphStrip::Refresh() {
+  std::optional<Prediction> started;
+  if (pending_.valid()) started = pending_.get();
+  if (area_ == nullptr || !isVisible()) return;
+  const int chosen = area_->currentIndex();
+  const int band = band_->currentIndex();
+  // Started by Prepare for this design and choice, or predicted here.
+  if (started && started->project == project_ && started->chosen == chosen &&
+      started->band == band && started->tolerance == tolerance_)
+    curves_ = std::move(started->curves);
+  else
+    curves_ = PredictCurves(project_, graphics_, constants_, chosen, chosen == area_->count() - 1,
+                            band, tolerance_);
   hovered_.reset();
   update();
   emit Predicted();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <future>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -34,6 +35,9 @@ class GraphStrip : public DrawingSurface {
   // Predicts again and repaints, when shown; the window calls it whenever the design
   // changed.
   void Refresh();
+  // Starts predicting the design of the redraw under way on a thread of its own, when
+  // shown, while the pictures are drawn; the Refresh that follows takes the curves.
+  void Prepare();
   // Shades around each curve what a rigging error would make of it.
   void ShowTolerance(bool shown);
 
@@ -68,6 +72,14 @@ class GraphStrip : public DrawingSurface {
   QComboBox* band_ = nullptr;
   QWidget* controlsRight_ = nullptr;  // the widest of the controls on the left
   std::vector<LevelCurve> curves_;
+  // Curves Prepare started, with what they were predicted for.
+  struct Prediction {
+    ProjectData project;
+    int chosen = 0, band = 0;
+    bool tolerance = false;
+    std::vector<LevelCurve> curves;
+  };
+  std::future<Prediction> pending_;
   std::optional<std::pair<std::size_t, std::size_t>> hovered_;
   std::optional<int> dragFrom_;  // height plus press position while the edge is dragged
 };

@@ -198,6 +198,7 @@ void LineArray_frm::RedrawAll() {
   const QSize outer = OuterSizeTwips(*this);
   const SceneFrame frame{layout_->FixedHeight(), double(outer.width()), double(outer.height())};
   if (ComputeScene(p, frame, graphics_)) array_->ShowInclination(p.InclinationAngle);
+  graph_->Prepare();  // the graph's levels, while the pictures are drawn
   RepaintPictures();
   emit DesignChanged(p, graphics_);
 }
@@ -207,6 +208,7 @@ void LineArray_frm::RepaintPictures() {
   // and showing the window lays it out and redraws before the first paint.
   if (!isVisible()) return;
   const ProjectData& p = data_.Project;
+  coverage_->Prepare(p, graphics_);  // the map's area levels, while the rest is drawn
   MainView_pbx->Cls();
   ZoomView_pbx->Cls();
   DrawBackground(*MainView_pbx, *ZoomView_pbx, layout_->ZoomShown(), p, graphics_);
