@@ -176,7 +176,7 @@ TEST(LevelEngine, squaresTheOctavesWithinTheRoundingOfEachBandsOwnSineAndCosine)
   };
   std::mt19937 random(24);
   for (int design = 0; design < 16; ++design) {
-    const Design d(random);
+    const Hung d(RandomProject(random));
     std::uniform_real_distribution<float> x(-2.0f, d.graphics.SceneWidth),
         y(0.0f, d.graphics.SceneHeight);
     std::vector<PlaneVector> at(40);
@@ -190,9 +190,9 @@ TEST(LevelEngine, squaresTheOctavesWithinTheRoundingOfEachBandsOwnSineAndCosine)
             OffAxisIndex(AddVectors(at[i], NegateVector(box.Source)), AngleFromDown(box.Ray));
         const double r = std::hypot(double(at[i].X) - box.Source.X, double(at[i].Y) - box.Source.Y);
         for (int band = 0; band < BandCount; ++band) {
-          const DirectivityPoint& e = d.constants.Directivity(k, band);
+          const DirectivityPoint& e = ModuleData().Directivity(k, band);
           const double dB =
-              double(d.constants.BandLevel[band]) - e.LevelDrop - d.project.BoxAttenuation[b];
+              double(ModuleData().BandLevel[band]) - e.LevelDrop - d.project.BoxAttenuation[b];
           const auto one = std::polar(
               std::pow(10.0, dB / 20) / r,
               2 * Pi * BandCentreFrequency(band) / SpeedOfSound * r + e.Phase * (Pi / 180));
@@ -203,9 +203,9 @@ TEST(LevelEngine, squaresTheOctavesWithinTheRoundingOfEachBandsOwnSineAndCosine)
         power[i][entry] = BroadbandPower(entry, power[i].data()),
         sum[i][entry] = BroadbandPower(entry, sum[i].data());
     }
-    for (const auto arithmetic : Arithmetics) {
-      SCOPED_TRACE(Name(arithmetic));
-      const LevelEngine engine(d.project, d.graphics, d.constants, arithmetic);
+    for (const auto& [arithmetic, name] : Arithmetics) {
+      SCOPED_TRACE(name);
+      const LevelEngine engine(d.project, d.graphics, ModuleData(), arithmetic);
       std::vector<float> levels(at.size());
       for (int entry = 0; entry < BandChoiceCount; ++entry) {
         engine.Levels(entry, at, levels);
