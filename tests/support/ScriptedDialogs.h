@@ -7,9 +7,8 @@
 
 namespace tarnwick {
 
-// Dialogs that answer from a script and record what they were asked, so
-// tests never wait on a modal window. An unscripted question is a test
-// fault: it answers Cancel and is recorded as such.
+// Dialogs that answer from a script and record what they were asked, so tests never wait
+// on a modal window. An unscripted question is answered Cancel.
 class ScriptedDialogs : public UserDialogs {
  public:
   std::deque<Answer> Answers;
@@ -19,7 +18,6 @@ class ScriptedDialogs : public UserDialogs {
 
   Answer Ask(QWidget*, const QString& prompt, const QString& title) override {
     Log << QStringLiteral("ask %1: %2").arg(title, prompt);
-    if (Answers.empty()) Log << QStringLiteral("unscripted question");
     return Next(Answers, Answer::Cancel);
   }
   void Tell(QWidget*, const QString& prompt, const QString& title, bool critical) override {
@@ -32,7 +30,6 @@ class ScriptedDialogs : public UserDialogs {
     return Choose(QStringLiteral("open"), setup);
   }
 
-  // A file chosen in the dialog.
   static FileChoice Chosen(const QString& path) {
     return {FileChoice::Result::Chosen, path, path.section(QLatin1Char('/'), -1)};
   }

@@ -20,9 +20,6 @@ using Dlg = ScriptedDialogs;
 // Rounded to the two decimals the text boxes show.
 inline double Shown2(double v) { return std::nearbyint(v * 100) / 100; }
 inline QString Sample(const QString& name) { return TARNWICK_SOURCE_DIR "/tests/data/"_L1 + name; }
-inline QByteArray Bytes(const std::vector<unsigned char>& bytes) {
-  return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-}
 inline QByteArray Contents(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -34,29 +31,28 @@ inline QStringList Rows(const char* pattern, int n) {
   return names;
 }
 
-// The program itself run as a script runs it; `headless` without a display to find.
+// The program itself run as a script runs it, without a display to find; its status is -1
+// where it did not end by itself within a minute.
 struct Ran {
-  bool finished = false, normal = false;
   int status = -1;
   QString out;
   QByteArray err;
 };
-inline Ran RunProgram(const QStringList& arguments, bool headless = false) {
+inline Ran RunProgram(const QStringList& arguments) {
   QProcess program;
   QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-    if (headless) bare.remove(QLatin1String(name));
+    bare.remove(QLatin1String(name));
   program.setProcessEnvironment(bare);
   program.start(QStringLiteral(TARNWICK_PROGRAM), arguments);
-  const bool finished = program.waitForFinished(60000);  // else it ends with `program`
-  return {finished, program.exitStatus() == QProcess::NormalExit, program.exitCode(),
-          QString::fromUtf8(program.readAllStandardOutput()), program.readAllStandardError()};
+  const bool ended = program.waitForFinished(60000) && program.exitStatus() == QProcess::NormalExit;
+  return {ended ? program.exitCode() : -1, QString::fromUtf8(program.readAllStandardOutput()),
+          program.readAllStandardError()};
 }
 
-// One main window as a user meets it, for the window tests: shown and active, asking
-// scripted dialogs, with a scratch folder; controls found by their object names and used
-// as a user uses them. A test class derives from it and calls Reset() in cleanup, so that
-// every case starts from a fresh window and settings.
+// One main window as a user meets it: shown and active, asking scripted dialogs, with a
+// scratch folder; controls found by their object names and used as a user uses them. A
+// test derives from it and calls Reset() in cleanup: each case starts afresh.
 class WindowFixture {
  public:
   // Settings of this test program's own: window tests run side by side, and one clearing

@@ -26,11 +26,6 @@ class TestGraphStrip : public QObject, WindowFixture {
     std::vector<SPLPoint> fresh;
     QVERIFY(CalculateSPL(w.Project(), w.Geometry(), w.Module(), 1, 10, fresh));
     QVERIFY(fresh[50].SPL != before && fresh[50].SPL == strip->Curves().front().Points[50].SPL);
-    // Area 2 made 4 m long, at 10 kHz: 41 points.
-    Type("AreaLength_tbx(1)", "4");
-    KeyPick("AreaSelect_cbx", 1);
-    KeyPick("FreqSelect_cbx", 20);
-    QCOMPARE(strip->Curves().front().Points.size(), std::size_t{41});
     // All areas, A-weighted broadband: one curve each, the bands' weighted power sum.
     KeyPick("AreaSelect_cbx", 3);
     KeyPick("FreqSelect_cbx", 22);
@@ -72,23 +67,15 @@ class TestGraphStrip : public QObject, WindowFixture {
   }
 
   void theCommandLineGivesTheWindowsNumbersWithoutADisplay() {
-    // The numbers are the reports' own (see test_reports); here every seed runs without a
-    // display to find, a map without --out is refused, or drawn at its default size, and a
-    // response ends with the A-weighted sum.
+    // The numbers are the reports' own (test_reports); here each seed runs without a display.
     QDir corpus(TARNWICK_SOURCE_DIR "/tests/fuzz/corpus"_L1);
     const QStringList files = corpus.entryList({u"*.qvd"_s});
     QVERIFY(files.size() >= 3);
     for (const QString& name : files)
       for (const char* kind : {"--levels", "--geometry"}) {
-        const Ran ran = RunProgram({QLatin1String(kind), corpus.filePath(name)}, true);
-        QVERIFY2(ran.finished && ran.status == 0 && !ran.out.isEmpty(), ran.err.constData());
+        const Ran ran = RunProgram({QLatin1String(kind), corpus.filePath(name)});
+        QVERIFY2(ran.status == 0 && !ran.out.isEmpty(), ran.err.constData());
       }
-    const QString file = Sample("default.qvd");
-    QCOMPARE(RunProgram({u"--map"_s, file}, true).status, 2);
-    QCOMPARE(RunProgram({u"--map"_s, file, u"--out"_s, Path("m.png")}, true).status, 0);
-    QCOMPARE(QImage(Path("m.png")).size(), QSize(1600, 1000));
-    const Ran response = RunProgram({u"--response"_s, file, u"--at"_s, u"15,2"_s}, true);
-    QVERIFY(response.out.split('\n', Qt::SkipEmptyParts).last().startsWith("Broadband(A),,"_L1));
   }
 };
 

@@ -1,11 +1,6 @@
 // The window at twice the scale, on a screen smaller than its designed
 // minimum: it must fit, and what is on screen must be drawn, not left over.
-#include <QtTest>
-#include <QtWidgets>
-
-#include "support/ScriptedDialogs.h"
-#include "ui/panels/DrawingSurface.h"
-#include "ui/window/LineArrayForm.h"
+#include "support/WindowFixture.h"
 
 using namespace tarnwick;
 

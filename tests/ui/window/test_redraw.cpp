@@ -1,6 +1,5 @@
-// What a change costs: a change of the design recomputes the graph once and repaints the
-// pictures; a change that only concerns the pictures (the map's band, a finished map)
-// repaints the side view and recomputes nothing.
+// What a change costs: a change of the design predicts the graph once and repaints the
+// pictures; one of the map's band or a finished map repaints the side view only.
 #include "support/WindowFixture.h"
 #include "ui/panels/GraphStrip.h"
 
