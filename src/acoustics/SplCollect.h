@@ -78,7 +78,7 @@ inline void StandIn(SplBlock& block, int b, int n) {
 }
 
 // Each box's distance, level and entry phase at the block's points, and whether each point
-// is defined, four points at a time, for a processor with AVX2 (simd/SplCollectAvx2.cpp).
+// is defined, eight points at a time, for the AVX2 kernel (simd/SplCollectAvx2.cpp).
 void CollectBlockAvx2(BoxSet& boxes, SPLPoint* point, int count, SplBlock& block);
 
 }  // namespace tarnwick

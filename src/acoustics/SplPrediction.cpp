@@ -148,7 +148,9 @@ bool CalculateSPLWith(SplKernel kernel, const ProjectData& project, const Graphi
   block.frequency = BandCentreFrequency(band);
 
   // 3. The levels, block by block: as few blocks as SplBlock::Width allows, each as many
-  //    whole groups of four points as the next, so that no block is left a short one.
+  //    whole groups of four points as the next, so that no block is left a short one. A
+  //    point is defined when every box has an entry and no source lies on it; an undefined
+  //    box gets harmless stand-ins.
   const int total = static_cast<int>(SPLPoints.size());
   const int groups = (total + 3) / 4,
             blocks = (groups + SplBlock::Width / 4 - 1) / (SplBlock::Width / 4);
