@@ -1,5 +1,7 @@
 // The window at twice the scale, on a screen smaller than its designed
 // minimum: it must fit, and what is on screen must be drawn, not left over.
+#include <QtTest>
+
 #include "support/WindowFixture.h"
 
 using namespace tarnwick;
