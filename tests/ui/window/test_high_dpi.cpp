@@ -1,4 +1,4 @@
-// The window at twice the scale, on a screen smaller than its designed
+// The window at twice the scale, on a screen smaller than its own
 // minimum: it must fit, and what is on screen must be drawn, not left over.
 #include <QtTest>
 
