@@ -1,6 +1,7 @@
 #include "views/SplGraph.h"
 
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -190,13 +191,17 @@ void DrawToleranceBands(const GraphPainter& g, const std::vector<LevelCurve>& cu
 }
 
 // The curves, broken where a level is not defined; gives the extremes over all of them.
-// Each is stroked as its pieces: the painter draws separate lines many times faster than
-// one path, whose whole outline it fills as a curve.
+// On a raster picture each is stroked as its pieces: the raster painter draws separate
+// lines many times faster than one path, whose whole outline it fills as a curve. A vector
+// picture keeps the path.
 std::pair<std::optional<Extreme>, std::optional<Extreme>> DrawCurves(
     const GraphPainter& g, const std::vector<LevelCurve>& curves) {
   std::optional<Extreme> highest, lowest;
+  const QPaintEngine* engine = g.painter.paintEngine();
+  const bool raster = engine != nullptr && engine->type() == QPaintEngine::Raster;
   std::vector<QLineF> pieces;
   for (std::size_t c = 0; c < curves.size(); ++c) {
+    QPainterPath path;
     pieces.clear();
     std::optional<QPointF> last;
     const auto& points = curves[c].Points;
@@ -206,14 +211,21 @@ std::pair<std::optional<Extreme>, std::optional<Extreme>> DrawCurves(
         continue;
       }
       const QPointF at = g.layout.ToPixels(Distance(i), points[i].SPL);
+      last ? path.lineTo(at) : path.moveTo(at);
       if (last) pieces.emplace_back(*last, at);
       last = at;
       if (!highest || points[i].SPL > highest->level) highest = Extreme{points[i].SPL, c, i};
       if (!lowest || points[i].SPL < lowest->level) lowest = Extreme{points[i].SPL, c, i};
     }
-    if (points.size() == 1 && last) pieces.emplace_back(*last, *last + QPointF(6, 0));
+    if (points.size() == 1 && last) {
+      path.lineTo(*last + QPointF(6, 0));
+      pieces.emplace_back(*last, *last + QPointF(6, 0));
+    }
     g.painter.setPen(QPen(CurveColour(curves[c].Area), 1.5));
-    g.painter.drawLines(pieces.data(), int(pieces.size()));
+    if (raster)
+      g.painter.drawLines(pieces.data(), int(pieces.size()));
+    else
+      g.painter.drawPath(path);
   }
   return {highest, lowest};
 }

@@ -11,7 +11,6 @@
 #include <cmath>
 #include <condition_variable>
 #include <functional>
-#include <future>
 #include <limits>
 #include <mutex>
 #include <stop_token>
@@ -186,15 +185,15 @@ CoverageLayer::AreaWork CoverageLayer::WorkOutAreas(std::shared_ptr<const LevelE
 void CoverageLayer::Prepare(const ProjectData& project, const Graphics& graphics) {
   if (!shown_) return;
   // A repaint of the same design (a finished map, another band, a resize) keeps its engine.
-  pending_ =
-      std::async(std::launch::async, &CoverageLayer::WorkOutAreas, this,
-                 SameDesign(project, graphics) ? engine_ : nullptr, project, graphics, Band());
+  pending_ = HeadStart<AreaWork>(
+      [this, engine = SameDesign(project, graphics) ? engine_ : nullptr, project, graphics,
+       entry = Band()] { return WorkOutAreas(engine, project, graphics, entry); });
 }
 
 void CoverageLayer::DrawAreas(DrawingSurface& side, const ProjectData& project,
                               const Graphics& graphics) {
   AreaWork work;
-  if (pending_.valid()) work = pending_.get();
+  if (pending_.Started()) work = pending_.Take();
   // Worked out for another design or band, or not at all: here and now.
   if (work.engine == nullptr || work.entry != Band() || !(work.project == project) ||
       !SameBoxes(project, graphics, work.graphics))

@@ -2,13 +2,13 @@
 
 #include <QImage>
 #include <QObject>
-#include <future>
 #include <memory>
 #include <vector>
 
 #include "acoustics/LevelGrid.h"
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectData.h"
+#include "ui/panels/HeadStart.h"
 
 class QComboBox;
 
@@ -100,7 +100,7 @@ class CoverageLayer : public QObject {
   std::shared_ptr<const LevelEngine> engine_;  // of the last redraw
   ProjectData project_;                        // the design of the last redraw
   Graphics graphics_;
-  std::future<AreaWork> pending_;  // the areas' levels Prepare started
+  HeadStart<AreaWork> pending_;    // the areas' levels Prepare started
   std::vector<double> requested_;  // what the map under way or shown was made of
   std::shared_ptr<const Map> shown_map_;
   QImage picture_;  // the shown map's picture's pixels, resized only with the view

@@ -108,10 +108,10 @@ void GraphStrip::ShowTolerance(bool shown) {
 void GraphStrip::Prepare() {
   if (area_ == nullptr || !isVisible()) return;
   const int chosen = area_->currentIndex();
-  pending_ = std::async(std::launch::async, [project = project_, graphics = graphics_,
-                                             &constants = constants_, chosen,
-                                             all = chosen == area_->count() - 1,
-                                             band = band_->currentIndex(), tolerance = tolerance_] {
+  pending_ = HeadStart<Prediction>([project = project_, graphics = graphics_,
+                                    &constants = constants_, chosen,
+                                    all = chosen == area_->count() - 1,
+                                    band = band_->currentIndex(), tolerance = tolerance_] {
     return Prediction{project, chosen, band, tolerance,
                       PredictCurves(project, graphics, constants, chosen, all, band, tolerance)};
   });
@@ -119,7 +119,7 @@ void GraphStrip::Prepare() {
 
 void GraphStrip::Refresh() {
   std::optional<Prediction> started;
-  if (pending_.valid()) started = pending_.get();
+  if (pending_.Started()) started = pending_.Take();
   if (area_ == nullptr || !isVisible()) return;
   const int chosen = area_->currentIndex();
   const int band = band_->currentIndex();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <future>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectData.h"
 #include "ui/panels/DrawingSurface.h"
+#include "ui/panels/HeadStart.h"
 #include "views/SplGraph.h"
 
 class QComboBox;
@@ -79,7 +79,7 @@ class GraphStrip : public DrawingSurface {
     bool tolerance = false;
     std::vector<LevelCurve> curves;
   };
-  std::future<Prediction> pending_;
+  HeadStart<Prediction> pending_;
   std::optional<std::pair<std::size_t, std::size_t>> hovered_;
   std::optional<int> dragFrom_;  // height plus press position while the edge is dragged
 };
