@@ -299,10 +299,10 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   const std::pair<const char*, void (*)(benchmark::State&)> runs[] = {
       {"Map1kHz", FillMap<&Setup::band, false>},
-      {"Floor1kHz", FloorOf<&bandPlan, 1, 4>},
+      {"Floor1kHz", FloorOf<&bandPlan, 1, 1>},
       {"Map1kHzTwoThreads", FillMap<&Setup::band, true>},
       {"MapBroadbandA", FillMap<&Setup::broadband, false>},
-      {"FloorBroadbandA", FloorOf<&broadbandPlan, MostPhasors, 8>},
+      {"FloorBroadbandA", FloorOf<&broadbandPlan, MostPhasors, 24>},
       {"MapBroadbandATwoThreads", FillMap<&Setup::broadband, true>}};
   // Alternately, ten short rounds, each the fastest of three repetitions of wall time: on a
   // shared machine one core or the other slows down for tens of seconds at a time, and

@@ -29,9 +29,9 @@ class LevelEngine {
  public:
   // How the sums are evaluated. Fastest takes four points at a time with glibc's vector
   // maths where the processor has AVX2 and FMA, and is Portable elsewhere: one point at a
-  // time in plain C++. Both pick the same directivity
-  // entries; their sums differ by some 1e-12 of the power, which seldom shows in the float
-  // level. Either way a point's level does not depend on the other points of the query.
+  // time in plain C++. Both pick the same directivity entries; their sums differ by some
+  // 1e-12 of the power, which seldom shows in the float level. Either way a point's level
+  // does not depend on the other points of the query.
   enum class Arithmetic { Fastest, Portable };
 
   LevelEngine(const ProjectData& project, const Graphics& graphics, const Constants& constants,
@@ -47,7 +47,7 @@ class LevelEngine {
     PlaneVector Source;
     float Aim = 0.0f;  // degrees from straight down
     std::array<std::array<double, 4>, DirectivityAngleCount + 2> Sectors{};
-    // The same in single precision, for a quicker check that errs by some 1e-5 degrees,
+    // The same in single precision, for a quicker check that errs by some 2e-5 degrees,
     // well inside EntryEdgeMargin.
     std::array<std::array<float, 4>, DirectivityAngleCount + 2> SingleSectors{};
   };
@@ -88,7 +88,7 @@ class LevelEngine {
                     Work* work = nullptr) const;
 
   // The vector paths' working data (simd/LevelEngineAvx2.cpp): some points' distances and
-  // directivity entries, and how the spectrum tables are laid out.
+  // directivity entries, and how the tables are laid out.
   struct Block;
   static constexpr int Octave = 3;  // bands from one band to the band of twice its frequency
   // The complex pressures at 1 m, pressure_[(box * 73 + k) * PressureRow + 2 * band + 0 or 1]
