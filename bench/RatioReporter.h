@@ -60,14 +60,14 @@ inline int PrintVerdict(double ratio, double target) {
   return met ? 0 : 1;
 }
 
-// Registers one round of a benchmark: repetitions of wall time, of which only the fastest
-// is reported (see RatioReporter).
+// Registers one round of a benchmark: repetitions of wall time, each at least `seconds`
+// long, of which only the fastest is reported (see RatioReporter).
 template <typename Function>
-void RegisterFastest(const char* name, Function function, int repetitions,
-                     benchmark::TimeUnit unit) {
+void RegisterFastest(const char* name, Function function, int repetitions, benchmark::TimeUnit unit,
+                     double seconds = 0.2) {
   benchmark::RegisterBenchmark(name, function)
       ->Repetitions(repetitions)
-      ->MinTime(0.2)
+      ->MinTime(seconds)
       ->UseRealTime()
       ->ComputeStatistics(
           "min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
@@ -75,16 +75,21 @@ void RegisterFastest(const char* name, Function function, int repetitions,
       ->Unit(unit);
 }
 
-// Runs the measured benchmark and its baseline alternately, three rounds each
-// of ten repetitions of wall time, prints both times, their ratio and, last,
-// the verdict against the target; returns main's exit code.
+// Runs the measured benchmark and its baseline alternately, three rounds each of a hundred
+// short repetitions of wall time, prints both times, their ratio and, last, the verdict
+// against the target; returns main's exit code. Short repetitions, many of them: on a
+// shared machine another process or the host takes the processor for milliseconds at a
+// time, and a repetition that long is spoilt whole, while among many short ones enough
+// run undisturbed for the fastest of each to be the work alone.
+constexpr int ShortRepetitions = 100;
+
 template <typename Measured, typename Baseline>
 int RunSideBySide(int& argc, char** argv, const char* measuredName, Measured measured,
                   const char* baselineName, Baseline baseline, double target) {
   benchmark::Initialize(&argc, argv);
   for (int round = 0; round < 3; ++round) {
-    RegisterFastest(measuredName, measured, 10, benchmark::kMicrosecond);
-    RegisterFastest(baselineName, baseline, 10, benchmark::kMicrosecond);
+    RegisterFastest(measuredName, measured, ShortRepetitions, benchmark::kMicrosecond, 0.01);
+    RegisterFastest(baselineName, baseline, ShortRepetitions, benchmark::kMicrosecond, 0.01);
   }
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);

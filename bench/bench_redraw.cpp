@@ -320,9 +320,10 @@ void ReplayGraph(LineArray_frm& form, QWidget& plainWindow) {
 int RunSplayChange(int& argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   for (int round = 0; round < 3; ++round) {
-    RegisterFastest("SplayChangeAndShow", SplayChangeAndShow, 10, benchmark::kMicrosecond);
-    RegisterFastest("QPainterBaselineWithGraph", QPainterBaselineWithGraph, 10,
-                    benchmark::kMicrosecond);
+    RegisterFastest("SplayChangeAndShow", SplayChangeAndShow, ShortRepetitions,
+                    benchmark::kMicrosecond, 0.01);
+    RegisterFastest("QPainterBaselineWithGraph", QPainterBaselineWithGraph, ShortRepetitions,
+                    benchmark::kMicrosecond, 0.01);
   }
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);

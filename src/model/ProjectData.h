@@ -21,6 +21,20 @@ inline constexpr float BoxOffAttenuation = 99.0f;
 inline constexpr float FeetToMetres = 0.30479f;
 inline constexpr float MetresToFeet = 3.28095f;
 
+// How levels are predicted beyond the plain model, each option on its own (docs/model.md,
+// "Prediction options"). All off, each band is the coherent sum at its centre frequency with
+// the directivity in whole 5-degree entries and no air. The atmosphere counts only with Air.
+struct PredictionOptions {
+  bool Average = false;       // the band's power averaged over its third of an octave
+  bool Interpolate = false;   // directivity between the two entries around the angle
+  bool Air = false;           // absorption and speed of sound of the atmosphere below
+  float Temperature = 20.0f;  // degrees Celsius, -20 to 50
+  float Humidity = 50.0f;     // relative humidity, per cent, 10 to 100
+  float Pressure = 101.325f;  // kPa, 80 to 110
+  bool AnyOn() const { return Average || Interpolate || Air; }
+  bool operator==(const PredictionOptions&) const = default;
+};
+
 // The one open project. Fixed arrays are sized at their maximum; the two
 // counts say how many entries are in use and the rest keep stale values.
 // Lengths are metres whatever unit the user sees, angles degrees,
@@ -43,6 +57,7 @@ struct ProjectData {
   int FlybarMounting = 0;  // 1 = uptilt, 0 = downtilt
   int FlybarPin = 1;       // 1 to 9
   int AutomaticInclCalc = 0;
+  PredictionOptions Prediction;  // kept in the file's extension block, off in a plain file
 
   bool operator==(const ProjectData&) const = default;
 };

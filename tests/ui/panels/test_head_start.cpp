@@ -22,7 +22,9 @@ TEST(HeadStart, givesTheResultOnceWhoeverRunsItAndNothingRunsAfterADrop) {
   EXPECT_EQ(runs, 200);
   for (int i = 0; i < 50; ++i) {
     int ran = 0;  // written by a run only before the drop returns
-    { HeadStart<int> dropped([&ran] { return ++ran; }); }
+    {
+      HeadStart<int> dropped([&ran] { return ++ran; });
+    }
     const int seen = ran;
     std::this_thread::sleep_for(std::chrono::microseconds(300));
     EXPECT_EQ(ran, seen);
