@@ -1,8 +1,8 @@
 // The prediction along area 1 at 1 kHz on the default project against the floor of its work
-// (docs/model.md, "The coherent sum"): every transcendental call CalculateSPL makes, as many of
-// each as it counts in the same run (SplWork), evaluated four at a time with glibc's vector
-// maths over the same argument values collected beforehand, and the single-precision sum of
-// each point's pairs of boxes in its order, four points at a time, from the amplitudes,
+// (docs/model.md, "The coherent sum"): every square root and transcendental call CalculateSPL
+// makes, as many of each as it counts in the same run (SplWork), evaluated four at a time with
+// glibc's vector maths over the same argument values collected beforehand, and the single-precision
+// sum of each point's pairs of boxes in its order, four points at a time, from the amplitudes,
 // cosines and sines those calls give; nothing else. Both rows show the counts beside their
 // times. It also times bench/spl_numpy.py, the same levels from the same scene the way a user
 // would get them with numpy, and fails when numpy is faster.
@@ -49,7 +49,8 @@ Setup* setup = nullptr;
 const double Ln10 = std::log(10.0);
 
 // The floor's work. Per point, padded as CalculateSPL pads them to whole vectors of four
-// (the last point repeated): each box's distance, amplitude exponent level * ln 10 / 20 and
+// (the last point repeated): each box's squared distance, the argument of its square root,
+// whose results are the arguments of its logarithms; its amplitude exponent level * ln 10 / 20 and
 // phase in radians, [box][vector], the arguments of its logarithms, exponentials, cosines
 // and sines, and then room for the amplitudes, cosines and sines. The calls CalculateSPL
 // makes once per prediction rather than per point (each box's aim and the directions it
@@ -61,7 +62,7 @@ using Quads = std::vector<Quad>;
 
 struct Floor {
   int boxes = 0, vectors = 0;
-  Quads distance, exponent, phase, amplitude, cosine, sine;
+  Quads square, distance, exponent, phase, amplitude, cosine, sine;
   Quads otherSines, otherCosines, arctangents;
   Quads level;  // the points' levels, 10 / ln 10 times the log of the sum
 };
@@ -82,12 +83,13 @@ bool Collect(const Setup& s, const SplWork& work, Floor& f) {
   const long long pairs = boxes * (boxes + 1LL) / 2, lanes = work.sumTerms / pairs;
   const long long perPoint = lanes * boxes;
   if (lanes % 4 != 0 || lanes * pairs != work.sumTerms || work.logarithms != perPoint + lanes ||
-      work.exponentials != perPoint || work.sines < perPoint || work.cosines < perPoint) {
+      work.exponentials != perPoint || work.squareRoots != perPoint || work.sines < perPoint ||
+      work.cosines < perPoint) {
     std::printf("FAIL: CalculateSPL's counts are not those of %lld points' vectors\n", lanes);
     return false;
   }
   f.boxes = boxes, f.vectors = int(lanes / 4);
-  std::vector<double> distance, exponent, phase;
+  std::vector<double> square, exponent, phase;
   for (int b = 0; b < boxes; ++b) {
     const BoxGeometry& box = s.graphics.BoxGeom[b];
     for (long long i = 0; i < lanes; ++i) {
@@ -98,14 +100,15 @@ bool Collect(const Setup& s, const SplWork& work, Floor& f) {
       const DirectivityPoint& entry = s.constants.Directivity(k, 10);
       const auto level = static_cast<float>(s.constants.BandLevel[10] - entry.LevelDrop -
                                             20.0 * std::log(double(r)) / Ln10);
-      distance.push_back(r);
+      square.push_back(double(d.Y) * d.Y + double(d.X) * d.X);
       exponent.push_back(level * (Ln10 / 20.0));
       phase.push_back(
           static_cast<float>(1000.0 * (double(r) * 360.0) / SpeedOfSound + entry.Phase) * Pi /
           180.0);
     }
   }
-  f.distance = Vectors(distance, 1.0), f.exponent = Vectors(exponent, 0.0);
+  f.square = Vectors(square, 1.0), f.exponent = Vectors(exponent, 0.0);
+  f.distance = f.square;
   f.phase = Vectors(phase, 0.0);
   f.amplitude = f.cosine = f.sine = f.phase;
   f.level.resize(std::size_t(f.vectors));
@@ -179,6 +182,7 @@ BENCH_AVX2 void FloorWork(Floor& f) {
   sum = Evaluate(f.arctangents, _ZGVdN4v_atan, sum);
   sum = Evaluate(f.otherSines, _ZGVdN4v_sin, sum);
   sum = Evaluate(f.otherCosines, _ZGVdN4v_cos, sum);
+  Evaluate(f.square, vector_maths::Sqrt, f.distance);
   sum = Evaluate(f.distance, _ZGVdN4v_log, sum);
   Evaluate(f.exponent, _ZGVdN4v_exp, f.amplitude);
   Evaluate(f.phase, _ZGVdN4v_cos, f.cosine);
@@ -225,6 +229,7 @@ void Show(benchmark::State& state, const SplWork& work) {
   state.counters["log"] = double(work.logarithms);
   state.counters["exp"] = double(work.exponentials);
   state.counters["atan"] = double(work.arctangents);
+  state.counters["sqrt"] = double(work.squareRoots);
   state.counters["sum terms"] = double(work.sumTerms);
 }
 
@@ -248,6 +253,7 @@ void VectorisedFloor(benchmark::State& state) {
   made.cosines = lanes(f.phase) + lanes(f.otherCosines);
   made.logarithms = lanes(f.distance) + lanes(f.level);
   made.exponentials = lanes(f.exponent);
+  made.squareRoots = lanes(f.square);
   made.arctangents = lanes(f.arctangents);
   made.sumTerms = lanes(f.level) * f.boxes * (f.boxes + 1) / 2;
   Show(state, made);
@@ -351,11 +357,11 @@ int main(int argc, char** argv) {
   CalculateSPL(s.project, s.graphics, s.constants, 1, 10, s.points, &s.work);
   const SplWork& w = s.work;
   std::printf(
-      "%zu points x %d boxes: CalculateSPL makes %lld sines, %lld cosines, %lld logarithms, "
-      "%lld exponentials, %lld arctangents and %lld additions to the sums, and so does "
-      "the floor\n",
-      s.points.size(), s.project.BoxesAmount, w.sines, w.cosines, w.logarithms, w.exponentials,
-      w.arctangents, w.sumTerms);
+      "%zu points x %d boxes: CalculateSPL makes %lld square roots, %lld sines, %lld cosines, "
+      "%lld logarithms, %lld exponentials, %lld arctangents and %lld additions to the sums, "
+      "and so does the floor\n",
+      s.points.size(), s.project.BoxesAmount, w.squareRoots, w.sines, w.cosines, w.logarithms,
+      w.exponentials, w.arctangents, w.sumTerms);
   const bool beatsNumpy = CompareWithNumpy(s);
 
   const int verdict = RunSideBySide(argc, argv, "CalculateSPL", CalculateSPL_1_10,

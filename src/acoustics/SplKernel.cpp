@@ -79,7 +79,7 @@ void PortableSplKernel(BoxSet& boxes, SPLPoint* point, int count, SplBlock& k, S
     }
   if (work) {
     const long long values = static_cast<long long>(k.boxes) * count;
-    work->logarithms += values, work->exponentials += values;
+    work->logarithms += values, work->exponentials += values, work->squareRoots += values;
     work->cosines += values, work->sines += values;
     work->sumTerms += values * (k.boxes + 1) / 2;
   }

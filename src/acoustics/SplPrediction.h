@@ -75,7 +75,7 @@ class OffAxisTracker {
 // summed powers (docs/model.md, "The coherent sum").
 struct SplWork {
   long long sines = 0, cosines = 0, logarithms = 0, exponentials = 0, arctangents = 0;
-  long long sumTerms = 0;
+  long long squareRoots = 0, sumTerms = 0;
 };
 
 // Predicts the level along area `area` (1 ... 3) in band `band` (0 ... 20) from the project,

@@ -253,8 +253,8 @@ TEST(CalculateSPL, staysWithinATenThousandthOfADecibelOfTheDesignedStepsOnEveryK
 }
 
 TEST(CalculateSPL, countsWhatEachKernelEvaluatesOnlyWhenAsked) {
-  // 21 points and 2 boxes: per box and point a logarithm, an exponential, a sine and a
-  // cosine, per point 3 additions to its sum and the logarithm of it (the vector kernel
+  // 21 points and 2 boxes: per box and point a square root, a logarithm, an exponential, a
+  // sine and a cosine, per point 3 additions to its sum and the logarithm of it (the vector kernel
   // evaluates 24 lanes); per box its aim's arctangent, sine and cosine (as many lanes).
   const Scene s = Scene({3, 1}, {2, 0}).Box({1, 5}, {1, -1}).Box({1, 4.7f}, {1, -1});
   for (const SplKernel kernel : {FastestSplKernel(), &PortableSplKernel}) {
@@ -268,6 +268,7 @@ TEST(CalculateSPL, countsWhatEachKernelEvaluatesOnlyWhenAsked) {
     const long long lanes = kernel == &PortableSplKernel ? 21 : 24;
     EXPECT_EQ(work.logarithms, 3 * lanes);
     EXPECT_EQ(work.exponentials, 2 * lanes);
+    EXPECT_EQ(work.squareRoots, 2 * lanes);
     EXPECT_EQ(work.sumTerms, 3 * lanes);
     for (const long long aims : {work.sines - 2 * lanes, work.cosines - 2 * lanes})
       EXPECT_TRUE(aims == 2 || aims == 4) << aims;

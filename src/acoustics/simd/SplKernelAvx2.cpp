@@ -148,7 +148,7 @@ TARNWICK_AVX2 void Avx2SplKernel(BoxSet& boxes, SPLPoint* point, int count, SplB
   for (int n = 0; n < count; ++n) point[n].SPL = k.defined[n] ? k.spl[n] : SPLFloor;
   if (work) {
     const long long lanes = 4 * vectors, values = lanes * k.boxes;
-    work->logarithms += values + lanes, work->exponentials += values;
+    work->logarithms += values + lanes, work->exponentials += values, work->squareRoots += values;
     work->cosines += values, work->sines += values;
     work->sumTerms += values * (k.boxes + 1) / 2;
   }
