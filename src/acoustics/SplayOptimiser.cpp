@@ -20,7 +20,12 @@ namespace {
 constexpr float InclinationStep = 0.5f;  // degrees
 // Joints fixed per task, so that the threads can share out even a single inclination.
 constexpr int TaskJoints = 3;
-// Spreads closer than this (dB) count as equal; the standard deviation decides.
+// Designs are ranked by their spread (or fit) to the hundredth of a dB, so that a difference
+// nobody hears never outweighs a louder design.
+double Hundredths(double decibels) { return std::round(decibels * 100.0) / 100.0; }
+// How far a spread may lie above a ranked one and still round to it.
+constexpr double HalfHundredth = 0.005;
+// The sums' last-bit differences between the quick and the full measure (dB).
 constexpr double Tie = 1e-9;
 constexpr double None = std::numeric_limits<double>::infinity();
 // A point has a level where its power lies above SPLFloor's, as the map and the areas'
@@ -203,6 +208,7 @@ class Evaluator {
     if (e.Points == 0) return e;
     const double n = e.Points;
     e.Spread = high - low;
+    e.Mean = sum / n;
     e.Deviation = std::sqrt(std::max(0.0, square / n - (sum / n) * (sum / n)));
     e.FallSpread = fallHigh - fallLow;
     e.FallError = std::sqrt(std::max(0.0, fallSquare / n - (fallSum / n) * (fallSum / n)));
@@ -215,7 +221,10 @@ class Evaluator {
     for (int b = 0; b < BoxesInUse(project); ++b)
       placed.push_back(LevelEngine::Place(laidOut.BoxGeom[b]));
     HangDesign(placed);
-    return Measure(BoxesInUse(project) - 1);
+    Evenness e = Measure(BoxesInUse(project) - 1);
+    for (int b = 0; b < BoxesInUse(project); ++b)
+      e.RaysOnAreas += laidOut.BoxGeom[b].AimedArea != 0;
+    return e;
   }
 
   SplayGoal Goal() const { return goal_; }
@@ -267,7 +276,7 @@ class Probe {
       engine_.AddPressures(int(b), placed[b], bands_.First, bands_.Last, at_, re, im, count);
     bands_.Powers(re, im, count, power_.data());
     const Extremes e({power_.data(), count});
-    return e.Found() && e.Spread() > best + 2 * Tie;
+    return e.Found() && e.Spread() > best + HalfHundredth + 2 * Tie;
   }
 
   // Takes the points that decided a design summed at every point.
@@ -295,30 +304,45 @@ class Probe {
   std::vector<double> power_;  // per probe point
 };
 
-// A design's place in the ranking; the lower index wins a full tie, so the answer does not
-// depend on which thread got there first.
+// A design's place in the ranking: its spread (or fit) in hundredths of a dB, then the
+// higher mean level, then the smaller deviation; the lower index wins a full tie, so the
+// answer does not depend on which thread got there first.
 struct Candidate {
-  double Primary = None, Secondary = None;
+  double Primary = None, Mean = -None, Secondary = None;
   long long Index = -1;
 };
 
 bool Better(const Candidate& a, const Candidate& b) {
-  if (a.Primary < b.Primary - Tie) return true;
-  if (a.Primary > b.Primary + Tie) return false;
+  if (a.Primary != b.Primary) return a.Primary < b.Primary;
+  if (a.Mean != b.Mean) return a.Mean > b.Mean;
   if (a.Secondary != b.Secondary) return a.Secondary < b.Secondary;
   return a.Index < b.Index;
 }
 
-// Ranks the design whose boxes are hung through `last`.
-void Consider(Evaluator& evaluator, int last, long long index, Candidate& best) {
+// The best design that keeps the sound on the audience, and the best of all.
+struct Leaders {
+  Candidate Kept, All;
+  // The ranked spread a design must reach to matter: a design off the audience can only
+  // lead all designs.
+  double ToBeat(bool kept) const { return (kept ? Kept : All).Primary; }
+  void Take(const Leaders& other) {
+    if (Better(other.Kept, Kept)) Kept = other.Kept;
+    if (Better(other.All, All)) All = other.All;
+  }
+};
+
+// Ranks the design whose boxes are hung through `last`; `kept` says whether it keeps the
+// sound on the audience.
+void Consider(Evaluator& evaluator, int last, long long index, bool kept, Leaders& best) {
   const bool even = evaluator.Goal() == SplayGoal::EvenLevel;
   // Most designs lose on their spread alone.
-  if (even && !(evaluator.QuickSpread(last) <= best.Primary + Tie)) return;
+  if (even && !(evaluator.QuickSpread(last) <= best.ToBeat(kept) + HalfHundredth + Tie)) return;
   const Evenness e = evaluator.Measure(last);
   if (e.Points == 0) return;
-  const Candidate c =
-      even ? Candidate{e.Spread, e.Deviation, index} : Candidate{e.FallError, e.FallSpread, index};
-  if (Better(c, best)) best = c;
+  const Candidate c = even ? Candidate{Hundredths(e.Spread), e.Mean, e.Deviation, index}
+                           : Candidate{Hundredths(e.FallError), e.Mean, e.FallSpread, index};
+  if (kept && Better(c, best.Kept)) best.Kept = c;
+  if (Better(c, best.All)) best.All = c;
 }
 
 // What every thread reads.
@@ -329,6 +353,7 @@ struct Search {
   std::vector<bool> Twin;  // per hanging (Twins)
   int Boxes = 0, Joints = 0, FixedJoints = 0;
   bool Automatic = false;
+  bool KeepOnAudience = false;
 };
 
 // Hangings that place every box as one ranked before them does: the same pin offset and
@@ -352,7 +377,7 @@ struct Worker {
 
   Evaluator Sums;
   Probe Points;
-  Candidate Best;
+  Leaders Best;
   std::vector<LevelEngine::Placement> Placed;  // the design being tried
   long long Summed = 0, RuledOut = 0;
 };
@@ -375,6 +400,8 @@ class Task {
     g_ = s_.Scene;
     BoxShape shape = HangFlybar(p_, g_);
     HangBox(p_, g_, 0, 0.0f, shape);
+    // The top box hangs the same whatever the splays below it.
+    kept_ = !s_.KeepOnAudience || AimsAtAudience(p_, g_);
     w_.Sums.Hang(0, g_.BoxGeom[0]);
     Descend(1, shape, 0, first);
   }
@@ -382,7 +409,7 @@ class Task {
  private:
   void Descend(int box, const BoxShape& shape, unsigned splays, long long first) {
     if (box == s_.Boxes) {
-      Consider(w_.Sums, box - 1, first + splays, w_.Best);
+      Consider(w_.Sums, box - 1, first + splays, kept_, w_.Best);
       ++w_.Summed;
       return;
     }
@@ -408,12 +435,13 @@ class Task {
       ComputeArrayGeometry(p, g);
       w_.Placed.clear();
       for (int b = 0; b < s_.Boxes; ++b) w_.Placed.push_back(LevelEngine::Place(g.BoxGeom[b]));
-      if (even && w_.Points.RulesOut(w_.Placed, w_.Best.Primary)) {
+      const bool kept = !s_.KeepOnAudience || AimsAtAudience(p, g);
+      if (even && w_.Points.RulesOut(w_.Placed, w_.Best.ToBeat(kept))) {
         ++w_.RuledOut;
         continue;
       }
       w_.Sums.HangDesign(w_.Placed);
-      Consider(w_.Sums, s_.Boxes - 1, first + splays, w_.Best);
+      Consider(w_.Sums, s_.Boxes - 1, first + splays, kept, w_.Best);
       ++w_.Summed;
       if (even) w_.Points.Learn(w_.Sums.LastExtremes());
     }
@@ -425,19 +453,20 @@ class Task {
   unsigned fixed_;
   ProjectData p_;
   Graphics g_;
+  bool kept_ = true;  // the hanging's top box keeps the sound on the audience
 };
 
 // Shares the tasks of the search out between search.Threads threads; gives the best
-// design and adds the designs decided and how they went into `result`.
-Candidate RunTasks(const Search& s, const LevelEngine& engine, const JudgedPoints& points,
-                   const SplaySearch& search, std::stop_token stop, std::atomic<long long>* done,
-                   SplayResult& result) {
+// designs and adds the designs decided and how they went into `result`.
+Leaders RunTasks(const Search& s, const LevelEngine& engine, const JudgedPoints& points,
+                 const SplaySearch& search, std::stop_token stop, std::atomic<long long>* done,
+                 SplayResult& result) {
   const int tasks = int(s.Hangings.size()) << s.FixedJoints;
   const long long perTask = 1LL << (s.Joints - s.FixedJoints);
   std::atomic<int> next{0};
   std::atomic<long long> finished{0};
   std::mutex merging;
-  Candidate best;
+  Leaders best;
   const auto work = [&] {
     Worker worker(engine, points, search);
     for (int t = next++; t < tasks && !stop.stop_requested(); t = next++) {
@@ -446,7 +475,7 @@ Candidate RunTasks(const Search& s, const LevelEngine& engine, const JudgedPoint
       if (done != nullptr) *done += perTask;
     }
     const std::lock_guard lock(merging);
-    if (Better(worker.Best, best)) best = worker.Best;
+    best.Take(worker.Best);
     result.Summed += worker.Summed, result.RuledOut += worker.RuledOut;
   };
   const int threads =
@@ -517,20 +546,29 @@ SplayResult OptimiseSplay(const ProjectData& project, const Graphics& scene,
            BoxesInUse(project),
            JointsInUse(project),
            0,
-           project.AutomaticInclCalc == 1};
+           project.AutomaticInclCalc == 1,
+           search.KeepOnAudience};
   s.Twin = Twins(project, s.Hangings);
   s.FixedJoints = std::min(TaskJoints, s.Joints);
-  const Candidate best = RunTasks(s, engine, points, search, stop, done, result);
+  const Leaders best = RunTasks(s, engine, points, search, stop, done, result);
   if (stop.stop_requested()) {
     result.Cancelled = true;
     return result;
   }
-  if (best.Index < 0) return result;
-  const Hanging& hanging = s.Hangings[std::size_t(best.Index >> s.Joints)];
-  const unsigned splays = unsigned(best.Index & ((1LL << s.Joints) - 1));
-  Graphics laidOut;
-  result.Best = LayOut(Design(project, hanging, splays), scene, laidOut);
-  result.BestScore = Evaluator(engine, points, search).Measure(result.Best, laidOut);
+  if (best.All.Index < 0) return result;
+  const auto layOut = [&](const Candidate& c, ProjectData& design, Evenness& score) {
+    const Hanging& hanging = s.Hangings[std::size_t(c.Index >> s.Joints)];
+    const unsigned splays = unsigned(c.Index & ((1LL << s.Joints) - 1));
+    Graphics laidOut;
+    design = LayOut(Design(project, hanging, splays), scene, laidOut);
+    score = Evaluator(engine, points, search).Measure(design, laidOut);
+  };
+  layOut(best.All, result.Unconstrained, result.UnconstrainedScore);
+  result.BestOnAudience = best.Kept.Index >= 0;
+  if (result.BestOnAudience)
+    layOut(best.Kept, result.Best, result.BestScore);
+  else
+    result.Best = result.Unconstrained, result.BestScore = result.UnconstrainedScore;
   result.Found = true;
   return result;
 }

@@ -10,11 +10,12 @@ namespace tarnwick {
 // What makes one design better than another.
 enum class SplayGoal {
   // The smallest spread (loudest minus quietest) of the level over every point of the
-  // areas in use; of two equal spreads, the smaller standard deviation.
+  // areas in use, to 0.01 dB; of two equal spreads, the louder (the higher mean of the
+  // points' levels), then the smaller standard deviation.
   EvenLevel,
   // The closest least-squares fit to a level falling by FallPerDoubling dB each time the
-  // distance from the mounting point doubles; of two equal fits, the smaller spread
-  // around the fall.
+  // distance from the mounting point doubles, to 0.01 dB; of two equal fits, the louder,
+  // then the smaller spread around the fall.
   Fall,
 };
 
@@ -25,6 +26,8 @@ struct SplaySearch {
   // How far the typed inclination may move each way, in steps of 0.5 degrees.
   float InclinationReach = 15.0f;
   int Threads = 0;  // 0: one per core
+  // Only designs whose top box aims no higher than the back row (AimsAtAudience) qualify.
+  bool KeepOnAudience = true;
 };
 
 // How even one design's levels are along the areas, in dB.
@@ -34,6 +37,8 @@ struct Evenness {
   double Deviation = 0.0;   // standard deviation
   double FallSpread = 0.0;  // loudest minus quietest around the wanted fall
   double FallError = 0.0;   // root mean square distance from the best-placed wanted fall
+  double Mean = 0.0;        // mean of the points' levels
+  int RaysOnAreas = 0;      // boxes whose ray ends on an area
 };
 
 struct SplayResult {
@@ -41,6 +46,12 @@ struct SplayResult {
   ProjectData Best;     // the project with the best splays and inclination, or pin and mounting
   Evenness BestScore;
   Evenness CurrentScore;
+  // Whether Best keeps the sound on the audience. False when the search asked for that and
+  // no design does: Best is then the best of all designs, shown as such.
+  bool BestOnAudience = true;
+  // The best of all designs, the audience rule aside, to show what the rule costs.
+  ProjectData Unconstrained;
+  Evenness UnconstrainedScore;
   long long Designs = 0;  // designs decided: tried, or tied with one tried (OptimiseSplay)
   // Of those tried, the designs summed at every area point, and those ruled out at a few.
   long long Summed = 0, RuledOut = 0;

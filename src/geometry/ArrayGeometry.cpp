@@ -215,4 +215,17 @@ bool ComputeScene(ProjectData& project, const SceneFrame& frame, Graphics& g) {
   return ComputeArrayGeometry(project, g);
 }
 
+bool AimsAtAudience(const ProjectData& project, const Graphics& g) {
+  const BoxGeometry& top = g.BoxGeom[0];
+  PlaneVector backRow{-INFINITY, 0.0f};
+  for (int i = 0; i < AreasInUse(project); ++i)
+    for (const PlaneVector end : {g.AreaGeom[i].Start, g.AreaGeom[i].End})
+      if (end.X > backRow.X) backRow = end;
+  // A millimetre's grace: a line through the back row's very edge keeps the sound there.
+  constexpr double Grace = 1e-3;
+  const double ahead = double(backRow.X) - top.Source.X;
+  if (!(top.Ray.X > 0.0f) || !(ahead > 0.0)) return !(top.Ray.Y > 0.0f);
+  return top.Source.Y + ahead * top.Ray.Y / top.Ray.X <= backRow.Y + Grace;
+}
+
 }  // namespace tarnwick

@@ -117,6 +117,24 @@ TEST(ArrayAim, theSmallestCrossingAlongTheAxisWinsEvenBehindTheArray) {
   }
 }
 
+TEST(ArrayAim, theTopBoxKeepsTheSoundOnTheAudienceUpToTheFarthestBackRow) {
+  // Two areas, the second ending farther out and higher (20 m out, 5 m up): the top box's
+  // line may pass through that end but not a centimetre above it; a line aimed straight down
+  // keeps the sound there, one rising backwards does not.
+  ProjectData p = MakeDefaultProject();
+  p.AreasAmount = 2;
+  Graphics g;
+  g.AreaGeom[0].End = {15.0f, 8.0f};
+  g.AreaGeom[1].Start = {12.0f, 1.0f}, g.AreaGeom[1].End = {21.0f, 5.0f};
+  BoxGeometry& top = g.BoxGeom[0];
+  top.Source = {1.0f, 9.0f};
+  const auto aimedAt = [&](PlaneVector ray) { return top.Ray = ray, AimsAtAudience(p, g); };
+  EXPECT_TRUE(aimedAt({20.0f, -4.0f}));
+  EXPECT_FALSE(aimedAt({20.0f, -3.99f}));
+  EXPECT_TRUE(aimedAt({0.0f, -1.0f}));
+  EXPECT_FALSE(aimedAt({-1.0f, 0.5f}));
+}
+
 TEST(ArrayGeometry, steepAreasAndVerticalAxesLeaveEveryValueFinite) {
   // An area shorter than its rise stands upright; the area not in use is left alone.
   ProjectData p = MakeDefaultProject();

@@ -57,6 +57,10 @@ void GraphStrip::showEvent(QShowEvent* event) {
   Refresh();
 }
 
+int GraphStrip::Band() const {
+  return band_ != nullptr ? band_->currentIndex() : DefaultBandChoice;
+}
+
 void GraphStrip::BuildControls() {
   auto* calc = new WrappingButton(QStringLiteral("Calculate Response"), this);
   calc->setObjectName(QStringLiteral("Calc_cbt"));

@@ -43,6 +43,8 @@ class GraphStrip : public DrawingSurface {
 
   // The curves shown.
   const std::vector<LevelCurve>& Curves() const { return curves_; }
+  // The band or broadband sum the graph shows.
+  int Band() const;
 
  signals:
   // The curves were predicted anew.

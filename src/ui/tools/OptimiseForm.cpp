@@ -1,5 +1,6 @@
 #include "ui/tools/OptimiseForm.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleValidator>
 #include <QFormLayout>
@@ -51,6 +52,7 @@ Optimise_frm::Optimise_frm(QWidget* owner, std::function<ShownDesign()> shown,
     fall_->setEnabled(goal_->currentIndex() == 1);
     Search();
   });
+  connect(keep_, &QCheckBox::toggled, this, &Optimise_frm::Search);
   connect(fall_, &QLineEdit::editingFinished, this, [this] {
     if (fall_->isModified()) Search();
     fall_->setModified(false);
@@ -79,10 +81,17 @@ QLayout* Optimise_frm::MakeQuestion() {
   fall_->setObjectName(QStringLiteral("OptimiseFall_tbx"));
   fall_->setValidator(new QDoubleValidator(-20.0, 20.0, 2, fall_));
   fall_->setEnabled(false);
+  keep_ = new QCheckBox(
+      QStringLiteral(
+          "&Keep the sound on the audience: the top box aims no higher than the back row"),
+      this);
+  keep_->setObjectName(QStringLiteral("OptimiseKeepOnAudience_chk"));
+  keep_->setChecked(true);
   auto* settings = new QFormLayout;
   settings->addRow(QStringLiteral("&Band:"), band_);
   settings->addRow(QStringLiteral("&Goal:"), goal_);
   settings->addRow(QStringLiteral("&Fall (dB per doubling):"), fall_);
+  settings->addRow(keep_);
   return settings;
 }
 
@@ -126,7 +135,8 @@ Optimise_frm::~Optimise_frm() {
   if (worker_.joinable()) worker_.join();
 }
 
-void Optimise_frm::Show() {
+void Optimise_frm::Show(int band) {
+  band_->setCurrentIndex(band);
   show();
   raise();
   Search();
@@ -142,6 +152,7 @@ void Optimise_frm::Follow(const ProjectData& project) {
 SplaySearch Optimise_frm::Settings() const {
   SplaySearch search;
   search.Band = band_->currentIndex();
+  search.KeepOnAudience = keep_->isChecked();
   if (goal_->currentIndex() == 1) {
     search.Goal = SplayGoal::Fall;
     search.FallPerDoubling = QLocale().toDouble(fall_->text());
@@ -225,8 +236,20 @@ void Optimise_frm::ShowResult() {
   if (automatic) rows << QStringLiteral("Flybar pin") << QStringLiteral("Flybar mounting");
   rows << QStringLiteral("Spread (dB)") << QStringLiteral("Standard deviation (dB)");
   if (fall) rows << QStringLiteral("Distance from the fall (dB rms)");
+  rows << QStringLiteral("Mean level (dB)") << QStringLiteral("Rays on an area");
   table_->setRowCount(int(rows.size()));
   table_->setVerticalHeaderLabels(rows);
+  // Beside the best design that keeps the sound on the audience, the best of all when it
+  // differs: what keeping to the audience costs.
+  const bool offAudience = result_.Found && !result_.BestOnAudience;
+  const bool beside =
+      result_.Found && result_.BestOnAudience && DiffersByUser(result_.Unconstrained, result_.Best);
+  QStringList headers{QStringLiteral("Current"), offAudience
+                                                     ? QStringLiteral("Best (aims too high)")
+                                                     : QStringLiteral("Best")};
+  if (beside) headers << QStringLiteral("Best, aiming anywhere");
+  table_->setColumnCount(int(headers.size()));
+  table_->setHorizontalHeaderLabels(headers);
   const auto column = [&](int c, const ProjectData& p, const Evenness& e, bool known) {
     QStringList cells{Angles(p), DecimalText(p.InclinationAngle)};
     if (automatic)
@@ -234,29 +257,37 @@ void Optimise_frm::ShowResult() {
             << QString::fromLatin1(MountingItems[p.FlybarMounting == 1 ? 1 : 0]);
     cells << DecimalText(e.Spread) << DecimalText(e.Deviation);
     if (fall) cells << DecimalText(e.FallError);
+    cells << DecimalText(e.Mean)
+          << QStringLiteral("%1 of %2").arg(e.RaysOnAreas).arg(BoxesInUse(p));
     for (int r = 0; r < cells.size(); ++r)
       table_->setItem(r, c, new QTableWidgetItem(known ? cells[r] : QString()));
   };
   column(0, result_.Found ? result_.Current : searched_, result_.CurrentScore, result_.Found);
   column(1, best, result_.BestScore, result_.Found);
+  if (beside) column(2, result_.Unconstrained, result_.UnconstrainedScore, true);
   applyButton_->setEnabled(result_.Found && current_ && !searching_ &&
                            DiffersByUser(searched_, result_.Best));
-  if (searching_)
-    status_->setText(QStringLiteral("Trying %1 designs...").arg(QLocale().toString(total_)));
-  else if (result_.Cancelled)
-    status_->setText(QStringLiteral("Cancelled."));
-  else if (!result_.Found)
-    status_->setText(
-        QStringLiteral("Nothing to search: no point of the areas has a level to even out. Check "
-                       "the areas' lengths and the array's distance to the floor."));
-  else if (!current_)
-    status_->setText(QStringLiteral("The design has changed since this search: search again."));
-  else
-    status_->setText(QStringLiteral("%1 designs tried in %2 s. %3")
-                         .arg(QLocale().toString(result_.Designs), DecimalText(seconds_),
-                              DiffersByUser(searched_, result_.Best)
-                                  ? QStringLiteral("Apply makes the best design yours.")
-                                  : QStringLiteral("The current design is the best.")));
+  status_->setText(Status(offAudience));
+}
+
+QString Optimise_frm::Status(bool offAudience) const {
+  if (searching_) return QStringLiteral("Trying %1 designs...").arg(QLocale().toString(total_));
+  if (result_.Cancelled) return QStringLiteral("Cancelled.");
+  if (!result_.Found)
+    return QStringLiteral(
+        "Nothing to search: no point of the areas has a level to even out. Check "
+        "the areas' lengths and the array's distance to the floor.");
+  if (!current_) return QStringLiteral("The design has changed since this search: search again.");
+  if (offAudience)
+    return QStringLiteral(
+        "No design keeps the sound on the audience: in every one the top box aims above the "
+        "back row. Shown is the best of all designs; lower the inclination or the mounting "
+        "height, or search with a typed inclination.");
+  return QStringLiteral("%1 designs tried in %2 s. %3")
+      .arg(QLocale().toString(result_.Designs), DecimalText(seconds_),
+           DiffersByUser(searched_, result_.Best)
+               ? QStringLiteral("Apply makes the best design yours.")
+               : QStringLiteral("The current design is the best."));
 }
 
 }  // namespace tarnwick

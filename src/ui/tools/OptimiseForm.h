@@ -8,6 +8,7 @@
 
 #include "acoustics/SplayOptimiser.h"
 
+class QCheckBox;
 class QComboBox;
 class QLayout;
 class QVBoxLayout;
@@ -41,8 +42,9 @@ class Optimise_frm : public QWidget {
                std::function<void(const ProjectData&)> apply);
   ~Optimise_frm() override;
 
-  // Shows the window and searches the design as it now stands.
-  void Show();
+  // Shows the window at `band` (what the graph shows) and searches the design as it now
+  // stands.
+  void Show(int band);
   // The window's design has changed: a result found for another design cannot be applied.
   void Follow(const ProjectData& project);
   bool Busy() const { return searching_; }
@@ -61,6 +63,7 @@ class Optimise_frm : public QWidget {
   void Tick();
   void Finish(int generation, const SplayResult& result, double seconds);
   void ShowResult();
+  QString Status(bool offAudience) const;
   SplaySearch Settings() const;
 
   std::function<ShownDesign()> shown_;
@@ -68,6 +71,7 @@ class Optimise_frm : public QWidget {
   QComboBox* band_ = nullptr;
   QComboBox* goal_ = nullptr;
   QLineEdit* fall_ = nullptr;
+  QCheckBox* keep_ = nullptr;
   QTableWidget* table_ = nullptr;
   QLabel* status_ = nullptr;
   QProgressBar* progress_ = nullptr;

@@ -4,7 +4,9 @@
 #include <QCursor>
 #include <QMenu>
 
+#include "acoustics/BandLevels.h"
 #include "ui/panels/Controls.h"
+#include "ui/panels/GraphStrip.h"
 #include "ui/tools/AboutForm.h"
 #include "ui/tools/ExportCommands.h"
 #include "ui/tools/OptimiseForm.h"
@@ -18,7 +20,8 @@ ToolWindows::ToolWindows(LineArray_frm& window, DrawingSurface* side, GraphStrip
                          std::function<bool()> graphShown)
     : QObject(&window),
       window_(window),
-      exports_(new ExportCommands(window, side, graph, std::move(graphShown))) {}
+      exports_(new ExportCommands(window, side, graph, graphShown)),
+      graphBand_([graph, graphShown] { return graphShown() ? graph->Band() : BroadbandAChoice; }) {}
 
 void ToolWindows::AddTools(QMenu* tools) {
   connect(AddCommand(tools, "RiggingTable_men", QStringLiteral("&Rigging Table...")),
@@ -87,7 +90,7 @@ void ToolWindows::Optimise_men_Click() {
     };
     optimise_ = new Optimise_frm(&window_, shown, apply);
   }
-  optimise_->Show();
+  optimise_->Show(graphBand_());
 }
 
 }  // namespace tarnwick

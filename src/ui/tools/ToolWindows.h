@@ -51,7 +51,8 @@ class ToolWindows : public QObject {
   Optimise_frm* optimise_ = nullptr;
   About_frm* about_ = nullptr;
   QMenu* sideMenu_ = nullptr;
-  PlaneVector menuPoint_;  // where the side view's menu was asked for
+  PlaneVector menuPoint_;           // where the side view's menu was asked for
+  std::function<int()> graphBand_;  // the band the graph shows, Broadband (A) when hidden
 };
 
 }  // namespace tarnwick

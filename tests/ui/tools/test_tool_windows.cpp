@@ -75,7 +75,10 @@ class TestToolWindows : public QObject, WindowFixture {
     QTRY_VERIFY_WITH_TIMEOUT(!form->Busy(), 60000);
     const SplayResult& result = form->Result();
     QVERIFY(result.Found);
-    const SplayResult direct = OptimiseSplay(before, w.Geometry(), w.Module(), SplaySearch{});
+    // With the graph hidden, at Broadband (A).
+    QCOMPARE(Find<QComboBox>("OptimiseBand_cbx")->currentIndex(), BroadbandAChoice);
+    const SplayResult direct =
+        OptimiseSplay(before, w.Geometry(), w.Module(), SplaySearch{.Band = BroadbandAChoice});
     QCOMPARE(result.Best, direct.Best);
     const auto* table = Find<QTableWidget>("OptimiseResult_tbl");
     QCOMPARE(table->item(4, 1)->text().toDouble(), Shown2(direct.BestScore.Spread));
