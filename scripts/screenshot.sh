@@ -17,7 +17,7 @@ modes=",${2:-},"
 size=${3:-800x600}
 "$top/scripts/install-deps.sh"
 export out top modes size
-xvfb-run -a -s "-screen 0 1700x1100x24" bash -c '
+xvfb-run -a -s "-screen 0 2100x1100x24" bash -c '
   "$top/scripts/run.sh" >/dev/null 2>&1 &
   app=$!  # run.sh ends by becoming the program: this id is the window'"'"'s own
   for _ in $(seq 1 600); do
@@ -68,7 +68,7 @@ xvfb-run -a -s "-screen 0 1700x1100x24" bash -c '
       # Beside the main window rather than over it.
       form=$(xdotool search --name "Optimise Splay Angles" | head -1)
       xdotool windowmove "$form" "$((width + 10))" 0
-      crop="$((width + 590))x$((height + 10))+0+0"
+      crop="$((width + 800))x$((height + 10))+0+0"
     fi
     sleep 1
     import -window root -crop "$crop" "$out"

@@ -38,7 +38,7 @@ Optimise_frm::Optimise_frm(QWidget* owner, std::function<ShownDesign()> shown,
     : QWidget(owner, Qt::Window), shown_(std::move(shown)), apply_(std::move(apply)) {
   setObjectName(QStringLiteral("Optimise_frm"));
   setWindowTitle(QStringLiteral("Optimise Splay Angles"));
-  resize(560, 420);
+  resize(780, 560);  // three columns of twelve splays each, every row without scrolling
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(MakeQuestion());
   MakeAnswer(*layout);
@@ -82,8 +82,7 @@ QLayout* Optimise_frm::MakeQuestion() {
   fall_->setValidator(new QDoubleValidator(-20.0, 20.0, 2, fall_));
   fall_->setEnabled(false);
   keep_ = new QCheckBox(
-      QStringLiteral(
-          "&Keep the sound on the audience: the top box aims no higher than the back row"),
+      QStringLiteral("&Keep the sound on the audience (top box no higher than the back row)"),
       this);
   keep_->setObjectName(QStringLiteral("OptimiseKeepOnAudience_chk"));
   keep_->setChecked(true);
