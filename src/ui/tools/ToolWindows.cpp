@@ -10,6 +10,7 @@
 #include "ui/tools/AboutForm.h"
 #include "ui/tools/ExportCommands.h"
 #include "ui/tools/OptimiseForm.h"
+#include "ui/tools/PredictionForm.h"
 #include "ui/tools/ResponseForm.h"
 #include "ui/tools/RiggingForm.h"
 #include "ui/window/LineArrayForm.h"
@@ -30,6 +31,23 @@ void ToolWindows::AddTools(QMenu* tools) {
           &QAction::triggered, this, &ToolWindows::Optimise_men_Click);
 }
 
+void ToolWindows::AddPrediction(QMenu* preferences) {
+  connect(AddCommand(preferences, "Prediction_men", QStringLiteral("&Prediction...")),
+          &QAction::triggered, this, [this] {
+            if (prediction_ == nullptr) {
+              // Each change of the options is one step to undo, as any edit of the design.
+              const auto apply = [this](const PredictionOptions& options) {
+                ProjectData p = window_.Project();
+                p.Prediction = options;
+                window_.ChangeAsOneStep(QStringLiteral("Prediction"),
+                                        [this, p] { window_.ShowProject(p); });
+              };
+              prediction_ = new Prediction_frm(&window_, apply);
+            }
+            prediction_->Show(window_.Project().Prediction);
+          });
+}
+
 void ToolWindows::AddHelp(QMenu* help) {
   connect(AddCommand(help, "About_men", QStringLiteral("&About")), &QAction::triggered, this,
           [this] {
@@ -43,6 +61,7 @@ void ToolWindows::Follow(const ProjectData& project, const Graphics& graphics) {
   if (response_ != nullptr && response_->isVisible())
     response_->Follow(project, graphics, window_.Module());
   if (rigging_ != nullptr && rigging_->isVisible()) rigging_->Follow(project, graphics);
+  if (prediction_ != nullptr && prediction_->isVisible()) prediction_->Follow(project.Prediction);
   if (optimise_ != nullptr) optimise_->Follow(project);
 }
 

@@ -17,6 +17,7 @@ class ExportCommands;
 class GraphStrip;
 class LineArray_frm;
 class Optimise_frm;
+class Prediction_frm;
 class Response_frm;
 class Rigging_frm;
 
@@ -34,6 +35,8 @@ class ToolWindows : public QObject {
   // Tools › Rigging Table… and Optimise Splay Angles…; Help › About.
   void AddTools(QMenu* tools);
   void AddHelp(QMenu* help);
+  // Preferences › Prediction...
+  void AddPrediction(QMenu* preferences);
   // The side view's right-click menu at a point of its scene: "Response Here".
   void ShowSideMenu(PlaneVector at);
   // The design was recomputed: the shown windows show it.
@@ -49,6 +52,7 @@ class ToolWindows : public QObject {
   Response_frm* response_ = nullptr;
   Rigging_frm* rigging_ = nullptr;
   Optimise_frm* optimise_ = nullptr;
+  Prediction_frm* prediction_ = nullptr;
   About_frm* about_ = nullptr;
   QMenu* sideMenu_ = nullptr;
   PlaneVector menuPoint_;           // where the side view's menu was asked for

@@ -61,6 +61,8 @@ void LineArray_frm::BuildMenus() {
   QAction* tolerance =
       AddCommand(preferences, "ShowTolerance_men", QStringLiteral("Show &Tolerance"), {}, 0);
   connect(tolerance, &QAction::triggered, graph_, &GraphStrip::ShowTolerance);
+  preferences->addSeparator();
+  tools_->AddPrediction(preferences);
 
   // The presets only select entries in the angle lists, as one step to undo however many
   // lists they change.
