@@ -20,6 +20,7 @@ constexpr double DegreesToRadians = Pi / 180.0;
 LevelEngine::LevelEngine(const ProjectData& project, const Graphics& graphics,
                          const Constants& constants, Arithmetic arithmetic) {
   vector_ = arithmetic == Arithmetic::Fastest && simd::HasAvx2Fma();
+  SetUpOptions(project, constants);
   const int boxes = BoxesInUse(project);
   for (int b = 0; b < boxes; ++b) boxes_.push_back(Place(graphics.BoxGeom[b]));
   polar_.resize(std::size_t(BandCount) * boxes * DirectivityAngleCount * 2);
@@ -141,7 +142,9 @@ void LevelEngine::Levels(int entry, std::span<const PlaneVector> points, std::sp
     return;
   }
   Work done;
-  if (vector_) {
+  if (options_) {
+    OptionsLevels(entry, points, levels, done);
+  } else if (vector_) {
     VectorLevels(entry, points, levels, done);
   } else {
     std::array<double, BandCount> power{};
@@ -203,6 +206,7 @@ void LevelEngine::AddPressures(int box, const Placement& placement, int first, i
 }
 
 std::array<float, BandChoiceCount> LevelEngine::Spectrum(PlaneVector point) const {
+  if (options_) return OptionsSpectrum(point);
   std::array<float, BandChoiceCount> levels;
   levels.fill(SPLFloor);
   if (vector_) {
