@@ -84,10 +84,11 @@ class LevelEngine {
   // Every entry's level at one point, bands first, then the two broadband sums.
   std::array<float, BandChoiceCount> Spectrum(PlaneVector point) const;
 
-  // One box's share of the plain model's sums (whatever the prediction options), for searches that hang the boxes in many ways: box `box`
-  // (its attenuation) hung as `placement`, its complex pressure for each band from `first`
-  // to `last` at each point added into re and im at [(band - first) * stride + point]; NaN
-  // where the box defines no level (a point on its source, or no directivity entry).
+  // One box's share of the sums, for searches that hang the boxes in many ways: box `box`
+  // (its attenuation) hung as `placement`, its complex pressure for each band from `first` to
+  // `last` at each point added into re and im at [(band - first) * stride + point]; NaN where
+  // the box defines no level (a point on its source, or no directivity entry). Always the
+  // plain model, whatever the prediction options: the optimiser judges designs by it.
   void AddPressures(int box, const Placement& placement, int first, int last,
                     std::span<const PlaneVector> points, double* re, double* im, std::size_t stride,
                     Work* work = nullptr) const;
