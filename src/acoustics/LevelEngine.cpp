@@ -20,7 +20,6 @@ constexpr double DegreesToRadians = Pi / 180.0;
 LevelEngine::LevelEngine(const ProjectData& project, const Graphics& graphics,
                          const Constants& constants, Arithmetic arithmetic) {
   vector_ = arithmetic == Arithmetic::Fastest && simd::HasAvx2Fma();
-  SetUpOptions(project, constants);
   const int boxes = BoxesInUse(project);
   for (int b = 0; b < boxes; ++b) boxes_.push_back(Place(graphics.BoxGeom[b]));
   polar_.resize(std::size_t(BandCount) * boxes * DirectivityAngleCount * 2);
@@ -43,6 +42,7 @@ LevelEngine::LevelEngine(const ProjectData& project, const Graphics& graphics,
       }
     }
   }
+  SetUpOptions(project, constants);
 }
 
 LevelEngine::Work& LevelEngine::Work::operator+=(const Work& other) {
