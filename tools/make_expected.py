@@ -38,6 +38,17 @@ level_engine.csv     the level engine's levels at a grid of points all over the 
                      A point is kept where every box's direction lies more than 0.001
                      degrees from an entry's edge and the level within 40 dB of the
                      power sum of the boxes alone (the incoherent sum).
+level_models.csv     the level engine with its prediction options, for the same two designs:
+                     an "air" row (the Air option's temperature a in degrees C, humidity b
+                     in per cent, pressure c in kPa), "box" rows as above, and "point" rows:
+                     the options as three 0/1 digits (average, interpolate, air), x, y,
+                     the band a, the level b in dB and its tolerance c (0.01 dB), in every
+                     band and every combination of the options at points all over the
+                     section. Each band's average is integrated numerically (Simpson's
+                     rule, the step halved until two estimates agree within 1e-5 of the
+                     power), never by the engine's closed form; a level is kept within 40 dB
+                     of the boxes' power sum and, without interpolation, where no box's
+                     direction lies near an entry's edge.
 default.qvd,         project files laid out byte by byte as the format describes them:
 small.qvd, odd.qvd   the default project; it with title "A", author "B", feet, two boxes
                      and one area; and one with a text outside ASCII, negative zero, the
