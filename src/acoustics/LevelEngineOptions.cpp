@@ -91,20 +91,22 @@ double LevelEngine::OptionsPower(const Path* paths, int band, Work& work) const 
   // 3. Averaged over the band: a pair's cos(k dr + dphi) averages to its value at the middle
   //    wave number times sin x / x, x = dr times half the band's width in wave number. Each
   //    box's phasors at the middle and at the half width give every pair's cosine and sine
-  //    by complex products.
-  std::array<std::complex<double>, MaxBoxes> middle, half;
+  //    by complex products, written out (std::complex's product checks for NaNs).
+  std::array<double, MaxBoxes> middleRe, middleIm, halfRe, halfIm;
   double power = 0.0;
   for (std::size_t b = 0; b < boxes; ++b) {
-    middle[b] = std::polar(1.0, middleWave_[band] * paths[b].R + phase[b]);
-    half[b] = std::polar(1.0, halfWave_[band] * paths[b].R);
+    const double middle = middleWave_[band] * paths[b].R + phase[b];
+    const double half = halfWave_[band] * paths[b].R;
+    middleRe[b] = std::cos(middle), middleIm[b] = std::sin(middle);
+    halfRe[b] = std::cos(half), halfIm[b] = std::sin(half);
     power += amplitude[b] * amplitude[b];
   }
   for (std::size_t i = 0; i < boxes; ++i) {
     double pairs = 0.0;
     for (std::size_t j = i + 1; j < boxes; ++j) {
       const double x = halfWave_[band] * (paths[i].R - paths[j].R);
-      const double cosine = (middle[i] * std::conj(middle[j])).real();
-      const double sine = (half[i] * std::conj(half[j])).imag();
+      const double cosine = middleRe[i] * middleRe[j] + middleIm[i] * middleIm[j];
+      const double sine = halfIm[i] * halfRe[j] - halfRe[i] * halfIm[j];
       pairs += amplitude[j] * cosine * SineRatio(x, sine);
     }
     power += 2.0 * amplitude[i] * pairs;
