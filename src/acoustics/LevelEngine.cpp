@@ -42,6 +42,7 @@ LevelEngine::LevelEngine(const ProjectData& project, const Graphics& graphics,
       }
     }
   }
+  SetUpOptions(project, constants);
 }
 
 LevelEngine::Work& LevelEngine::Work::operator+=(const Work& other) {
@@ -141,7 +142,9 @@ void LevelEngine::Levels(int entry, std::span<const PlaneVector> points, std::sp
     return;
   }
   Work done;
-  if (vector_) {
+  if (options_) {
+    OptionsLevels(entry, points, levels, done);
+  } else if (vector_) {
     VectorLevels(entry, points, levels, done);
   } else {
     std::array<double, BandCount> power{};
@@ -203,6 +206,7 @@ void LevelEngine::AddPressures(int box, const Placement& placement, int first, i
 }
 
 std::array<float, BandChoiceCount> LevelEngine::Spectrum(PlaneVector point) const {
+  if (options_) return OptionsSpectrum(point);
   std::array<float, BandChoiceCount> levels;
   levels.fill(SPLFloor);
   if (vector_) {

@@ -25,6 +25,11 @@ namespace tarnwick {
 // that of the band three below, so its phasor is that band's squared (see docs/model.md,
 // "One box at a point"). The engine holds no reference to the design, and its queries
 // change nothing, so several threads may query one engine at once.
+//
+// The project's prediction options (ProjectData::Prediction) are read here too. With any on,
+// Levels, Level and Spectrum take the options' sums, one point at a time in double precision
+// (LevelEngineOptions.cpp; see docs/model.md, "Prediction options"); with all off they are
+// the plain model above, bit for bit.
 class LevelEngine {
  public:
   // How the sums are evaluated. Fastest takes four points at a time with glibc's vector
@@ -80,9 +85,10 @@ class LevelEngine {
   std::array<float, BandChoiceCount> Spectrum(PlaneVector point) const;
 
   // One box's share of the sums, for searches that hang the boxes in many ways: box `box`
-  // (its attenuation) hung as `placement`, its complex pressure for each band from `first`
-  // to `last` at each point added into re and im at [(band - first) * stride + point]; NaN
-  // where the box defines no level (a point on its source, or no directivity entry).
+  // (its attenuation) hung as `placement`, its complex pressure for each band from `first` to
+  // `last` at each point added into re and im at [(band - first) * stride + point]; NaN where
+  // the box defines no level (a point on its source, or no directivity entry). Always the
+  // plain model, whatever the prediction options: the optimiser judges designs by it.
   void AddPressures(int box, const Placement& placement, int first, int last,
                     std::span<const PlaneVector> points, double* re, double* im, std::size_t stride,
                     Work* work = nullptr) const;
@@ -126,7 +132,34 @@ class LevelEngine {
   void SpectrumPowers(const Block& block, int vector, double (*power)[4], Work& work) const;
   void VectorSpectrum(PlaneVector point, std::array<float, BandChoiceCount>& levels) const;
 
+  // The prediction options' sums (LevelEngineOptions.cpp). A box's path to a point: its
+  // length, and the directivity entry K with the fraction T of the way to entry K + 1 (T is
+  // 0 without interpolation).
+  struct Path {
+    double R = 0.0;
+    int K = -1;
+    double T = 0.0;
+  };
+  void SetUpOptions(const ProjectData& project, const Constants& constants);
+  // Every box's path to the point; false where the point has no defined level.
+  bool Paths(PlaneVector point, Path* paths, Work& work) const;
+  // One band's power at a point from its paths.
+  double OptionsPower(const Path* paths, int band, Work& work) const;
+  void OptionsLevels(int entry, std::span<const PlaneVector> points, std::span<float> levels,
+                     Work& work) const;
+  std::array<float, BandChoiceCount> OptionsSpectrum(PlaneVector point) const;
+
   bool vector_ = false;
+  // Whether any prediction option is on, and the options' data.
+  bool options_ = false;
+  PredictionOptions prediction_;
+  DirectivityTable directivity_;
+  std::array<double, BandCount> bandLevel_{};
+  std::array<double, MaxBoxes> attenuation_{};
+  // Per band, in radians per metre: the wave number at the centre frequency, at the middle
+  // of the band's edges, and half the band's width in wave number; the air's loss in dB per
+  // metre (0 without Air).
+  std::array<double, BandCount> centreWave_{}, middleWave_{}, halfWave_{}, airLoss_{};
   std::vector<Placement> boxes_;
   // polar_[((band * boxes + box) * 73 + k) * 2 + 0 or 1]: the pressure amplitude at 1 m
   // and the entry's phase in radians, side by side.

@@ -39,7 +39,9 @@ LevelGrid MakeLevelGrid(int entry, double left, double top, double right, double
                         int ny);
 
 // Every area in use with the engine's levels at its points (AreaPoints, the points
-// CalculateSPL predicts); their SPLPoint::DistanceFromLastBox stays 0.
+// CalculateSPL predicts); their SPLPoint::DistanceFromLastBox stays 0. With any of the
+// project's prediction options on, these are the options' levels, and the graph's curve for
+// such a project (docs/model.md, "Prediction options").
 std::vector<std::vector<SPLPoint>> AreaLevels(const LevelEngine& engine, int entry,
                                               const ProjectData& project, const Graphics& graphics);
 

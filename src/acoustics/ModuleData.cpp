@@ -1,5 +1,6 @@
 #include "acoustics/ModuleData.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "acoustics/DirectivityTable.h"
@@ -23,6 +24,23 @@ int DirectivityIndex(float theta) {
   const double steps = double(theta) / 5.0;
   if (!(std::fabs(steps) <= 36.5)) return -1;
   return static_cast<int>(RoundHalfEven(steps)) + OnAxisIndex;
+}
+
+DirectivityBlend BlendIndex(float theta) {
+  if (!(std::fabs(theta) <= 180.0f)) return {};
+  const double u = double(theta) / 5.0 + OnAxisIndex;
+  const int k = std::min(static_cast<int>(std::floor(u)), DirectivityAngleCount - 2);
+  return {k, u - k};
+}
+
+BlendedDirectivity Blend(const DirectivityPoint& from, const DirectivityPoint& to, double t) {
+  double turn = double(to.Phase) - from.Phase;
+  if (turn > 180.0) turn -= 360.0;
+  if (turn <= -180.0) turn += 360.0;
+  double phase = from.Phase + t * turn;
+  if (phase > 180.0) phase -= 360.0;
+  if (phase <= -180.0) phase += 360.0;
+  return {(1.0 - t) * from.LevelDrop + t * to.LevelDrop, phase};
 }
 
 std::optional<DirectivityPoint> LookUpDirectivity(const Constants& constants, int band,

@@ -56,6 +56,26 @@ void FillDirectivity(Constants& constants);
 // outside 0 ... 72 or theta is not a number.
 int DirectivityIndex(float theta);
 
+// Where an off-axis angle in degrees lies between the entries, for the Interpolate option
+// (see docs/model.md, "Prediction options"): u = theta / 5 + 36, entry K = min(floor u, 71)
+// and the fraction T = u - K (0 ... 1) of the way to entry K + 1. An angle exactly on an
+// entry's own angle, (k - 36) * 5 degrees, gives K = k and T = 0 (180 degrees: K = 71 and
+// T = 1, entry 72), so there it names the entry DirectivityIndex names. K is -1 outside
+// -180 ... 180 degrees or for NaN.
+struct DirectivityBlend {
+  int K = -1;
+  double T = 0.0;
+};
+DirectivityBlend BlendIndex(float theta);
+
+// Entries `from` and `to` mixed by t: the level drop (1 - t) from + t to in dB, the phase in
+// degrees moved from `from`'s by t of the way to `to`'s along the shorter arc (+180 for a
+// difference of exactly 180) and given within (-180, 180].
+struct BlendedDirectivity {
+  double LevelDrop = 0.0, Phase = 0.0;
+};
+BlendedDirectivity Blend(const DirectivityPoint& from, const DirectivityPoint& to, double t);
+
 // The entry for a band and an off-axis angle in degrees, as it stands: there is no
 // interpolation between angles or bands. Empty when band lies outside 0 ... 20 or the
 // angle index outside 0 ... 72.
