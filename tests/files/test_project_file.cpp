@@ -145,6 +145,7 @@ TEST(ProjectFileOptions, travelInABlockAfterTheDataAndADamagedBlockLeavesThemOff
   const auto options = [&](const Bytes& block) {
     Bytes bytes = small;
     bytes.insert(bytes.end(), block.begin(), block.end());
+    bytes.push_back('?');
     return Loaded(bytes).Prediction;
   };
   for (const Bytes& bad :
@@ -156,9 +157,7 @@ TEST(ProjectFileOptions, travelInABlockAfterTheDataAndADamagedBlockLeavesThemOff
     EXPECT_EQ(options(Sealed(bad)), PredictionOptions{});
   Bytes longer = With<std::uint16_t>(framed, 4, 17);
   longer.insert(longer.end(), {1, 1});
-  longer = Sealed(longer);
-  longer.push_back('?');
-  EXPECT_EQ(options(longer), with.Prediction);
+  EXPECT_EQ(options(Sealed(longer)), with.Prediction);
   EXPECT_EQ(options(Sealed(With(framed, 9, -20.0f))).Temperature, -20.0f);
 }
 
