@@ -110,13 +110,13 @@ std::optional<int> AreaChoice(const std::string& value) {
 // The options that take a value, as --option=value or --option value: the one the
 // argument names, or nothing.
 std::optional<std::string> ValueOption(const std::string& argument) {
-  const auto names = [&argument](const std::string& option) {
+  const auto named = [&argument](const std::string& option) {
     return argument == option || argument.rfind(option + "=", 0) == 0;
   };
   for (const char* name : {"--size", "--out", "--at", "--fall", "--area", "--band", "--format"})
-    if (names(name)) return name;
+    if (named(name)) return name;
   for (const char* name : PredictionOptionNames)
-    if (names(name)) return name;
+    if (named(name)) return name;
   return std::nullopt;
 }
 
