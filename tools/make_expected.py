@@ -53,6 +53,10 @@ default.qvd,         project files laid out byte by byte as the format describes
 small.qvd, odd.qvd   the default project; it with title "A", author "B", feet, two boxes
                      and one area; and one with a text outside ASCII, negative zero, the
                      extremes of single precision and every attenuation.
+options.qvd          small.qvd with prediction options on, in the extension block after
+                     the data ("TWX1", u16 payload length, average, interpolate and air as
+                     bytes, temperature, humidity and pressure as singles, the CRC-32 of
+                     all before it as zlib computes it).
 
 Rules used
 ----------
@@ -102,6 +106,7 @@ import io
 import math
 import struct
 import sys
+import zlib
 from pathlib import Path
 
 TOP = Path(__file__).resolve().parent.parent
@@ -658,6 +663,8 @@ SAMPLE_FILES = {
     "default.qvd": DEFAULT_FILE_PROJECT,
     "small.qvd": dict(DEFAULT_FILE_PROJECT, title="A", author="B", units="Feet", boxes=2,
                       areas=1),
+    "options.qvd": dict(DEFAULT_FILE_PROJECT, title="A", author="B", units="Feet", boxes=2,
+                        areas=1, options=(1, 0, 1, 12.5, 70.0, 95.5)),
     "odd.qvd": dict(DEFAULT_FILE_PROJECT, title="Open Air 2027 – Bühne Süd", author="",
                     units="Feet", automatic=0, mounting=1, pin=9, floor=7.123456,
                     inclination=-3.0001, attenuation=[0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 99],
@@ -699,7 +706,16 @@ def project_file(p):
     header = b"Q-V LA" + struct.pack("<hh", 1, 20) + b"qz" + struct.pack("<h", 1)
     header += struct.pack("<iiii", 0, 1, len(data), 31)
     assert len(header) == 30
-    return header + data
+    return header + data + prediction_block(p.get("options"), p.get("extra", b""))
+
+
+def prediction_block(options, extra):
+    """The extension block after the data; `extra` stands for a later version's options."""
+    if options is None:
+        return b""
+    payload = struct.pack("<BBBfff", *options) + extra
+    framed = b"TWX1" + struct.pack("<H", len(payload)) + payload
+    return framed + struct.pack("<I", zlib.crc32(framed))
 
 
 # ---------------------------------------------------------------- output
@@ -760,6 +776,9 @@ def tables():
     picks = pick_rows()
     assert len(picks) > 300 and len({r[-1] for r in picks}) == 4, "too few kinds of press"
     files = {name: project_file(p) for name, p in SAMPLE_FILES.items()}
+    # A seed with a later version's longer payload and bytes after the block.
+    files["../fuzz/corpus/options_longer.qvd"] = project_file(dict(
+        DEFAULT_FILE_PROJECT, options=(0, 1, 1, -20.0, 100.0, 110.0), extra=b"\x07\x00")) + b"?"
     files |= {f"../fuzz/corpus/extreme_{name}.qvd": project_file(dict(DEFAULT_FILE_PROJECT, **p))
               for name, p in HOSTILE_SEEDS.items()}
     assert len(files["default.qvd"]) == 237 and len(files["small.qvd"]) == 104

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string_view>
 
+#include "model/ProjectRules.h"
+
 namespace tarnwick {
 
 namespace {
@@ -69,6 +71,15 @@ std::string ReportName(ReportRequest::Kind kind) {
   return names[static_cast<int>(kind)];
 }
 
+// The options that set how levels are predicted, over the project's own.
+constexpr const char* PredictionOptionNames[] = {"--average",     "--interpolate", "--air",
+                                                 "--temperature", "--humidity",    "--pressure"};
+
+bool IsPredictionOption(const std::string& option) {
+  return std::find(std::begin(PredictionOptionNames), std::end(PredictionOptionNames), option) !=
+         std::end(PredictionOptionNames);
+}
+
 // Which options each kind of report takes.
 bool Fits(const std::string& option, ReportRequest::Kind kind) {
   using Kind = ReportRequest::Kind;
@@ -79,6 +90,7 @@ bool Fits(const std::string& option, ReportRequest::Kind kind) {
   if (option == "--size") return kind == Kind::Map;
   if (option == "--out") return kind == Kind::Map || kind == Kind::Optimise;
   if (option == "--fall") return kind == Kind::Optimise;
+  if (IsPredictionOption(option)) return kind != Kind::Geometry;
   return option == "--at" && kind == Kind::Response;
 }
 
@@ -98,11 +110,46 @@ std::optional<int> AreaChoice(const std::string& value) {
 // The options that take a value, as --option=value or --option value: the one the
 // argument names, or nothing.
 std::optional<std::string> ValueOption(const std::string& argument) {
-  for (const char* name : {"--size", "--out", "--at", "--fall", "--area", "--band", "--format"}) {
-    const std::string option = name;
-    if (argument == option || argument.rfind(option + "=", 0) == 0) return option;
-  }
+  const auto named = [&argument](const std::string& option) {
+    return argument == option || argument.rfind(option + "=", 0) == 0;
+  };
+  for (const char* name : {"--size", "--out", "--at", "--fall", "--area", "--band", "--format"})
+    if (named(name)) return name;
+  for (const char* name : PredictionOptionNames)
+    if (named(name)) return name;
   return std::nullopt;
+}
+
+// A prediction option's value into the choice: a switch takes its word for on or "off", the
+// atmosphere a number within its range (docs/model.md, "Prediction options").
+std::optional<std::string> ReadPrediction(const std::string& option,
+                                          const std::optional<std::string>& value,
+                                          PredictionChoice& chosen) {
+  const auto onOff = [&](const char* on, std::optional<bool>& field) -> std::optional<std::string> {
+    if (value != on && value != "off") return option + " takes " + on + " or off";
+    field = value == on;
+    return std::nullopt;
+  };
+  const auto number = [&](OptionRange range, const char* what, const char* example,
+                          std::optional<float>& field) -> std::optional<std::string> {
+    const auto read = value ? InRange(*value, range.Low, range.High) : std::nullopt;
+    const auto text = [](float end) {
+      char digits[32];
+      return std::string(digits, std::to_chars(digits, digits + sizeof digits, end).ptr);
+    };
+    if (!read)
+      return option + " takes " + what + " from " + text(range.Low) + " to " + text(range.High) +
+             ", such as " + example;
+    field = float(*read);
+    return std::nullopt;
+  };
+  if (option == "--average") return onOff("on", chosen.Average);
+  if (option == "--interpolate") return onOff("on", chosen.Interpolate);
+  if (option == "--air") return onOff("iso9613", chosen.Air);
+  if (option == "--temperature")
+    return number(TemperatureRange, "degrees Celsius", "20", chosen.Temperature);
+  if (option == "--humidity") return number(HumidityRange, "per cent", "50", chosen.Humidity);
+  return number(PressureRange, "kPa", "101.325", chosen.Pressure);
 }
 
 std::optional<std::string> ReadSize(const std::optional<std::string>& value,
@@ -137,6 +184,7 @@ std::optional<std::string> ReadValue(const std::string& option,
                                      const std::optional<std::string>& value,
                                      ReportRequest& report) {
   if (option == "--size") return ReadSize(value, report);
+  if (IsPredictionOption(option)) return ReadPrediction(option, value, report.Prediction);
   if (option == "--at") return ReadPoint(value, report);
   if (option == "--out") {
     if (!value || value->empty()) return "--out takes a file name";
@@ -218,6 +266,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
   }
   if (const auto why = CheckWhole(line, given)) return Wrong(*why);
+  // The optimiser evens out what is heard: the A-weighted broadband level, unless told.
+  if (line.Do == CommandLine::Action::Report && line.Report.What == ReportRequest::Kind::Optimise &&
+      std::find(given.begin(), given.end(), "--band") == given.end())
+    line.Report.Band = BroadbandAChoice;
   line.Report.File = line.File;
   return line;
 }
@@ -229,6 +281,7 @@ const char* CommandLineUsage() {
          "       tarnwick --map FILE.qvd [--band NAME] [--size WxH] --out OUT.png|OUT.csv\n"
          "       tarnwick --response FILE.qvd --at X,Y\n"
          "       tarnwick --optimise FILE.qvd [--band NAME] [--fall DB] [--out OUT.qvd]\n"
+         "       (--levels, --map, --response, --optimise: [PREDICTION OPTIONS], below)\n"
          "Designs a hung line array of loudspeakers; opens FILE.qvd when given.\n"
          "  --levels    print the predicted level at every point along the areas\n"
          "              (default: every area in use, 1 kHz, csv)\n"
@@ -244,12 +297,23 @@ const char* CommandLineUsage() {
          "  --optimise  try every splay set (0 or 5 degrees at each joint) with the\n"
          "              inclination within 15 degrees in 0.5 degree steps, or with every\n"
          "              pin and mounting when the inclination follows the pin; print the\n"
-         "              design with the most even level over the areas (smallest spread)\n"
-         "              and the spread before and after; --out writes it as a project\n"
+         "              design with the most even level over the areas (smallest spread;\n"
+         "              Broadband (A) unless --band says otherwise) and the spread before\n"
+         "              and after; --out writes it as a project\n"
          "  --fall DB   with --optimise: the closest fit to a level falling DB dB per\n"
          "              doubling of the distance from the array instead (-20 to 20)\n"
          "  -h, --help  print this text and end\n"
          "  --version   print the version and end\n"
+         "Prediction options, with --levels, --map, --response and --optimise, each over\n"
+         "the project's own (a project keeps those saved with it):\n"
+         "  --average on|off       each band's power averaged over its third of an octave\n"
+         "  --interpolate on|off   directivity between the two 5 degree entries around\n"
+         "                         the angle\n"
+         "  --air off|iso9613      absorption and speed of sound of the air set below\n"
+         "  --temperature C        degrees Celsius, -20 to 50 (default 20)\n"
+         "  --humidity %           relative humidity, 10 to 100 per cent (default 50)\n"
+         "  --pressure KPA         80 to 110 kPa (default 101.325); these three count\n"
+         "                         only with --air iso9613\n"
          "Exit status: 0 done, 2 a wrong command line, 3 a file that cannot be read\n"
          "or written.\n";
 }

@@ -76,6 +76,20 @@ class Table {
   bool json_;
 };
 
+// The options the numbers were predicted with, as a JSON object.
+std::string ModelJson(const PredictionOptions& o) {
+  const auto flag = [](bool on) { return on ? "true" : "false"; };
+  const auto number = [](float value) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+  };
+  return std::string("{\"average\": ") + flag(o.Average) +
+         ", \"interpolate\": " + flag(o.Interpolate) + ", \"air\": " + flag(o.Air) +
+         ", \"temperature_c\": " + number(o.Temperature) +
+         ", \"humidity_pct\": " + number(o.Humidity) + ", \"pressure_kpa\": " + number(o.Pressure) +
+         "}";
+}
+
 void WriteLevels(const ReportRequest& request, const ProjectData& project, const Graphics& graphics,
                  const Constants& constants, std::ostream& out) {
   const bool json = request.As == ReportRequest::Format::Json;
@@ -90,6 +104,14 @@ void WriteLevels(const ReportRequest& request, const ProjectData& project, const
                  Fixed(p.Position.X, 3, json), Fixed(p.Position.Y, 3, json),
                  LevelText(p.SPL, json)});
     }
+  }
+  // A plain prediction keeps the bare array it always printed; with an option on, the rows
+  // go with the model that made them.
+  if (json && project.Prediction.AnyOn()) {
+    out << "{\"model\": " << ModelJson(project.Prediction) << ", \"levels\": ";
+    table.Write(out);
+    out << "}\n";
+    return;
   }
   table.Write(out);
   if (json) out << '\n';
@@ -112,7 +134,9 @@ void WriteGeometry(const ReportRequest& request, const ProjectData& project,
   }
   const std::string inclination = Fixed(project.InclinationAngle, 2, json);
   if (json) {
-    out << "{\"inclination_deg\": " << inclination << ", \"boxes\": ";
+    out << "{\"inclination_deg\": " << inclination << ", ";
+    if (project.Prediction.AnyOn()) out << "\"model\": " << ModelJson(project.Prediction) << ", ";
+    out << "\"boxes\": ";
     table.Write(out);
     out << "}\n";
   } else {
@@ -169,6 +193,16 @@ int WriteMap(const ReportRequest& request, const ReportDesign& design, std::ostr
 
 }  // namespace
 
+PredictionOptions ChosenOptions(PredictionOptions project, const PredictionChoice& chosen) {
+  project.Average = chosen.Average.value_or(project.Average);
+  project.Interpolate = chosen.Interpolate.value_or(project.Interpolate);
+  project.Air = chosen.Air.value_or(project.Air);
+  project.Temperature = chosen.Temperature.value_or(project.Temperature);
+  project.Humidity = chosen.Humidity.value_or(project.Humidity);
+  project.Pressure = chosen.Pressure.value_or(project.Pressure);
+  return project;
+}
+
 int LoadReportDesign(const ReportRequest& request, ReportDesign& design, std::ostream& err) {
   design.Project = MakeDefaultProject();
   const LoadStatus status = ReadProjectFile(request.File, design.Project);
@@ -182,6 +216,7 @@ int LoadReportDesign(const ReportRequest& request, ReportDesign& design, std::os
         << ", not area " << request.Area << '\n';
     return ReportWrongRequest;
   }
+  design.Project.Prediction = ChosenOptions(design.Project.Prediction, request.Prediction);
   ComputeScene(design.Project, FirstWindowFrame, design.Geometry);
   AssignBandLevel(design.Module);
   FillDirectivity(design.Module);

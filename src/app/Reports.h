@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -11,6 +12,16 @@
 #include "model/ProjectData.h"
 
 namespace tarnwick {
+
+// The prediction options the command line sets over the project's own (docs/model.md,
+// "Prediction options"); each one not given keeps the project's value.
+struct PredictionChoice {
+  std::optional<bool> Average{}, Interpolate{}, Air{};
+  std::optional<float> Temperature{}, Humidity{}, Pressure{};  // degrees Celsius, per cent, kPa
+};
+
+// The project's options with those chosen put over them.
+PredictionOptions ChosenOptions(PredictionOptions project, const PredictionChoice& chosen);
 
 // A project's numbers written as data, for scripts and spreadsheets: the levels along its
 // areas, where its boxes hang and aim, its coverage map, the response at a point, or the
@@ -29,6 +40,7 @@ struct ReportRequest {
   PlaneVector At;                   // the response's point, metres
   SplayGoal Goal = SplayGoal::EvenLevel;
   double FallPerDoubling = 0.0;  // dB, with SplayGoal::Fall
+  PredictionChoice Prediction;   // put over the project's options before predicting
 };
 
 // Exit statuses of a report.
@@ -43,8 +55,8 @@ struct ReportDesign {
   Constants Module;
 };
 
-// Reads and lays out the request's file; otherwise tells why on `err` and gives the exit
-// status.
+// Reads and lays out the request's file, its prediction options as the request chooses;
+// otherwise tells why on `err` and gives the exit status.
 int LoadReportDesign(const ReportRequest& request, ReportDesign& design, std::ostream& err);
 
 // Every area in use, one row per point, with the level in every band and both broadband

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <optional>
 
+#include "files/PredictionBlock.h"
 #include "files/Windows1252.h"
 #include "model/ProjectRules.h"
 
@@ -67,6 +68,7 @@ class Reader {
     pos_ += std::size_t(*count);
     return FromWindows1252(std::string_view(start, std::size_t(*count)));
   }
+  std::span<const unsigned char> Rest() const { return bytes_.subspan(pos_); }
 
  private:
   std::span<const unsigned char> bytes_;
@@ -112,6 +114,8 @@ std::vector<unsigned char> EncodeProject(const ProjectData& p, ProjectFileHeader
   file.Put(header.DataStart);
   std::vector<unsigned char>& bytes = file.Bytes();
   bytes.insert(bytes.end(), data.Bytes().begin(), data.Bytes().end());
+  const std::vector<unsigned char> block = EncodePredictionBlock(p.Prediction);
+  bytes.insert(bytes.end(), block.begin(), block.end());
   return std::move(bytes);
 }
 
@@ -159,7 +163,9 @@ LoadStatus DecodeProject(std::span<const unsigned char> bytes, ProjectData& proj
     if (!real(p.AreaDistance[i]) || !real(p.AreaLength[i]) || !real(p.AreaHeight1[i]) ||
         !real(p.AreaHeight2[i]))
       return LoadStatus::Damaged;
-  // 3. Only a project the window can show in full replaces the open one.
+  // 3. The options, from the extension block after the data; all off without one.
+  p.Prediction = DecodePredictionBlock(in.Rest());
+  // 4. Only a project the window can show in full replaces the open one.
   if (!HasListItems(p)) return LoadStatus::Damaged;
   project = std::move(p);
   return LoadStatus::Loaded;

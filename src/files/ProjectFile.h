@@ -48,7 +48,9 @@ enum class LoadStatus {
 const char* LoadStatusMessage(LoadStatus status);
 const char* LoadStatusTitle(LoadStatus status);
 
-// The bytes of a project file for the project. Sets header.DataLength.
+// The bytes of a project file for the project: the header, the data, and the prediction
+// options' block when an option is on (see PredictionBlock.h). Sets header.DataLength, which
+// counts the data only.
 std::vector<unsigned char> EncodeProject(const ProjectData& project, ProjectFileHeader& header);
 
 // Reads a whole project file. Only a complete file whose values the window

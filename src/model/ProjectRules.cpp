@@ -30,6 +30,11 @@ bool HasListItems(const ProjectData& p) {
          (p.AutomaticInclCalc == 0 || p.AutomaticInclCalc == 1);
 }
 
+bool AtmosphereInRange(const PredictionOptions& o) {
+  return TemperatureRange.Holds(o.Temperature) && HumidityRange.Holds(o.Humidity) &&
+         PressureRange.Holds(o.Pressure);
+}
+
 bool DiffersByUser(const ProjectData& before, const ProjectData& after) {
   ProjectData typed = after;
   if (after.AutomaticInclCalc == 1) typed.InclinationAngle = before.InclinationAngle;

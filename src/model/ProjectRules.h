@@ -21,6 +21,20 @@ int JointsInUse(const ProjectData& project);
 // (ties to even), 0 for "0°" and 1 for "5°"; -1 when no entry shows it.
 int SplayIndex(float angle);
 
+// What the atmosphere of the prediction options may hold, ends included (docs/model.md,
+// "Prediction options"). A project file whose options leave it loses them; the command
+// line refuses it. NaN lies in no range.
+struct OptionRange {
+  float Low, High;
+  constexpr bool Holds(double value) const { return value >= Low && value <= High; }
+};
+inline constexpr OptionRange TemperatureRange{-20.0f, 50.0f};  // degrees Celsius
+inline constexpr OptionRange HumidityRange{10.0f, 100.0f};     // per cent
+inline constexpr OptionRange PressureRange{80.0f, 110.0f};     // kPa
+
+// True when temperature, humidity and pressure each lie in their range.
+bool AtmosphereInRange(const PredictionOptions& options);
+
 // True when every value in use has an entry in its list, so the window can
 // show the whole project: the two counts, each splay angle in use, the pin
 // and the automatic-inclination flag. Lengths, attenuations and the mounting

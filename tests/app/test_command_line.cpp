@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "acoustics/LevelRules.h"
 #include "app/CommandLine.h"
 
 using namespace tarnwick;
@@ -71,4 +72,32 @@ TEST(CommandLine, aFallLiesWithin20DbPerDoubling) {
   }
   for (const char* fall : {"20.01", "-21", "1e999", "inf", "nan", "3dB", " 3", ""})
     EXPECT_TRUE(Wrong(Optimise(fall), "from -20 to 20")) << fall;
+}
+
+TEST(CommandLine, predictionOptionsGoOverTheProjectsOwnWithTheAtmosphereInItsRange) {
+  const CommandLine line =
+      ParseCommandLine({"--levels", File, "--average", "on", "--interpolate=off", "--air",
+                        "iso9613", "--temperature", "-20", "--humidity", "100", "--pressure=+80"});
+  ASSERT_EQ(line.Do, CommandLine::Action::Report) << line.Error;
+  const PredictionOptions own = {false, true, false, 30.0f, 60.0f, 90.0f};
+  EXPECT_EQ(ChosenOptions(own, line.Report.Prediction),
+            (PredictionOptions{true, false, true, -20.0f, 100.0f, 80.0f}));
+  EXPECT_EQ(ChosenOptions(own, {.Air = true, .Pressure = 110.0f}),
+            (PredictionOptions{false, true, true, 30.0f, 60.0f, 110.0f}));
+  for (const auto& [option, value, saying] :
+       {std::tuple{"--average", "yes", "--average takes on or off"},
+        {"--interpolate", "", "--interpolate takes on or off"},
+        {"--air", "on", "--air takes iso9613 or off"},
+        {"--temperature", "50.01", "--temperature takes degrees Celsius from -20 to 50"},
+        {"--temperature", "-21", "from -20 to 50"},
+        {"--humidity", "nan", "from 10 to 100"},
+        {"--humidity", "9.9", "--humidity takes per cent from 10 to 100"},
+        {"--pressure", "79", "--pressure takes kPa from 80 to 110"},
+        {"--pressure", "110.5kPa", "from 80 to 110"}})
+    EXPECT_TRUE(Wrong(ParseCommandLine({"--map", File, "--out", "m.png", option, value}), saying))
+        << option << ' ' << value;
+  EXPECT_TRUE(Wrong(ParseCommandLine({"--geometry", File, "--air", "off"}), "with --geometry"));
+  // The optimiser evens out the A-weighted broadband level unless given a band.
+  EXPECT_EQ(Optimise("3").Report.Band, BroadbandAChoice);
+  EXPECT_EQ(ParseCommandLine({"--optimise", File, "--band=1kHz"}).Report.Band, DefaultBandChoice);
 }

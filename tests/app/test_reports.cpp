@@ -205,3 +205,19 @@ TEST(Reports, aRefusalIsToldOnErrAndLeavesOutEmpty) {
     EXPECT_NE(err.find(saying), std::string::npos) << err;
   }
 }
+
+TEST(Reports, predictionOptionsShowInJsonAndStayWithTheOptimisedProject) {
+  ReportRequest levels = Request(Kind::Levels, "options.qvd");
+  std::tie(levels.As, levels.Prediction.Humidity) = std::tuple(ReportRequest::Format::Json, 40.0f);
+  const std::string model =
+      "{\"model\": {\"average\": true, \"interpolate\": false, \"air\": true, \"temperature_c\": "
+      "12.5, \"humidity_pct\": 40, \"pressure_kpa\": 95.5}, \"levels\": [\n";
+  EXPECT_EQ(Printed(levels).substr(0, model.size()), model);
+  const test_targets::ScratchFolder scratch("tarnwick-options");
+  ReportRequest best = Request(Kind::Optimise, "small.qvd");
+  std::tie(best.Out, best.Prediction) =
+      std::tuple(scratch / "best.qvd", PredictionChoice{.Interpolate = true, .Pressure = 90.0f});
+  Printed(best);
+  EXPECT_EQ(Design(Request(Kind::Optimise, best.Out.c_str())).Project.Prediction,
+            (PredictionOptions{false, true, false, 20.0f, 50.0f, 90.0f}));
+}

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <tuple>
 
+#include "files/PredictionBlock.h"
 #include "files/ProjectFile.h"
 #include "files/Windows1252.h"
 #include "fuzz/ProjectFileCheck.h"
@@ -38,6 +39,22 @@ LoadStatus Load(const Bytes& bytes) {
   const LoadStatus status = DecodeProject(bytes, p);
   EXPECT_TRUE(status == LoadStatus::Loaded || p == MakeDefaultProject()) << "refusal changed it";
   return status;
+}
+
+// The project the bytes load as over one whose prediction options are all on, which a file
+// without sound ones must turn off.
+ProjectData Loaded(const Bytes& bytes) {
+  ProjectData p = MakeDefaultProject();
+  p.Prediction = {true, true, true, 30.0f, 20.0f, 90.0f};
+  EXPECT_EQ(DecodeProject(bytes, p), LoadStatus::Loaded);
+  return p;
+}
+
+// An options block of the framed bytes (magic, length, payload) and their CRC.
+Bytes Sealed(Bytes framed) {
+  const std::uint32_t crc = Crc32(framed);
+  framed.resize(framed.size() + 4);
+  return With(framed, framed.size() - 4, crc);
 }
 
 }  // namespace
@@ -101,6 +118,47 @@ TEST(ProjectFileRefusals, everyPrefixIsRefusedAndNoChangedByteOrPastFailureBreak
   EXPECT_GE(replayed, 3);
   good.insert(good.end(), {1, 2, 3});  // bytes after the data are ignored
   EXPECT_EQ(Load(good), LoadStatus::Loaded);
+}
+
+TEST(ProjectFileOptions, travelInABlockAfterTheDataAndADamagedBlockLeavesThemOff) {
+  // options.qvd: small.qvd (104 bytes) and a block with average, air and an atmosphere.
+  ProjectData with = MakeDefaultProject();
+  std::tie(with.ProjectTitle, with.Author, with.Units, with.BoxesAmount, with.AreasAmount) =
+      std::tuple("A", "B", "Feet", 2, 1);
+  ProjectData plain = with;
+  with.Prediction = {true, false, true, 12.5f, 70.0f, 95.5f};
+  const Bytes file = Sample("options.qvd");
+  ProjectFileHeader header;
+  EXPECT_EQ(EncodeProject(with, header), file);
+  EXPECT_EQ(header.DataLength, 74);  // the data alone, as older readers expect
+  EXPECT_EQ(Loaded(file), with);
+  EXPECT_EQ(Loaded(Sample("small.qvd")), plain);
+  // Every byte of the block changed, and the file cut anywhere in it.
+  for (std::size_t n = 104; n < file.size(); ++n) {
+    EXPECT_EQ(Loaded(With<unsigned char>(file, n, file[n] ^ 0xFF)), plain) << n;
+    EXPECT_EQ(Loaded(Bytes(file.begin(), file.begin() + std::ptrdiff_t(n))), plain) << n;
+  }
+  // Sound frames holding what no option takes: a flag 2, an atmosphere out of its range, a
+  // payload too short, nothing on. A later version's longer payload and what follows the
+  // block are skipped.
+  const Bytes framed(file.begin() + 104, file.end() - 4), small = Sample("small.qvd");
+  const auto options = [&](const Bytes& block) {
+    Bytes bytes = small;
+    bytes.insert(bytes.end(), block.begin(), block.end());
+    bytes.push_back('?');
+    return Loaded(bytes).Prediction;
+  };
+  for (const Bytes& bad :
+       {With<unsigned char>(framed, 8, 2), With(framed, 9, -20.01f), With(framed, 9, 50.01f),
+        With(framed, 13, 9.99f), With(framed, 13, 100.01f), With(framed, 17, 79.99f),
+        With(framed, 17, NAN), With(framed, 17, 110.01f),
+        With<std::uint16_t>(Bytes(framed.begin(), framed.end() - 1), 4, 14),
+        With<unsigned char>(With<unsigned char>(framed, 6, 0), 8, 0)})
+    EXPECT_EQ(options(Sealed(bad)), PredictionOptions{});
+  Bytes longer = With<std::uint16_t>(framed, 4, 17);
+  longer.insert(longer.end(), {1, 1});
+  EXPECT_EQ(options(Sealed(longer)), with.Prediction);
+  EXPECT_EQ(options(Sealed(With(framed, 9, -20.0f))).Temperature, -20.0f);
 }
 
 TEST(ProjectFileTexts, useWindows1252AndReplaceWhatItCannotHold) {

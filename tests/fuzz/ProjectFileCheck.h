@@ -27,9 +27,9 @@ inline ProjectData StaleProject() {
   return base;
 }
 
-// The reader's contract for any bytes at all: either the project is loaded and writing it
-// again and reading that back gives the same record, or it is refused and the project is
-// exactly as it was. Aborts on a breach.
+// The reader's contract for any bytes at all, the options block after the data included:
+// either the project is loaded and writing it again and reading that back gives the same
+// record, or it is refused and the project is exactly as it was. Aborts on a breach.
 inline void CheckProjectFileBytes(std::span<const unsigned char> bytes) {
   const ProjectData base = StaleProject();
   ProjectData project = base;
