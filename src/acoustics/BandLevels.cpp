@@ -1,7 +1,12 @@
 #include "acoustics/BandLevels.h"
 
 #include <cctype>
+#include <cmath>
 #include <string>
+
+#include "acoustics/LevelEngine.h"
+#include "geometry/AreaPoints.h"
+#include "model/ProjectRules.h"
 
 namespace tarnwick {
 
@@ -33,8 +38,35 @@ int BandChoiceFromName(std::string_view name) {
   return -1;
 }
 
+namespace {
+
+// With a prediction option on, the level engine's levels at the same points: the options
+// live there alone (docs/model.md, "Prediction options").
+bool OptionLevels(const ProjectData& project, const Graphics& graphics, const Constants& constants,
+                  int area, int entry, std::vector<SPLPoint>& points) {
+  points.clear();
+  if (entry < 0 || entry >= BandChoiceCount) return false;
+  std::vector<PlaneVector> at;
+  for (const AreaPoint& p : AreaPoints(project, graphics, area)) at.push_back(p.Position);
+  if (at.empty()) return false;
+  std::vector<float> levels(at.size());
+  LevelEngine(project, graphics, constants).Levels(entry, at, levels);
+  const int boxes = BoxesInUse(project);
+  for (std::size_t i = 0; i < at.size(); ++i) {
+    const PlaneVector from = boxes > 0 ? graphics.BoxGeom[boxes - 1].Source : at[i];
+    const auto r =
+        static_cast<float>(std::hypot(double(at[i].X) - from.X, double(at[i].Y) - double(from.Y)));
+    points.push_back({at[i], r, levels[i]});
+  }
+  return true;
+}
+
+}  // namespace
+
 bool PredictLevels(const ProjectData& project, const Graphics& graphics, const Constants& constants,
                    int area, int entry, std::vector<SPLPoint>& points) {
+  if (project.Prediction.AnyOn())
+    return OptionLevels(project, graphics, constants, area, entry, points);
   if (entry >= 0 && entry < BandCount)
     return CalculateSPL(project, graphics, constants, area, entry, points);
   points.clear();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <iterator>
 #include <vector>
 
@@ -33,6 +34,38 @@ bool HasListItems(const ProjectData& p) {
 bool AtmosphereInRange(const PredictionOptions& o) {
   return TemperatureRange.Holds(o.Temperature) && HumidityRange.Holds(o.Humidity) &&
          PressureRange.Holds(o.Pressure);
+}
+
+std::string PredictionLabel(const PredictionOptions& o, const std::string& decimalMark) {
+  const auto number = [&decimalMark](float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", double(value));
+    std::string s = text;
+    if (const auto dot = s.find('.'); dot != std::string::npos) s.replace(dot, 1, decimalMark);
+    return s;
+  };
+  std::vector<std::string> parts;
+  if (o.Average) parts.push_back("\u2153-oct average");
+  if (o.Interpolate) parts.push_back("interpolated");
+  if (o.Air) {
+    std::string air = "air ";
+    air += number(o.Temperature);
+    air += " \u00b0C ";
+    air += number(o.Humidity);
+    air += " %";
+    if (o.Pressure != PredictionOptions{}.Pressure) {
+      air += ' ';
+      air += number(o.Pressure);
+      air += " kPa";
+    }
+    parts.push_back(air);
+  }
+  std::string label;
+  for (const std::string& part : parts) {
+    if (!label.empty()) label += " \u00b7 ";
+    label += part;
+  }
+  return label;
 }
 
 bool DiffersByUser(const ProjectData& before, const ProjectData& after) {

@@ -35,6 +35,11 @@ inline constexpr OptionRange PressureRange{80.0f, 110.0f};     // kPa
 // True when temperature, humidity and pressure each lie in their range.
 bool AtmosphereInRange(const PredictionOptions& options);
 
+// What a prediction says of its model beside its levels, each option's part where it is on:
+// "⅓-oct average · interpolated · air 20 °C 50 %", the pressure only where it is not the
+// standard 101.325 kPa; empty for the plain model. Numbers with `decimalMark`.
+std::string PredictionLabel(const PredictionOptions& options, const std::string& decimalMark = ".");
+
 // True when every value in use has an entry in its list, so the window can
 // show the whole project: the two counts, each splay angle in use, the pin
 // and the automatic-inclination flag. Lengths, attenuations and the mounting

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QLabel>
 #include <QLocale>
 #include <QPainter>
 #include <algorithm>
@@ -134,11 +135,16 @@ void CoverageLayer::SetShown(bool shown) {
     band_->setCurrentIndex(DefaultBandChoice);
     band_->adjustSize();
     bar_ = new ColourBar(side_);
+    // Which prediction model the colours show, beside the band; none for the plain model.
+    model_ = new QLabel(side_);
+    model_->setObjectName(QStringLiteral("MapModel_lbl"));
+    model_->setStyleSheet(QStringLiteral("background: rgba(255, 255, 255, 215); padding: 2px;"));
     connect(band_, &QComboBox::currentIndexChanged, this, &CoverageLayer::BandChanged);
   }
   if (band_ != nullptr) {
     band_->setVisible(shown);
     bar_->setVisible(shown);
+    model_->setVisible(shown && !model_->text().isEmpty());
     Place();
   }
   if (!shown) {
@@ -151,6 +157,9 @@ void CoverageLayer::Place() {
   if (band_ == nullptr) return;
   const int right = side_->width() - 6;
   band_->move(right - band_->width(), 6);
+  model_->adjustSize();
+  model_->move(band_->x() - model_->width() - 6,
+               band_->y() + (band_->height() - model_->height()) / 2);
   const int barHeight = std::clamp(side_->height() / 2, 120, 300);
   bar_->setGeometry(right - 56, band_->geometry().bottom() + 6, 56,
                     std::min(barHeight, side_->height() - band_->height() - 18));
@@ -203,6 +212,13 @@ void CoverageLayer::DrawAreas(DrawingSurface& side, const ProjectData& project,
   project_ = project;
   graphics_ = graphics;
   top_ = AreasMapTop(work.areas);
+  const QString model = QString::fromStdString(
+      PredictionLabel(project.Prediction, QLocale().decimalPoint().toStdString()));
+  if (model_ != nullptr && model_->text() != model) {
+    model_->setText(model);
+    model_->setVisible(shown_ && !model.isEmpty());
+    Place();
+  }
   if (bar_ != nullptr && bar_->top != top_) {
     bar_->top = top_;
     bar_->update();

@@ -11,6 +11,7 @@
 #include "ui/panels/HeadStart.h"
 
 class QComboBox;
+class QLabel;
 
 namespace tarnwick {
 
@@ -94,6 +95,7 @@ class CoverageLayer : public QObject {
   const Constants& constants_;
   QComboBox* band_ = nullptr;
   ColourBar* bar_ = nullptr;
+  QLabel* model_ = nullptr;  // the prediction model, beside the band list
   bool shown_ = false;
   bool busy_ = false;
   float top_ = 0.0f;

@@ -151,6 +151,9 @@ GraphText GraphStrip::Text() const {
   text.DecimalPoint = QLocale().decimalPoint();
   if (area_ != nullptr)
     text.Caption = area_->currentText() + QStringLiteral(", ") + band_->currentText();
+  const std::string model = PredictionLabel(project_.Prediction, text.DecimalPoint.toStdString());
+  if (area_ != nullptr && !model.empty())
+    text.Caption += QStringLiteral(" \u00b7 ") + QString::fromStdString(model);
   return text;
 }
 

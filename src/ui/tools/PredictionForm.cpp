@@ -77,8 +77,7 @@ Prediction_frm::Prediction_frm(QWidget* owner, std::function<void(const Predicti
   layout->addWidget(buttons);
 }
 
-QLineEdit* Prediction_frm::AtmosphereBox(const char* name, double low, double high,
-                                         int decimals) {
+QLineEdit* Prediction_frm::AtmosphereBox(const char* name, double low, double high, int decimals) {
   QLineEdit* box = MakeBox(this, QLatin1String(name));
   box->setValidator(new QDoubleValidator(low, high, decimals, box));
   connect(box, &QLineEdit::editingFinished, this, [this, box] {

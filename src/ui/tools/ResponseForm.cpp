@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "acoustics/LevelEngine.h"
+#include "model/ProjectRules.h"
 #include "views/SplGraph.h"
 
 namespace tarnwick {
@@ -57,8 +58,13 @@ void Response_frm::Follow(const ProjectData& project, const Graphics& graphics,
   const auto level = [](float dB) {
     return dB > SPLFloor ? Decimal(dB, 1) + QStringLiteral(" dB") : QStringLiteral("none");
   };
-  broadband_->setText(QStringLiteral("Broadband %1     Broadband (A) %2")
-                          .arg(level(levels_[BroadbandChoice]), level(levels_[BroadbandAChoice])));
+  QString broadband = QStringLiteral("Broadband %1     Broadband (A) %2")
+                          .arg(level(levels_[BroadbandChoice]), level(levels_[BroadbandAChoice]));
+  const std::string model =
+      PredictionLabel(project.Prediction, QLocale().decimalPoint().toStdString());
+  if (!model.empty())
+    broadband += QStringLiteral("\nPredicted with ") + QString::fromStdString(model);
+  broadband_->setText(broadband);
   update();
 }
 

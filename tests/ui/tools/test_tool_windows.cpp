@@ -43,6 +43,25 @@ class TestToolWindows : public QObject, WindowFixture {
                 .contains(QLocale().toString(spectrum[BroadbandAChoice], 'f', 1)));
   }
 
+  void predictionOptionsApplyAtOnceAsStepsToUndoAndReachTheResponse() {
+    LineArray_frm& w = Open(QSize(), false);
+    QTest::mouseClick(Side(), Qt::RightButton, {}, Pixel(15, 2));
+    Trigger("ResponseHere_men");
+    const auto plain = Find<Response_frm>("Response_frm")->Levels();
+    Trigger("Prediction_men");
+    Click("PredictionAverage_chk");
+    QVERIFY(w.Project().Prediction.Average && w.isWindowModified());
+    QCOMPARE(UndoText(), u"Undo Prediction"_s);
+    QVERIFY(Label("ResponseBroadband_lbl").contains(u"average"_s));
+    Click("PredictionRecommended_cbt");
+    const PredictionOptions all = w.Project().Prediction;
+    QVERIFY(all.Interpolate && all.Air && all.Temperature == 20.0f && all.Humidity == 50.0f);
+    QVERIFY(Find<Response_frm>("Response_frm")->Levels() != plain);
+    Trigger("Undo_men");  // back to the average alone, the window showing it
+    QVERIFY(w.Project().Prediction.Average && !w.Project().Prediction.Air);
+    QVERIFY(!Find<QCheckBox>("PredictionAir_chk")->isChecked());
+  }
+
   void theRiggingTableIsTheGeometryAndCopiesAndPrints() {
     LineArray_frm& w = Open();
     KeyPick("Angle_cbx(3)", 1);
@@ -95,7 +114,9 @@ class TestToolWindows : public QObject, WindowFixture {
     // A result for another design cannot be applied.
     QVERIFY(!CanApply());
     // A long search shows its progress after a moment and stops on Cancel.
+    // (Twelve boxes fitting a fall broadband: no design is ruled out early.)
     KeyPick("BoxesAmount_cbx", 10);
+    KeyPick("OptimiseGoal_cbx", 1);
     KeyPick("OptimiseBand_cbx", BroadbandChoice);
     QVERIFY(form->Busy());
     QTRY_VERIFY(Find<QPushButton>("OptimiseCancel_cbt")->isVisible());
