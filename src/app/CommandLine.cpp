@@ -89,7 +89,7 @@ bool Fits(const std::string& option, ReportRequest::Kind kind) {
   if (option == "--format") return kind == Kind::Levels || kind == Kind::Geometry;
   if (option == "--size") return kind == Kind::Map;
   if (option == "--out") return kind == Kind::Map || kind == Kind::Optimise;
-  if (option == "--fall") return kind == Kind::Optimise;
+  if (option == "--fall" || option == "--keep-on-audience") return kind == Kind::Optimise;
   if (IsPredictionOption(option)) return kind != Kind::Geometry;
   return option == "--at" && kind == Kind::Response;
 }
@@ -113,7 +113,8 @@ std::optional<std::string> ValueOption(const std::string& argument) {
   const auto named = [&argument](const std::string& option) {
     return argument == option || argument.rfind(option + "=", 0) == 0;
   };
-  for (const char* name : {"--size", "--out", "--at", "--fall", "--area", "--band", "--format"})
+  for (const char* name :
+       {"--size", "--out", "--at", "--fall", "--area", "--band", "--format", "--keep-on-audience"})
     if (named(name)) return name;
   for (const char* name : PredictionOptionNames)
     if (named(name)) return name;
@@ -189,6 +190,9 @@ std::optional<std::string> ReadValue(const std::string& option,
   if (option == "--out") {
     if (!value || value->empty()) return "--out takes a file name";
     report.Out = *value;
+  } else if (option == "--keep-on-audience") {
+    if (value != "on" && value != "off") return "--keep-on-audience takes on or off";
+    report.KeepOnAudience = value == "on";
   } else if (option == "--fall") {
     const auto fall = value ? InRange(*value, -MaxFall, MaxFall) : std::nullopt;
     if (!fall) return "--fall takes dB per doubling of distance from -20 to 20, such as 3";
@@ -280,7 +284,9 @@ const char* CommandLineUsage() {
          "       tarnwick --geometry FILE.qvd [--format csv|json]\n"
          "       tarnwick --map FILE.qvd [--band NAME] [--size WxH] --out OUT.png|OUT.csv\n"
          "       tarnwick --response FILE.qvd --at X,Y\n"
-         "       tarnwick --optimise FILE.qvd [--band NAME] [--fall DB] [--out OUT.qvd]\n"
+         "       tarnwick --optimise FILE.qvd [--band NAME] [--fall DB] [--keep-on-audience "
+         "on|off]\n"
+         "                [--out OUT.qvd]\n"
          "       (--levels, --map, --response, --optimise: [PREDICTION OPTIONS], below)\n"
          "Designs a hung line array of loudspeakers; opens FILE.qvd when given.\n"
          "  --levels    print the predicted level at every point along the areas\n"
@@ -300,6 +306,8 @@ const char* CommandLineUsage() {
          "              design with the most even level over the areas (smallest spread;\n"
          "              Broadband (A) unless --band says otherwise) and the spread before\n"
          "              and after; --out writes it as a project\n"
+         "  --keep-on-audience on|off  with --optimise: only designs whose top box aims no\n"
+         "              higher than the back row of the farthest area (on unless off)\n"
          "  --fall DB   with --optimise: the closest fit to a level falling DB dB per\n"
          "              doubling of the distance from the array instead (-20 to 20)\n"
          "  -h, --help  print this text and end\n"

@@ -250,6 +250,7 @@ int WriteOptimised(const ReportRequest& request, const ReportDesign& design, std
   search.Band = request.Band;
   search.Goal = request.Goal;
   search.FallPerDoubling = request.FallPerDoubling;
+  search.KeepOnAudience = request.KeepOnAudience;
   const SplayResult result = OptimiseSplay(design.Project, design.Geometry, design.Module, search);
   if (!result.Found) {
     err << "tarnwick: no area point of " << request.File << " has a level to even out\n";
@@ -272,6 +273,14 @@ int WriteOptimised(const ReportRequest& request, const ReportDesign& design, std
   row("spread", &Evenness::Spread);
   row("deviation", &Evenness::Deviation);
   if (request.Goal == SplayGoal::Fall) row("fall_error", &Evenness::FallError);
+  row("mean", &Evenness::Mean);
+  report << "rays_on_areas_before," << result.CurrentScore.RaysOnAreas << "\nrays_on_areas_after,"
+         << result.BestScore.RaysOnAreas << '\n';
+  // Whether the answer keeps the sound on the audience, and what the best of all would give.
+  if (search.KeepOnAudience)
+    report << "on_audience," << (result.BestOnAudience ? "yes" : "no")
+           << "\nspread_aiming_anywhere_db," << Fixed(result.UnconstrainedScore.Spread, 2, false)
+           << '\n';
   if (request.Out.empty()) return ReportDone;
   ProjectFileHeader header;
   const WriteResult written = WriteProjectFile(request.Out, best, header, WriteTargets::AnyStream);

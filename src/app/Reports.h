@@ -41,6 +41,7 @@ struct ReportRequest {
   SplayGoal Goal = SplayGoal::EvenLevel;
   double FallPerDoubling = 0.0;  // dB, with SplayGoal::Fall
   PredictionChoice Prediction;   // put over the project's options before predicting
+  bool KeepOnAudience = true;    // with Optimise: SplaySearch::KeepOnAudience
 };
 
 // Exit statuses of a report.

@@ -100,4 +100,10 @@ TEST(CommandLine, predictionOptionsGoOverTheProjectsOwnWithTheAtmosphereInItsRan
   // The optimiser evens out the A-weighted broadband level unless given a band.
   EXPECT_EQ(Optimise("3").Report.Band, BroadbandAChoice);
   EXPECT_EQ(ParseCommandLine({"--optimise", File, "--band=1kHz"}).Report.Band, DefaultBandChoice);
+  // It keeps the sound on the audience unless told otherwise.
+  EXPECT_TRUE(Optimise("3").Report.KeepOnAudience);
+  EXPECT_FALSE(
+      ParseCommandLine({"--optimise", File, "--keep-on-audience=off"}).Report.KeepOnAudience);
+  EXPECT_TRUE(Wrong(ParseCommandLine({"--optimise", File, "--keep-on-audience", "no"}),
+                    "--keep-on-audience takes on or off"));
 }
