@@ -217,10 +217,16 @@ bool ComputeScene(ProjectData& project, const SceneFrame& frame, Graphics& g) {
 
 bool AimsAtAudience(const ProjectData& project, const Graphics& g) {
   const BoxGeometry& top = g.BoxGeom[0];
-  PlaneVector backRow{-INFINITY, 0.0f};
+  // Of areas ending at the same distance (a floor under a balcony's rear, say, within a
+  // centimetre), the back row is the highest.
+  constexpr float Near = 0.01f;
+  PlaneVector backRow{-INFINITY, -INFINITY};
   for (int i = 0; i < AreasInUse(project); ++i)
     for (const PlaneVector end : {g.AreaGeom[i].Start, g.AreaGeom[i].End})
-      if (end.X > backRow.X) backRow = end;
+      backRow.X = std::max(backRow.X, end.X);
+  for (int i = 0; i < AreasInUse(project); ++i)
+    for (const PlaneVector end : {g.AreaGeom[i].Start, g.AreaGeom[i].End})
+      if (end.X >= backRow.X - Near) backRow.Y = std::max(backRow.Y, end.Y);
   // A millimetre's grace: a line through the back row's very edge keeps the sound there.
   constexpr double Grace = 1e-3;
   const double ahead = double(backRow.X) - top.Source.X;

@@ -103,8 +103,8 @@ bool ComputeScene(ProjectData& project, const SceneFrame& frame, Graphics& g);
 
 // Whether the top box's aiming line keeps the sound on the audience: extended to the
 // horizontal distance of the farthest end of any area in use, it passes no higher than the
-// area's surface there (its back row). A line that reaches no such distance (aimed straight
-// down or backwards) keeps it unless it rises.
+// area's surface there (its back row; of areas ending there, the highest). A line that reaches no
+// such distance (aimed straight down or backwards) keeps it unless it rises.
 bool AimsAtAudience(const ProjectData& project, const Graphics& g);
 
 }  // namespace tarnwick

@@ -118,14 +118,15 @@ TEST(ArrayAim, theSmallestCrossingAlongTheAxisWinsEvenBehindTheArray) {
 }
 
 TEST(ArrayAim, theTopBoxKeepsTheSoundOnTheAudienceUpToTheFarthestBackRow) {
-  // Two areas, the second ending farther out and higher (20 m out, 5 m up): the top box's
-  // line may pass through that end but not a centimetre above it; a line aimed straight down
-  // keeps the sound there, one rising backwards does not.
+  // The second area ends farthest out, 20 m from the source and 5 m up, over a floor ending
+  // just as far out: the top box's line may pass through the higher end but not a
+  // centimetre above it; a line aimed straight down keeps the sound there, one rising
+  // backwards does not.
   ProjectData p = MakeDefaultProject();
-  p.AreasAmount = 2;
   Graphics g;
   g.AreaGeom[0].End = {15.0f, 8.0f};
   g.AreaGeom[1].Start = {12.0f, 1.0f}, g.AreaGeom[1].End = {21.0f, 5.0f};
+  g.AreaGeom[2].Start = {5.0f, 0.0f}, g.AreaGeom[2].End = {21.004f, 0.0f};
   BoxGeometry& top = g.BoxGeom[0];
   top.Source = {1.0f, 9.0f};
   const auto aimedAt = [&](PlaneVector ray) { return top.Ray = ray, AimsAtAudience(p, g); };
