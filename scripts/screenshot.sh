@@ -7,7 +7,8 @@
 # strip from the Preferences menu, "all" also picks "All Areas" and
 # "Broadband (A)" in it, "tall" drags the strip's top edge 250 pixels up,
 # "map" shows the coverage map, "tolerance" the graph's tolerance band,
-# "rigging" opens the rigging table and "optimise" the splay optimiser (the
+# "rigging" opens the rigging table, "optimise" the splay optimiser and
+# "prediction" the prediction options with the recommended set picked (the
 # picture is then of the whole screen).
 # The window is 800x600 unless a size is given.
 set -euo pipefail
@@ -46,7 +47,7 @@ xvfb-run -a -s "-screen 0 2100x1100x24" bash -c '
     case $modes in *,expanded,*|*,array,*) x=214 ;; esac
     for y in $((height - 48)) $((height - 24)); do
       click "$x" "$y"
-      xdotool key End Return
+      xdotool key Up Return
       sleep 0.5
     done
   fi
@@ -60,7 +61,20 @@ xvfb-run -a -s "-screen 0 2100x1100x24" bash -c '
     xdotool mouseup 1
     sleep 0.5
   fi
-  if [[ $modes == *,rigging,* || $modes == *,optimise,* ]]; then
+  if [[ $modes == *,prediction,* ]]; then
+    # The last entry of the Preferences menu; its window beside the main one.
+    click 112 8
+    xdotool key Up Return
+    sleep 1
+    form=$(xdotool search --name "^Prediction$" | head -1)
+    xdotool windowmove "$form" "$((width + 10))" 0
+    sleep 0.5
+    xdotool key --window "$form" alt+r
+    sleep 2
+  fi
+  if [[ $modes == *,prediction,* ]]; then
+    import -window root -crop "$((width + 380))x$((height + 10))+0+0" "$out"
+  elif [[ $modes == *,rigging,* || $modes == *,optimise,* ]]; then
     click 172 8
     crop="$((width + 40))x$((height + 40))+0+0"
     case $modes in *,rigging,*) click 210 101 ;; *) click 210 123; sleep 4 ;; esac
