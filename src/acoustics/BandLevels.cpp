@@ -5,7 +5,7 @@
 #include <string>
 
 #include "acoustics/LevelEngine.h"
-#include "geometry/AreaPoints.h"
+#include "acoustics/LevelGrid.h"
 #include "model/ProjectRules.h"
 
 namespace tarnwick {
@@ -46,19 +46,15 @@ bool OptionLevels(const ProjectData& project, const Graphics& graphics, const Co
                   int area, int entry, std::vector<SPLPoint>& points) {
   points.clear();
   if (entry < 0 || entry >= BandChoiceCount) return false;
-  std::vector<PlaneVector> at;
-  for (const AreaPoint& p : AreaPoints(project, graphics, area)) at.push_back(p.Position);
-  if (at.empty()) return false;
-  std::vector<float> levels(at.size());
-  LevelEngine(project, graphics, constants).Levels(entry, at, levels);
+  points = AreaLevels(LevelEngine(project, graphics, constants), entry, project, graphics, area);
+  // The graph's points keep their distance from the last box, as CalculateSPL gives it.
   const int boxes = BoxesInUse(project);
-  for (std::size_t i = 0; i < at.size(); ++i) {
-    const PlaneVector from = boxes > 0 ? graphics.BoxGeom[boxes - 1].Source : at[i];
-    const auto r =
-        static_cast<float>(std::hypot(double(at[i].X) - from.X, double(at[i].Y) - double(from.Y)));
-    points.push_back({at[i], r, levels[i]});
+  for (SPLPoint& p : points) {
+    const PlaneVector from = boxes > 0 ? graphics.BoxGeom[boxes - 1].Source : p.Position;
+    p.DistanceFromLastBox = static_cast<float>(
+        std::hypot(double(p.Position.X) - from.X, double(p.Position.Y) - double(from.Y)));
   }
-  return true;
+  return !points.empty();
 }
 
 }  // namespace

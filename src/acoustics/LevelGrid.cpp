@@ -22,17 +22,21 @@ std::vector<std::vector<SPLPoint>> AreaLevels(const LevelEngine& engine, int ent
                                               const ProjectData& project,
                                               const Graphics& graphics) {
   std::vector<std::vector<SPLPoint>> areas;
-  for (int area = 1; area <= AreasInUse(project); ++area) {
-    std::vector<PlaneVector> at;
-    for (const AreaPoint& p : AreaPoints(project, graphics, area)) at.push_back(p.Position);
-    if (at.empty()) continue;
-    std::vector<float> levels(at.size());
-    engine.Levels(entry, at, levels);
-    std::vector<SPLPoint> points(at.size());
-    for (std::size_t i = 0; i < points.size(); ++i) points[i] = {at[i], 0.0f, levels[i]};
-    areas.push_back(std::move(points));
-  }
+  for (int area = 1; area <= AreasInUse(project); ++area)
+    if (auto points = AreaLevels(engine, entry, project, graphics, area); !points.empty())
+      areas.push_back(std::move(points));
   return areas;
+}
+
+std::vector<SPLPoint> AreaLevels(const LevelEngine& engine, int entry, const ProjectData& project,
+                                 const Graphics& graphics, int area) {
+  std::vector<PlaneVector> at;
+  for (const AreaPoint& p : AreaPoints(project, graphics, area)) at.push_back(p.Position);
+  std::vector<float> levels(at.size());
+  if (!at.empty()) engine.Levels(entry, at, levels);
+  std::vector<SPLPoint> points(at.size());
+  for (std::size_t i = 0; i < points.size(); ++i) points[i] = {at[i], 0.0f, levels[i]};
+  return points;
 }
 
 float HighestLevel(const std::vector<std::vector<SPLPoint>>& areas) {

@@ -44,6 +44,9 @@ LevelGrid MakeLevelGrid(int entry, double left, double top, double right, double
 // such a project (docs/model.md, "Prediction options").
 std::vector<std::vector<SPLPoint>> AreaLevels(const LevelEngine& engine, int entry,
                                               const ProjectData& project, const Graphics& graphics);
+// The same for area `area` (1 ... 3) alone; no points where it has none.
+std::vector<SPLPoint> AreaLevels(const LevelEngine& engine, int entry, const ProjectData& project,
+                                 const Graphics& graphics, int area);
 
 // The highest level of them all, SPLFloor when there is none.
 float HighestLevel(const std::vector<std::vector<SPLPoint>>& areas);
