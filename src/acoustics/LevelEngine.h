@@ -132,19 +132,16 @@ class LevelEngine {
   void SpectrumPowers(const Block& block, int vector, double (*power)[4], Work& work) const;
   void VectorSpectrum(PlaneVector point, std::array<float, BandChoiceCount>& levels) const;
 
-  // The prediction options' sums (LevelEngineOptions.cpp). A box's path to a point: its
-  // length, and the directivity entry K with the fraction T of the way to entry K + 1 (T is
-  // 0 without interpolation).
-  struct Path {
-    double R = 0.0;
-    int K = -1;
-    double T = 0.0;
-  };
+  // The prediction options' sums (LevelEngineOptions.cpp, OptionSums).
+  friend class OptionSums;
   void SetUpOptions(const ProjectData& project, const Constants& constants);
-  // Every box's path to the point; false where the point has no defined level.
-  bool Paths(PlaneVector point, Path* paths, Work& work) const;
-  // One band's power at a point from its paths.
-  double OptionsPower(const Path* paths, int band, Work& work) const;
+  // Band `band`'s entries as the options blend them, four rows of OptionRow: the level drop
+  // in dB and its step to the next entry, the phase in radians and its step along the shorter
+  // arc; entry 73, past the last, is NaN throughout, for the points where a box has none.
+  static constexpr int OptionRow = DirectivityAngleCount + 1;
+  const double* OptionEntries(int band) const {
+    return &optionEntries_[std::size_t(band) * 4 * OptionRow];
+  }
   void OptionsLevels(int entry, std::span<const PlaneVector> points, std::span<float> levels,
                      Work& work) const;
   std::array<float, BandChoiceCount> OptionsSpectrum(PlaneVector point) const;
@@ -160,6 +157,7 @@ class LevelEngine {
   // of the band's edges, and half the band's width in wave number; the air's loss in dB per
   // metre (0 without Air).
   std::array<double, BandCount> centreWave_{}, middleWave_{}, halfWave_{}, airLoss_{};
+  std::vector<double> optionEntries_;
   std::vector<Placement> boxes_;
   // polar_[((band * boxes + box) * 73 + k) * 2 + 0 or 1]: the pressure amplitude at 1 m
   // and the entry's phase in radians, side by side.

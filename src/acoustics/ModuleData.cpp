@@ -26,13 +26,6 @@ int DirectivityIndex(float theta) {
   return static_cast<int>(RoundHalfEven(steps)) + OnAxisIndex;
 }
 
-DirectivityBlend BlendIndex(float theta) {
-  if (!(std::fabs(theta) <= 180.0f)) return {};
-  const double u = double(theta) / 5.0 + OnAxisIndex;
-  const int k = std::min(static_cast<int>(std::floor(u)), DirectivityAngleCount - 2);
-  return {k, u - k};
-}
-
 BlendedDirectivity Blend(const DirectivityPoint& from, const DirectivityPoint& to, double t) {
   double turn = double(to.Phase) - from.Phase;
   if (turn > 180.0) turn -= 360.0;

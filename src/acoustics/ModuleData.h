@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <optional>
 
 namespace tarnwick {
@@ -66,7 +68,12 @@ struct DirectivityBlend {
   int K = -1;
   double T = 0.0;
 };
-DirectivityBlend BlendIndex(float theta);
+inline DirectivityBlend BlendIndex(float theta) {
+  if (!(std::fabs(theta) <= 180.0f)) return {};
+  const double u = double(theta) / 5.0 + OnAxisIndex;
+  const int k = std::min(static_cast<int>(std::floor(u)), DirectivityAngleCount - 2);
+  return {k, u - k};
+}
 
 // Entries `from` and `to` mixed by t: the level drop (1 - t) from + t to in dB, the phase in
 // degrees moved from `from`'s by t of the way to `to`'s along the shorter arc (+180 for a

@@ -25,4 +25,23 @@ int SinesCosines(const double* radians, double* sine, double* cosine, int count)
 // the rest left to the caller (LevelRulesAvx2.cpp). AVX2 and FMA.
 std::size_t PowerDecibels(const double* power, double* level, std::size_t count);
 
+// e^x, and the sines and cosines, of the whole groups of four of `count` values; each returns
+// how many it did, the rest left to the caller (LevelRulesAvx2.cpp). AVX2 and FMA.
+std::size_t Exponentials(const double* x, double* y, std::size_t count);
+std::size_t SinesCosinesWhole(const double* radians, double* sine, double* cosine,
+                              std::size_t count);
+
+// The prediction options' steps (OptionSumsAvx2.cpp), each for the whole groups of four of
+// `count` points, returning how many it did. AVX2 and FMA. OffAxisAngles: the off-axis angle
+// of each direction (across, -down) seen from a box aimed at `aim`, as OffAxisAngle of
+// AngleFromDown gives it, from a vector arctangent. AddCross: OptionSums' cross terms of
+// `own` with `above`.
+std::size_t OffAxisAngles(const double* across, const double* down, float aim, float* theta,
+                          std::size_t count);
+struct CrossBox {
+  const double *Amplitude, *MiddleRe, *MiddleIm, *HalfRe, *HalfIm;
+};
+std::size_t AddCross(const CrossBox& own, const CrossBox& above, const double* gap,
+                     const double* inverseGap, double half, double* cross, std::size_t count);
+
 }  // namespace tarnwick::simd

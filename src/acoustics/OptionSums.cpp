@@ -1,0 +1,258 @@
+#include "acoustics/OptionSums.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "acoustics/SplPrediction.h"
+#include "acoustics/simd/Simd.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr double DegreesToRadians = Pi / 180.0;
+constexpr double DecibelsToNepers = 2.302585092994046 / 20.0;  // ln 10 / 20
+constexpr std::size_t Lanes = 4;                               // doubles a vector
+
+// The passes over the points, compiled for AVX2 too and picked by the processor at load
+// time: plain loops the compiler vectorises either way.
+#if defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__)
+#define TARNWICK_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define TARNWICK_CLONES
+#endif
+
+// e^x of each of `count` values.
+void Exponentials(const double* x, double* y, std::size_t count) {
+  std::size_t i = simd::HasAvx2Fma() ? simd::Exponentials(x, y, count) : 0;
+  for (; i < count; ++i) y[i] = std::exp(x[i]);
+}
+
+// The sines and cosines of `count` angles in radians. Callers pass whole vectors (the
+// points padded), so that a point's sums never depend on where it falls in a query.
+void SinesCosines(const double* x, double* sine, double* cosine, std::size_t count) {
+  std::size_t i = simd::HasAvx2Fma() ? simd::SinesCosinesWhole(x, sine, cosine, count) : 0;
+  for (; i < count; ++i) sine[i] = std::sin(x[i]), cosine[i] = std::cos(x[i]);
+}
+
+// The phasors of band b from those of band b - 3, twice its frequency: their squares.
+TARNWICK_CLONES void Squares(const double* re, const double* im, double* squareRe,
+                             double* squareIm, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    squareRe[i] = re[i] * re[i] - im[i] * im[i];
+    squareIm[i] = 2.0 * re[i] * im[i];
+  }
+}
+
+// One box's cross terms in a band with one box above it, added into `cross`: the other's
+// amplitude times the average over the band of cos(k dr + dphi), which is the cosine at
+// the middle wave number times sin x / x, x = dr times half the band's width in wave number
+// (`half`). sin x comes from the two boxes' half-width phasors; near x = 0, where it is a
+// small difference of two large phases, from the series.
+void AddCrossTerms(const simd::CrossBox& own, const simd::CrossBox& above, const double* gap,
+              const double* inverseGap, double half, double* cross, std::size_t count) {
+  std::size_t i =
+      simd::HasAvx2Fma() ? simd::AddCross(own, above, gap, inverseGap, half, cross, count) : 0;
+  for (; i < count; ++i) {
+    const double cosine = own.MiddleRe[i] * above.MiddleRe[i] + own.MiddleIm[i] * above.MiddleIm[i];
+    const double sine = own.HalfIm[i] * above.HalfRe[i] - own.HalfRe[i] * above.HalfIm[i];
+    const double x = half * gap[i], x2 = x * x;
+    const double ratio = std::fabs(x) < 1e-2 ? 1.0 - x2 / 6.0 * (1.0 - x2 / 20.0)
+                                             : sine * inverseGap[i] / half;
+    cross[i] += above.Amplitude[i] * cosine * ratio;
+  }
+}
+
+// Each point's distance from `source` in double, and its inverse.
+TARNWICK_CLONES void Distances(const PlaneVector* __restrict points, PlaneVector source,
+                               double* __restrict distance, double* __restrict inverse,
+                               std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const double dx = double(points[i].X) - source.X, dy = double(points[i].Y) - source.Y;
+    distance[i] = std::sqrt(dx * dx + dy * dy);
+    inverse[i] = 1.0 / distance[i];
+  }
+}
+
+// Each point's off-axis angle from the box: its direction (across, -down) in single
+// precision, as the plain model takes it.
+void OffAxisAngles(const double* across, const double* down, float aim, float* theta,
+                   std::size_t count) {
+  std::size_t i = simd::HasAvx2Fma() ? simd::OffAxisAngles(across, down, aim, theta, count) : 0;
+  for (; i < count; ++i)
+    theta[i] = OffAxisAngle(AngleFromDown({float(across[i]), float(-down[i])}), aim);
+}
+
+// Each point's level at 1 m in nepers and its phase in radians for one band and box, from
+// the band's entries (LevelEngine::OptionEntries) blended by the fraction t.
+constexpr int Row = DirectivityAngleCount + 1;  // LevelEngine::OptionEntries' rows
+
+TARNWICK_CLONES void Arguments(const int* __restrict entry, const double* __restrict t,
+                               const double* __restrict r, const double* __restrict table,
+                               double base, double loss, double wave, double* __restrict exponent,
+                               double* __restrict phase, std::size_t count) {
+  const double* drop = table;
+  const double* dropStep = drop + Row;
+  const double* turn = dropStep + Row;
+  const double* turnStep = turn + Row;
+  for (std::size_t i = 0; i < count; ++i) {
+    const int k = entry[i];
+    exponent[i] = (base - (drop[k] + t[i] * dropStep[k]) - loss * r[i]) * DecibelsToNepers;
+    phase[i] = wave * r[i] + (turn[k] + t[i] * turnStep[k]);
+  }
+}
+
+// power = before + a^2 + 2 a cross: the box's own power and its cross terms.
+TARNWICK_CLONES void AddOwn(const double* before, const double* amplitude, const double* cross,
+                            double* power, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i)
+    power[i] = before[i] + amplitude[i] * (amplitude[i] + 2.0 * cross[i]);
+}
+
+// Without the average: the complex sums through the box and their power.
+TARNWICK_CLONES void AddPressure(const double* beforeRe, const double* beforeIm,
+                                 const double* amplitude, const double* re, const double* im,
+                                 double* sumRe, double* sumIm, double* power, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    sumRe[i] = beforeRe[i] + amplitude[i] * re[i];
+    sumIm[i] = beforeIm[i] + amplitude[i] * im[i];
+    power[i] = sumRe[i] * sumRe[i] + sumIm[i] * sumIm[i];
+  }
+}
+
+// The gaps between the box's paths and another's, and their inverses.
+TARNWICK_CLONES void Gaps(const double* own, const double* other, double* gap, double* inverse,
+                          std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    gap[i] = own[i] - other[i];
+    inverse[i] = 1.0 / gap[i];
+  }
+}
+
+}  // namespace
+
+OptionSums::OptionSums(const LevelEngine& engine, int first, int last)
+    : engine_(engine), first_(first), bands_(last - first + 1) {}
+
+void OptionSums::SetPoints(std::span<const PlaneVector> points) {
+  points_.assign(points.begin(), points.end());
+  stride_ = (points_.size() + Lanes - 1) / Lanes * Lanes;
+  const std::size_t levels = std::max<std::size_t>(engine_.boxes_.size(), 1);
+  const std::size_t planes = levels * std::size_t(bands_) * stride_;
+  // Every value is written before it is read, but for the padding of whole vectors, which
+  // only needs to be some number: sizes change, contents are kept.
+  distance_.resize(levels * stride_);
+  inverse_.resize(levels * stride_);
+  fraction_.resize(levels * stride_);
+  entry_.resize(levels * stride_);
+  waves_.resize(planes * Rows);
+  power_.resize(planes);
+  if (!engine_.prediction_.Average) re_.resize(planes), im_.resize(planes);
+  gaps_.resize(2 * levels * stride_);
+  for (std::vector<double>& s : scratch_) s.resize(stride_);
+  std::fill(scratch_[3].begin(), scratch_[3].end(), 0.0);
+  angle_.resize(stride_);
+}
+
+void OptionSums::Hang(int level, int box, const LevelEngine::Placement& placement,
+                      LevelEngine::Work* work) {
+  LevelEngine::Work own;
+  LevelEngine::Work& w = work != nullptr ? *work : own;
+  Place(level, placement, w);
+  for (int band = first_; band < first_ + bands_; ++band) {
+    Band(level, box, band, w);
+    Sum(level, band - first_);
+  }
+}
+
+void OptionSums::Place(int level, const LevelEngine::Placement& placement,
+                       LevelEngine::Work& work) {
+  const std::size_t n = points_.size(), at = std::size_t(level) * stride_;
+  double* across = scratch_[0].data();
+  double* down = scratch_[1].data();
+  for (std::size_t i = 0; i < n; ++i) {
+    const PlaneVector d = AddVectors(points_[i], NegateVector(placement.Source));
+    across[i] = d.X, down[i] = -double(d.Y);
+  }
+  Distances(points_.data(), placement.Source, &distance_[at], &inverse_[at], n);
+  OffAxisAngles(across, down, placement.Aim, angle_.data(), stride_);
+  const bool interpolate = engine_.prediction_.Interpolate;
+  for (std::size_t i = 0; i < n; ++i) {
+    const float theta = angle_[i];
+    DirectivityBlend blend{-1, 0.0};
+    if (interpolate)
+      blend = BlendIndex(theta);
+    else
+      blend.K = DirectivityIndex(theta);
+    // No level where the box has no entry or the point is on its source.
+    if (blend.K < 0 || !(distance_[at + i] > 0.0)) blend = {DirectivityAngleCount, 0.0};  // NaN in OptionEntries
+    entry_[at + i] = blend.K, fraction_[at + i] = blend.T;
+  }
+  work.SquareRoots += n, work.Arctangents += n;
+  if (!engine_.prediction_.Average) return;
+  // Every path's gap to the paths of the boxes above, for all bands at once.
+  for (int above = 0; above < level; ++above)
+    Gaps(&distance_[at], &distance_[std::size_t(above) * stride_],
+         &gaps_[2 * std::size_t(above) * stride_], &gaps_[(2 * std::size_t(above) + 1) * stride_],
+         n);
+}
+
+void OptionSums::Band(int level, int box, int band, LevelEngine::Work& work) {
+  const LevelEngine& e = engine_;
+  const std::size_t n = points_.size(), at = std::size_t(level) * stride_;
+  const int b = band - first_;
+  const bool average = e.prediction_.Average;
+  // The box's level at 1 m and the phase of its wave: the entry, or the blend of two, less
+  // the attenuation and the air's loss over the path.
+  double* exponent = scratch_[0].data();
+  double* phase = scratch_[1].data();
+  Arguments(&entry_[at], &fraction_[at], &distance_[at], e.OptionEntries(band),
+            e.bandLevel_[band] - e.attenuation_[box], e.airLoss_[band],
+            average ? e.middleWave_[band] : e.centreWave_[band], exponent, phase, n);
+  double* amplitude = Wave(level, b, Amplitude);
+  Exponentials(exponent, amplitude, stride_);
+  for (std::size_t i = 0; i < n; ++i) amplitude[i] *= inverse_[at + i];
+  SinesCosines(phase, Wave(level, b, MiddleIm), Wave(level, b, MiddleRe), stride_);
+  work.SinesCosines += n;
+  if (!average) return;
+  // Half the band's width in wave number doubles every three bands: the lowest three's
+  // phasors from a sine and a cosine, the rest squared.
+  if (b >= LevelEngine::Octave) {
+    Squares(Wave(level, b - LevelEngine::Octave, HalfRe), Wave(level, b - LevelEngine::Octave, HalfIm),
+            Wave(level, b, HalfRe), Wave(level, b, HalfIm), n);
+    work.ComplexSquares += n;
+    return;
+  }
+  for (std::size_t i = 0; i < n; ++i) phase[i] = e.halfWave_[band] * distance_[at + i];
+  SinesCosines(phase, Wave(level, b, HalfIm), Wave(level, b, HalfRe), stride_);
+  work.SinesCosines += n;
+}
+
+void OptionSums::Sum(int level, int b) {
+  const std::size_t n = points_.size();
+  const double* none = scratch_[3].data();
+  double* power = &power_[Plane(level, b)];
+  const double* amplitude = Wave(level, b, Amplitude);
+  if (!engine_.prediction_.Average) {
+    const std::size_t above = level > 0 ? Plane(level - 1, b) : 0;
+    AddPressure(level > 0 ? &re_[above] : none, level > 0 ? &im_[above] : none, amplitude,
+                Wave(level, b, MiddleRe), Wave(level, b, MiddleIm), &re_[Plane(level, b)],
+                &im_[Plane(level, b)], power, n);
+    return;
+  }
+  const simd::CrossBox own{amplitude, Wave(level, b, MiddleRe), Wave(level, b, MiddleIm),
+                Wave(level, b, HalfRe), Wave(level, b, HalfIm)};
+  double* cross = scratch_[2].data();
+  std::fill_n(cross, n, 0.0);
+  const double half = engine_.halfWave_[first_ + b];
+  for (int j = 0; j < level; ++j) {
+    const simd::CrossBox above{Wave(j, b, Amplitude), Wave(j, b, MiddleRe), Wave(j, b, MiddleIm),
+                    Wave(j, b, HalfRe), Wave(j, b, HalfIm)};
+    AddCrossTerms(own, above, &gaps_[2 * std::size_t(j) * stride_],
+             &gaps_[(2 * std::size_t(j) + 1) * stride_], half, cross, n);
+  }
+  AddOwn(level > 0 ? &power_[Plane(level - 1, b)] : none, amplitude, cross, power, n);
+}
+
+}  // namespace tarnwick
