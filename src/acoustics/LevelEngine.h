@@ -80,6 +80,8 @@ class LevelEngine {
   void Levels(int entry, std::span<const PlaneVector> points, std::span<float> levels,
               Work* work = nullptr) const;
   float Level(int entry, PlaneVector point) const;
+  // Whether any prediction option is on, so that OptionSums gives the sums.
+  bool OptionsOn() const { return options_; }
 
   // Every entry's level at one point, bands first, then the two broadband sums.
   std::array<float, BandChoiceCount> Spectrum(PlaneVector point) const;
@@ -88,7 +90,7 @@ class LevelEngine {
   // (its attenuation) hung as `placement`, its complex pressure for each band from `first` to
   // `last` at each point added into re and im at [(band - first) * stride + point]; NaN where
   // the box defines no level (a point on its source, or no directivity entry). Always the
-  // plain model, whatever the prediction options: the optimiser judges designs by it.
+  // plain model, whatever the prediction options (OptionSums takes theirs).
   void AddPressures(int box, const Placement& placement, int first, int last,
                     std::span<const PlaneVector> points, double* re, double* im, std::size_t stride,
                     Work* work = nullptr) const;

@@ -37,8 +37,8 @@ void SinesCosines(const double* x, double* sine, double* cosine, std::size_t cou
 }
 
 // The phasors of band b from those of band b - 3, twice its frequency: their squares.
-TARNWICK_CLONES void Squares(const double* re, const double* im, double* squareRe,
-                             double* squareIm, std::size_t count) {
+TARNWICK_CLONES void Squares(const double* re, const double* im, double* squareRe, double* squareIm,
+                             std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
     squareRe[i] = re[i] * re[i] - im[i] * im[i];
     squareIm[i] = 2.0 * re[i] * im[i];
@@ -51,15 +51,15 @@ TARNWICK_CLONES void Squares(const double* re, const double* im, double* squareR
 // (`half`). sin x comes from the two boxes' half-width phasors; near x = 0, where it is a
 // small difference of two large phases, from the series.
 void AddCrossTerms(const simd::CrossBox& own, const simd::CrossBox& above, const double* gap,
-              const double* inverseGap, double half, double* cross, std::size_t count) {
+                   const double* inverseGap, double half, double* cross, std::size_t count) {
   std::size_t i =
       simd::HasAvx2Fma() ? simd::AddCross(own, above, gap, inverseGap, half, cross, count) : 0;
   for (; i < count; ++i) {
     const double cosine = own.MiddleRe[i] * above.MiddleRe[i] + own.MiddleIm[i] * above.MiddleIm[i];
     const double sine = own.HalfIm[i] * above.HalfRe[i] - own.HalfRe[i] * above.HalfIm[i];
     const double x = half * gap[i], x2 = x * x;
-    const double ratio = std::fabs(x) < 1e-2 ? 1.0 - x2 / 6.0 * (1.0 - x2 / 20.0)
-                                             : sine * inverseGap[i] / half;
+    const double ratio =
+        std::fabs(x) < 1e-2 ? 1.0 - x2 / 6.0 * (1.0 - x2 / 20.0) : sine * inverseGap[i] / half;
     cross[i] += above.Amplitude[i] * cosine * ratio;
   }
 }
@@ -186,7 +186,8 @@ void OptionSums::Place(int level, const LevelEngine::Placement& placement,
     else
       blend.K = DirectivityIndex(theta);
     // No level where the box has no entry or the point is on its source.
-    if (blend.K < 0 || !(distance_[at + i] > 0.0)) blend = {DirectivityAngleCount, 0.0};  // NaN in OptionEntries
+    if (blend.K < 0 || !(distance_[at + i] > 0.0))
+      blend = {DirectivityAngleCount, 0.0};  // NaN in OptionEntries
     entry_[at + i] = blend.K, fraction_[at + i] = blend.T;
   }
   work.SquareRoots += n, work.Arctangents += n;
@@ -219,8 +220,9 @@ void OptionSums::Band(int level, int box, int band, LevelEngine::Work& work) {
   // Half the band's width in wave number doubles every three bands: the lowest three's
   // phasors from a sine and a cosine, the rest squared.
   if (b >= LevelEngine::Octave) {
-    Squares(Wave(level, b - LevelEngine::Octave, HalfRe), Wave(level, b - LevelEngine::Octave, HalfIm),
-            Wave(level, b, HalfRe), Wave(level, b, HalfIm), n);
+    Squares(Wave(level, b - LevelEngine::Octave, HalfRe),
+            Wave(level, b - LevelEngine::Octave, HalfIm), Wave(level, b, HalfRe),
+            Wave(level, b, HalfIm), n);
     work.ComplexSquares += n;
     return;
   }
@@ -242,15 +244,15 @@ void OptionSums::Sum(int level, int b) {
     return;
   }
   const simd::CrossBox own{amplitude, Wave(level, b, MiddleRe), Wave(level, b, MiddleIm),
-                Wave(level, b, HalfRe), Wave(level, b, HalfIm)};
+                           Wave(level, b, HalfRe), Wave(level, b, HalfIm)};
   double* cross = scratch_[2].data();
   std::fill_n(cross, n, 0.0);
   const double half = engine_.halfWave_[first_ + b];
   for (int j = 0; j < level; ++j) {
     const simd::CrossBox above{Wave(j, b, Amplitude), Wave(j, b, MiddleRe), Wave(j, b, MiddleIm),
-                    Wave(j, b, HalfRe), Wave(j, b, HalfIm)};
+                               Wave(j, b, HalfRe), Wave(j, b, HalfIm)};
     AddCrossTerms(own, above, &gaps_[2 * std::size_t(j) * stride_],
-             &gaps_[(2 * std::size_t(j) + 1) * stride_], half, cross, n);
+                  &gaps_[(2 * std::size_t(j) + 1) * stride_], half, cross, n);
   }
   AddOwn(level > 0 ? &power_[Plane(level - 1, b)] : none, amplitude, cross, power, n);
 }

@@ -33,9 +33,7 @@ class OptionSums {
 
   // The power |p|^2 (averaged over the band with Average) of `band` through `level` at each
   // point; NaN where a box has no level (a point on its source, or no directivity entry).
-  const double* Power(int level, int band) const {
-    return &power_[Plane(level, band - first_)];
-  }
+  const double* Power(int level, int band) const { return &power_[Plane(level, band - first_)]; }
 
  private:
   // One level's data at every point: its distance, and per band its amplitude, its phasor
@@ -62,11 +60,11 @@ class OptionSums {
   // Per level and point: distance, its inverse, the entry K and fraction T.
   std::vector<double> distance_, inverse_, fraction_;
   std::vector<int> entry_;
-  std::vector<float> angle_;  // per point, for the box being hung
-  std::vector<double> waves_;        // [level][band][row][point]
-  std::vector<double> power_;        // [level][band][point]
-  std::vector<double> re_, im_;      // without Average: the complex sums, [level][band][point]
-  std::vector<double> gaps_;         // [level above][gap, its inverse][point], for one box
+  std::vector<float> angle_;     // per point, for the box being hung
+  std::vector<double> waves_;    // [level][band][row][point]
+  std::vector<double> power_;    // [level][band][point]
+  std::vector<double> re_, im_;  // without Average: the complex sums, [level][band][point]
+  std::vector<double> gaps_;     // [level above][gap, its inverse][point], for one box
   // Per point: one band's arguments and cross terms, and zeros (the sums above the top box).
   std::vector<double> scratch_[4];
 };

@@ -10,6 +10,7 @@
 
 #include "acoustics/LevelEngine.h"
 #include "acoustics/LevelGrid.h"
+#include "acoustics/OptionSums.h"
 #include "acoustics/simd/Simd.h"
 #include "model/ProjectRules.h"
 
@@ -121,6 +122,16 @@ struct Bands {
     }
   }
 
+  // The same from the prediction options' sums through `level`.
+  void Powers(const OptionSums& sums, int level, double* power) const {
+    std::fill(power, power + sums.Count(), 0.0);
+    for (int band = First; band <= Last; ++band) {
+      const double w = Weight[std::size_t(band - First)];
+      const double* p = sums.Power(level, band);
+      for (std::size_t i = 0; i < sums.Count(); ++i) power[i] += w * p[i];
+    }
+  }
+
   int First = 0, Last = 0;
   std::vector<double> Weight;  // per band of the sum
 };
@@ -143,20 +154,32 @@ struct Extremes {
 
 // One thread's sums: for each box hung so far, the complex pressure of it and every box
 // above it at every point, band by band. Hanging box b adds its share to the sums through
-// box b - 1, so designs that share their upper boxes share that work.
+// box b - 1, so designs that share their upper boxes share that work. With a prediction
+// option on, OptionSums holds them, in the same way.
 class Evaluator {
  public:
   Evaluator(const LevelEngine& engine, const JudgedPoints& points, const SplaySearch& search)
-      : engine_(engine), points_(points), goal_(search.Goal), bands_(search.Band) {
+      : engine_(engine),
+        points_(points),
+        goal_(search.Goal),
+        bands_(search.Band),
+        options_(engine, bands_.First, bands_.Last) {
     count_ = points.At.size();
     plane_ = count_ * bands_.Weight.size();
-    sums_.assign(2 * MaxBoxes * plane_, 0.0);
+    if (engine.OptionsOn())
+      options_.SetPoints(points.At);
+    else
+      sums_.assign(2 * MaxBoxes * plane_, 0.0);
     power_.resize(count_);
     level_.resize(count_);
   }
 
   void Hang(int box, const BoxGeometry& geometry) {
     if (count_ == 0) return;  // no point to sum at
+    if (engine_.OptionsOn()) {
+      options_.Hang(box, box, LevelEngine::Place(geometry));
+      return;
+    }
     double* re = &sums_[2 * box * plane_];
     double* im = re + plane_;
     if (box == 0)
@@ -171,6 +194,10 @@ class Evaluator {
   // through its last box: the same sums as Hang gives box by box.
   void HangDesign(std::span<const LevelEngine::Placement> placed) {
     if (count_ == 0 || placed.empty()) return;
+    if (engine_.OptionsOn()) {
+      for (std::size_t b = 0; b < placed.size(); ++b) options_.Hang(int(b), int(b), placed[b]);
+      return;
+    }
     double* re = &sums_[2 * (placed.size() - 1) * plane_];
     double* im = re + plane_;
     std::fill(re, re + 2 * plane_, 0.0);
@@ -235,6 +262,10 @@ class Evaluator {
   // Each point's power through box `last`.
   void Powers(int last) {
     if (count_ == 0) return;
+    if (engine_.OptionsOn()) {
+      bands_.Powers(options_, last, power_.data());
+      return;
+    }
     const double* re = &sums_[2 * last * plane_];
     bands_.Powers(re, re + plane_, count_, power_.data());
   }
@@ -245,6 +276,7 @@ class Evaluator {
   Bands bands_;
   std::size_t count_ = 0, plane_ = 0;
   std::vector<double> sums_;  // [box][re, im][band][point]
+  OptionSums options_;        // in their stead with a prediction option on
   std::vector<double> power_, level_;
   Extremes extremes_{{}};
 };
@@ -258,7 +290,10 @@ class Probe {
   static constexpr std::size_t Size = 8;
 
   Probe(const Evaluator& evaluator, const JudgedPoints& points)
-      : engine_(evaluator.Engine()), bands_(evaluator.SummedBands()), points_(points) {
+      : engine_(evaluator.Engine()),
+        bands_(evaluator.SummedBands()),
+        points_(points),
+        options_(engine_, bands_.First, bands_.Last) {
     sums_.resize(2 * Size * bands_.Weight.size());
     power_.resize(Size);
   }
@@ -269,12 +304,18 @@ class Probe {
   bool RulesOut(std::span<const LevelEngine::Placement> placed, double best) {
     const std::size_t count = at_.size();
     if (count == 0 || !(best < None)) return false;
-    double* re = sums_.data();
-    double* im = re + count * bands_.Weight.size();
-    std::fill(re, im + count * bands_.Weight.size(), 0.0);
-    for (std::size_t b = 0; b < placed.size(); ++b)
-      engine_.AddPressures(int(b), placed[b], bands_.First, bands_.Last, at_, re, im, count);
-    bands_.Powers(re, im, count, power_.data());
+    if (engine_.OptionsOn()) {
+      options_.SetPoints(at_);
+      for (std::size_t b = 0; b < placed.size(); ++b) options_.Hang(int(b), int(b), placed[b]);
+      bands_.Powers(options_, int(placed.size()) - 1, power_.data());
+    } else {
+      double* re = sums_.data();
+      double* im = re + count * bands_.Weight.size();
+      std::fill(re, im + count * bands_.Weight.size(), 0.0);
+      for (std::size_t b = 0; b < placed.size(); ++b)
+        engine_.AddPressures(int(b), placed[b], bands_.First, bands_.Last, at_, re, im, count);
+      bands_.Powers(re, im, count, power_.data());
+    }
     const Extremes e({power_.data(), count});
     return e.Found() && e.Spread() > best + HalfHundredth + 2 * Tie;
   }
@@ -301,6 +342,7 @@ class Probe {
   std::vector<PlaneVector> at_;
   std::size_t oldest_ = 0;     // the one to replace next once all Size are taken
   std::vector<double> sums_;   // [re, im][band][probe point]
+  OptionSums options_;         // in their stead with a prediction option on
   std::vector<double> power_;  // per probe point
 };
 

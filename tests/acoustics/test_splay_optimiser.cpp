@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "acoustics/LevelEngine.h"
 #include "acoustics/PlainSum.h"
 #include "acoustics/SplayOptimiser.h"
 
@@ -149,6 +150,55 @@ TEST(SplayOptimiser, FitsAFallPerDoublingBroadbandA) {
 // Areas without a point that has a level: every length below zero (no point at all), or
 // the array hung so far above them that no sound reaches them. Such a design has nothing
 // to even out: the search refuses it and tries none.
+// With prediction options on, the search sums the options' model box by box below shared
+// upper boxes; each design's levels from the engine, hung in full, must rank the same.
+TEST(SplayOptimiser, SearchesThePredictionOptionsModelAsTheEngineMeasuresIt) {
+  std::mt19937 random(29);
+  const auto engineMeasure = [](const Case& c, ProjectData design, int entry) {
+    Graphics g = c.scene;
+    ComputeArrayGeometry(design, g);
+    std::vector<float> levels(c.points.size());
+    LevelEngine(design, g, ModuleData()).Levels(entry, c.points, levels);
+    std::vector<double> heard;
+    for (const float level : levels)
+      if (level > SPLFloor) heard.push_back(level);
+    Plain plain{design, 0, 0, 0, 0, AimsAtAudience(design, g)};
+    const auto [low, high] = std::minmax_element(heard.begin(), heard.end());
+    plain.spread = *high - *low;
+    for (const double x : heard) plain.mean += x / double(heard.size());
+    for (const double x : heard) plain.deviation += (x - plain.mean) * (x - plain.mean);
+    plain.deviation = std::sqrt(plain.deviation / double(heard.size()));
+    return plain;
+  };
+  const std::tuple<bool, bool, bool, int> options[] = {{true, false, false, BroadbandAChoice},
+                                                       {false, true, true, DefaultBandChoice},
+                                                       {true, true, true, 15}};
+  for (const auto& [average, interpolate, air, entry] : options) {
+    Case c = RandomCase(random, false);
+    c.project.Prediction.Average = average, c.project.Prediction.Interpolate = interpolate;
+    c.project.Prediction.Air = air;
+    SCOPED_TRACE(::testing::Message() << average << interpolate << air << " entry " << entry);
+    const SplaySearch search{.Band = entry, .InclinationReach = 1.0f};
+    const SplayResult result = OptimiseSplay(c.project, c.scene, ModuleData(), search);
+    ASSERT_TRUE(result.Found);
+    std::vector<Plain> all;
+    for (float change = -1.0f; change <= 1.0f; change += 0.5f)
+      for (int splays = 0; splays < 8; ++splays) {
+        ProjectData design = c.project;
+        design.InclinationAngle += change;
+        for (int j = 0; j < 3; ++j) design.BoxAngle[j] = splays >> j & 1 ? 5.0f : 0.0f;
+        all.push_back(engineMeasure(c, design, entry));
+      }
+    const Plain& best = *std::ranges::min_element(
+        all, [](const Plain& a, const Plain& b) { return Before(a, b, false); });
+    ExpectSameHanging(result.Best, best.design);
+    // The engine hands levels on as floats.
+    EXPECT_NEAR(result.BestScore.Spread, best.spread, 1e-4);
+    EXPECT_NEAR(result.BestScore.Mean, best.mean, 1e-4);
+    EXPECT_NEAR(result.CurrentScore.Spread, engineMeasure(c, c.project, entry).spread, 1e-4);
+  }
+}
+
 TEST(SplayOptimiser, RefusesADesignWithoutAnAreaPointThatHasALevel) {
   for (const auto& [length, floorDistance] : {std::pair{-5.0f, 5.0f}, {10.0f, 1e38f}}) {
     SCOPED_TRACE(length);

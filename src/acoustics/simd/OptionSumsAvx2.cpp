@@ -14,8 +14,8 @@ TARNWICK_VECTOR_MATHS __m256d Load(const double* p) { return _mm256_loadu_pd(p);
 
 }  // namespace
 
-TARNWICK_VECTOR_MATHS std::size_t OffAxisAngles(const double* across, const double* down,
-                                                float aim, float* theta, std::size_t count) {
+TARNWICK_VECTOR_MATHS std::size_t OffAxisAngles(const double* across, const double* down, float aim,
+                                                float* theta, std::size_t count) {
   using namespace vector_maths;
   const __m256d degrees = _mm256_set1_pd(180.0 / Pi), aimed = _mm256_set1_pd(aim);
   const __m128 half = _mm_set1_ps(180.0f), whole = _mm_set1_ps(360.0f);
@@ -24,31 +24,35 @@ TARNWICK_VECTOR_MATHS std::size_t OffAxisAngles(const double* across, const doub
     // The angle from straight down rounded to single, -180 given as +180, then less the aim
     // rounded to single and wrapped once into (-180, 180], as OffAxisAngle has it.
     __m128 angle = _mm256_cvtpd_ps(_mm256_mul_pd(Atan2(Load(&across[i]), Load(&down[i])), degrees));
-    angle = _mm_blendv_ps(angle, half, _mm_cmp_ps(angle, _mm_sub_ps(_mm_setzero_ps(), half), _CMP_LE_OQ));
+    angle = _mm_blendv_ps(angle, half,
+                          _mm_cmp_ps(angle, _mm_sub_ps(_mm_setzero_ps(), half), _CMP_LE_OQ));
     __m128 t = _mm256_cvtpd_ps(_mm256_sub_pd(_mm256_cvtps_pd(angle), aimed));
     t = _mm_sub_ps(t, _mm_and_ps(_mm_cmp_ps(t, half, _CMP_GT_OQ), whole));
-    t = _mm_add_ps(t, _mm_and_ps(_mm_cmp_ps(t, _mm_sub_ps(_mm_setzero_ps(), half), _CMP_LE_OQ), whole));
+    t = _mm_add_ps(
+        t, _mm_and_ps(_mm_cmp_ps(t, _mm_sub_ps(_mm_setzero_ps(), half), _CMP_LE_OQ), whole));
     _mm_storeu_ps(&theta[i], t);
   }
   return i;
 }
 
 TARNWICK_VECTOR_MATHS std::size_t AddCross(const CrossBox& own, const CrossBox& above,
-                                           const double* gap, const double* inverseGap,
-                                           double half, double* cross, std::size_t count) {
+                                           const double* gap, const double* inverseGap, double half,
+                                           double* cross, std::size_t count) {
   const __m256d h = _mm256_set1_pd(half), inverseHalf = _mm256_set1_pd(1.0 / half);
   const __m256d small = _mm256_set1_pd(1e-2), one = _mm256_set1_pd(1.0);
   const __m256d sixth = _mm256_set1_pd(1.0 / 6.0), twentieth = _mm256_set1_pd(1.0 / 20.0);
   const __m256d sign = _mm256_set1_pd(-0.0);
   std::size_t i = 0;
   for (; i + 4 <= count; i += 4) {
-    const __m256d cosine = _mm256_fmadd_pd(Load(&own.MiddleRe[i]), Load(&above.MiddleRe[i]),
-                                           _mm256_mul_pd(Load(&own.MiddleIm[i]), Load(&above.MiddleIm[i])));
-    const __m256d sine = _mm256_fmsub_pd(Load(&own.HalfIm[i]), Load(&above.HalfRe[i]),
-                                         _mm256_mul_pd(Load(&own.HalfRe[i]), Load(&above.HalfIm[i])));
+    const __m256d cosine =
+        _mm256_fmadd_pd(Load(&own.MiddleRe[i]), Load(&above.MiddleRe[i]),
+                        _mm256_mul_pd(Load(&own.MiddleIm[i]), Load(&above.MiddleIm[i])));
+    const __m256d sine =
+        _mm256_fmsub_pd(Load(&own.HalfIm[i]), Load(&above.HalfRe[i]),
+                        _mm256_mul_pd(Load(&own.HalfRe[i]), Load(&above.HalfIm[i])));
     const __m256d x = _mm256_mul_pd(h, Load(&gap[i])), x2 = _mm256_mul_pd(x, x);
-    const __m256d series = _mm256_fnmadd_pd(_mm256_mul_pd(x2, sixth),
-                                            _mm256_fnmadd_pd(x2, twentieth, one), one);
+    const __m256d series =
+        _mm256_fnmadd_pd(_mm256_mul_pd(x2, sixth), _mm256_fnmadd_pd(x2, twentieth, one), one);
     const __m256d ratio = _mm256_mul_pd(_mm256_mul_pd(sine, Load(&inverseGap[i])), inverseHalf);
     const __m256d near = _mm256_cmp_pd(_mm256_andnot_pd(sign, x), small, _CMP_LT_OQ);
     const __m256d term = _mm256_mul_pd(_mm256_mul_pd(Load(&above.Amplitude[i]), cosine),
