@@ -22,6 +22,10 @@ LevelEngine::LevelEngine(const ProjectData& project, const Graphics& graphics,
   vector_ = arithmetic == Arithmetic::Fastest && simd::HasAvx2Fma();
   const int boxes = BoxesInUse(project);
   for (int b = 0; b < boxes; ++b) boxes_.push_back(Place(graphics.BoxGeom[b]));
+  SetUpOptions(project, constants);
+  // The options take their sums from tables of their own (OptionSums); the graph makes a few
+  // engines after every change, and these tables would be most of their cost.
+  if (options_) return;
   polar_.resize(std::size_t(BandCount) * boxes * DirectivityAngleCount * 2);
   pressure_.assign(std::size_t(boxes) * DirectivityAngleCount * PressureRow, 0.0);
   for (int band = 0; band < BandCount; ++band) {
@@ -42,7 +46,6 @@ LevelEngine::LevelEngine(const ProjectData& project, const Graphics& graphics,
       }
     }
   }
-  SetUpOptions(project, constants);
 }
 
 LevelEngine::Work& LevelEngine::Work::operator+=(const Work& other) {
@@ -167,7 +170,8 @@ float LevelEngine::Level(int entry, PlaneVector point) const {
 void LevelEngine::AddPressures(int box, const Placement& placement, int first, int last,
                                std::span<const PlaneVector> points, double* re, double* im,
                                std::size_t stride, Work* work) const {
-  if (box < 0 || std::size_t(box) >= boxes_.size() || first < 0 || last >= BandCount) return;
+  if (box < 0 || std::size_t(box) >= boxes_.size() || first < 0 || last >= BandCount || options_)
+    return;
   Work done;
   if (vector_) {
     VectorPressures(box, placement, first, last, points, re, im, stride, done);

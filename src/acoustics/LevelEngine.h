@@ -89,8 +89,9 @@ class LevelEngine {
   // One box's share of the sums, for searches that hang the boxes in many ways: box `box`
   // (its attenuation) hung as `placement`, its complex pressure for each band from `first` to
   // `last` at each point added into re and im at [(band - first) * stride + point]; NaN where
-  // the box defines no level (a point on its source, or no directivity entry). Always the
-  // plain model, whatever the prediction options (OptionSums takes theirs).
+  // the box defines no level (a point on its source, or no directivity entry). The plain
+  // model only: an engine with a prediction option on adds nothing (OptionSums takes its
+  // sums).
   void AddPressures(int box, const Placement& placement, int first, int last,
                     std::span<const PlaneVector> points, double* re, double* im, std::size_t stride,
                     Work* work = nullptr) const;

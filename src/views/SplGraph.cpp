@@ -9,7 +9,9 @@
 #include <limits>
 
 #include "acoustics/ModuleData.h"
+#include "acoustics/Tolerance.h"
 #include "model/ProjectData.h"
+#include "model/ProjectRules.h"
 
 namespace tarnwick {
 
@@ -417,6 +419,25 @@ void DrawBandLevels(QPainter& painter, const QRectF& bounds,
   painter.drawLine(plot.bottomLeft(), plot.topLeft());
   // 3. The curve.
   DrawBandCurve(painter, s, levels);
+}
+
+std::vector<LevelCurve> PredictCurves(const ProjectData& project, const Graphics& graphics,
+                                      const Constants& constants, int chosen, bool all, int band,
+                                      bool tolerance) {
+  std::vector<LevelCurve> curves;
+  for (int area = 1; area <= AreasInUse(project); ++area) {
+    if (!all && area != chosen + 1) continue;
+    LevelCurve curve;
+    curve.Area = area;
+    if (!PredictLevels(project, graphics, constants, area, band, curve.Points)) continue;
+    if (tolerance) {
+      LevelSpread spread = PredictSpread(project, graphics, constants, area, band);
+      curve.Low = std::move(spread.Low);
+      curve.High = std::move(spread.High);
+    }
+    curves.push_back(std::move(curve));
+  }
+  return curves;
 }
 
 }  // namespace tarnwick

@@ -23,6 +23,12 @@ struct LevelCurve {
   std::vector<float> Low, High;  // a tolerance band around the curve, when shown
 };
 
+// The curves of area chosen + 1, or of every area in use, in a band choice, each with its
+// tolerance band when asked for: what the graph shows after every change of the design.
+std::vector<LevelCurve> PredictCurves(const ProjectData& project, const Graphics& graphics,
+                                      const Constants& constants, int chosen, bool all, int band,
+                                      bool tolerance);
+
 // What the graph says besides its curves.
 struct GraphText {
   QString Caption;             // names the area(s) and the band

@@ -20,27 +20,6 @@ namespace {
 
 constexpr int HandlePixels = 5;  // the draggable band along the top edge
 
-// The curves of area chosen + 1, or of every area in use, in a band choice, each with its
-// spread when asked for.
-std::vector<LevelCurve> PredictCurves(const ProjectData& project, const Graphics& graphics,
-                                      const Constants& constants, int chosen, bool all, int band,
-                                      bool tolerance) {
-  std::vector<LevelCurve> curves;
-  for (int area = 1; area <= AreasInUse(project); ++area) {
-    if (!all && area != chosen + 1) continue;
-    LevelCurve curve;
-    curve.Area = area;
-    if (!PredictLevels(project, graphics, constants, area, band, curve.Points)) continue;
-    if (tolerance) {
-      LevelSpread spread = PredictSpread(project, graphics, constants, area, band);
-      curve.Low = std::move(spread.Low);
-      curve.High = std::move(spread.High);
-    }
-    curves.push_back(std::move(curve));
-  }
-  return curves;
-}
-
 }  // namespace
 
 GraphStrip::GraphStrip(QWidget* parent, const ProjectData& project, const Graphics& graphics,
