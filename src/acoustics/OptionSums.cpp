@@ -45,22 +45,30 @@ TARNWICK_CLONES void Squares(const double* re, const double* im, double* squareR
   }
 }
 
-// One box's cross terms in a band with one box above it, added into `cross`: the other's
-// amplitude times the average over the band of cos(k dr + dphi), which is the cosine at
-// the middle wave number times sin x / x, x = dr times half the band's width in wave number
-// (`half`). sin x comes from the two boxes' half-width phasors; near x = 0, where it is a
-// small difference of two large phases, from the series.
-void AddCrossTerms(const simd::CrossBox& own, const simd::CrossBox& above, const double* gap,
-                   const double* inverseGap, double half, double* cross, std::size_t count) {
-  std::size_t i =
-      simd::HasAvx2Fma() ? simd::AddCross(own, above, gap, inverseGap, half, cross, count) : 0;
+// The band's power through the box at `level`: `before`, plus its own power, plus twice its
+// cross terms with each box above it. A cross term is the other's amplitude times the average
+// over the band of cos(k dr + dphi), which is the cosine at the middle wave number times
+// sin x / x, x = dr times half the band's width in wave number (`half`). sin x comes from the
+// two boxes' half-width phasors; near x = 0, where it is a small difference of two large
+// phases, from the series.
+void AddBoxTerms(const simd::BandWaves& w, int level, double half, const double* before,
+                 double* power, std::size_t count) {
+  std::size_t i = simd::HasAvx2Fma() ? simd::AddBox(w, level, half, before, power, count) : 0;
+  const std::size_t row = w.Stride, next = simd::BandWaves::Rows * w.Stride;
+  const double* own = w.Waves + std::size_t(level) * next;
   for (; i < count; ++i) {
-    const double cosine = own.MiddleRe[i] * above.MiddleRe[i] + own.MiddleIm[i] * above.MiddleIm[i];
-    const double sine = own.HalfIm[i] * above.HalfRe[i] - own.HalfRe[i] * above.HalfIm[i];
-    const double x = half * gap[i], x2 = x * x;
-    const double ratio =
-        std::fabs(x) < 1e-2 ? 1.0 - x2 / 6.0 * (1.0 - x2 / 20.0) : sine * inverseGap[i] / half;
-    cross[i] += above.Amplitude[i] * cosine * ratio;
+    double cross = 0.0;
+    for (int j = 0; j < level; ++j) {
+      const double* other = w.Waves + std::size_t(j) * next + i;
+      const double* gap = w.Gaps + 2 * std::size_t(j) * row + i;
+      const double cosine = own[row + i] * other[row] + own[2 * row + i] * other[2 * row];
+      const double sine = own[4 * row + i] * other[3 * row] - own[3 * row + i] * other[4 * row];
+      const double x = half * gap[0], x2 = x * x;
+      const double ratio =
+          std::fabs(x) < 1e-2 ? 1.0 - x2 / 6.0 * (1.0 - x2 / 20.0) : sine * gap[row] / half;
+      cross += other[0] * cosine * ratio;
+    }
+    power[i] = before[i] + own[i] * (own[i] + 2.0 * cross);
   }
 }
 
@@ -103,13 +111,6 @@ TARNWICK_CLONES void Arguments(const int* __restrict entry, const double* __rest
   }
 }
 
-// power = before + a^2 + 2 a cross: the box's own power and its cross terms.
-TARNWICK_CLONES void AddOwn(const double* before, const double* amplitude, const double* cross,
-                            double* power, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i)
-    power[i] = before[i] + amplitude[i] * (amplitude[i] + 2.0 * cross[i]);
-}
-
 // Without the average: the complex sums through the box and their power.
 TARNWICK_CLONES void AddPressure(const double* beforeRe, const double* beforeIm,
                                  const double* amplitude, const double* re, const double* im,
@@ -138,7 +139,7 @@ OptionSums::OptionSums(const LevelEngine& engine, int first, int last)
 void OptionSums::SetPoints(std::span<const PlaneVector> points) {
   points_.assign(points.begin(), points.end());
   stride_ = (points_.size() + Lanes - 1) / Lanes * Lanes;
-  const std::size_t levels = std::max<std::size_t>(engine_.boxes_.size(), 1);
+  const std::size_t levels = levels_ = std::max<std::size_t>(engine_.boxes_.size(), 1);
   const std::size_t planes = levels * std::size_t(bands_) * stride_;
   // Every value is written before it is read, but for the padding of whole vectors, which
   // only needs to be some number: sizes change, contents are kept.
@@ -243,18 +244,9 @@ void OptionSums::Sum(int level, int b) {
                 &im_[Plane(level, b)], power, n);
     return;
   }
-  const simd::CrossBox own{amplitude, Wave(level, b, MiddleRe), Wave(level, b, MiddleIm),
-                           Wave(level, b, HalfRe), Wave(level, b, HalfIm)};
-  double* cross = scratch_[2].data();
-  std::fill_n(cross, n, 0.0);
-  const double half = engine_.halfWave_[first_ + b];
-  for (int j = 0; j < level; ++j) {
-    const simd::CrossBox above{Wave(j, b, Amplitude), Wave(j, b, MiddleRe), Wave(j, b, MiddleIm),
-                               Wave(j, b, HalfRe), Wave(j, b, HalfIm)};
-    AddCrossTerms(own, above, &gaps_[2 * std::size_t(j) * stride_],
-                  &gaps_[(2 * std::size_t(j) + 1) * stride_], half, cross, n);
-  }
-  AddOwn(level > 0 ? &power_[Plane(level - 1, b)] : none, amplitude, cross, power, n);
+  const simd::BandWaves waves{Wave(0, b, Amplitude), gaps_.data(), stride_};
+  AddBoxTerms(waves, level, engine_.halfWave_[first_ + b],
+              level > 0 ? &power_[Plane(level - 1, b)] : none, power, stride_);
 }
 
 }  // namespace tarnwick

@@ -39,9 +39,12 @@ class OptionSums {
   // One level's data at every point: its distance, and per band its amplitude, its phasor
   // at the band's centre (at its middle with Average) and with Average the phasor of half
   // the band's width.
+  // (simd::BandWaves reads them in this order.)
   enum Row { Amplitude, MiddleRe, MiddleIm, HalfRe, HalfIm, Rows };
+  // A band's data for every level lie together, so that hanging a box reads them from the
+  // nearest cache.
   std::size_t Plane(int level, int band) const {
-    return (std::size_t(level) * bands_ + std::size_t(band)) * stride_;
+    return (std::size_t(band) * levels_ + std::size_t(level)) * stride_;
   }
   double* Wave(int level, int band, Row row) {
     return &waves_[(Plane(level, band) * Rows) + std::size_t(row) * stride_];
@@ -55,6 +58,7 @@ class OptionSums {
 
   const LevelEngine& engine_;
   int first_ = 0, bands_ = 0;
+  std::size_t levels_ = 0;  // boxes the engine hangs
   std::size_t stride_ = 0;  // points, rounded up to whole vectors
   std::vector<PlaneVector> points_;
   // Per level and point: distance, its inverse, the entry K and fraction T.
@@ -66,7 +70,7 @@ class OptionSums {
   std::vector<double> re_, im_;  // without Average: the complex sums, [level][band][point]
   std::vector<double> gaps_;     // [level above][gap, its inverse][point], for one box
   // Per point: one band's arguments and cross terms, and zeros (the sums above the top box).
-  std::vector<double> scratch_[4];
+  std::vector<double> scratch_[4];  // [2] unused
 };
 
 }  // namespace tarnwick

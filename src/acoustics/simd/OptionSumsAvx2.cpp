@@ -35,29 +35,37 @@ TARNWICK_VECTOR_MATHS std::size_t OffAxisAngles(const double* across, const doub
   return i;
 }
 
-TARNWICK_VECTOR_MATHS std::size_t AddCross(const CrossBox& own, const CrossBox& above,
-                                           const double* gap, const double* inverseGap, double half,
-                                           double* cross, std::size_t count) {
+TARNWICK_VECTOR_MATHS std::size_t AddBox(const BandWaves& w, int level, double half,
+                                         const double* before, double* power, std::size_t count) {
   const __m256d h = _mm256_set1_pd(half), inverseHalf = _mm256_set1_pd(1.0 / half);
   const __m256d small = _mm256_set1_pd(1e-2), one = _mm256_set1_pd(1.0);
   const __m256d sixth = _mm256_set1_pd(1.0 / 6.0), twentieth = _mm256_set1_pd(1.0 / 20.0);
   const __m256d sign = _mm256_set1_pd(-0.0);
+  const std::size_t row = w.Stride, next = BandWaves::Rows * w.Stride;
+  const double* own = w.Waves + std::size_t(level) * next;
   std::size_t i = 0;
   for (; i + 4 <= count; i += 4) {
-    const __m256d cosine =
-        _mm256_fmadd_pd(Load(&own.MiddleRe[i]), Load(&above.MiddleRe[i]),
-                        _mm256_mul_pd(Load(&own.MiddleIm[i]), Load(&above.MiddleIm[i])));
-    const __m256d sine =
-        _mm256_fmsub_pd(Load(&own.HalfIm[i]), Load(&above.HalfRe[i]),
-                        _mm256_mul_pd(Load(&own.HalfRe[i]), Load(&above.HalfIm[i])));
-    const __m256d x = _mm256_mul_pd(h, Load(&gap[i])), x2 = _mm256_mul_pd(x, x);
-    const __m256d series =
-        _mm256_fnmadd_pd(_mm256_mul_pd(x2, sixth), _mm256_fnmadd_pd(x2, twentieth, one), one);
-    const __m256d ratio = _mm256_mul_pd(_mm256_mul_pd(sine, Load(&inverseGap[i])), inverseHalf);
-    const __m256d near = _mm256_cmp_pd(_mm256_andnot_pd(sign, x), small, _CMP_LT_OQ);
-    const __m256d term = _mm256_mul_pd(_mm256_mul_pd(Load(&above.Amplitude[i]), cosine),
-                                       _mm256_blendv_pd(ratio, series, near));
-    _mm256_storeu_pd(&cross[i], _mm256_add_pd(Load(&cross[i]), term));
+    const __m256d middleRe = Load(&own[row + i]), middleIm = Load(&own[2 * row + i]);
+    const __m256d halfRe = Load(&own[3 * row + i]), halfIm = Load(&own[4 * row + i]);
+    __m256d cross = _mm256_setzero_pd();
+    const double* other = w.Waves + i;
+    const double* gap = w.Gaps + i;
+    for (int j = 0; j < level; ++j, other += next, gap += 2 * row) {
+      const __m256d cosine = _mm256_fmadd_pd(middleRe, Load(&other[row]),
+                                             _mm256_mul_pd(middleIm, Load(&other[2 * row])));
+      const __m256d sine = _mm256_fmsub_pd(halfIm, Load(&other[3 * row]),
+                                           _mm256_mul_pd(halfRe, Load(&other[4 * row])));
+      const __m256d x = _mm256_mul_pd(h, Load(gap)), x2 = _mm256_mul_pd(x, x);
+      const __m256d series =
+          _mm256_fnmadd_pd(_mm256_mul_pd(x2, sixth), _mm256_fnmadd_pd(x2, twentieth, one), one);
+      const __m256d ratio = _mm256_mul_pd(_mm256_mul_pd(sine, Load(&gap[row])), inverseHalf);
+      const __m256d near = _mm256_cmp_pd(_mm256_andnot_pd(sign, x), small, _CMP_LT_OQ);
+      cross = _mm256_fmadd_pd(_mm256_mul_pd(Load(other), cosine),
+                              _mm256_blendv_pd(ratio, series, near), cross);
+    }
+    const __m256d a = Load(&own[i]);
+    _mm256_storeu_pd(&power[i], _mm256_fmadd_pd(a, _mm256_fmadd_pd(_mm256_set1_pd(2.0), cross, a),
+                                                Load(&before[i])));
   }
   return i;
 }
@@ -68,10 +76,7 @@ TARNWICK_VECTOR_MATHS std::size_t AddCross(const CrossBox& own, const CrossBox& 
 
 namespace tarnwick::simd {
 std::size_t OffAxisAngles(const double*, const double*, float, float*, std::size_t) { return 0; }
-std::size_t AddCross(const CrossBox&, const CrossBox&, const double*, const double*, double,
-                     double*, std::size_t) {
-  return 0;
-}
+std::size_t AddBox(const BandWaves&, int, double, const double*, double*, std::size_t) { return 0; }
 }  // namespace tarnwick::simd
 
 #endif

@@ -34,14 +34,21 @@ std::size_t SinesCosinesWhole(const double* radians, double* sine, double* cosin
 // The prediction options' steps (OptionSumsAvx2.cpp), each for the whole groups of four of
 // `count` points, returning how many it did. AVX2 and FMA. OffAxisAngles: the off-axis angle
 // of each direction (across, -down) seen from a box aimed at `aim`, as OffAxisAngle of
-// AngleFromDown gives it, from a vector arctangent. AddCross: OptionSums' cross terms of
-// `own` with `above`.
+// AngleFromDown gives it, from a vector arctangent. AddBox: OptionSums' power of a band through
+// a box, `before` plus the box's own and its cross terms with each box `above`.
 std::size_t OffAxisAngles(const double* across, const double* down, float aim, float* theta,
                           std::size_t count);
-struct CrossBox {
-  const double *Amplitude, *MiddleRe, *MiddleIm, *HalfRe, *HalfIm;
+// One band's waves of every box hung (OptionSums): level l's row r (amplitude, phasor at the
+// middle re and im, phasor of half the width re and im) at Waves + (l * Rows + r) * Stride;
+// the gap between the box being hung and level l's paths, and its inverse, at Gaps + 2 l
+// Stride and one Stride on.
+struct BandWaves {
+  static constexpr std::size_t Rows = 5;
+  const double* Waves;
+  const double* Gaps;
+  std::size_t Stride;
 };
-std::size_t AddCross(const CrossBox& own, const CrossBox& above, const double* gap,
-                     const double* inverseGap, double half, double* cross, std::size_t count);
+std::size_t AddBox(const BandWaves& waves, int level, double half, const double* before,
+                   double* power, std::size_t count);
 
 }  // namespace tarnwick::simd
