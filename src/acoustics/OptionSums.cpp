@@ -72,26 +72,6 @@ void AddBoxTerms(const simd::BandWaves& w, int level, double half, const double*
   }
 }
 
-// Each point's distance from `source` in double, and its inverse.
-TARNWICK_CLONES void Distances(const PlaneVector* __restrict points, PlaneVector source,
-                               double* __restrict distance, double* __restrict inverse,
-                               std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
-    const double dx = double(points[i].X) - source.X, dy = double(points[i].Y) - source.Y;
-    distance[i] = std::sqrt(dx * dx + dy * dy);
-    inverse[i] = 1.0 / distance[i];
-  }
-}
-
-// Each point's off-axis angle from the box: its direction (across, -down) in single
-// precision, as the plain model takes it.
-void OffAxisAngles(const double* across, const double* down, float aim, float* theta,
-                   std::size_t count) {
-  std::size_t i = simd::HasAvx2Fma() ? simd::OffAxisAngles(across, down, aim, theta, count) : 0;
-  for (; i < count; ++i)
-    theta[i] = OffAxisAngle(AngleFromDown({float(across[i]), float(-down[i])}), aim);
-}
-
 // Each point's level at 1 m in nepers and its phase in radians for one band and box, from
 // the band's entries (LevelEngine::OptionEntries) blended by the fraction t.
 constexpr int Row = DirectivityAngleCount + 1;  // LevelEngine::OptionEntries' rows
@@ -137,8 +117,10 @@ OptionSums::OptionSums(const LevelEngine& engine, int first, int last)
     : engine_(engine), first_(first), bands_(last - first + 1) {}
 
 void OptionSums::SetPoints(std::span<const PlaneVector> points) {
+  count_ = points.size();
+  stride_ = (count_ + Lanes - 1) / Lanes * Lanes;
   points_.assign(points.begin(), points.end());
-  stride_ = (points_.size() + Lanes - 1) / Lanes * Lanes;
+  points_.resize(stride_, points.empty() ? PlaneVector{} : points.back());
   const std::size_t levels = levels_ = std::max<std::size_t>(engine_.boxes_.size(), 1);
   const std::size_t planes = levels * std::size_t(bands_) * stride_;
   // Every value is written before it is read, but for the padding of whole vectors, which
@@ -153,7 +135,6 @@ void OptionSums::SetPoints(std::span<const PlaneVector> points) {
   gaps_.resize(2 * levels * stride_);
   for (std::vector<double>& s : scratch_) s.resize(stride_);
   std::fill(scratch_[3].begin(), scratch_[3].end(), 0.0);
-  angle_.resize(stride_);
 }
 
 void OptionSums::Hang(int level, int box, const LevelEngine::Placement& placement,
@@ -169,26 +150,33 @@ void OptionSums::Hang(int level, int box, const LevelEngine::Placement& placemen
 
 void OptionSums::Place(int level, const LevelEngine::Placement& placement,
                        LevelEngine::Work& work) {
-  const std::size_t n = points_.size(), at = std::size_t(level) * stride_;
-  double* across = scratch_[0].data();
-  double* down = scratch_[1].data();
-  for (std::size_t i = 0; i < n; ++i) {
-    const PlaneVector d = AddVectors(points_[i], NegateVector(placement.Source));
-    across[i] = d.X, down[i] = -double(d.Y);
-  }
-  Distances(points_.data(), placement.Source, &distance_[at], &inverse_[at], n);
-  OffAxisAngles(across, down, placement.Aim, angle_.data(), stride_);
+  const std::size_t n = count_, at = std::size_t(level) * stride_;
   const bool interpolate = engine_.prediction_.Interpolate;
-  for (std::size_t i = 0; i < n; ++i) {
-    const float theta = angle_[i];
+  const simd::PathsFrom from{&points_[0].X,
+                             {placement.Source.X, placement.Source.Y},
+                             placement.Aim,
+                             interpolate,
+                             DirectivityAngleCount,
+                             &distance_[at],
+                             &inverse_[at],
+                             &fraction_[at],
+                             &entry_[at]};
+  static_assert(sizeof(PlaneVector) == 2 * sizeof(float));
+  std::size_t i = simd::HasAvx2Fma() ? simd::PlacePaths(from, stride_) : 0;
+  for (; i < stride_; ++i) {
+    const PlaneVector p = points_[i];
+    const double dx = double(p.X) - placement.Source.X, dy = double(p.Y) - placement.Source.Y;
+    const double r = std::sqrt(dx * dx + dy * dy);
+    const float theta =
+        OffAxisAngle(AngleFromDown(AddVectors(p, NegateVector(placement.Source))), placement.Aim);
     DirectivityBlend blend{-1, 0.0};
     if (interpolate)
       blend = BlendIndex(theta);
     else
       blend.K = DirectivityIndex(theta);
     // No level where the box has no entry or the point is on its source.
-    if (blend.K < 0 || !(distance_[at + i] > 0.0))
-      blend = {DirectivityAngleCount, 0.0};  // NaN in OptionEntries
+    if (blend.K < 0 || !(r > 0.0)) blend = {DirectivityAngleCount, 0.0};  // NaN in OptionEntries
+    distance_[at + i] = r, inverse_[at + i] = 1.0 / r;
     entry_[at + i] = blend.K, fraction_[at + i] = blend.T;
   }
   work.SquareRoots += n, work.Arctangents += n;
@@ -202,7 +190,7 @@ void OptionSums::Place(int level, const LevelEngine::Placement& placement,
 
 void OptionSums::Band(int level, int box, int band, LevelEngine::Work& work) {
   const LevelEngine& e = engine_;
-  const std::size_t n = points_.size(), at = std::size_t(level) * stride_;
+  const std::size_t n = count_, at = std::size_t(level) * stride_;
   const int b = band - first_;
   const bool average = e.prediction_.Average;
   // The box's level at 1 m and the phase of its wave: the entry, or the blend of two, less
@@ -233,7 +221,7 @@ void OptionSums::Band(int level, int box, int band, LevelEngine::Work& work) {
 }
 
 void OptionSums::Sum(int level, int b) {
-  const std::size_t n = points_.size();
+  const std::size_t n = count_;
   const double* none = scratch_[3].data();
   double* power = &power_[Plane(level, b)];
   const double* amplitude = Wave(level, b, Amplitude);

@@ -24,7 +24,7 @@ class OptionSums {
 
   // Where the sums are taken; forgets whatever was hung.
   void SetPoints(std::span<const PlaneVector> points);
-  std::size_t Count() const { return points_.size(); }
+  std::size_t Count() const { return count_; }
 
   // Box `box` (its attenuation) hung as `placement` at `level`, below the boxes levels
   // 0 ... level - 1 hold; whatever hung at `level` and below is replaced.
@@ -60,11 +60,13 @@ class OptionSums {
   int first_ = 0, bands_ = 0;
   std::size_t levels_ = 0;  // boxes the engine hangs
   std::size_t stride_ = 0;  // points, rounded up to whole vectors
+  std::size_t count_ = 0;
+  // The points, and copies of the last to whole vectors, so that a point's sums never depend
+  // on where it falls in a query.
   std::vector<PlaneVector> points_;
   // Per level and point: distance, its inverse, the entry K and fraction T.
   std::vector<double> distance_, inverse_, fraction_;
   std::vector<int> entry_;
-  std::vector<float> angle_;     // per point, for the box being hung
   std::vector<double> waves_;    // [level][band][row][point]
   std::vector<double> power_;    // [level][band][point]
   std::vector<double> re_, im_;  // without Average: the complex sums, [level][band][point]

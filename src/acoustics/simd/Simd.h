@@ -32,12 +32,22 @@ std::size_t SinesCosinesWhole(const double* radians, double* sine, double* cosin
                               std::size_t count);
 
 // The prediction options' steps (OptionSumsAvx2.cpp), each for the whole groups of four of
-// `count` points, returning how many it did. AVX2 and FMA. OffAxisAngles: the off-axis angle
-// of each direction (across, -down) seen from a box aimed at `aim`, as OffAxisAngle of
-// AngleFromDown gives it, from a vector arctangent. AddBox: OptionSums' power of a band through
-// a box, `before` plus the box's own and its cross terms with each box `above`.
-std::size_t OffAxisAngles(const double* across, const double* down, float aim, float* theta,
-                          std::size_t count);
+// `count` points, returning how many it did. AVX2 and FMA.
+//
+// PlacePaths: each point's path from a box, as OptionSums::Place works it out.
+struct PathsFrom {
+  const float* Points;  // (x, y) pairs
+  float Source[2];
+  float Aim;
+  bool Interpolate;
+  int NoEntry;
+  double *Distance, *Inverse, *Fraction;
+  int* Entry;
+};
+std::size_t PlacePaths(const PathsFrom& from, std::size_t count);
+
+// AddBox: OptionSums' power of a band through a box, `before` plus the box's own and its
+// cross terms with each box above.
 // One band's waves of every box hung (OptionSums): level l's row r (amplitude, phasor at the
 // middle re and im, phasor of half the width re and im) at Waves + (l * Rows + r) * Stride;
 // the gap between the box being hung and level l's paths, and its inverse, at Gaps + 2 l
