@@ -64,8 +64,7 @@ void AddBoxTerms(const simd::BandWaves& w, int level, double half, const double*
       const double cosine = own[row + i] * other[row] + own[2 * row + i] * other[2 * row];
       const double sine = own[4 * row + i] * other[3 * row] - own[3 * row + i] * other[4 * row];
       const double x = half * gap[0], x2 = x * x;
-      const double ratio =
-          std::fabs(x) < 1e-2 ? 1.0 - x2 / 6.0 * (1.0 - x2 / 20.0) : sine * gap[row] / half;
+      const double ratio = x2 < 1e-4 ? 1.0 - x2 * (1.0 / 6.0 - x2 / 120.0) : sine * gap[row] / half;
       cross += other[0] * cosine * ratio;
     }
     power[i] = before[i] + own[i] * (own[i] + 2.0 * cross);
