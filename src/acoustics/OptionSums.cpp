@@ -46,11 +46,12 @@ TARNWICK_CLONES void Squares(const double* re, const double* im, double* squareR
 }
 
 // The band's power through the box at `level`: `before`, plus its own power, plus twice its
-// cross terms with each box above it. A cross term is the other's amplitude times the average
+// cross terms with each box above it. A cross term is the two amplitudes times the average
 // over the band of cos(k dr + dphi), which is the cosine at the middle wave number times
-// sin x / x, x = dr times half the band's width in wave number (`half`). sin x comes from the
-// two boxes' half-width phasors; near x = 0, where it is a small difference of two large
-// phases, from the series.
+// sin x / x, x = dr times half the band's width in wave number (`half`): the real part of
+// one pressure times the other's conjugate, times sin x / x. sin x comes from the two boxes'
+// half-width phasors; near x = 0, where it is a small difference of two large phases, from
+// the series.
 void AddBoxTerms(const simd::BandWaves& w, int level, double half, const double* before,
                  double* power, std::size_t count) {
   std::size_t i = simd::HasAvx2Fma() ? simd::AddBox(w, level, half, before, power, count) : 0;
@@ -61,13 +62,13 @@ void AddBoxTerms(const simd::BandWaves& w, int level, double half, const double*
     for (int j = 0; j < level; ++j) {
       const double* other = w.Waves + std::size_t(j) * next + i;
       const double* gap = w.Gaps + 2 * std::size_t(j) * row + i;
-      const double cosine = own[row + i] * other[row] + own[2 * row + i] * other[2 * row];
-      const double sine = own[4 * row + i] * other[3 * row] - own[3 * row + i] * other[4 * row];
+      const double cosine = own[i] * other[0] + own[row + i] * other[row];
+      const double sine = own[3 * row + i] * other[2 * row] - own[2 * row + i] * other[3 * row];
       const double x = half * gap[0], x2 = x * x;
       const double ratio = x2 < 1e-4 ? 1.0 - x2 * (1.0 / 6.0 - x2 / 120.0) : sine * gap[row] / half;
-      cross += other[0] * cosine * ratio;
+      cross += cosine * ratio;
     }
-    power[i] = before[i] + own[i] * (own[i] + 2.0 * cross);
+    power[i] = before[i] + own[i] * own[i] + own[row + i] * own[row + i] + 2.0 * cross;
   }
 }
 
@@ -91,13 +92,22 @@ TARNWICK_CLONES void Arguments(const int* __restrict entry, const double* __rest
 }
 
 // Without the average: the complex sums through the box and their power.
-TARNWICK_CLONES void AddPressure(const double* beforeRe, const double* beforeIm,
-                                 const double* amplitude, const double* re, const double* im,
-                                 double* sumRe, double* sumIm, double* power, std::size_t count) {
+TARNWICK_CLONES void AddPressure(const double* beforeRe, const double* beforeIm, const double* re,
+                                 const double* im, double* sumRe, double* sumIm, double* power,
+                                 std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
-    sumRe[i] = beforeRe[i] + amplitude[i] * re[i];
-    sumIm[i] = beforeIm[i] + amplitude[i] * im[i];
+    sumRe[i] = beforeRe[i] + re[i];
+    sumIm[i] = beforeIm[i] + im[i];
     power[i] = sumRe[i] * sumRe[i] + sumIm[i] * sumIm[i];
+  }
+}
+
+// The unit phasors (re, im) times each amplitude at 1 m over the distance.
+TARNWICK_CLONES void Scale(const double* __restrict amplitude, const double* __restrict inverse,
+                           double* __restrict re, double* __restrict im, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const double a = amplitude[i] * inverse[i];
+    re[i] *= a, im[i] *= a;
   }
 }
 
@@ -199,10 +209,12 @@ void OptionSums::Band(int level, int box, int band, LevelEngine::Work& work) {
   Arguments(&entry_[at], &fraction_[at], &distance_[at], e.OptionEntries(band),
             e.bandLevel_[band] - e.attenuation_[box], e.airLoss_[band],
             average ? e.middleWave_[band] : e.centreWave_[band], exponent, phase, n);
-  double* amplitude = Wave(level, b, Amplitude);
+  double* amplitude = scratch_[2].data();
   Exponentials(exponent, amplitude, stride_);
-  for (std::size_t i = 0; i < n; ++i) amplitude[i] *= inverse_[at + i];
-  SinesCosines(phase, Wave(level, b, MiddleIm), Wave(level, b, MiddleRe), stride_);
+  double* re = Wave(level, b, PressureRe);
+  double* im = Wave(level, b, PressureIm);
+  SinesCosines(phase, im, re, stride_);
+  Scale(amplitude, &inverse_[at], re, im, stride_);
   work.SinesCosines += n;
   if (!average) return;
   // Half the band's width in wave number doubles every three bands: the lowest three's
@@ -223,15 +235,14 @@ void OptionSums::Sum(int level, int b) {
   const std::size_t n = count_;
   const double* none = scratch_[3].data();
   double* power = &power_[Plane(level, b)];
-  const double* amplitude = Wave(level, b, Amplitude);
   if (!engine_.prediction_.Average) {
     const std::size_t above = level > 0 ? Plane(level - 1, b) : 0;
-    AddPressure(level > 0 ? &re_[above] : none, level > 0 ? &im_[above] : none, amplitude,
-                Wave(level, b, MiddleRe), Wave(level, b, MiddleIm), &re_[Plane(level, b)],
+    AddPressure(level > 0 ? &re_[above] : none, level > 0 ? &im_[above] : none,
+                Wave(level, b, PressureRe), Wave(level, b, PressureIm), &re_[Plane(level, b)],
                 &im_[Plane(level, b)], power, n);
     return;
   }
-  const simd::BandWaves waves{Wave(0, b, Amplitude), gaps_.data(), stride_};
+  const simd::BandWaves waves{Wave(0, b, PressureRe), gaps_.data(), stride_};
   AddBoxTerms(waves, level, engine_.halfWave_[first_ + b],
               level > 0 ? &power_[Plane(level - 1, b)] : none, power, stride_);
 }

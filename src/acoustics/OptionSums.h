@@ -36,11 +36,10 @@ class OptionSums {
   const double* Power(int level, int band) const { return &power_[Plane(level, band - first_)]; }
 
  private:
-  // One level's data at every point: its distance, and per band its amplitude, its phasor
-  // at the band's centre (at its middle with Average) and with Average the phasor of half
-  // the band's width.
-  // (simd::BandWaves reads them in this order.)
-  enum Row { Amplitude, MiddleRe, MiddleIm, HalfRe, HalfIm, Rows };
+  // One level's data at every point, per band: its complex pressure A e^(i phase) at the
+  // band's centre (at its middle with Average), and with Average the phasor of half the
+  // band's width.
+  enum Row { PressureRe, PressureIm, HalfRe, HalfIm, Rows };
   // A band's data for every level lie together, so that hanging a box reads them from the
   // nearest cache.
   std::size_t Plane(int level, int band) const {

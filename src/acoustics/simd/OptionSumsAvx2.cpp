@@ -83,21 +83,20 @@ TARNWICK_VECTOR_MATHS std::size_t AddBox(const BandWaves& w, int level, double h
   const double* own = w.Waves + std::size_t(level) * next;
   std::size_t i = 0;
   for (; i + 4 <= count; i += 4) {
-    const __m256d middleRe = Load(&own[row + i]), middleIm = Load(&own[2 * row + i]);
-    const __m256d halfRe = Load(&own[3 * row + i]), halfIm = Load(&own[4 * row + i]);
+    const __m256d re = Load(&own[i]), im = Load(&own[row + i]);
+    const __m256d halfRe = Load(&own[2 * row + i]), halfIm = Load(&own[3 * row + i]);
     // The term of the box above whose data start at `other` (its gaps at `gap`).
     const auto term = [&](const double* other, const double* gap) TARNWICK_VECTOR_MATHS {
-      const __m256d cosine = _mm256_fmadd_pd(middleRe, Load(&other[row]),
-                                             _mm256_mul_pd(middleIm, Load(&other[2 * row])));
-      const __m256d sine = _mm256_fmsub_pd(halfIm, Load(&other[3 * row]),
-                                           _mm256_mul_pd(halfRe, Load(&other[4 * row])));
+      const __m256d cosine = _mm256_fmadd_pd(re, Load(other), _mm256_mul_pd(im, Load(&other[row])));
+      const __m256d sine = _mm256_fmsub_pd(halfIm, Load(&other[2 * row]),
+                                           _mm256_mul_pd(halfRe, Load(&other[3 * row])));
       const __m256d x = _mm256_mul_pd(h, Load(gap)), x2 = _mm256_mul_pd(x, x);
       const __m256d series = _mm256_mul_pd(
           h,
           _mm256_fnmadd_pd(x2, _mm256_fnmadd_pd(x2, hundredTwentieth, sixth), _mm256_set1_pd(1.0)));
       const __m256d ratio = _mm256_blendv_pd(_mm256_mul_pd(sine, Load(&gap[row])), series,
                                              _mm256_cmp_pd(x2, near, _CMP_LT_OQ));
-      return std::pair(_mm256_mul_pd(Load(other), cosine), ratio);
+      return std::pair(cosine, ratio);
     };
     // Two sums, the boxes above taken two at a time, so that an addition need not wait for
     // the one before.
@@ -116,9 +115,10 @@ TARNWICK_VECTOR_MATHS std::size_t AddBox(const BandWaves& w, int level, double h
       even = _mm256_fmadd_pd(a0, r0, even);
     }
     const __m256d cross = _mm256_add_pd(even, odd);
-    const __m256d a = Load(&own[i]);
-    const __m256d twice = _mm256_mul_pd(cross, _mm256_set1_pd(2.0 / half));
-    _mm256_storeu_pd(&power[i], _mm256_fmadd_pd(a, _mm256_add_pd(twice, a), Load(&before[i])));
+    const __m256d own2 = _mm256_fmadd_pd(re, re, _mm256_mul_pd(im, im));
+    _mm256_storeu_pd(
+        &power[i],
+        _mm256_add_pd(Load(&before[i]), _mm256_fmadd_pd(cross, _mm256_set1_pd(2.0 / half), own2)));
   }
   return i;
 }

@@ -48,12 +48,12 @@ std::size_t PlacePaths(const PathsFrom& from, std::size_t count);
 
 // AddBox: OptionSums' power of a band through a box, `before` plus the box's own and its
 // cross terms with each box above.
-// One band's waves of every box hung (OptionSums): level l's row r (amplitude, phasor at the
-// middle re and im, phasor of half the width re and im) at Waves + (l * Rows + r) * Stride;
+// One band's waves of every box hung (OptionSums): level l's row r (complex pressure re and
+// im, phasor of half the width re and im) at Waves + (l * Rows + r) * Stride;
 // the gap between the box being hung and level l's paths, and its inverse, at Gaps + 2 l
 // Stride and one Stride on.
 struct BandWaves {
-  static constexpr std::size_t Rows = 5;
+  static constexpr std::size_t Rows = 4;
   const double* Waves;
   const double* Gaps;
   std::size_t Stride;
