@@ -23,16 +23,17 @@ constexpr std::size_t Lanes = 4;                               // doubles a vect
 #define TARNWICK_CLONES
 #endif
 
-// e^x of each of `count` values.
-void Exponentials(const double* x, double* y, std::size_t count) {
-  std::size_t i = simd::HasAvx2Fma() ? simd::Exponentials(x, y, count) : 0;
+// e^x of each of `count` values; through the vector maths where `vector` says (the engine's
+// arithmetic, LevelEngine::Arithmetic), as every step here.
+void Exponentials(bool vector, const double* x, double* y, std::size_t count) {
+  std::size_t i = vector ? simd::Exponentials(x, y, count) : 0;
   for (; i < count; ++i) y[i] = std::exp(x[i]);
 }
 
 // The sines and cosines of `count` angles in radians. Callers pass whole vectors (the
 // points padded), so that a point's sums never depend on where it falls in a query.
-void SinesCosines(const double* x, double* sine, double* cosine, std::size_t count) {
-  std::size_t i = simd::HasAvx2Fma() ? simd::SinesCosinesWhole(x, sine, cosine, count) : 0;
+void SinesCosines(bool vector, const double* x, double* sine, double* cosine, std::size_t count) {
+  std::size_t i = vector ? simd::SinesCosinesWhole(x, sine, cosine, count) : 0;
   for (; i < count; ++i) sine[i] = std::sin(x[i]), cosine[i] = std::cos(x[i]);
 }
 
@@ -52,9 +53,9 @@ TARNWICK_CLONES void Squares(const double* re, const double* im, double* squareR
 // one pressure times the other's conjugate, times sin x / x. sin x comes from the two boxes'
 // half-width phasors; near x = 0, where it is a small difference of two large phases, from
 // the series.
-void AddBoxTerms(const simd::BandWaves& w, int level, double half, const double* before,
-                 double* power, std::size_t count) {
-  std::size_t i = simd::HasAvx2Fma() ? simd::AddBox(w, level, half, before, power, count) : 0;
+void AddBoxTerms(bool vector, const simd::BandWaves& w, int level, double half,
+                 const double* before, double* power, std::size_t count) {
+  std::size_t i = vector ? simd::AddBox(w, level, half, before, power, count) : 0;
   const std::size_t row = w.Stride, next = simd::BandWaves::Rows * w.Stride;
   const double* own = w.Waves + std::size_t(level) * next;
   for (; i < count; ++i) {
@@ -171,7 +172,7 @@ void OptionSums::Place(int level, const LevelEngine::Placement& placement,
                              &fraction_[at],
                              &entry_[at]};
   static_assert(sizeof(PlaneVector) == 2 * sizeof(float));
-  std::size_t i = simd::HasAvx2Fma() ? simd::PlacePaths(from, stride_) : 0;
+  std::size_t i = engine_.vector_ ? simd::PlacePaths(from, stride_) : 0;
   for (; i < stride_; ++i) {
     const PlaneVector p = points_[i];
     const double dx = double(p.X) - placement.Source.X, dy = double(p.Y) - placement.Source.Y;
@@ -210,10 +211,10 @@ void OptionSums::Band(int level, int box, int band, LevelEngine::Work& work) {
             e.bandLevel_[band] - e.attenuation_[box], e.airLoss_[band],
             average ? e.middleWave_[band] : e.centreWave_[band], exponent, phase, n);
   double* amplitude = scratch_[2].data();
-  Exponentials(exponent, amplitude, stride_);
+  Exponentials(e.vector_, exponent, amplitude, stride_);
   double* re = Wave(level, b, PressureRe);
   double* im = Wave(level, b, PressureIm);
-  SinesCosines(phase, im, re, stride_);
+  SinesCosines(e.vector_, phase, im, re, stride_);
   Scale(amplitude, &inverse_[at], re, im, stride_);
   work.SinesCosines += n;
   if (!average) return;
@@ -227,7 +228,7 @@ void OptionSums::Band(int level, int box, int band, LevelEngine::Work& work) {
     return;
   }
   for (std::size_t i = 0; i < n; ++i) phase[i] = e.halfWave_[band] * distance_[at + i];
-  SinesCosines(phase, Wave(level, b, HalfIm), Wave(level, b, HalfRe), stride_);
+  SinesCosines(e.vector_, phase, Wave(level, b, HalfIm), Wave(level, b, HalfRe), stride_);
   work.SinesCosines += n;
 }
 
@@ -243,7 +244,7 @@ void OptionSums::Sum(int level, int b) {
     return;
   }
   const simd::BandWaves waves{Wave(0, b, PressureRe), gaps_.data(), stride_};
-  AddBoxTerms(waves, level, engine_.halfWave_[first_ + b],
+  AddBoxTerms(engine_.vector_, waves, level, engine_.halfWave_[first_ + b],
               level > 0 ? &power_[Plane(level - 1, b)] : none, power, stride_);
 }
 

@@ -145,20 +145,24 @@ TEST(LevelEngine, givesAPointTheSameLevelInAnyQuery) {
   // The map's rows and a single listener point must agree to the last bit, whichever lanes
   // the point shares with others.
   std::mt19937 random(11);
-  const Hung d(RandomProject(random));
-  const LevelEngine engine(d.project, d.graphics, ModuleData());
-  std::vector<PlaneVector> row;
-  for (int i = 0; i < 403; ++i)
-    row.push_back({-2.0f + d.graphics.SceneWidth * float(i) / 400, d.graphics.SceneHeight / 3});
-  for (const int entry : {3, int(BroadbandChoice), int(BroadbandAChoice)}) {
-    std::vector<float> levels(row.size()), shifted(row.size() - 1);
-    engine.Levels(entry, row, levels);
-    engine.Levels(entry, std::span(row).subspan(1), shifted);
-    ASSERT_TRUE(std::ranges::equal(shifted, std::span(levels).subspan(1))) << entry;
-    for (std::size_t i = 0; i < row.size(); ++i) {
-      ASSERT_EQ(levels[i], engine.Level(entry, row[i])) << entry << " point " << i;
-      if (entry >= BroadbandChoice) {
-        ASSERT_EQ(levels[i], engine.Spectrum(row[i])[entry]) << entry << " point " << i;
+  Hung d(RandomProject(random));
+  for (const bool options : {false, true}) {
+    d.project.Prediction.Average = d.project.Prediction.Interpolate = options;
+    SCOPED_TRACE(options ? "averaged and interpolated" : "plain");
+    const LevelEngine engine(d.project, d.graphics, ModuleData());
+    std::vector<PlaneVector> row;
+    for (int i = 0; i < 403; ++i)
+      row.push_back({-2.0f + d.graphics.SceneWidth * float(i) / 400, d.graphics.SceneHeight / 3});
+    for (const int entry : {3, int(BroadbandChoice), int(BroadbandAChoice)}) {
+      std::vector<float> levels(row.size()), shifted(row.size() - 1);
+      engine.Levels(entry, row, levels);
+      engine.Levels(entry, std::span(row).subspan(1), shifted);
+      ASSERT_TRUE(std::ranges::equal(shifted, std::span(levels).subspan(1))) << entry;
+      for (std::size_t i = 0; i < row.size(); ++i) {
+        ASSERT_EQ(levels[i], engine.Level(entry, row[i])) << entry << " point " << i;
+        if (entry >= BroadbandChoice) {
+          ASSERT_EQ(levels[i], engine.Spectrum(row[i])[entry]) << entry << " point " << i;
+        }
       }
     }
   }
@@ -260,23 +264,25 @@ TEST(LevelEngine, followsTheReferenceTableWithEveryCombinationOfOptions) {
   ASSERT_EQ(designs.size(), 2u);
   for (auto& [design, t] : designs) {
     ASSERT_EQ(t.points.size(), 7u);
-    for (const auto& [flags, points] : t.points) {
-      PredictionOptions& o = t.project.Prediction;
-      o.Average = flags[0] == '1', o.Interpolate = flags[1] == '1', o.Air = flags[2] == '1';
-      const LevelEngine engine(t.project, t.graphics, ModuleData());
-      ASSERT_GT(points.size(), 200u);
-      for (const auto& [x, y, band, level] : points) {
-        const PlaneVector at{float(x), float(y)};
-        const auto spectrum = engine.Spectrum(at);
-        ASSERT_NEAR(engine.Level(int(band), at), level, 0.01) << flags << " at " << x << ", " << y;
-        ASSERT_EQ(spectrum[int(band)], engine.Level(int(band), at)) << flags << " " << band;
-        double power = 0.0;  // the broadband sums weigh the bands as without options
-        for (int b = 0; b < BandCount; ++b)
-          power += std::pow(10.0, (spectrum[b] + BandWeightDecibels(BroadbandAChoice, b)) / 10);
-        ASSERT_NEAR(spectrum[BroadbandAChoice], 10 * std::log10(power), 1e-3) << flags;
-        ASSERT_EQ(spectrum[BroadbandAChoice], engine.Level(BroadbandAChoice, at)) << flags;
+    for (const auto& [flags, points] : t.points)
+      for (const auto& [arithmetic, name] : Arithmetics) {
+        PredictionOptions& o = t.project.Prediction;
+        o.Average = flags[0] == '1', o.Interpolate = flags[1] == '1', o.Air = flags[2] == '1';
+        const LevelEngine engine(t.project, t.graphics, ModuleData(), arithmetic);
+        ASSERT_GT(points.size(), 200u);
+        for (const auto& [x, y, band, level] : points) {
+          const PlaneVector at{float(x), float(y)};
+          const auto spectrum = engine.Spectrum(at);
+          ASSERT_NEAR(engine.Level(int(band), at), level, 0.01)
+              << flags << " " << name << " at " << x << ", " << y;
+          ASSERT_EQ(spectrum[int(band)], engine.Level(int(band), at)) << flags << " " << band;
+          double power = 0.0;  // the broadband sums weigh the bands as without options
+          for (int b = 0; b < BandCount; ++b)
+            power += std::pow(10.0, (spectrum[b] + BandWeightDecibels(BroadbandAChoice, b)) / 10);
+          ASSERT_NEAR(spectrum[BroadbandAChoice], 10 * std::log10(power), 1e-3) << flags;
+          ASSERT_EQ(spectrum[BroadbandAChoice], engine.Level(BroadbandAChoice, at)) << flags;
+        }
       }
-    }
   }
 }
 

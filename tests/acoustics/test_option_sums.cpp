@@ -1,0 +1,69 @@
+// The prediction options' sums hung box by box: what the optimiser relies on when designs
+// share their upper boxes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <tuple>
+#include <vector>
+
+#include "acoustics/OptionSums.h"
+#include "acoustics/PlainSum.h"
+#include "model/ProjectRules.h"
+
+using namespace tarnwick;
+
+namespace {
+
+// Some points all over the section, a few on the boxes' sources.
+std::vector<PlaneVector> SomePoints(const Graphics& g, std::mt19937& random) {
+  std::uniform_real_distribution<float> x(-2.0f, g.SceneWidth), y(0.0f, g.SceneHeight);
+  std::vector<PlaneVector> points;
+  for (int i = 0; i < 37; ++i) points.push_back({x(random), y(random)});
+  points[5] = g.BoxGeom[0].Source;
+  return points;
+}
+
+}  // namespace
+
+// Re-hanging a box at some level below shared upper boxes gives, at every level, what hanging
+// that design afresh gives, to the last bit; with either arithmetic and every set of options.
+TEST(OptionSums, RehangingBelowASharedPrefixSumsAsAFreshDesign) {
+  std::mt19937 random(7);
+  for (const auto& [average, interpolate, air] :
+       {std::tuple(true, true, true), std::tuple(true, false, false),
+        std::tuple(false, true, true)}) {
+    ProjectData p = RandomProject(random);
+    p.Prediction.Average = average, p.Prediction.Interpolate = interpolate;
+    p.Prediction.Air = air;
+    Graphics g;
+    ComputeScene(p, FirstWindowFrame, g);
+    ComputeArrayGeometry(p, g);
+    ProjectData other = p;
+    for (float& angle : other.BoxAngle) angle = angle > 2.0f ? 0.0f : 5.0f;
+    Graphics otherG = g;
+    ComputeArrayGeometry(other, otherG);
+    const std::vector<PlaneVector> points = SomePoints(g, random);
+    for (const auto arithmetic : {LevelEngine::Arithmetic::Fastest, LevelEngine::Arithmetic::Portable}) {
+      const LevelEngine engine(p, g, ModuleData(), arithmetic);
+      const int boxes = BoxesInUse(p), split = boxes / 2;
+      OptionSums shared(engine, 0, BandCount - 1), fresh(engine, 0, BandCount - 1);
+      shared.SetPoints(points), fresh.SetPoints(points);
+      for (int b = 0; b < boxes; ++b) shared.Hang(b, b, LevelEngine::Place(g.BoxGeom[b]));
+      for (int b = split; b < boxes; ++b)
+        shared.Hang(b, b, LevelEngine::Place(otherG.BoxGeom[b]));
+      for (int b = 0; b < boxes; ++b)
+        fresh.Hang(b, b, LevelEngine::Place((b < split ? g : otherG).BoxGeom[b]));
+      for (int level = 0; level < boxes; ++level)
+        for (int band = 0; band < BandCount; ++band)
+          for (std::size_t i = 0; i < points.size(); ++i) {
+            const double a = shared.Power(level, band)[i], b = fresh.Power(level, band)[i];
+            ASSERT_TRUE(a == b || (std::isnan(a) && std::isnan(b)))
+                << "level " << level << " band " << band << " point " << i;
+          }
+      // No level on a source, a level (a positive power) elsewhere.
+      EXPECT_TRUE(std::isnan(fresh.Power(boxes - 1, 10)[5]));
+      EXPECT_GT(fresh.Power(boxes - 1, 10)[0], 0.0);
+    }
+  }
+}
