@@ -325,16 +325,23 @@ int main(int argc, char** argv) {
       {"Map1kHzTwoThreads", FillMap<&Setup::band, true>},
       {"MapBroadbandA", FillMap<&Setup::broadband, false>},
       {"FloorBroadbandA", FloorOf<&broadbandPlan, MostPhasors, 24>},
-      {"MapBroadbandATwoThreads", FillMap<&Setup::broadband, true>},
+      {"MapBroadbandATwoThreads", FillMap<&Setup::broadband, true>}};
+  const std::pair<const char*, void (*)(benchmark::State&)> averagedRuns[] = {
       {"Averaged1kHz", FillWithOptions<&Setup::band, &averaged>},
       {"AveragedBroadbandA", FillWithOptions<&Setup::broadband, &averaged>},
       {"AveragedAir1kHz", FillWithOptions<&Setup::band, &aired>},
       {"AveragedAirBroadbandA", FillWithOptions<&Setup::broadband, &aired>}};
   // Alternately, ten short rounds, each the fastest of three repetitions of wall time: on a
   // shared machine one core or the other slows down for tens of seconds at a time, and
-  // short rounds give each benchmark its chance at a quiet spell.
-  for (int round = 0; round < 10; ++round)
+  // short rounds give each benchmark its chance at a quiet spell. (Repetitions much shorter
+  // than these leave the two-thread maps waiting on a sleeping core.) The averaged maps take
+  // a few hundred milliseconds each: fewer rounds of them.
+  for (int round = 0; round < 10; ++round) {
     for (const auto& [name, run] : runs) RegisterFastest(name, run, 3, benchmark::kMillisecond);
+    if (round % 5 == 0)
+      for (const auto& [name, run] : averagedRuns)
+        RegisterFastest(name, run, 2, benchmark::kMillisecond);
+  }
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
 
