@@ -9,7 +9,8 @@
 # "map" shows the coverage map, "tolerance" the graph's tolerance band,
 # "rigging" opens the rigging table, "optimise" the splay optimiser and
 # "prediction" the prediction options with the recommended set picked (the
-# picture is then of the whole screen).
+# picture is then of the whole screen), "hover" rests the cursor on the side
+# view so that the status bar reads out the point under it.
 # The window is 800x600 unless a size is given.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -60,6 +61,13 @@ xvfb-run -a -s "-screen 0 2100x1100x24" bash -c '
     done
     xdotool mouseup 1
     sleep 0.5
+  fi
+  if [[ $modes == *,hover,* ]]; then
+    # The cursor over the middle area, so that the status bar reads it out.
+    xdotool mousemove --window "$id" $((width * 55 / 100)) $((height * 78 / 100))
+    sleep 0.3
+    xdotool mousemove --window "$id" $((width * 55 / 100 + 1)) $((height * 78 / 100))
+    sleep 0.7
   fi
   if [[ $modes == *,prediction,* ]]; then
     # The last entry of the Preferences menu; its window beside the main one.

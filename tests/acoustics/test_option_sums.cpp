@@ -44,14 +44,14 @@ TEST(OptionSums, RehangingBelowASharedPrefixSumsAsAFreshDesign) {
     Graphics otherG = g;
     ComputeArrayGeometry(other, otherG);
     const std::vector<PlaneVector> points = SomePoints(g, random);
-    for (const auto arithmetic : {LevelEngine::Arithmetic::Fastest, LevelEngine::Arithmetic::Portable}) {
+    for (const auto arithmetic :
+         {LevelEngine::Arithmetic::Fastest, LevelEngine::Arithmetic::Portable}) {
       const LevelEngine engine(p, g, ModuleData(), arithmetic);
       const int boxes = BoxesInUse(p), split = boxes / 2;
       OptionSums shared(engine, 0, BandCount - 1), fresh(engine, 0, BandCount - 1);
       shared.SetPoints(points), fresh.SetPoints(points);
       for (int b = 0; b < boxes; ++b) shared.Hang(b, b, LevelEngine::Place(g.BoxGeom[b]));
-      for (int b = split; b < boxes; ++b)
-        shared.Hang(b, b, LevelEngine::Place(otherG.BoxGeom[b]));
+      for (int b = split; b < boxes; ++b) shared.Hang(b, b, LevelEngine::Place(otherG.BoxGeom[b]));
       for (int b = 0; b < boxes; ++b)
         fresh.Hang(b, b, LevelEngine::Place((b < split ? g : otherG).BoxGeom[b]));
       for (int level = 0; level < boxes; ++level)

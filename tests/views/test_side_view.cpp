@@ -7,6 +7,7 @@
 #include "support/DataTable.h"
 #include "ui/panels/DrawingSurface.h"
 #include "ui/panels/LineElement.h"
+#include "views/SectionGrid.h"
 #include "views/SideView.h"
 #include "views/SplGraph.h"
 
@@ -74,6 +75,19 @@ class TestSideView : public QObject {
   Q_OBJECT
 
  private slots:
+  void gridLinesLieOneTwoOrFiveTimesAPowerOfTenApartAndFortyToAHundredPixels() {
+    for (double pixels = 0.001; pixels < 1e6; pixels *= 1.37) {
+      const double step = GridStep(pixels);
+      const double power = std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+      const double factor = std::round(step / power);
+      QVERIFY2(
+          (factor == 1 || factor == 2 || factor == 5) && std::fabs(step / power - factor) < 1e-9,
+          qPrintable(QString::number(step)));
+      QVERIFY(step * pixels >= 40.0 - 1e-9 && step * pixels <= 100.0 + 1e-9);
+    }
+    QCOMPARE(GridStep(0.0), 0.0);
+  }
+
   void drawingKeepsItsColourWidthAndFillUntilCleared() {
     DrawingSurface s;
     s.resize(102, 102);

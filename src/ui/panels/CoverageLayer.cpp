@@ -120,6 +120,11 @@ void CoverageLayer::Cancel() {
   requested_.clear();
 }
 
+std::optional<float> CoverageLayer::LevelAt(PlaneVector point) const {
+  if (engine_ == nullptr) return std::nullopt;
+  return engine_->Level(Band(), point);
+}
+
 int CoverageLayer::Band() const {
   return band_ != nullptr ? band_->currentIndex() : DefaultBandChoice;
 }

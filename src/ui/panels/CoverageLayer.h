@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QObject>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "acoustics/LevelGrid.h"
@@ -56,6 +57,10 @@ class CoverageLayer : public QObject {
     QImage picture;
   };
   const Map* ShownMap() const { return shown_map_.get(); }
+
+  // The level of the map's band at a scene point of the design last drawn, as the map has it
+  // there (the level engine's own, not read off the colours); none before the first redraw.
+  std::optional<float> LevelAt(PlaneVector point) const;
 
   // The top of the colour scale of the current design, dB.
   float Top() const { return top_; }

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QLocale>
 #include <QUndoStack>
 
 #include "model/ProjectRules.h"
@@ -13,6 +14,7 @@
 #include "ui/panels/DrawingSurface.h"
 #include "ui/panels/GraphStrip.h"
 #include "ui/panels/ProjectPanel.h"
+#include "ui/panels/SectionReadout.h"
 #include "ui/panels/Twips.h"
 #include "ui/panels/TypedNumbers.h"
 #include "ui/tools/ToolWindows.h"
@@ -20,6 +22,7 @@
 #include "ui/window/FileCommands.h"
 #include "ui/window/ProjectHistory.h"
 #include "ui/window/WindowLayout.h"
+#include "views/SectionGrid.h"
 #include "views/SideView.h"
 
 namespace tarnwick {
@@ -69,8 +72,6 @@ void LineArray_frm::BuildViews() {
 
   MainView_pbx = new DrawingSurface(client);
   MainView_pbx->setObjectName(QStringLiteral("MainView_pbx"));
-  MainView_pbx->setToolTip(QStringLiteral(
-      "Side view of your current settings. User drag'n drop to move areas with the mouse."));
   PlaceTwips(MainView_pbx, 30, 1530, 11805, 5235);
   // The zoom view sits in the side view's upper left corner, its own border
   // over the side view's.
@@ -80,6 +81,7 @@ void LineArray_frm::BuildViews() {
   PlaceTwips(ZoomView_pbx, -30 + TwipsPerPixel, -30 + TwipsPerPixel, 2025, 4055);
 
   coverage_ = new CoverageLayer(MainView_pbx, constants_);
+  new SectionReadout(*this, MainView_pbx, data_.Project, graphics_, *coverage_);
   // A finished map changes no design: only the pictures are drawn again.
   connect(coverage_, &CoverageLayer::MapReady, this, &LineArray_frm::RepaintPictures);
   graph_ = new GraphStrip(client, data_.Project, graphics_, constants_);
@@ -212,8 +214,9 @@ void LineArray_frm::RepaintPictures() {
   MainView_pbx->Cls();
   ZoomView_pbx->Cls();
   DrawBackground(*MainView_pbx, *ZoomView_pbx, layout_->ZoomShown(), p, graphics_);
+  if (coverage_->Shown()) coverage_->DrawMap(*MainView_pbx);
+  if (layout_->GridShown()) DrawGrid(*MainView_pbx, {IsFeet(p.Units), QLocale().decimalPoint()});
   if (coverage_->Shown()) {
-    coverage_->DrawMap(*MainView_pbx);
     coverage_->DrawAreas(*MainView_pbx, p, graphics_);
   } else {
     DrawAreas(*MainView_pbx, p, graphics_);

@@ -61,6 +61,7 @@ void LineArray_frm::BuildMenus() {
   QAction* tolerance =
       AddCommand(preferences, "ShowTolerance_men", QStringLiteral("Show &Tolerance"), {}, 0);
   connect(tolerance, &QAction::triggered, graph_, &GraphStrip::ShowTolerance);
+  layout_->AddGridCommand(preferences);
   preferences->addSeparator();
   tools_->AddPrediction(preferences);
 

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QStatusBar>
 #include <algorithm>
 
 #include "ui/panels/AreaPanel.h"
@@ -80,8 +81,14 @@ void WindowLayout::AddPreferences(QMenu* menu) {
   connect(graph, &QAction::triggered, this, &WindowLayout::ShowGraph);
 }
 
+void WindowLayout::AddGridCommand(QMenu* menu) {
+  grid_ = AddCommand(menu, "ShowGrid_men", QStringLiteral("Show &Grid"), {}, 1);
+  connect(grid_, &QAction::triggered, this, [this] { redraw_(); });
+}
+
 bool WindowLayout::FixedHeight() const { return fixedHeight_->isChecked(); }
 bool WindowLayout::ZoomShown() const { return zoom_->isChecked(); }
+bool WindowLayout::GridShown() const { return grid_->isChecked(); }
 
 void WindowLayout::FirstShow() {
   ApplyMinimumSize(*parts_.window);
@@ -99,7 +106,7 @@ void WindowLayout::Resize() {
   if (outer.width() < minimum.width() || outer.height() < minimum.height())
     window.resize(outer.expandedTo(minimum) - FrameExtent(window));
   const int W = outer.expandedTo(minimum).width() * TwipsPerPixel;
-  const int H = outer.expandedTo(minimum).height() * TwipsPerPixel;
+  int H = outer.expandedTo(minimum).height() * TwipsPerPixel;
   // 3-4. The side view takes the width the expanded panels leave; the graph follows.
   int sideWidth = W - HorizontalMargin;
   if (areaSettings_) sideWidth -= WidthTwips(parts_.areas);
@@ -113,7 +120,10 @@ void WindowLayout::Resize() {
   // 6. The project panel fills the width between the other two.
   SetWidthTwips(parts_.project,
                 W - (WidthTwips(parts_.areas) + WidthTwips(parts_.array) + ProjectPanelMargin));
-  // 7. Heights: the graph, when shown, sits just below the side view.
+  // 7. Heights: the graph, when shown, sits just below the side view; the status bar, with
+  //    the readout under the cursor, below both.
+  const QStatusBar* status = window.findChild<QStatusBar*>();
+  if (status != nullptr) H -= status->sizeHint().height() * TwipsPerPixel;
   if (graphShown_) {
     graphHeight_ = std::min(
         graphHeight_, std::max(GraphHeight, H - VerticalMargin - GraphGap - MinSideViewHeight));

@@ -48,7 +48,10 @@ class WindowLayout : public QObject {
   void ToggleAreaSettings();
 
   bool FixedHeight() const;
+  // Show Grid, checked at start, for the side view's dimension grid.
+  void AddGridCommand(QMenu* menu);
   bool ZoomShown() const;
+  bool GridShown() const;
   bool GraphShown() const { return graphShown_; }
   bool ArraySettingsShown() const { return arraySettings_; }
 
@@ -61,6 +64,7 @@ class WindowLayout : public QObject {
   std::function<void()> redraw_;
   QAction* fixedHeight_ = nullptr;
   QAction* zoom_ = nullptr;
+  QAction* grid_ = nullptr;
   bool arraySettings_ = false;
   bool areaSettings_ = false;
   bool graphShown_ = false;
