@@ -9,8 +9,9 @@
 # "map" shows the coverage map, "tolerance" the graph's tolerance band,
 # "rigging" opens the rigging table, "optimise" the splay optimiser and
 # "prediction" the prediction options with the recommended set picked (the
-# picture is then of the whole screen), "hover" rests the cursor on the side
-# view so that the status bar reads out the point under it.
+# picture is then of the whole screen), "fit" zooms to the design (View >
+# Fit Design), "hover" rests the cursor on the side view so that the status
+# bar reads out the point under it.
 # The window is 800x600 unless a size is given.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -38,9 +39,9 @@ xvfb-run -a -s "-screen 0 2100x1100x24" bash -c '
   # The area panel'"'"'s button sits at the right end of the collapsed panel.
   case $modes in *,expanded,*) click $((width - 62)) 97 ;; esac
   # Preferences is the third menu, Tools the fourth.
-  case $modes in *,graph,*|*,all,*) click 112 8; click 150 72 ;; esac
-  case $modes in *,map,*) click 112 8; click 150 94; sleep 2 ;; esac
-  case $modes in *,tolerance,*) click 112 8; click 150 116 ;; esac
+  case $modes in *,graph,*|*,all,*) click 150 8; click 190 72 ;; esac
+  case $modes in *,map,*) click 150 8; click 190 94; sleep 2 ;; esac
+  case $modes in *,tolerance,*) click 150 8; click 190 116 ;; esac
   if [[ $modes == *,all,* ]]; then
     # The area list and the band list at the left end of the strip, which
     # starts right of an expanded array panel: the last entry of each.
@@ -62,6 +63,13 @@ xvfb-run -a -s "-screen 0 2100x1100x24" bash -c '
     xdotool mouseup 1
     sleep 0.5
   fi
+  if [[ $modes == *,fit,* ]]; then
+    # View > Fit Design, by its key once the side view has the focus.
+    xdotool mousemove --window "$id" $((width / 2)) $((height / 2)) click 2
+    sleep 0.3
+    xdotool key --window "$id" f
+    sleep 1
+  fi
   if [[ $modes == *,hover,* ]]; then
     # The cursor over the middle area, so that the status bar reads it out.
     xdotool mousemove --window "$id" $((width * 55 / 100)) $((height * 78 / 100))
@@ -71,7 +79,7 @@ xvfb-run -a -s "-screen 0 2100x1100x24" bash -c '
   fi
   if [[ $modes == *,prediction,* ]]; then
     # The last entry of the Preferences menu; its window beside the main one.
-    click 112 8
+    click 150 8
     xdotool key Up Return
     sleep 1
     form=$(xdotool search --name "^Prediction$" | head -1)
@@ -83,9 +91,9 @@ xvfb-run -a -s "-screen 0 2100x1100x24" bash -c '
   if [[ $modes == *,prediction,* ]]; then
     import -window root -crop "$((width + 380))x$((height + 10))+0+0" "$out"
   elif [[ $modes == *,rigging,* || $modes == *,optimise,* ]]; then
-    click 172 8
+    click 213 8
     crop="$((width + 40))x$((height + 40))+0+0"
-    case $modes in *,rigging,*) click 210 101 ;; *) click 210 123; sleep 4 ;; esac
+    case $modes in *,rigging,*) click 250 101 ;; *) click 250 123; sleep 4 ;; esac
     if [[ $modes == *,optimise,* ]]; then
       # Beside the main window rather than over it.
       form=$(xdotool search --name "Optimise Splay Angles" | head -1)

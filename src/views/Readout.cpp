@@ -20,7 +20,8 @@ QString Number(double value, int decimals, const ReadoutStyle& style) {
 // A length in metres as shown: in the unit, with its symbol.
 QString Length(double metres, int decimals, const ReadoutStyle& style) {
   const double shown = style.Feet ? metres * double(MetresToFeet) : metres;
-  return Number(shown, decimals, style) + (style.Feet ? QStringLiteral(" ft") : QStringLiteral(" m"));
+  return Number(shown, decimals, style) +
+         (style.Feet ? QStringLiteral(" ft") : QStringLiteral(" m"));
 }
 
 }  // namespace
@@ -34,8 +35,9 @@ QString ReadoutText(const SectionPoint& point, const std::optional<ReadoutLevel>
           (point.Down < 0.0 ? QStringLiteral("° up") : QStringLiteral("° down"));
   if (level) {
     const QString band = QString::fromLatin1(BandChoiceName(level->Entry));
-    text += dot + (level->Level > SPLFloor ? Number(level->Level, 1, style) + QStringLiteral(" dB")
-                                           : QStringLiteral("no level")) +
+    text += dot +
+            (level->Level > SPLFloor ? Number(level->Level, 1, style) + QStringLiteral(" dB")
+                                     : QStringLiteral("no level")) +
             QStringLiteral(" (") + band + QStringLiteral(")");
   }
   if (point.Area > 0)

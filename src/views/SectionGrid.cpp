@@ -20,8 +20,7 @@ QString Label(double value, double step, const ReadoutStyle& style) {
 }
 
 // Text with its top left at (x, y) in user units, dark on a white outline one pixel wide.
-void Outlined(Canvas& side, double x, double y, const QString& text, double pixelX,
-              double pixelY) {
+void Outlined(Canvas& side, double x, double y, const QString& text, double pixelX, double pixelY) {
   side.ForeColor = Qt::white;
   for (const auto& [dx, dy] : {std::pair(-1, 0), {1, 0}, {0, -1}, {0, 1}}) {
     side.CurrentX = x + dx * pixelX, side.CurrentY = y + dy * pixelY;

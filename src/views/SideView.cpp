@@ -46,7 +46,7 @@ double ZoomShare(const Canvas& side, const Canvas& zoom) {
 }
 
 void DrawBackground(Canvas& side, Canvas& zoom, bool zoomShown, const ProjectData& project,
-                    const Graphics& g) {
+                    const Graphics& g, const std::optional<ViewWindow>& view) {
   const double w = g.SceneWidth;
   const double h = g.SceneHeight;
   // 1. Scale: 6 % margins left and right, 10 % above the scene and below the
@@ -74,7 +74,11 @@ void DrawBackground(Canvas& side, Canvas& zoom, bool zoomShown, const ProjectDat
       top = bottom + across * inner.height();
     }
   }
-  side.Scale(left, top, right, bottom);
+  if (view && inner.width() > 0 && inner.height() > 0)
+    side.Scale(view->Left, view->Top, view->Left + inner.width() / view->PixelsPerMetre,
+               view->Top - inner.height() / view->PixelsPerMetre);
+  else
+    side.Scale(left, top, right, bottom);
   // 3. Base line under the floor, with end ticks, in the current draw width.
   const QColor black = Canvas::QBColor(0);
   side.Line(0, -0.05 * h, w, -0.05 * h, black);
@@ -111,6 +115,31 @@ void DrawArray(Canvas& side, Canvas& zoom, const ProjectData& project, const Gra
     const PlaneVector aim = AddVectors(box.Source, box.Ray);
     side.Line(box.Source.X, box.Source.Y, aim.X, aim.Y, red);
   }
+}
+
+ViewWindow FitDesign(const ProjectData& project, const Graphics& g, QSize inner, int reserved) {
+  double left = g.MountingPoint.X, right = left, top = g.MountingPoint.Y, bottom = top;
+  const auto take = [&](PlaneVector p) {
+    if (!std::isfinite(p.X) || !std::isfinite(p.Y)) return;
+    left = std::min(left, double(p.X)), right = std::max(right, double(p.X));
+    top = std::max(top, double(p.Y)), bottom = std::min(bottom, double(p.Y));
+  };
+  for (const PlaneVector& corner : g.Flybar) take(corner);
+  for (int i = 0; i < BoxesInUse(project); ++i)
+    for (const PlaneVector& corner : {g.BoxGeom[i].TopFront, g.BoxGeom[i].BottomFront,
+                                      g.BoxGeom[i].BottomBack, g.BoxGeom[i].TopBack})
+      take(corner);
+  for (int i = 0; i < AreasInUse(project); ++i) take(g.AreaGeom[i].Start), take(g.AreaGeom[i].End);
+  // A margin of a twentieth of the view on every side, and never less than a metre across.
+  const double width = std::max(right - left, 1.0), height = std::max(top - bottom, 1.0);
+  const double across = std::max(1, inner.width() - reserved), up = std::max(1, inner.height());
+  const double scale =
+      std::clamp(std::min(0.9 * across / width, 0.9 * up / height), LeastZoom, MostZoom);
+  // Centred across; the lowest point a twentieth above the bottom, so that the room the
+  // view has to spare goes above the design, where its rays and the map go, not under the
+  // floor.
+  const double middleX = (left + right) / 2;
+  return {middleX - (reserved + across / 2) / scale, bottom + 0.95 * up / scale, scale};
 }
 
 }  // namespace tarnwick

@@ -14,6 +14,7 @@
 #include "ui/panels/DrawingSurface.h"
 #include "ui/panels/GraphStrip.h"
 #include "ui/panels/ProjectPanel.h"
+#include "ui/panels/SectionNavigator.h"
 #include "ui/panels/SectionReadout.h"
 #include "ui/panels/Twips.h"
 #include "ui/panels/TypedNumbers.h"
@@ -82,6 +83,8 @@ void LineArray_frm::BuildViews() {
 
   coverage_ = new CoverageLayer(MainView_pbx, constants_);
   new SectionReadout(*this, MainView_pbx, data_.Project, graphics_, *coverage_);
+  navigator_ =
+      new SectionNavigator(MainView_pbx, data_.Project, graphics_, [this] { RepaintPictures(); });
   // A finished map changes no design: only the pictures are drawn again.
   connect(coverage_, &CoverageLayer::MapReady, this, &LineArray_frm::RepaintPictures);
   graph_ = new GraphStrip(client, data_.Project, graphics_, constants_);
@@ -213,7 +216,8 @@ void LineArray_frm::RepaintPictures() {
   coverage_->Prepare(p, graphics_);  // the map's area levels, while the rest is drawn
   MainView_pbx->Cls();
   ZoomView_pbx->Cls();
-  DrawBackground(*MainView_pbx, *ZoomView_pbx, layout_->ZoomShown(), p, graphics_);
+  DrawBackground(*MainView_pbx, *ZoomView_pbx, layout_->ZoomShown(), p, graphics_,
+                 navigator_->View());
   if (coverage_->Shown()) coverage_->DrawMap(*MainView_pbx);
   if (layout_->GridShown()) DrawGrid(*MainView_pbx, {IsFeet(p.Units), QLocale().decimalPoint()});
   if (coverage_->Shown()) {

@@ -23,6 +23,7 @@ class FileCommands;
 class GraphStrip;
 class ProjectHistory;
 class ProjectPanel;
+class SectionNavigator;
 class ToolWindows;
 class WindowLayout;
 
@@ -106,6 +107,7 @@ class LineArray_frm : public QMainWindow {
   ToolWindows* tools_ = nullptr;
   WindowLayout* layout_ = nullptr;
   AreaDragHandlers* drag_ = nullptr;
+  SectionNavigator* navigator_ = nullptr;  // zoom and pan
   std::unique_ptr<UserDialogs> dialogs_;
 };
 

@@ -9,6 +9,7 @@
 #include "ui/panels/CoverageLayer.h"
 #include "ui/panels/DrawingSurface.h"
 #include "ui/panels/GraphStrip.h"
+#include "ui/panels/SectionNavigator.h"
 #include "ui/tools/ExportCommands.h"
 #include "ui/tools/ToolWindows.h"
 #include "ui/window/FileCommands.h"
@@ -49,6 +50,7 @@ void LineArray_frm::BuildMenus() {
   files_->AddTo(AddMenu(bar, QStringLiteral("&File"), "File_men"),
                 [this](QMenu* file) { tools_->Exports().AddTo(file); });
   AddHistory(AddMenu(bar, QStringLiteral("&Edit"), "Edit_men"), *history_);
+  navigator_->AddTo(AddMenu(bar, QStringLiteral("&View"), "View_men"));
 
   QMenu* preferences = AddMenu(bar, QStringLiteral("&Preferences"), "Preferences_men");
   layout_->AddPreferences(preferences);

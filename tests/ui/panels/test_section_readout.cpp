@@ -11,8 +11,8 @@ namespace {
 // The cursor resting at logical pixel `at` of the side view's inner area.
 void Hover(DrawingSurface* side, QPointF at) {
   const QPointF local = at + side->contentsRect().topLeft();
-  QMouseEvent move(QEvent::MouseMove, local, side->mapToGlobal(local), Qt::NoButton,
-                   Qt::NoButton, Qt::NoModifier);
+  QMouseEvent move(QEvent::MouseMove, local, side->mapToGlobal(local), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
   QApplication::sendEvent(side, &move);
 }
 
@@ -48,7 +48,8 @@ class TestSectionReadout : public QObject, WindowFixture {
       QCOMPARE(n[1], Shown2(at.y()));
       const double across = at.x() - MountingPointX, below = floor - at.y();
       QCOMPARE(n[2], std::round(std::hypot(across, below) * 10) / 10);
-      QCOMPARE(n[3], std::round(std::atan2(std::fabs(below), std::fabs(across)) * 1800 / M_PI) / 10);
+      QCOMPARE(n[3],
+               std::round(std::atan2(std::fabs(below), std::fabs(across)) * 1800 / M_PI) / 10);
       QVERIFY(Label(u"Readout_lbl"_s).contains(below < 0 ? u"° up"_s : u"° down"_s));
     }
     // In feet, and with the user's decimal mark.
@@ -89,7 +90,8 @@ class TestSectionReadout : public QObject, WindowFixture {
     QVERIFY2(text.endsWith(u"area 1, "_s + QString::number(along, 'f', 1) + u" m along"_s),
              qPrintable(text));
     // Dragging it: where it will land, which is where it lands.
-    QTest::mousePress(Side(), Qt::LeftButton, {}, (pixel + Side()->contentsRect().topLeft()).toPoint());
+    QTest::mousePress(Side(), Qt::LeftButton, {},
+                      (pixel + Side()->contentsRect().topLeft()).toPoint());
     const QPoint to = (pixel + QPointF(120, -40) + Side()->contentsRect().topLeft()).toPoint();
     QTest::mouseMove(Side(), to);
     QMouseEvent drag(QEvent::MouseMove, to, Side()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
