@@ -85,7 +85,8 @@ constexpr int ShortRepetitions = 100;
 
 template <typename Measured, typename Baseline>
 int RunSideBySide(int& argc, char** argv, const char* measuredName, Measured measured,
-                  const char* baselineName, Baseline baseline, double target) {
+                  const char* baselineName, Baseline baseline, double target,
+                  double* ratio = nullptr) {
   benchmark::Initialize(&argc, argv);
   for (int round = 0; round < 3; ++round) {
     RegisterFastest(measuredName, measured, ShortRepetitions, benchmark::kMicrosecond, 0.01);
@@ -93,5 +94,7 @@ int RunSideBySide(int& argc, char** argv, const char* measuredName, Measured mea
   }
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  return PrintVerdict(reporter.PrintRatio(measuredName, baselineName), target);
+  const double measuredRatio = reporter.PrintRatio(measuredName, baselineName);
+  if (ratio != nullptr) *ratio = measuredRatio;
+  return PrintVerdict(measuredRatio, target);
 }

@@ -338,7 +338,7 @@ int main(int argc, char** argv) {
   // a few hundred milliseconds each: fewer rounds of them.
   for (int round = 0; round < 10; ++round) {
     for (const auto& [name, run] : runs) RegisterFastest(name, run, 3, benchmark::kMillisecond);
-    if (round % 5 == 0)
+    if (round % 3 == 0)
       for (const auto& [name, run] : averagedRuns)
         RegisterFastest(name, run, 2, benchmark::kMillisecond);
   }

@@ -46,9 +46,10 @@ void SectionNavigator::AddTo(QMenu* menu) {
   const auto middle = [this] {
     return QPointF(side_->InnerSize().width() / 2.0, side_->InnerSize().height() / 2.0);
   };
-  connect(AddCommand(menu, "ZoomIn_men", QStringLiteral("Zoom &In"),
-                     {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)}),
-          &QAction::triggered, this, [this, middle] { ZoomAbout(middle(), Step); });
+  connect(
+      AddCommand(menu, "ZoomIn_men", QStringLiteral("Zoom &In"),
+                 {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)}),
+      &QAction::triggered, this, [this, middle] { ZoomAbout(middle(), Step); });
   connect(AddCommand(menu, "ZoomOut_men", QStringLiteral("Zoom &Out"),
                      {QKeySequence(Qt::CTRL | Qt::Key_Minus)}),
           &QAction::triggered, this, [this, middle] { ZoomAbout(middle(), 1.0 / Step); });
@@ -108,8 +109,7 @@ bool SectionNavigator::Mouse(QEvent* event) {
     case QEvent::MouseButtonPress:
       // The middle button, or the left with Space held, takes the section along; the left
       // alone is the area drag's.
-      if (mouse->button() != Qt::MiddleButton &&
-          !(mouse->button() == Qt::LeftButton && spaceHeld_))
+      if (mouse->button() != Qt::MiddleButton && !(mouse->button() == Qt::LeftButton && spaceHeld_))
         return false;
       panFrom_ = at;
       return true;

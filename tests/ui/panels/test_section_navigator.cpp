@@ -19,8 +19,8 @@ void Wheel(DrawingSurface* side, QPointF at, int notches) {
 void Mouse(DrawingSurface* side, QEvent::Type type, Qt::MouseButton button, QPointF at) {
   const QPointF local = Inner(side, at);
   const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
-  QMouseEvent event(type, local, side->mapToGlobal(local), type == QEvent::MouseMove ? Qt::NoButton : button,
-                    held, Qt::NoModifier);
+  QMouseEvent event(type, local, side->mapToGlobal(local),
+                    type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
   QApplication::sendEvent(side, &event);
 }
 
@@ -41,8 +41,8 @@ class TestSectionNavigator : public QObject, WindowFixture {
   void theWheelZoomsAboutTheCursorToScaleWithinItsLimits() {
     Open(QSize(1400, 900), false);
     const auto [across, up] = Scales(Side());
-    for (const auto& [at, notches] : {std::pair(QPointF(700, 400), 3), {QPointF(150, 500), -2},
-                                      {QPointF(1000, 100), 5}}) {
+    for (const auto& [at, notches] :
+         {std::pair(QPointF(700, 400), 3), {QPointF(150, 500), -2}, {QPointF(1000, 100), 5}}) {
       const QPointF before = Side()->ToUser(at);
       const double scale = Scales(Side()).first;
       Wheel(Side(), at, notches);
@@ -73,15 +73,16 @@ class TestSectionNavigator : public QObject, WindowFixture {
     const QSize inner = Side()->InnerSize();
     const Graphics& g = w.Geometry();
     std::vector<PlaneVector> points = {g.MountingPoint};
-    for (int i = 0; i < 3; ++i) points.push_back(g.AreaGeom[i].Start), points.push_back(g.AreaGeom[i].End);
+    for (int i = 0; i < 3; ++i)
+      points.push_back(g.AreaGeom[i].Start), points.push_back(g.AreaGeom[i].End);
     for (int i = 0; i < BoxesInUse(w.Project()); ++i)
       points.push_back(g.BoxGeom[i].TopFront), points.push_back(g.BoxGeom[i].BottomBack);
     double widest = 0;
     for (const PlaneVector p : points) {
       const QPointF at = Side()->ToPixels(p.X, p.Y);
-      QVERIFY2(at.x() > zoom.right() && at.x() < inner.width() && at.y() > 0 &&
-                   at.y() < inner.height(),
-               qPrintable(u"%1, %2"_s.arg(at.x()).arg(at.y())));
+      QVERIFY2(
+          at.x() > zoom.right() && at.x() < inner.width() && at.y() > 0 && at.y() < inner.height(),
+          qPrintable(u"%1, %2"_s.arg(at.x()).arg(at.y())));
       widest = std::max(widest, at.x());
     }
     QVERIFY(widest > inner.width() * 0.9);  // filled, not lost in the middle
@@ -96,8 +97,8 @@ class TestSectionNavigator : public QObject, WindowFixture {
     const ProjectData before = w.Project();
     // The middle button, and the left with Space held, even on an area: the section follows.
     const AreaGeometry& area = w.Geometry().AreaGeom[0];
-    const QPointF onArea = Side()->ToPixels((area.Start.X + area.End.X) / 2,
-                                            (area.Start.Y + area.End.Y) / 2);
+    const QPointF onArea =
+        Side()->ToPixels((area.Start.X + area.End.X) / 2, (area.Start.Y + area.End.Y) / 2);
     for (const Qt::MouseButton button : {Qt::MiddleButton, Qt::LeftButton}) {
       if (button == Qt::LeftButton) QTest::keyPress(Side(), Qt::Key_Space);
       const QPointF held = Side()->ToUser(onArea);
