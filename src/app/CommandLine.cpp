@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "model/ModuleShape.h"
 #include "model/ProjectRules.h"
 
 namespace tarnwick {
@@ -176,7 +177,7 @@ std::optional<std::string> ReadPoint(const std::optional<std::string>& value,
   const auto x = xy ? InRange(xy->first, -MaxCoordinate, MaxCoordinate) : std::nullopt;
   const auto y = xy ? InRange(xy->second, -MaxCoordinate, MaxCoordinate) : std::nullopt;
   if (!x || !y) return "--at takes X,Y in metres, each from -1000000 to 1000000, such as 12.5,1.2";
-  report.At = {float(*x), float(*y)};
+  report.At = {float(SceneX(*x)), float(*y)};  // X from the mounting point
   return std::nullopt;
 }
 
@@ -289,6 +290,8 @@ const char* CommandLineUsage() {
          "                [--out OUT.qvd]\n"
          "       (--levels, --map, --response, --optimise: [PREDICTION OPTIONS], below)\n"
          "Designs a hung line array of loudspeakers; opens FILE.qvd when given.\n"
+         "Every x_m printed (and X of --at) is the horizontal distance from the mounting\n"
+         "point, every y_m the height above the floor, in metres.\n"
          "  --levels    print the predicted level at every point along the areas\n"
          "              (default: every area in use, 1 kHz, csv)\n"
          "  --band NAME a band as the graph names it, blanks left out: 100Hz ... 1kHz ...\n"
@@ -298,8 +301,8 @@ const char* CommandLineUsage() {
          "              each side 16 to 16384, one level per 4x4) as a picture, or as\n"
          "              CSV: x_m,y_m,level_db\n"
          "  --response  print the level in every band at the point X,Y (metres, each\n"
-         "              within 1000000 either way; the floor at 0, the mounting point\n"
-         "              1 m from the left)\n"
+         "              within 1000000 either way): X from the mounting point, where\n"
+         "              the array hangs, towards the areas; Y above the floor\n"
          "  --optimise  try every splay set (0 or 5 degrees at each joint) with the\n"
          "              inclination within 15 degrees in 0.5 degree steps, or with every\n"
          "              pin and mounting when the inclination follows the pin; print the\n"

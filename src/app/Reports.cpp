@@ -14,6 +14,7 @@
 #include "files/FileWriter.h"
 #include "files/ProjectFile.h"
 #include "geometry/ArrayGeometry.h"
+#include "model/ModuleShape.h"
 #include "model/ProjectRules.h"
 
 namespace tarnwick {
@@ -101,7 +102,7 @@ void WriteLevels(const ReportRequest& request, const ProjectData& project, const
     for (std::size_t i = 0; i < points.size(); ++i) {
       const SPLPoint& p = points[i];
       table.Row({std::to_string(area), std::to_string(i), Fixed(SPLPointSpacing * i, 1, json),
-                 Fixed(p.Position.X, 3, json), Fixed(p.Position.Y, 3, json),
+                 Fixed(FromMountingPoint(p.Position.X), 3, json), Fixed(p.Position.Y, 3, json),
                  LevelText(p.SPL, json)});
     }
   }
@@ -126,11 +127,12 @@ void WriteGeometry(const ReportRequest& request, const ProjectData& project,
   for (int b = 0; b < BoxesInUse(project); ++b) {
     const BoxGeometry& box = graphics.BoxGeom[b];
     const PlaneVector end = AddVectors(box.Source, box.Ray);
-    table.Row({std::to_string(b + 1), Fixed(box.TopFront.X, 3, json),
-               Fixed(box.TopFront.Y, 3, json), Fixed(box.Source.X, 3, json),
+    table.Row({std::to_string(b + 1), Fixed(FromMountingPoint(box.TopFront.X), 3, json),
+               Fixed(box.TopFront.Y, 3, json), Fixed(FromMountingPoint(box.Source.X), 3, json),
                Fixed(box.Source.Y, 3, json),
                Fixed(std::atan2(double(box.Ray.Y), double(box.Ray.X)) * 180.0 / Pi, 2, json),
-               Fixed(end.X, 3, json), Fixed(end.Y, 3, json), std::to_string(box.AimedArea)});
+               Fixed(FromMountingPoint(end.X), 3, json), Fixed(end.Y, 3, json),
+               std::to_string(box.AimedArea)});
   }
   const std::string inclination = Fixed(project.InclinationAngle, 2, json);
   if (json) {
@@ -164,8 +166,8 @@ std::string MapCsv(const LevelGrid& grid) {
     for (int i = 0; i < grid.nx; ++i) {
       const PlaneVector at = grid.Node(i, j);
       const float level = grid.nodes[std::size_t(j) * grid.nx + i];
-      text << Fixed(at.X, 3, false) << ',' << Fixed(at.Y, 3, false) << ',' << LevelText(level)
-           << '\n';
+      text << Fixed(FromMountingPoint(at.X), 3, false) << ',' << Fixed(at.Y, 3, false) << ','
+           << LevelText(level) << '\n';
     }
   return text.str();
 }
@@ -235,7 +237,8 @@ void WriteAllLevels(std::ostream& out, const ProjectData& project, const Graphic
     for (std::size_t i = 0; i < curves[0].size(); ++i) {
       const SPLPoint& p = curves[0][i];
       out << area << ',' << i << ',' << Fixed(SPLPointSpacing * i, 1, false) << ','
-          << Fixed(p.Position.X, 3, false) << ',' << Fixed(p.Position.Y, 3, false);
+          << Fixed(FromMountingPoint(p.Position.X), 3, false) << ','
+          << Fixed(p.Position.Y, 3, false);
       for (const auto& curve : curves) out << ',' << LevelText(curve[i].SPL);
       out << '\n';
     }

@@ -50,7 +50,7 @@ int DropArea(ProjectData& project, Graphics& g, PlaneVector p) {
     area.Start = SubtractVectors(p, area.GrabOffset);
     area.End = AddVectors(area.Start, area.Direction);
     // The length stays: the move keeps the area's shape.
-    project.AreaDistance[i] = static_cast<float>(double(area.Start.X) - MountingPointX);
+    project.AreaDistance[i] = static_cast<float>(FromMountingPoint(area.Start.X));
     project.AreaHeight1[i] = area.Start.Y;
     project.AreaHeight2[i] = area.End.Y;
     area.Picked = 0;

@@ -10,7 +10,7 @@ namespace tarnwick {
 
 SectionPoint MeasureAt(const ProjectData& project, const Graphics& g, PlaneVector at) {
   SectionPoint s;
-  s.Across = double(at.X) - MountingPointX;
+  s.Across = FromMountingPoint(at.X);
   s.Up = at.Y;
   const double below = double(project.FloorDistance) - at.Y;
   s.Straight = std::hypot(s.Across, below);
@@ -36,7 +36,7 @@ bool DraggedAreaPlace(const ProjectData& project, const Graphics& g, PlaneVector
     if (area.Picked == 0) continue;
     // As DropArea places it.
     const PlaneVector start = SubtractVectors(at, area.GrabOffset);
-    place = {i + 1, double(start.X) - MountingPointX, start.Y,
+    place = {i + 1, FromMountingPoint(start.X), start.Y,
              double(AddVectors(start, area.Direction).Y)};
     return true;
   }

@@ -23,6 +23,11 @@ inline constexpr double PinFirstOffset = 0.23;
 inline constexpr double PinDrop = 0.024;
 // The mounting point's X in the scene.
 inline constexpr float MountingPointX = 1.0f;
+// Every horizontal distance the program shows or prints (the readout, the grid, Response
+// Here, the command line) counts from the mounting point, where the array hangs, not from
+// the scene's left edge: these turn one into the other, in metres.
+inline double FromMountingPoint(double sceneX) { return sceneX - MountingPointX; }
+inline double SceneX(double fromMountingPoint) { return fromMountingPoint + MountingPointX; }
 
 // The flybar's outline around the mounting point (ComputeFlybar).
 inline constexpr double FlybarTopRise = 0.022;     // its top above the mounting point

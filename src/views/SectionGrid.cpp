@@ -58,9 +58,9 @@ void DrawGrid(Canvas& side, const ReadoutStyle& style) {
   const QString sample = QStringLiteral("0");
   const double textHeight = std::fabs(side.TextHeight(sample));
   // Across from the mounting point, labelled just above the bottom edge.
-  const double firstX = std::ceil((left - MountingPointX) / metres);
-  for (double k = firstX; MountingPointX + k * metres <= right; ++k) {
-    const double x = MountingPointX + k * metres;
+  const double firstX = std::ceil(FromMountingPoint(left) / metres);
+  for (double k = firstX; SceneX(k * metres) <= right; ++k) {
+    const double x = SceneX(k * metres);
     side.Line(x, top, x, bottom, line);
     if (x + 40 * pixelX <= right)  // room for the label, and for the unit's at the far end
       Outlined(side, x + 3 * pixelX, bottom + textHeight + 2 * std::fabs(pixelY),

@@ -51,8 +51,11 @@ TEST(CommandLine, aMapsSidesAreWholePixelsFrom16To16384) {
 }
 
 TEST(CommandLine, aPointIsFiniteAndWithinAThousandKilometres) {
-  for (const auto& [at, x, y] :
-       {std::tuple{"12.5,1.2", 12.5f, 1.2f}, {"1e6,-1e6", 1e6f, -1e6f}, {"-0,+3", 0.0f, 3.0f}}) {
+  // X counts from the mounting point, 1 m from the scene's left edge.
+  for (const auto& [at, x, y] : {std::tuple{"12.5,1.2", 13.5f, 1.2f},
+                                 {"1e6,-1e6", 1000001.0f, -1e6f},
+                                 {"-0,+3", 1.0f, 3.0f},
+                                 {"-1,0", 0.0f, 0.0f}}) {
     const CommandLine line = Response(at);
     EXPECT_EQ(std::tuple(line.Do, line.Report.At.X, line.Report.At.Y),
               std::tuple(CommandLine::Action::Report, x, y))

@@ -66,9 +66,10 @@ void ExpectLevel(const std::string& cell, float level) {
   EXPECT_NEAR(cell.empty() ? level : std::stod(cell), level, 0.0051) << cell;
 }
 
-// Two cells from `column` on against a point, within the three decimals they are written with.
+// Two cells from `column` on against a scene point, within the three decimals they are
+// written with: x from the mounting point (1 m into the scene), y from the floor.
 void ExpectPoint(const std::vector<std::string>& row, std::size_t column, PlaneVector at) {
-  EXPECT_NEAR(std::stod(row[column]), at.X, 0.0006);
+  EXPECT_NEAR(std::stod(row[column]), at.X - 1.0, 0.0006);
   EXPECT_NEAR(std::stod(row[column + 1]), at.Y, 0.0006);
 }
 
@@ -93,6 +94,10 @@ TEST(Reports, levelsAreCalculateSplsAtEveryPointOfTheAreasAsked) {
         EXPECT_EQ(rows[row][1], std::to_string(i));
         ExpectPoint(rows[row], 3, points[i].Position);
         ExpectLevel(rows[row][5], points[i].SPL);
+        // An area starts its distance from the array (the mounting point, x_m 0) out.
+        if (i == 0) {
+          EXPECT_NEAR(std::stod(rows[row][3]), d.Project.AreaDistance[a - 1], 0.0006);
+        }
       }
     }
     EXPECT_EQ(row, rows.size());

@@ -51,10 +51,10 @@ void Response_frm::Follow(const ProjectData& project, const Graphics& graphics,
   const QString name = feet_ ? QStringLiteral("ft") : QStringLiteral("m");
   const double distance = std::hypot(double(point_.X) - graphics.MountingPoint.X,
                                      double(point_.Y) - graphics.MountingPoint.Y);
-  where_->setText(QStringLiteral("Point %1 %4 from the left edge, %2 %4 above the floor, "
-                                 "%3 %4 from the mounting point")
-                      .arg(Decimal(point_.X * unit, 2), Decimal(point_.Y * unit, 2),
-                           Decimal(distance * unit, 2), name));
+  where_->setText(QStringLiteral("Point %1 %4 from the array, %2 %4 up, %3 %4 from the mounting "
+                                 "point")
+                      .arg(Decimal(FromMountingPoint(point_.X) * unit, 2),
+                           Decimal(point_.Y * unit, 2), Decimal(distance * unit, 2), name));
   const auto level = [](float dB) {
     return dB > SPLFloor ? Decimal(dB, 1) + QStringLiteral(" dB") : QStringLiteral("none");
   };

@@ -34,6 +34,12 @@ class TestToolWindows : public QObject, WindowFixture {
     auto* response = Find<Response_frm>("Response_frm");
     QVERIFY(response->isVisible());
     QVERIFY(qAbs(response->Point().X - 15) < 0.1 && qAbs(response->Point().Y - 2) < 0.1);
+    // Where it is, counted from the array (the mounting point, 1 m into the scene).
+    QVERIFY2(Label("ResponsePoint_lbl")
+                 .startsWith(u"Point %1 m from the array, %2 m up"_s.arg(
+                     QString::number(response->Point().X - 1, 'f', 2),
+                     QString::number(response->Point().Y, 'f', 2))),
+             qPrintable(Label("ResponsePoint_lbl")));
     const auto before = response->Levels();
     KeyPick("BoxesAmount_cbx", 3);
     const auto spectrum =
