@@ -47,7 +47,7 @@ xvfb-run -a -s "-screen 0 2100x1100x24" bash -c '
     # starts right of an expanded array panel: the last entry of each.
     x=40
     case $modes in *,expanded,*|*,array,*) x=214 ;; esac
-    for y in $((height - 48)) $((height - 24)); do
+    for y in $((height - 72)) $((height - 48)); do
       click "$x" "$y"
       xdotool key Up Return
       sleep 0.5
@@ -55,9 +55,9 @@ xvfb-run -a -s "-screen 0 2100x1100x24" bash -c '
   fi
   if [[ $modes == *,tall,* ]]; then
     x=400
-    xdotool mousemove --window "$id" "$x" $((height - 99)) mousedown 1
+    xdotool mousemove --window "$id" "$x" $((height - 122)) mousedown 1
     for step in 1 2 3 4 5; do
-      xdotool mousemove --window "$id" "$x" $((height - 99 - 50 * step))
+      xdotool mousemove --window "$id" "$x" $((height - 122 - 50 * step))
       sleep 0.2
     done
     xdotool mouseup 1

@@ -10,6 +10,7 @@
 
 #include "acoustics/ModuleData.h"
 #include "acoustics/Tolerance.h"
+#include "model/ModuleShape.h"
 #include "model/ProjectData.h"
 #include "model/ProjectRules.h"
 
@@ -58,10 +59,18 @@ QColor CurveColour(int area) {
 
 GraphLayout::GraphLayout(const std::vector<LevelCurve>& curves, const QRectF& bounds,
                          const QFontMetricsF& metrics, const GraphText& text)
-    : curves_(curves) {
+    : curves_(curves), fromArray_(text.FromArray) {
   double low = std::numeric_limits<double>::infinity(), high = -low;
+  double first = low, last = -low;
+  for (std::size_t c = 0; c < curves.size(); ++c)
+    for (std::size_t i = 0; i < curves[c].Points.size(); ++i)
+      first = std::min(first, Position(c, i)), last = std::max(last, Position(c, i));
+  if (fromArray_ && first < last) {
+    start_ = std::floor(first), end_ = std::ceil(last);
+  } else {
+    start_ = 0.0, end_ = std::max(1.0, last);
+  }
   for (const LevelCurve& curve : curves) {
-    length_ = std::max(length_, Distance(curve.Points.size() - 1));
     for (const SPLPoint& p : curve.Points)
       if (Defined(p)) low = std::min(low, double(p.SPL)), high = std::max(high, double(p.SPL));
     for (const float level : curve.Low)
@@ -89,8 +98,12 @@ GraphLayout::GraphLayout(const std::vector<LevelCurve>& curves, const QRectF& bo
   if (top_ - bottom_ < levelStep_) top_ = bottom_ + levelStep_;
 }
 
+double GraphLayout::Position(std::size_t c, std::size_t i) const {
+  return fromArray_ ? FromMountingPoint(curves_[c].Points[i].Position.X) : Distance(i);
+}
+
 QPointF GraphLayout::ToPixels(double metres, double level) const {
-  return {plot_.left() + metres / length_ * plot_.width(),
+  return {plot_.left() + (metres - start_) / (end_ - start_) * plot_.width(),
           plot_.bottom() - (level - bottom_) / (top_ - bottom_) * plot_.height()};
 }
 
@@ -101,7 +114,7 @@ std::optional<std::pair<std::size_t, std::size_t>> GraphLayout::Nearest(QPointF 
   for (std::size_t c = 0; c < curves_.size(); ++c)
     for (std::size_t i = 0; i < curves_[c].Points.size(); ++i) {
       if (!Defined(curves_[c].Points[i])) continue;
-      const QPointF d = ToPixels(Distance(i), curves_[c].Points[i].SPL) - at;
+      const QPointF d = ToPixels(Position(c, i), curves_[c].Points[i].SPL) - at;
       // Along the curve the distance counts most: the level under the pointer is wanted.
       const double squared = d.x() * d.x() + 0.25 * d.y() * d.y();
       if (squared <= nearest) nearest = squared, best = std::pair{c, i};
@@ -152,11 +165,11 @@ void DrawLevelAxis(const GraphPainter& g) {
 
 // Distance ticks in the chosen unit, grid and labels; the unit after the axis; both axes.
 void DrawDistanceAxis(const GraphPainter& g) {
-  const double span = g.layout.Length() * g.unit;
-  const double step = DistanceStep(span, g.plot.width(),
+  const double first = g.layout.Start() * g.unit, span = g.layout.End() * g.unit;
+  const double step = DistanceStep(span - first, g.plot.width(),
                                    g.metrics.horizontalAdvance(QStringLiteral("000.0")) + 8.0);
   const int decimals = DecimalsFor(step);
-  for (int n = 0; n * step <= span + 1e-9; ++n) {
+  for (int n = int(std::ceil(first / step - 1e-9)); n * step <= span + 1e-9; ++n) {
     const double x = std::round(g.layout.ToPixels(n * step / g.unit, 0).x()) + 0.5;
     g.painter.setPen(g.grid);
     g.painter.drawLine(QPointF(x, g.plot.top()), QPointF(x, g.plot.bottom()));
@@ -175,14 +188,16 @@ void DrawDistanceAxis(const GraphPainter& g) {
 
 // Tolerance bands, light, to lie under every curve.
 void DrawToleranceBands(const GraphPainter& g, const std::vector<LevelCurve>& curves) {
-  for (const LevelCurve& curve : curves) {
+  for (std::size_t c = 0; c < curves.size(); ++c) {
+    const LevelCurve& curve = curves[c];
     if (curve.Low.size() != curve.Points.size() || curve.High.size() != curve.Points.size())
       continue;
     QPolygonF band;
     for (std::size_t i = 0; i < curve.Low.size(); ++i)
-      if (curve.Low[i] > SPLFloor) band << g.layout.ToPixels(Distance(i), curve.Low[i]);
+      if (curve.Low[i] > SPLFloor) band << g.layout.ToPixels(g.layout.Position(c, i), curve.Low[i]);
     for (std::size_t i = curve.High.size(); i-- > 0;)
-      if (curve.High[i] > SPLFloor) band << g.layout.ToPixels(Distance(i), curve.High[i]);
+      if (curve.High[i] > SPLFloor)
+        band << g.layout.ToPixels(g.layout.Position(c, i), curve.High[i]);
     QColor shade = CurveColour(curve.Area);
     shade.setAlpha(60);
     g.painter.setPen(Qt::NoPen);
@@ -212,7 +227,7 @@ std::pair<std::optional<Extreme>, std::optional<Extreme>> DrawCurves(
         last.reset();
         continue;
       }
-      const QPointF at = g.layout.ToPixels(Distance(i), points[i].SPL);
+      const QPointF at = g.layout.ToPixels(g.layout.Position(c, i), points[i].SPL);
       last ? path.lineTo(at) : path.moveTo(at);
       if (last) pieces.emplace_back(*last, at);
       last = at;
@@ -234,7 +249,7 @@ std::pair<std::optional<Extreme>, std::optional<Extreme>> DrawCurves(
 
 // A triangle pointing at an extreme: from above at the highest, from below at the lowest.
 void MarkExtreme(const GraphPainter& g, const Extreme& e, bool top) {
-  const QPointF at = g.layout.ToPixels(Distance(e.index), e.level);
+  const QPointF at = g.layout.ToPixels(g.layout.Position(e.curve, e.index), e.level);
   const double s = 4.0, d = top ? -1.0 : 1.0;
   const QPointF triangle[] = {at, at + QPointF(-s, d * 1.6 * s), at + QPointF(s, d * 1.6 * s)};
   g.painter.setPen(Qt::NoPen);
@@ -250,9 +265,10 @@ void DrawCaption(const GraphPainter& g, const std::vector<LevelCurve>& curves,
     MarkExtreme(g, *highest, true);
     MarkExtreme(g, *lowest, false);
     top += QStringLiteral("     max %1 dB at %2 %4   min %3 dB at %5 %4")
-               .arg(g.Number(highest->level, 1), g.Number(Distance(highest->index) * g.unit, 1),
+               .arg(g.Number(highest->level, 1),
+                    g.Number(g.layout.Position(highest->curve, highest->index) * g.unit, 1),
                     g.Number(lowest->level, 1), g.unitName,
-                    g.Number(Distance(lowest->index) * g.unit, 1));
+                    g.Number(g.layout.Position(lowest->curve, lowest->index) * g.unit, 1));
   }
   g.painter.setPen(g.label);
   g.painter.drawText(QRectF(g.plot.left(), g.plot.top() - 1.5 * g.metrics.height() - 2,
@@ -276,12 +292,12 @@ void DrawCaption(const GraphPainter& g, const std::vector<LevelCurve>& curves,
 void DrawReadout(const GraphPainter& g, const std::vector<LevelCurve>& curves, std::size_t c,
                  std::size_t i) {
   const SPLPoint& p = curves[c].Points[i];
-  const QPointF at = g.layout.ToPixels(Distance(i), p.SPL);
+  const QPointF at = g.layout.ToPixels(g.layout.Position(c, i), p.SPL);
   g.painter.setBrush(Qt::NoBrush);
   g.painter.setPen(QPen(CurveColour(curves[c].Area), 1.5));
   g.painter.drawEllipse(at, 4.0, 4.0);
   QString readout = QStringLiteral("%1 %2, height %3 %2: %4 dB")
-                        .arg(g.Number(Distance(i) * g.unit, 1), g.unitName,
+                        .arg(g.Number(g.layout.Position(c, i) * g.unit, 1), g.unitName,
                              g.Number(p.Position.Y * g.unit, 2), g.Number(p.SPL, 1));
   if (curves.size() > 1) readout = QStringLiteral("Area %1: ").arg(curves[c].Area) + readout;
   QRectF box(0, 0, g.metrics.horizontalAdvance(readout) + 8, g.metrics.height() + 4);

@@ -34,6 +34,9 @@ struct GraphText {
   QString Caption;             // names the area(s) and the band
   bool Feet = false;           // distances in feet rather than metres
   QString DecimalPoint = ".";  // of the user's locale
+  // Distances are horizontal ones from the array (the mounting point), each curve at its own
+  // points' true distances (All Areas), rather than along one area from its start.
+  bool FromArray = false;
 };
 
 // Round tick steps: levels in steps of 1, 2, 3, 5, 6 or 10 dB, distances in 1, 2 or 5
@@ -52,7 +55,12 @@ class GraphLayout {
   double LevelBottom() const { return bottom_; }
   double LevelTop() const { return top_; }
   double LevelStepDb() const { return levelStep_; }
-  double Length() const { return length_; }  // metres along the longest area
+  // The distance axis's ends, metres: from 0 along the longest area, or with FromArray from
+  // the nearest to the farthest point from the array.
+  double Start() const { return start_; }
+  double End() const { return end_; }
+  // Where point i of curve c lies on the distance axis, metres.
+  double Position(std::size_t c, std::size_t i) const;
   QPointF ToPixels(double metres, double level) const;
 
   // The point nearest to a pixel position, within `reach` pixels: curve and index.
@@ -60,8 +68,9 @@ class GraphLayout {
 
  private:
   const std::vector<LevelCurve>& curves_;
+  bool fromArray_ = false;
   QRectF plot_;
-  double bottom_ = 0.0, top_ = 1.0, levelStep_ = 1.0, length_ = 1.0;
+  double bottom_ = 0.0, top_ = 1.0, levelStep_ = 1.0, start_ = 0.0, end_ = 1.0;
 };
 
 // The colour of an area's curve, the same in the graph and its legend.

@@ -4,6 +4,8 @@
 #include <QtWidgets>
 #include <cmath>
 
+#include "acoustics/ModuleData.h"
+#include "model/ProjectRules.h"
 #include "support/DataTable.h"
 #include "ui/panels/DrawingSurface.h"
 #include "ui/panels/LineElement.h"
@@ -193,6 +195,34 @@ class TestSideView : public QObject {
     QCOMPARE(std::pair(line.From(), line.To()), std::pair(QPointF(-3, 51), QPointF(205, 51)));
   }
 
+  void allAreasPutsEachCurveAtItsAreasTrueDistancesFromTheArray() {
+    ProjectData p = MakeDefaultProject();
+    Graphics g;
+    Redraw(p, g, {false, 802.0, 502.0});
+    Constants constants;
+    AssignBandLevel(constants);
+    FillDirectivity(constants);
+    const std::vector<LevelCurve> curves =
+        PredictCurves(p, g, constants, 0, true, DefaultBandChoice, false);
+    QCOMPARE(int(curves.size()), AreasInUse(p));
+    QFont font;
+    GraphText text{QStringLiteral("All Areas, 1 kHz"), false, QStringLiteral(".")};
+    text.FromArray = true;
+    const GraphLayout layout(curves, QRectF(0, 0, 800, 200), QFontMetricsF(font), text);
+    double farthest = 0;
+    for (std::size_t c = 0; c < curves.size(); ++c) {
+      // Each curve starts where its area starts, its distance from the array.
+      QVERIFY(std::fabs(layout.Position(c, 0) - p.AreaDistance[c]) < 1e-5);
+      farthest = std::max(farthest, layout.Position(c, curves[c].Points.size() - 1));
+    }
+    QVERIFY(layout.Start() <= *std::min_element(p.AreaDistance.begin(), p.AreaDistance.end()));
+    QVERIFY(layout.End() >= farthest && layout.End() < farthest + 1.0);
+    // One area alone keeps the distance along it.
+    text.FromArray = false;
+    const GraphLayout along(curves, QRectF(0, 0, 800, 200), QFontMetricsF(font), text);
+    QCOMPARE(std::pair(along.Start(), along.Position(1, 10)), std::pair(0.0, 10 * SPLPointSpacing));
+  }
+
   void levelGraphPutsItsCurvesOnRoundTicksAndBreaksThemWhereNoLevelIsDefined() {
     // Steps of 1, 2, 3, 5, 6 or 10 dB (then tens of those), at least 15 px apart.
     const std::tuple<double, double, double> levelSteps[] = {
@@ -213,7 +243,7 @@ class TestSideView : public QObject {
     QPainter painter(&image);
     const GraphText text{QStringLiteral("All Areas, 1 kHz"), false, QStringLiteral(".")};
     const GraphLayout layout(curves, QRectF(0, 0, 600, 200), QFontMetricsF(painter.font()), text);
-    QCOMPARE(layout.Length(), 4.0);
+    QCOMPARE(std::pair(layout.Start(), layout.End()), std::pair(0.0, 4.0));
     QVERIFY(layout.LevelBottom() <= 80.5 && layout.LevelBottom() > 80.5 - layout.LevelStepDb());
     QVERIFY(layout.LevelTop() >= 100 && layout.LevelTop() < 100 + layout.LevelStepDb());
     DrawLevelGraph(painter, layout, curves, text, std::nullopt);

@@ -128,8 +128,10 @@ GraphText GraphStrip::Text() const {
   GraphText text;
   text.Feet = IsFeet(project_.Units);
   text.DecimalPoint = QLocale().decimalPoint();
-  if (area_ != nullptr)
+  if (area_ != nullptr) {
     text.Caption = area_->currentText() + QStringLiteral(", ") + band_->currentText();
+    text.FromArray = area_->currentIndex() == area_->count() - 1;  // All Areas
+  }
   const std::string model = PredictionLabel(project_.Prediction, text.DecimalPoint.toStdString());
   if (area_ != nullptr && !model.empty())
     text.Caption += QStringLiteral(" \u00b7 ") + QString::fromStdString(model);
