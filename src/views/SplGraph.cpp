@@ -260,19 +260,38 @@ void MarkExtreme(const GraphPainter& g, const Extreme& e, bool top) {
 // Caption, extremes, and the legend of several areas, along the top.
 void DrawCaption(const GraphPainter& g, const std::vector<LevelCurve>& curves,
                  const std::optional<Extreme>& highest, const std::optional<Extreme>& lowest) {
-  QString top = g.text.Caption;
+  // The legend's width, right of the caption.
+  double legend = 0.0;
+  if (curves.size() > 1)
+    for (const LevelCurve& c : curves)
+      legend += g.metrics.horizontalAdvance(QStringLiteral("Area %1").arg(c.Area)) + 26;
+  const double room = g.plot.width() - legend - 8;
+  // The caption with the extremes in words; shorter where that does not fit ("@"), then
+  // without the area and band the lists show; cut with an ellipsis only where nothing fits.
+  QStringList captions{g.text.Caption};
   if (highest && lowest) {
     MarkExtreme(g, *highest, true);
     MarkExtreme(g, *lowest, false);
-    top += QStringLiteral("     max %1 dB at %2 %4   min %3 dB at %5 %4")
-               .arg(g.Number(highest->level, 1),
-                    g.Number(g.layout.Position(highest->curve, highest->index) * g.unit, 1),
-                    g.Number(lowest->level, 1), g.unitName,
-                    g.Number(g.layout.Position(lowest->curve, lowest->index) * g.unit, 1));
+    const QString high = g.Number(highest->level, 1), low = g.Number(lowest->level, 1);
+    const QString at = g.Number(g.layout.Position(highest->curve, highest->index) * g.unit, 1);
+    const QString lowAt = g.Number(g.layout.Position(lowest->curve, lowest->index) * g.unit, 1);
+    const QString words = QStringLiteral("max %1 dB at %2 %4   min %3 dB at %5 %4")
+                              .arg(high, at, low, g.unitName, lowAt);
+    const QString brief = QStringLiteral("max %1 dB @ %2 %4  min %3 dB @ %5 %4")
+                              .arg(high, at, low, g.unitName, lowAt);
+    captions = {g.text.Caption + QStringLiteral("     ") + words,
+                g.text.Caption + QStringLiteral("   ") + brief, brief};
   }
+  QString top = captions.back();
+  for (const QString& caption : captions)
+    if (g.metrics.horizontalAdvance(caption) <= room) {
+      top = caption;
+      break;
+    }
+  top = g.metrics.elidedText(top, Qt::ElideRight, std::max(room, 0.0));
   g.painter.setPen(g.label);
   g.painter.drawText(QRectF(g.plot.left(), g.plot.top() - 1.5 * g.metrics.height() - 2,
-                            g.plot.width(), g.metrics.height()),
+                            std::max(room, 0.0), g.metrics.height()),
                      Qt::AlignLeft | Qt::AlignVCenter, top);
   if (curves.size() <= 1) return;
   double x = g.plot.right();

@@ -6,8 +6,10 @@
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <algorithm>
+#include <cmath>
 
 #include "ui/panels/AreaPanel.h"
 #include "ui/panels/ArrayPanel.h"
@@ -57,6 +59,8 @@ void CentreOnScreen(QMainWindow& window) {
 
 }  // namespace
 
+const QString GraphShareKey = QStringLiteral("Graph/Share");
+
 QSize OuterSizeTwips(const QWidget& window) {
   return (window.size() + FrameExtent(window)) * TwipsPerPixel;
 }
@@ -65,6 +69,10 @@ WindowLayout::WindowLayout(const Parts& parts, std::function<void()> redraw)
     : QObject(parts.window), parts_(parts), redraw_(std::move(redraw)) {
   setObjectName(QStringLiteral("WindowLayout"));
   connect(parts_.graph, &GraphStrip::HeightDragged, this, &WindowLayout::DragGraph);
+  const double share = QSettings(QStringLiteral("Quenvar"), QStringLiteral("Tarnwick"))
+                           .value(GraphShareKey, 0.0)
+                           .toDouble();
+  graphShare_ = share > 0.0 && share < 1.0 ? share : 0.0;
 }
 
 void WindowLayout::AddPreferences(QMenu* menu) {
@@ -124,9 +132,14 @@ void WindowLayout::Resize() {
   //    the readout under the cursor, below both.
   const QStatusBar* status = window.findChild<QStatusBar*>();
   if (status != nullptr) H -= status->sizeHint().height() * TwipsPerPixel;
+  underPanels_ = H - VerticalMargin - GraphGap;
   if (graphShown_) {
-    graphHeight_ = std::min(
-        graphHeight_, std::max(GraphHeight, H - VerticalMargin - GraphGap - MinSideViewHeight));
+    // A third of the room under the panels, or the share the user dragged it to; never
+    // below its first height, nor so tall that the side view gets less than its minimum.
+    const int wanted =
+        graphShare_ > 0.0 ? int(std::lround(graphShare_ * underPanels_)) : underPanels_ / 3;
+    graphHeight_ = std::min(std::max(GraphHeight, wanted),
+                            std::max(GraphHeight, underPanels_ - MinSideViewHeight));
     SetHeightTwips(side, H - VerticalMargin - GraphGap - graphHeight_);
     SetHeightTwips(parts_.graph, graphHeight_);
     SetTopTwips(parts_.graph, TopTwips(side) + HeightTwips(side) + GraphGap);
@@ -164,17 +177,18 @@ void WindowLayout::ToggleAreaSettings() {
 void WindowLayout::ShowGraph(bool shown) {
   graphShown_ = shown;
   parts_.graph->setVisible(shown);
-  SetHeightTwips(parts_.side, HeightTwips(parts_.side) + (shown ? -graphHeight_ : graphHeight_));
-  // The strip goes just below the shortened side view at once: left at its
-  // first place it would cover the side view of any taller window until
-  // the next resize.
-  SetTopTwips(parts_.graph, TopTwips(parts_.side) + HeightTwips(parts_.side) + GraphGap);
-  redraw_();
+  // The strip below the shortened side view at once, or the room given back.
+  Resize();
 }
 
 void WindowLayout::DragGraph(int pixels) {
-  // Never below the strip's first height; Resize keeps the side view its minimum.
-  graphHeight_ = std::max(GraphHeight, pixels * TwipsPerPixel);
+  // Kept as a share of the room under the panels, so that it grows with the window, and
+  // remembered for the next start; Resize keeps the side view its minimum.
+  if (underPanels_ <= 0) return;
+  const int twips = std::max(GraphHeight, pixels * TwipsPerPixel);
+  graphShare_ = std::min(0.95, double(twips) / underPanels_);
+  QSettings(QStringLiteral("Quenvar"), QStringLiteral("Tarnwick"))
+      .setValue(GraphShareKey, graphShare_);
   Resize();
 }
 

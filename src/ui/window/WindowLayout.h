@@ -68,7 +68,11 @@ class WindowLayout : public QObject {
   bool arraySettings_ = false;
   bool areaSettings_ = false;
   bool graphShown_ = false;
-  int graphHeight_ = GraphHeight;  // twips; the user may drag the strip taller
+  int graphHeight_ = GraphHeight;  // twips, as last laid out
+  // The share of the height under the panels the user dragged the strip to, kept in the
+  // settings; 0 for the default, a third (never below the strip's first height).
+  double graphShare_ = 0.0;
+  int underPanels_ = 0;  // twips under the panels at the last layout
 };
 
 // The window's outer size in twips, frame and caption included.

@@ -80,6 +80,36 @@ class TestWindowLayout : public QObject, WindowFixture {
     QCOMPARE(side->height(), height);
   }
 
+  void theStripTakesAThirdAndKeepsTheShareDraggedFromOneStartToTheNext() {
+    LineArray_frm& w = Open(QSize(), false);
+    w.resize(1400, 900);
+    QTRY_COMPARE(w.size(), QSize(1400, 900));
+    Trigger("ShowGraph_men");
+    const auto share = [this] {
+      const QWidget* strip = Picture("Graph_pbx");
+      return double(strip->height()) / (strip->height() + Side()->height());
+    };
+    QVERIFY2(share() > 0.30 && share() < 0.36, qPrintable(QString::number(share())));
+    // Dragged taller by its top edge: the share stays as the window grows.
+    QWidget* strip = Picture("Graph_pbx");
+    QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(200, 2));
+    QMouseEvent drag(QEvent::MouseMove, QPointF(200, -148), strip->mapToGlobal(QPointF(200, -148)),
+                     Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(strip, &drag);
+    QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(200, -148));
+    const double dragged = share();
+    QVERIFY(dragged > 0.45);
+    w.resize(1400, 1100);
+    QTRY_COMPARE(w.height(), 1100);
+    QVERIFY2(std::fabs(share() - dragged) < 0.02, qPrintable(QString::number(share())));
+    // And at the next start.
+    LineArray_frm& next = Open(QSize(), false);
+    next.resize(1400, 900);
+    QTRY_COMPARE(next.size(), QSize(1400, 900));
+    Trigger("ShowGraph_men");
+    QVERIFY2(std::fabs(share() - dragged) < 0.02, qPrintable(QString::number(share())));
+  }
+
   void theSideViewIsToScaleWhateverThePanelsAndTheStrip() {
     LineArray_frm& w = Open(QSize(1000, 700), false);
     const auto check = [&](const char* what) {
