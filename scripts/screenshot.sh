@@ -49,7 +49,7 @@ xvfb-run -a -s "-screen 0 2100x1100x24" bash -c '
     case $modes in *,expanded,*|*,array,*) x=214 ;; esac
     for y in $((height - 72)) $((height - 48)); do
       click "$x" "$y"
-      xdotool key Up Return
+      xdotool key End Return
       sleep 0.5
     done
   fi
