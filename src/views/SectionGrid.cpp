@@ -62,7 +62,7 @@ void DrawGrid(Canvas& side, const ReadoutStyle& style) {
   for (double k = firstX; SceneX(k * metres) <= right; ++k) {
     const double x = SceneX(k * metres);
     side.Line(x, top, x, bottom, line);
-    if (x + 40 * pixelX <= right)  // room for the label, and for the unit's at the far end
+    if (x + 56 * pixelX <= right)  // room for the label, and for the unit's at the far end
       Outlined(side, x + 3 * pixelX, bottom + textHeight + 2 * std::fabs(pixelY),
                Label(k * step, step, style), pixelX, pixelY);
   }

@@ -257,43 +257,33 @@ void MarkExtreme(const GraphPainter& g, const Extreme& e, bool top) {
   g.painter.drawPolygon(triangle, 3);
 }
 
-// Caption, extremes, and the legend of several areas, along the top.
-void DrawCaption(const GraphPainter& g, const std::vector<LevelCurve>& curves,
-                 const std::optional<Extreme>& highest, const std::optional<Extreme>& lowest) {
-  // The legend's width, right of the caption.
-  double legend = 0.0;
-  if (curves.size() > 1)
-    for (const LevelCurve& c : curves)
-      legend += g.metrics.horizontalAdvance(QStringLiteral("Area %1").arg(c.Area)) + 26;
-  const double room = g.plot.width() - legend - 8;
-  // The caption with the extremes in words; shorter where that does not fit ("@"), then
-  // without the area and band the lists show; cut with an ellipsis only where nothing fits.
-  QStringList captions{g.text.Caption};
-  if (highest && lowest) {
-    MarkExtreme(g, *highest, true);
-    MarkExtreme(g, *lowest, false);
-    const QString high = g.Number(highest->level, 1), low = g.Number(lowest->level, 1);
-    const QString at = g.Number(g.layout.Position(highest->curve, highest->index) * g.unit, 1);
-    const QString lowAt = g.Number(g.layout.Position(lowest->curve, lowest->index) * g.unit, 1);
-    const QString words = QStringLiteral("max %1 dB at %2 %4   min %3 dB at %5 %4")
-                              .arg(high, at, low, g.unitName, lowAt);
-    const QString brief = QStringLiteral("max %1 dB @ %2 %4  min %3 dB @ %5 %4")
-                              .arg(high, at, low, g.unitName, lowAt);
-    captions = {g.text.Caption + QStringLiteral("     ") + words,
-                g.text.Caption + QStringLiteral("   ") + brief, brief};
-  }
-  QString top = captions.back();
+// The captions to try, longest first: the caption with the extremes in words, shorter
+// ("@"), then without the area and band the lists show. Marks the extremes.
+QStringList Captions(const GraphPainter& g, const std::optional<Extreme>& highest,
+                     const std::optional<Extreme>& lowest) {
+  if (!highest || !lowest) return {g.text.Caption};
+  MarkExtreme(g, *highest, true);
+  MarkExtreme(g, *lowest, false);
+  const QString high = g.Number(highest->level, 1), low = g.Number(lowest->level, 1);
+  const QString at = g.Number(g.layout.Position(highest->curve, highest->index) * g.unit, 1);
+  const QString lowAt = g.Number(g.layout.Position(lowest->curve, lowest->index) * g.unit, 1);
+  const QString words = QStringLiteral("max %1 dB at %2 %4   min %3 dB at %5 %4")
+                            .arg(high, at, low, g.unitName, lowAt);
+  const QString brief =
+      QStringLiteral("max %1 dB @ %2 %4  min %3 dB @ %5 %4").arg(high, at, low, g.unitName, lowAt);
+  return {g.text.Caption + QStringLiteral("     ") + words,
+          g.text.Caption + QStringLiteral("   ") + brief, brief};
+}
+
+// The first caption that fits `room` pixels, or the last cut with an ellipsis.
+QString Fitting(const QFontMetricsF& metrics, const QStringList& captions, double room) {
   for (const QString& caption : captions)
-    if (g.metrics.horizontalAdvance(caption) <= room) {
-      top = caption;
-      break;
-    }
-  top = g.metrics.elidedText(top, Qt::ElideRight, std::max(room, 0.0));
-  g.painter.setPen(g.label);
-  g.painter.drawText(QRectF(g.plot.left(), g.plot.top() - 1.5 * g.metrics.height() - 2,
-                            std::max(room, 0.0), g.metrics.height()),
-                     Qt::AlignLeft | Qt::AlignVCenter, top);
-  if (curves.size() <= 1) return;
+    if (metrics.horizontalAdvance(caption) <= room) return caption;
+  return metrics.elidedText(captions.back(), Qt::ElideRight, std::max(room, 0.0));
+}
+
+// The legend of several areas, right of the caption.
+void DrawLegend(const GraphPainter& g, const std::vector<LevelCurve>& curves) {
   double x = g.plot.right();
   for (auto c = curves.rbegin(); c != curves.rend(); ++c) {
     const QString name = QStringLiteral("Area %1").arg(c->Area);
@@ -305,6 +295,40 @@ void DrawCaption(const GraphPainter& g, const std::vector<LevelCurve>& curves,
     g.painter.drawLine(QPointF(x - 18, y), QPointF(x - 4, y));
     x -= 26;
   }
+}
+
+// Caption and extremes along the top; at its right the legend of several areas, or for one
+// area along its own distance where it lies from the array, where there is room for that.
+void DrawCaption(const GraphPainter& g, const std::vector<LevelCurve>& curves,
+                 const std::optional<Extreme>& highest, const std::optional<Extreme>& lowest) {
+  double legend = 0.0;
+  if (curves.size() > 1)
+    for (const LevelCurve& c : curves)
+      legend += g.metrics.horizontalAdvance(QStringLiteral("Area %1").arg(c.Area)) + 26;
+  QString lies;
+  if (curves.size() == 1 && !g.text.FromArray && !curves[0].Points.empty()) {
+    const auto from = [&](const SPLPoint& p) {
+      return g.Number(FromMountingPoint(p.Position.X) * g.unit, 1);
+    };
+    lies = QStringLiteral("%1 to %2 %3 from the array")
+               .arg(from(curves[0].Points.front()), from(curves[0].Points.back()), g.unitName);
+    legend = g.metrics.horizontalAdvance(lies) + 16;
+  }
+  const QStringList captions = Captions(g, highest, lowest);
+  double room = g.plot.width() - legend - 8;
+  QString top = Fitting(g.metrics, captions, room);
+  if (!lies.isEmpty() && top != captions.front() &&
+      top != captions[std::min(1, int(captions.size()) - 1)]) {
+    lies.clear();  // the caption comes first
+    room = g.plot.width() - 8;
+    top = Fitting(g.metrics, captions, room);
+  }
+  const QRectF line(g.plot.left(), g.plot.top() - 1.5 * g.metrics.height() - 2, g.plot.width(),
+                    g.metrics.height());
+  g.painter.setPen(g.label);
+  g.painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, top);
+  if (!lies.isEmpty()) g.painter.drawText(line, Qt::AlignRight | Qt::AlignVCenter, lies);
+  if (curves.size() > 1) DrawLegend(g, curves);
 }
 
 // The hovered point: a ring and its numbers in a box beside it.
