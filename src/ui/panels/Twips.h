@@ -49,6 +49,9 @@ inline constexpr int ProjectPanelMargin = 270;
 inline constexpr int VerticalMargin = 2350;  // window height minus side view height
 inline constexpr int GraphAllowance = 1485;  // graph height 1455 plus a 30 gap
 inline constexpr int GraphGap = 30;
+// The zoom view's own size, shrunk where it would cover more than ZoomViewShare of the side view.
+inline constexpr int ZoomViewWidth = 2025, ZoomViewHeight = 4055;
+inline constexpr double ZoomViewShare = 0.1;
 inline constexpr int GraphHeight = 1455;
 inline constexpr int MinSideViewHeight = 2400;  // what a taller graph strip leaves the side view
 inline constexpr int MinimumWidthPixels = 800;

@@ -79,7 +79,7 @@ void LineArray_frm::BuildViews() {
   ZoomView_pbx = new DrawingSurface(MainView_pbx);
   ZoomView_pbx->setObjectName(QStringLiteral("ZoomView_pbx"));
   ZoomView_pbx->setToolTip(QStringLiteral("Zoomed-In view of the line array"));
-  PlaceTwips(ZoomView_pbx, -30 + TwipsPerPixel, -30 + TwipsPerPixel, 2025, 4055);
+  PlaceTwips(ZoomView_pbx, -30 + TwipsPerPixel, -30 + TwipsPerPixel, ZoomViewWidth, ZoomViewHeight);
 
   coverage_ = new CoverageLayer(MainView_pbx, constants_);
   new SectionReadout(*this, MainView_pbx, data_.Project, graphics_, *coverage_);

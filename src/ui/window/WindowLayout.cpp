@@ -147,7 +147,19 @@ void WindowLayout::Resize() {
     SetHeightTwips(side, H - VerticalMargin);
   }
   // 8. Draw for the new size.
+  FitZoomView();
   redraw_();
+}
+
+void WindowLayout::FitZoomView() {
+  // Where the zoom view would cover more than its share of the side view (a small window, a
+  // large scale factor), it shrinks, keeping its shape, so that the section stays in view.
+  const double side = double(WidthTwips(parts_.side)) * HeightTwips(parts_.side);
+  const double own = double(ZoomViewWidth) * ZoomViewHeight;
+  const double factor =
+      side > 0 && own > ZoomViewShare * side ? std::sqrt(ZoomViewShare * side / own) : 1.0;
+  SetWidthTwips(parts_.zoom, int(ZoomViewWidth * factor));
+  SetHeightTwips(parts_.zoom, int(ZoomViewHeight * factor));
 }
 
 void WindowLayout::ToggleArraySettings() {
@@ -160,6 +172,7 @@ void WindowLayout::ToggleArraySettings() {
   SetLeftTwips(parts_.side, LeftTwips(parts_.side) - shift);
   SetWidthTwips(parts_.graph, WidthTwips(parts_.side));
   SetLeftTwips(parts_.graph, LeftTwips(parts_.side));
+  FitZoomView();
   redraw_();
 }
 
@@ -171,6 +184,7 @@ void WindowLayout::ToggleAreaSettings() {
   SetWidthTwips(parts_.side,
                 WidthTwips(parts_.side) + (areaSettings_ ? -AreaPanelShift : AreaPanelShift));
   SetWidthTwips(parts_.graph, WidthTwips(parts_.side));
+  FitZoomView();
   redraw_();
 }
 

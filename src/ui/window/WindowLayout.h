@@ -59,6 +59,7 @@ class WindowLayout : public QObject {
   void ShowGraph(bool shown);
   // The graph strip's top edge dragged: its new height in pixels.
   void DragGraph(int pixels);
+  void FitZoomView();
 
   Parts parts_;
   std::function<void()> redraw_;

@@ -110,6 +110,26 @@ class TestWindowLayout : public QObject, WindowFixture {
     QVERIFY2(std::fabs(share() - dragged) < 0.02, qPrintable(QString::number(share())));
   }
 
+  void theZoomViewNeverCoversMoreThanATenthOfTheSideView() {
+    LineArray_frm& w = Open(QSize(), false);
+    const QWidget* zoom = Picture("ZoomView_pbx");
+    const auto share = [&] {
+      return double(zoom->width() * zoom->height()) / (Side()->width() * Side()->height());
+    };
+    w.resize(1400, 900);
+    QTRY_COMPARE(w.size(), QSize(1400, 900));
+    QCOMPARE(zoom->size(), QSize(135, 270));  // its own size where it has room
+    // Small: the strip shown and both panels open.
+    w.resize(800, 600);
+    QTRY_COMPARE(w.size(), QSize(800, 600));
+    Trigger("ShowGraph_men");
+    for (const char* button : {"ShowArraySettings_cbt", "ShowAreaSettings_cbt"}) {
+      Click(button);
+      QVERIFY2(share() <= 0.101, qPrintable(QString::number(share())));
+      QVERIFY(std::abs(zoom->height() - 2 * zoom->width()) <= 2);  // its shape kept
+    }
+  }
+
   void theSideViewIsToScaleWhateverThePanelsAndTheStrip() {
     LineArray_frm& w = Open(QSize(1000, 700), false);
     const auto check = [&](const char* what) {
