@@ -42,12 +42,15 @@ xvfb-run -a -s "-screen 0 2100x1100x24" bash -c '
   case $modes in *,graph,*|*,all,*) click 150 8; click 190 72 ;; esac
   case $modes in *,map,*) click 150 8; click 190 94; sleep 2 ;; esac
   case $modes in *,tolerance,*) click 150 8; click 190 116 ;; esac
+  # The strip'"'"'s top edge: it takes a third of the room under the panels (at least 97
+  # pixels) and ends 29 pixels above the window'"'"'s bottom, over the status bar.
+  strip=$(( height - 29 - ( (height - 152) / 3 > 97 ? (height - 152) / 3 : 97 ) ))
   if [[ $modes == *,all,* ]]; then
     # The area list and the band list at the left end of the strip, which
     # starts right of an expanded array panel: the last entry of each.
     x=40
     case $modes in *,expanded,*|*,array,*) x=214 ;; esac
-    for y in $((height - 72)) $((height - 48)); do
+    for y in $((strip + 53)) $((strip + 77)); do
       click "$x" "$y"
       xdotool key End Return
       sleep 0.5
@@ -55,9 +58,9 @@ xvfb-run -a -s "-screen 0 2100x1100x24" bash -c '
   fi
   if [[ $modes == *,tall,* ]]; then
     x=400
-    xdotool mousemove --window "$id" "$x" $((height - 122)) mousedown 1
+    xdotool mousemove --window "$id" "$x" $((strip + 2)) mousedown 1
     for step in 1 2 3 4 5; do
-      xdotool mousemove --window "$id" "$x" $((height - 122 - 50 * step))
+      xdotool mousemove --window "$id" "$x" $((strip + 2 - 50 * step))
       sleep 0.2
     done
     xdotool mouseup 1
