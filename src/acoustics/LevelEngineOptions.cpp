@@ -63,14 +63,8 @@ void LevelEngine::OptionsLevels(int entry, std::span<const PlaneVector> points,
     std::fill_n(&levels[start], count, SPLFloor);
     if (bottom < 0) continue;
     sums.SetPoints(points.subspan(start, count));
-    for (int b = 0; b <= bottom; ++b) sums.Hang(b, b, boxes_[b], &work);
-    power.fill(0.0);
-    // The bands added as BroadbandPower adds them, band by band in order.
-    for (int band = first; band <= last; ++band) {
-      const double weight = broadband ? BandWeight(entry, band) : 1.0;
-      const double* p = sums.Power(bottom, band);
-      for (std::size_t i = 0; i < count; ++i) power[i] += weight * p[i];
-    }
+    sums.HangDesign(boxes_, &work);
+    sums.EntryPowers(entry, bottom, power.data());
     for (std::size_t i = 0; i < count; ++i) levels[start + i] = PowerLevel(power[i]);
     work.Logarithms += count;
   }
@@ -83,7 +77,7 @@ std::array<float, BandChoiceCount> LevelEngine::OptionsSpectrum(PlaneVector poin
   OptionSums sums(*this, 0, BandCount - 1);
   sums.SetPoints({&point, 1});
   const int bottom = int(boxes_.size()) - 1;
-  for (int b = 0; b <= bottom; ++b) sums.Hang(b, b, boxes_[b]);
+  sums.HangDesign(boxes_);
   std::array<double, BandChoiceCount> power{};
   for (int band = 0; band < BandCount; ++band) power[band] = *sums.Power(bottom, band);
   power[BroadbandChoice] = BroadbandPower(BroadbandChoice, power.data());

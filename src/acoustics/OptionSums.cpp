@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "acoustics/LevelRules.h"
 #include "acoustics/SplPrediction.h"
 #include "acoustics/simd/Simd.h"
 
@@ -155,6 +156,20 @@ void OptionSums::Hang(int level, int box, const LevelEngine::Placement& placemen
   for (int band = first_; band < first_ + bands_; ++band) {
     Band(level, box, band, w);
     Sum(level, band - first_);
+  }
+}
+
+void OptionSums::HangDesign(std::span<const LevelEngine::Placement> placed,
+                            LevelEngine::Work* work) {
+  for (std::size_t b = 0; b < placed.size(); ++b) Hang(int(b), int(b), placed[b], work);
+}
+
+void OptionSums::EntryPowers(int entry, int level, double* power) const {
+  std::fill_n(power, count_, 0.0);
+  for (int band = first_; band < first_ + bands_; ++band) {
+    const double weight = BandWeight(entry, band);
+    const double* p = Power(level, band);
+    for (std::size_t i = 0; i < count_; ++i) power[i] += weight * p[i];
   }
 }
 

@@ -31,6 +31,15 @@ class OptionSums {
   void Hang(int level, int box, const LevelEngine::Placement& placement,
             LevelEngine::Work* work = nullptr);
 
+  // A whole design, box b hung as placed[b] at level b.
+  void HangDesign(std::span<const LevelEngine::Placement> placed,
+                  LevelEngine::Work* work = nullptr);
+
+  // Each point's power of level entry `entry` (one of the bands, or a broadband sum) through
+  // `level`: the bands' powers weighted and added as BroadbandPower adds them, band by band in
+  // order. `power` holds Count() values.
+  void EntryPowers(int entry, int level, double* power) const;
+
   // The power |p|^2 (averaged over the band with Average) of `band` through `level` at each
   // point; NaN where a box has no level (a point on its source, or no directivity entry).
   const double* Power(int level, int band) const { return &power_[Plane(level, band - first_)]; }

@@ -103,7 +103,7 @@ void Decibels(const double* power, double* level, std::size_t count) {
 
 // The bands a search sums, and how each weighs in the power of its level entry.
 struct Bands {
-  explicit Bands(int entry) {
+  explicit Bands(int entry) : Entry(entry) {
     const bool broadband = entry == BroadbandChoice || entry == BroadbandAChoice;
     First = broadband ? 0 : entry;
     Last = broadband ? BandCount - 1 : entry;
@@ -122,16 +122,7 @@ struct Bands {
     }
   }
 
-  // The same from the prediction options' sums through `level`.
-  void Powers(const OptionSums& sums, int level, double* power) const {
-    std::fill(power, power + sums.Count(), 0.0);
-    for (int band = First; band <= Last; ++band) {
-      const double w = Weight[std::size_t(band - First)];
-      const double* p = sums.Power(level, band);
-      for (std::size_t i = 0; i < sums.Count(); ++i) power[i] += w * p[i];
-    }
-  }
-
+  int Entry = 0;  // the band or broadband sum
   int First = 0, Last = 0;
   std::vector<double> Weight;  // per band of the sum
 };
@@ -195,7 +186,7 @@ class Evaluator {
   void HangDesign(std::span<const LevelEngine::Placement> placed) {
     if (count_ == 0 || placed.empty()) return;
     if (engine_.OptionsOn()) {
-      for (std::size_t b = 0; b < placed.size(); ++b) options_.Hang(int(b), int(b), placed[b]);
+      options_.HangDesign(placed);
       return;
     }
     double* re = &sums_[2 * (placed.size() - 1) * plane_];
@@ -263,7 +254,7 @@ class Evaluator {
   void Powers(int last) {
     if (count_ == 0) return;
     if (engine_.OptionsOn()) {
-      bands_.Powers(options_, last, power_.data());
+      options_.EntryPowers(bands_.Entry, last, power_.data());
       return;
     }
     const double* re = &sums_[2 * last * plane_];
@@ -306,8 +297,8 @@ class Probe {
     if (count == 0 || !(best < None)) return false;
     if (engine_.OptionsOn()) {
       options_.SetPoints(at_);
-      for (std::size_t b = 0; b < placed.size(); ++b) options_.Hang(int(b), int(b), placed[b]);
-      bands_.Powers(options_, int(placed.size()) - 1, power_.data());
+      options_.HangDesign(placed);
+      options_.EntryPowers(bands_.Entry, int(placed.size()) - 1, power_.data());
     } else {
       double* re = sums_.data();
       double* im = re + count * bands_.Weight.size();
