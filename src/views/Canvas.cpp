@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <QFontMetricsF>
+#include <QPainterPath>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -190,6 +191,45 @@ void Canvas::Line(double x1, double y1, double x2, double y2, const QColor& colo
   pen(Qt::RoundCap);
   const QPointF ends[] = {a, b};
   painter.drawPoints(ends, 2);
+}
+
+void Canvas::Rules(const std::vector<QLineF>& lines, const QColor& colour) {
+  Finish();  // no painter may hold the pixels written here
+  FitImage(true);
+  const qreal ratio = PixelRatio();
+  const int thick = std::max(1, int(std::lround(ratio)));
+  const QRect device(QPoint(0, 0), image_.size());
+  // Premultiplied source over the picture: each byte keeps (255 - alpha)/255 of itself.
+  const QRgb source = qPremultiply(colour.rgba());
+  const unsigned keep = 255u - qAlpha(source);
+  const auto over = [source, keep](QRgb under) {
+    QRgb out = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+      out |= ((((under >> shift) & 0xffu) * keep + 127u) / 255u + ((source >> shift) & 0xffu))
+             << shift;
+    return out;
+  };
+  uchar* bits = image_.bits();
+  const qsizetype stride = image_.bytesPerLine();
+  for (const QLineF& line : lines) {
+    const QPointF a = ToPixels(line.x1(), line.y1()) * ratio;
+    const QPointF b = ToPixels(line.x2(), line.y2()) * ratio;
+    if (!Finite(a) || !Finite(b) || std::fabs(a.x()) > MaxPixel || std::fabs(a.y()) > MaxPixel ||
+        std::fabs(b.x()) > MaxPixel || std::fabs(b.y()) > MaxPixel)
+      continue;
+    const auto from = [](double u, double v) { return int(std::floor(std::min(u, v))); };
+    const auto span = [](double u, double v) { return int(std::ceil(std::fabs(v - u))); };
+    const QRect rule =
+        (line.x1() == line.x2()
+             ? QRect(from(a.x(), a.x()), from(a.y(), b.y()), thick, span(a.y(), b.y()))
+             : QRect(from(a.x(), b.x()), from(a.y(), a.y()), span(a.x(), b.x()), thick))
+            .intersected(device);
+    for (int y = rule.top(); y <= rule.bottom(); ++y) {
+      auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+      for (int x = rule.left(); x <= rule.right(); ++x) row[x] = over(row[x]);
+    }
+  }
+  DrawingChanged();
 }
 
 void Canvas::Circle(double x, double y, double r, const QColor& colour) {

@@ -7,6 +7,7 @@
 #include <QPointF>
 #include <QSize>
 #include <memory>
+#include <vector>
 
 namespace tarnwick {
 
@@ -38,6 +39,11 @@ class Canvas {
   // picture is clipped first.
   void Line(double x1, double y1, double x2, double y2);
   void Line(double x1, double y1, double x2, double y2, const QColor& colour);
+  // Rules across or up the picture (each line's ends share x or y, in user coordinates) in
+  // the colour, a logical pixel wide on whole device pixels, crisp at every scale factor.
+  // Blended straight into the picture's pixels: the painter blends a translucent colour
+  // down a column span by span, tens of times slower than the pixels it covers.
+  void Rules(const std::vector<QLineF>& lines, const QColor& colour);
   // Circle of radius r in horizontal user units, outlined in the colour and,
   // with a solid fill style, filled with the fill colour.
   void Circle(double x, double y, double r, const QColor& colour);

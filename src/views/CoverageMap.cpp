@@ -190,8 +190,13 @@ void DrawColourBar(QPainter& painter, const QRectF& bar, float top, const QStrin
   painter.setPen(QColor(0x33, 0x33, 0x33));
   painter.setBrush(Qt::NoBrush);
   painter.drawRect(bar);
-  // A label at every other boundary keeps them apart in a short bar.
-  const int every = step * 2 < metrics.height() * 1.1 ? 4 : 2;
+  // A label at every other boundary, or fewer as the bar gets shorter, keeps them apart.
+  int every = MapSteps;
+  for (const int fewer : {2, 3, 4, 6})
+    if (MapSteps % fewer == 0 && step * fewer >= metrics.height() * 1.1) {
+      every = fewer;
+      break;
+    }
   for (int s = 0; s <= MapSteps; s += every) {
     QString text = QString::number(top - MapStepDb * s, 'f', 0);
     if (decimalPoint != QLatin1String(".")) text.replace(QLatin1Char('.'), decimalPoint);

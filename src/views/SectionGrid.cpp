@@ -1,6 +1,7 @@
 #include "views/SectionGrid.h"
 
 #include <cmath>
+#include <vector>
 
 #include "model/ModuleShape.h"
 #include "model/ProjectData.h"
@@ -19,16 +20,16 @@ QString Label(double value, double step, const ReadoutStyle& style) {
   return text.replace(QLatin1Char('.'), style.DecimalPoint);
 }
 
-// Text with its top left at (x, y) in user units, dark on a white outline one pixel wide.
-void Outlined(Canvas& side, double x, double y, const QString& text, double pixelX, double pixelY) {
+// Text with its top left at `at`, dark on a white outline one pixel wide.
+void Outlined(Canvas& side, const GridLabel& label, double pixelX, double pixelY) {
   side.ForeColor = Qt::white;
   for (const auto& [dx, dy] : {std::pair(-1, 0), {1, 0}, {0, -1}, {0, 1}}) {
-    side.CurrentX = x + dx * pixelX, side.CurrentY = y + dy * pixelY;
-    side.Print(text);
+    side.CurrentX = label.X + dx * pixelX, side.CurrentY = label.Y + dy * pixelY;
+    side.Print(label.Text);
   }
-  side.ForeColor = QColor(40, 40, 40);
-  side.CurrentX = x, side.CurrentY = y;
-  side.Print(text);
+  side.ForeColor = GridInk;
+  side.CurrentX = label.X, side.CurrentY = label.Y;
+  side.Print(label.Text);
 }
 
 }  // namespace
@@ -41,41 +42,54 @@ double GridStep(double pixelsPerUnit) {
       if (factor * power * pixelsPerUnit >= LeastGap) return factor * power;
 }
 
-void DrawGrid(Canvas& side, const ReadoutStyle& style) {
+GridMarks LayOutGrid(const Canvas& side, const ReadoutStyle& style, const QRect& covered) {
+  GridMarks marks;
   const QSize inner = side.InnerSize();
-  if (inner.width() <= 0 || inner.height() <= 0) return;
+  if (inner.width() <= 0 || inner.height() <= 0) return marks;
   const double unit = style.Feet ? double(FeetToMetres) : 1.0;  // metres
   const double left = side.ScaleLeft(), right = left + side.ScaleWidth();
   const double top = side.ScaleTop(), bottom = top + side.ScaleHeight();
   const double pixelX = side.ScaleWidth() / inner.width();
   const double pixelY = side.ScaleHeight() / inner.height();  // negative: y grows upward
   const double step = GridStep(unit / pixelX);
-  if (!(step > 0.0)) return;
+  if (!(step > 0.0)) return marks;
   const double metres = step * unit;
-  const QColor line(0, 0, 0, 45);
-  const int saved = side.DrawWidth;
-  side.DrawWidth = 1;
-  const QString sample = QStringLiteral("0");
-  const double textHeight = std::fabs(side.TextHeight(sample));
+  const double textHeight = std::fabs(side.TextHeight(QStringLiteral("0")));
+  const double textRows = textHeight / std::fabs(pixelY);
   // Across from the mounting point, labelled just above the bottom edge.
-  const double firstX = std::ceil(FromMountingPoint(left) / metres);
-  for (double k = firstX; SceneX(k * metres) <= right; ++k) {
+  for (double k = std::ceil(FromMountingPoint(left) / metres); SceneX(k * metres) <= right; ++k) {
     const double x = SceneX(k * metres);
-    side.Line(x, top, x, bottom, line);
-    if (x + 56 * pixelX <= right)  // room for the label, and for the unit's at the far end
-      Outlined(side, x + 3 * pixelX, bottom + textHeight + 2 * std::fabs(pixelY),
-               Label(k * step, step, style), pixelX, pixelY);
+    marks.Rules.emplace_back(x, top, x, bottom);
+    const QPointF corner = side.ToPixels(x, bottom);
+    // Room for the label, and for the unit's at the far end; none under the zoom view.
+    if (x + 56 * pixelX <= right &&
+        !covered.intersects(
+            QRectF(corner.x(), corner.y() - textRows - 4, 50, textRows + 4).toAlignedRect()))
+      marks.Labels.push_back({x + 3 * pixelX, bottom + textHeight + 2 * std::fabs(pixelY),
+                              Label(k * step, step, style)});
   }
-  // Up from the floor, labelled at the left edge.
+  // Up from the floor, labelled at the left edge, or right of the zoom view beside it.
   for (double k = std::ceil(bottom / metres); k * metres <= top; ++k) {
     const double y = k * metres;
-    side.Line(left, y, right, y, line);
-    Outlined(side, left + 3 * pixelX, y + textHeight + std::fabs(pixelY),
-             Label(k * step, step, style), pixelX, pixelY);
+    marks.Rules.emplace_back(left, y, right, y);
+    const double row = side.ToPixels(left, y).y();
+    const bool beside =
+        !covered.isEmpty() && row >= covered.top() - 2 && row - textRows <= covered.bottom() + 2;
+    marks.Labels.push_back({left + ((beside ? covered.right() + 1 : 0) + 3) * pixelX,
+                            y + textHeight + std::fabs(pixelY), Label(k * step, step, style)});
   }
-  Outlined(side, right - 30 * pixelX, bottom + textHeight + 2 * std::fabs(pixelY),
-           style.Feet ? QStringLiteral("ft") : QStringLiteral("m"), pixelX, pixelY);
-  side.DrawWidth = saved;
+  marks.Labels.push_back({right - 30 * pixelX, bottom + textHeight + 2 * std::fabs(pixelY),
+                          style.Feet ? QStringLiteral("ft") : QStringLiteral("m")});
+  return marks;
+}
+
+void DrawGrid(Canvas& side, const ReadoutStyle& style, const QRect& covered) {
+  const GridMarks marks = LayOutGrid(side, style, covered);
+  // The rules first, then the labels over them.
+  side.Rules(marks.Rules, GridRule);
+  const QSize inner = side.InnerSize();
+  for (const GridLabel& label : marks.Labels)
+    Outlined(side, label, side.ScaleWidth() / inner.width(), side.ScaleHeight() / inner.height());
   side.ForeColor = Canvas::QBColor(0);
 }
 

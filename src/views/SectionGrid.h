@@ -1,5 +1,10 @@
 #pragma once
 
+#include <QColor>
+#include <QLineF>
+#include <QRect>
+#include <vector>
+
 #include "views/Readout.h"
 
 namespace tarnwick {
@@ -11,8 +16,22 @@ class Canvas;
 // step that leaves at least 40 pixels between lines (so at most 100), across from the
 // mounting point and up from the floor, labelled along the bottom and the left edge. The
 // lines are a translucent grey and the labels dark with a white outline, so that both read
-// over white and over every colour of the map.
-void DrawGrid(Canvas& side, const ReadoutStyle& style);
+// over white and over every colour of the map. No label goes under `covered` (the zoom view,
+// in the side view's logical pixels): the heights beside it move right of it.
+void DrawGrid(Canvas& side, const ReadoutStyle& style, const QRect& covered = {});
+
+// What DrawGrid draws, in the side view's user coordinates: the rules, then each label's
+// top left corner and text.
+struct GridLabel {
+  double X = 0.0, Y = 0.0;
+  QString Text;
+};
+struct GridMarks {
+  std::vector<QLineF> Rules;
+  std::vector<GridLabel> Labels;
+};
+GridMarks LayOutGrid(const Canvas& side, const ReadoutStyle& style, const QRect& covered = {});
+inline const QColor GridRule{0, 0, 0, 45}, GridInk{40, 40, 40};
 
 // The grid's step in the unit shown for `pixelsPerUnit` pixels to one foot or metre.
 double GridStep(double pixelsPerUnit);

@@ -112,6 +112,21 @@ class WindowFixture {
     QTest::mouseClick(Find<QAbstractButton>(button), Qt::LeftButton);
   }
   QString Label(const QString& name) const { return Find<QLabel>(name)->text(); }
+  // Drags the level graph's top border `pixels` up, pressing on whatever lies under the
+  // border `offset` pixels below it, as a user's mouse would.
+  void DragGraphEdge(int pixels, int offset = 0) const {
+    const QWidget* strip = Find(u"Graph_pbx"_s);
+    const QPoint border = strip->pos() + QPoint(strip->width() / 2, offset);
+    QWidget* under = strip->parentWidget()->childAt(border);
+    QVERIFY(under != nullptr);
+    const QPoint from = under->mapFrom(strip->parentWidget(), border);
+    const QPoint to = from - QPoint(0, pixels);
+    QTest::mousePress(under, Qt::LeftButton, {}, from);
+    QMouseEvent drag(QEvent::MouseMove, to, under->mapToGlobal(QPointF(to)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(under, &drag);
+    QTest::mouseRelease(under, Qt::LeftButton, {}, to);
+  }
   QString UndoText() const { return Find<QAction>(u"Undo_men"_s)->text().remove('&'); }
   // The caption as shown, its modified mark left out.
   QString Caption() const { return window_->windowTitle().remove(u"[*]"_s); }

@@ -122,6 +122,40 @@ class TestDrawingSurface : public QObject {
       QVERIFY2(v.Blank(), what);
     }
   }
+
+  void rulesBlendOverWhatIsDrawnOnWholeDevicePixelsAndLeaveOutWhatCannotBePlaced() {
+    for (const qreal ratio : {1.0, 2.0}) {
+      Canvas s;
+      s.SetSize({256, 128}, ratio);
+      s.Scale(0, 128, 256, 0);
+      s.Cls();
+      const QImage white = s.Image();
+      // Half the picture red under the rules, then a rule up at x 10 and one across at y 40.
+      s.DrawWidth = 40;
+      s.Line(0, 20, 256, 20, Qt::red);
+      s.Rules({QLineF(10.5, 0, 10.5, 128), QLineF(0, 40.2, 256, 40.2), QLineF(qQNaN(), 0, 5, 5),
+               QLineF(1e30, 0, 1e30, 128)},
+              QColor(0, 0, 0, 64));
+      const QImage& image = s.Image();
+      const int column = int(10.5 * ratio), row = int(std::floor((128 - 40.2) * ratio));
+      // Over white a grey of a quarter's darkening, over red a darker red; a logical pixel
+      // wide in whole device pixels, and nothing either side.
+      const QRgb grey = image.pixel(column, int(60 * ratio));
+      QCOMPARE(qRed(grey), 191);
+      QCOMPARE(qGreen(grey), qRed(grey));
+      QCOMPARE(image.pixel(column + int(ratio) - 1, int(60 * ratio)), grey);
+      QCOMPARE(image.pixel(column + int(ratio), int(60 * ratio)), white.pixel(0, 0));
+      QCOMPARE(image.pixel(column - 1, int(60 * ratio)), white.pixel(0, 0));
+      const QRgb onRed = image.pixel(column, int(110 * ratio));
+      QVERIFY(qRed(onRed) == 191 && qGreen(onRed) == 0);
+      QCOMPARE(image.pixel(int(200 * ratio), row), grey);
+      QCOMPARE(image.pixel(int(200 * ratio), row - 1), white.pixel(0, 0));
+      // Drawing goes on over the rules.
+      s.DrawWidth = 1;
+      s.Line(0, 64, 256, 64, Qt::blue);
+      QVERIFY(qBlue(s.Image().pixel(int(100 * ratio), int(64 * ratio))) > 100);
+    }
+  }
 };
 
 QTEST_MAIN(TestDrawingSurface)

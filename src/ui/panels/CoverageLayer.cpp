@@ -85,7 +85,7 @@ class MapWorker {
   std::jthread thread_;  // last: joined before the rest goes
 };
 
-// The colour bar with its dB labels, over the side view's right edge.
+// The colour bar with its dB labels, in the side view's right margin.
 class ColourBar : public QWidget {
  public:
   explicit ColourBar(QWidget* parent) : QWidget(parent) {
@@ -97,7 +97,6 @@ class ColourBar : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    painter.fillRect(rect(), QColor(255, 255, 255, 215));
     const QFontMetricsF metrics(font());
     DrawColourBar(painter,
                   QRectF(width() - 20, metrics.height() + 6, 14, height() - metrics.height() - 12),
@@ -143,12 +142,11 @@ void CoverageLayer::SetShown(bool shown) {
     // Which prediction model the colours show, beside the band; none for the plain model.
     model_ = new QLabel(side_);
     model_->setObjectName(QStringLiteral("MapModel_lbl"));
-    model_->setStyleSheet(QStringLiteral("background: rgba(255, 255, 255, 215); padding: 2px;"));
+    model_->setWordWrap(true);
     connect(band_, &QComboBox::currentIndexChanged, this, &CoverageLayer::BandChanged);
   }
   if (band_ != nullptr) {
     band_->setVisible(shown);
-    bar_->setVisible(shown);
     model_->setVisible(shown && !model_->text().isEmpty());
     Place();
   }
@@ -160,14 +158,22 @@ void CoverageLayer::SetShown(bool shown) {
 
 void CoverageLayer::Place() {
   if (band_ == nullptr) return;
-  const int right = side_->width() - 6;
-  band_->move(right - band_->width(), 6);
+  // A column of its own at the side view's right, beside the section and never over it:
+  // the band list, the model under it, the colour bar under both.
+  const int gap = 6;
+  const int column = std::max(band_->width(), 64);
+  side_->SetRightMargin(shown_ ? column + 2 * gap : 0);
+  const int left = side_->width() - 1 - column - gap;
+  band_->move(left, gap);
+  model_->setFixedWidth(column);
   model_->adjustSize();
-  model_->move(band_->x() - model_->width() - 6,
-               band_->y() + (band_->height() - model_->height()) / 2);
+  model_->move(left, band_->geometry().bottom() + gap);
+  const int under = !model_->isHidden() ? model_->geometry().bottom() : band_->geometry().bottom();
   const int barHeight = std::clamp(side_->height() / 2, 120, 300);
-  bar_->setGeometry(right - 56, band_->geometry().bottom() + 6, 56,
-                    std::min(barHeight, side_->height() - band_->height() - 18));
+  bar_->setGeometry(left, under + gap, column,
+                    std::min(barHeight, side_->height() - under - 2 * gap));
+  // A bar too short for its top and bottom labels tells nothing: none then.
+  bar_->setVisible(shown_ && bar_->height() >= 3 * QFontMetrics(bar_->font()).height());
 }
 
 bool CoverageLayer::eventFilter(QObject* watched, QEvent* event) {

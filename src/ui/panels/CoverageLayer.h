@@ -100,7 +100,7 @@ class CoverageLayer : public QObject {
   const Constants& constants_;
   QComboBox* band_ = nullptr;
   ColourBar* bar_ = nullptr;
-  QLabel* model_ = nullptr;  // the prediction model, beside the band list
+  QLabel* model_ = nullptr;  // the prediction model, under the band list
   bool shown_ = false;
   bool busy_ = false;
   float top_ = 0.0f;

@@ -12,6 +12,16 @@ DrawingSurface::DrawingSurface(QWidget* parent) : QWidget(parent) {
 
 DrawingSurface::~DrawingSurface() = default;
 
+void DrawingSurface::SetRightMargin(int pixels) {
+  if (pixels == RightMargin()) return;
+  setContentsMargins(1, 1, 1 + pixels, 1);
+  update();
+}
+
+bool DrawingSurface::OnPicture(QPointF at) const {
+  return QRectF(QPointF(0, 0), QSizeF(InnerSize())).contains(ToPixels(at.x(), at.y()));
+}
+
 void DrawingSurface::mousePressEvent(QMouseEvent* event) {
   emit MouseDown(event->button(), event->buttons(),
                  ToUser(event->position() - contentsRect().topLeft()));
@@ -33,6 +43,13 @@ void DrawingSurface::paintEvent(QPaintEvent*) {
   painter.setCompositionMode(QPainter::CompositionMode_Source);
   painter.drawImage(contentsRect().topLeft(), image);
   painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  const QRect inner = contentsRect();
+  if (inner.right() + 2 < width()) {
+    // The margin beside the picture, white like it, parted from it by a line.
+    painter.fillRect(QRect(inner.right() + 1, 1, width() - inner.right() - 2, height() - 2),
+                     Qt::white);
+    painter.fillRect(QRect(inner.right() + 1, 1, 1, height() - 2), QColor(192, 192, 192));
+  }
   // The border after the picture, as filled strips of whole logical pixels:
   // a one-pixel pen at a scale factor of 2 covers only the outer device
   // row, and the row inside it would keep whatever was on screen before.

@@ -21,6 +21,13 @@ class DrawingSurface : public QWidget, public Canvas {
   QFont TextFont() const override { return font(); }
   QSize OuterSize() const override { return size(); }
 
+  // Keeps a strip of `pixels` at the right, outside the picture, for what goes beside it
+  // (the colour bar): the picture, its scale and the mouse's positions leave it out.
+  void SetRightMargin(int pixels);
+  int RightMargin() const { return contentsMargins().right() - 1; }
+  // Whether a point in user coordinates lies on the picture.
+  bool OnPicture(QPointF at) const;
+
  signals:
   // Mouse events with the position in user coordinates: the button that
   // changed and the buttons held.

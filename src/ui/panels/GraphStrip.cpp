@@ -18,9 +18,49 @@ namespace tarnwick {
 
 namespace {
 
-constexpr int HandlePixels = 5;  // the draggable band along the top edge
+constexpr int HandleAbove = 4, HandleBelow = 5;  // pixels of the handle about the top edge
 
 }  // namespace
+
+EdgeHandle::EdgeHandle(QWidget* strip, std::function<void(int)> dragged)
+    : QWidget(strip->parentWidget()), strip_(strip), dragged_(std::move(dragged)) {
+  setObjectName(QStringLiteral("GraphHandle"));
+  setCursor(Qt::SplitVCursor);
+  setVisible(strip->isVisible());
+  strip->installEventFilter(this);
+}
+
+bool EdgeHandle::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == strip_) {
+    switch (event->type()) {
+      case QEvent::Move:
+      case QEvent::Resize:
+      case QEvent::Show:
+        setGeometry(strip_->x(), strip_->y() - HandleAbove, strip_->width(),
+                    HandleAbove + HandleBelow);
+        setVisible(true);
+        raise();
+        break;
+      case QEvent::Hide:
+        hide();
+        break;
+      default:
+        break;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void EdgeHandle::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton)
+    dragFrom_ = strip_->height() + int(event->globalPosition().y());
+}
+
+void EdgeHandle::mouseMoveEvent(QMouseEvent* event) {
+  if (dragFrom_) dragged_(*dragFrom_ - int(event->globalPosition().y()));
+}
+
+void EdgeHandle::mouseReleaseEvent(QMouseEvent*) { dragFrom_.reset(); }
 
 GraphStrip::GraphStrip(QWidget* parent, const ProjectData& project, const Graphics& graphics,
                        const Constants& constants)
@@ -28,6 +68,7 @@ GraphStrip::GraphStrip(QWidget* parent, const ProjectData& project, const Graphi
   setObjectName(QStringLiteral("Graph_pbx"));
   setMouseTracking(true);
   hide();
+  new EdgeHandle(this, [this](int pixels) { emit HeightDragged(pixels); });
 }
 
 void GraphStrip::showEvent(QShowEvent* event) {
@@ -148,34 +189,18 @@ void GraphStrip::paintEvent(QPaintEvent* event) {
   DrawLevelGraph(painter, layout, curves_, text, hovered_);
 }
 
-void GraphStrip::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && event->position().y() < HandlePixels)
-    dragFrom_ = height() + int(event->globalPosition().y());
-  DrawingSurface::mousePressEvent(event);
-}
-
 void GraphStrip::mouseMoveEvent(QMouseEvent* event) {
   const QPointF at = event->position();
-  if (dragFrom_) {
-    emit HeightDragged(*dragFrom_ - int(event->globalPosition().y()));
-  } else {
-    setCursor(at.y() < HandlePixels ? Qt::SplitVCursor : Qt::ArrowCursor);
-    std::optional<std::pair<std::size_t, std::size_t>> nearest;
-    if (!curves_.empty()) {
-      const GraphLayout layout(curves_, GraphBounds(), QFontMetricsF(font()), Text());
-      if (layout.Plot().adjusted(-6, -6, 6, 6).contains(at)) nearest = layout.Nearest(at, 24.0);
-    }
-    if (nearest != hovered_) {
-      hovered_ = nearest;
-      update();
-    }
+  std::optional<std::pair<std::size_t, std::size_t>> nearest;
+  if (!curves_.empty()) {
+    const GraphLayout layout(curves_, GraphBounds(), QFontMetricsF(font()), Text());
+    if (layout.Plot().adjusted(-6, -6, 6, 6).contains(at)) nearest = layout.Nearest(at, 24.0);
+  }
+  if (nearest != hovered_) {
+    hovered_ = nearest;
+    update();
   }
   DrawingSurface::mouseMoveEvent(event);
-}
-
-void GraphStrip::mouseReleaseEvent(QMouseEvent* event) {
-  dragFrom_.reset();
-  DrawingSurface::mouseReleaseEvent(event);
 }
 
 void GraphStrip::leaveEvent(QEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -22,6 +23,27 @@ namespace tarnwick {
 // geometry of the last redraw, and draws it labelled; "Calculate Response" does the same
 // on demand. Its controls are made the first time it is shown; most sessions never show
 // it. The top edge is a handle that drags the strip taller.
+
+// The strip's drag handle: an invisible band over its top border line and a few pixels
+// either side of it, above the gap to the side view, with the resize cursor.
+class EdgeHandle : public QWidget {
+ public:
+  // `dragged` takes the strip's wanted height in pixels.
+  EdgeHandle(QWidget* strip, std::function<void(int)> dragged);
+  // Follows the strip's place and visibility.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  QWidget* strip_;
+  std::function<void(int)> dragged_;
+  std::optional<int> dragFrom_;  // height plus press position while dragged
+};
+
 class GraphStrip : public DrawingSurface {
   Q_OBJECT
 
@@ -55,9 +77,7 @@ class GraphStrip : public DrawingSurface {
  protected:
   void showEvent(QShowEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
 
  private:
@@ -83,7 +103,6 @@ class GraphStrip : public DrawingSurface {
   };
   HeadStart<Prediction> pending_;
   std::optional<std::pair<std::size_t, std::size_t>> hovered_;
-  std::optional<int> dragFrom_;  // height plus press position while the edge is dragged
 };
 
 }  // namespace tarnwick

@@ -28,8 +28,13 @@ SectionReadout::SectionReadout(QMainWindow& window, DrawingSurface* side,
   label_ = new QLabel(bar);
   label_->setObjectName(QStringLiteral("Readout_lbl"));
   bar->addPermanentWidget(label_);
-  connect(side, &DrawingSurface::MouseMove, this,
-          [this](Qt::MouseButtons, QPointF at) { label_->setText(TextAt(at)); });
+  connect(side, &DrawingSurface::MouseMove, this, [this](Qt::MouseButtons, QPointF at) {
+    // The margin beside the picture (the colour bar's) is not part of the section.
+    if (side_->OnPicture(at) || graphics_.DragActive != 0)
+      label_->setText(TextAt(at));
+    else
+      label_->clear();
+  });
   side->setMouseTracking(true);  // moves without a button held too
   side->installEventFilter(this);
 }

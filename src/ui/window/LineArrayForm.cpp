@@ -219,7 +219,11 @@ void LineArray_frm::RepaintPictures() {
   DrawBackground(*MainView_pbx, *ZoomView_pbx, layout_->ZoomShown(), p, graphics_,
                  navigator_->View());
   if (coverage_->Shown()) coverage_->DrawMap(*MainView_pbx);
-  if (layout_->GridShown()) DrawGrid(*MainView_pbx, {IsFeet(p.Units), QLocale().decimalPoint()});
+  if (layout_->GridShown())
+    DrawGrid(*MainView_pbx, {IsFeet(p.Units), QLocale().decimalPoint()},
+             ZoomView_pbx->isVisible()
+                 ? ZoomView_pbx->geometry().translated(-MainView_pbx->contentsRect().topLeft())
+                 : QRect());
   if (coverage_->Shown()) {
     coverage_->DrawAreas(*MainView_pbx, p, graphics_);
   } else {

@@ -39,7 +39,10 @@ class TestSectionReadout : public QObject, WindowFixture {
     QVERIFY(Side()->toolTip().isEmpty());
     QVERIFY(Find<QStatusBar>(u"Status_sbr"_s)->isVisible());
     const double floor = w.Project().FloorDistance;
-    for (const QPointF pixel : {QPointF(600, 300), QPointF(900, 500), QPointF(200, 80)}) {
+    const QSizeF inner = Side()->InnerSize();
+    for (const QPointF pixel : {QPointF(inner.width() * 0.5, inner.height() * 0.5),
+                                QPointF(inner.width() * 0.9, inner.height() * 0.95),
+                                QPointF(inner.width() * 0.15, inner.height() * 0.1)}) {
       Hover(Side(), pixel);
       const QPointF at = Side()->ToUser(pixel);
       const QList<double> n = Numbers(Label(u"Readout_lbl"_s));
@@ -100,6 +103,15 @@ class TestSectionReadout : public QObject, WindowFixture {
     const QString drop = Label(u"Readout_lbl"_s);
     QVERIFY2(drop.startsWith(u"Area 1 to "_s), qPrintable(drop));
     QTest::mouseRelease(Side(), Qt::LeftButton, {}, to);
+    // The colour bar and the band list beside the section, never over it; over them the
+    // readout has nothing to tell.
+    const QRect picture = Side()->contentsRect();
+    for (const char* beside : {"MapScale_pbx", "MapFreq_cbx"}) {
+      const QWidget* widget = Find<QWidget>(QString::fromLatin1(beside));
+      QVERIFY2(widget->isVisible() && widget->geometry().left() > picture.right(), beside);
+    }
+    Hover(Side(), QPointF(picture.width() + 20, picture.height() / 3.0));
+    QVERIFY(Label(u"Readout_lbl"_s).isEmpty());
     const QList<double> n = Numbers(drop);
     QCOMPARE(n.size(), 3);
     const ProjectData& p = w.Project();

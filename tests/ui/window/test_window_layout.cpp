@@ -91,12 +91,7 @@ class TestWindowLayout : public QObject, WindowFixture {
     };
     QVERIFY2(share() > 0.30 && share() < 0.36, qPrintable(QString::number(share())));
     // Dragged taller by its top edge: the share stays as the window grows.
-    QWidget* strip = Picture("Graph_pbx");
-    QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(200, 2));
-    QMouseEvent drag(QEvent::MouseMove, QPointF(200, -148), strip->mapToGlobal(QPointF(200, -148)),
-                     Qt::NoButton, Qt::LeftButton, {});
-    QApplication::sendEvent(strip, &drag);
-    QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(200, -148));
+    DragGraphEdge(150);
     const double dragged = share();
     QVERIFY(dragged > 0.45);
     w.resize(1400, 1100);
