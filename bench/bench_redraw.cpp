@@ -397,20 +397,29 @@ void ReplayGraph(LineArray_frm& form, QWidget& plainWindow) {
   plainGraph->text.Caption = areas->currentText() + QStringLiteral(", ") + band->currentText();
 }
 
-// The splay change against its baseline, side by side as RunSideBySide runs them; it must
-// also reach the screen within a frame.
-int RunSplayChange(int& argc, char** argv) {
+// A measured step and its baseline, side by side as RunSideBySide runs them: their ratio
+// and the step's fastest time in microseconds.
+struct PairResult {
+  double ratio, us;
+};
+PairResult RunPair(int& argc, char** argv, const char* name, void (*measured)(benchmark::State&),
+                   const char* baselineName, void (*baseline)(benchmark::State&)) {
   benchmark::Initialize(&argc, argv);
   for (int round = 0; round < 3; ++round) {
-    RegisterFastest("SplayChangeAndShow", SplayChangeAndShow, ShortRepetitions,
-                    benchmark::kMicrosecond, 0.01);
-    RegisterFastest("QPainterBaselineWithGraph", QPainterBaselineWithGraph, ShortRepetitions,
-                    benchmark::kMicrosecond, 0.01);
+    RegisterFastest(name, measured, ShortRepetitions, benchmark::kMicrosecond, 0.01);
+    RegisterFastest(baselineName, baseline, ShortRepetitions, benchmark::kMicrosecond, 0.01);
   }
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double ratio = reporter.PrintRatio("SplayChangeAndShow", "QPainterBaselineWithGraph");
-  const double us = reporter.Fastest("SplayChangeAndShow");
+  const double ratio = reporter.PrintRatio(name, baselineName);
+  return {ratio, reporter.Fastest(name)};
+}
+
+// The splay change against its baseline, side by side as RunSideBySide runs them; it must
+// also reach the screen within a frame.
+int RunSplayChange(int& argc, char** argv) {
+  const auto [ratio, us] = RunPair(argc, argv, "SplayChangeAndShow", SplayChangeAndShow,
+                                   "QPainterBaselineWithGraph", QPainterBaselineWithGraph);
   std::printf("splay change to the screen %.2f ms, target %.0f ms\n", us / 1000.0,
               SplayLimitUs / 1000.0);
   if (us > SplayLimitUs) {
@@ -514,17 +523,8 @@ int RunWheel(int& argc, char** argv, const CoverageLayer& layer) {
   other.labels = scratch.labels;
   other.mapTarget = MapTarget(layer);
   Wheel(false);
-  benchmark::Initialize(&argc, argv);
-  for (int round = 0; round < 3; ++round) {
-    RegisterFastest("WheelStepAndShow", WheelStepAndShow, ShortRepetitions, benchmark::kMicrosecond,
-                    0.01);
-    RegisterFastest("QPainterBaselineScaledMap", QPainterBaselineScaledMap, ShortRepetitions,
-                    benchmark::kMicrosecond, 0.01);
-  }
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double ratio = reporter.PrintRatio("WheelStepAndShow", "QPainterBaselineScaledMap");
-  const double us = reporter.Fastest("WheelStepAndShow");
+  const auto [ratio, us] = RunPair(argc, argv, "WheelStepAndShow", WheelStepAndShow,
+                                   "QPainterBaselineScaledMap", QPainterBaselineScaledMap);
   std::vector<double> maps = NewMapTimes(layer, 7);
   std::sort(maps.begin(), maps.end());
   const double median = maps[maps.size() / 2];

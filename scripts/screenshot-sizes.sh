@@ -24,12 +24,8 @@ for size in ${SIZES:-800x600 1600x1000 3840x2160}; do
     xvfb-run -a -s "-screen 0 $((${size%x*} + 40))x$((${size#*x} + 40))x24" bash -c '
       QT_SCALE_FACTOR=$scale "$top/build/release/src/tarnwick" >/dev/null 2>&1 &
       app=$!
-      for _ in $(seq 1 120); do
-        id=$(xwininfo -root -tree | awk "/\"Quenvar Tarnwick\"/ {print \$1; exit}")
-        [ -n "$id" ] && break
-        sleep 0.5
-      done
-      [ -n "$id" ] || { echo "the window did not appear" >&2; exit 1; }
+      source "$top/scripts/await-window.sh"
+      await_window 60 || exit 1
       sleep 1
       xdotool windowmove "$id" 0 0 windowsize "$id" "${size%x*}" "${size#*x}"
       sleep 1

@@ -20,15 +20,14 @@ modes=",${2:-},"
 size=${3:-800x600}
 "$top/scripts/install-deps.sh"
 export out top modes size
+# Settings of its own, so that a graph height dragged here or before does not carry over.
+XDG_CONFIG_HOME=$(mktemp -d)
+export XDG_CONFIG_HOME
 xvfb-run -a -s "-screen 0 2100x1100x24" bash -c '
   "$top/scripts/run.sh" >/dev/null 2>&1 &
   app=$!  # run.sh ends by becoming the program: this id is the window'"'"'s own
-  for _ in $(seq 1 600); do
-    id=$(xwininfo -root -tree | awk "/\"Quenvar Tarnwick\"/ {print \$1; exit}")
-    [ -n "$id" ] && break
-    sleep 0.5
-  done
-  [ -n "$id" ] || { echo "the window did not appear" >&2; exit 1; }
+  source "$top/scripts/await-window.sh"
+  await_window 300 || exit 1
   sleep 1  # let the first paint finish
   xdotool windowmove "$id" 0 0 windowsize "$id" "${size%x*}" "${size#*x}"
   sleep 1

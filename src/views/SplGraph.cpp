@@ -258,7 +258,8 @@ void MarkExtreme(const GraphPainter& g, const Extreme& e, bool top) {
 }
 
 // The captions to try, longest first: the caption with the extremes in words, shorter
-// ("@"), then without the area and band the lists show. Marks the extremes.
+// ("@"), then without the area and band the lists show, last the two levels alone (the
+// triangles on the curve still show where). Marks the extremes.
 QStringList Captions(const GraphPainter& g, const std::optional<Extreme>& highest,
                      const std::optional<Extreme>& lowest) {
   if (!highest || !lowest) return {g.text.Caption};
@@ -272,7 +273,8 @@ QStringList Captions(const GraphPainter& g, const std::optional<Extreme>& highes
   const QString brief =
       QStringLiteral("max %1 dB @ %2 %4  min %3 dB @ %5 %4").arg(high, at, low, g.unitName, lowAt);
   return {g.text.Caption + QStringLiteral("     ") + words,
-          g.text.Caption + QStringLiteral("   ") + brief, brief};
+          g.text.Caption + QStringLiteral("   ") + brief, brief,
+          QStringLiteral("max %1  min %2 dB").arg(high, low)};
 }
 
 // The first caption that fits `room` pixels, or the last cut with an ellipsis.
