@@ -8,8 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang-format
   fonts-dejavu-core fonts-comic-neue
-  xvfb xauth x11-utils xdotool imagemagick locales time bc
-  desktop-file-utils appstream shared-mime-info
+  xvfb xauth x11-utils xdotool imagemagick locales time bc poppler-utils
+  desktop-file-utils appstream shared-mime-info groff-base
 )
 
 missing=()

@@ -27,8 +27,13 @@ bool FillOnEveryCore(LevelGrid& grid, const LevelEngine& engine,
 
 LevelGrid ComputeMap(const ReportRequest& request, const ReportDesign& design) {
   const Graphics& g = design.Geometry;
-  LevelGrid grid = MakeLevelGrid(request.Band, 0.0, g.SceneHeight, g.SceneWidth, 0.0,
-                                 request.Width / 4 + 1, request.Height / 4 + 1);
+  // To scale: the scene fitted whole, a metre as many pixels across as up; the picture's
+  // spare width or height shows more of the section to the right or above.
+  const double perMetre =
+      std::min(request.Width / double(g.SceneWidth), request.Height / double(g.SceneHeight));
+  LevelGrid grid =
+      MakeLevelGrid(request.Band, 0.0, request.Height / perMetre, request.Width / perMetre, 0.0,
+                    request.Width / 4 + 1, request.Height / 4 + 1);
   FillOnEveryCore(grid, LevelEngine(design.Project, g, design.Module), [] { return false; });
   return grid;
 }

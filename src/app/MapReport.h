@@ -16,8 +16,9 @@ bool FillOnEveryCore(LevelGrid& grid, const LevelEngine& engine,
                      const std::function<bool()>& stopped);
 
 // The coverage map of a design: one level per 4 x 4 pixels of a picture of the request's
-// size over the section from the floor to the scene's top and from the array's left to
-// the scene's right end, computed on every core.
+// size over the section from the floor and the scene's left edge, to scale (as many pixels
+// to a metre across as up), reaching the scene's top and right end or beyond; computed on
+// every core.
 LevelGrid ComputeMap(const ReportRequest& request, const ReportDesign& design);
 
 // The map as a PNG picture of the request's size, coloured as the window colours it, with

@@ -39,7 +39,7 @@ std::string RiggingText(const RiggingTable& table, bool feet, const std::string&
   const std::string name = feet ? "ft" : "m";
   const auto number = [&](double value) { return TwoDecimalText(value, decimalSeparator); };
   std::string text = "Inclination (deg)\t" + number(table.Inclination) + "\n";
-  text += "Box\tSplay (deg)\tAim (deg)\tTop front height (" + name +
+  text += "Box\tTilt Angle (deg)\tAim (deg)\tTop front height (" + name +
           ")\tRay lands on\tFrom the area's start (" + name + ")\n";
   for (const RiggingRow& row : table.Rows) {
     text += std::to_string(row.Box) + '\t' + (row.Box > 1 ? number(row.Splay) : "") + '\t' +

@@ -102,6 +102,12 @@ QColor Canvas::QBColor(int number) {
 }
 
 void Canvas::Cls() {
+  if (external_ != nullptr) {
+    external_->fillRect(QRectF(QPointF(0, 0), QSizeF(InnerSize())), BackColor);
+    CurrentX = scaleLeft_;
+    CurrentY = scaleTop_;
+    return;
+  }
   FitImage(false);  // what is there goes anyway: no need to keep it
   image_.fill(BackColor);
   CurrentX = scaleLeft_;
@@ -130,6 +136,7 @@ QPointF Canvas::ToUser(QPointF pixels) const {
 }
 
 QPainter& Canvas::Painter() {
+  if (external_ != nullptr) return *external_;
   if (!painter_) {
     FitImage(true);
     painter_ = std::make_unique<QPainter>(&image_);
@@ -194,6 +201,19 @@ void Canvas::Line(double x1, double y1, double x2, double y2, const QColor& colo
 }
 
 void Canvas::Rules(const std::vector<QLineF>& lines, const QColor& colour) {
+  if (external_ != nullptr) {
+    // On a page the rules stay shapes: thin filled rectangles.
+    for (const QLineF& line : lines) {
+      const QPointF a = ToPixels(line.x1(), line.y1()), b = ToPixels(line.x2(), line.y2());
+      if (!Placeable(a) || !Placeable(b)) continue;
+      const QRectF rule =
+          line.x1() == line.x2()
+              ? QRectF(a.x() - 0.25, std::min(a.y(), b.y()), 0.5, std::fabs(b.y() - a.y()))
+              : QRectF(std::min(a.x(), b.x()), a.y() - 0.25, std::fabs(b.x() - a.x()), 0.5);
+      external_->fillRect(rule.intersected(QRectF(QPointF(0, 0), QSizeF(InnerSize()))), colour);
+    }
+    return;
+  }
   Finish();  // no painter may hold the pixels written here
   FitImage(true);
   const qreal ratio = PixelRatio();
@@ -257,6 +277,30 @@ void Canvas::Print(const QString& text) {
   painter.drawText(QPointF(at.x(), at.y() + metrics.ascent()), text);
   CurrentX = scaleLeft_;
   CurrentY += TextHeight(text);
+}
+
+void Canvas::PrintOutlined(const QString& text, const QColor& outline) {
+  const double x = CurrentX, y = CurrentY;
+  const QSizeF inner = InnerSize();
+  const double pixelX = scaleWidth_ / inner.width(), pixelY = scaleHeight_ / inner.height();
+  const QColor ink = ForeColor;
+  if (external_ != nullptr) {
+    const QPointF at = ToPixels(x, y);
+    if (!Placeable(at)) return;
+    const QFont font = TextFont();
+    QPainterPath shape;
+    shape.addText(at + QPointF(0, QFontMetricsF(font).ascent()), font, text);
+    external_->strokePath(shape, QPen(outline, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  } else {
+    ForeColor = outline;
+    for (const auto& [dx, dy] : {std::pair(-1, 0), {1, 0}, {0, -1}, {0, 1}}) {
+      CurrentX = x + dx * pixelX, CurrentY = y + dy * pixelY;
+      Print(text);
+    }
+  }
+  ForeColor = ink;
+  CurrentX = x, CurrentY = y;
+  Print(text);
 }
 
 double Canvas::TextHeight(const QString& text) const {

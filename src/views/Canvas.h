@@ -54,6 +54,10 @@ class Canvas {
   bool DrawPicture(double x1, double y1, double x2, double y2, const QImage& picture);
   // Draws the text with its top left corner at (CurrentX, CurrentY).
   void Print(const QString& text);
+  // Prints the text in the fore colour on an outline a pixel wide in `outline`, so that it
+  // reads over any colour. On a page the outline is a stroked shape and the text is drawn
+  // once, so that it is found as text.
+  void PrintOutlined(const QString& text, const QColor& outline);
   // Height of a line of the text in vertical user units, with the sign of
   // the vertical scale (negative when y grows upward).
   double TextHeight(const QString& text) const;
@@ -89,6 +93,12 @@ class Canvas {
   // The retained drawing, at device resolution; pending drawing is finished first.
   const QImage& Image();
 
+  // From now on every drawing call goes to `painter` instead of the retained image (none
+  // while it is set), with the inner area at the painter's origin: the same drawing then
+  // makes a page of a PDF or an SVG drawing, vector where the painter draws vector.
+  // nullptr goes back to the image.
+  void DrawOnto(QPainter* painter) { external_ = painter; }
+
  protected:
   // Called whenever the drawing may have changed; a widget repaints.
   virtual void DrawingChanged() {}
@@ -105,6 +115,7 @@ class Canvas {
 
   QImage image_;
   std::unique_ptr<QPainter> painter_;  // open between drawing calls, closed before showing
+  QPainter* external_ = nullptr;       // see DrawOnto
   QSize size_{1, 1};
   qreal ratio_ = 1.0;
   double scaleLeft_ = 0.0;

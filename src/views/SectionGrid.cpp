@@ -20,16 +20,11 @@ QString Label(double value, double step, const ReadoutStyle& style) {
   return text.replace(QLatin1Char('.'), style.DecimalPoint);
 }
 
-// Text with its top left at `at`, dark on a white outline one pixel wide.
-void Outlined(Canvas& side, const GridLabel& label, double pixelX, double pixelY) {
-  side.ForeColor = Qt::white;
-  for (const auto& [dx, dy] : {std::pair(-1, 0), {1, 0}, {0, -1}, {0, 1}}) {
-    side.CurrentX = label.X + dx * pixelX, side.CurrentY = label.Y + dy * pixelY;
-    side.Print(label.Text);
-  }
+// Text with its top left at the label's corner, dark on a white outline.
+void Outlined(Canvas& side, const GridLabel& label) {
   side.ForeColor = GridInk;
   side.CurrentX = label.X, side.CurrentY = label.Y;
-  side.Print(label.Text);
+  side.PrintOutlined(label.Text, Qt::white);
 }
 
 }  // namespace
@@ -73,6 +68,7 @@ GridMarks LayOutGrid(const Canvas& side, const ReadoutStyle& style, const QRect&
     const double y = k * metres;
     marks.Rules.emplace_back(left, y, right, y);
     const double row = side.ToPixels(left, y).y();
+    if (row > inner.height() - textRows - 4) continue;  // the distances' row is there
     const bool beside =
         !covered.isEmpty() && row >= covered.top() - 2 && row - textRows <= covered.bottom() + 2;
     marks.Labels.push_back({left + ((beside ? covered.right() + 1 : 0) + 3) * pixelX,
@@ -87,9 +83,7 @@ void DrawGrid(Canvas& side, const ReadoutStyle& style, const QRect& covered) {
   const GridMarks marks = LayOutGrid(side, style, covered);
   // The rules first, then the labels over them.
   side.Rules(marks.Rules, GridRule);
-  const QSize inner = side.InnerSize();
-  for (const GridLabel& label : marks.Labels)
-    Outlined(side, label, side.ScaleWidth() / inner.width(), side.ScaleHeight() / inner.height());
+  for (const GridLabel& label : marks.Labels) Outlined(side, label);
   side.ForeColor = Canvas::QBColor(0);
 }
 

@@ -51,7 +51,7 @@ TEST(Rigging, writesTabSeparatedTextInTheProjectsUnitsAndDecimalSeparator) {
   RiggingTable table = MakeRiggingTable(a.project, a.graphics);
   table.Inclination = 5.29f;
   const auto in = [](const std::string& unit) {
-    return "Box\tSplay (deg)\tAim (deg)\tTop front height (" + unit +
+    return "Box\tTilt Angle (deg)\tAim (deg)\tTop front height (" + unit +
            ")\tRay lands on\tFrom the area's start (" + unit + ")\n";
   };
   EXPECT_EQ(RiggingText(table, false, "."),

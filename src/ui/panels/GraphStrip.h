@@ -67,6 +67,8 @@ class GraphStrip : public DrawingSurface {
   const std::vector<LevelCurve>& Curves() const { return curves_; }
   // The band or broadband sum the graph shows.
   int Band() const;
+  // What the graph says besides its curves.
+  GraphText Text() const;
 
  signals:
   // The curves were predicted anew.
@@ -83,7 +85,6 @@ class GraphStrip : public DrawingSurface {
  private:
   void BuildControls();
   QRectF GraphBounds() const;
-  GraphText Text() const;
 
   const ProjectData& project_;
   const Graphics& graphics_;

@@ -12,6 +12,16 @@
 
 namespace tarnwick {
 
+QString ProgramVersion() { return QStringLiteral(TARNWICK_VERSION); }
+
+QIcon ProgramIcon() {
+  // The sizes the desktop installs, for the window manager to pick from.
+  QIcon own;
+  for (const int size : {16, 32, 48, 64, 128, 256})
+    own.addFile(QStringLiteral(":/icons/%1x%1/com.quenvar.Tarnwick.png").arg(size));
+  return QIcon::fromTheme(QStringLiteral("com.quenvar.Tarnwick"), own);
+}
+
 QPixmap AboutPicture() {
   QPixmap picture(207, 72);
   picture.fill(QColor(224, 224, 224));
@@ -63,9 +73,14 @@ About_frm::About_frm(QWidget* owner)
       this);
   About_lbl[1]->setObjectName(QStringLiteral("About_lbl(1)"));
   About_lbl[1]->setFont(HandFont(8.25));
+  About_lbl[2] = new QLabel(QStringLiteral("Version ") + ProgramVersion(), this);
+  About_lbl[2]->setObjectName(QStringLiteral("About_lbl(2)"));
+  About_lbl[2]->setFont(HandFont(8.25));
   for (QLabel* label : About_lbl) label->setAlignment(Qt::AlignCenter);
-  PlaceTwips(About_lbl[0], 960, 1620, 2685, 255);
-  PlaceTwips(About_lbl[1], 660, 1950, 3255, 255);
+  // The name, the version below it, then the notice.
+  PlaceTwips(About_lbl[0], 960, 1500, 2685, 255);
+  PlaceTwips(About_lbl[2], 660, 1785, 3255, 255);
+  PlaceTwips(About_lbl[1], 660, 2070, 3255, 255);
 
   Ok_cbt = new QPushButton(QStringLiteral("Ok"), this);
   Ok_cbt->setObjectName(QStringLiteral("Ok_cbt"));

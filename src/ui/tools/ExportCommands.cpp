@@ -2,31 +2,44 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QFileInfo>
 #include <QMenu>
-#include <QPdfWriter>
-#include <QTextDocument>
 #include <sstream>
 
 #include "app/Reports.h"
 #include "ui/panels/Controls.h"
-#include "ui/panels/GraphStrip.h"
 #include "ui/tools/Exports.h"
 #include "ui/window/FileCommands.h"
 #include "ui/window/LineArrayForm.h"
 
 namespace tarnwick {
 
-ExportCommands::ExportCommands(LineArray_frm& window, DrawingSurface* side, GraphStrip* graph,
-                               std::function<bool()> graphShown)
+ExportCommands::ExportCommands(LineArray_frm& window, std::function<PictureOptions()> describe,
+                               std::function<int()> reportBand)
     : QObject(&window),
       window_(window),
-      side_(side),
-      graph_(graph),
-      graphShown_(std::move(graphShown)) {}
+      describe_(std::move(describe)),
+      reportBand_(std::move(reportBand)) {}
+
+ReportDesign ExportCommands::Design() const {
+  return {window_.Project(), window_.Geometry(), window_.Module()};
+}
+
+namespace {
+
+// A document's bytes as the one writer writes them, or why they could not be made.
+WriteResult WriteDocumentBytes(const QString& path, const std::optional<std::string>& bytes) {
+  if (!bytes) return {false, "the document could not be made"};
+  return WriteExport(path, QByteArray::fromStdString(*bytes));
+}
+
+}  // namespace
 
 void ExportCommands::AddTo(QMenu* file) {
   connect(AddCommand(file, "ExportPicture_men", QStringLiteral("Export &Picture...")),
           &QAction::triggered, this, &ExportCommands::ExportPicture_men_Click);
+  connect(AddCommand(file, "ExportReport_men", QStringLiteral("Export &Report...")),
+          &QAction::triggered, this, &ExportCommands::ExportReport_men_Click);
   connect(AddCommand(file, "ExportLevels_men", QStringLiteral("Export &Levels...")),
           &QAction::triggered, this, &ExportCommands::ExportLevels_men_Click);
 }
@@ -59,7 +72,17 @@ void ExportCommands::ExportPicture_men_Click() {
   Export(QStringLiteral("Export Picture"),
          QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"),
          QStringLiteral("png"), [this](const QString& path) {
-           return ExportPicture(path, side_, graphShown_() ? graph_ : nullptr);
+           // The section as the side view shows it, drawn anew for the file: no control in it.
+           return WriteDocumentBytes(
+               path, PictureBytes(Design(), describe_(), QFileInfo(path).suffix().toLower()));
+         });
+}
+
+void ExportCommands::ExportReport_men_Click() {
+  Export(QStringLiteral("Export Report"), QStringLiteral("PDF document (*.pdf)"),
+         QStringLiteral("pdf"), [this](const QString& path) {
+           return WriteDocumentBytes(path,
+                                     ReportBytes(Design(), reportBand_(), describe_().FileName));
          });
 }
 
@@ -72,22 +95,10 @@ void ExportCommands::ExportLevels_men_Click() {
          });
 }
 
-void ExportCommands::SaveRiggingTable(const QString& html) {
+void ExportCommands::SaveRiggingTable() {
   Export(QStringLiteral("Save Rigging Table"), QStringLiteral("PDF document (*.pdf)"),
-         QStringLiteral("pdf"), [&html](const QString& path) {
-           QByteArray bytes;
-           QBuffer buffer(&bytes);
-           if (!buffer.open(QIODevice::WriteOnly))
-             return WriteResult{false, "the document could not be made"};
-           {
-             QPdfWriter pdf(&buffer);
-             pdf.setTitle(QStringLiteral("Rigging Table"));
-             QTextDocument document;
-             document.setHtml(html);
-             document.print(&pdf);
-           }
-           buffer.close();
-           return WriteExport(path, bytes);
+         QStringLiteral("pdf"), [this](const QString& path) {
+           return WriteDocumentBytes(path, RiggingBytes(Design(), describe_().FileName));
          });
 }
 

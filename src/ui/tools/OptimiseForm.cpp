@@ -18,6 +18,7 @@
 
 #include "model/ProjectRules.h"
 #include "ui/panels/Controls.h"
+#include "ui/tools/CloseButton.h"
 
 namespace tarnwick {
 
@@ -119,6 +120,7 @@ void Optimise_frm::MakeAnswer(QVBoxLayout& layout) {
   buttons->addStretch(1);
   buttons->addWidget(search);
   buttons->addWidget(applyButton_);
+  buttons->addWidget(MakeCloseButton(this, "OptimiseClose_cbt"));
   layout.addWidget(table_, 1);
   layout.addWidget(status_);
   layout.addLayout(running);
@@ -139,6 +141,13 @@ void Optimise_frm::Show(int band) {
   show();
   raise();
   Search();
+}
+
+void Optimise_frm::closeEvent(QCloseEvent* event) {
+  // A search nobody waits for any more would only keep the processor busy; showing the
+  // window again searches anew.
+  Cancel();
+  QWidget::closeEvent(event);
 }
 
 void Optimise_frm::Follow(const ProjectData& project) {

@@ -53,6 +53,9 @@ class Optimise_frm : public QWidget {
  signals:
   void SearchEnded();
 
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   // The band, the goal and the fall asked for; the table of current and best, the status,
   // the progress and the buttons.

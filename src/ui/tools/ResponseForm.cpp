@@ -1,13 +1,17 @@
 #include "ui/tools/ResponseForm.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QPainter>
+#include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "acoustics/LevelEngine.h"
 #include "model/ProjectRules.h"
+#include "ui/tools/CloseButton.h"
 #include "views/SplGraph.h"
 
 namespace tarnwick {
@@ -32,7 +36,11 @@ Response_frm::Response_frm(QWidget* owner) : QWidget(owner, Qt::Window) {
   broadband_->setObjectName(QStringLiteral("ResponseBroadband_lbl"));
   layout->addWidget(where_);
   layout->addStretch(1);  // the graph is painted here
-  layout->addWidget(broadband_);
+  close_ = MakeCloseButton(this, "ResponseClose_cbt");
+  auto* foot = new QHBoxLayout;
+  foot->addWidget(broadband_, 1);
+  foot->addWidget(close_, 0, Qt::AlignBottom);
+  layout->addLayout(foot);
 }
 
 void Response_frm::ShowAt(PlaneVector point, const ProjectData& project, const Graphics& graphics,
@@ -70,8 +78,10 @@ void Response_frm::Follow(const ProjectData& project, const Graphics& graphics,
 
 void Response_frm::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  const QRectF area(8, where_->geometry().bottom() + 8, width() - 16,
-                    broadband_->geometry().top() - where_->geometry().bottom() - 16);
+  // Between the point's line and the foot, whichever of its label and button reaches higher.
+  const int top = where_->geometry().bottom();
+  const int foot = std::min(broadband_->geometry().top(), close_->geometry().top());
+  const QRectF area(8, top + 8, width() - 16, foot - top - 16);
   DrawBandLevels(painter, area, levels_, QLocale().decimalPoint());
 }
 

@@ -9,6 +9,7 @@
 #include "model/ProjectData.h"
 
 class QLabel;
+class QPushButton;
 
 namespace tarnwick {
 
@@ -39,6 +40,7 @@ class Response_frm : public QWidget {
   bool feet_ = false;
   QLabel* where_ = nullptr;
   QLabel* broadband_ = nullptr;
+  QPushButton* close_ = nullptr;
 };
 
 }  // namespace tarnwick

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "ui/panels/Controls.h"
+#include "ui/tools/CloseButton.h"
 
 namespace tarnwick {
 
@@ -37,6 +38,7 @@ Rigging_frm::Rigging_frm(QWidget* owner, std::function<void(const QString&)> sav
   buttons->addWidget(lowest_, 1);
   buttons->addWidget(copy);
   buttons->addWidget(pdf);
+  buttons->addWidget(MakeCloseButton(this, "RiggingClose_cbt"));
   layout->addWidget(grid_, 1);
   layout->addLayout(buttons);
   connect(copy, &QPushButton::clicked, this,
@@ -57,7 +59,7 @@ void Rigging_frm::Follow(const ProjectData& project, const Graphics& graphics) {
   const QString name = feet_ ? QStringLiteral("ft") : QStringLiteral("m");
   grid_->setColumnCount(6);
   grid_->setHorizontalHeaderLabels(
-      {QStringLiteral("Box"), QStringLiteral("Splay (°)"), QStringLiteral("Aim (°)"),
+      {QStringLiteral("Box"), QStringLiteral("Tilt Angle (°)"), QStringLiteral("Aim (°)"),
        QStringLiteral("Top front height (%1)").arg(name), QStringLiteral("Ray lands on"),
        QStringLiteral("Along the area (%1)").arg(name)});
   grid_->setRowCount(int(table_.Rows.size()));

@@ -17,12 +17,13 @@
 
 namespace tarnwick {
 
-ToolWindows::ToolWindows(LineArray_frm& window, DrawingSurface* side, GraphStrip* graph,
-                         std::function<bool()> graphShown)
+ToolWindows::ToolWindows(LineArray_frm& window, GraphStrip* graph, std::function<bool()> graphShown,
+                         std::function<PictureOptions()> describe)
     : QObject(&window),
       window_(window),
-      exports_(new ExportCommands(window, side, graph, graphShown)),
-      graphBand_([graph, graphShown] { return graphShown() ? graph->Band() : BroadbandAChoice; }) {}
+      graphBand_([graph, graphShown] { return graphShown() ? graph->Band() : BroadbandAChoice; }) {
+  exports_ = new ExportCommands(window, std::move(describe), graphBand_);
+}
 
 void ToolWindows::AddTools(QMenu* tools) {
   connect(AddCommand(tools, "RiggingTable_men", QStringLiteral("&Rigging Table...")),
@@ -85,8 +86,7 @@ void ToolWindows::ResponseHere_men_Click() {
 
 void ToolWindows::RiggingTable_men_Click() {
   if (rigging_ == nullptr)
-    rigging_ = new Rigging_frm(&window_,
-                               [this](const QString& html) { exports_->SaveRiggingTable(html); });
+    rigging_ = new Rigging_frm(&window_, [this](const QString&) { exports_->SaveRiggingTable(); });
   window_.RedrawAll();
   rigging_->Show(window_.Project(), window_.Geometry());
 }

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <functional>
 
+#include "app/Documents.h"
 #include "geometry/ArrayGeometry.h"
 #include "geometry/PlaneVector.h"
 #include "model/ProjectData.h"
@@ -28,8 +29,9 @@ class ToolWindows : public QObject {
   Q_OBJECT
 
  public:
-  ToolWindows(LineArray_frm& window, DrawingSurface* side, GraphStrip* graph,
-              std::function<bool()> graphShown);
+  // `describe` tells what a picture of the section shows now (see ExportCommands).
+  ToolWindows(LineArray_frm& window, GraphStrip* graph, std::function<bool()> graphShown,
+              std::function<PictureOptions()> describe);
 
   ExportCommands& Exports() const { return *exports_; }
   // Tools › Rigging Table… and Optimise Splay Angles…; Help › About.

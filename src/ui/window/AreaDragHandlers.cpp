@@ -66,7 +66,6 @@ void AreaDragHandlers::MainView_pbx_MouseUp(Qt::MouseButton button, Qt::MouseBut
   ProjectData p = window_.Project();
   const int area = DropArea(p, graphics_, Scene(at));
   if (area < 0) return;
-  window_.MarkModified();
   // A place set by hand is as fine as the boxes show it: the area lands on the two
   // decimals shown in the current unit. Its length stays exactly as it was.
   const UnitFactors unit = LengthFactors(IsFeet(p.Units));

@@ -23,6 +23,7 @@ namespace {
 const QString Extension = QStringLiteral("qvd");
 const QString OpenPrompt =
     QStringLiteral("Do you want to save your data before another file is opened?");
+const QString QuitPrompt = QStringLiteral("Do you want to save your project before you quit?");
 
 // The window's caption with the name of the project's file, if it has one.
 QString CaptionFor(const QString& startCaption, const QString& fileName) {
@@ -137,6 +138,9 @@ bool FileCommands::SaveProject() {
 }
 
 bool FileCommands::SaveFirst(const QString& prompt) {
+  // Only a project that differs from its file, marked so in the caption, has anything to
+  // lose; an untouched one, one just saved and one undone back to its file go unasked.
+  if (!window_.isWindowModified()) return true;
   const auto answer = window_.Dialogs().Ask(&window_, prompt, QStringLiteral("Save File?"));
   if (answer == UserDialogs::Answer::Cancel) return false;
   // A save the user asked for must happen, edits not yet redrawn included;
@@ -241,15 +245,8 @@ bool FileCommands::eventFilter(QObject* watched, QEvent* event) {
   if (watched != &window_) return false;
   switch (event->type()) {
     case QEvent::Close: {
-      // Asked on every close, whatever its cause.
-      const auto answer = window_.Dialogs().Ask(
-          &window_, QStringLiteral("Do you want to save your project before you quit?"),
-          QStringLiteral("Save File?"));
-      bool close = answer == UserDialogs::Answer::No;
-      if (answer == UserDialogs::Answer::Yes) {
-        window_.ReadControls();
-        close = SaveProject();
-      }
+      // Asked on a close of whatever cause, Exit's among them, as before a new project.
+      const bool close = SaveFirst(QuitPrompt);
       event->setAccepted(close);
       return !close;  // a refused close goes no further
     }

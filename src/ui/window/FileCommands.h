@@ -18,9 +18,9 @@ class ProjectHistory;
 class RecentFiles;
 struct ProjectState;
 
-// File › New, Open, Save, Save As, Exit and the recent files, the question before the
-// project is replaced or the window closes, and project files dropped on the window. It
-// keeps which file the project belongs to and names it in the caption.
+// File › New, Open, Save, Save As, Exit and the recent files, the question before a
+// modified project is replaced or the window closes, and project files dropped on the
+// window. It keeps which file the project belongs to and names it in the caption.
 class FileCommands : public QObject {
   Q_OBJECT
 
@@ -51,8 +51,8 @@ class FileCommands : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Asks whether to save before the project is replaced: true to go on (No, or Yes and
-  // the save succeeded).
+  // Asks whether to save before the project is replaced or the window closes, when it is
+  // modified: true to go on (not modified, No, or Yes and the save succeeded).
   bool SaveFirst(const QString& prompt);
   // Each save gives true only when the project was written.
   bool SaveProject();

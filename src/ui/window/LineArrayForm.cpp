@@ -18,6 +18,7 @@
 #include "ui/panels/SectionReadout.h"
 #include "ui/panels/Twips.h"
 #include "ui/panels/TypedNumbers.h"
+#include "ui/tools/AboutForm.h"
 #include "ui/tools/ToolWindows.h"
 #include "ui/window/AreaDragHandlers.h"
 #include "ui/window/FileCommands.h"
@@ -28,9 +29,36 @@
 
 namespace tarnwick {
 
+namespace {
+
+// What the side view shows now, for a picture of it: its view, the map, the grid and the
+// graph as they are, at twice its pixels or more.
+PictureOptions SideViewShows(const CoverageLayer& coverage, const WindowLayout& layout,
+                             const GraphStrip& graph, const DrawingSurface& side,
+                             const std::string& file) {
+  PictureOptions shown;
+  shown.Map = coverage.Shown();
+  shown.Band = coverage.Band();
+  shown.Grid = layout.GridShown();
+  shown.Region = {side.ScaleLeft(), side.ScaleTop(), side.ScaleLeft() + side.ScaleWidth(),
+                  side.ScaleTop() + side.ScaleHeight()};
+  if (layout.GraphShown()) {
+    shown.Graph = graph.Curves();
+    shown.GraphWords = graph.Text();
+  }
+  shown.FileName = QString::fromStdString(file);
+  const double ratio = std::max(2.0, side.devicePixelRatioF());
+  const QSize size = (side.size() + QSize(0, layout.GraphShown() ? graph.height() : 0)) * ratio;
+  shown.Width = size.width(), shown.Height = size.height();
+  return shown;
+}
+
+}  // namespace
+
 LineArray_frm::LineArray_frm(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("LineArray_frm"));
   setWindowTitle(QStringLiteral("Quenvar Tarnwick"));
+  setWindowIcon(ProgramIcon());  // the tool windows and About take it from here
   dialogs_ = std::make_unique<QtDialogs>();
   history_ =
       new ProjectHistory(this, [this](const ProjectState& state) { files_->RestoreState(state); });
@@ -92,7 +120,11 @@ void LineArray_frm::BuildViews() {
 
   layout_ = new WindowLayout({this, project_, array_, areas_, MainView_pbx, ZoomView_pbx, graph_},
                              [this] { RedrawAll(); });
-  tools_ = new ToolWindows(*this, MainView_pbx, graph_, [this] { return layout_->GraphShown(); });
+  tools_ = new ToolWindows(
+      *this, graph_, [this] { return layout_->GraphShown(); },
+      [this] {
+        return SideViewShows(*coverage_, *layout_, *graph_, *MainView_pbx, files_->FilePath());
+      });
   drag_ = new AreaDragHandlers(*this, MainView_pbx, graphics_,
                                [this](PlaneVector at) { tools_->ShowSideMenu(at); });
 }
@@ -137,20 +169,14 @@ void LineArray_frm::ConnectPanels() {
   array_->Watch(*entry, length);
   areas_->Watch(*entry, length);
   connect(entry, &TypedNumbers::Committed, this, &LineArray_frm::RedrawAll);
-  // Only what the user does to the project marks it modified: typing, picking an entry,
-  // ticking; not what the program writes into controls.
+  // Typing marks the project modified at once, before the number is taken; an entry picked
+  // or a box ticked changes the design, and the step it records marks it. Picking the
+  // entry a list already shows changes nothing and marks nothing.
   const auto watch = [this] {
-    for (QWidget* panel : std::initializer_list<QWidget*>{project_, array_, areas_}) {
+    for (QWidget* panel : std::initializer_list<QWidget*>{project_, array_, areas_})
       for (QLineEdit* box : panel->findChildren<QLineEdit*>())
         connect(box, &QLineEdit::textEdited, this, &LineArray_frm::MarkModified,
                 Qt::UniqueConnection);
-      for (QComboBox* list : panel->findChildren<QComboBox*>())
-        connect(list, &QComboBox::activated, this, &LineArray_frm::MarkModified,
-                Qt::UniqueConnection);
-      for (QCheckBox* check : panel->findChildren<QCheckBox*>())
-        connect(check, &QCheckBox::clicked, this, &LineArray_frm::MarkModified,
-                Qt::UniqueConnection);
-    }
   };
   watch();
   connect(array_, &ArrayPanel::DetailsMade, this, watch);
@@ -235,9 +261,10 @@ void LineArray_frm::RepaintPictures() {
 }
 
 void LineArray_frm::ChangeAsOneStep(const QString& name, const std::function<void()>& change) {
+  // The redraw records the step, and the history marks the project modified; a command
+  // that changed nothing records nothing and leaves the mark as it was.
   history_->AsOneStep(name, change);
   RedrawAll();
-  MarkModified();
 }
 
 void LineArray_frm::RedrawIfAllowed() {

@@ -1,10 +1,12 @@
 #include "ui/window/RecentFiles.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QSettings>
+#include <algorithm>
 #include <climits>
 
 #include "ui/window/Dialogs.h"
@@ -30,9 +32,27 @@ void Store(const QStringList& paths) {
   QSettings(QStringLiteral("Quenvar"), QStringLiteral("Tarnwick")).setValue(Key, paths);
 }
 
+// An entry's caption: the file's name, and its folder too where another entry has the same
+// name, so that show.qvd of one venue is told from show.qvd of another. An "&" in either
+// is shown, not taken for a mnemonic.
+QString Caption(const QStringList& paths, int i) {
+  const auto name = [](const QString& path) { return QFileInfo(path).fileName(); };
+  QString caption = ShownPath(name(paths[i]));
+  const bool shared = std::any_of(paths.begin(), paths.end(), [&](const QString& other) {
+    return other != paths[i] && name(other) == name(paths[i]);
+  });
+  if (shared)
+    caption += QStringLiteral(" — ") +
+               ShownPath(QDir::toNativeSeparators(QFileInfo(paths[i]).absolutePath()));
+  return QStringLiteral("&%1 %2").arg(i + 1).arg(
+      caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
+}
+
 }  // namespace
 
 RecentFiles::RecentFiles(QMenu* menu, QAction* before) : QObject(menu) {
+  // Each entry's tooltip is its full path, shown over the menu.
+  menu->setToolTipsVisible(true);
   for (int i = 0; i < Count; ++i) {
     entries_[i] = new QAction(menu);
     entries_[i]->setObjectName(QStringLiteral("RecentFile_men(%1)").arg(i));
@@ -74,9 +94,11 @@ void RecentFiles::Forget(const QString& path) {
 void RecentFiles::Show() {
   for (int i = 0; i < Count; ++i) {
     entries_[i]->setVisible(i < paths_.size());
-    if (i < paths_.size())
-      entries_[i]->setText(
-          QStringLiteral("&%1 %2").arg(i + 1).arg(ShownPath(QFileInfo(paths_[i]).fileName())));
+    if (i >= paths_.size()) continue;
+    entries_[i]->setText(Caption(paths_, i));
+    const QString full = QDir::toNativeSeparators(paths_[i]);
+    entries_[i]->setStatusTip(full);
+    entries_[i]->setToolTip(full);
   }
 }
 

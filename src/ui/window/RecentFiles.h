@@ -10,7 +10,8 @@ class QMenu;
 namespace tarnwick {
 
 // File › the last four projects opened or saved, newest first, kept in the
-// user's settings between runs. Picking one asks the window to open it.
+// user's settings between runs. Each shows its file's name, with its folder where two
+// names are alike, and its full path as its tip. Picking one asks the window to open it.
 class RecentFiles : public QObject {
   Q_OBJECT
 

@@ -15,6 +15,9 @@ class TestExports : public QObject, WindowFixture {
 
   void exportsWriteWhatTheWindowShowsAndEveryLevel() {
     Open(QSize(), false);
+    // Every control in a colour no drawing uses: none of them may be in the picture.
+    const QRgb marker = qRgb(255, 0, 254);
+    Window().setStyleSheet(u"QComboBox, QPushButton, QLineEdit { background: #ff00fe; }"_s);
     Trigger("ShowGraph_men");
     Trigger("ShowMap_men");
     WaitForMap();
@@ -23,9 +26,19 @@ class TestExports : public QObject, WindowFixture {
       TriggerWith("ExportPicture_men", Path(name));
       QVERIFY2(Contents(Path(name)).startsWith(start), name);
     }
-    QImage png(Path("view.png"));
-    QCOMPARE(png.size() / png.devicePixelRatio(),
-             QSize(Side()->width(), Side()->height() + Picture("Graph_pbx")->height()));
+    TriggerWith("ExportReport_men", Path("report.pdf"));
+    QVERIFY(Contents(Path("report.pdf")).startsWith("%PDF"));
+    const QImage png(Path("view.png"));
+    QCOMPARE(png.size(),
+             QSize(Side()->width(), Side()->height() + Picture("Graph_pbx")->height()) * 2);
+    int marked = 0, coloured = 0;
+    for (int y = 0; y < png.height(); ++y)
+      for (int x = 0; x < png.width(); ++x) {
+        marked += png.pixel(x, y) == marker;
+        coloured += QColor(png.pixel(x, y)).hsvSaturation() > 100;
+      }
+    QCOMPARE(marked, 0);
+    QVERIFY(coloured > png.width() * png.height() / 10);  // the map is in it
     // Every band and both broadband sums at every point of every area, as the graph has them.
     TriggerWith("ExportLevels_men", Path("levels.csv"));
     const QStringList rows =
@@ -40,7 +53,8 @@ class TestExports : public QObject, WindowFixture {
     // plain open would wait for a reader), and the refusal is told with its reason.
     QCOMPARE(::mkfifo(QFile::encodeName(Path("unread")).constData(), 0600), 0);
     Trigger("RiggingTable_men");
-    for (const char* command : {"ExportPicture_men", "ExportLevels_men", "RiggingPdf_cbt"}) {
+    for (const char* command :
+         {"ExportPicture_men", "ExportReport_men", "ExportLevels_men", "RiggingPdf_cbt"}) {
       Dialogs().Files.push_back(Dlg::Chosen(Path("unread")));
       QLatin1String(command).endsWith("_cbt"_L1) ? Click(command) : Trigger(command);
       QCOMPARE(Dialogs().Log.last(),

@@ -1,6 +1,7 @@
 // The tool windows: the response at a point, the rigging table, and Tools › Optimise Splay
 // Angles…, which finds what a direct search finds and applies it as one step, and refuses
-// at once, as the command line does, a design whose areas have no point with a level.
+// at once, as the command line does, a design whose areas have no point with a level; each
+// closes on Escape and on its Close button.
 #include "acoustics/LevelEngine.h"
 #include "acoustics/SplayOptimiser.h"
 #include "model/ProjectRules.h"
@@ -16,6 +17,14 @@ class TestToolWindows : public QObject, WindowFixture {
 
   QString Status() const { return Label("OptimiseStatus_lbl"); }
   bool CanApply() const { return Find<QPushButton>("OptimiseApply_cbt")->isEnabled(); }
+
+  // Escape pressed on `control` of a tool window in front, as a user presses it.
+  void PressEscape(QWidget* control) const {
+    QWidget* tool = control->window();
+    QApplication::setActiveWindow(tool);
+    QVERIFY(QTest::qWaitForWindowActive(tool));
+    QTest::keyClick(control, Qt::Key_Escape);
+  }
 
   // No search under way nor made, nothing to apply, and the reason shown.
   bool Refused(const Optimise_frm& form) const {
@@ -155,6 +164,50 @@ class TestToolWindows : public QObject, WindowFixture {
     Click("OptimiseSearch_cbt");
     QVERIFY(ended.count() == 1 || ended.wait(60000));
     QVERIFY(form->Result().Found && form->Result().CurrentScore.Points > 0);
+  }
+
+  void everyToolWindowClosesOnEscapeAndOnItsCloseButton() {
+    LineArray_frm& w = Open();
+    const std::function<void()> show[] = {
+        [this] {
+          QTest::mouseClick(Side(), Qt::RightButton, {}, Pixel(15, 2));
+          Trigger("ResponseHere_men");
+        },
+        [this] { Trigger("RiggingTable_men"); }, [this] { Trigger("Optimise_men"); }};
+    const std::pair<const char*, const char*> tools[] = {{"Response_frm", "ResponseClose_cbt"},
+                                                         {"Rigging_frm", "RiggingClose_cbt"},
+                                                         {"Optimise_frm", "OptimiseClose_cbt"}};
+    for (int t = 0; t < 3; ++t) {
+      const auto [name, button] = tools[t];
+      show[t]();
+      QWidget* tool = Find(name);
+      QVERIFY2(tool->isVisible(), name);
+      PressEscape(tool);
+      QVERIFY2(!tool->isVisible() && w.isVisible(), name);
+      show[t]();
+      QVERIFY2(tool->isVisible(), name);
+      Click(button);
+      QVERIFY2(!tool->isVisible() && w.isVisible(), name);
+    }
+  }
+
+  void closingTheOptimiserStopsItsSearch() {
+    Open();
+    // Twelve boxes fitting a fall broadband: a long search.
+    KeyPick("BoxesAmount_cbx", 10);
+    Trigger("Optimise_men");
+    auto* form = Find<Optimise_frm>("Optimise_frm");
+    KeyPick("OptimiseGoal_cbx", 1);
+    KeyPick("OptimiseBand_cbx", BroadbandChoice);
+    QLineEdit* fall = Box("OptimiseFall_tbx");
+    fall->setFocus();
+    QApplication::setActiveWindow(form);
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    // Escape from a text box too, with the search under way.
+    QVERIFY(form->Busy());
+    QTest::keyClick(fall, Qt::Key_Escape);
+    QVERIFY(!form->isVisible());
+    QVERIFY(!form->Busy() && form->Result().Cancelled);
   }
 
   void theOptimiserOnTheCommandLinePrintsAndWritesTheBestDesign() {

@@ -1,11 +1,14 @@
 // File's commands as a user meets them: New, Open, Save, Save As, Exit, a file named on the
-// command line or dropped, their shortcuts, and the recent files, long paths among them.
+// command line or dropped, their shortcuts, the question before a modified project goes,
+// and the recent files, alike names and long paths among them.
 #include <sys/stat.h>
 
 #include <climits>
+#include <span>
 
 #include "app/CommandLine.h"
 #include "support/WindowFixture.h"
+#include "ui/window/RecentFiles.h"
 
 using namespace tarnwick;
 
@@ -23,8 +26,128 @@ class TestFileCommands : public QObject, WindowFixture {
   }
   QAction* Entry(int i) const { return Find<QAction>(u"RecentFile_men(%1)"_s.arg(i)); }
 
+  // The six ways the project goes: the window closes or another project takes its place.
+  enum Way { Exit, Close, New, OpenFile, RecentFile, Drop };
+  // Goes the `way`, a question answered Cancel: how often "Save File?" was asked, and
+  // whether the command went on (closed, asked for a file, or opened one).
+  std::pair<qsizetype, bool> Go(Way way) {
+    const QString sample = Sample(u"small.qvd"_s);
+    Dialogs().Log.clear();
+    Dialogs().Answers = {Answer::Cancel};
+    QSignalSpy redrawn(&Window(), &LineArray_frm::DesignChanged);
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(sample)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    switch (way) {
+      case Exit:
+        Trigger("Exit_men");
+        break;
+      case Close:
+        Window().close();
+        break;
+      case New:
+        Trigger("New_men");
+        break;
+      case OpenFile:  // its file dialog cancelled
+        Trigger("Open_men");
+        break;
+      case RecentFile:
+        emit Find<QMenu>("File_men")->aboutToShow();
+        for (int i = 0; i < RecentFiles::Count; ++i)
+          if (Entry(i)->statusTip() == sample) Entry(i)->trigger();
+        break;
+      case Drop:
+        QApplication::sendEvent(&Window(), &enter);
+        QApplication::sendEvent(&Window(), &drop);
+        break;
+    }
+    const bool wentOn = way == Exit || way == Close ? !Window().isVisible()
+                        : way == OpenFile           ? Dialogs().Log.contains(u"open"_s)
+                                                    : !redrawn.isEmpty();
+    return {Dialogs().Log.filter(u"ask Save File?"_s).size(), wentOn};
+  }
+
+  // How a user leaves a project before it goes.
+  void Untouched() {}
+  void Edited() { Type("Project_tbx", "Edited"); }
+  void BeingTyped() { Type("Author_tbx", "Mo", Stay); }
+  void Saved() {
+    Edited();
+    TriggerWith("Save_men", Path("saved.qvd"));
+  }
+  void UndoneToTheDefault() {
+    Edited();
+    Trigger("Undo_men");
+  }
+  void UndoneToTheFile() {
+    Saved();
+    Type("Author_tbx", "Mo");
+    Trigger("Undo_men");
+  }
+  void UndonePastTheSave() {
+    Saved();
+    Trigger("Undo_men");
+  }
+  // Each of them, and whether it leaves the project marked modified.
+  struct State {
+    const char* name;
+    void (TestFileCommands::*make)();
+    bool marked;
+  };
+  static std::span<const State> States() {
+    using T = TestFileCommands;
+    static const State states[] = {{"untouched", &T::Untouched, false},
+                                   {"edited", &T::Edited, true},
+                                   {"being typed in", &T::BeingTyped, true},
+                                   {"saved", &T::Saved, false},
+                                   {"undone to the default", &T::UndoneToTheDefault, false},
+                                   {"undone to its file", &T::UndoneToTheFile, false},
+                                   {"undone past its save", &T::UndonePastTheSave, true}};
+    return states;
+  }
+
  private slots:
   void cleanup() { Reset(); }
+
+  void aCommandThatChangesNothingLeavesTheProjectUnmarked() {
+    LineArray_frm& w = Open();
+    // The entry a list already shows, picked again; a preset the design already has.
+    QComboBox* boxes = List(u"BoxesAmount_cbx"_s);
+    emit boxes->activated(boxes->currentIndex());
+    QVERIFY(!w.isWindowModified());
+    Trigger("JArray_men");
+    QVERIFY(w.isWindowModified());
+    TriggerWith("Save_men", Path("preset.qvd"));
+    QVERIFY(!w.isWindowModified());
+    Trigger("JArray_men");
+    QVERIFY(!w.isWindowModified());
+    QCOMPARE(Dialogs().Log.filter(u"ask Save File?"_s).size(), 0);
+  }
+
+  void theQuestionComesExactlyWhenTheProjectIsMarkedModified_data() {
+    QTest::addColumn<int>("way");
+    QTest::addColumn<int>("state");
+    const char* ways[] = {"Exit", "close", "New", "Open", "a recent file", "a drop"};
+    for (int way = Exit; way <= Drop; ++way)
+      for (int state = 0; state < int(States().size()); ++state)
+        QTest::addRow("%s, %s", ways[way], States()[state].name) << way << state;
+  }
+
+  void theQuestionComesExactlyWhenTheProjectIsMarkedModified() {
+    QFETCH(int, way);
+    QFETCH(int, state);
+    const bool marked = States()[state].marked;
+    QSettings(u"Quenvar"_s, u"Tarnwick"_s)
+        .setValue(u"RecentFiles"_s, QStringList{Sample(u"small.qvd"_s)});
+    LineArray_frm& w = Open({}, false);
+    (this->*States()[state].make)();
+    QCOMPARE(w.isWindowModified(), marked);
+    // Asked once, and Cancel keeps the project; unasked, the command goes on at once.
+    const auto [asked, wentOn] = Go(Way(way));
+    QCOMPARE(asked, marked ? 1 : 0);
+    QCOMPARE(wentOn, !marked);
+  }
 
   void saveProposesTheCleanTitleAndFailuresWriteNothing() {
     LineArray_frm& w = Open({}, false);
@@ -59,7 +182,6 @@ class TestFileCommands : public QObject, WindowFixture {
     Open({}, false);
     emit Find<QMenu>("File_men")->aboutToShow();
     QCOMPARE(Recent(), QStringList{"Arena.qvd"});
-    Dialogs().Answers = {Answer::No};
     Entry(0)->trigger();
     QCOMPARE(Shown("Project_tbx"), u"Arena: Main/Stage?"_s);
   }
@@ -70,10 +192,11 @@ class TestFileCommands : public QObject, WindowFixture {
     for (const char* list : {"BoxesAmount_cbx", "AreasAmount_cbx", "Units_cbx"})
       List(list)->setCurrentIndex(0);
     TriggerWith("SaveAs_men", Path("two.qvd"));
-    Dialogs().Answers.push_back(Answer::No);
     Trigger("New_men");
     QVERIFY(QFile::copy(Path("two.qvd"), Path("bad.qvd")) && QFile::resize(Path("bad.qvd"), 100));
-    // Open asks first, as New does: Yes with the save cancelled opens nothing.
+    // Open of a modified project asks first, as New does: Yes with the save cancelled opens
+    // nothing.
+    QTest::keyClicks(Box("Author_tbx"), "x");
     Dialogs().Answers = {Answer::Yes};
     Dialogs().Files = {Dlg::Cancelled()};
     Trigger("Open_men");
@@ -111,6 +234,7 @@ class TestFileCommands : public QObject, WindowFixture {
     TriggerWith("SaveAs_men", Path("line.qvd"));
     Open({}, false);
     // Dropped on the window, the file opens after the same question as Open.
+    QTest::keyClicks(Box("Author_tbx"), "x");
     QMimeData dropped;
     dropped.setUrls({QUrl::fromLocalFile(Path("line.qvd"))});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
@@ -127,12 +251,14 @@ class TestFileCommands : public QObject, WindowFixture {
   void newAndCloseAskAndKeepTheProjectWhenTheSaveDoesNotHappen() {
     LineArray_frm& w = Open({}, false);
     // Yes saves what the controls show, edits not yet read included, then starts anew.
-    Box("Project_tbx")->setText("Keep me");
+    Type("Project_tbx", "Keep me", Stay);
     Dialogs().Answers = {Answer::Yes};
     TriggerWith("New_men", Path("kept.qvd"));
     QVERIFY(Contents(Path("kept.qvd")).contains("Keep me"));
     QCOMPARE(Shown("Project_tbx"), u"Your Project"_s);
-    // Closing asks every time; Yes with the save dialog cancelled keeps the window.
+    // Closing a modified project asks every time; Yes with the save dialog cancelled keeps
+    // the window.
+    Type("Project_tbx", "Keep me too", Stay);
     Dialogs().Log.clear();
     Dialogs().Answers = {Answer::Cancel, Answer::Yes, Answer::No};
     Dialogs().Files.push_back(Dlg::Cancelled());
@@ -147,6 +273,7 @@ class TestFileCommands : public QObject, WindowFixture {
     QLineEdit* box = Box("FloorDistance_tbx");
     box->setFocus();
     QTRY_VERIFY(box->hasFocus());
+    QTest::keyClicks(box, "5");  // modified, so that New, Open and Exit ask
     box->deselect();
     Dialogs().Answers = {Answer::Cancel, Answer::Cancel, Answer::Cancel};
     for (const QKeyCombination key :
@@ -209,6 +336,31 @@ class TestFileCommands : public QObject, WindowFixture {
     Entry(0)->trigger();
     QCOMPARE(Dialogs().Log.last(), gone(plain));
     QVERIFY(Recent().isEmpty());
+  }
+
+  void recentEntriesShowTheirFolderWhereTheirNamesAreAlike() {
+    Open({}, false);
+    QVERIFY(QDir().mkpath(Path("venue A")) && QDir().mkpath(Path("venue B")));
+    const QStringList saved{Path("R&D.qvd"), Path("venue B/show.qvd"), Path("venue A/show.qvd")};
+    for (const QString& path : QStringList(saved.rbegin(), saved.rend()))
+      TriggerWith("SaveAs_men", path);
+    // Newest first: the two shows told apart by their folders, a name of its own alone, an
+    // "&" shown as it is.
+    emit Find<QMenu>("File_men")->aboutToShow();
+    QCOMPARE((QStringList{Entry(0)->text(), Entry(1)->text(), Entry(2)->text()}),
+             (QStringList{u"&1 R&&D.qvd"_s, u"&2 show.qvd — "_s + Path("venue B"),
+                          u"&3 show.qvd — "_s + Path("venue A")}));
+    // Each gives its whole path where the pointer rests on it.
+    QVERIFY(Find<QMenu>("File_men")->toolTipsVisible());
+    for (int i = 0; i < 3; ++i) {
+      QCOMPARE(Entry(i)->statusTip(), saved[i]);
+      QCOMPARE(Entry(i)->toolTip(), saved[i]);
+    }
+    // With one of them gone, the other goes by its name alone.
+    QVERIFY(QFile::remove(saved[2]));
+    Entry(2)->trigger();
+    QCOMPARE(Recent(), (QStringList{"R&&D.qvd", "show.qvd"}));
+    QCOMPARE(Entry(1)->statusTip(), saved[1]);
   }
 };
 
