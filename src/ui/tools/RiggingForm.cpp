@@ -15,7 +15,7 @@
 
 namespace tarnwick {
 
-Rigging_frm::Rigging_frm(QWidget* owner, std::function<void(const QString&)> savePdf)
+Rigging_frm::Rigging_frm(QWidget* owner, std::function<void()> savePdf)
     : QWidget(owner, Qt::Window), savePdf_(std::move(savePdf)) {
   setObjectName(QStringLiteral("Rigging_frm"));
   setWindowTitle(QStringLiteral("Rigging Table"));
@@ -43,7 +43,7 @@ Rigging_frm::Rigging_frm(QWidget* owner, std::function<void(const QString&)> sav
   layout->addLayout(buttons);
   connect(copy, &QPushButton::clicked, this,
           [this] { QGuiApplication::clipboard()->setText(Text()); });
-  connect(pdf, &QPushButton::clicked, this, [this] { savePdf_(Html()); });
+  connect(pdf, &QPushButton::clicked, this, [this] { savePdf_(); });
 }
 
 void Rigging_frm::Show(const ProjectData& project, const Graphics& graphics) {
@@ -85,18 +85,6 @@ void Rigging_frm::Follow(const ProjectData& project, const Graphics& graphics) {
 
 QString Rigging_frm::Text() const {
   return QString::fromStdString(RiggingText(table_, feet_, QLocale().decimalPoint().toStdString()));
-}
-
-QString Rigging_frm::Html() const {
-  // The copied text as an HTML table, one row a line.
-  QString html = QStringLiteral("<h3>Rigging Table</h3><table border=1 cellpadding=4>");
-  for (const QString& line : Text().split('\n', Qt::SkipEmptyParts)) {
-    html += QStringLiteral("<tr>");
-    for (const QString& cell : line.split('\t'))
-      html += QStringLiteral("<td>") + cell.toHtmlEscaped() + QStringLiteral("</td>");
-    html += QStringLiteral("</tr>");
-  }
-  return html + QStringLiteral("</table>");
 }
 
 }  // namespace tarnwick

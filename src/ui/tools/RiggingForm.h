@@ -17,9 +17,9 @@ class Rigging_frm : public QWidget {
   Q_OBJECT
 
  public:
-  // `savePdf` asks where to write a PDF and writes the given HTML there (the window's
-  // dialogs and messages).
-  Rigging_frm(QWidget* owner, std::function<void(const QString& html)> savePdf);
+  // `savePdf` asks where to write the table's PDF page and writes it there (the window's
+  // exports).
+  Rigging_frm(QWidget* owner, std::function<void()> savePdf);
 
   void Show(const ProjectData& project, const Graphics& graphics);
   // The design has changed: the table again.
@@ -29,13 +29,11 @@ class Rigging_frm : public QWidget {
   QString Text() const;
 
  private:
-  QString Html() const;
-
   RiggingTable table_;
   bool feet_ = false;
   QTableWidget* grid_ = nullptr;
   QLabel* lowest_ = nullptr;
-  std::function<void(const QString&)> savePdf_;
+  std::function<void()> savePdf_;
 };
 
 }  // namespace tarnwick

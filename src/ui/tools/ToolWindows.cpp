@@ -86,7 +86,7 @@ void ToolWindows::ResponseHere_men_Click() {
 
 void ToolWindows::RiggingTable_men_Click() {
   if (rigging_ == nullptr)
-    rigging_ = new Rigging_frm(&window_, [this](const QString&) { exports_->SaveRiggingTable(); });
+    rigging_ = new Rigging_frm(&window_, [this] { exports_->SaveRiggingTable(); });
   window_.RedrawAll();
   rigging_->Show(window_.Project(), window_.Geometry());
 }
