@@ -63,12 +63,14 @@ std::optional<ReportRequest::Kind> ReportKind(const std::string& option) {
   if (option == "--map") return Kind::Map;
   if (option == "--response") return Kind::Response;
   if (option == "--optimise") return Kind::Optimise;
+  if (option == "--picture") return Kind::Picture;
+  if (option == "--report") return Kind::Document;
   return std::nullopt;
 }
 
 std::string ReportName(ReportRequest::Kind kind) {
-  static const char* const names[] = {"--levels", "--geometry", "--map", "--response",
-                                      "--optimise"};
+  static const char* const names[] = {"--levels",   "--geometry", "--map",   "--response",
+                                      "--optimise", "--picture",  "--report"};
   return names[static_cast<int>(kind)];
 }
 
@@ -86,10 +88,13 @@ bool Fits(const std::string& option, ReportRequest::Kind kind) {
   using Kind = ReportRequest::Kind;
   if (option == "--area") return kind == Kind::Levels;
   if (option == "--band")
-    return kind == Kind::Levels || kind == Kind::Map || kind == Kind::Optimise;
+    return kind == Kind::Levels || kind == Kind::Map || kind == Kind::Optimise ||
+           kind == Kind::Picture;
   if (option == "--format") return kind == Kind::Levels || kind == Kind::Geometry;
-  if (option == "--size") return kind == Kind::Map;
-  if (option == "--out") return kind == Kind::Map || kind == Kind::Optimise;
+  if (option == "--size") return kind == Kind::Map || kind == Kind::Picture;
+  if (option == "--out")
+    return kind == Kind::Map || kind == Kind::Optimise || kind == Kind::Picture ||
+           kind == Kind::Document;
   if (option == "--fall" || option == "--keep-on-audience") return kind == Kind::Optimise;
   if (IsPredictionOption(option)) return kind != Kind::Geometry;
   return option == "--at" && kind == Kind::Response;
@@ -205,13 +210,35 @@ std::optional<std::string> ReadValue(const std::string& option,
     report.Area = *area;
   } else if (option == "--band") {
     const int entry = value ? BandChoiceFromName(*value) : -1;
-    if (entry < 0) return "--band takes a band such as 1kHz, Broadband or Broadband(A)";
+    if (entry < 0)
+      return "--band takes a band as the graph and the reports name it, with or without its "
+             "blanks, such as \"1 kHz\", 1kHz, Broadband or \"Broadband (A)\"";
     report.Band = entry;
   } else if (value != "csv" && value != "json") {
     return "--format takes csv or json";
   } else {
     report.As = value == "csv" ? ReportRequest::Format::Csv : ReportRequest::Format::Json;
   }
+  return std::nullopt;
+}
+
+// Whether a report that writes a file of its own is given one it can write: why not, or
+// nothing. `sized` tells whether --size was given.
+std::optional<std::string> CheckOut(ReportRequest::Kind kind, const std::string& out, bool sized) {
+  using Kind = ReportRequest::Kind;
+  if (kind == Kind::Map && out.empty()) return "--map needs --out FILE.png or FILE.csv";
+  if (kind == Kind::Map && !EndsWith(out, ".png") && !EndsWith(out, ".csv"))
+    return "--out takes a .png or a .csv file";
+  if (kind == Kind::Picture) {
+    if (out.empty()) return "--picture needs --out FILE.png, FILE.svg or FILE.pdf";
+    const bool png = EndsWith(out, ".png");
+    if (!png && !EndsWith(out, ".svg") && !EndsWith(out, ".pdf"))
+      return "--out takes a .png, a .svg or a .pdf file";
+    // A drawing or a page is as large as it is drawn; only pixels have a number.
+    if (sized && !png) return "--size goes only with a .png picture";
+  }
+  if (kind == Kind::Document && out.empty()) return "--report needs --out FILE.pdf";
+  if (kind == Kind::Document && !EndsWith(out, ".pdf")) return "--out takes a .pdf file";
   return std::nullopt;
 }
 
@@ -225,15 +252,13 @@ std::optional<std::string> CheckWhole(const CommandLine& line,
       return option + " does not go with " +
              (report ? ReportName(line.Report.What) : "starting the window");
   if (!report) return std::nullopt;
-  using Kind = ReportRequest::Kind;
-  const Kind kind = line.Report.What;
-  const std::string& out = line.Report.Out;
+  const auto has = [&given](const char* option) {
+    return std::find(given.begin(), given.end(), option) != given.end();
+  };
+  const ReportRequest::Kind kind = line.Report.What;
   if (line.File.empty()) return ReportName(kind) + " needs a project file";
-  if (kind == Kind::Map && out.empty()) return "--map needs --out FILE.png or FILE.csv";
-  if (kind == Kind::Map && !EndsWith(out, ".png") && !EndsWith(out, ".csv"))
-    return "--out takes a .png or a .csv file";
-  if (kind == Kind::Response && std::find(given.begin(), given.end(), "--at") == given.end())
-    return "--response needs --at X,Y";
+  if (const auto why = CheckOut(kind, line.Report.Out, has("--size"))) return why;
+  if (kind == ReportRequest::Kind::Response && !has("--at")) return "--response needs --at X,Y";
   return std::nullopt;
 }
 
@@ -249,12 +274,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     } else if (argument == "--version") {
       line.Do = CommandLine::Action::Version;
     } else if (const auto kind = ReportKind(argument)) {
-      if (line.Do == CommandLine::Action::Report && line.Report.What != *kind)
+      if (line.Do == CommandLine::Action::Report && line.Report.What == *kind)
+        return Wrong(argument + " given twice");
+      if (line.Do == CommandLine::Action::Report)
         return Wrong(
-            "only one of --levels, --geometry, --map, --response and --optimise at a time");
+            "only one of --levels, --geometry, --map, --response, --optimise, --picture and "
+            "--report at a time");
       if (line.Do == CommandLine::Action::Run) line.Do = CommandLine::Action::Report;
       line.Report.What = *kind;
     } else if (const auto option = ValueOption(argument)) {
+      // Which of two values was meant cannot be told, so neither is taken.
+      if (std::find(given.begin(), given.end(), *option) != given.end())
+        return Wrong(*option + " given twice");
       std::optional<std::string> value;
       if (argument.size() > option->size())
         value = argument.substr(option->size() + 1);
@@ -271,62 +302,80 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
   }
   if (const auto why = CheckWhole(line, given)) return Wrong(*why);
-  // The optimiser evens out what is heard: the A-weighted broadband level, unless told.
-  if (line.Do == CommandLine::Action::Report && line.Report.What == ReportRequest::Kind::Optimise &&
+  // The optimiser evens out what is heard, and the report shows it: the A-weighted
+  // broadband level, unless told.
+  const auto kind = line.Report.What;
+  if (line.Do == CommandLine::Action::Report &&
+      (kind == ReportRequest::Kind::Optimise || kind == ReportRequest::Kind::Document) &&
       std::find(given.begin(), given.end(), "--band") == given.end())
     line.Report.Band = BroadbandAChoice;
   line.Report.File = line.File;
   return line;
 }
 
-const char* CommandLineUsage() {
-  return "Usage: tarnwick [FILE.qvd]\n"
-         "       tarnwick --levels FILE.qvd [--area 1|2|3|all] [--band NAME] [--format csv|json]\n"
-         "       tarnwick --geometry FILE.qvd [--format csv|json]\n"
-         "       tarnwick --map FILE.qvd [--band NAME] [--size WxH] --out OUT.png|OUT.csv\n"
-         "       tarnwick --response FILE.qvd --at X,Y\n"
-         "       tarnwick --optimise FILE.qvd [--band NAME] [--fall DB] [--keep-on-audience "
-         "on|off]\n"
-         "                [--out OUT.qvd]\n"
-         "       (--levels, --map, --response, --optimise: [PREDICTION OPTIONS], below)\n"
-         "Designs a hung line array of loudspeakers; opens FILE.qvd when given.\n"
-         "Every x_m printed (and X of --at) is the horizontal distance from the mounting\n"
-         "point, every y_m the height above the floor, in metres.\n"
-         "  --levels    print the predicted level at every point along the areas\n"
-         "              (default: every area in use, 1 kHz, csv)\n"
-         "  --band NAME a band as the graph names it, blanks left out: 100Hz ... 1kHz ...\n"
-         "              10kHz, Broadband or Broadband(A)\n"
-         "  --geometry  print the inclination and where each box hangs and aims\n"
-         "  --map       write the coverage map of the section (default 1600x1000 pixels,\n"
-         "              each side 16 to 16384, one level per 4x4) as a picture, or as\n"
-         "              CSV: x_m,y_m,level_db\n"
-         "  --response  print the level in every band at the point X,Y (metres, each\n"
-         "              within 1000000 either way): X from the mounting point, where\n"
-         "              the array hangs, towards the areas; Y above the floor\n"
-         "  --optimise  try every splay set (0 or 5 degrees at each joint) with the\n"
-         "              inclination within 15 degrees in 0.5 degree steps, or with every\n"
-         "              pin and mounting when the inclination follows the pin; print the\n"
-         "              design with the most even level over the areas (smallest spread;\n"
-         "              Broadband (A) unless --band says otherwise) and the spread before\n"
-         "              and after; --out writes it as a project\n"
-         "  --keep-on-audience on|off  with --optimise: only designs whose top box aims no\n"
-         "              higher than the back row of the farthest area (on unless off)\n"
-         "  --fall DB   with --optimise: the closest fit to a level falling DB dB per\n"
-         "              doubling of the distance from the array instead (-20 to 20)\n"
-         "  -h, --help  print this text and end\n"
-         "  --version   print the version and end\n"
-         "Prediction options, with --levels, --map, --response and --optimise, each over\n"
-         "the project's own (a project keeps those saved with it):\n"
-         "  --average on|off       each band's power averaged over its third of an octave\n"
-         "  --interpolate on|off   directivity between the two 5 degree entries around\n"
-         "                         the angle\n"
-         "  --air off|iso9613      absorption and speed of sound of the air set below\n"
-         "  --temperature C        degrees Celsius, -20 to 50 (default 20)\n"
-         "  --humidity %           relative humidity, 10 to 100 per cent (default 50)\n"
-         "  --pressure KPA         80 to 110 kPa (default 101.325); these three count\n"
-         "                         only with --air iso9613\n"
-         "Exit status: 0 done, 2 a wrong command line, 3 a file that cannot be read\n"
-         "or written.\n";
-}
+// What --help prints; a constant, since its length is text rather than steps.
+constexpr const char Usage[] =
+    "Usage: tarnwick [FILE.qvd]\n"
+    "       tarnwick --levels FILE.qvd [--area 1|2|3|all] [--band NAME]\n"
+    "                [--format csv|json]\n"
+    "       tarnwick --geometry FILE.qvd [--format csv|json]\n"
+    "       tarnwick --map FILE.qvd [--band NAME] [--size WxH] --out OUT.png|OUT.csv\n"
+    "       tarnwick --response FILE.qvd --at X,Y\n"
+    "       tarnwick --optimise FILE.qvd [--band NAME] [--fall DB]\n"
+    "                [--keep-on-audience on|off] [--out OUT.qvd]\n"
+    "       tarnwick --picture FILE.qvd [--band NAME] [--size WxH]\n"
+    "                --out OUT.png|OUT.svg|OUT.pdf\n"
+    "       tarnwick --report FILE.qvd --out OUT.pdf\n"
+    "       (all but --geometry: [PREDICTION OPTIONS], below)\n"
+    "Designs a hung line array of loudspeakers; opens FILE.qvd when given.\n"
+    "Every x_m printed (and X of --at) is the horizontal distance from the mounting\n"
+    "point, every y_m the height above the floor, in metres.\n"
+    "  --levels    print the predicted level at every point along the areas\n"
+    "              (default: every area in use, 1 kHz, csv)\n"
+    "  --band NAME a band as the graph and the reports name it, with or without its\n"
+    "              blanks: 100Hz ... \"1 kHz\" ... 10kHz, Broadband or \"Broadband (A)\"\n"
+    "  --geometry  print the inclination and where each box hangs and aims\n"
+    "  --map       write the coverage map of the section (default 1600x1000 pixels,\n"
+    "              each side 16 to 16384, one level per 4x4) as a picture, or as\n"
+    "              CSV: x_m,y_m,level_db\n"
+    "  --response  print the level in every band at the point X,Y (metres, each\n"
+    "              within 1000000 either way): X from the mounting point, where\n"
+    "              the array hangs, towards the areas; Y above the floor\n"
+    "  --optimise  try every splay set (0 or 5 degrees at each joint) with the\n"
+    "              inclination within 15 degrees in 0.5 degree steps, or with every\n"
+    "              pin and mounting when the inclination follows the pin; print the\n"
+    "              design with the most even level over the areas (smallest spread;\n"
+    "              Broadband (A) unless --band says otherwise) and the spread before\n"
+    "              and after; --out writes it as a project\n"
+    "  --keep-on-audience on|off  with --optimise: only designs whose top box aims no\n"
+    "              higher than the back row of the farthest area (on unless off)\n"
+    "  --fall DB   with --optimise: the closest fit to a level falling DB dB per\n"
+    "              doubling of the distance from the array instead (-20 to 20)\n"
+    "  --picture   draw the section as View > Fit Design shows it, with the map at\n"
+    "              the band (1 kHz unless --band says otherwise) and its colour bar,\n"
+    "              the grid, a scale bar and a title block: a .png picture (default\n"
+    "              1600x1000 pixels, --size as with --map), a .svg drawing or a\n"
+    "              .pdf page\n"
+    "  --report    write a report of the design as a PDF of three pages: the design\n"
+    "              in words, the section with the map and the level graph, the\n"
+    "              rigging table\n"
+    "  -h, --help  print this text and end\n"
+    "  --version   print the version and end\n"
+    "Prediction options, with every report but --geometry, each over the project's\n"
+    "own (a project keeps those saved with it):\n"
+    "  --average on|off       each band's power averaged over its third of an octave\n"
+    "  --interpolate on|off   directivity between the two 5 degree entries around\n"
+    "                         the angle\n"
+    "  --air off|iso9613      absorption and speed of sound of the air set below\n"
+    "  --temperature C        degrees Celsius, -20 to 50 (default 20)\n"
+    "  --humidity %           relative humidity, 10 to 100 per cent (default 50)\n"
+    "  --pressure KPA         80 to 110 kPa (default 101.325); these three count\n"
+    "                         only with --air iso9613\n"
+    "Each option at most once. TARNWICK_PAPER=a4 or letter sets the paper of PDF\n"
+    "pictures and reports.\n"
+    "Exit status: 0 done, 2 a wrong command line, 3 a file that cannot be read\n"
+    "or written.\n";
+
+const char* CommandLineUsage() { return Usage; }
 
 }  // namespace tarnwick

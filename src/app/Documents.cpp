@@ -30,11 +30,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int PageDpi = 96;          // page units: as many to the inch as the window's pixels
-constexpr double FontPoints = 8.0;   // the sheets' text
-constexpr double PictureMargin = 12; // around a picture, its units
+constexpr int PageDpi = 96;           // page units: as many to the inch as the window's pixels
+constexpr double FontPoints = 8.0;    // the sheets' text
+constexpr double PictureMargin = 12;  // around a picture, its units
 constexpr double PdfMarginMm = 10;
-
 
 QFont SheetFont() {
   QFont font = QGuiApplication::font();
@@ -52,10 +51,12 @@ QString BandAndModel(const ProjectData& project, int band) {
 }
 
 TitleBlock MakeTitle(const ProjectData& project, int band, const QString& fileName) {
-  return {QString::fromStdString(project.ProjectTitle), QString::fromStdString(project.Author),
+  return {QString::fromStdString(project.ProjectTitle),
+          QString::fromStdString(project.Author),
           QDate::currentDate().toString(Qt::ISODate),
           fileName.isEmpty() ? QStringLiteral("(not saved)") : QFileInfo(fileName).fileName(),
-          BandAndModel(project, band), Version()};
+          BandAndModel(project, band),
+          Version()};
 }
 
 // The map over what the section shows above the floor, one level per 4 units, its picture
@@ -74,12 +75,12 @@ SheetMap MakeMap(const ReportDesign& design, int band, const SheetSection& where
   map.Model = QString::fromStdString(
       PredictionLabel(design.Project.Prediction, QLocale().decimalPoint().toStdString()));
   if (!(shown >= 1.0)) return map;  // the view is all below the floor
-  LevelGrid grid = MakeLevelGrid(band, view.Left, top, right, 0.0,
-                                 int(std::ceil(where.Area.width() / 4)) + 1,
-                                 int(std::ceil(shown / 4)) + 1);
+  LevelGrid grid =
+      MakeLevelGrid(band, view.Left, top, right, 0.0, int(std::ceil(where.Area.width() / 4)) + 1,
+                    int(std::ceil(shown / 4)) + 1);
   FillOnEveryCore(grid, engine, [] { return false; });
-  map.Picture = NewPicture(QSize(int(std::ceil(where.Area.width() * detail)),
-                                 int(std::ceil(shown * detail))));
+  map.Picture = NewPicture(
+      QSize(int(std::ceil(where.Area.width() * detail)), int(std::ceil(shown * detail))));
   RenderMap(grid.nodes, grid.nx, grid.ny, map.TopLevel, map.Picture);
   map.Left = grid.left, map.Top = grid.top, map.Right = grid.right, map.Bottom = grid.bottom;
   return map;
@@ -102,7 +103,8 @@ void DrawPictureSheet(QPainter& painter, const QRectF& area, const ReportDesign&
     const auto& r = *options.Region;
     parts.Left = r[0], parts.Top = r[1], parts.Right = r[2], parts.Bottom = r[3];
   } else {
-    const ViewWindow fit = FitDesign(design.Project, design.Geometry, section.Area.size().toSize(), 0);
+    const ViewWindow fit =
+        FitDesign(design.Project, design.Geometry, section.Area.size().toSize(), 0);
     parts.Left = fit.Left, parts.Top = fit.Top;
     parts.Right = fit.Left + section.Area.width() / fit.PixelsPerMetre;
     parts.Bottom = fit.Top - section.Area.height() / fit.PixelsPerMetre;
@@ -162,7 +164,8 @@ QRectF Footer(QPainter& painter, const QRectF& area, int page, int pages) {
 // Text on a report's page, top down.
 class PageText {
  public:
-  PageText(QPainter& painter, const QRectF& area) : painter_(painter), area_(area), y_(area.top()) {}
+  PageText(QPainter& painter, const QRectF& area)
+      : painter_(painter), area_(area), y_(area.top()) {}
 
   void Heading(const QString& text, double scale = 1.3) {
     QFont font = painter_.font();
@@ -235,16 +238,17 @@ void DesignPage(QPainter& painter, const QRectF& area, const ReportDesign& desig
   const ProjectData& p = design.Project;
   const Shown shown{IsFeet(p.Units)};
   const TitleBlock title = MakeTitle(p, DefaultBandChoice, fileName);
-  const QString model = QString::fromStdString(
-      PredictionLabel(p.Prediction, QLocale().decimalPoint().toStdString()));
+  const QString model =
+      QString::fromStdString(PredictionLabel(p.Prediction, QLocale().decimalPoint().toStdString()));
   PageText text(painter, area);
   text.Heading(title.Title.isEmpty() ? u"Untitled project"_s : title.Title, 1.8);
   text.Line(u"Author: "_s + title.Author);
   text.Line(u"Date: "_s + title.Date + u"    File: "_s + title.File);
   text.Line(u"Unit: "_s + (shown.feet ? u"feet"_s : u"metres"_s));
   text.Line(u"Prediction: "_s +
-            (model.isEmpty() ? u"each band at its centre frequency, directivity in 5° steps, no air"_s
-                             : model));
+            (model.isEmpty()
+                 ? u"each band at its centre frequency, directivity in 5° steps, no air"_s
+                 : model));
   text.Heading(u"Array"_s);
   text.Line(QStringLiteral("%1 boxes; Flybar pin %2, %3; inclination %4° (%5); mounting height %6")
                 .arg(p.BoxesAmount)
@@ -254,7 +258,8 @@ void DesignPage(QPainter& painter, const QRectF& area, const ReportDesign& desig
                      shown.Length(p.FloorDistance)));
   std::vector<QStringList> boxes = {{u"Box"_s, u"Tilt Angle"_s, u"Attenuation"_s}};
   for (int b = 0; b < BoxesInUse(p); ++b)
-    boxes.push_back({QString::number(b + 1), b > 0 ? Shown::Number(p.BoxAngle[b - 1]) + u"°"_s : QString(),
+    boxes.push_back({QString::number(b + 1),
+                     b > 0 ? Shown::Number(p.BoxAngle[b - 1]) + u"°"_s : QString(),
                      Attenuation(p.BoxAttenuation[b])});
   text.Table(boxes, {0.08, 0.14, 0.14});
   text.Heading(u"Areas"_s);
@@ -283,9 +288,9 @@ void RiggingPage(QPainter& painter, const QRectF& area, const ReportDesign& desi
                 .arg(Mounting(p).toLower(), shown.Length(p.FloorDistance),
                      Shown::Number(table.Inclination), shown.Length(table.LowestBottom)));
   const QString unit = shown.feet ? u"ft"_s : u"m"_s;
-  std::vector<QStringList> rows = {{u"Box"_s, u"Tilt Angle (°)"_s, u"Attenuation"_s,
-                                    u"Aim (°)"_s, u"Top front height (%1)"_s.arg(unit),
-                                    u"Ray lands on"_s, u"Along the area (%1)"_s.arg(unit)}};
+  std::vector<QStringList> rows = {{u"Box"_s, u"Tilt Angle (°)"_s, u"Attenuation"_s, u"Aim (°)"_s,
+                                    u"Top front height (%1)"_s.arg(unit), u"Ray lands on"_s,
+                                    u"Along the area (%1)"_s.arg(unit)}};
   for (const RiggingRow& row : table.Rows)
     rows.push_back({QString::number(row.Box), row.Box > 1 ? Shown::Number(row.Splay) : QString(),
                     Attenuation(p.BoxAttenuation[row.Box - 1]), Shown::Number(row.Aim),
@@ -302,7 +307,8 @@ void SectionPage(QPainter& painter, const QRectF& area, const ReportDesign& desi
   PictureOptions options;
   options.Band = band;
   options.FileName = fileName;
-  options.Graph = PredictCurves(design.Project, design.Geometry, design.Module, 0, true, band, false);
+  options.Graph =
+      PredictCurves(design.Project, design.Geometry, design.Module, 0, true, band, false);
   options.GraphWords.Caption = u"All Areas, "_s + QString::fromLatin1(BandChoiceName(band));
   options.GraphWords.Feet = IsFeet(design.Project.Units);
   options.GraphWords.DecimalPoint = QLocale().decimalPoint();
@@ -389,7 +395,6 @@ int WritePicture(const ReportRequest& request, const ReportDesign& design, std::
   const QString kind = QFileInfo(QString::fromStdString(request.Out)).suffix().toLower();
   return WriteOut(request, PictureBytes(design, options, kind), "the picture", err);
 }
-
 
 std::optional<std::string> ReportBytes(const ReportDesign& design, int band,
                                        const QString& fileName) {

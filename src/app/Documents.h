@@ -35,7 +35,7 @@ struct PictureOptions {
   // The level graph under the section, as the window shows it, or none.
   std::optional<std::vector<LevelCurve>> Graph;
   GraphText GraphWords;
-  QString FileName;            // the project's file as the title block names it
+  QString FileName;                 // the project's file as the title block names it
   int Width = 1600, Height = 1000;  // a PNG's pixels
 };
 

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "acoustics/LevelEngine.h"
+#include "app/Documents.h"
+#include "app/FileAccess.h"
 #include "app/MapReport.h"
 #include "files/FileWriter.h"
 #include "files/ProjectFile.h"
@@ -207,6 +209,12 @@ PredictionOptions ChosenOptions(PredictionOptions project, const PredictionChoic
 
 int LoadReportDesign(const ReportRequest& request, ReportDesign& design, std::ostream& err) {
   design.Project = MakeDefaultProject();
+  // A file that cannot be opened says why in the system's words, "No such file or directory"
+  // rather than the window's general refusal.
+  if (const auto why = WhyUnreadable(request.File)) {
+    err << "tarnwick: " << request.File << ": " << *why << '\n';
+    return ReportFileRefused;
+  }
   const LoadStatus status = ReadProjectFile(request.File, design.Project);
   if (status != LoadStatus::Loaded) {
     err << "tarnwick: " << request.File << ": " << LoadStatusMessage(status) << '\n';
@@ -316,6 +324,10 @@ int RunReport(const ReportRequest& request, std::ostream& out, std::ostream& err
       break;
     case ReportRequest::Kind::Map:
       return WriteMap(request, design, err);
+    case ReportRequest::Kind::Picture:
+      return WritePicture(request, design, err);
+    case ReportRequest::Kind::Document:
+      return WriteDocument(request, design, err);
   }
   out << report.str();
   return ReportDone;

@@ -25,18 +25,19 @@ PredictionOptions ChosenOptions(PredictionOptions project, const PredictionChoic
 
 // A project's numbers written as data, for scripts and spreadsheets: the levels along its
 // areas, where its boxes hang and aim, its coverage map, the response at a point, or the
-// splays that make its level most even. The scene is laid out in the window's first size.
+// splays that make its level most even; or, for people, its section as a picture and a
+// report of the whole design (Documents.h). The scene is laid out in the window's first size.
 struct ReportRequest {
-  enum class Kind { Levels, Geometry, Map, Response, Optimise };
+  enum class Kind { Levels, Geometry, Map, Response, Optimise, Picture, Document };
   enum class Format { Csv, Json };
   Kind What = Kind::Levels;
   std::string File;
   int Area = 0;  // 1 ... 3, or 0 for every area in use
   int Band = DefaultBandChoice;
   Format As = Format::Csv;
-  std::string Out;  // the map's file (.csv, otherwise a .png picture), or the optimised
-                    // project's
-  int Width = 1600, Height = 1000;  // the map's picture, pixels
+  std::string Out;  // the map's file (.csv, otherwise a .png picture), the optimised
+                    // project's, the picture's (.png, .svg or .pdf) or the report's (.pdf)
+  int Width = 1600, Height = 1000;  // the map's or the .png picture's, pixels
   PlaneVector At;                   // the response's point, metres
   SplayGoal Goal = SplayGoal::EvenLevel;
   double FallPerDoubling = 0.0;  // dB, with SplayGoal::Fall
@@ -65,9 +66,9 @@ int LoadReportDesign(const ReportRequest& request, ReportDesign& design, std::os
 void WriteAllLevels(std::ostream& out, const ProjectData& project, const Graphics& graphics,
                     const Constants& constants);
 
-// Reads the file and writes the report to `out` (a map to its own file, see MapReport.h);
-// a refusal, or an area the project does not use, is told on `err` and nothing is written
-// to `out`.
+// Reads the file and writes the report to `out` (a map to its own file, see MapReport.h; a
+// picture or a report to theirs, see Documents.h); a refusal, or an area the project does
+// not use, is told on `err` and nothing is written to `out`.
 int RunReport(const ReportRequest& request, std::ostream& out, std::ostream& err);
 
 }  // namespace tarnwick

@@ -219,8 +219,10 @@ WriteResult ReplaceFile(const std::string& path, std::span<const unsigned char> 
   // The replaced file keeps its owner where this user may give it (root saving a user's
   // project must not take it over); elsewhere the new file is this user's, as any save's.
   // Before the mode: a change of owner may clear mode bits.
-  if (existing != nullptr && (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()))
-    (void)::fchown(fd, existing->st_uid, existing->st_gid);
+  if (existing != nullptr && (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()) &&
+      ::fchown(fd, existing->st_uid, existing->st_gid) != 0) {
+    // Not allowed to this user: the new file is its own, as any save's.
+  }
   int error = ::fchmod(fd, mode) == 0 ? 0 : errno;
   if (error == 0) error = WriteAll(fd, bytes);
   if (error == 0 && ::fsync(fd) != 0) error = errno;

@@ -15,9 +15,9 @@ namespace tarnwick {
 
 namespace {
 
-constexpr double Gap = 8.0;           // between the sheet's parts
-constexpr double BarColumn = 96.0;    // the colour bar's column, with its labels
-constexpr double GraphShare = 0.32;   // of the height above the title block
+constexpr double Gap = 8.0;          // between the sheet's parts
+constexpr double BarColumn = 96.0;   // the colour bar's column, with its labels
+constexpr double GraphShare = 0.32;  // of the height above the title block
 
 // A canvas that draws onto the sheet's painter in the section's rectangle.
 class SheetCanvas : public Canvas {
@@ -39,8 +39,8 @@ void DrawScaleBar(QPainter& painter, double width, const ViewWindow& view, bool 
   const double step = GridStep(perUnit / 2.5);
   if (!(step > 0.0)) return;
   const double length = step * perUnit;
-  const QString label = QLocale().toString(step, 'g', 6) + (feet ? QStringLiteral(" ft")
-                                                                 : QStringLiteral(" m"));
+  const QString label =
+      QLocale().toString(step, 'g', 6) + (feet ? QStringLiteral(" ft") : QStringLiteral(" m"));
   const QFontMetricsF metrics(painter.font());
   const double boxWidth = length + metrics.horizontalAdvance(label) + 22;
   const QRectF box(width - boxWidth - 6, 6, boxWidth, metrics.height() + 14);
@@ -139,10 +139,10 @@ void DrawTitleBlock(QPainter& painter, const QRectF& block, const TitleBlock& ti
 
 ViewWindow FitRegion(double left, double top, double right, double bottom, QSizeF size) {
   const double width = std::max(right - left, 1e-3), height = std::max(top - bottom, 1e-3);
-  const double scale = std::clamp(std::min(size.width() / width, size.height() / height),
-                                  LeastZoom, MostZoom);
-  return {(left + right) / 2 - size.width() / 2 / scale, (top + bottom) / 2 + size.height() / 2 / scale,
-          scale};
+  const double scale =
+      std::clamp(std::min(size.width() / width, size.height() / height), LeastZoom, MostZoom);
+  return {(left + right) / 2 - size.width() / 2 / scale,
+          (top + bottom) / 2 + size.height() / 2 / scale, scale};
 }
 
 namespace {
@@ -167,8 +167,8 @@ SheetPlaces Arrange(const QFontMetricsF& metrics, const QRectF& area, const Shee
   // Whole units, so that the canvas maps exactly the rectangle it draws in.
   places.Section = QRectF(std::round(area.left()), std::round(area.top()),
                           std::floor(right - area.left()), std::floor(bottom - area.top()));
-  places.Column =
-      QRectF(places.Section.right() + Gap, places.Section.top(), BarColumn, places.Section.height());
+  places.Column = QRectF(places.Section.right() + Gap, places.Section.top(), BarColumn,
+                         places.Section.height());
   return places;
 }
 

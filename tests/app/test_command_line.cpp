@@ -1,8 +1,14 @@
-// The numbers of the command line: read whole and checked against their ranges, never
-// wrapped around or taken beyond what a report can use; a number out of range makes the
-// line wrong, and the error says what the option takes.
+// The command line: its numbers read whole and checked against their ranges, never wrapped
+// around or taken beyond what a report can use; each kind of report with the options and
+// the files it takes; bands by the names the reports print; each option once. A wrong line
+// says what is wrong and what the option takes. The usage and the manual page name the
+// same options.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -109,4 +115,154 @@ TEST(CommandLine, predictionOptionsGoOverTheProjectsOwnWithTheAtmosphereInItsRan
       ParseCommandLine({"--optimise", File, "--keep-on-audience=off"}).Report.KeepOnAudience);
   EXPECT_TRUE(Wrong(ParseCommandLine({"--optimise", File, "--keep-on-audience", "no"}),
                     "--keep-on-audience takes on or off"));
+}
+
+TEST(CommandLine, picturesAndReportsWriteTheKindsOfFileTheirNamesEndIn) {
+  using Kind = ReportRequest::Kind;
+  for (const auto& [arguments, kind, out, width, height] :
+       {std::tuple{std::vector<std::string>{"--picture", File, "--out", "section.png"},
+                   Kind::Picture, "section.png", 1600, 1000},
+        {{"--picture", File, "--out=S.PNG", "--size", "800x500"}, Kind::Picture, "S.PNG", 800, 500},
+        {{"--out", "section.svg", "--picture", File}, Kind::Picture, "section.svg", 1600, 1000},
+        {{"--picture", File, "--band", "4kHz", "--out", "section.Pdf", "--air", "iso9613"},
+         Kind::Picture,
+         "section.Pdf",
+         1600,
+         1000},
+        {{"--report", File, "--out", "show.pdf"}, Kind::Document, "show.pdf", 1600, 1000},
+        {{"--report", File, "--out", "show.pdf", "--average=on"},
+         Kind::Document,
+         "show.pdf",
+         1600,
+         1000}}) {
+    const CommandLine line = ParseCommandLine(arguments);
+    ASSERT_EQ(line.Do, CommandLine::Action::Report) << line.Error;
+    EXPECT_EQ(std::tuple(line.Report.What, line.Report.File, line.Report.Out, line.Report.Width,
+                         line.Report.Height),
+              std::tuple(kind, File, out, width, height));
+  }
+  EXPECT_EQ(ParseCommandLine({"--picture", File, "--out", "s.png"}).Report.Band, DefaultBandChoice);
+  // The report's map and graph show what is heard, as the window's does without its graph.
+  EXPECT_EQ(ParseCommandLine({"--report", File, "--out", "r.pdf"}).Report.Band, BroadbandAChoice);
+  EXPECT_EQ(ParseCommandLine({"--picture", File, "--out", "s.png", "--band=Broadband"}).Report.Band,
+            BandChoiceFromName("Broadband"));
+  for (const auto& [arguments, saying] :
+       {std::pair{std::vector<std::string>{"--picture", File},
+                  "--picture needs --out FILE.png, FILE.svg or FILE.pdf"},
+        {{"--picture", File, "--out", "s.jpg"}, "--out takes a .png, a .svg or a .pdf file"},
+        {{"--picture", File, "--out", "png"}, "--out takes a .png, a .svg or a .pdf file"},
+        {{"--picture", File, "--out", "s.svg", "--size", "800x500"},
+         "--size goes only with a .png picture"},
+        {{"--picture", File, "--out", "s.pdf", "--size=800x500"},
+         "--size goes only with a .png picture"},
+        {{"--picture", File, "--out", "s.png", "--size", "8x5"}, "each from 16 to 16384"},
+        {{"--picture", File, "--out", "s.png", "--format", "csv"},
+         "--format does not go with --picture"},
+        {{"--picture", "--out", "s.png"}, "--picture needs a project file"},
+        {{"--report", File}, "--report needs --out FILE.pdf"},
+        {{"--report", File, "--out", "show.png"}, "--out takes a .pdf file"},
+        {{"--report", File, "--out", "show.pdf", "--band", "1kHz"},
+         "--band does not go with --report"},
+        {{"--report", File, "--out", "show.pdf", "--size", "800x500"},
+         "--size does not go with --report"},
+        {{"--report", "--out", "show.pdf"}, "--report needs a project file"},
+        {{"--picture", File, "--report", "--out", "s.pdf"}, "only one of"},
+        {{"--report", File, "--levels"}, "only one of"},
+        {{File, "--out", "s.png"}, "--out does not go with starting the window"}})
+    EXPECT_TRUE(Wrong(ParseCommandLine(arguments), saying)) << saying;
+}
+
+TEST(CommandLine, aBandIsTakenBackAsTheReportsAndTheGraphPrintIt) {
+  ReportRequest request;
+  request.File = TARNWICK_SOURCE_DIR "/tests/data/default.qvd";
+  ReportDesign design;
+  std::ostringstream err;
+  ASSERT_EQ(LoadReportDesign(request, design, err), ReportDone) << err.str();
+  // The level columns of the CSV with every band, and the bands --response prints a row each.
+  std::ostringstream all;
+  WriteAllLevels(all, design.Project, design.Geometry, design.Module);
+  std::istringstream header(all.str().substr(0, all.str().find('\n')));
+  std::vector<std::string> printed;
+  for (std::string column; std::getline(header, column, ',');) printed.push_back(column);
+  printed.erase(printed.begin(), printed.begin() + 5);  // area,index,distance_m,x_m,y_m
+  ASSERT_EQ(int(printed.size()), BandChoiceCount);
+  request.What = ReportRequest::Kind::Response;
+  std::ostringstream response;
+  ASSERT_EQ(RunReport(request, response, err), ReportDone) << err.str();
+  std::istringstream rows(response.str());
+  std::string row;
+  std::getline(rows, row);  // band,frequency_hz,level_db
+  for (int entry = 0; entry < BandChoiceCount; ++entry) {
+    ASSERT_TRUE(std::getline(rows, row));
+    const std::string band = row.substr(0, row.find(','));
+    EXPECT_EQ(band, printed[entry]);
+    // The name with its blanks, as --optimise prints its band and the graph lists it, and
+    // the name the columns and rows print; as the value after the option or joined to it.
+    for (const std::string& name : {std::string(BandChoiceName(entry)), band}) {
+      EXPECT_EQ(ParseCommandLine({"--map", File, "--out", "m.png", "--band", name}).Report.Band,
+                entry)
+          << name;
+      EXPECT_EQ(ParseCommandLine({"--levels", File, "--band=" + name}).Report.Band, entry) << name;
+    }
+  }
+  for (const auto& [name, entry] : {std::pair{"Broadband (A)", BroadbandAChoice},
+                                    {"broadband(a)", BroadbandAChoice},
+                                    {"1 kHz", DefaultBandChoice},
+                                    {"1KHZ", DefaultBandChoice}})
+    EXPECT_EQ(ParseCommandLine({"--optimise", File, "--band", name}).Report.Band, entry) << name;
+  for (const char* name : {"1000Hz", "Broadband (B)", "A", ""})
+    EXPECT_TRUE(Wrong(ParseCommandLine({"--levels", File, "--band", name}),
+                      "--band takes a band as the graph and the reports name it"))
+        << name;
+}
+
+TEST(CommandLine, anOptionGivenTwiceMakesTheLineWrongWhateverItsValues) {
+  for (const auto& [option, arguments] :
+       {std::pair{"--band",
+                  std::vector<std::string>{"--levels", File, "--band", "1kHz", "--band=2kHz"}},
+        {"--band", {"--levels", File, "--band", "1kHz", "--band", "1kHz"}},
+        {"--area", {"--levels", File, "--area=1", "--area", "2"}},
+        {"--format", {"--levels", File, "--format", "csv", "--format", "json"}},
+        {"--out", {"--map", File, "--out", "a.png", "--out", "b.png"}},
+        {"--size", {"--map", File, "--out", "m.png", "--size", "80x40", "--size", "80x40"}},
+        {"--at", {"--response", File, "--at", "1,1", "--at", "2,2"}},
+        {"--fall", {"--optimise", File, "--fall", "3", "--fall", "6"}},
+        {"--keep-on-audience",
+         {"--optimise", File, "--keep-on-audience", "on", "--keep-on-audience=off"}},
+        {"--air", {"--levels", File, "--air", "iso9613", "--air", "off"}},
+        {"--temperature", {"--levels", File, "--temperature", "20", "--temperature", "25"}},
+        {"--out", {"--picture", File, "--out", "s.png", "--out", "s.svg"}},
+        {"--out", {"--report", File, "--out", "a.pdf", "--out=b.pdf"}},
+        {"--levels", {"--levels", File, "--levels"}},
+        {"--geometry", {"--geometry", "--geometry", File}},
+        {"--picture", {"--picture", File, "--out", "s.png", "--picture"}},
+        {"--report", {"--report", File, "--report", "--out", "s.pdf"}}})
+    EXPECT_TRUE(Wrong(ParseCommandLine(arguments), (std::string(option) + " given twice").c_str()))
+        << option;
+  // Options that differ are still taken together.
+  EXPECT_EQ(ParseCommandLine({"--levels", File, "--band", "1kHz", "--area", "1"}).Do,
+            CommandLine::Action::Report);
+}
+
+TEST(CommandLine, theUsageAndTheManualPageNameTheSameOptions) {
+  // Every long option named, in the usage as typed and in the page as roff writes it.
+  const auto named = [](const std::string& text, const std::string& dash) {
+    std::set<std::string> options;
+    const std::regex option(dash + dash + "([a-z][a-z0-9]*(" + dash + "[a-z0-9]+)*)");
+    for (std::sregex_iterator at(text.begin(), text.end(), option), end; at != end; ++at)
+      options.insert(std::regex_replace((*at)[1].str(), std::regex(dash), "-"));
+    return options;
+  };
+  const std::set<std::string> usage = named(CommandLineUsage(), "-");
+  std::ifstream file(TARNWICK_SOURCE_DIR "/packaging/tarnwick.1");
+  const std::string page((std::istreambuf_iterator<char>(file)), {});
+  ASSERT_FALSE(page.empty());
+  EXPECT_EQ(named(page, R"(\\-)"), usage);
+  for (const char* option : {"picture", "report", "band", "keep-on-audience", "version"})
+    EXPECT_TRUE(usage.contains(option)) << option;
+  // Each line the usage gives, but the window's, is a synopsis of the page.
+  for (const char* kind :
+       {"levels", "geometry", "map", "response", "optimise", "picture", "report"})
+    EXPECT_NE(page.find(".B \\-\\-" + std::string(kind) + "\n.IR FILE .qvd"), std::string::npos)
+        << kind;
 }

@@ -44,13 +44,14 @@ std::vector<std::pair<double, double>> MediaBoxes(const std::string& pdf) {
 
 // The text of a PDF as `pdftotext -layout` lays it out.
 std::string PdfText(const std::string& pdf) {
-  const std::filesystem::path file =
-      std::filesystem::temp_directory_path() / ("tarnwick-report-" + std::to_string(::getpid()) + ".pdf");
+  const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                     ("tarnwick-report-" + std::to_string(::getpid()) + ".pdf");
   std::ofstream(file, std::ios::binary) << pdf;
   std::string text;
   if (FILE* pipe = ::popen(("pdftotext -layout '" + file.string() + "' -").c_str(), "r")) {
     char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      text.append(buffer, n);
     ::pclose(pipe);
   }
   std::filesystem::remove(file);

@@ -199,7 +199,7 @@ TEST(Reports, aRefusalIsToldOnErrAndLeavesOutEmpty) {
   map.Out = best.Out = fifo.Path().string();
   const std::string unread = "cannot write " + map.Out + ": no program is reading the FIFO\n";
   for (const auto& [request, status, saying] :
-       {std::tuple{missing, ReportFileRefused, std::string("none.qvd: ")},
+       {std::tuple{missing, ReportFileRefused, missing.File + ": No such file or directory\n"},
         {area, ReportWrongRequest, ", not area " + std::to_string(area.Area) + "\n"},
         {map, ReportFileRefused, unread},
         {best, ReportFileRefused, unread}}) {

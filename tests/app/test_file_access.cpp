@@ -1,0 +1,54 @@
+// What the command line says of a project file it cannot read: the system's own words for
+// why, for whatever may stand at the path, before anything tries to read it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/FileAccess.h"
+#include "support/FileTargets.h"
+
+using namespace tarnwick;
+using test_targets::Target;
+
+TEST(FileAccess, onlyARegularFileThatOpensIsReadable) {
+  const auto why = [](Target kind) -> std::string {
+    switch (kind) {
+      case Target::File:
+      case Target::LinkToFile:
+        return "";
+      case Target::Folder:
+        return "Is a directory";
+      case Target::DanglingLink:
+        return "No such file or directory";
+      case Target::LinkLoop:
+        return "Too many levels of symbolic links";
+      default:  // FIFOs read or not (never waited on), devices, sockets
+        return "Not a regular file";
+    }
+  };
+  const unsigned char bytes[] = {'Q', '-', 'V', ' ', 'L', 'A'};
+  for (int k = 0; k < int(Target::Count); ++k) {
+    const test_targets::TargetAt at(Target(k), bytes);
+    if (!at.Why().empty()) continue;  // a device, only as root
+    EXPECT_EQ(WhyUnreadable(at.Path().string()).value_or(""), why(Target(k))) << k;
+  }
+  const test_targets::ScratchFolder scratch("tarnwick-access");
+  EXPECT_EQ(WhyUnreadable(scratch / "none.qvd"), "No such file or directory");
+  EXPECT_EQ(WhyUnreadable(""), "No such file or directory");
+  const test_targets::TargetAt file(Target::File, bytes);
+  EXPECT_EQ(WhyUnreadable(file.Path().string() + "/show.qvd"), "Not a directory");
+}
+
+TEST(FileAccess, aFileTheUserMayNotReadIsRefusedAsSuch) {
+  const test_targets::TargetAt file(Target::File, {});
+  std::filesystem::permissions(file.Path(), std::filesystem::perms::none);
+  // Root reads every file, so the question is put as another user would.
+  const bool root = ::geteuid() == 0;
+  const int status = test_targets::InChild(
+      [root] {
+        if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+      },
+      [&file] { return WhyUnreadable(file.Path().string()) == "Permission denied" ? 0 : 1; });
+  EXPECT_EQ(status, 0);
+}
