@@ -201,7 +201,8 @@ std::vector<Stroke> Replay(const DrawingSurface& view, bool isSide) {
   return strokes;
 }
 
-// Translucent rules blended over the picture's premultiplied pixels, byte by byte.
+// Translucent rules blended over the picture's premultiplied pixels, byte by byte. Written
+// here rather than shared with the canvas, so that the baseline stays a measure of its own.
 void BlendRules(QImage& image, const std::vector<QRect>& rules) {
   const QRgb source = qPremultiply(GridRule.rgba());
   const unsigned keep = 255u - qAlpha(source);

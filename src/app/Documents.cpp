@@ -16,7 +16,6 @@
 
 #include "acoustics/LevelGrid.h"
 #include "app/MapReport.h"
-#include "files/FileWriter.h"
 #include "geometry/Rigging.h"
 #include "model/NumberText.h"
 #include "model/ProjectRules.h"
@@ -43,9 +42,14 @@ QFont SheetFont() {
 
 QString Version() { return QStringLiteral("Tarnwick %1").arg(QStringLiteral(TARNWICK_VERSION)); }
 
-QString BandAndModel(const ProjectData& project, int band) {
-  const QString model = QString::fromStdString(
+// The project's prediction model in the user's decimal mark; empty for the plain one.
+QString ModelText(const ProjectData& project) {
+  return QString::fromStdString(
       PredictionLabel(project.Prediction, QLocale().decimalPoint().toStdString()));
+}
+
+QString BandAndModel(const ProjectData& project, int band) {
+  const QString model = ModelText(project);
   const QString name = QString::fromLatin1(BandChoiceName(band));
   return model.isEmpty() ? name : name + QStringLiteral(", ") + model;
 }
@@ -72,16 +76,14 @@ SheetMap MakeMap(const ReportDesign& design, int band, const SheetSection& where
   map.Areas = AreaLevels(engine, band, design.Project, design.Geometry);
   map.TopLevel = AreasMapTop(map.Areas);
   map.Band = QString::fromLatin1(BandChoiceName(band));
-  map.Model = QString::fromStdString(
-      PredictionLabel(design.Project.Prediction, QLocale().decimalPoint().toStdString()));
+  map.Model = ModelText(design.Project);
   if (!(shown >= 1.0)) return map;  // the view is all below the floor
-  LevelGrid grid =
-      MakeLevelGrid(band, view.Left, top, right, 0.0, int(std::ceil(where.Area.width() / 4)) + 1,
-                    int(std::ceil(shown / 4)) + 1);
-  FillOnEveryCore(grid, engine, [] { return false; });
-  map.Picture = NewPicture(
-      QSize(int(std::ceil(where.Area.width() * detail)), int(std::ceil(shown * detail))));
-  RenderMap(grid.nodes, grid.nx, grid.ny, map.TopLevel, map.Picture);
+  const LevelGrid grid =
+      ComputeMap(engine, band, view.Left, top, right, 0.0,
+                 int(std::ceil(where.Area.width() / 4)) + 1, int(std::ceil(shown / 4)) + 1);
+  map.Picture =
+      MapImage(grid, map.TopLevel,
+               QSize(int(std::ceil(where.Area.width() * detail)), int(std::ceil(shown * detail))));
   map.Left = grid.left, map.Top = grid.top, map.Right = grid.right, map.Bottom = grid.bottom;
   return map;
 }
@@ -238,8 +240,7 @@ void DesignPage(QPainter& painter, const QRectF& area, const ReportDesign& desig
   const ProjectData& p = design.Project;
   const Shown shown{IsFeet(p.Units)};
   const TitleBlock title = MakeTitle(p, DefaultBandChoice, fileName);
-  const QString model =
-      QString::fromStdString(PredictionLabel(p.Prediction, QLocale().decimalPoint().toStdString()));
+  const QString model = ModelText(p);
   PageText text(painter, area);
   text.Heading(title.Title.isEmpty() ? u"Untitled project"_s : title.Title, 1.8);
   text.Line(u"Author: "_s + title.Author);
@@ -272,32 +273,35 @@ void DesignPage(QPainter& painter, const QRectF& area, const ReportDesign& desig
   text.Table(areas, {0.08, 0.2, 0.14, 0.14, 0.14});
 }
 
-// The rigging table's page: the hanging, then one row per box.
+// The rigging table's page: the hanging, then one row per box, the attenuation beside its
+// tilt angle.
 void RiggingPage(QPainter& painter, const QRectF& area, const ReportDesign& design,
                  const QString& fileName) {
   const ProjectData& p = design.Project;
   const Shown shown{IsFeet(p.Units)};
-  const RiggingTable table = MakeRiggingTable(p, design.Geometry);
+  const RiggingCells cells =
+      MakeRiggingCells(MakeRiggingTable(p, design.Geometry), shown.feet,
+                       QLocale().decimalPoint().toStdString(), RiggingCaptions::Shown);
   const TitleBlock title = MakeTitle(p, DefaultBandChoice, fileName);
   PageText text(painter, area);
   text.Heading(u"Rigging Table"_s, 1.6);
   text.Line(title.Title + u" · "_s + title.Date + u" · "_s + title.File);
   text.Line(QStringLiteral("Flybar pin %1, %2 · mounting height %3 · inclination %4° · lowest box "
-                           "bottom %5 above the floor")
+                           "bottom %5 %6 above the floor")
                 .arg(p.FlybarPin)
                 .arg(Mounting(p).toLower(), shown.Length(p.FloorDistance),
-                     Shown::Number(table.Inclination), shown.Length(table.LowestBottom)));
-  const QString unit = shown.feet ? u"ft"_s : u"m"_s;
-  std::vector<QStringList> rows = {{u"Box"_s, u"Tilt Angle (°)"_s, u"Attenuation"_s, u"Aim (°)"_s,
-                                    u"Top front height (%1)"_s.arg(unit), u"Ray lands on"_s,
-                                    u"Along the area (%1)"_s.arg(unit)}};
-  for (const RiggingRow& row : table.Rows)
-    rows.push_back({QString::number(row.Box), row.Box > 1 ? Shown::Number(row.Splay) : QString(),
-                    Attenuation(p.BoxAttenuation[row.Box - 1]), Shown::Number(row.Aim),
-                    Shown::Number(row.TopFrontHeight * (shown.feet ? MetresToFeet : 1.0f)),
-                    row.Area > 0 ? u"Area %1"_s.arg(row.Area) : u"none"_s,
-                    row.Area > 0 ? Shown::Number(row.AlongArea * (shown.feet ? MetresToFeet : 1.0f))
-                                 : QString()});
+                     QString::fromStdString(cells.Inclination),
+                     QString::fromStdString(cells.LowestBottom),
+                     QString::fromStdString(cells.Unit)));
+  const auto row = [](const std::array<std::string, 6>& fields, const QString& attenuation) {
+    QStringList out;
+    for (const std::string& field : fields) out.push_back(QString::fromStdString(field));
+    out.insert(2, attenuation);
+    return out;
+  };
+  std::vector<QStringList> rows = {row(cells.Captions, u"Attenuation"_s)};
+  for (std::size_t b = 0; b < cells.Rows.size(); ++b)
+    rows.push_back(row(cells.Rows[b], Attenuation(p.BoxAttenuation[b])));
   text.Table(rows, {0.07, 0.13, 0.13, 0.11, 0.2, 0.14, 0.18});
 }
 
@@ -314,18 +318,6 @@ void SectionPage(QPainter& painter, const QRectF& area, const ReportDesign& desi
   options.GraphWords.DecimalPoint = QLocale().decimalPoint();
   options.GraphWords.FromArray = true;
   DrawPictureSheet(painter, area, design, options, 2.0);
-}
-
-// The document to the request's file, or why not on `err`.
-int WriteOut(const ReportRequest& request, const std::optional<std::string>& bytes,
-             const std::string& what, std::ostream& err) {
-  const WriteResult written = bytes ? WriteFile(request.Out, *bytes, WriteTargets::AnyStream)
-                                    : WriteResult{false, what + " could not be made"};
-  if (!written) {
-    err << "tarnwick: cannot write " << request.Out << ": " << written.Reason << '\n';
-    return ReportFileRefused;
-  }
-  return ReportDone;
 }
 
 }  // namespace
@@ -393,7 +385,7 @@ int WritePicture(const ReportRequest& request, const ReportDesign& design, std::
   options.Width = request.Width, options.Height = request.Height;
   options.FileName = QString::fromStdString(request.File);
   const QString kind = QFileInfo(QString::fromStdString(request.Out)).suffix().toLower();
-  return WriteOut(request, PictureBytes(design, options, kind), "the picture", err);
+  return WriteReportFile(request, PictureBytes(design, options, kind), "the picture", err);
 }
 
 std::optional<std::string> ReportBytes(const ReportDesign& design, int band,
@@ -417,8 +409,9 @@ std::optional<std::string> RiggingBytes(const ReportDesign& design, const QStrin
 }
 
 int WriteDocument(const ReportRequest& request, const ReportDesign& design, std::ostream& err) {
-  return WriteOut(request, ReportBytes(design, request.Band, QString::fromStdString(request.File)),
-                  "the report", err);
+  return WriteReportFile(request,
+                         ReportBytes(design, request.Band, QString::fromStdString(request.File)),
+                         "the report", err);
 }
 
 }  // namespace tarnwick

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QImage>
+#include <QSize>
 #include <functional>
 #include <optional>
 #include <string>
@@ -14,6 +16,17 @@ namespace tarnwick {
 // done, false when stopped. The window's map and the command line's both fill this way.
 bool FillOnEveryCore(LevelGrid& grid, const LevelEngine& engine,
                      const std::function<bool()>& stopped);
+
+// The engine's levels at `band` on a grid of nx by ny nodes over the part of the section
+// from (left, top) to (right, bottom), scene coordinates in metres, computed on every core.
+// The command line's map and the documents' maps are filled here; each lays out its own
+// region and node counts.
+LevelGrid ComputeMap(const LevelEngine& engine, int band, double left, double top, double right,
+                     double bottom, int nx, int ny);
+
+// The grid as a picture of `size` pixels, coloured as the window colours it, `top` the top
+// of the colour scale.
+QImage MapImage(const LevelGrid& grid, float top, QSize size);
 
 // The coverage map of a design: one level per 4 x 4 pixels of a picture of the request's
 // size over the section from the floor and the scene's left edge, to scale (as many pixels

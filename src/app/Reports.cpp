@@ -181,18 +181,21 @@ bool EndsInCsv(const std::string& name) {
                     [](char a, char b) { return a == std::tolower((unsigned char)b); });
 }
 
-// The map to its own file: CSV when the name ends in .csv, otherwise a PNG picture.
-int WriteMap(const ReportRequest& request, const ReportDesign& design, std::ostream& err) {
-  const LevelGrid grid = ComputeMap(request, design);
-  const std::optional<std::string> bytes =
-      EndsInCsv(request.Out) ? MapCsv(grid) : MapPicture(request, design, grid);
-  const WriteResult written = bytes ? WriteFile(request.Out, *bytes, WriteTargets::AnyStream)
-                                    : WriteResult{false, "the picture could not be made"};
+// ReportDone when the request's file is written; otherwise ReportFileRefused, why on `err`.
+int Written(const ReportRequest& request, const WriteResult& written, std::ostream& err) {
   if (!written) {
     err << "tarnwick: cannot write " << request.Out << ": " << written.Reason << '\n';
     return ReportFileRefused;
   }
   return ReportDone;
+}
+
+// The map to its own file: CSV when the name ends in .csv, otherwise a PNG picture.
+int WriteMap(const ReportRequest& request, const ReportDesign& design, std::ostream& err) {
+  const LevelGrid grid = ComputeMap(request, design);
+  return WriteReportFile(request,
+                         EndsInCsv(request.Out) ? MapCsv(grid) : MapPicture(request, design, grid),
+                         "the picture", err);
 }
 
 }  // namespace
@@ -205,6 +208,14 @@ PredictionOptions ChosenOptions(PredictionOptions project, const PredictionChoic
   project.Humidity = chosen.Humidity.value_or(project.Humidity);
   project.Pressure = chosen.Pressure.value_or(project.Pressure);
   return project;
+}
+
+int WriteReportFile(const ReportRequest& request, const std::optional<std::string>& bytes,
+                    const std::string& what, std::ostream& err) {
+  return Written(request,
+                 bytes ? WriteFile(request.Out, *bytes, WriteTargets::AnyStream)
+                       : WriteResult{false, what + " could not be made"},
+                 err);
 }
 
 int LoadReportDesign(const ReportRequest& request, ReportDesign& design, std::ostream& err) {
@@ -294,12 +305,8 @@ int WriteOptimised(const ReportRequest& request, const ReportDesign& design, std
            << '\n';
   if (request.Out.empty()) return ReportDone;
   ProjectFileHeader header;
-  const WriteResult written = WriteProjectFile(request.Out, best, header, WriteTargets::AnyStream);
-  if (!written) {
-    err << "tarnwick: cannot write " << request.Out << ": " << written.Reason << '\n';
-    return ReportFileRefused;
-  }
-  return ReportDone;
+  return Written(request, WriteProjectFile(request.Out, best, header, WriteTargets::AnyStream),
+                 err);
 }
 
 int RunReport(const ReportRequest& request, std::ostream& out, std::ostream& err) {

@@ -61,6 +61,11 @@ struct ReportDesign {
 // otherwise tells why on `err` and gives the exit status.
 int LoadReportDesign(const ReportRequest& request, ReportDesign& design, std::ostream& err);
 
+// A report's own file: the bytes to `request.Out` through the one writer; none stands for
+// "`what` could not be made". Gives ReportDone, or ReportFileRefused with why on `err`.
+int WriteReportFile(const ReportRequest& request, const std::optional<std::string>& bytes,
+                    const std::string& what, std::ostream& err);
+
 // Every area in use, one row per point, with the level in every band and both broadband
 // sums: area,index,distance_m,x_m,y_m,100Hz,...,10kHz,Broadband,Broadband(A).
 void WriteAllLevels(std::ostream& out, const ProjectData& project, const Graphics& graphics,

@@ -34,21 +34,39 @@ RiggingTable MakeRiggingTable(const ProjectData& project, const Graphics& graphi
   return table;
 }
 
-std::string RiggingText(const RiggingTable& table, bool feet, const std::string& decimalSeparator) {
+RiggingCells MakeRiggingCells(const RiggingTable& table, bool feet,
+                              const std::string& decimalSeparator, RiggingCaptions captions) {
   const double unit = feet ? double(MetresToFeet) : 1.0;
-  const std::string name = feet ? "ft" : "m";
   const auto number = [&](double value) { return TwoDecimalText(value, decimalSeparator); };
-  std::string text = "Inclination (deg)\t" + number(table.Inclination) + "\n";
-  text += "Box\tTilt Angle (deg)\tAim (deg)\tTop front height (" + name +
-          ")\tRay lands on\tFrom the area's start (" + name + ")\n";
-  for (const RiggingRow& row : table.Rows) {
-    text += std::to_string(row.Box) + '\t' + (row.Box > 1 ? number(row.Splay) : "") + '\t' +
-            number(row.Aim) + '\t' + number(row.TopFrontHeight * unit) + '\t' +
-            (row.Area > 0 ? "Area " + std::to_string(row.Area) : "none") + '\t' +
-            (row.Area > 0 ? number(row.AlongArea * unit) : "") + '\n';
-  }
-  text += "Lowest box bottom (" + name + ")\t" + number(table.LowestBottom * unit) + "\n";
-  return text;
+  const bool plain = captions == RiggingCaptions::PlainText;
+  const std::string degrees = plain ? " (deg)" : " (°)";
+  RiggingCells cells;
+  cells.Unit = feet ? "ft" : "m";
+  cells.Inclination = number(table.Inclination);
+  cells.LowestBottom = number(table.LowestBottom * unit);
+  cells.Captions = {
+      "Box",           "Tilt Angle" + degrees,
+      "Aim" + degrees, "Top front height (" + cells.Unit + ")",
+      "Ray lands on",  (plain ? "From the area's start (" : "Along the area (") + cells.Unit + ")"};
+  for (const RiggingRow& row : table.Rows)
+    cells.Rows.push_back({std::to_string(row.Box), row.Box > 1 ? number(row.Splay) : "",
+                          number(row.Aim), number(row.TopFrontHeight * unit),
+                          row.Area > 0 ? "Area " + std::to_string(row.Area) : "none",
+                          row.Area > 0 ? number(row.AlongArea * unit) : ""});
+  return cells;
+}
+
+std::string RiggingText(const RiggingTable& table, bool feet, const std::string& decimalSeparator) {
+  const RiggingCells cells =
+      MakeRiggingCells(table, feet, decimalSeparator, RiggingCaptions::PlainText);
+  const auto line = [](const std::array<std::string, 6>& fields) {
+    std::string text = fields[0];
+    for (std::size_t c = 1; c < fields.size(); ++c) text += '\t' + fields[c];
+    return text + '\n';
+  };
+  std::string text = "Inclination (deg)\t" + cells.Inclination + "\n" + line(cells.Captions);
+  for (const auto& row : cells.Rows) text += line(row);
+  return text + "Lowest box bottom (" + cells.Unit + ")\t" + cells.LowestBottom + "\n";
 }
 
 }  // namespace tarnwick

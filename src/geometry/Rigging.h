@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,29 @@ struct RiggingTable {
 };
 
 RiggingTable MakeRiggingTable(const ProjectData& project, const Graphics& graphics);
+
+// Whom the column captions are for: plain text (a spreadsheet or a message) writes degrees
+// as "deg" and heads the last column "From the area's start"; the window and the pages
+// write "°" and "Along the area".
+enum class RiggingCaptions { PlainText, Shown };
+
+// The table's words and numbers, the same in every medium, which only lays them out:
+// numbers to two decimals with the given separator, lengths in feet or metres as the
+// project shows them.
+struct RiggingCells {
+  std::string Unit;          // of the lengths: "ft" or "m"
+  std::string Inclination;   // degrees
+  std::string LowestBottom;  // in Unit
+  // Box, Tilt Angle, Aim, Top front height, Ray lands on, how far along the area; a
+  // caption's unit in brackets.
+  std::array<std::string, 6> Captions;
+  // A box's cells in the captions' order; the top box has no tilt angle, and a ray that
+  // lands on no area ("none") no distance along it.
+  std::vector<std::array<std::string, 6>> Rows;
+};
+
+RiggingCells MakeRiggingCells(const RiggingTable& table, bool feet,
+                              const std::string& decimalSeparator, RiggingCaptions captions);
 
 // The table as text with tab-separated columns, for a spreadsheet or a message; lengths in
 // feet or metres as the project shows them, the decimal separator given.

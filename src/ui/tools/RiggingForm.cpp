@@ -55,32 +55,22 @@ void Rigging_frm::Show(const ProjectData& project, const Graphics& graphics) {
 void Rigging_frm::Follow(const ProjectData& project, const Graphics& graphics) {
   table_ = MakeRiggingTable(project, graphics);
   feet_ = IsFeet(project.Units);
-  const double unit = feet_ ? double(MetresToFeet) : 1.0;
-  const QString name = feet_ ? QStringLiteral("ft") : QStringLiteral("m");
-  grid_->setColumnCount(6);
-  grid_->setHorizontalHeaderLabels(
-      {QStringLiteral("Box"), QStringLiteral("Tilt Angle (°)"), QStringLiteral("Aim (°)"),
-       QStringLiteral("Top front height (%1)").arg(name), QStringLiteral("Ray lands on"),
-       QStringLiteral("Along the area (%1)").arg(name)});
-  grid_->setRowCount(int(table_.Rows.size()));
-  for (int r = 0; r < int(table_.Rows.size()); ++r) {
-    const RiggingRow& row = table_.Rows[r];
-    const QString cells[] = {
-        QString::number(row.Box),
-        row.Box > 1 ? DecimalText(row.Splay) : QString(),
-        DecimalText(row.Aim),
-        DecimalText(row.TopFrontHeight * unit),
-        row.Area > 0 ? QStringLiteral("Area %1").arg(row.Area) : QStringLiteral("none"),
-        row.Area > 0 ? DecimalText(row.AlongArea * unit) : QString()};
-    for (int c = 0; c < 6; ++c) {
-      auto* item = new QTableWidgetItem(cells[c]);
+  const RiggingCells cells = MakeRiggingCells(table_, feet_, QLocale().decimalPoint().toStdString(),
+                                              RiggingCaptions::Shown);
+  const auto text = [](const std::string& cell) { return QString::fromStdString(cell); };
+  QStringList captions;
+  for (const std::string& caption : cells.Captions) captions.push_back(text(caption));
+  grid_->setColumnCount(int(captions.size()));
+  grid_->setHorizontalHeaderLabels(captions);
+  grid_->setRowCount(int(cells.Rows.size()));
+  for (int r = 0; r < int(cells.Rows.size()); ++r)
+    for (int c = 0; c < int(captions.size()); ++c) {
+      auto* item = new QTableWidgetItem(text(cells.Rows[r][c]));
       item->setTextAlignment(Qt::AlignCenter);
       grid_->setItem(r, c, item);
     }
-  }
-  lowest_->setText(
-      QStringLiteral("Inclination %1°; lowest box bottom %2 %3 above the floor")
-          .arg(DecimalText(table_.Inclination), DecimalText(table_.LowestBottom * unit), name));
+  lowest_->setText(QStringLiteral("Inclination %1°; lowest box bottom %2 %3 above the floor")
+                       .arg(text(cells.Inclination), text(cells.LowestBottom), text(cells.Unit)));
 }
 
 QString Rigging_frm::Text() const {
