@@ -1,38 +1,28 @@
 // What the command line says of a project file it cannot read: the system's own words for
-// why, for whatever may stand at the path, before anything tries to read it.
+// why, for whatever may stand at the path (tests/data/file_reads.txt), before anything tries
+// to read it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
 #include "app/FileAccess.h"
+#include "support/DataTable.h"
 #include "support/FileTargets.h"
 
 using namespace tarnwick;
 using test_targets::Target;
 
 TEST(FileAccess, onlyARegularFileThatOpensIsReadable) {
-  const auto why = [](Target kind) -> std::string {
-    switch (kind) {
-      case Target::File:
-      case Target::LinkToFile:
-        return "";
-      case Target::Folder:
-        return "Is a directory";
-      case Target::DanglingLink:
-        return "No such file or directory";
-      case Target::LinkLoop:
-        return "Too many levels of symbolic links";
-      default:  // FIFOs read or not (never waited on), devices, sockets
-        return "Not a regular file";
-    }
-  };
   const unsigned char bytes[] = {'Q', '-', 'V', ' ', 'L', 'A'};
-  for (int k = 0; k < int(Target::Count); ++k) {
-    const test_targets::TargetAt at(Target(k), bytes);
-    if (!at.Why().empty()) continue;  // a device, only as root
-    EXPECT_EQ(WhyUnreadable(at.Path().string()).value_or(""), why(Target(k))) << k;
-  }
+  const int rows = ForEachCase("file_reads.txt", [&bytes](const std::string& row) {
+    const auto [given, why] = ArgumentsAndExpected(row);
+    const test_targets::TargetAt at(test_targets::TargetNamed(given.at(0)), bytes);
+    ASSERT_NE(at.Kind(), Target::Count) << row;
+    if (!at.Why().empty()) return;  // a device, only as root
+    EXPECT_EQ(WhyUnreadable(at.Path().string()).value_or(""), why) << row;
+  });
+  EXPECT_EQ(rows, int(Target::Count));
   const test_targets::ScratchFolder scratch("tarnwick-access");
   EXPECT_EQ(WhyUnreadable(scratch / "none.qvd"), "No such file or directory");
   EXPECT_EQ(WhyUnreadable(""), "No such file or directory");

@@ -1,28 +1,40 @@
-// The number texts typed and shown, and the project's lists and units.
+// The number texts typed and shown (tests/data/number_texts.txt), and the project's lists
+// and units.
 #include <gtest/gtest.h>
 
 #include <cfloat>
 #include <clocale>
 #include <cmath>
 #include <string>
-#include <tuple>
 
 #include "model/NumberText.h"
 #include "model/ProjectData.h"
+#include "support/DataTable.h"
 
 using namespace tarnwick;
 
-TEST(TextToNumber, readsTheLeadingNumberOfAnyTextAndGivesZeroWithoutOne) {
-  // Blanks are ignored anywhere and only the first comma is a decimal point.
-  const std::pair<const char*, double> cases[] = {
-      {"1,2,3", 1.2},   {"\t-\n3 . 5", -3.5}, {"+7", 7},    {".5", 0.5}, {"1.5E2", 150},
-      {"1.5D-1", 0.15}, {"2e+3x", 2e3},       {"3e+", 3},   {"abc", 0},  {"-", 0},
-      {"&HFF", 255},    {"&h1a", 26},         {"&O17", 15}, {"&O19", 1}, {"&X1", 0}};
-  for (const auto& [text, value] : cases) EXPECT_DOUBLE_EQ(TextToNumber(text), value) << text;
-  // Beyond single precision, or beyond double, a typed value is stored as 0.
-  for (const char* text : {"1e39", "-1e39", "1e400"})
-    EXPECT_EQ(ToStoredSingle(TextToNumber(text)), 0.0f) << text;
-  EXPECT_EQ(ToStoredSingle(3e38), 3e38f);
+TEST(NumberText, readsAndWritesEachTextAsTheTableSays) {
+  const int rows = ForEachCase("number_texts.txt", [](const std::string& row) {
+    const auto [given, expected] = ArgumentsAndExpected(row);
+    const std::string& routine = given.at(0);
+    const std::string want = Words(expected).at(0);
+    if (routine == "TextToNumber")
+      EXPECT_DOUBLE_EQ(TextToNumber(given.at(1)), std::stod(want)) << row;
+    else if (routine == "Stored")
+      EXPECT_EQ(ToStoredSingle(TextToNumber(given.at(1))), std::stof(want)) << row;
+    else if (routine == "RoundHalfEven")
+      EXPECT_EQ(RoundHalfEven(std::stod(given.at(1))), std::stoll(want)) << row;
+    else if (routine == "TwoDecimalText")
+      EXPECT_EQ(TwoDecimalText(std::stod(given.at(1)), given.at(2)), want) << row;
+    else if (routine == "NumberToText")
+      EXPECT_EQ(NumberToText(std::stod(given.at(1)), given.at(2), given.at(3)), want) << row;
+    else
+      ADD_FAILURE() << "no routine " << routine;
+  });
+  EXPECT_GE(rows, 40);
+  EXPECT_DOUBLE_EQ(TextToNumber("\t-\n3 . 5"), -3.5);  // a tab and a line break are blanks too
+  EXPECT_EQ(TwoDecimalText(double(16.40475f), "."), "16.4");
+  EXPECT_EQ(TwoDecimalText(double(FLT_MAX), ".").size(), 39u);
 }
 
 TEST(NumberText, readsAndWritesThePointWhateverTheProcessLocale) {
@@ -35,27 +47,6 @@ TEST(NumberText, readsAndWritesThePointWhateverTheProcessLocale) {
   std::setlocale(LC_NUMERIC, saved.c_str());
   EXPECT_DOUBLE_EQ(read, 2.75);
   EXPECT_EQ(shown, "-1234.5");
-}
-
-TEST(NumberText, roundsTwoDecimalsHalfToEvenAndLabelsHalfAwayFromZero) {
-  // 1.005 and 0.35 are stored slightly below the tie.
-  const std::tuple<double, const char*, const char*> decimals[] = {
-      {0.125, ".", "0.12"}, {0.375, ".", "0.38"}, {1.005, ".", "1"}, {32.8095, ".", "32.81"},
-      {-3.0, ".", "-3"},    {-0.001, ".", "0"},   {2.5, ",", "2,5"}, {INFINITY, ".", "0"}};
-  for (const auto& [value, separator, text] : decimals)
-    EXPECT_EQ(TwoDecimalText(value, separator), text) << value;
-  EXPECT_EQ(TwoDecimalText(double(16.40475f), "."), "16.4");
-  EXPECT_EQ(TwoDecimalText(double(FLT_MAX), ".").size(), 39u);
-  for (const auto& [value, rounded] : {std::pair{1.5, 2LL}, {2.5, 2LL}, {-0.5, 0LL}, {0.51, 1LL}})
-    EXPECT_EQ(RoundHalfEven(value), rounded) << value;
-  const std::tuple<double, const char*, const char*> labels[] = {
-      {12.25, "0.0", "12.3"},    {-0.25, "0.0", "-0.3"},       {-0.04, "0.0", "0.0"},
-      {99.96, "0.0", "100.0"},   {0.35, "0.0", "0.3"},         {2.5, "0", "3"},
-      {1.5, "000.00", "001.50"}, {7, "##0.0", "  7.0"},        {5, "#.#", "  5"},
-      {0.5, "#.0", " .5"},       {123456.7, "0.0", "123456.7"}};
-  for (const auto& [value, pattern, text] : labels)
-    EXPECT_EQ(NumberToText(value, pattern, "."), text) << value << " " << pattern;
-  EXPECT_EQ(NumberToText(1.5, "0.0", ","), "1.5");  // a decimal comma becomes a point
 }
 
 TEST(ProjectLists, entriesMapBothWaysOtherValuesShowAsZeroDecibelsAndOnlyFeetIsFeet) {

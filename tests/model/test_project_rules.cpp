@@ -1,32 +1,30 @@
-// Rows in use, list entries and the names of changes, against figures worked out by hand.
+// Rows in use, list entries and the names of changes, against figures worked out by hand
+// (some in tests/data/project_rules.txt).
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
+#include <sstream>
 
 #include "model/ProjectRules.h"
+#include "support/DataTable.h"
 
 using namespace tarnwick;
 
-TEST(ProjectRules, clampsTheRowsInUseToTheArrays) {
-  // count set -> areas, boxes, joints in use; a damaged file may hold any count.
-  const int cases[][4] = {{-3, 0, 0, 0}, {0, 0, 0, 0}, {1, 1, 1, 0},
-                          {2, 2, 2, 1},  {7, 3, 7, 6}, {40, 3, 12, 11}};
-  for (const auto& [count, areas, boxes, joints] : cases) {
-    ProjectData p = MakeDefaultProject();
-    p.AreasAmount = p.BoxesAmount = count;
-    EXPECT_EQ(AreasInUse(p), areas) << count;
-    EXPECT_EQ(BoxesInUse(p), boxes) << count;
-    EXPECT_EQ(JointsInUse(p), joints) << count;
-  }
-}
-
-TEST(ProjectRules, showsASplayAsTheNearestFiveDegreesTiesToEven) {
-  const float nan = std::numeric_limits<float>::quiet_NaN(), inf = HUGE_VALF;
-  const std::pair<float, int> cases[] = {{0, 0},    {5, 1},     {2.5f, 0},  {2.6f, 1},
-                                         {7.4f, 1}, {7.5f, -1}, {-2.5f, 0}, {-2.6f, -1},
-                                         {10, -1},  {nan, -1},  {inf, -1}};
-  for (const auto& [angle, index] : cases) EXPECT_EQ(SplayIndex(angle), index) << angle;
+TEST(ProjectRules, countsRowsInUseAndShowsSplaysAsTheTableSays) {
+  const int rows = ForEachCase("project_rules.txt", [](const std::string& row) {
+    const auto [given, expected] = ArgumentsAndExpected(row);
+    std::ostringstream got;
+    if (given.at(0) == "InUse") {
+      ProjectData p = MakeDefaultProject();
+      p.AreasAmount = p.BoxesAmount = std::stoi(given.at(1));
+      got << AreasInUse(p) << ' ' << BoxesInUse(p) << ' ' << JointsInUse(p);
+    } else if (given.at(0) == "SplayIndex") {
+      got << SplayIndex(std::stof(given.at(1)));
+    } else {
+      ADD_FAILURE() << "no rule " << given.at(0);
+    }
+    EXPECT_EQ(got.str(), expected) << row;
+  });
+  EXPECT_GE(rows, 17);
 }
 
 TEST(ProjectRules, hasListEntriesOnlyForCountsSplaysPinAndFlagTheListsShow) {

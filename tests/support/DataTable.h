@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iomanip>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "geometry/ArrayGeometry.h"
 #include "model/ProjectData.h"
@@ -17,6 +20,35 @@ inline void ForEachRow(const std::string& name, auto read) {
     std::ranges::replace(line, ',', ' ');
     row.clear(), row.str(line);
   }
+}
+
+// Calls `read` with each line of a hand-written case list under tests/data/, its blank
+// lines and '#' comments left out; gives how many it read, none where the file is missing.
+inline int ForEachCase(const std::string& name, auto read) {
+  std::ifstream in(std::string(TARNWICK_SOURCE_DIR) + "/tests/data/" + name);
+  int cases = 0;
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty() && line[0] != '#') read(line), ++cases;
+  return cases;
+}
+
+// The words of `text` between blanks; a word in double quotes is taken whole, blanks and
+// all, and "" is an empty word.
+inline std::vector<std::string> Words(const std::string& text) {
+  std::vector<std::string> words;
+  std::istringstream in(text);
+  for (std::string word; in >> std::quoted(word);) words.push_back(word);
+  return words;
+}
+
+// A case "ARGUMENTS -> EXPECTED": the arguments as Words, and the text after the arrow
+// (empty without one).
+inline std::pair<std::vector<std::string>, std::string> ArgumentsAndExpected(
+    const std::string& line) {
+  const std::size_t arrow = line.find("->");
+  if (arrow == std::string::npos) return {Words(line), ""};
+  const std::size_t expected = line.find_first_not_of(' ', arrow + 2);
+  return {Words(line.substr(0, arrow)), expected == std::string::npos ? "" : line.substr(expected)};
 }
 
 namespace tarnwick {

@@ -105,8 +105,6 @@ class FifoReader {
   }
   ~FifoReader() { Finish(); }
 
-  bool Reading() const { return fd_ >= 0; }
-
   // Everything written to the FIFO while it was read.
   const std::vector<unsigned char>& Finish() {
     thread_.request_stop();
@@ -153,6 +151,14 @@ enum class Target : unsigned char {
   LinkLoop,
   Count
 };
+
+// A kind by its name above, as the data tables write it; Count for none.
+inline Target TargetNamed(const std::string& name) {
+  static const char* const names[] = {"File",         "LinkToFile", "ReadFifo", "UnreadFifo",
+                                      "Device",       "FullDevice", "Socket",   "Folder",
+                                      "DanglingLink", "LinkLoop"};
+  return Target(std::ranges::find(names, name) - std::begin(names));
+}
 
 // `kind` laid out as `name` in a scratch folder of its own, holding `bytes` where it holds
 // any. Why() says why it could not be made (a device needs root).

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "ProgramRun.h"
 #include "ScriptedDialogs.h"
 #include "ui/panels/CoverageLayer.h"
 #include "ui/panels/DrawingSurface.h"
@@ -29,25 +30,6 @@ inline QStringList Rows(const char* pattern, int n) {
   QStringList names;
   for (int i = 0; i < n; ++i) names << QString::fromLatin1(pattern).arg(i);
   return names;
-}
-
-// The program itself run as a script runs it, without a display to find; its status is -1
-// where it did not end by itself within a minute.
-struct Ran {
-  int status = -1;
-  QString out;
-  QByteArray err;
-};
-inline Ran RunProgram(const QStringList& arguments) {
-  QProcess program;
-  QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-    bare.remove(QLatin1String(name));
-  program.setProcessEnvironment(bare);
-  program.start(QStringLiteral(TARNWICK_PROGRAM), arguments);
-  const bool ended = program.waitForFinished(60000) && program.exitStatus() == QProcess::NormalExit;
-  return {ended ? program.exitCode() : -1, QString::fromUtf8(program.readAllStandardOutput()),
-          program.readAllStandardError()};
 }
 
 // One main window as a user meets it: shown and active, asking scripted dialogs, with a
@@ -208,7 +190,10 @@ class WindowFixture {
     const AreaGeometry& a = window_->Geometry().AreaGeom[i];
     return Pixel(x, a.Start.Y + (x - a.Start.X) / a.Direction.X * a.Direction.Y + above);
   }
-  void MoveHeld(QPoint to, Qt::MouseButtons held) const {
+  // The side view's widget pixel of logical pixel `at` of its picture.
+  QPointF Inner(QPointF at) const { return at + Side()->contentsRect().topLeft(); }
+  // The mouse moved over the side view to widget pixel `to`, `held` buttons down.
+  void MoveHeld(QPointF to, Qt::MouseButtons held) const {
     QMouseEvent move(QEvent::MouseMove, to, Side()->mapToGlobal(to), Qt::NoButton, held, {});
     QApplication::sendEvent(Side(), &move);
   }

@@ -7,17 +7,15 @@ using namespace tarnwick;
 
 namespace {
 
-QPointF Inner(DrawingSurface* side, QPointF at) { return at + side->contentsRect().topLeft(); }
-
 void Wheel(DrawingSurface* side, QPointF at, int notches) {
-  const QPointF local = Inner(side, at);
+  const QPointF local = at + side->contentsRect().topLeft();
   QWheelEvent wheel(local, side->mapToGlobal(local), {}, QPoint(0, 120 * notches), Qt::NoButton,
                     Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(side, &wheel);
 }
 
 void Mouse(DrawingSurface* side, QEvent::Type type, Qt::MouseButton button, QPointF at) {
-  const QPointF local = Inner(side, at);
+  const QPointF local = at + side->contentsRect().topLeft();
   const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
   QMouseEvent event(type, local, side->mapToGlobal(local),
                     type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);

@@ -8,14 +8,6 @@ using namespace tarnwick;
 
 namespace {
 
-// The cursor resting at logical pixel `at` of the side view's inner area.
-void Hover(DrawingSurface* side, QPointF at) {
-  const QPointF local = at + side->contentsRect().topLeft();
-  QMouseEvent move(QEvent::MouseMove, local, side->mapToGlobal(local), Qt::NoButton, Qt::NoButton,
-                   Qt::NoModifier);
-  QApplication::sendEvent(side, &move);
-}
-
 // The numbers of a readout, in order ("12.40 m, 1.20 m · 12.7 m at 6.3° down" gives 12.4,
 // 1.2, 12.7, 6.3).
 QList<double> Numbers(const QString& text) {
@@ -43,7 +35,7 @@ class TestSectionReadout : public QObject, WindowFixture {
     for (const QPointF pixel : {QPointF(inner.width() * 0.5, inner.height() * 0.5),
                                 QPointF(inner.width() * 0.9, inner.height() * 0.95),
                                 QPointF(inner.width() * 0.15, inner.height() * 0.1)}) {
-      Hover(Side(), pixel);
+      MoveHeld(Inner(pixel), {});
       const QPointF at = Side()->ToUser(pixel);
       const QList<double> n = Numbers(Label(u"Readout_lbl"_s));
       QCOMPARE(n.size(), 4);
@@ -58,7 +50,7 @@ class TestSectionReadout : public QObject, WindowFixture {
     // In feet, and with the user's decimal mark.
     QLocale::setDefault(QLocale(QLocale::German));
     List("Units_cbx")->setCurrentIndex(List("Units_cbx")->findText(u"Feet"_s));
-    Hover(Side(), {600, 300});
+    MoveHeld(Inner({600, 300}), {});
     const QPointF at = Side()->ToUser({600, 300});
     QVERIFY2(Label(u"Readout_lbl"_s)
                  .startsWith(QString::number((at.x() - MountingPointX) * MetresToFeet, 'f', 2)
@@ -82,7 +74,7 @@ class TestSectionReadout : public QObject, WindowFixture {
     const AreaGeometry& area = w.Geometry().AreaGeom[0];
     const PlaneVector middle = {(area.Start.X + area.End.X) / 2, (area.Start.Y + area.End.Y) / 2};
     const QPointF pixel = Side()->ToPixels(middle.X, middle.Y);
-    Hover(Side(), pixel);
+    MoveHeld(Inner(pixel), {});
     const QPointF at = Side()->ToUser(pixel);
     const QString text = Label(u"Readout_lbl"_s);
     const float level = engine.Level(BroadbandAChoice, {float(at.x()), float(at.y())});
@@ -93,13 +85,10 @@ class TestSectionReadout : public QObject, WindowFixture {
     QVERIFY2(text.endsWith(u"area 1, "_s + QString::number(along, 'f', 1) + u" m along"_s),
              qPrintable(text));
     // Dragging it: where it will land, which is where it lands.
-    QTest::mousePress(Side(), Qt::LeftButton, {},
-                      (pixel + Side()->contentsRect().topLeft()).toPoint());
-    const QPoint to = (pixel + QPointF(120, -40) + Side()->contentsRect().topLeft()).toPoint();
+    QTest::mousePress(Side(), Qt::LeftButton, {}, Inner(pixel).toPoint());
+    const QPoint to = Inner(pixel + QPointF(120, -40)).toPoint();
     QTest::mouseMove(Side(), to);
-    QMouseEvent drag(QEvent::MouseMove, to, Side()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(Side(), &drag);
+    MoveHeld(to, Qt::LeftButton);
     const QString drop = Label(u"Readout_lbl"_s);
     QVERIFY2(drop.startsWith(u"Area 1 to "_s), qPrintable(drop));
     QTest::mouseRelease(Side(), Qt::LeftButton, {}, to);
@@ -110,7 +99,7 @@ class TestSectionReadout : public QObject, WindowFixture {
       const QWidget* widget = Find<QWidget>(QString::fromLatin1(beside));
       QVERIFY2(widget->isVisible() && widget->geometry().left() > picture.right(), beside);
     }
-    Hover(Side(), QPointF(picture.width() + 20, picture.height() / 3.0));
+    MoveHeld(Inner(QPointF(picture.width() + 20, picture.height() / 3.0)), {});
     QVERIFY(Label(u"Readout_lbl"_s).isEmpty());
     const QList<double> n = Numbers(drop);
     QCOMPARE(n.size(), 3);

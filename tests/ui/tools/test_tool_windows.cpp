@@ -1,7 +1,7 @@
 // The tool windows: the response at a point, the rigging table, and Tools › Optimise Splay
-// Angles…, which finds what a direct search finds and applies it as one step, and refuses
-// at once, as the command line does, a design whose areas have no point with a level; each
-// closes on Escape and on its Close button.
+// Angles…, which finds what a direct search finds and applies it as one step, stops its
+// search on Cancel or when closed, and refuses at once, as the command line does, a design
+// whose areas have no point with a level; each closes on Escape and on its Close button.
 #include "acoustics/LevelEngine.h"
 #include "acoustics/SplayOptimiser.h"
 #include "model/ProjectRules.h"
@@ -139,6 +139,12 @@ class TestToolWindows : public QObject, WindowFixture {
     QVERIFY(!form->Busy() && form->Result().Cancelled);
     QVERIFY(!CanApply());
     QCOMPARE(Status(), u"Cancelled."_s);
+    // Closed on Escape, even from a text box, with a search under way: the search stops.
+    Click("OptimiseSearch_cbt");
+    QVERIFY(form->Busy());
+    Box("OptimiseFall_tbx")->setFocus();
+    PressEscape(Box("OptimiseFall_tbx"));
+    QVERIFY(!form->isVisible() && !form->Busy() && form->Result().Cancelled);
   }
 
   void aDesignWithoutALevelOnItsAreasIsToldAndNotSearched() {
@@ -189,25 +195,6 @@ class TestToolWindows : public QObject, WindowFixture {
       Click(button);
       QVERIFY2(!tool->isVisible() && w.isVisible(), name);
     }
-  }
-
-  void closingTheOptimiserStopsItsSearch() {
-    Open();
-    // Twelve boxes fitting a fall broadband: a long search.
-    KeyPick("BoxesAmount_cbx", 10);
-    Trigger("Optimise_men");
-    auto* form = Find<Optimise_frm>("Optimise_frm");
-    KeyPick("OptimiseGoal_cbx", 1);
-    KeyPick("OptimiseBand_cbx", BroadbandChoice);
-    QLineEdit* fall = Box("OptimiseFall_tbx");
-    fall->setFocus();
-    QApplication::setActiveWindow(form);
-    QVERIFY(QTest::qWaitForWindowActive(form));
-    // Escape from a text box too, with the search under way.
-    QVERIFY(form->Busy());
-    QTest::keyClick(fall, Qt::Key_Escape);
-    QVERIFY(!form->isVisible());
-    QVERIFY(!form->Busy() && form->Result().Cancelled);
   }
 
   void theOptimiserOnTheCommandLinePrintsAndWritesTheBestDesign() {

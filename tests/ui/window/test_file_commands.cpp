@@ -1,12 +1,12 @@
-// File's commands as a user meets them: New, Open, Save, Save As, Exit, a file named on the
-// command line or dropped, their shortcuts, the question before a modified project goes,
-// and the recent files, alike names and long paths among them.
+// File's commands as a user meets them: New, Open, Save, Save As, Exit, a file dropped,
+// their shortcuts, the question before a modified project goes (for each way it goes and
+// each way a project is left, as tests/data/save_questions.txt says), and the recent files,
+// alike names and long paths among them.
 #include <sys/stat.h>
 
 #include <climits>
-#include <span>
 
-#include "app/CommandLine.h"
+#include "support/DataTable.h"
 #include "support/WindowFixture.h"
 #include "ui/window/RecentFiles.h"
 
@@ -26,8 +26,19 @@ class TestFileCommands : public QObject, WindowFixture {
   }
   QAction* Entry(int i) const { return Find<QAction>(u"RecentFile_men(%1)"_s.arg(i)); }
 
+  // Drops the file on the window as a file manager does; whether the window took it.
+  bool Drop(const QString& path) {
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    QApplication::sendEvent(&Window(), &enter);
+    QApplication::sendEvent(&Window(), &drop);
+    return enter.isAccepted();
+  }
+
   // The six ways the project goes: the window closes or another project takes its place.
-  enum Way { Exit, Close, New, OpenFile, RecentFile, Drop };
+  enum Way { Exit, Close, New, OpenFile, RecentFile, DropFile };
   // Goes the `way`, a question answered Cancel: how often "Save File?" was asked, and
   // whether the command went on (closed, asked for a file, or opened one).
   std::pair<qsizetype, bool> Go(Way way) {
@@ -35,76 +46,33 @@ class TestFileCommands : public QObject, WindowFixture {
     Dialogs().Log.clear();
     Dialogs().Answers = {Answer::Cancel};
     QSignalSpy redrawn(&Window(), &LineArray_frm::DesignChanged);
-    QMimeData dropped;
-    dropped.setUrls({QUrl::fromLocalFile(sample)});
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
-    switch (way) {
-      case Exit:
-        Trigger("Exit_men");
-        break;
-      case Close:
-        Window().close();
-        break;
-      case New:
-        Trigger("New_men");
-        break;
-      case OpenFile:  // its file dialog cancelled
-        Trigger("Open_men");
-        break;
-      case RecentFile:
-        emit Find<QMenu>("File_men")->aboutToShow();
-        for (int i = 0; i < RecentFiles::Count; ++i)
-          if (Entry(i)->statusTip() == sample) Entry(i)->trigger();
-        break;
-      case Drop:
-        QApplication::sendEvent(&Window(), &enter);
-        QApplication::sendEvent(&Window(), &drop);
-        break;
-    }
+    if (way == Exit || way == New || way == OpenFile)  // Open's file dialog cancelled
+      Trigger(way == Exit ? "Exit_men" : way == New ? "New_men" : "Open_men");
+    if (way == Close) Window().close();
+    if (way == RecentFile) emit Find<QMenu>("File_men")->aboutToShow();
+    for (int i = 0; way == RecentFile && i < RecentFiles::Count; ++i)
+      if (Entry(i)->statusTip() == sample) Entry(i)->trigger();
+    if (way == DropFile) Drop(sample);
     const bool wentOn = way == Exit || way == Close ? !Window().isVisible()
                         : way == OpenFile           ? Dialogs().Log.contains(u"open"_s)
                                                     : !redrawn.isEmpty();
     return {Dialogs().Log.filter(u"ask Save File?"_s).size(), wentOn};
   }
 
-  // How a user leaves a project before it goes.
-  void Untouched() {}
-  void Edited() { Type("Project_tbx", "Edited"); }
-  void BeingTyped() { Type("Author_tbx", "Mo", Stay); }
-  void Saved() {
-    Edited();
-    TriggerWith("Save_men", Path("saved.qvd"));
-  }
-  void UndoneToTheDefault() {
-    Edited();
-    Trigger("Undo_men");
-  }
-  void UndoneToTheFile() {
-    Saved();
-    Type("Author_tbx", "Mo");
-    Trigger("Undo_men");
-  }
-  void UndonePastTheSave() {
-    Saved();
-    Trigger("Undo_men");
-  }
-  // Each of them, and whether it leaves the project marked modified.
-  struct State {
-    const char* name;
-    void (TestFileCommands::*make)();
-    bool marked;
-  };
-  static std::span<const State> States() {
-    using T = TestFileCommands;
-    static const State states[] = {{"untouched", &T::Untouched, false},
-                                   {"edited", &T::Edited, true},
-                                   {"being typed in", &T::BeingTyped, true},
-                                   {"saved", &T::Saved, false},
-                                   {"undone to the default", &T::UndoneToTheDefault, false},
-                                   {"undone to its file", &T::UndoneToTheFile, false},
-                                   {"undone past its save", &T::UndonePastTheSave, true}};
-    return states;
+  // One step of leaving a project as the table names it.
+  void Step(const QString& step) {
+    if (step == "title"_L1)
+      Type("Project_tbx", "Edited");
+    else if (step == "author"_L1)
+      Type("Author_tbx", "Mo");
+    else if (step == "typing"_L1)
+      Type("Author_tbx", "Mo", Stay);
+    else if (step == "save"_L1)
+      TriggerWith("Save_men", Path("saved.qvd"));
+    else if (step == "undo"_L1)
+      Trigger("Undo_men");
+    else
+      QVERIFY2(step == "-"_L1, qPrintable(step));
   }
 
  private slots:
@@ -127,26 +95,35 @@ class TestFileCommands : public QObject, WindowFixture {
 
   void theQuestionComesExactlyWhenTheProjectIsMarkedModified_data() {
     QTest::addColumn<int>("way");
-    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<int>("asked");
     const char* ways[] = {"Exit", "close", "New", "Open", "a recent file", "a drop"};
-    for (int way = Exit; way <= Drop; ++way)
-      for (int state = 0; state < int(States().size()); ++state)
-        QTest::addRow("%s, %s", ways[way], States()[state].name) << way << state;
+    const int rows = ForEachCase("save_questions.txt", [&](const std::string& row) {
+      std::istringstream read(row);
+      std::string steps;
+      read >> steps;
+      for (int way = Exit; way <= DropFile; ++way) {
+        int asked = -1;  // a cell left out fails
+        read >> asked;
+        QTest::addRow("%s, %s", ways[way], steps.c_str())
+            << way << QString::fromStdString(steps) << asked;
+      }
+    });
+    if (rows == 0) QTest::newRow("no case in save_questions.txt") << -1 << QString() << -1;
   }
 
   void theQuestionComesExactlyWhenTheProjectIsMarkedModified() {
     QFETCH(int, way);
-    QFETCH(int, state);
-    const bool marked = States()[state].marked;
+    QFETCH(QString, steps);
+    QFETCH(int, asked);
+    QVERIFY(way >= Exit && (asked == 0 || asked == 1));
     QSettings(u"Quenvar"_s, u"Tarnwick"_s)
         .setValue(u"RecentFiles"_s, QStringList{Sample(u"small.qvd"_s)});
     LineArray_frm& w = Open({}, false);
-    (this->*States()[state].make)();
-    QCOMPARE(w.isWindowModified(), marked);
+    for (const QString& step : steps.split('+')) Step(step);
+    QCOMPARE(w.isWindowModified(), asked == 1);
     // Asked once, and Cancel keeps the project; unasked, the command goes on at once.
-    const auto [asked, wentOn] = Go(Way(way));
-    QCOMPARE(asked, marked ? 1 : 0);
-    QCOMPARE(wentOn, !marked);
+    QCOMPARE(Go(Way(way)), std::pair(qsizetype(asked), asked == 0));
   }
 
   void saveProposesTheCleanTitleAndFailuresWriteNothing() {
@@ -223,29 +200,17 @@ class TestFileCommands : public QObject, WindowFixture {
     QVERIFY(qAbs(w.Project().AreaDistance[2] - 23.0f) < 0.002f);
   }
 
-  void aFileNamedOnTheCommandLineOrDroppedOpensAsOpenDoes() {
-    using A = CommandLine::Action;
-    const auto parse = &ParseCommandLine;
-    QVERIFY(parse({}).Do == A::Run && parse({"show.qvd"}).File == "show.qvd");
-    QVERIFY(parse({"--help"}).Do == A::Help && parse({"--version"}).Do == A::Version);
-    QVERIFY(parse({"--bogus"}).Do == A::Wrong && parse({"a.qvd", "b.qvd"}).Do == A::Wrong);
+  void aFileDroppedOpensAsOpenDoes() {
     Open({}, false);
-    Box("Project_tbx")->setText("From the line");
-    TriggerWith("SaveAs_men", Path("line.qvd"));
+    Box("Project_tbx")->setText("Dropped");
+    TriggerWith("SaveAs_men", Path("dropped.qvd"));
     Open({}, false);
     // Dropped on the window, the file opens after the same question as Open.
     QTest::keyClicks(Box("Author_tbx"), "x");
-    QMimeData dropped;
-    dropped.setUrls({QUrl::fromLocalFile(Path("line.qvd"))});
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
     Dialogs().Answers = {Answer::No};
-    QApplication::sendEvent(&Window(), &enter);
-    QVERIFY(enter.isAccepted());
-    QApplication::sendEvent(&Window(), &drop);
-    QVERIFY(Dialogs().Log[0].startsWith("ask Save File?") &&
-            Shown("Project_tbx") == "From the line");
-    QCOMPARE(Caption(), u"Quenvar Tarnwick  -  line.qvd"_s);
+    QVERIFY(Drop(Path("dropped.qvd")));
+    QVERIFY(Dialogs().Log[0].startsWith("ask Save File?") && Shown("Project_tbx") == "Dropped");
+    QCOMPARE(Caption(), u"Quenvar Tarnwick  -  dropped.qvd"_s);
   }
 
   void newAndCloseAskAndKeepTheProjectWhenTheSaveDoesNotHappen() {
