@@ -44,10 +44,9 @@ RiggingCells MakeRiggingCells(const RiggingTable& table, bool feet,
   cells.Unit = feet ? "ft" : "m";
   cells.Inclination = number(table.Inclination);
   cells.LowestBottom = number(table.LowestBottom * unit);
-  cells.Captions = {
-      "Box",           "Tilt Angle" + degrees,
-      "Aim" + degrees, "Top front height (" + cells.Unit + ")",
-      "Ray lands on",  (plain ? "From the area's start (" : "Along the area (") + cells.Unit + ")"};
+  cells.Captions = {"Box",           "Tilt Angle" + degrees,
+                    "Aim" + degrees, "Top front height (" + cells.Unit + ")",
+                    "Ray lands on",  "Along the area (" + cells.Unit + ")"};
   for (const RiggingRow& row : table.Rows)
     cells.Rows.push_back({std::to_string(row.Box), row.Box > 1 ? number(row.Splay) : "",
                           number(row.Aim), number(row.TopFrontHeight * unit),

@@ -27,8 +27,7 @@ struct RiggingTable {
 RiggingTable MakeRiggingTable(const ProjectData& project, const Graphics& graphics);
 
 // Whom the column captions are for: plain text (a spreadsheet or a message) writes degrees
-// as "deg" and heads the last column "From the area's start"; the window and the pages
-// write "°" and "Along the area".
+// as "deg", the window and the pages as "°"; the captions are otherwise the same.
 enum class RiggingCaptions { PlainText, Shown };
 
 // The table's words and numbers, the same in every medium, which only lays them out:

@@ -52,7 +52,7 @@ TEST(Rigging, writesTabSeparatedTextInTheProjectsUnitsAndDecimalSeparator) {
   table.Inclination = 5.29f;
   const auto in = [](const std::string& unit) {
     return "Box\tTilt Angle (deg)\tAim (deg)\tTop front height (" + unit +
-           ")\tRay lands on\tFrom the area's start (" + unit + ")\n";
+           ")\tRay lands on\tAlong the area (" + unit + ")\n";
   };
   EXPECT_EQ(RiggingText(table, false, "."),
             "Inclination (deg)\t5.29\n" + in("m") + "1\t\t-45\t2\tArea 1\t5\n" +
