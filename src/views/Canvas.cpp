@@ -303,6 +303,16 @@ void Canvas::PrintOutlined(const QString& text, const QColor& outline) {
   Print(text);
 }
 
+void Canvas::PrintOnPlate(const QString& text, const QColor& plate) {
+  const QPointF at = ToPixels(CurrentX, CurrentY);
+  if (Placeable(at)) {
+    const QFontMetricsF metrics(TextFont());
+    const QRectF box(at, QSizeF(metrics.horizontalAdvance(text), metrics.height()));
+    Painter().fillRect(box.adjusted(-1, 0, 1, 0), plate);
+  }
+  Print(text);
+}
+
 double Canvas::TextHeight(const QString& text) const {
   const QFontMetricsF metrics(TextFont());
   const int lines = 1 + int(text.count(QLatin1Char('\n')));

@@ -58,6 +58,9 @@ class Canvas {
   // reads over any colour. On a page the outline is a stroked shape and the text is drawn
   // once, so that it is found as text.
   void PrintOutlined(const QString& text, const QColor& outline);
+  // Prints the text in the fore colour on a rectangle of `plate` a pixel wider than it on
+  // either side, so that no line drawn before runs through it.
+  void PrintOnPlate(const QString& text, const QColor& plate);
   // Height of a line of the text in vertical user units, with the sign of
   // the vertical scale (negative when y grows upward).
   double TextHeight(const QString& text) const;

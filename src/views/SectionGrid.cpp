@@ -20,11 +20,14 @@ QString Label(double value, double step, const ReadoutStyle& style) {
   return text.replace(QLatin1Char('.'), style.DecimalPoint);
 }
 
-// Text with its top left at the label's corner, dark on a white outline.
-void Outlined(Canvas& side, const GridLabel& label) {
+// Text with its top left at the label's corner, dark on a white outline or plate.
+void DrawLabel(Canvas& side, const GridLabel& label) {
   side.ForeColor = GridInk;
   side.CurrentX = label.X, side.CurrentY = label.Y;
-  side.PrintOutlined(label.Text, Qt::white);
+  if (label.Plated)
+    side.PrintOnPlate(label.Text, Qt::white);
+  else
+    side.PrintOutlined(label.Text, Qt::white);
 }
 
 }  // namespace
@@ -61,7 +64,7 @@ GridMarks LayOutGrid(const Canvas& side, const ReadoutStyle& style, const QRect&
         !covered.intersects(
             QRectF(corner.x(), corner.y() - textRows - 4, 50, textRows + 4).toAlignedRect()))
       marks.Labels.push_back({x + 3 * pixelX, bottom + textHeight + 2 * std::fabs(pixelY),
-                              Label(k * step, step, style)});
+                              Label(k * step, step, style), true});
   }
   // Up from the floor, labelled at the left edge, or right of the zoom view beside it.
   for (double k = std::ceil(bottom / metres); k * metres <= top; ++k) {
@@ -75,7 +78,7 @@ GridMarks LayOutGrid(const Canvas& side, const ReadoutStyle& style, const QRect&
                             y + textHeight + std::fabs(pixelY), Label(k * step, step, style)});
   }
   marks.Labels.push_back({right - 30 * pixelX, bottom + textHeight + 2 * std::fabs(pixelY),
-                          style.Feet ? QStringLiteral("ft") : QStringLiteral("m")});
+                          style.Feet ? QStringLiteral("ft") : QStringLiteral("m"), true});
   return marks;
 }
 
@@ -83,7 +86,7 @@ void DrawGrid(Canvas& side, const ReadoutStyle& style, const QRect& covered) {
   const GridMarks marks = LayOutGrid(side, style, covered);
   // The rules first, then the labels over them.
   side.Rules(marks.Rules, GridRule);
-  for (const GridLabel& label : marks.Labels) Outlined(side, label);
+  for (const GridLabel& label : marks.Labels) DrawLabel(side, label);
   side.ForeColor = Canvas::QBColor(0);
 }
 

@@ -16,15 +16,18 @@ class Canvas;
 // step that leaves at least 40 pixels between lines (so at most 100), across from the
 // mounting point and up from the floor, labelled along the bottom and the left edge. The
 // lines are a translucent grey and the labels dark with a white outline, so that both read
-// over white and over every colour of the map. No label goes under `covered` (the zoom view,
-// in the side view's logical pixels): the heights beside it move right of it.
+// over white and over every colour of the map; the distances along the bottom sit on a white
+// plate, as the base line under the floor may run through their row. No label goes under
+// `covered` (the zoom view, in the side view's logical pixels): the heights beside it move
+// right of it.
 void DrawGrid(Canvas& side, const ReadoutStyle& style, const QRect& covered = {});
 
 // What DrawGrid draws, in the side view's user coordinates: the rules, then each label's
-// top left corner and text.
+// top left corner and text, and whether it sits on a plate.
 struct GridLabel {
   double X = 0.0, Y = 0.0;
   QString Text;
+  bool Plated = false;
 };
 struct GridMarks {
   std::vector<QLineF> Rules;
