@@ -7,6 +7,7 @@
 #include <complex>
 #include <numbers>
 #include <random>
+#include <utility>
 
 #include "acoustics/SplPrediction.h"
 
@@ -49,12 +50,15 @@ inline ProjectData RandomProject(std::mt19937& random) {
   return p;
 }
 
-// The power of one band at a point: each box's pressure from the band level less the
-// directivity drop, the attenuation and the distance law, turned by its path and the
-// entry's phase.
-inline double PlainPower(const ProjectData& p, const Graphics& g, int band, PlaneVector point) {
+// One band at a point: the boxes' pressures summed, each from the band level less the
+// directivity drop, the attenuation and the distance law, turned by its path and the entry's
+// phase; and the sum of their powers alone (the incoherent sum).
+inline std::pair<std::complex<double>, double> PlainPressure(const ProjectData& p,
+                                                             const Graphics& g, int band,
+                                                             PlaneVector point) {
   const Constants& c = ModuleData();
   std::complex<double> sum;
+  double incoherent = 0;
   for (int b = 0; b < p.BoxesAmount; ++b) {
     const BoxGeometry& box = g.BoxGeom[b];
     const PlaneVector to = AddVectors(point, NegateVector(box.Source));
@@ -62,22 +66,23 @@ inline double PlainPower(const ProjectData& p, const Graphics& g, int band, Plan
         *LookUpDirectivity(c, band, OffAxisAngle(AngleFromDown(to), AngleFromDown(box.Ray)));
     const double r = std::hypot(double(point.X) - box.Source.X, double(point.Y) - box.Source.Y);
     const double level =
-        c.BandLevel[band] - entry.LevelDrop - p.BoxAttenuation[b] - 20 * std::log10(r);
+        double(c.BandLevel[band]) - entry.LevelDrop - p.BoxAttenuation[b] - 20 * std::log10(r);
     const double phase = 360 * BandCentreFrequency(band) * r / SpeedOfSound + entry.Phase;
-    sum += std::polar(std::pow(10.0, level / 20), phase * std::numbers::pi / 180);
+    const auto one = std::polar(std::pow(10.0, level / 20), phase * std::numbers::pi / 180);
+    sum += one, incoherent += std::norm(one);
   }
-  return std::norm(sum);
+  return {sum, incoherent};
 }
 
 // The level of an entry at a point in dB: a band's, or the A-weighted sum of every band's
 // power for BroadbandAChoice.
 inline double PlainLevel(const ProjectData& p, const Graphics& g, int entry, PlaneVector point) {
-  if (entry != BroadbandAChoice) return 10 * std::log10(PlainPower(p, g, entry, point));
-  double power = 0;
+  const auto power = [&](int band) { return std::norm(PlainPressure(p, g, band, point).first); };
+  if (entry != BroadbandAChoice) return 10 * std::log10(power(entry));
+  double sum = 0;
   for (int band = 0; band < BandCount; ++band)
-    power +=
-        PlainPower(p, g, band, point) * std::pow(10.0, AWeighting(BandCentreFrequency(band)) / 10);
-  return 10 * std::log10(power);
+    sum += power(band) * std::pow(10.0, AWeighting(BandCentreFrequency(band)) / 10);
+  return 10 * std::log10(sum);
 }
 
 }  // namespace tarnwick

@@ -13,19 +13,6 @@
 
 using namespace tarnwick;
 
-namespace {
-
-// Some points all over the section, a few on the boxes' sources.
-std::vector<PlaneVector> SomePoints(const Graphics& g, std::mt19937& random) {
-  std::uniform_real_distribution<float> x(-2.0f, g.SceneWidth), y(0.0f, g.SceneHeight);
-  std::vector<PlaneVector> points;
-  for (int i = 0; i < 37; ++i) points.push_back({x(random), y(random)});
-  points[5] = g.BoxGeom[0].Source;
-  return points;
-}
-
-}  // namespace
-
 // Re-hanging a box at some level below shared upper boxes gives, at every level, what hanging
 // that design afresh gives, to the last bit; with either arithmetic and every set of options.
 TEST(OptionSums, RehangingBelowASharedPrefixSumsAsAFreshDesign) {
@@ -34,16 +21,19 @@ TEST(OptionSums, RehangingBelowASharedPrefixSumsAsAFreshDesign) {
        {std::tuple(true, true, true), std::tuple(true, false, false),
         std::tuple(false, true, true)}) {
     ProjectData p = RandomProject(random);
-    p.Prediction.Average = average, p.Prediction.Interpolate = interpolate;
-    p.Prediction.Air = air;
+    std::tie(p.Prediction.Average, p.Prediction.Interpolate, p.Prediction.Air) =
+        std::tuple(average, interpolate, air);
     Graphics g;
     ComputeScene(p, FirstWindowFrame, g);
-    ComputeArrayGeometry(p, g);
     ProjectData other = p;
     for (float& angle : other.BoxAngle) angle = angle > 2.0f ? 0.0f : 5.0f;
     Graphics otherG = g;
     ComputeArrayGeometry(other, otherG);
-    const std::vector<PlaneVector> points = SomePoints(g, random);
+    // Some points all over the section, one on the top box's source.
+    std::uniform_real_distribution<float> x(-2.0f, g.SceneWidth), y(0.0f, g.SceneHeight);
+    std::vector<PlaneVector> points(37);
+    for (PlaneVector& point : points) point = {x(random), y(random)};
+    points[5] = g.BoxGeom[0].Source;
     for (const auto arithmetic :
          {LevelEngine::Arithmetic::Fastest, LevelEngine::Arithmetic::Portable}) {
       const LevelEngine engine(p, g, ModuleData(), arithmetic);

@@ -1,13 +1,13 @@
 // The command line: each line of tests/data/command_lines.txt taken with the values it gives
 // or refused saying what is wrong and what the option takes (numbers read whole and within
-// their ranges, each kind of report with its options and files, each option once); bands by
-// the names the reports print; the usage and the manual page naming the same options.
+// their ranges, each kind of report with its options and files, each option once); the usage
+// and the manual page naming the same options. (Every band by the names the reports print it
+// with: test_reports.)
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -85,42 +85,6 @@ TEST(CommandLine, chosenPredictionOptionsGoOverTheProjectsOwn) {
             (PredictionOptions{true, false, true, -20.0f, 100.0f, 80.0f}));
   EXPECT_EQ(ChosenOptions(own, {.Air = true, .Pressure = 110.0f}),
             (PredictionOptions{false, true, true, 30.0f, 60.0f, 110.0f}));
-}
-
-TEST(CommandLine, aBandIsTakenBackAsTheReportsAndTheGraphPrintIt) {
-  ReportRequest request;
-  request.File = TARNWICK_SOURCE_DIR "/tests/data/default.qvd";
-  ReportDesign design;
-  std::ostringstream err;
-  ASSERT_EQ(LoadReportDesign(request, design, err), ReportDone) << err.str();
-  // The level columns of the CSV with every band, and the bands --response prints a row each.
-  std::ostringstream all;
-  WriteAllLevels(all, design.Project, design.Geometry, design.Module);
-  std::istringstream header(all.str().substr(0, all.str().find('\n')));
-  std::vector<std::string> printed;
-  for (std::string column; std::getline(header, column, ',');) printed.push_back(column);
-  printed.erase(printed.begin(), printed.begin() + 5);  // area,index,distance_m,x_m,y_m
-  ASSERT_EQ(int(printed.size()), BandChoiceCount);
-  request.What = ReportRequest::Kind::Response;
-  std::ostringstream response;
-  ASSERT_EQ(RunReport(request, response, err), ReportDone) << err.str();
-  std::istringstream rows(response.str());
-  std::string row;
-  std::getline(rows, row);  // band,frequency_hz,level_db
-  for (int entry = 0; entry < BandChoiceCount; ++entry) {
-    ASSERT_TRUE(std::getline(rows, row));
-    const std::string band = row.substr(0, row.find(','));
-    EXPECT_EQ(band, printed[entry]);
-    // The name with its blanks, as --optimise prints its band and the graph lists it, and
-    // the name the columns and rows print; as the value after the option or joined to it.
-    for (const std::string& name : {std::string(BandChoiceName(entry)), band}) {
-      EXPECT_EQ(ParseCommandLine({"--map", "s.qvd", "--out", "m.png", "--band", name}).Report.Band,
-                entry)
-          << name;
-      EXPECT_EQ(ParseCommandLine({"--levels", "s.qvd", "--band=" + name}).Report.Band, entry)
-          << name;
-    }
-  }
 }
 
 TEST(CommandLine, theUsageAndTheManualPageNameTheSameOptions) {

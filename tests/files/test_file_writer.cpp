@@ -75,12 +75,10 @@ TEST(FileWriter, replacesOnlyWhatItsUserMayWriteAndLeavesItTheOwners) {
   fs::permissions(file.Folder(), fs::perms::all);  // anyone may make and rename files there
   fs::permissions(theirs, fs::perms(0444));
   ASSERT_TRUE(!root || ::chown(theirs.c_str(), 65534, 65534) == 0);
-  const int status = InChild(
-      [root] {
-        if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
-      },
-      [&] { return Write(theirs, Pattern(20, 2)) == "permission denied" ? 0 : 1; });
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(InChild([&] {
+              return AsNobody() && Write(theirs, Pattern(20, 2)) == "permission denied" ? 0 : 1;
+            }),
+            0);
   EXPECT_EQ(FileBytes(theirs), Pattern(10, 1));
   if (!root) GTEST_SKIP() << "only root may give a file to another user";
   ASSERT_EQ(Write(theirs, Pattern(20, 2), WriteTargets::RegularOnly), Done);
@@ -107,7 +105,7 @@ TEST(FileWriter, answersEachKindOfTargetAsTheTableSays) {
   ::alarm(0);
   EXPECT_GE(rows, 11);
   // /dev/null takes a write where it stands.
-  EXPECT_TRUE(Write("/dev/null", Pattern(300000, 4)) == Done && IsCharDevice("/dev/null"));
+  EXPECT_TRUE(Write("/dev/null", Pattern(300000, 4)) == Done && fs::is_character_file("/dev/null"));
 }
 
 TEST(FileWriter, writesTheProgramsOwnStreamsWhereTheyStand) {
@@ -134,17 +132,14 @@ TEST(FileWriter, refusesPathsThatLeadNowhere) {
 TEST(FileWriter, aFileSizeLimitReachedHalfWayLeavesTheOldFile) {
   // Its signal as it comes by default would end a program that does not hold it: in a
   // child, so as not to end the test.
-  const int status = InChild(
-      [] {
-        ::signal(SIGXFSZ, SIG_DFL);
-        rlimit limit{};
-        ::getrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = 128 << 10;  // half of what is written
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-      },
-      [&] {
-        const std::string answer = WriteTo(Target::File, Pattern(256 << 10, 2));
-        return answer == "file too large" && !HasFailure() ? 0 : 1;
-      });
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(InChild([&] {
+              ::signal(SIGXFSZ, SIG_DFL);
+              rlimit limit{};
+              ::getrlimit(RLIMIT_FSIZE, &limit);
+              limit.rlim_cur = 128 << 10;  // half of what is written
+              ::setrlimit(RLIMIT_FSIZE, &limit);
+              const std::string answer = WriteTo(Target::File, Pattern(256 << 10, 2));
+              return answer == "file too large" && !HasFailure() ? 0 : 1;
+            }),
+            0);
 }

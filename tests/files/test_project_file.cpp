@@ -171,7 +171,7 @@ TEST(ProjectFileTexts, useWindows1252AndReplaceWhatItCannotHold) {
   EXPECT_EQ(CleanFileName("a/b:c*?|><\"\\ My.Show 2 "), "abc My.Show 2 ");
 }
 
-TEST(ProjectFileDisk, savesAtomicallyAndLeavesNoTail) {
+TEST(ProjectFileDisk, savesWholeFilesWhereItMayWriteAndReadsRegularFilesOnly) {
   const test_targets::ScratchFolder scratch("tarnwick-files");
   const std::string show = scratch / "show.qvd";
   ProjectData big = MakeDefaultProject();
@@ -184,16 +184,12 @@ TEST(ProjectFileDisk, savesAtomicallyAndLeavesNoTail) {
   EXPECT_EQ(header.DataLength, 207);
   EXPECT_EQ(test_targets::FileBytes(show), Sample("default.qvd"));
   EXPECT_FALSE(WriteProjectFile("", big, header));
-}
-
-TEST(ProjectFileDisk, readsOnlyRegularFilesWithoutWaitingAndSavesOnlyWhatMayBeWritten) {
+  // The window saves to files only; the command line's --out may also go to a FIFO.
+  EXPECT_FALSE(WriteProjectFile("/dev/null", big, header));
+  const test_targets::TargetAt fifo(Target::UnreadFifo, {});
+  EXPECT_EQ(WriteProjectFile(fifo.Path(), big, header, WriteTargets::AnyStream).Reason,
+            "no program is reading the FIFO");
+  // Read: regular files only, without waiting on anything else.
   for (int kind = 0; kind < int(Target::Count); ++kind)
     CheckProjectFilePath(Sample("small.qvd"), Target(kind));
-  // The window saves to files only; the command line's --out may also go to a FIFO.
-  ProjectFileHeader header;
-  const ProjectData p = MakeDefaultProject();
-  EXPECT_FALSE(WriteProjectFile("/dev/null", p, header));
-  const test_targets::TargetAt fifo(Target::UnreadFifo, {});
-  EXPECT_EQ(WriteProjectFile(fifo.Path(), p, header, WriteTargets::AnyStream).Reason,
-            "no program is reading the FIFO");
 }

@@ -2,7 +2,6 @@
 // and units.
 #include <gtest/gtest.h>
 
-#include <cfloat>
 #include <clocale>
 #include <cmath>
 #include <string>
@@ -33,8 +32,6 @@ TEST(NumberText, readsAndWritesEachTextAsTheTableSays) {
   });
   EXPECT_GE(rows, 40);
   EXPECT_DOUBLE_EQ(TextToNumber("\t-\n3 . 5"), -3.5);  // a tab and a line break are blanks too
-  EXPECT_EQ(TwoDecimalText(double(16.40475f), "."), "16.4");
-  EXPECT_EQ(TwoDecimalText(double(FLT_MAX), ".").size(), 39u);
 }
 
 TEST(NumberText, readsAndWritesThePointWhateverTheProcessLocale) {
@@ -59,6 +56,5 @@ TEST(ProjectLists, entriesMapBothWaysOtherValuesShowAsZeroDecibelsAndOnlyFeetIsF
   EXPECT_EQ(BoxesAmountItems().front() + AreasAmountItems().back() + FlybarPinItems().back(),
             "239");
   EXPECT_TRUE(IsFeet("Feet") && !IsFeet("feet"));
-  EXPECT_NEAR(double(FeetToMetres) * double(MetresToFeet), 1.0, 1e-6);  // a ppm round trip
   EXPECT_NEAR(16.4 * FeetToMetres, 4.9985557, 1e-6);
 }

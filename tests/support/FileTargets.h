@@ -24,34 +24,6 @@
 
 namespace tarnwick::test_targets {
 
-// A character device at `path` with /dev/null's numbers, mode 0666. Empty when made and
-// writable, else why not: making one needs root, and a file system mounted nodev refuses it.
-inline std::string MakeCharDevice(const std::string& path) {
-  if (::mknod(path.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0)
-    return "cannot make a device here (" + std::string(std::strerror(errno)) + "); that needs root";
-  ::chmod(path.c_str(), 0666);
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-  if (fd < 0) {
-    const std::string why = std::strerror(errno);
-    ::unlink(path.c_str());
-    return "a device made here cannot be opened (" + why + ")";
-  }
-  ::close(fd);
-  return {};
-}
-
-// True when `path` is a character device with /dev/null's numbers.
-inline bool IsCharDevice(const std::string& path) {
-  struct stat info;
-  return ::lstat(path.c_str(), &info) == 0 && S_ISCHR(info.st_mode) &&
-         info.st_rdev == ::makedev(1, 3);
-}
-
-inline bool IsFifo(const std::string& path) {
-  struct stat info;
-  return ::lstat(path.c_str(), &info) == 0 && S_ISFIFO(info.st_mode);
-}
-
 inline std::vector<unsigned char> FileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
@@ -81,18 +53,20 @@ class ScratchFolder {
   std::filesystem::path path_;
 };
 
-// Runs `write` in a child process (set up by `prepare` first) and gives its exit status,
-// or -1 when it did not end by itself.
-template <typename Prepare, typename Write>
-int InChild(Prepare prepare, Write write) {
+// Runs `body` in a child process and gives the status it returns, or -1 when the child did
+// not end by itself.
+int InChild(auto body) {
   const pid_t child = ::fork();
-  if (child == 0) {
-    prepare();
-    ::_exit(write());
-  }
+  if (child == 0) ::_exit(body());
   int status = 0;
   if (child < 0 || ::waitpid(child, &status, 0) != child) return -2;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// In a child: whether it now runs as nobody, as it must where the test runs as root, who may
+// read and write anything.
+inline bool AsNobody() {
+  return ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0);
 }
 
 // Reads a FIFO on a thread of its own from construction on, so that a writer finds a
@@ -186,13 +160,18 @@ class TargetAt {
     if (kind_ == Target::File) put(path_);
     if (kind_ == Target::LinkToFile) put(folder_ / "file");
     if (kind_ == Target::Folder) fs::create_directory(path_);
+    // A socket file is left unbound. A device has /dev/null's numbers: making one needs root,
+    // and one made on a file system mounted nodev will not open.
     for (const auto& [node, type] : {std::pair{Target::ReadFifo, S_IFIFO},
                                      {Target::UnreadFifo, S_IFIFO},
-                                     {Target::Socket, S_IFSOCK}})  // a socket file, unbound
-      if (kind_ == node && ::mknod(path_.c_str(), type | 0600, 0) != 0)
-        why_ = "cannot make " + path_.string();
+                                     {Target::Socket, S_IFSOCK},
+                                     {Target::Device, S_IFCHR}})
+      if (kind_ == node &&
+          ::mknod(path_.c_str(), type | 0600, type == S_IFCHR ? ::makedev(1, 3) : 0))
+        why_ = "cannot make " + path_.string() + " (" + std::strerror(errno) + ")";
+    if (kind_ == Target::Device && why_.empty() && !std::ofstream(path_))
+      why_ = "a device made here cannot be opened";
     if (kind_ == Target::ReadFifo) reader_ = std::make_unique<FifoReader>(path_.string());
-    if (kind_ == Target::Device) why_ = MakeCharDevice(path_);
     for (const auto& [link, to] : {std::pair{Target::LinkToFile, "file"},
                                    {Target::FullDevice, "/dev/full"},
                                    {Target::DanglingLink, "gone"}})

@@ -4,21 +4,12 @@
 #include <QtTest>
 #include <cmath>
 
+#include "support/Pixels.h"
 #include "views/Canvas.h"
 
 using namespace tarnwick;
 
 namespace {
-
-bool IsRed(QRgb p) { return qRed(p) > qGreen(p) + 40 && qRed(p) > qBlue(p) + 40; }
-
-int Count(Canvas& s, bool (*test)(QRgb)) {
-  const QImage& image = s.Image();
-  int count = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) count += test(image.pixel(x, y));
-  return count;
-}
 
 using Quad = std::array<double, 4>;  // a scale, or two corners: x1, y1, x2, y2
 
@@ -54,17 +45,17 @@ class TestDrawingSurface : public QObject {
     map.fill(Qt::red);
     // As placed: from x 32 to 224 and from y 112 down to 32 (pixel rows 16 to 96).
     QVERIFY(v.s.DrawPicture(32, 112, 224, 32, map));
-    QVERIFY(IsRed(v.At(33, 17)) && IsRed(v.At(222, 94)) && IsRed(v.At(128, 64)));
-    QVERIFY(!IsRed(v.At(30, 64)) && !IsRed(v.At(226, 64)) && !IsRed(v.At(128, 14)) &&
-            !IsRed(v.At(128, 98)));
+    QVERIFY(IsReddish(v.At(33, 17)) && IsReddish(v.At(222, 94)) && IsReddish(v.At(128, 64)));
+    QVERIFY(!IsReddish(v.At(30, 64)) && !IsReddish(v.At(226, 64)) && !IsReddish(v.At(128, 14)) &&
+            !IsReddish(v.At(128, 98)));
     // The same extents at another scale: smaller, as a stand-in for a map of a new scene.
     v.Reset({0, 1280, 2560, 0});
     QVERIFY(v.s.DrawPicture(32, 112, 224, 32, map));
-    QVERIFY(IsRed(v.At(12, 122)) && !IsRed(v.At(30, 122)));
+    QVERIFY(IsReddish(v.At(12, 122)) && !IsReddish(v.At(30, 122)));
     // Reaching far beyond the picture but within 2^24 pixels: it covers it.
     v.Reset();
     QVERIFY(v.s.DrawPicture(-MaxPixel, 128 + MaxPixel, MaxPixel, 128 - MaxPixel, map));
-    QCOMPARE(Count(v.s, IsRed), 256 * 128);
+    QCOMPARE(Count(v.s.Image(), IsReddish), 256 * 128);
 
     // Corners the scale cannot place: beyond 2^24 pixels, not numbers, or a scale that is
     // none; or below a device pixel apart. Nothing of the picture is drawn, and nothing else.
@@ -88,13 +79,13 @@ class TestDrawingSurface : public QObject {
     Surface v;
     // As ever: a line and a ring where they are asked for (text: test_side_view).
     v.s.Line(16, 64, 240, 64, Qt::red);
-    QVERIFY(IsRed(v.At(20, 64)) && IsRed(v.At(236, 64)) && !IsRed(v.At(10, 64)));
+    QVERIFY(IsReddish(v.At(20, 64)) && IsReddish(v.At(236, 64)) && !IsReddish(v.At(10, 64)));
     v.s.Circle(128, 100, 10, Qt::red);
-    QVERIFY(IsRed(v.At(138, 28)) && !IsRed(v.At(128, 28)));
+    QVERIFY(IsReddish(v.At(138, 28)) && !IsReddish(v.At(128, 28)));
     // A line reaching past either end of double is drawn across the picture.
     v.Reset();
     v.s.Line(-1.7e308, 64, 1.7e308, 64, Qt::red);
-    QVERIFY(IsRed(v.At(1, 64)) && IsRed(v.At(254, 64)));
+    QVERIFY(IsReddish(v.At(1, 64)) && IsReddish(v.At(254, 64)));
     // A filled disc larger than everything covers the picture; its outline far away shows not.
     v.Reset();
     v.s.Circle(128, 64, 1e300, Qt::red);
@@ -102,7 +93,7 @@ class TestDrawingSurface : public QObject {
     v.s.Fill = Canvas::FillStyle::Solid;
     v.s.FillColor = Qt::red;
     v.s.Circle(128, 64, 1e300, Qt::red);
-    QCOMPARE(Count(v.s, IsRed), 256 * 128);
+    QCOMPARE(Count(v.s.Image(), IsReddish), 256 * 128);
 
     // Where a position is not a number, infinite or out of reach, no line, disc or text is
     // drawn (pictures: above).

@@ -7,6 +7,7 @@
 #include "acoustics/ModuleData.h"
 #include "model/ProjectRules.h"
 #include "support/DataTable.h"
+#include "support/Pixels.h"
 #include "ui/panels/DrawingSurface.h"
 #include "ui/panels/LineElement.h"
 #include "views/SectionGrid.h"
@@ -17,27 +18,9 @@ using namespace tarnwick;
 
 namespace {
 
-bool IsDark(QRgb p) { return qGray(p) < 128; }
-bool IsInked(QRgb p) { return qGray(p) < 200; }
-bool IsReddish(QRgb p) { return qRed(p) > qGreen(p) + 40 && qRed(p) > qBlue(p) + 40; }
 bool IsBlackish(QRgb p) { return qGray(p) < 140 && !IsReddish(p); }
 bool IsBluish(QRgb p) { return qBlue(p) > qRed(p) + 60 && qBlue(p) > qGreen(p) + 30; }
 bool IsGreenish(QRgb p) { return qGreen(p) > qRed(p) + 60 && qGreen(p) > qBlue(p) + 20; }
-
-// Whether any pixel within `radius` logical pixels of a logical position passes the test.
-bool AnyNear(const QImage& image, QPointF at, int radius, bool (*test)(QRgb)) {
-  const double ratio = image.devicePixelRatio();
-  const int x = int(std::lround(at.x() * ratio)), y = int(std::lround(at.y() * ratio));
-  const int r = int(std::ceil(radius * ratio));
-  for (int py = y - r; py <= y + r; ++py)
-    for (int px = x - r; px <= x + r; ++px)
-      if (image.valid(px, py) && test(image.pixel(px, py))) return true;
-  return false;
-}
-
-bool AnyNear(Canvas& view, double x, double y, int radius, bool (*test)(QRgb)) {
-  return AnyNear(view.Image(), view.ToPixels(x, y), radius, test);
-}
 
 QRgb At(const QImage& i, QPointF p) { return i.pixel((p * i.devicePixelRatio()).toPoint()); }
 
@@ -180,6 +163,42 @@ class TestSideView : public QObject {
     without.Draw();
     QVERIFY(without.side.ToPixels(0, 0).x() < v.side.ToPixels(0, 0).x());
     QVERIFY(inner.contains(without.side.ToPixels(0, 0)));
+  }
+
+  void distancesAlongTheBottomReadOverTheBaseLine() {
+    // A view so low that the base line under the floor runs through the distances' row:
+    // each distance sits on a plate, its figures as they look on white.
+    Views v(false);
+    v.side.SetSize({400, 120}, 2);
+    Redraw(v.project, v.g, {false, 402.0, 122.0});
+    v.side.Cls();
+    DrawBackground(v.side, v.zoom, false, v.project, v.g);
+    const ReadoutStyle style{false, QStringLiteral(".")};
+    DrawGrid(v.side, style);
+    const QImage drawn = v.side.Image();
+    const QPointF base = v.side.ToPixels(0, -0.05 * v.g.SceneHeight);
+    const double baseEnd = v.side.ToPixels(v.g.SceneWidth, 0).x();
+    Canvas plain;
+    plain.SetSize({400, 120}, 2);
+    plain.Scale(v.side.ScaleLeft(), v.side.ScaleTop(), v.side.ScaleLeft() + v.side.ScaleWidth(),
+                v.side.ScaleTop() + v.side.ScaleHeight());
+    const QFontMetricsF metrics(v.side.TextFont());
+    int crossed = 0;
+    for (const GridLabel& label : LayOutGrid(v.side, style).Labels) {
+      if (!label.Plated) continue;
+      plain.Cls();
+      plain.ForeColor = GridInk;
+      std::tie(plain.CurrentX, plain.CurrentY) = std::pair(label.X, label.Y);
+      plain.PrintOnPlate(label.Text, Qt::white);
+      // The text's box in device pixels, less its edges, which the plate covers in part.
+      const QRectF box(v.side.ToPixels(label.X, label.Y) * 2,
+                       QSizeF(metrics.horizontalAdvance(label.Text), metrics.height()) * 2);
+      const QRect inside = box.toAlignedRect().adjusted(1, 1, -1, -1) & drawn.rect();
+      crossed += inside.top() < 2 * base.y() && 2 * base.y() < inside.bottom() &&
+                 inside.right() > 2 * base.x() && inside.left() < 2 * baseEnd;
+      QCOMPARE(drawn.copy(inside), plain.Image().copy(inside));
+    }
+    QVERIFY(crossed >= 2);
   }
 
   void lineElementLiesOverThePictureClippedNearIt() {

@@ -18,6 +18,7 @@ class TestCoverageLayer : public QObject, WindowFixture {
     List("BoxesAmount_cbx")->setCurrentIndex(MaxBoxes - MinBoxes);
     Click("AutomaticInclCalc_chk");
     Trigger("ShowMap_men");
+    Trigger("ShowGraph_men");  // the levels along the areas as well as the map
     WaitForMap();
     // Every box that takes a number: every text box but the title and the author.
     QList<QLineEdit*> boxes =
@@ -83,17 +84,6 @@ class TestCoverageLayer : public QObject, WindowFixture {
     QVERIFY(layer->Top() - map.nodes[map.nodes.size() / 2] > -60);
     Trigger("ShowMap_men");
     QVERIFY(!Find("MapFreq_cbx")->isVisible() && layer->ShownMap() == nullptr);
-  }
-
-  void theMapAndTheResponseOnTheCommandLineAreTheEnginesAndTheWindows() {
-    // The numbers are test_reports' own; here the program itself: a map needs --out and
-    // has its default size, and a response ends with the A-weighted sum.
-    const QString file = Sample("default.qvd");
-    QCOMPARE(RunProgram({u"--map"_s, file}).status, 2);
-    QCOMPARE(RunProgram({u"--map"_s, file, u"--out"_s, Path("m.png")}).status, 0);
-    QCOMPARE(QImage(Path("m.png")).size(), QSize(1600, 1000));
-    const Ran response = RunProgram({u"--response"_s, file, u"--at"_s, u"15,2"_s});
-    QVERIFY(response.out.split('\n', Qt::SkipEmptyParts).last().startsWith("Broadband(A),,"_L1));
   }
 };
 

@@ -1,5 +1,5 @@
 // The graph strip as a user meets it: the curves of the design on screen in every area and
-// band, the tolerance band, dragging it taller, and the same numbers from the command line.
+// band, the tolerance band, and dragging it taller.
 #include "acoustics/BandLevels.h"
 #include "support/WindowFixture.h"
 #include "ui/panels/GraphStrip.h"
@@ -63,18 +63,6 @@ class TestGraphStrip : public QObject, WindowFixture {
     int apart = 0;
     for (std::size_t i = 0; i < curve.Low.size(); ++i) apart += curve.Low[i] < curve.High[i] - 0.5f;
     QVERIFY(apart > 10);  // a band, not a line
-  }
-
-  void theCommandLineGivesTheWindowsNumbersWithoutADisplay() {
-    // The numbers are the reports' own (test_reports); here each seed runs without a display.
-    QDir corpus(TARNWICK_SOURCE_DIR "/tests/fuzz/corpus"_L1);
-    const QStringList files = corpus.entryList({u"*.qvd"_s});
-    QVERIFY(files.size() >= 3);
-    for (const QString& name : files)
-      for (const char* kind : {"--levels", "--geometry"}) {
-        const Ran ran = RunProgram({QLatin1String(kind), corpus.filePath(name)});
-        QVERIFY2(ran.status == 0 && !ran.out.isEmpty(), ran.err.constData());
-      }
   }
 };
 

@@ -127,34 +127,30 @@ class TestPanels : public QObject, WindowFixture {
     QCOMPARE(Shown({"AreaLength_tbx(0)", "AreaDistance_tbx(0)"}), u"10|6.1"_s);
   }
 
-  void presetsSetTheAnglesInUse_data() {
-    QTest::addColumn<int>("boxes");
-    QTest::addColumn<QString>("jArray");  // angles k = 0 .. n, '-' left as it was
-    const char* table[] = {"5",       "55",       "055",       "0-55",       "00555",      "005555",
-                           "0005555", "000-5555", "000055555", "0000555555", "00000555555"};
-    for (int boxes = 2; boxes <= 12; ++boxes)
-      QTest::addRow("%d boxes", boxes) << boxes << QString::fromLatin1(table[boxes - 2]);
-  }
-
   void presetsSetTheAnglesInUse() {
-    QFETCH(int, boxes);
-    QFETCH(QString, jArray);
     LineArray_frm& w = Open();
     auto angle = [&](int k) { return List(u"Angle_cbx(%1)"_s.arg(k)); };
-    // Mark every list with an odd pattern to see what a preset leaves alone.
-    for (int k = 0; k < 11; ++k) angle(k)->setCurrentIndex(k % 2);
-    List("BoxesAmount_cbx")->setCurrentIndex(boxes - 2);
-    Trigger("JArray_men");
-    for (int k = 0; k < 11; ++k) {
-      const QChar want = k < jArray.size() ? jArray[k] : QChar('-');
-      QCOMPARE(angle(k)->currentIndex(), want == '-' ? k % 2 : want == '5' ? 1 : 0);
-    }
-    for (int k = 0; k < boxes - 1; ++k)  // the view followed: the project holds the new angles
-      QCOMPARE(w.Project().BoxAngle[k], angle(k)->currentIndex() * 5.0f);
-    for (const auto& [preset, index] : {std::pair{"Line_men", 0}, {"Curved_men", 1}}) {
-      Trigger(preset);
-      for (int k = 0; k < 11; ++k)
-        QCOMPARE(angle(k)->currentIndex(), k < boxes - 1 ? index : k % 2);
+    // The J-Array's angles k = 0 .. n for 2 to 12 boxes, '-' left as it was.
+    const char* jArrays[] = {"5",         "55",         "055",        "0-55",
+                             "00555",     "005555",     "0005555",    "000-5555",
+                             "000055555", "0000555555", "00000555555"};
+    for (int boxes = 2; boxes <= 12; ++boxes) {
+      const QString jArray = QString::fromLatin1(jArrays[boxes - 2]);
+      // Mark every list with an odd pattern to see what a preset leaves alone.
+      for (int k = 0; k < 11; ++k) angle(k)->setCurrentIndex(k % 2);
+      List("BoxesAmount_cbx")->setCurrentIndex(boxes - 2);
+      Trigger("JArray_men");
+      for (int k = 0; k < 11; ++k) {
+        const QChar want = k < jArray.size() ? jArray[k] : QChar('-');
+        QCOMPARE(angle(k)->currentIndex(), want == '-' ? k % 2 : want == '5' ? 1 : 0);
+      }
+      for (int k = 0; k < boxes - 1; ++k)  // the view followed: the project holds the new angles
+        QCOMPARE(w.Project().BoxAngle[k], angle(k)->currentIndex() * 5.0f);
+      for (const auto& [preset, index] : {std::pair{"Line_men", 0}, {"Curved_men", 1}}) {
+        Trigger(preset);
+        for (int k = 0; k < 11; ++k)
+          QCOMPARE(angle(k)->currentIndex(), k < boxes - 1 ? index : k % 2);
+      }
     }
   }
 };

@@ -14,14 +14,6 @@ void Wheel(DrawingSurface* side, QPointF at, int notches) {
   QApplication::sendEvent(side, &wheel);
 }
 
-void Mouse(DrawingSurface* side, QEvent::Type type, Qt::MouseButton button, QPointF at) {
-  const QPointF local = at + side->contentsRect().topLeft();
-  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
-  QMouseEvent event(type, local, side->mapToGlobal(local),
-                    type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
-  QApplication::sendEvent(side, &event);
-}
-
 // Logical pixels per metre across and up.
 std::pair<double, double> Scales(DrawingSurface* side) {
   return {side->InnerSize().width() / side->ScaleWidth(),
@@ -95,20 +87,24 @@ class TestSectionNavigator : public QObject, WindowFixture {
     const ProjectData before = w.Project();
     // The middle button, and the left with Space held, even on an area: the section follows.
     const AreaGeometry& area = w.Geometry().AreaGeom[0];
-    const QPointF onArea =
-        Side()->ToPixels((area.Start.X + area.End.X) / 2, (area.Start.Y + area.End.Y) / 2);
+    const QPoint onArea =
+        Side()
+            ->ToPixels((area.Start.X + area.End.X) / 2, (area.Start.Y + area.End.Y) / 2)
+            .toPoint();
+    // Dragged by `by` logical pixels from the area with `button` held.
+    const auto drag = [this, onArea](Qt::MouseButton button, QPoint by) {
+      QTest::mousePress(Side(), button, {}, Inner(onArea).toPoint());
+      MoveHeld(Inner(onArea + by), button);
+      QTest::mouseRelease(Side(), button, {}, Inner(onArea + by).toPoint());
+    };
     for (const Qt::MouseButton button : {Qt::MiddleButton, Qt::LeftButton}) {
       if (button == Qt::LeftButton) QTest::keyPress(Side(), Qt::Key_Space);
       const QPointF held = Side()->ToUser(onArea);
-      Mouse(Side(), QEvent::MouseButtonPress, button, onArea);
-      Mouse(Side(), QEvent::MouseMove, button, onArea + QPointF(-150, 60));
-      Mouse(Side(), QEvent::MouseButtonRelease, button, onArea + QPointF(-150, 60));
+      drag(button, {-150, 60});
       if (button == Qt::LeftButton) QTest::keyRelease(Side(), Qt::Key_Space);
       const QPointF now = Side()->ToPixels(held.x(), held.y());
-      QVERIFY(QLineF(now, onArea + QPointF(-150, 60)).length() < 1.0);
-      Mouse(Side(), QEvent::MouseButtonPress, button, onArea);  // back
-      Mouse(Side(), QEvent::MouseMove, button, onArea + QPointF(150, -60));
-      Mouse(Side(), QEvent::MouseButtonRelease, button, onArea + QPointF(150, -60));
+      QVERIFY(QLineF(now, onArea + QPoint(-150, 60)).length() < 1.0);
+      drag(button, {150, -60});  // back
     }
     Wheel(Side(), {500, 300}, 4);
     QCOMPARE(w.Project(), before);

@@ -2,6 +2,7 @@
 // dimension grid, as a user meets them.
 #include "acoustics/LevelEngine.h"
 #include "model/ModuleShape.h"
+#include "support/Pixels.h"
 #include "support/WindowFixture.h"
 
 using namespace tarnwick;
@@ -114,12 +115,11 @@ class TestSectionReadout : public QObject, WindowFixture {
     QVERIFY(Find<QAction>(u"ShowGrid_men"_s)->isChecked());
     // The sky above the scene: grid lines in it, none without the grid.
     const auto inked = [this] {
-      const QImage image = Side()->Image();
-      int count = 0;
-      for (int y = 5; y < image.height() / 4; ++y)
-        for (int x = image.width() / 3; x < image.width() * 2 / 3; ++x)
-          count += qGray(image.pixel(x, y)) < 250;
-      return count;
+      const QImage& image = Side()->Image();
+      return Count(
+          image, [](QRgb p) { return qGray(p) < 250; },
+          QRect(QPoint(image.width() / 3, 5),
+                QPoint(image.width() * 2 / 3 - 1, image.height() / 4 - 1)));
     };
     QVERIFY(inked() > 100);
     Trigger("ShowGrid_men");

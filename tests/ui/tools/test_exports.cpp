@@ -2,6 +2,7 @@
 // through the one writer (test_file_writer checks what it does with each kind of target).
 #include <sys/stat.h>
 
+#include "support/Pixels.h"
 #include "support/WindowFixture.h"
 #include "ui/panels/GraphStrip.h"
 
@@ -31,13 +32,8 @@ class TestExports : public QObject, WindowFixture {
     const QImage png(Path("view.png"));
     QCOMPARE(png.size(),
              QSize(Side()->width(), Side()->height() + Picture("Graph_pbx")->height()) * 2);
-    int marked = 0, coloured = 0;
-    for (int y = 0; y < png.height(); ++y)
-      for (int x = 0; x < png.width(); ++x) {
-        marked += png.pixel(x, y) == marker;
-        coloured += QColor(png.pixel(x, y)).hsvSaturation() > 100;
-      }
-    QCOMPARE(marked, 0);
+    QCOMPARE(Count(png, [marker](QRgb p) { return p == marker; }), 0);
+    const int coloured = Count(png, [](QRgb p) { return QColor(p).hsvSaturation() > 100; });
     QVERIFY(coloured > png.width() * png.height() / 10);  // the map is in it
     // Every band and both broadband sums at every point of every area, as the graph has them.
     TriggerWith("ExportLevels_men", Path("levels.csv"));

@@ -36,7 +36,7 @@ class TestToolWindows : public QObject, WindowFixture {
  private slots:
   void cleanup() { Reset(); }
 
-  void responseHereShowsTheBandsAtThePointAndFollowsTheDesign() {
+  void responseHereShowsTheBandsAtThePointAndFollowsTheDesignAndThePredictionOptions() {
     LineArray_frm& w = Open(QSize(), false);
     QTest::mouseClick(Side(), Qt::RightButton, {}, Pixel(15, 2));
     Trigger("ResponseHere_men");
@@ -56,13 +56,8 @@ class TestToolWindows : public QObject, WindowFixture {
     QVERIFY(response->Levels() != before && spectrum == response->Levels());
     QVERIFY(Label("ResponseBroadband_lbl")
                 .contains(QLocale().toString(spectrum[BroadbandAChoice], 'f', 1)));
-  }
-
-  void predictionOptionsApplyAtOnceAsStepsToUndoAndReachTheResponse() {
-    LineArray_frm& w = Open(QSize(), false);
-    QTest::mouseClick(Side(), Qt::RightButton, {}, Pixel(15, 2));
-    Trigger("ResponseHere_men");
-    const auto plain = Find<Response_frm>("Response_frm")->Levels();
+    // Prediction options apply at once, as steps to undo, and reach the response.
+    const auto plain = response->Levels();
     Trigger("Prediction_men");
     Click("PredictionAverage_chk");
     QVERIFY(w.Project().Prediction.Average && w.isWindowModified());
@@ -71,7 +66,7 @@ class TestToolWindows : public QObject, WindowFixture {
     Click("PredictionRecommended_cbt");
     const PredictionOptions all = w.Project().Prediction;
     QVERIFY(all.Interpolate && all.Air && all.Temperature == 20.0f && all.Humidity == 50.0f);
-    QVERIFY(Find<Response_frm>("Response_frm")->Levels() != plain);
+    QVERIFY(response->Levels() != plain);
     Trigger("Undo_men");  // back to the average alone, the window showing it
     QVERIFY(w.Project().Prediction.Average && !w.Project().Prediction.Air);
     QVERIFY(!Find<QCheckBox>("PredictionAir_chk")->isChecked());
@@ -174,35 +169,18 @@ class TestToolWindows : public QObject, WindowFixture {
 
   void everyToolWindowClosesOnEscapeAndOnItsCloseButton() {
     LineArray_frm& w = Open();
-    const std::function<void()> show[] = {
-        [this] {
-          QTest::mouseClick(Side(), Qt::RightButton, {}, Pixel(15, 2));
-          Trigger("ResponseHere_men");
-        },
-        [this] { Trigger("RiggingTable_men"); }, [this] { Trigger("Optimise_men"); }};
-    const std::pair<const char*, const char*> tools[] = {{"Response_frm", "ResponseClose_cbt"},
-                                                         {"Rigging_frm", "RiggingClose_cbt"},
-                                                         {"Optimise_frm", "OptimiseClose_cbt"}};
-    for (int t = 0; t < 3; ++t) {
-      const auto [name, button] = tools[t];
-      show[t]();
-      QWidget* tool = Find(name);
-      QVERIFY2(tool->isVisible(), name);
-      PressEscape(tool);
-      QVERIFY2(!tool->isVisible() && w.isVisible(), name);
-      show[t]();
-      QVERIFY2(tool->isVisible(), name);
-      Click(button);
-      QVERIFY2(!tool->isVisible() && w.isVisible(), name);
-    }
-  }
-
-  void theOptimiserOnTheCommandLinePrintsAndWritesTheBestDesign() {
-    // The report is test_reports' own; here the program writes a project the window opens.
-    const Ran best =
-        RunProgram({u"--optimise"_s, Sample("small.qvd"), u"--out"_s, Path("best.qvd")});
-    QVERIFY2(best.status == 0 && best.out.startsWith("band,"_L1), best.err.constData());
-    QVERIFY(Open().OpenFile(Path("best.qvd")));
+    QTest::mouseClick(Side(), Qt::RightButton, {}, Pixel(15, 2));  // a point to respond at
+    for (const auto& [command, name, button] :
+         {std::tuple{"ResponseHere_men", "Response_frm", "ResponseClose_cbt"},
+          {"RiggingTable_men", "Rigging_frm", "RiggingClose_cbt"},
+          {"Optimise_men", "Optimise_frm", "OptimiseClose_cbt"}})
+      for (const bool escape : {true, false}) {
+        Trigger(command);
+        QWidget* tool = Find(name);
+        QVERIFY2(tool->isVisible(), name);
+        escape ? PressEscape(tool) : Click(button);
+        QVERIFY2(!tool->isVisible() && w.isVisible(), name);
+      }
   }
 };
 
