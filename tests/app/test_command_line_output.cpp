@@ -23,8 +23,8 @@ class TestCommandLineOutput : public QObject {
     QTest::addColumn<QString>("row");
     if (ForEachCase("program_runs.txt", [](const std::string& row) {
           QTest::addRow("%s", row.c_str()) << QString::fromStdString(row);
-        }) == 0)
-      QTest::newRow("no case in program_runs.txt") << QString();
+        }) < 8)
+      QTest::newRow("program_runs.txt lost a row") << QString();
   }
 
   // A project named to open the window with, or to report on, that cannot be read is named
