@@ -136,7 +136,7 @@ bool LevelEngine::BandPowers(PlaneVector point, int first, int last, double* pow
 }
 
 void LevelEngine::Levels(int entry, std::span<const PlaneVector> points, std::span<float> levels,
-                         Work* work) const {
+                         Work* work, Scratch* scratch) const {
   const bool broadband = entry == BroadbandChoice || entry == BroadbandAChoice;
   const int first = broadband ? 0 : entry, last = broadband ? BandCount - 1 : entry;
   points = points.first(std::min(points.size(), levels.size()));
@@ -146,7 +146,7 @@ void LevelEngine::Levels(int entry, std::span<const PlaneVector> points, std::sp
   }
   Work done;
   if (options_) {
-    OptionsLevels(entry, points, levels, done);
+    OptionsLevels(entry, points, levels, done, scratch);
   } else if (vector_) {
     VectorLevels(entry, points, levels, done);
   } else {

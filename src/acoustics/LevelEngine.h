@@ -3,6 +3,7 @@
 #include <array>
 #include <complex>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -12,6 +13,8 @@
 #include "model/ProjectData.h"
 
 namespace tarnwick {
+
+class OptionSums;
 
 // Levels of one design at any points of the section: a coverage map's grid, the colours
 // along the areas, a single listener point. Each point is the coherent sum of every box in
@@ -74,11 +77,23 @@ class LevelEngine {
     Work& operator+=(const Work& other);
   };
 
+  // What a run of queries on one engine keeps from one to the next (a map's rows), so that
+  // the prediction options' sums are not set up afresh for each. One to a thread.
+  class Scratch {
+   public:
+    Scratch();
+    ~Scratch();
+
+   private:
+    friend class LevelEngine;
+    std::unique_ptr<OptionSums> sums_;
+  };
+
   // The level in dB of `entry` (a band, BroadbandChoice or BroadbandAChoice) at each point,
   // SPLFloor where it is not defined (a point on a box's source, or no sound at all). The
   // work done is added to *work where one is given.
   void Levels(int entry, std::span<const PlaneVector> points, std::span<float> levels,
-              Work* work = nullptr) const;
+              Work* work = nullptr, Scratch* scratch = nullptr) const;
   float Level(int entry, PlaneVector point) const;
   // Whether any prediction option is on, so that OptionSums gives the sums.
   bool OptionsOn() const { return options_; }
@@ -138,15 +153,16 @@ class LevelEngine {
   // The prediction options' sums (LevelEngineOptions.cpp, OptionSums).
   friend class OptionSums;
   void SetUpOptions(const ProjectData& project, const Constants& constants);
-  // Band `band`'s entries as the options blend them, four rows of OptionRow: the level drop
-  // in dB and its step to the next entry, the phase in radians and its step along the shorter
-  // arc; entry 73, past the last, is NaN throughout, for the points where a box has none.
+  // Band `band`'s entries as the options blend them, four values an entry: its pressure at
+  // 1 m (band level and drop) as re and im, and z, the exponent of the blend toward the next
+  // entry (e^(t z): the level's step in nepers, the phase's step in radians along the shorter
+  // arc); entry 72, past the last, is NaN throughout, for the points where a box has none.
   static constexpr int OptionRow = DirectivityAngleCount + 1;
   const double* OptionEntries(int band) const {
     return &optionEntries_[std::size_t(band) * 4 * OptionRow];
   }
   void OptionsLevels(int entry, std::span<const PlaneVector> points, std::span<float> levels,
-                     Work& work) const;
+                     Work& work, Scratch* scratch) const;
   std::array<float, BandChoiceCount> OptionsSpectrum(PlaneVector point) const;
 
   bool vector_ = false;
@@ -157,8 +173,8 @@ class LevelEngine {
   std::array<double, BandCount> bandLevel_{};
   std::array<double, MaxBoxes> attenuation_{};
   // Per band, in radians per metre: the wave number at the centre frequency, at the middle
-  // of the band's edges, and half the band's width in wave number; the air's loss in dB per
-  // metre (0 without Air).
+  // of the band's edges, and half the band's width in wave number; the air's loss in nepers
+  // per metre (0 without Air).
   std::array<double, BandCount> centreWave_{}, middleWave_{}, halfWave_{}, airLoss_{};
   std::vector<double> optionEntries_;
   std::vector<Placement> boxes_;

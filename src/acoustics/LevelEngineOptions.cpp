@@ -6,12 +6,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <limits>
 
 #include "acoustics/Air.h"
 #include "acoustics/OptionSums.h"
 
 namespace tarnwick {
+
+namespace {
+constexpr double DecibelsToNepers = 2.302585092994046 / 20.0;  // ln 10 / 20
+}  // namespace
 
 void LevelEngine::SetUpOptions(const ProjectData& project, const Constants& constants) {
   prediction_ = project.Prediction;
@@ -29,10 +34,11 @@ void LevelEngine::SetUpOptions(const ProjectData& project, const Constants& cons
     centreWave_[band] = wave;
     middleWave_[band] = wave * (high + low) / 2.0;
     halfWave_[band] = wave * (high - low) / 2.0;
-    airLoss_[band] = o.Air ? AirAbsorption(fc, o.Temperature, o.Humidity, o.Pressure) : 0.0;
+    airLoss_[band] =
+        o.Air ? AirAbsorption(fc, o.Temperature, o.Humidity, o.Pressure) * DecibelsToNepers : 0.0;
   }
-  // Blending entry k toward k + 1 by t gives drop + t step, phase + t turn (Blend's rule; the
-  // phase left unwrapped, as only its sine and cosine are taken).
+  // Blending entry k toward k + 1 by t gives drop + t step, phase + t turn (Blend's rule):
+  // the entry's pressure times e^(t z), z = (-step in nepers, turn in radians).
   optionEntries_.assign(std::size_t(BandCount) * 4 * OptionRow,
                         std::numeric_limits<double>::quiet_NaN());
   for (int band = 0; band < BandCount; ++band)
@@ -43,19 +49,30 @@ void LevelEngine::SetUpOptions(const ProjectData& project, const Constants& cons
       double turn = end.Phase - from.Phase;  // along the shorter arc, +180 for a half turn
       if (turn > 180.0) turn -= 360.0;
       if (turn <= -180.0) turn += 360.0;
-      double* row = &optionEntries_[std::size_t(band) * 4 * OptionRow + k];
-      row[0] = from.LevelDrop, row[OptionRow] = double(to.LevelDrop) - from.LevelDrop;
-      row[2 * OptionRow] = from.Phase * Pi / 180.0, row[3 * OptionRow] = turn * Pi / 180.0;
+      const std::complex<double> pressure =
+          std::polar(std::exp((bandLevel_[band] - from.LevelDrop) * DecibelsToNepers),
+                     from.Phase * Pi / 180.0);
+      double* entry = &optionEntries_[(std::size_t(band) * OptionRow + k) * 4];
+      entry[0] = pressure.real(), entry[1] = pressure.imag();
+      entry[2] = -(double(to.LevelDrop) - from.LevelDrop) * DecibelsToNepers;
+      entry[3] = turn * Pi / 180.0;
     }
 }
 
+LevelEngine::Scratch::Scratch() = default;
+LevelEngine::Scratch::~Scratch() = default;
+
 void LevelEngine::OptionsLevels(int entry, std::span<const PlaneVector> points,
-                                std::span<float> levels, Work& work) const {
+                                std::span<float> levels, Work& work, Scratch* scratch) const {
   const bool broadband = entry == BroadbandChoice || entry == BroadbandAChoice;
   const int first = broadband ? 0 : entry, last = broadband ? BandCount - 1 : entry;
   // Blocks of points whose data for every box and band stay in the cache.
   constexpr std::size_t Block = 32;
-  OptionSums sums(*this, first, last);
+  std::unique_ptr<OptionSums> own;
+  std::unique_ptr<OptionSums>& kept = scratch != nullptr ? scratch->sums_ : own;
+  if (!kept || !kept->Serves(*this, first, last))
+    kept = std::make_unique<OptionSums>(*this, first, last);
+  OptionSums& sums = *kept;
   std::array<double, Block> power;
   const int bottom = int(boxes_.size()) - 1;
   for (std::size_t start = 0; start < points.size(); start += Block) {

@@ -24,11 +24,12 @@ struct LevelGrid {
     // A node's x does not depend on its row.
     std::vector<PlaneVector> at(static_cast<std::size_t>(nx));
     for (int i = 0; i < nx; ++i) at[i] = Node(i, first);
+    LevelEngine::Scratch scratch;
     for (int j = first; j < ny; j += step) {
       if (stopped()) return false;
       const float y = Node(0, j).Y;
       for (PlaneVector& node : at) node.Y = y;
-      engine.Levels(entry, at, {&nodes[std::size_t(j) * nx], std::size_t(nx)});
+      engine.Levels(entry, at, {&nodes[std::size_t(j) * nx], std::size_t(nx)}, nullptr, &scratch);
     }
     return true;
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "acoustics/LevelRules.h"
 #include "acoustics/SplPrediction.h"
@@ -12,9 +13,7 @@ namespace tarnwick {
 
 namespace {
 
-constexpr double DegreesToRadians = Pi / 180.0;
-constexpr double DecibelsToNepers = 2.302585092994046 / 20.0;  // ln 10 / 20
-constexpr std::size_t Lanes = 4;                               // doubles a vector
+constexpr std::size_t Lanes = 4;  // doubles a vector
 
 // The passes over the points, compiled for AVX2 too and picked by the processor at load
 // time: plain loops the compiler vectorises either way.
@@ -24,13 +23,6 @@ constexpr std::size_t Lanes = 4;                               // doubles a vect
 #define TARNWICK_CLONES
 #endif
 
-// e^x of each of `count` values; through the vector maths where `vector` says (the engine's
-// arithmetic, LevelEngine::Arithmetic), as every step here.
-void Exponentials(bool vector, const double* x, double* y, std::size_t count) {
-  std::size_t i = vector ? simd::Exponentials(x, y, count) : 0;
-  for (; i < count; ++i) y[i] = std::exp(x[i]);
-}
-
 // The sines and cosines of `count` angles in radians. Callers pass whole vectors (the
 // points padded), so that a point's sums never depend on where it falls in a query.
 void SinesCosines(bool vector, const double* x, double* sine, double* cosine, std::size_t count) {
@@ -38,22 +30,23 @@ void SinesCosines(bool vector, const double* x, double* sine, double* cosine, st
   for (; i < count; ++i) sine[i] = std::sin(x[i]), cosine[i] = std::cos(x[i]);
 }
 
-// The phasors of band b from those of band b - 3, twice its frequency: their squares.
-TARNWICK_CLONES void Squares(const double* re, const double* im, double* squareRe, double* squareIm,
-                             std::size_t count) {
+// The phasors of band b from those of band b - 3, twice its frequency: their squares, in
+// their place.
+TARNWICK_CLONES void Squares(double* re, double* im, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
-    squareRe[i] = re[i] * re[i] - im[i] * im[i];
-    squareIm[i] = 2.0 * re[i] * im[i];
+    const double r = re[i], m = im[i];
+    re[i] = r * r - m * m, im[i] = 2.0 * r * m;
   }
 }
 
 // The band's power through the box at `level`: `before`, plus its own power, plus twice its
 // cross terms with each box above it. A cross term is the two amplitudes times the average
-// over the band of cos(k dr + dphi), which is the cosine at the middle wave number times
-// sin x / x, x = dr times half the band's width in wave number (`half`): the real part of
-// one pressure times the other's conjugate, times sin x / x. sin x comes from the two boxes'
-// half-width phasors; near x = 0, where it is a small difference of two large phases, from
-// the series.
+// over the band of cos(k dr + dphi): with a = p_i conj(p_j) at the band's middle and x = dr
+// times half the band's width in wave number (`half`), Re(a) sin x / x. As 2 Re(a) sin x =
+// Im(a b) + Im(conj(a) b), b = e^(i x), it is the sum of the imaginary parts of the two rows'
+// products (OptionSums::Row), over half dr: two products a pair. Pairs whose gap is too
+// small for sin x from the phasors to hold are left out here (inverse gap 0) and added by
+// AddTinyGaps.
 void AddBoxTerms(bool vector, const simd::BandWaves& w, int level, double half,
                  const double* before, double* power, std::size_t count) {
   std::size_t i = vector ? simd::AddBox(w, level, half, before, power, count) : 0;
@@ -63,34 +56,45 @@ void AddBoxTerms(bool vector, const simd::BandWaves& w, int level, double half,
     double cross = 0.0;
     for (int j = 0; j < level; ++j) {
       const double* other = w.Waves + std::size_t(j) * next + i;
-      const double* gap = w.Gaps + 2 * std::size_t(j) * row + i;
-      const double cosine = own[i] * other[0] + own[row + i] * other[row];
-      const double sine = own[3 * row + i] * other[2 * row] - own[2 * row + i] * other[3 * row];
-      const double x = half * gap[0], x2 = x * x;
-      const double ratio = x2 < 1e-4 ? 1.0 - x2 * (1.0 / 6.0 - x2 / 120.0) : sine * gap[row] / half;
-      cross += cosine * ratio;
+      const double sines = own[row + i] * other[0] - own[i] * other[row] +
+                           own[3 * row + i] * other[2 * row] - own[2 * row + i] * other[3 * row];
+      cross += sines * w.Gaps[std::size_t(j) * row + i];
     }
-    power[i] = before[i] + own[i] * own[i] + own[row + i] * own[row + i] + 2.0 * cross;
+    power[i] = before[i] + own[i] * own[i] + own[row + i] * own[row + i] + cross / half;
   }
 }
 
-// Each point's level at 1 m in nepers and its phase in radians for one band and box, from
-// the band's entries (LevelEngine::OptionEntries) blended by the fraction t.
-constexpr int Row = DirectivityAngleCount + 1;  // LevelEngine::OptionEntries' rows
-
-TARNWICK_CLONES void Arguments(const int* __restrict entry, const double* __restrict t,
-                               const double* __restrict r, const double* __restrict table,
-                               double base, double loss, double wave, double* __restrict exponent,
-                               double* __restrict phase, std::size_t count) {
-  const double* drop = table;
-  const double* dropStep = drop + Row;
-  const double* turn = dropStep + Row;
-  const double* turnStep = turn + Row;
-  for (std::size_t i = 0; i < count; ++i) {
-    const int k = entry[i];
-    exponent[i] = (base - (drop[k] + t[i] * dropStep[k]) - loss * r[i]) * DecibelsToNepers;
-    phase[i] = wave * r[i] + (turn[k] + t[i] * turnStep[k]);
+// Each point's pressure without the travel time, y = the entry's (or the blend of two)
+// amplitude at 1 m and phase, less the air's loss over the path, over the distance
+// (LevelEngine::OptionEntries); the blend is the entry times e^(t z).
+void EntryPressures(bool vector, const simd::PressuresFrom& from, std::size_t count) {
+  std::size_t i = vector ? simd::EntryPressures(from, count) : 0;
+  for (; i < count; ++i) {
+    const double* row = from.Table + 4 * std::size_t(from.Entry[i]);
+    const double t = from.Fraction[i], r = from.Distance[i];
+    const double a = from.Scale * from.Inverse[i] * std::exp(t * row[2] - from.Loss * r);
+    const double c = std::cos(t * row[3]), s = std::sin(t * row[3]);
+    from.Re[i] = a * (row[0] * c - row[1] * s);
+    from.Im[i] = a * (row[0] * s + row[1] * c);
   }
+}
+
+// y times a travel-time phasor e, in place (Wave); and with Average the conjugate of y times
+// another (Conjugate).
+TARNWICK_CLONES void TimesTravel(double* re, double* im, const double* __restrict eRe,
+                                 const double* __restrict eIm, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const double yRe = re[i], yIm = im[i];
+    re[i] = yRe * eRe[i] - yIm * eIm[i], im[i] = yRe * eIm[i] + yIm * eRe[i];
+  }
+}
+TARNWICK_CLONES void ConjugateTimesTravel(const double* __restrict yRe,
+                                          const double* __restrict yIm,
+                                          const double* __restrict eRe,
+                                          const double* __restrict eIm, double* __restrict re,
+                                          double* __restrict im, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i)
+    re[i] = yRe[i] * eRe[i] - yIm[i] * eIm[i], im[i] = -(yRe[i] * eIm[i] + yIm[i] * eRe[i]);
 }
 
 // Without the average: the complex sums through the box and their power.
@@ -104,21 +108,17 @@ TARNWICK_CLONES void AddPressure(const double* beforeRe, const double* beforeIm,
   }
 }
 
-// The unit phasors (re, im) times each amplitude at 1 m over the distance.
-TARNWICK_CLONES void Scale(const double* __restrict amplitude, const double* __restrict inverse,
-                           double* __restrict re, double* __restrict im, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
-    const double a = amplitude[i] * inverse[i];
-    re[i] *= a, im[i] *= a;
-  }
-}
+// Path length gaps below this (in metres) are too small for the sine of the gap times half
+// a band's width to be taken from the two paths' phasors: at the top band that sine is
+// 3e-5, and the phasors' rounding about 1e-13.
+constexpr double TinyGap = 1e-6;
 
-// The gaps between the box's paths and another's, and their inverses.
-TARNWICK_CLONES void Gaps(const double* own, const double* other, double* gap, double* inverse,
-                          std::size_t count) {
+// The inverses of the gaps between the box's paths and another's; 0 for a tiny gap.
+TARNWICK_CLONES void InverseGaps(const double* own, const double* other, double* inverse,
+                                 std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
-    gap[i] = own[i] - other[i];
-    inverse[i] = 1.0 / gap[i];
+    const double gap = own[i] - other[i];
+    inverse[i] = std::abs(gap) < TinyGap ? 0.0 : 1.0 / gap;
   }
 }
 
@@ -134,18 +134,18 @@ void OptionSums::SetPoints(std::span<const PlaneVector> points) {
   points_.resize(stride_, points.empty() ? PlaneVector{} : points.back());
   const std::size_t levels = levels_ = std::max<std::size_t>(engine_.boxes_.size(), 1);
   const std::size_t planes = levels * std::size_t(bands_) * stride_;
-  // Every value is written before it is read, but for the padding of whole vectors, which
-  // only needs to be some number: sizes change, contents are kept.
-  distance_.resize(levels * stride_);
-  inverse_.resize(levels * stride_);
-  fraction_.resize(levels * stride_);
-  entry_.resize(levels * stride_);
-  waves_.resize(planes * Rows);
-  power_.resize(planes);
-  if (!engine_.prediction_.Average) re_.resize(planes), im_.resize(planes);
-  gaps_.resize(2 * levels * stride_);
-  for (std::vector<double>& s : scratch_) s.resize(stride_);
-  std::fill(scratch_[3].begin(), scratch_[3].end(), 0.0);
+  distance_.Resize(levels * stride_);
+  inverse_.Resize(levels * stride_);
+  fraction_.Resize(levels * stride_);
+  entry_.Resize(levels * stride_);
+  waves_.Resize(planes * Rows);
+  phasors_.Resize(levels * LevelEngine::Octave * Phasors * stride_);
+  power_.Resize(planes);
+  if (!engine_.prediction_.Average) re_.Resize(planes), im_.Resize(planes);
+  gaps_.Resize(levels * levels * stride_);
+  tiny_.resize(levels);
+  phases_.Resize(stride_), zeros_.Resize(stride_);
+  std::fill_n(zeros_.data(), stride_, 0.0);
 }
 
 void OptionSums::Hang(int level, int box, const LevelEngine::Placement& placement,
@@ -161,7 +161,15 @@ void OptionSums::Hang(int level, int box, const LevelEngine::Placement& placemen
 
 void OptionSums::HangDesign(std::span<const LevelEngine::Placement> placed,
                             LevelEngine::Work* work) {
-  for (std::size_t b = 0; b < placed.size(); ++b) Hang(int(b), int(b), placed[b], work);
+  LevelEngine::Work own;
+  LevelEngine::Work& w = work != nullptr ? *work : own;
+  const int levels = int(placed.size());
+  for (int level = 0; level < levels; ++level) Place(level, placed[std::size_t(level)], w);
+  for (int band = first_; band < first_ + bands_; ++band)
+    for (int level = 0; level < levels; ++level) {
+      Band(level, level, band, w);
+      Sum(level, band - first_);
+    }
 }
 
 void OptionSums::EntryPowers(int entry, int level, double* power) const {
@@ -206,61 +214,102 @@ void OptionSums::Place(int level, const LevelEngine::Placement& placement,
   }
   work.SquareRoots += n, work.Arctangents += n;
   if (!engine_.prediction_.Average) return;
-  // Every path's gap to the paths of the boxes above, for all bands at once.
-  for (int above = 0; above < level; ++above)
-    Gaps(&distance_[at], &distance_[std::size_t(above) * stride_],
-         &gaps_[2 * std::size_t(above) * stride_], &gaps_[(2 * std::size_t(above) + 1) * stride_],
-         n);
+  // Every path's gap to the paths of the boxes above, for all bands at once; the tiny ones
+  // noted for AddTinyGaps.
+  std::vector<Tiny>& tiny = tiny_[std::size_t(level)];
+  tiny.clear();
+  for (int above = 0; above < level; ++above) {
+    const double* other = &distance_[std::size_t(above) * stride_];
+    double* inverse = &gaps_[(std::size_t(level) * levels_ + std::size_t(above)) * stride_];
+    InverseGaps(&distance_[at], other, inverse, stride_);
+    for (std::size_t i = 0; i < n; ++i)
+      if (inverse[i] == 0.0) tiny.push_back({i, above, distance_[at + i] - other[i]});
+  }
 }
 
 void OptionSums::Band(int level, int box, int band, LevelEngine::Work& work) {
   const LevelEngine& e = engine_;
-  const std::size_t n = count_, at = std::size_t(level) * stride_;
+  const std::size_t at = std::size_t(level) * stride_;
   const int b = band - first_;
   const bool average = e.prediction_.Average;
-  // The box's level at 1 m and the phase of its wave: the entry, or the blend of two, less
-  // the attenuation and the air's loss over the path.
-  double* exponent = scratch_[0].data();
-  double* phase = scratch_[1].data();
-  Arguments(&entry_[at], &fraction_[at], &distance_[at], e.OptionEntries(band),
-            e.bandLevel_[band] - e.attenuation_[box], e.airLoss_[band],
-            average ? e.middleWave_[band] : e.centreWave_[band], exponent, phase, n);
-  double* amplitude = scratch_[2].data();
-  Exponentials(e.vector_, exponent, amplitude, stride_);
-  double* re = Wave(level, b, PressureRe);
-  double* im = Wave(level, b, PressureIm);
-  SinesCosines(e.vector_, phase, im, re, stride_);
-  Scale(amplitude, &inverse_[at], re, im, stride_);
-  work.SinesCosines += n;
-  if (!average) return;
-  // Half the band's width in wave number doubles every three bands: the lowest three's
-  // phasors from a sine and a cosine, the rest squared.
-  if (b >= LevelEngine::Octave) {
-    Squares(Wave(level, b - LevelEngine::Octave, HalfRe),
-            Wave(level, b - LevelEngine::Octave, HalfIm), Wave(level, b, HalfRe),
-            Wave(level, b, HalfIm), n);
-    work.ComplexSquares += n;
-    return;
-  }
-  for (std::size_t i = 0; i < n; ++i) phase[i] = e.halfWave_[band] * distance_[at + i];
-  SinesCosines(e.vector_, phase, Wave(level, b, HalfIm), Wave(level, b, HalfRe), stride_);
-  work.SinesCosines += n;
+  // The travel-time phasors n (an edge, or a centre without Average), from a sine and a
+  // cosine for the lowest three, the rest squared.
+  const auto travel = [&](int n, double wave) {
+    if (n >= LevelEngine::Octave) {
+      Squares(Travel(level, n, TravelRe), Travel(level, n, TravelIm), stride_);
+      work.ComplexSquares += count_;
+      return;
+    }
+    double* phase = phases_.data();
+    for (std::size_t i = 0; i < stride_; ++i) phase[i] = wave * distance_[at + i];
+    SinesCosines(e.vector_, phase, Travel(level, n, TravelIm), Travel(level, n, TravelRe), stride_);
+    work.SinesCosines += count_;
+  };
+  // The bands' edges: edge n is the lower edge of band first + n, and the last band's upper.
+  const auto edge = [&](int n) {
+    const int lower = first_ + std::min(n, bands_ - 1);
+    return e.middleWave_[lower] + (n < bands_ ? -1.0 : 1.0) * e.halfWave_[lower];
+  };
+  if (!average)
+    travel(b, e.centreWave_[band]);
+  else if (b == 0)
+    travel(0, edge(0)), travel(1, edge(1));
+  else
+    travel(b + 1, edge(b + 1));
+  // The pressure without the travel time: the entry, or the blend of two, less the
+  // attenuation and the air's loss over the path.
+  double* re = Wave(level, b, WaveRe);
+  double* im = Wave(level, b, WaveIm);
+  const simd::PressuresFrom from{&entry_[at],
+                                 &fraction_[at],
+                                 &distance_[at],
+                                 &inverse_[at],
+                                 e.OptionEntries(band),
+                                 std::pow(10.0, -e.attenuation_[box] / 20.0),
+                                 e.airLoss_[band],
+                                 re,
+                                 im};
+  EntryPressures(e.vector_, from, stride_);
+  if (average)
+    ConjugateTimesTravel(re, im, Travel(level, b, TravelRe), Travel(level, b, TravelIm),
+                         Wave(level, b, ConjugateRe), Wave(level, b, ConjugateIm), stride_);
+  const int upper = average ? b + 1 : b;
+  TimesTravel(re, im, Travel(level, upper, TravelRe), Travel(level, upper, TravelIm), stride_);
 }
 
 void OptionSums::Sum(int level, int b) {
   const std::size_t n = count_;
-  const double* none = scratch_[3].data();
+  const double* none = zeros_.data();
   double* power = &power_[Plane(level, b)];
   if (!engine_.prediction_.Average) {
     const std::size_t above = level > 0 ? Plane(level - 1, b) : 0;
     AddPressure(level > 0 ? &re_[above] : none, level > 0 ? &im_[above] : none,
-                Wave(level, b, PressureRe), Wave(level, b, PressureIm), &re_[Plane(level, b)],
+                Wave(level, b, WaveRe), Wave(level, b, WaveIm), &re_[Plane(level, b)],
                 &im_[Plane(level, b)], power, n);
     return;
   }
-  const simd::BandWaves waves{Wave(0, b, PressureRe), gaps_.data(), stride_};
+  const simd::BandWaves waves{Wave(0, b, WaveRe), &gaps_[std::size_t(level) * levels_ * stride_],
+                              stride_};
   AddBoxTerms(engine_.vector_, waves, level, engine_.halfWave_[first_ + b],
               level > 0 ? &power_[Plane(level - 1, b)] : none, power, stride_);
+  AddTinyGaps(level, b, power);
+}
+
+void OptionSums::AddTinyGaps(int level, int b, double* power) const {
+  // Twice Re(a) sin x / x. The two products of the rows give a b + conj(a) b = 2 Re(a) e^(i x),
+  // whose real part is 2 Re(a) cos x; and tan x / x is 1 + x^2 / 3 for x below 3.4e-5.
+  const double half = engine_.halfWave_[first_ + b];
+  const std::size_t row = stride_;
+  const double* own = Wave(level, b, WaveRe);
+  for (const Tiny& pair : tiny_[std::size_t(level)]) {
+    const std::size_t i = pair.Point;
+    const double* other = Wave(pair.Above, b, WaveRe) + i;
+    const double* mine = own + i;
+    const double cosines = mine[0] * other[0] + mine[row] * other[row] +
+                           mine[2 * row] * other[2 * row] + mine[3 * row] * other[3 * row];
+    const double x = half * pair.Gap;
+    power[i] += cosines * (1.0 + x * x / 3.0);
+  }
 }
 
 }  // namespace tarnwick

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -22,6 +23,11 @@ class OptionSums {
   // Bands first ... last of `engine`'s options. The engine must outlive the sums.
   OptionSums(const LevelEngine& engine, int first, int last);
 
+  // Whether these are the sums of bands first ... last of `engine`.
+  bool Serves(const LevelEngine& engine, int first, int last) const {
+    return &engine == &engine_ && first == first_ && last - first + 1 == bands_;
+  }
+
   // Where the sums are taken; forgets whatever was hung.
   void SetPoints(std::span<const PlaneVector> points);
   std::size_t Count() const { return count_; }
@@ -31,7 +37,8 @@ class OptionSums {
   void Hang(int level, int box, const LevelEngine::Placement& placement,
             LevelEngine::Work* work = nullptr);
 
-  // A whole design, box b hung as placed[b] at level b.
+  // A whole design, box b hung as placed[b] at level b; the same sums as hanging box after
+  // box, taken band by band so that a band's data stay in the nearest cache.
   void HangDesign(std::span<const LevelEngine::Placement> placed,
                   LevelEngine::Work* work = nullptr);
 
@@ -45,12 +52,37 @@ class OptionSums {
   const double* Power(int level, int band) const { return &power_[Plane(level, band - first_)]; }
 
  private:
-  // One level's data at every point, per band: its complex pressure A e^(i phase) at the
-  // band's centre (at its middle with Average), and with Average the phasor of half the
-  // band's width.
-  enum Row { PressureRe, PressureIm, HalfRe, HalfIm, Rows };
-  // A band's data for every level lie together, so that hanging a box reads them from the
-  // nearest cache.
+  // An array whose values are left unset when it grows. Every value is written before it is
+  // read, so that a query costs no clearing of memory it overwrites anyway.
+  template <typename T>
+  class Unset {
+   public:
+    void Resize(std::size_t size) {
+      if (size > capacity_) values_ = std::make_unique_for_overwrite<T[]>(size), capacity_ = size;
+    }
+    T* data() { return values_.get(); }
+    const T* data() const { return values_.get(); }
+    T& operator[](std::size_t i) { return values_[i]; }
+    const T& operator[](std::size_t i) const { return values_[i]; }
+
+   private:
+    std::unique_ptr<T[]> values_;
+    std::size_t capacity_ = 0;
+  };
+
+  // One level's data at every point, per band, with y its pressure without the travel time
+  // (amplitude over distance, the entry's phase). Without Average: the complex pressure at the
+  // band's centre frequency, y e^(i k r) (Wave). With Average: y e^(i k r) at the band's upper
+  // edge (Wave) and the conjugate of y e^(i k r) at its lower edge (Conjugate), so that a
+  // cross term needs two products (see AddBoxTerms).
+  enum Row { WaveRe, WaveIm, ConjugateRe, ConjugateIm, Rows };
+  // The travel-time phasors e^(i k r) of one level: with Average at the bands' edges (the
+  // upper edge of one band is the lower of the next), else at their centres. Edge or centre
+  // n + 3 has twice the frequency of n, so its phasors are the squares of n's; a level keeps
+  // the last three, each in the place of the one it is squared from.
+  enum Phasor { TravelRe, TravelIm, Phasors };
+  // A band's data for every level lie together, so that hanging a box reads them from a
+  // near cache.
   std::size_t Plane(int level, int band) const {
     return (std::size_t(band) * levels_ + std::size_t(level)) * stride_;
   }
@@ -60,9 +92,15 @@ class OptionSums {
   const double* Wave(int level, int band, Row row) const {
     return &waves_[(Plane(level, band) * Rows) + std::size_t(row) * stride_];
   }
+  double* Travel(int level, int n, Phasor row) {
+    const std::size_t slot =
+        std::size_t(level) * LevelEngine::Octave + std::size_t(n % LevelEngine::Octave);
+    return &phasors_[(slot * Phasors + std::size_t(row)) * stride_];
+  }
   void Place(int level, const LevelEngine::Placement& placement, LevelEngine::Work& work);
   void Band(int level, int box, int band, LevelEngine::Work& work);
   void Sum(int level, int band);
+  void AddTinyGaps(int level, int band, double* power) const;
 
   const LevelEngine& engine_;
   int first_ = 0, bands_ = 0;
@@ -73,14 +111,24 @@ class OptionSums {
   // on where it falls in a query.
   std::vector<PlaneVector> points_;
   // Per level and point: distance, its inverse, the entry K and fraction T.
-  std::vector<double> distance_, inverse_, fraction_;
-  std::vector<int> entry_;
-  std::vector<double> waves_;    // [level][band][row][point]
-  std::vector<double> power_;    // [level][band][point]
-  std::vector<double> re_, im_;  // without Average: the complex sums, [level][band][point]
-  std::vector<double> gaps_;     // [level above][gap, its inverse][point], for one box
-  // Per point: one band's arguments and cross terms, and zeros (the sums above the top box).
-  std::vector<double> scratch_[4];  // [2] unused
+  Unset<double> distance_, inverse_, fraction_;
+  Unset<int> entry_;
+  Unset<double> waves_;    // [level][band][row][point]
+  Unset<double> phasors_;  // [level][edge or centre % Octave][phasor][point]
+  Unset<double> power_;    // [level][band][point]
+  Unset<double> re_, im_;  // without Average: the complex sums, [level][band][point]
+  // The inverse gap between each level's paths and each above's, [level][level above][point],
+  // 0 where the two paths are too close in length for the fast cross term; those pairs
+  // with their gaps (Tiny, per level) take the careful one.
+  Unset<double> gaps_;
+  struct Tiny {
+    std::size_t Point;
+    int Above;
+    double Gap;
+  };
+  std::vector<std::vector<Tiny>> tiny_;
+  // Per point: one band's travel phases, and zeros (the sums above the top box).
+  Unset<double> phases_, zeros_;
 };
 
 }  // namespace tarnwick

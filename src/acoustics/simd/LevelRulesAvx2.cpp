@@ -14,12 +14,6 @@ TARNWICK_VECTOR_MATHS std::size_t PowerDecibels(const double* power, double* lev
   return i;
 }
 
-TARNWICK_VECTOR_MATHS std::size_t Exponentials(const double* x, double* y, std::size_t count) {
-  std::size_t i = 0;
-  for (; i + 4 <= count; i += 4) _mm256_storeu_pd(&y[i], _ZGVdN4v_exp(_mm256_loadu_pd(&x[i])));
-  return i;
-}
-
 TARNWICK_VECTOR_MATHS std::size_t SinesCosinesWhole(const double* radians, double* sine,
                                                     double* cosine, std::size_t count) {
   std::size_t i = 0;
@@ -37,7 +31,6 @@ TARNWICK_VECTOR_MATHS std::size_t SinesCosinesWhole(const double* radians, doubl
 
 namespace tarnwick::simd {
 std::size_t PowerDecibels(const double*, double*, std::size_t) { return 0; }
-std::size_t Exponentials(const double*, double*, std::size_t) { return 0; }
 std::size_t SinesCosinesWhole(const double*, double*, double*, std::size_t) { return 0; }
 }  // namespace tarnwick::simd
 

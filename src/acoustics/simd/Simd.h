@@ -25,9 +25,8 @@ int SinesCosines(const double* radians, double* sine, double* cosine, int count)
 // the rest left to the caller (LevelRulesAvx2.cpp). AVX2 and FMA.
 std::size_t PowerDecibels(const double* power, double* level, std::size_t count);
 
-// e^x, and the sines and cosines, of the whole groups of four of `count` values; each returns
-// how many it did, the rest left to the caller (LevelRulesAvx2.cpp). AVX2 and FMA.
-std::size_t Exponentials(const double* x, double* y, std::size_t count);
+// The sines and cosines of the whole groups of four of `count` values; returns how many it
+// did, the rest left to the caller (LevelRulesAvx2.cpp). AVX2 and FMA.
 std::size_t SinesCosinesWhole(const double* radians, double* sine, double* cosine,
                               std::size_t count);
 
@@ -46,12 +45,25 @@ struct PathsFrom {
 };
 std::size_t PlacePaths(const PathsFrom& from, std::size_t count);
 
+// EntryPressures: each point's pressure without the travel time, as OptionSums takes it from
+// the table of its entry K (LevelEngine::OptionEntries, four values an entry: the pressure at
+// 1 m re and im, and the blend's exponent z re and im): Scale / r times the entry times
+// e^(t z - Loss r), t the point's fraction.
+struct PressuresFrom {
+  const int* Entry;
+  const double *Fraction, *Distance, *Inverse;
+  const double* Table;
+  double Scale, Loss;  // the attenuation's factor; the air's loss in nepers a metre
+  double *Re, *Im;
+};
+std::size_t EntryPressures(const PressuresFrom& from, std::size_t count);
+
 // AddBox: OptionSums' power of a band through a box, `before` plus the box's own and its
 // cross terms with each box above.
-// One band's waves of every box hung (OptionSums): level l's row r (complex pressure re and
-// im, phasor of half the width re and im) at Waves + (l * Rows + r) * Stride;
-// the gap between the box being hung and level l's paths, and its inverse, at Gaps + 2 l
-// Stride and one Stride on.
+// One band's waves of every box hung (OptionSums): level l's row r (y e^(i k r) at the
+// band's upper edge re and im, the conjugate of y e^(i k r) at its lower edge re and im) at
+// Waves + (l * Rows + r) * Stride; the inverse gap between the box being hung and level l's
+// paths (0 to leave the pair out) at Gaps + l Stride.
 struct BandWaves {
   static constexpr std::size_t Rows = 4;
   const double* Waves;
