@@ -161,6 +161,16 @@ class LevelEngine {
   const double* OptionEntries(int band) const {
     return &optionEntries_[std::size_t(band) * 4 * OptionRow];
   }
+  // With Interpolate, the blends at BlendSteps + 1 fractions of the way from each entry to
+  // the next, j / BlendSteps, as complex numbers (re, im): entry k's pressure times
+  // e^(j z / BlendSteps) at [((band * OptionRow + k) * (BlendSteps + 1) + j) * 2]. A blend at
+  // fraction t is the nearest one times e^((t - j / BlendSteps) z), an exponent so small
+  // that a few terms of its series give it. Without Interpolate, the entries alone (0 steps).
+  static constexpr int BlendSteps = 64;
+  int blendSteps_ = 0;
+  const double* OptionBlends(int band) const {
+    return &optionBlends_[std::size_t(band) * OptionRow * std::size_t(blendSteps_ + 1) * 2];
+  }
   void OptionsLevels(int entry, std::span<const PlaneVector> points, std::span<float> levels,
                      Work& work, Scratch* scratch) const;
   std::array<float, BandChoiceCount> OptionsSpectrum(PlaneVector point) const;
@@ -171,12 +181,12 @@ class LevelEngine {
   PredictionOptions prediction_;
   DirectivityTable directivity_;
   std::array<double, BandCount> bandLevel_{};
-  std::array<double, MaxBoxes> attenuation_{};
+  std::array<double, MaxBoxes> boxGain_{};  // each box's attenuation as a pressure factor
   // Per band, in radians per metre: the wave number at the centre frequency, at the middle
   // of the band's edges, and half the band's width in wave number; the air's loss in nepers
   // per metre (0 without Air).
   std::array<double, BandCount> centreWave_{}, middleWave_{}, halfWave_{}, airLoss_{};
-  std::vector<double> optionEntries_;
+  std::vector<double> optionEntries_, optionBlends_;
   std::vector<Placement> boxes_;
   // polar_[((band * boxes + box) * 73 + k) * 2 + 0 or 1]: the pressure amplitude at 1 m
   // and the entry's phase in radians, side by side.

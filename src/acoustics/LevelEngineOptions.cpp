@@ -23,7 +23,8 @@ void LevelEngine::SetUpOptions(const ProjectData& project, const Constants& cons
   options_ = prediction_.AnyOn();
   if (!options_) return;
   directivity_ = constants.Directivity;
-  for (std::size_t b = 0; b < boxes_.size(); ++b) attenuation_[b] = project.BoxAttenuation[b];
+  for (std::size_t b = 0; b < boxes_.size(); ++b)
+    boxGain_[b] = std::pow(10.0, -double(project.BoxAttenuation[b]) / 20.0);
   const PredictionOptions& o = prediction_;
   const double speed = o.Air ? SpeedOfSoundInAir(o.Temperature) : SpeedOfSound;
   // A band runs from fc 2^(-1/6) to fc 2^(1/6): its middle and half width as fractions of fc.
@@ -56,6 +57,22 @@ void LevelEngine::SetUpOptions(const ProjectData& project, const Constants& cons
       entry[0] = pressure.real(), entry[1] = pressure.imag();
       entry[2] = -(double(to.LevelDrop) - from.LevelDrop) * DecibelsToNepers;
       entry[3] = turn * Pi / 180.0;
+    }
+  // The blends step by step, each the last times e^(z / steps): 64 products round off far
+  // less than the 0.01 dB the options answer for.
+  blendSteps_ = o.Interpolate ? BlendSteps : 0;
+  const std::size_t steps = std::size_t(blendSteps_) + 1;
+  optionBlends_.assign(std::size_t(BandCount) * OptionRow * steps * 2,
+                       std::numeric_limits<double>::quiet_NaN());
+  for (int band = 0; band < BandCount; ++band)
+    for (int k = 0; k < DirectivityAngleCount; ++k) {
+      const double* entry = &optionEntries_[(std::size_t(band) * OptionRow + k) * 4];
+      const std::complex<double> step =
+          blendSteps_ > 0 ? std::exp(std::complex(entry[2], entry[3]) / double(blendSteps_)) : 1.0;
+      std::complex<double> blend(entry[0], entry[1]);
+      double* blends = &optionBlends_[(std::size_t(band) * OptionRow + k) * steps * 2];
+      for (std::size_t j = 0; j < steps; ++j, blend *= step)
+        blends[2 * j] = blend.real(), blends[2 * j + 1] = blend.imag();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <limits>
 #include <utility>
 
@@ -66,35 +67,21 @@ void AddBoxTerms(bool vector, const simd::BandWaves& w, int level, double half,
 
 // Each point's pressure without the travel time, y = the entry's (or the blend of two)
 // amplitude at 1 m and phase, less the air's loss over the path, over the distance
-// (LevelEngine::OptionEntries); the blend is the entry times e^(t z).
+// (LevelEngine::OptionEntries), the blend being the entry times e^(t z); times the travel
+// phasors as simd::PressuresFrom says.
 void EntryPressures(bool vector, const simd::PressuresFrom& from, std::size_t count) {
   std::size_t i = vector ? simd::EntryPressures(from, count) : 0;
   for (; i < count; ++i) {
     const double* row = from.Table + 4 * std::size_t(from.Entry[i]);
     const double t = from.Fraction[i], r = from.Distance[i];
     const double a = from.Scale * from.Inverse[i] * std::exp(t * row[2] - from.Loss * r);
-    const double c = std::cos(t * row[3]), s = std::sin(t * row[3]);
-    from.Re[i] = a * (row[0] * c - row[1] * s);
-    from.Im[i] = a * (row[0] * s + row[1] * c);
+    const std::complex<double> y = a * std::complex(row[0], row[1]) * std::polar(1.0, t * row[3]);
+    const std::complex<double> upper = y * std::complex(from.UpperRe[i], from.UpperIm[i]);
+    from.Re[i] = upper.real(), from.Im[i] = upper.imag();
+    if (from.LowerRe == nullptr) continue;
+    const std::complex<double> lower = y * std::complex(from.LowerRe[i], from.LowerIm[i]);
+    from.ConjugateRe[i] = lower.real(), from.ConjugateIm[i] = -lower.imag();
   }
-}
-
-// y times a travel-time phasor e, in place (Wave); and with Average the conjugate of y times
-// another (Conjugate).
-TARNWICK_CLONES void TimesTravel(double* re, double* im, const double* __restrict eRe,
-                                 const double* __restrict eIm, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
-    const double yRe = re[i], yIm = im[i];
-    re[i] = yRe * eRe[i] - yIm * eIm[i], im[i] = yRe * eIm[i] + yIm * eRe[i];
-  }
-}
-TARNWICK_CLONES void ConjugateTimesTravel(const double* __restrict yRe,
-                                          const double* __restrict yIm,
-                                          const double* __restrict eRe,
-                                          const double* __restrict eIm, double* __restrict re,
-                                          double* __restrict im, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i)
-    re[i] = yRe[i] * eRe[i] - yIm[i] * eIm[i], im[i] = -(yRe[i] * eIm[i] + yIm[i] * eRe[i]);
 }
 
 // Without the average: the complex sums through the box and their power.
@@ -105,6 +92,20 @@ TARNWICK_CLONES void AddPressure(const double* beforeRe, const double* beforeIm,
     sumRe[i] = beforeRe[i] + re[i];
     sumIm[i] = beforeIm[i] + im[i];
     power[i] = sumRe[i] * sumRe[i] + sumIm[i] * sumIm[i];
+  }
+}
+
+// Each point's nearest blend (LevelEngine::OptionBlends) of its entry k and fraction t,
+// j = t `steps` rounded, as its index k (steps + 1) + j; and the rest of the way,
+// t - j / steps. The same in every band.
+TARNWICK_CLONES void NearestBlends(const int* __restrict entry, const double* __restrict t,
+                                   int steps, int* __restrict blend, double* __restrict rest,
+                                   std::size_t count) {
+  const double inverse = steps > 0 ? 1.0 / steps : 0.0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const double j = std::floor(t[i] * steps + 0.5);
+    blend[i] = entry[i] * (steps + 1) + int(j);
+    rest[i] = t[i] - j * inverse;
   }
 }
 
@@ -138,6 +139,8 @@ void OptionSums::SetPoints(std::span<const PlaneVector> points) {
   inverse_.Resize(levels * stride_);
   fraction_.Resize(levels * stride_);
   entry_.Resize(levels * stride_);
+  blend_.Resize(levels * stride_);
+  rest_.Resize(levels * stride_);
   waves_.Resize(planes * Rows);
   phasors_.Resize(levels * LevelEngine::Octave * Phasors * stride_);
   power_.Resize(planes);
@@ -213,6 +216,9 @@ void OptionSums::Place(int level, const LevelEngine::Placement& placement,
     entry_[at + i] = blend.K, fraction_[at + i] = blend.T;
   }
   work.SquareRoots += n, work.Arctangents += n;
+  if (engine_.vector_)
+    NearestBlends(&entry_[at], &fraction_[at], engine_.blendSteps_, &blend_[at], &rest_[at],
+                  stride_);
   if (!engine_.prediction_.Average) return;
   // Every path's gap to the paths of the boxes above, for all bands at once; the tiny ones
   // noted for AddTinyGaps.
@@ -256,25 +262,30 @@ void OptionSums::Band(int level, int box, int band, LevelEngine::Work& work) {
     travel(0, edge(0)), travel(1, edge(1));
   else
     travel(b + 1, edge(b + 1));
-  // The pressure without the travel time: the entry, or the blend of two, less the
-  // attenuation and the air's loss over the path.
-  double* re = Wave(level, b, WaveRe);
-  double* im = Wave(level, b, WaveIm);
+  // The pressure: the entry, or the blend of two, less the attenuation and the air's loss
+  // over the path, times the travel phasors (at the upper edge, and the lower one's
+  // conjugate, with Average).
+  const int upper = average ? b + 1 : b;
   const simd::PressuresFrom from{&entry_[at],
+                                 &blend_[at],
+                                 &rest_[at],
                                  &fraction_[at],
                                  &distance_[at],
                                  &inverse_[at],
                                  e.OptionEntries(band),
-                                 std::pow(10.0, -e.attenuation_[box] / 20.0),
+                                 e.OptionBlends(band),
+                                 e.blendSteps_,
+                                 e.boxGain_[box],
                                  e.airLoss_[band],
-                                 re,
-                                 im};
+                                 Travel(level, upper, TravelRe),
+                                 Travel(level, upper, TravelIm),
+                                 average ? Travel(level, b, TravelRe) : nullptr,
+                                 average ? Travel(level, b, TravelIm) : nullptr,
+                                 Wave(level, b, WaveRe),
+                                 Wave(level, b, WaveIm),
+                                 Wave(level, b, ConjugateRe),
+                                 Wave(level, b, ConjugateIm)};
   EntryPressures(e.vector_, from, stride_);
-  if (average)
-    ConjugateTimesTravel(re, im, Travel(level, b, TravelRe), Travel(level, b, TravelIm),
-                         Wave(level, b, ConjugateRe), Wave(level, b, ConjugateIm), stride_);
-  const int upper = average ? b + 1 : b;
-  TimesTravel(re, im, Travel(level, upper, TravelRe), Travel(level, upper, TravelIm), stride_);
 }
 
 void OptionSums::Sum(int level, int b) {

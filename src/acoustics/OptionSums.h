@@ -113,6 +113,10 @@ class OptionSums {
   // Per level and point: distance, its inverse, the entry K and fraction T.
   Unset<double> distance_, inverse_, fraction_;
   Unset<int> entry_;
+  // With the vector arithmetic, per level and point: the nearest blend and the rest of the
+  // way to the point's fraction (NearestBlends).
+  Unset<int> blend_;
+  Unset<double> rest_;
   Unset<double> waves_;    // [level][band][row][point]
   Unset<double> phasors_;  // [level][edge or centre % Octave][phasor][point]
   Unset<double> power_;    // [level][band][point]

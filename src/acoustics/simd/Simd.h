@@ -45,16 +45,20 @@ struct PathsFrom {
 };
 std::size_t PlacePaths(const PathsFrom& from, std::size_t count);
 
-// EntryPressures: each point's pressure without the travel time, as OptionSums takes it from
-// the table of its entry K (LevelEngine::OptionEntries, four values an entry: the pressure at
-// 1 m re and im, and the blend's exponent z re and im): Scale / r times the entry times
-// e^(t z - Loss r), t the point's fraction.
+// EntryPressures: each point's pressure as OptionSums takes it, y times travel-time phasors.
+// y, the pressure without the travel time, is Scale / r times the entry's pressure at 1 m
+// times e^(t z - Loss r), t the point's fraction; z from LevelEngine::OptionEntries (four
+// values an entry: re, im, z re, z im), and the blend nearest t from OptionBlends, at index
+// Blend, Rest short of t. Out: y Upper (Re, Im) and, where Lower is given, the conjugate of
+// y Lower (ConjugateRe, ConjugateIm).
 struct PressuresFrom {
-  const int* Entry;
-  const double *Fraction, *Distance, *Inverse;
-  const double* Table;
+  const int *Entry, *Blend;
+  const double *Rest, *Fraction, *Distance, *Inverse;
+  const double *Table, *Blends;
+  int Steps;
   double Scale, Loss;  // the attenuation's factor; the air's loss in nepers a metre
-  double *Re, *Im;
+  const double *UpperRe, *UpperIm, *LowerRe, *LowerIm;
+  double *Re, *Im, *ConjugateRe, *ConjugateIm;
 };
 std::size_t EntryPressures(const PressuresFrom& from, std::size_t count);
 
