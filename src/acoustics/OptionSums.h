@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <vector>
@@ -113,9 +114,9 @@ class OptionSums {
   // Per level and point: distance, its inverse, the entry K and fraction T.
   Unset<double> distance_, inverse_, fraction_;
   Unset<int> entry_;
-  // With the vector arithmetic, per level and point: the nearest blend and the rest of the
-  // way to the point's fraction (NearestBlends).
-  Unset<int> blend_;
+  // With the vector arithmetic, per level and point: the places of the nearest blend and of
+  // the entry's z, and the rest of the way to the point's fraction (NearestBlends).
+  Unset<std::uint32_t> blend_, slope_;
   Unset<double> rest_;
   Unset<double> waves_;    // [level][band][row][point]
   Unset<double> phasors_;  // [level][edge or centre % Octave][phasor][point]

@@ -16,25 +16,14 @@ TARNWICK_VECTOR_MATHS __m256d Load(const double* p) { return _mm256_loadu_pd(p);
 // The steps of the loops below, which must not become calls that pass vectors in memory.
 #define TARNWICK_INLINE inline __attribute__((always_inline))
 
-// The polynomial c[0] + c[1] x + ... by Estrin's scheme: pairs of terms, then pairs of
-// pairs, so that the additions run side by side rather than one after another.
+// The polynomial c[0] + c[1] x + ... by Horner's rule: the fewest operations, as the loops
+// below are held up by how many there are, not by how long each chain takes.
 template <std::size_t N>
 TARNWICK_VECTOR_MATHS TARNWICK_INLINE __m256d Polynomial(__m256d x, const double (&c)[N]) {
-  __m256d terms[N];
+  __m256d sum = _mm256_set1_pd(c[N - 1]);
 #pragma GCC unroll 16
-  for (std::size_t k = 0; k < N; ++k) terms[k] = _mm256_set1_pd(c[k]);
-  std::size_t n = N;
-  __m256d power = x;
-#pragma GCC unroll 8
-  while (n > 1) {
-#pragma GCC unroll 8
-    for (std::size_t k = 0; 2 * k + 1 < n; ++k)
-      terms[k] = _mm256_fmadd_pd(terms[2 * k + 1], power, terms[2 * k]);
-    if (n % 2 == 1) terms[n / 2] = terms[n - 1];
-    n = (n + 1) / 2;
-    power = _mm256_mul_pd(power, power);
-  }
-  return terms[0];
+  for (std::size_t k = N - 1; k > 0; --k) sum = _mm256_fmadd_pd(sum, x, _mm256_set1_pd(c[k - 1]));
+  return sum;
 }
 
 // e^x within a few units in the last place, 0 below x = -700 (where the air has taken
@@ -61,8 +50,8 @@ TARNWICK_VECTOR_MATHS TARNWICK_INLINE __m256d Exp(__m256d x) {
 // average's conjugate or without.
 template <bool Air, bool Average>
 TARNWICK_VECTOR_MATHS TARNWICK_INLINE void FourPressures(const PressuresFrom& from, std::size_t i) {
-  const std::int32_t* blend = &from.Blend[i];
-  const std::int32_t* entry = &from.Entry[i];
+  const std::uint32_t* blend = &from.Blend[i];
+  const std::uint32_t* slope = &from.Slope[i];
   const __m256d d = Load(&from.Rest[i]);
   // Two values of each of the four points' rows, turned into columns.
   const auto columns = [](const double* a, const double* b, const double* c, const double* e,
@@ -74,28 +63,27 @@ TARNWICK_VECTOR_MATHS TARNWICK_INLINE void FourPressures(const PressuresFrom& fr
     re = _mm256_unpacklo_pd(ac, be), im = _mm256_unpackhi_pd(ac, be);
   };
   __m256d re, im, zRe, zIm;
-  columns(from.Blends + 2 * blend[0], from.Blends + 2 * blend[1], from.Blends + 2 * blend[2],
-          from.Blends + 2 * blend[3], re, im);
-  columns(from.Table + 4 * entry[0] + 2, from.Table + 4 * entry[1] + 2,
-          from.Table + 4 * entry[2] + 2, from.Table + 4 * entry[3] + 2, zRe, zIm);
+  columns(from.Blends + blend[0], from.Blends + blend[1], from.Blends + blend[2],
+          from.Blends + blend[3], re, im);
+  columns(from.Table + slope[0], from.Table + slope[1], from.Table + slope[2],
+          from.Table + slope[3], zRe, zIm);
   // e^(d z): d is at most half a step, so that |d z| stays below 0.03 for every entry of the
-  // module's (and below 0.06 for a level step of 60 dB): e^x to x^5, cos and sin to x^4 and
+  // module's (and below 0.06 for a level step of 60 dB): e^x to x^4, cos and sin to x^4 and
   // x^5 hold to 1e-10.
-  constexpr double Exponential[] = {1.0, 1.0, 1.0 / 2, 1.0 / 6, 1.0 / 24, 1.0 / 120};
+  constexpr double Exponential[] = {1.0, 1.0, 1.0 / 2, 1.0 / 6, 1.0 / 24};
   constexpr double Cosine[] = {1.0, -1.0 / 2, 1.0 / 24};
   constexpr double Sine[] = {1.0, -1.0 / 6, 1.0 / 120};
   const __m256d x = _mm256_mul_pd(d, zRe), y = _mm256_mul_pd(d, zIm), y2 = _mm256_mul_pd(y, y);
-  const __m256d cosine = Polynomial(y2, Cosine), sine = _mm256_mul_pd(y, Polynomial(y2, Sine));
-  __m256d amplitude =
-      _mm256_mul_pd(_mm256_mul_pd(_mm256_set1_pd(from.Scale), Load(&from.Inverse[i])),
-                    Polynomial(x, Exponential));
+  // The amplitude, taken into the cosine and the sine.
+  __m256d amplitude = _mm256_mul_pd(_mm256_mul_pd(_mm256_set1_pd(from.Scale), Load(&from.Inverse[i])),
+                                    Polynomial(x, Exponential));
   if constexpr (Air)
     amplitude = _mm256_mul_pd(
         amplitude, Exp(_mm256_mul_pd(_mm256_set1_pd(-from.Loss), Load(&from.Distance[i]))));
-  const __m256d yRe =
-      _mm256_mul_pd(amplitude, _mm256_fmsub_pd(re, cosine, _mm256_mul_pd(im, sine)));
-  const __m256d yIm =
-      _mm256_mul_pd(amplitude, _mm256_fmadd_pd(re, sine, _mm256_mul_pd(im, cosine)));
+  const __m256d cosine = _mm256_mul_pd(amplitude, Polynomial(y2, Cosine));
+  const __m256d sine = _mm256_mul_pd(_mm256_mul_pd(amplitude, y), Polynomial(y2, Sine));
+  const __m256d yRe = _mm256_fmsub_pd(re, cosine, _mm256_mul_pd(im, sine));
+  const __m256d yIm = _mm256_fmadd_pd(re, sine, _mm256_mul_pd(im, cosine));
   // Times the travel phasors.
   const __m256d upperRe = Load(&from.UpperRe[i]), upperIm = Load(&from.UpperIm[i]);
   _mm256_storeu_pd(&from.Re[i], _mm256_fmsub_pd(yRe, upperRe, _mm256_mul_pd(yIm, upperIm)));
@@ -111,8 +99,10 @@ TARNWICK_VECTOR_MATHS TARNWICK_INLINE void FourPressures(const PressuresFrom& fr
 
 template <bool Air, bool Average>
 TARNWICK_VECTOR_MATHS std::size_t AllPressures(const PressuresFrom& from, std::size_t count) {
+  // A copy, which the stores cannot touch, so that its pointers stay in registers.
+  const PressuresFrom own = from;
   std::size_t i = 0;
-  for (; i + 4 <= count; i += 4) FourPressures<Air, Average>(from, i);
+  for (; i + 4 <= count; i += 4) FourPressures<Air, Average>(own, i);
   return i;
 }
 

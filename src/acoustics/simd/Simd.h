@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "acoustics/SplKernel.h"
 
@@ -48,11 +49,12 @@ std::size_t PlacePaths(const PathsFrom& from, std::size_t count);
 // EntryPressures: each point's pressure as OptionSums takes it, y times travel-time phasors.
 // y, the pressure without the travel time, is Scale / r times the entry's pressure at 1 m
 // times e^(t z - Loss r), t the point's fraction; z from LevelEngine::OptionEntries (four
-// values an entry: re, im, z re, z im), and the blend nearest t from OptionBlends, at index
-// Blend, Rest short of t. Out: y Upper (Re, Im) and, where Lower is given, the conjugate of
+// values an entry: re, im, z re, z im; z at Table + Slope), and the blend nearest t from
+// OptionBlends (at Blends + Blend), Rest short of t. Out: y Upper (Re, Im) and, where Lower is given, the conjugate of
 // y Lower (ConjugateRe, ConjugateIm).
 struct PressuresFrom {
-  const int *Entry, *Blend;
+  const int* Entry;
+  const std::uint32_t *Blend, *Slope;
   const double *Rest, *Fraction, *Distance, *Inverse;
   const double *Table, *Blends;
   int Steps;
