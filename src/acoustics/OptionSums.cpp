@@ -32,15 +32,6 @@ void SinesCosines(bool vector, const double* x, double* sine, double* cosine, st
   for (; i < count; ++i) sine[i] = std::sin(x[i]), cosine[i] = std::cos(x[i]);
 }
 
-// The phasors of band b from those of band b - 3, twice its frequency: their squares, in
-// their place.
-TARNWICK_CLONES void Squares(double* re, double* im, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
-    const double r = re[i], m = im[i];
-    re[i] = r * r - m * m, im[i] = 2.0 * r * m;
-  }
-}
-
 // The band's power through the box at `level`: `before`, plus its own power, plus twice its
 // cross terms with each box above it. A cross term is the two amplitudes times the average
 // over the band of cos(k dr + dphi): with a = p_i conj(p_j) at the band's middle and x = dr
@@ -73,6 +64,10 @@ void AddBoxTerms(bool vector, const simd::BandWaves& w, int level, double half,
 void EntryPressures(bool vector, const simd::PressuresFrom& from, std::size_t count) {
   std::size_t i = vector ? simd::EntryPressures(from, count) : 0;
   for (; i < count; ++i) {
+    if (from.SquareUpper) {
+      const double re = from.UpperRe[i], im = from.UpperIm[i];
+      from.UpperRe[i] = re * re - im * im, from.UpperIm[i] = 2.0 * re * im;
+    }
     const double* row = from.Table + 4 * std::size_t(from.Entry[i]);
     const double t = from.Fraction[i], r = from.Distance[i];
     const double a = from.Scale * from.Inverse[i] * std::exp(t * row[2] - from.Loss * r);
@@ -119,12 +114,16 @@ TARNWICK_CLONES void NearestBlends(const int* __restrict entry, const double* __
 constexpr double TinyGap = 1e-6;
 
 // The inverses of the gaps between the box's paths and another's; 0 for a tiny gap.
-TARNWICK_CLONES void InverseGaps(const double* own, const double* other, double* inverse,
+// Returns whether any was tiny.
+TARNWICK_CLONES bool InverseGaps(const double* own, const double* other, double* inverse,
                                  std::size_t count) {
+  int tiny = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const double gap = own[i] - other[i];
+    tiny |= std::abs(gap) < TinyGap;
     inverse[i] = std::abs(gap) < TinyGap ? 0.0 : 1.0 / gap;
   }
+  return tiny != 0;
 }
 
 }  // namespace
@@ -232,7 +231,7 @@ void OptionSums::Place(int level, const LevelEngine::Placement& placement,
   for (int above = 0; above < level; ++above) {
     const double* other = &distance_[std::size_t(above) * stride_];
     double* inverse = &gaps_[(std::size_t(level) * levels_ + std::size_t(above)) * stride_];
-    InverseGaps(&distance_[at], other, inverse, stride_);
+    if (!InverseGaps(&distance_[at], other, inverse, stride_)) continue;
     for (std::size_t i = 0; i < n; ++i)
       if (inverse[i] == 0.0) tiny.push_back({i, above, distance_[at + i] - other[i]});
   }
@@ -246,8 +245,7 @@ void OptionSums::Band(int level, int box, int band, LevelEngine::Work& work) {
   // The travel-time phasors n (an edge, or a centre without Average), from a sine and a
   // cosine for the lowest three, the rest squared.
   const auto travel = [&](int n, double wave) {
-    if (n >= LevelEngine::Octave) {
-      Squares(Travel(level, n, TravelRe), Travel(level, n, TravelIm), stride_);
+    if (n >= LevelEngine::Octave) {  // squared as the pressures are taken
       work.ComplexSquares += count_;
       return;
     }
@@ -283,6 +281,7 @@ void OptionSums::Band(int level, int box, int band, LevelEngine::Work& work) {
                                  e.blendSteps_,
                                  e.boxGain_[box],
                                  e.airLoss_[band],
+                                 upper >= LevelEngine::Octave,
                                  Travel(level, upper, TravelRe),
                                  Travel(level, upper, TravelIm),
                                  average ? Travel(level, b, TravelRe) : nullptr,

@@ -75,8 +75,9 @@ TARNWICK_VECTOR_MATHS TARNWICK_INLINE void FourPressures(const PressuresFrom& fr
   constexpr double Sine[] = {1.0, -1.0 / 6, 1.0 / 120};
   const __m256d x = _mm256_mul_pd(d, zRe), y = _mm256_mul_pd(d, zIm), y2 = _mm256_mul_pd(y, y);
   // The amplitude, taken into the cosine and the sine.
-  __m256d amplitude = _mm256_mul_pd(_mm256_mul_pd(_mm256_set1_pd(from.Scale), Load(&from.Inverse[i])),
-                                    Polynomial(x, Exponential));
+  __m256d amplitude =
+      _mm256_mul_pd(_mm256_mul_pd(_mm256_set1_pd(from.Scale), Load(&from.Inverse[i])),
+                    Polynomial(x, Exponential));
   if constexpr (Air)
     amplitude = _mm256_mul_pd(
         amplitude, Exp(_mm256_mul_pd(_mm256_set1_pd(-from.Loss), Load(&from.Distance[i]))));
@@ -85,7 +86,13 @@ TARNWICK_VECTOR_MATHS TARNWICK_INLINE void FourPressures(const PressuresFrom& fr
   const __m256d yRe = _mm256_fmsub_pd(re, cosine, _mm256_mul_pd(im, sine));
   const __m256d yIm = _mm256_fmadd_pd(re, sine, _mm256_mul_pd(im, cosine));
   // Times the travel phasors.
-  const __m256d upperRe = Load(&from.UpperRe[i]), upperIm = Load(&from.UpperIm[i]);
+  __m256d upperRe = Load(&from.UpperRe[i]), upperIm = Load(&from.UpperIm[i]);
+  if (from.SquareUpper) {
+    const __m256d re2 = _mm256_add_pd(upperRe, upperRe);
+    upperRe = _mm256_fmsub_pd(upperRe, upperRe, _mm256_mul_pd(upperIm, upperIm));
+    upperIm = _mm256_mul_pd(re2, upperIm);
+    _mm256_storeu_pd(&from.UpperRe[i], upperRe), _mm256_storeu_pd(&from.UpperIm[i], upperIm);
+  }
   _mm256_storeu_pd(&from.Re[i], _mm256_fmsub_pd(yRe, upperRe, _mm256_mul_pd(yIm, upperIm)));
   _mm256_storeu_pd(&from.Im[i], _mm256_fmadd_pd(yRe, upperIm, _mm256_mul_pd(yIm, upperRe)));
   if constexpr (Average) {

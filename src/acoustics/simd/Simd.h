@@ -50,8 +50,9 @@ std::size_t PlacePaths(const PathsFrom& from, std::size_t count);
 // y, the pressure without the travel time, is Scale / r times the entry's pressure at 1 m
 // times e^(t z - Loss r), t the point's fraction; z from LevelEngine::OptionEntries (four
 // values an entry: re, im, z re, z im; z at Table + Slope), and the blend nearest t from
-// OptionBlends (at Blends + Blend), Rest short of t. Out: y Upper (Re, Im) and, where Lower is given, the conjugate of
-// y Lower (ConjugateRe, ConjugateIm).
+// OptionBlends (at Blends + Blend), Rest short of t. Out: y Upper (Re, Im) and, where Lower is
+// given, the conjugate of y Lower (ConjugateRe, ConjugateIm). With SquareUpper, Upper holds the
+// phasors an octave below, which are squared in their place first.
 struct PressuresFrom {
   const int* Entry;
   const std::uint32_t *Blend, *Slope;
@@ -59,7 +60,9 @@ struct PressuresFrom {
   const double *Table, *Blends;
   int Steps;
   double Scale, Loss;  // the attenuation's factor; the air's loss in nepers a metre
-  const double *UpperRe, *UpperIm, *LowerRe, *LowerIm;
+  bool SquareUpper;
+  double *UpperRe, *UpperIm;
+  const double *LowerRe, *LowerIm;
   double *Re, *Im, *ConjugateRe, *ConjugateIm;
 };
 std::size_t EntryPressures(const PressuresFrom& from, std::size_t count);
