@@ -114,15 +114,13 @@ TARNWICK_CLONES void NearestBlends(const int* __restrict entry, const double* __
 constexpr double TinyGap = 1e-6;
 
 // The inverses of the gaps between the box's paths and another's; 0 for a tiny gap.
-// Returns whether any was tiny.
-TARNWICK_CLONES bool InverseGaps(const double* own, const double* other, double* inverse,
-                                 std::size_t count) {
-  int tiny = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    const double gap = own[i] - other[i];
-    tiny |= std::abs(gap) < TinyGap;
-    inverse[i] = std::abs(gap) < TinyGap ? 0.0 : 1.0 / gap;
-  }
+// Returns whether any gap was tiny; those are left for the caller. (Two plain loops, each
+// of which vectorises.)
+TARNWICK_CLONES bool InverseGaps(const double* __restrict own, const double* __restrict other,
+                                 double* __restrict inverse, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) inverse[i] = 1.0 / (own[i] - other[i]);
+  std::int64_t tiny = 0;
+  for (std::size_t i = 0; i < count; ++i) tiny |= std::abs(own[i] - other[i]) < TinyGap;
   return tiny != 0;
 }
 
@@ -232,8 +230,12 @@ void OptionSums::Place(int level, const LevelEngine::Placement& placement,
     const double* other = &distance_[std::size_t(above) * stride_];
     double* inverse = &gaps_[(std::size_t(level) * levels_ + std::size_t(above)) * stride_];
     if (!InverseGaps(&distance_[at], other, inverse, stride_)) continue;
-    for (std::size_t i = 0; i < n; ++i)
-      if (inverse[i] == 0.0) tiny.push_back({i, above, distance_[at + i] - other[i]});
+    for (std::size_t i = 0; i < stride_; ++i) {
+      const double gap = distance_[at + i] - other[i];
+      if (!(std::abs(gap) < TinyGap)) continue;
+      inverse[i] = 0.0;
+      if (i < n) tiny.push_back({i, above, gap});
+    }
   }
 }
 
