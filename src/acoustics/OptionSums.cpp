@@ -70,7 +70,7 @@ void EntryPressures(bool vector, const simd::PressuresFrom& from, std::size_t co
     }
     const double* row = from.Table + 4 * std::size_t(from.Entry[i]);
     const double t = from.Fraction[i], r = from.Distance[i];
-    const double a = from.Scale * from.Inverse[i] * std::exp(t * row[2] - from.Loss * r);
+    const double a = from.Inverse[i] * std::exp(t * row[2] - from.Loss * r);
     const std::complex<double> y = a * std::complex(row[0], row[1]) * std::polar(1.0, t * row[3]);
     const std::complex<double> upper = y * std::complex(from.UpperRe[i], from.UpperIm[i]);
     from.Re[i] = upper.real(), from.Im[i] = upper.imag();
@@ -157,9 +157,9 @@ void OptionSums::Hang(int level, int box, const LevelEngine::Placement& placemen
                       LevelEngine::Work* work) {
   LevelEngine::Work own;
   LevelEngine::Work& w = work != nullptr ? *work : own;
-  Place(level, placement, w);
+  Place(level, box, placement, w);
   for (int band = first_; band < first_ + bands_; ++band) {
-    Band(level, box, band, w);
+    Band(level, band, w);
     Sum(level, band - first_);
   }
 }
@@ -169,10 +169,10 @@ void OptionSums::HangDesign(std::span<const LevelEngine::Placement> placed,
   LevelEngine::Work own;
   LevelEngine::Work& w = work != nullptr ? *work : own;
   const int levels = int(placed.size());
-  for (int level = 0; level < levels; ++level) Place(level, placed[std::size_t(level)], w);
+  for (int level = 0; level < levels; ++level) Place(level, level, placed[std::size_t(level)], w);
   for (int band = first_; band < first_ + bands_; ++band)
     for (int level = 0; level < levels; ++level) {
-      Band(level, level, band, w);
+      Band(level, band, w);
       Sum(level, band - first_);
     }
 }
@@ -186,19 +186,16 @@ void OptionSums::EntryPowers(int entry, int level, double* power) const {
   }
 }
 
-void OptionSums::Place(int level, const LevelEngine::Placement& placement,
+void OptionSums::Place(int level, int box, const LevelEngine::Placement& placement,
                        LevelEngine::Work& work) {
   const std::size_t n = count_, at = std::size_t(level) * stride_;
   const bool interpolate = engine_.prediction_.Interpolate;
-  const simd::PathsFrom from{&points_[0].X,
-                             {placement.Source.X, placement.Source.Y},
-                             placement.Aim,
-                             interpolate,
-                             DirectivityAngleCount,
-                             &distance_[at],
-                             &inverse_[at],
-                             &fraction_[at],
-                             &entry_[at]};
+  const double gain = engine_.boxGain_[box];
+  const simd::PathsFrom from{&points_[0].X,         {placement.Source.X, placement.Source.Y},
+                             placement.Aim,         interpolate,
+                             DirectivityAngleCount, gain,
+                             &distance_[at],        &inverse_[at],
+                             &fraction_[at],        &entry_[at]};
   static_assert(sizeof(PlaneVector) == 2 * sizeof(float));
   std::size_t i = engine_.vector_ ? simd::PlacePaths(from, stride_) : 0;
   for (; i < stride_; ++i) {
@@ -214,7 +211,7 @@ void OptionSums::Place(int level, const LevelEngine::Placement& placement,
       blend.K = DirectivityIndex(theta);
     // No level where the box has no entry or the point is on its source.
     if (blend.K < 0 || !(r > 0.0)) blend = {DirectivityAngleCount, 0.0};  // NaN in OptionEntries
-    distance_[at + i] = r, inverse_[at + i] = 1.0 / r;
+    distance_[at + i] = r, inverse_[at + i] = gain / r;
     entry_[at + i] = blend.K, fraction_[at + i] = blend.T;
   }
   work.SquareRoots += n, work.Arctangents += n;
@@ -239,7 +236,7 @@ void OptionSums::Place(int level, const LevelEngine::Placement& placement,
   }
 }
 
-void OptionSums::Band(int level, int box, int band, LevelEngine::Work& work) {
+void OptionSums::Band(int level, int band, LevelEngine::Work& work) {
   const LevelEngine& e = engine_;
   const std::size_t at = std::size_t(level) * stride_;
   const int b = band - first_;
@@ -281,7 +278,6 @@ void OptionSums::Band(int level, int box, int band, LevelEngine::Work& work) {
                                  e.OptionEntries(band),
                                  e.OptionBlends(band),
                                  e.blendSteps_,
-                                 e.boxGain_[box],
                                  e.airLoss_[band],
                                  upper >= LevelEngine::Octave,
                                  Travel(level, upper, TravelRe),

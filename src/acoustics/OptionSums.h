@@ -98,8 +98,8 @@ class OptionSums {
         std::size_t(level) * LevelEngine::Octave + std::size_t(n % LevelEngine::Octave);
     return &phasors_[(slot * Phasors + std::size_t(row)) * stride_];
   }
-  void Place(int level, const LevelEngine::Placement& placement, LevelEngine::Work& work);
-  void Band(int level, int box, int band, LevelEngine::Work& work);
+  void Place(int level, int box, const LevelEngine::Placement& placement, LevelEngine::Work& work);
+  void Band(int level, int band, LevelEngine::Work& work);
   void Sum(int level, int band);
   void AddTinyGaps(int level, int band, double* power) const;
 
@@ -111,7 +111,7 @@ class OptionSums {
   // The points, and copies of the last to whole vectors, so that a point's sums never depend
   // on where it falls in a query.
   std::vector<PlaneVector> points_;
-  // Per level and point: distance, its inverse, the entry K and fraction T.
+  // Per level and point: distance, the box's gain over it, the entry K and fraction T.
   Unset<double> distance_, inverse_, fraction_;
   Unset<int> entry_;
   // With the vector arithmetic, per level and point: the places of the nearest blend and of

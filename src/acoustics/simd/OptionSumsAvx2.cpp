@@ -75,9 +75,7 @@ TARNWICK_VECTOR_MATHS TARNWICK_INLINE void FourPressures(const PressuresFrom& fr
   constexpr double Sine[] = {1.0, -1.0 / 6, 1.0 / 120};
   const __m256d x = _mm256_mul_pd(d, zRe), y = _mm256_mul_pd(d, zIm), y2 = _mm256_mul_pd(y, y);
   // The amplitude, taken into the cosine and the sine.
-  __m256d amplitude =
-      _mm256_mul_pd(_mm256_mul_pd(_mm256_set1_pd(from.Scale), Load(&from.Inverse[i])),
-                    Polynomial(x, Exponential));
+  __m256d amplitude = _mm256_mul_pd(Load(&from.Inverse[i]), Polynomial(x, Exponential));
   if constexpr (Air)
     amplitude = _mm256_mul_pd(
         amplitude, Exp(_mm256_mul_pd(_mm256_set1_pd(-from.Loss), Load(&from.Distance[i]))));
@@ -144,7 +142,7 @@ TARNWICK_VECTOR_MATHS std::size_t PlacePaths(const PathsFrom& from, std::size_t 
     const __m256d dy = _mm256_sub_pd(_mm256_cvtps_pd(y), sourceY);
     const __m256d r = Sqrt(_mm256_fmadd_pd(dx, dx, _mm256_mul_pd(dy, dy)));
     _mm256_storeu_pd(&from.Distance[i], r);
-    _mm256_storeu_pd(&from.Inverse[i], _mm256_div_pd(_mm256_set1_pd(1.0), r));
+    _mm256_storeu_pd(&from.Inverse[i], _mm256_div_pd(_mm256_set1_pd(from.Gain), r));
     // The angle from straight down of the single-precision direction, rounded to single,
     // -180 given as +180; less the aim, rounded to single and wrapped once into (-180, 180],
     // as OffAxisAngle has it.

@@ -41,13 +41,15 @@ struct PathsFrom {
   float Aim;
   bool Interpolate;
   int NoEntry;
-  double *Distance, *Inverse, *Fraction;
+  double Gain;                            // the box's attenuation as a factor
+  double *Distance, *Inverse, *Fraction;  // Inverse: Gain over the distance
   int* Entry;
 };
 std::size_t PlacePaths(const PathsFrom& from, std::size_t count);
 
 // EntryPressures: each point's pressure as OptionSums takes it, y times travel-time phasors.
-// y, the pressure without the travel time, is Scale / r times the entry's pressure at 1 m
+// y, the pressure without the travel time, is Inverse (the box's gain over r) times the
+// entry's pressure at 1 m
 // times e^(t z - Loss r), t the point's fraction; z from LevelEngine::OptionEntries (four
 // values an entry: re, im, z re, z im; z at Table + Slope), and the blend nearest t from
 // OptionBlends (at Blends + Blend), Rest short of t. Out: y Upper (Re, Im) and, where Lower is
@@ -59,7 +61,7 @@ struct PressuresFrom {
   const double *Rest, *Fraction, *Distance, *Inverse;
   const double *Table, *Blends;
   int Steps;
-  double Scale, Loss;  // the attenuation's factor; the air's loss in nepers a metre
+  double Loss;  // the air's loss in nepers a metre
   bool SquareUpper;
   double *UpperRe, *UpperIm;
   const double *LowerRe, *LowerIm;
