@@ -84,7 +84,7 @@ void LevelEngine::OptionsLevels(int entry, std::span<const PlaneVector> points,
   const bool broadband = entry == BroadbandChoice || entry == BroadbandAChoice;
   const int first = broadband ? 0 : entry, last = broadband ? BandCount - 1 : entry;
   // Blocks of points whose data for every box and band stay in the cache.
-  constexpr std::size_t Block = 32;
+  constexpr std::size_t Block = 64;
   std::unique_ptr<OptionSums> own;
   std::unique_ptr<OptionSums>& kept = scratch != nullptr ? scratch->sums_ : own;
   if (!kept || !kept->Serves(*this, first, last))

@@ -292,14 +292,13 @@ void OptionSums::Band(int level, int band, LevelEngine::Work& work) {
 }
 
 void OptionSums::Sum(int level, int b) {
-  const std::size_t n = count_;
   const double* none = zeros_.data();
   double* power = &power_[Plane(level, b)];
   if (!engine_.prediction_.Average) {
     const std::size_t above = level > 0 ? Plane(level - 1, b) : 0;
     AddPressure(level > 0 ? &re_[above] : none, level > 0 ? &im_[above] : none,
                 Wave(level, b, WaveRe), Wave(level, b, WaveIm), &re_[Plane(level, b)],
-                &im_[Plane(level, b)], power, n);
+                &im_[Plane(level, b)], power, stride_);
     return;
   }
   const simd::BandWaves waves{Wave(0, b, WaveRe), &gaps_[std::size_t(level) * levels_ * stride_],

@@ -13,6 +13,29 @@
 
 using namespace tarnwick;
 
+namespace {
+
+// A random design with the given options, hung in the first window's frame.
+std::pair<ProjectData, Graphics> RandomHung(std::mt19937& random, bool average, bool interpolate,
+                                            bool air) {
+  ProjectData p = RandomProject(random);
+  std::tie(p.Prediction.Average, p.Prediction.Interpolate, p.Prediction.Air) =
+      std::tuple(average, interpolate, air);
+  Graphics g;
+  ComputeScene(p, FirstWindowFrame, g);
+  return {p, g};
+}
+
+// `count` points all over the section.
+std::vector<PlaneVector> PointsAllOver(std::mt19937& random, const Graphics& g, std::size_t count) {
+  std::uniform_real_distribution<float> x(-2.0f, g.SceneWidth), y(0.0f, g.SceneHeight);
+  std::vector<PlaneVector> points(count);
+  for (PlaneVector& point : points) point = {x(random), y(random)};
+  return points;
+}
+
+}  // namespace
+
 // Re-hanging a box at some level below shared upper boxes gives, at every level, what hanging
 // that design afresh gives, to the last bit; with either arithmetic and every set of options.
 TEST(OptionSums, RehangingBelowASharedPrefixSumsAsAFreshDesign) {
@@ -20,19 +43,13 @@ TEST(OptionSums, RehangingBelowASharedPrefixSumsAsAFreshDesign) {
   for (const auto& [average, interpolate, air] :
        {std::tuple(true, true, true), std::tuple(true, false, false),
         std::tuple(false, true, true)}) {
-    ProjectData p = RandomProject(random);
-    std::tie(p.Prediction.Average, p.Prediction.Interpolate, p.Prediction.Air) =
-        std::tuple(average, interpolate, air);
-    Graphics g;
-    ComputeScene(p, FirstWindowFrame, g);
+    const auto [p, g] = RandomHung(random, average, interpolate, air);
     ProjectData other = p;
     for (float& angle : other.BoxAngle) angle = angle > 2.0f ? 0.0f : 5.0f;
     Graphics otherG = g;
     ComputeArrayGeometry(other, otherG);
     // Some points all over the section, one on the top box's source.
-    std::uniform_real_distribution<float> x(-2.0f, g.SceneWidth), y(0.0f, g.SceneHeight);
-    std::vector<PlaneVector> points(37);
-    for (PlaneVector& point : points) point = {x(random), y(random)};
+    std::vector<PlaneVector> points = PointsAllOver(random, g, 37);
     points[5] = g.BoxGeom[0].Source;
     for (const auto arithmetic :
          {LevelEngine::Arithmetic::Fastest, LevelEngine::Arithmetic::Portable}) {
@@ -68,14 +85,8 @@ TEST(OptionSums, vectorAndPortableArithmeticGiveTheSamePowers) {
   for (const auto& [average, interpolate, air] :
        {std::tuple(true, true, true), std::tuple(true, true, false), std::tuple(false, true, true),
         std::tuple(true, false, false)}) {
-    ProjectData p = RandomProject(random);
-    std::tie(p.Prediction.Average, p.Prediction.Interpolate, p.Prediction.Air) =
-        std::tuple(average, interpolate, air);
-    Graphics g;
-    ComputeScene(p, FirstWindowFrame, g);
-    std::uniform_real_distribution<float> x(-2.0f, g.SceneWidth), y(0.0f, g.SceneHeight);
-    std::vector<PlaneVector> points(61);
-    for (PlaneVector& point : points) point = {x(random), y(random)};
+    const auto [p, g] = RandomHung(random, average, interpolate, air);
+    const std::vector<PlaneVector> points = PointsAllOver(random, g, 61);
     const LevelEngine fast(p, g, ModuleData(), LevelEngine::Arithmetic::Fastest);
     const LevelEngine portable(p, g, ModuleData(), LevelEngine::Arithmetic::Portable);
     OptionSums a(fast, 0, BandCount - 1), b(portable, 0, BandCount - 1);
@@ -98,10 +109,7 @@ TEST(OptionSums, vectorAndPortableArithmeticGiveTheSamePowers) {
 // half way between the levels a hair to either side, as on a smooth curve.
 TEST(OptionSums, aPointAsFarFromTwoBoxesHasTheLevelOfItsNeighbours) {
   std::mt19937 random(5);
-  ProjectData p = RandomProject(random);
-  p.Prediction.Average = p.Prediction.Interpolate = true;
-  Graphics g;
-  ComputeScene(p, FirstWindowFrame, g);
+  auto [p, g] = RandomHung(random, true, true, false);
   // The two top boxes half a metre either side of y = 4, so that a point at y = 4 lies at
   // exactly the same distance from both.
   g.BoxGeom[0].Source = {0.0f, 4.5f}, g.BoxGeom[1].Source = {0.0f, 3.5f};
