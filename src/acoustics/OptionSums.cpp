@@ -170,11 +170,10 @@ void OptionSums::HangDesign(std::span<const LevelEngine::Placement> placed,
   LevelEngine::Work& w = work != nullptr ? *work : own;
   const int levels = int(placed.size());
   for (int level = 0; level < levels; ++level) Place(level, level, placed[std::size_t(level)], w);
-  for (int band = first_; band < first_ + bands_; ++band)
-    for (int level = 0; level < levels; ++level) {
-      Band(level, band, w);
-      Sum(level, band - first_);
-    }
+  for (int band = first_; band < first_ + bands_; ++band) {
+    for (int level = 0; level < levels; ++level) Band(level, band, w);
+    for (int level = 0; level < levels; ++level) Sum(level, band - first_);
+  }
 }
 
 void OptionSums::EntryPowers(int entry, int level, double* power) const {

@@ -39,7 +39,8 @@ class OptionSums {
             LevelEngine::Work* work = nullptr);
 
   // A whole design, box b hung as placed[b] at level b; the same sums as hanging box after
-  // box, taken band by band so that a band's data stay in the nearest cache.
+  // box, taken band by band so that a band's data stay in the nearest cache: every box's
+  // pressures, then every box's sums.
   void HangDesign(std::span<const LevelEngine::Placement> placed,
                   LevelEngine::Work* work = nullptr);
 
