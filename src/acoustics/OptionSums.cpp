@@ -93,17 +93,14 @@ TARNWICK_CLONES void AddPressure(const double* beforeRe, const double* beforeIm,
 
 // Each point's nearest blend (LevelEngine::OptionBlends) of its entry k and fraction t,
 // j = t `steps` rounded, and the rest of the way, t - j / steps; the same in every band. The
-// blend's and the entry's places in their tables, in doubles: 2 (k (steps + 1) + j), and 4 k
-// + 2 for the entry's z.
+// blend's place in its table, in doubles: 2 (k (steps + 1) + j).
 TARNWICK_CLONES void NearestBlends(const int* __restrict entry, const double* __restrict t,
                                    int steps, std::uint32_t* __restrict blend,
-                                   std::uint32_t* __restrict slope, double* __restrict rest,
-                                   std::size_t count) {
+                                   double* __restrict rest, std::size_t count) {
   const double inverse = steps > 0 ? 1.0 / steps : 0.0;
   for (std::size_t i = 0; i < count; ++i) {
     const double j = std::floor(t[i] * steps + 0.5);
     blend[i] = std::uint32_t(2 * (entry[i] * (steps + 1) + int(j)));
-    slope[i] = std::uint32_t(4 * entry[i] + 2);
     rest[i] = t[i] - j * inverse;
   }
 }
@@ -141,7 +138,6 @@ void OptionSums::SetPoints(std::span<const PlaneVector> points) {
   fraction_.Resize(levels * stride_);
   entry_.Resize(levels * stride_);
   blend_.Resize(levels * stride_);
-  slope_.Resize(levels * stride_);
   rest_.Resize(levels * stride_);
   waves_.Resize(planes * Rows);
   phasors_.Resize(levels * LevelEngine::Octave * Phasors * stride_);
@@ -215,8 +211,8 @@ void OptionSums::Place(int level, int box, const LevelEngine::Placement& placeme
   }
   work.SquareRoots += n, work.Arctangents += n;
   if (engine_.vector_)
-    NearestBlends(&entry_[at], &fraction_[at], engine_.blendSteps_, &blend_[at], &slope_[at],
-                  &rest_[at], stride_);
+    NearestBlends(&entry_[at], &fraction_[at], engine_.blendSteps_, &blend_[at], &rest_[at],
+                  stride_);
   if (!engine_.prediction_.Average) return;
   // Every path's gap to the paths of the boxes above, for all bands at once; the tiny ones
   // noted for AddTinyGaps.
@@ -269,7 +265,6 @@ void OptionSums::Band(int level, int band, LevelEngine::Work& work) {
   const int upper = average ? b + 1 : b;
   const simd::PressuresFrom from{&entry_[at],
                                  &blend_[at],
-                                 &slope_[at],
                                  &rest_[at],
                                  &fraction_[at],
                                  &distance_[at],

@@ -115,9 +115,9 @@ class OptionSums {
   // Per level and point: distance, the box's gain over it, the entry K and fraction T.
   Unset<double> distance_, inverse_, fraction_;
   Unset<int> entry_;
-  // With the vector arithmetic, per level and point: the places of the nearest blend and of
-  // the entry's z, and the rest of the way to the point's fraction (NearestBlends).
-  Unset<std::uint32_t> blend_, slope_;
+  // With the vector arithmetic, per level and point: the place of the nearest blend and the
+  // rest of the way to the point's fraction (NearestBlends).
+  Unset<std::uint32_t> blend_;
   Unset<double> rest_;
   Unset<double> waves_;    // [level][band][row][point]
   Unset<double> phasors_;  // [level][edge or centre % Octave][phasor][point]
