@@ -1,6 +1,7 @@
 #include "acoustics/OptionSums.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <complex>
 #include <cstdint>
@@ -25,11 +26,15 @@ constexpr std::size_t Lanes = 4;  // doubles a vector
 #define TARNWICK_CLONES
 #endif
 
-// The sines and cosines of `count` angles in radians. Callers pass whole vectors (the
+// The travel phasors e^(i wave r) of `count` distances r. Callers pass whole vectors (the
 // points padded), so that a point's sums never depend on where it falls in a query.
-void SinesCosines(bool vector, const double* x, double* sine, double* cosine, std::size_t count) {
-  std::size_t i = vector ? simd::SinesCosinesWhole(x, sine, cosine, count) : 0;
-  for (; i < count; ++i) sine[i] = std::sin(x[i]), cosine[i] = std::cos(x[i]);
+void TravelPhasors(bool vector, const double* distance, double wave, double* re, double* im,
+                   std::size_t count) {
+  std::size_t i = vector ? simd::TravelPhasors(distance, wave, re, im, count) : 0;
+  for (; i < count; ++i) {
+    const double phase = wave * distance[i];
+    re[i] = std::cos(phase), im[i] = std::sin(phase);
+  }
 }
 
 // The band's power through the box at `level`: `before`, plus its own power, plus twice its
@@ -54,6 +59,28 @@ void AddBoxTerms(bool vector, const simd::BandWaves& w, int level, double half,
       cross += sines * w.Gaps[std::size_t(j) * row + i];
     }
     power[i] = before[i] + own[i] * own[i] + own[row + i] * own[row + i] + cross / half;
+  }
+}
+
+// AddBoxTerms for a whole design at once: the power through the last of `levels` boxes,
+// every box's own and every pair's cross term, with no sum through the boxes between.
+void AddDesignTerms(bool vector, const simd::BandWaves& w, int levels, std::size_t levelGaps,
+                    double half, double* power, std::size_t count) {
+  std::size_t i = vector ? simd::AddDesign(w, levels, levelGaps, half, power, count) : 0;
+  const std::size_t row = w.Stride, next = simd::BandWaves::Rows * w.Stride;
+  for (; i < count; ++i) {
+    double own2 = 0.0, cross = 0.0;
+    for (int level = 0; level < levels; ++level) {
+      const double* own = w.Waves + std::size_t(level) * next + i;
+      own2 += own[0] * own[0] + own[row] * own[row];
+      for (int j = 0; j < level; ++j) {
+        const double* other = w.Waves + std::size_t(j) * next + i;
+        const double sines = own[row] * other[0] - own[0] * other[row] +
+                             own[3 * row] * other[2 * row] - own[2 * row] * other[3 * row];
+        cross += sines * w.Gaps[(std::size_t(level) * levelGaps + std::size_t(j)) * row + i];
+      }
+    }
+    power[i] = own2 + cross / half;
   }
 }
 
@@ -145,12 +172,14 @@ void OptionSums::SetPoints(std::span<const PlaneVector> points) {
   if (!engine_.prediction_.Average) re_.Resize(planes), im_.Resize(planes);
   gaps_.Resize(levels * levels * stride_);
   tiny_.resize(levels);
-  phases_.Resize(stride_), zeros_.Resize(stride_);
+  zeros_.Resize(stride_);
   std::fill_n(zeros_.data(), stride_, 0.0);
 }
 
 void OptionSums::Hang(int level, int box, const LevelEngine::Placement& placement,
                       LevelEngine::Work* work) {
+  assert(level == 0 || !wholeDesign_);
+  wholeDesign_ = false;
   LevelEngine::Work own;
   LevelEngine::Work& w = work != nullptr ? *work : own;
   Place(level, box, placement, w);
@@ -165,10 +194,20 @@ void OptionSums::HangDesign(std::span<const LevelEngine::Placement> placed,
   LevelEngine::Work own;
   LevelEngine::Work& w = work != nullptr ? *work : own;
   const int levels = int(placed.size());
+  wholeDesign_ = true;
   for (int level = 0; level < levels; ++level) Place(level, level, placed[std::size_t(level)], w);
   for (int band = first_; band < first_ + bands_; ++band) {
     for (int level = 0; level < levels; ++level) Band(level, band, w);
-    for (int level = 0; level < levels; ++level) Sum(level, band - first_);
+    if (!engine_.prediction_.Average || levels == 0) {
+      for (int level = 0; level < levels; ++level) Sum(level, band - first_);
+      continue;
+    }
+    const int b = band - first_;
+    double* power = &power_[SumPlane(levels - 1, b)];
+    const simd::BandWaves waves{Wave(0, b, WaveRe), gaps_.data(), stride_};
+    AddDesignTerms(engine_.vector_, waves, levels, levels_, engine_.halfWave_[band], power,
+                   stride_);
+    for (int level = 1; level < levels; ++level) AddTinyGaps(level, b, power);
   }
 }
 
@@ -243,9 +282,8 @@ void OptionSums::Band(int level, int band, LevelEngine::Work& work) {
       work.ComplexSquares += count_;
       return;
     }
-    double* phase = phases_.data();
-    for (std::size_t i = 0; i < stride_; ++i) phase[i] = wave * distance_[at + i];
-    SinesCosines(e.vector_, phase, Travel(level, n, TravelIm), Travel(level, n, TravelRe), stride_);
+    TravelPhasors(e.vector_, &distance_[at], wave, Travel(level, n, TravelRe),
+                  Travel(level, n, TravelIm), stride_);
     work.SinesCosines += count_;
   };
   // The bands' edges: edge n is the lower edge of band first + n, and the last band's upper.
@@ -287,18 +325,18 @@ void OptionSums::Band(int level, int band, LevelEngine::Work& work) {
 
 void OptionSums::Sum(int level, int b) {
   const double* none = zeros_.data();
-  double* power = &power_[Plane(level, b)];
+  double* power = &power_[SumPlane(level, b)];
   if (!engine_.prediction_.Average) {
-    const std::size_t above = level > 0 ? Plane(level - 1, b) : 0;
+    const std::size_t above = level > 0 ? SumPlane(level - 1, b) : 0;
     AddPressure(level > 0 ? &re_[above] : none, level > 0 ? &im_[above] : none,
-                Wave(level, b, WaveRe), Wave(level, b, WaveIm), &re_[Plane(level, b)],
-                &im_[Plane(level, b)], power, stride_);
+                Wave(level, b, WaveRe), Wave(level, b, WaveIm), &re_[SumPlane(level, b)],
+                &im_[SumPlane(level, b)], power, stride_);
     return;
   }
   const simd::BandWaves waves{Wave(0, b, WaveRe), &gaps_[std::size_t(level) * levels_ * stride_],
                               stride_};
   AddBoxTerms(engine_.vector_, waves, level, engine_.halfWave_[first_ + b],
-              level > 0 ? &power_[Plane(level - 1, b)] : none, power, stride_);
+              level > 0 ? &power_[SumPlane(level - 1, b)] : none, power, stride_);
   AddTinyGaps(level, b, power);
 }
 

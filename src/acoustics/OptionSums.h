@@ -17,8 +17,8 @@ namespace tarnwick {
 // otherwise its complex pressure at the band's centre.
 //
 // Everything is laid out point after point, so that each step is one pass over plain arrays
-// that the compiler vectorises; sines, cosines and exponentials go four at a time through
-// glibc's vector maths where the processor has it.
+// that the compiler vectorises, or four points at a time with AVX2 where the processor has
+// it (simd/OptionSumsAvx2.cpp).
 class OptionSums {
  public:
   // Bands first ... last of `engine`'s options. The engine must outlive the sums.
@@ -34,7 +34,8 @@ class OptionSums {
   std::size_t Count() const { return count_; }
 
   // Box `box` (its attenuation) hung as `placement` at `level`, below the boxes levels
-  // 0 ... level - 1 hold; whatever hung at `level` and below is replaced.
+  // 0 ... level - 1 hold; whatever hung at `level` and below is replaced. After HangDesign,
+  // the top box comes first.
   void Hang(int level, int box, const LevelEngine::Placement& placement,
             LevelEngine::Work* work = nullptr);
 
@@ -51,7 +52,8 @@ class OptionSums {
 
   // The power |p|^2 (averaged over the band with Average) of `band` through `level` at each
   // point; NaN where a box has no level (a point on its source, or no directivity entry).
-  const double* Power(int level, int band) const { return &power_[Plane(level, band - first_)]; }
+  // After HangDesign, through its last box alone.
+  const double* Power(int level, int band) const { return &power_[SumPlane(level, band - first_)]; }
 
  private:
   // An array whose values are left unset when it grows. Every value is written before it is
@@ -88,11 +90,21 @@ class OptionSums {
   std::size_t Plane(int level, int band) const {
     return (std::size_t(band) * levels_ + std::size_t(level)) * stride_;
   }
+  // A whole design (HangDesign) keeps one band's waves at a time, and each band's sums
+  // through its last box alone (each box's added in place), so that hanging it band after
+  // band reuses memory still in the nearest cache; box after box (Hang) keeps every level's,
+  // for the boxes hung below.
+  std::size_t WavePlane(int level, int band) const {
+    return Plane(level, wholeDesign_ ? 0 : band) * Rows;
+  }
+  std::size_t SumPlane(int level, int band) const {
+    return wholeDesign_ ? std::size_t(band) * stride_ : Plane(level, band);
+  }
   double* Wave(int level, int band, Row row) {
-    return &waves_[(Plane(level, band) * Rows) + std::size_t(row) * stride_];
+    return &waves_[WavePlane(level, band) + std::size_t(row) * stride_];
   }
   const double* Wave(int level, int band, Row row) const {
-    return &waves_[(Plane(level, band) * Rows) + std::size_t(row) * stride_];
+    return &waves_[WavePlane(level, band) + std::size_t(row) * stride_];
   }
   double* Travel(int level, int n, Phasor row) {
     const std::size_t slot =
@@ -109,6 +121,9 @@ class OptionSums {
   std::size_t levels_ = 0;  // boxes the engine hangs
   std::size_t stride_ = 0;  // points, rounded up to whole vectors
   std::size_t count_ = 0;
+  // Whether the last hanging was a whole design's, which leaves no waves of boxes above to
+  // hang another below (Hang then starts at the top).
+  bool wholeDesign_ = false;
   // The points, and copies of the last to whole vectors, so that a point's sums never depend
   // on where it falls in a query.
   std::vector<PlaneVector> points_;
@@ -133,8 +148,8 @@ class OptionSums {
     double Gap;
   };
   std::vector<std::vector<Tiny>> tiny_;
-  // Per point: one band's travel phases, and zeros (the sums above the top box).
-  Unset<double> phases_, zeros_;
+  // Per point: zeros (the sums above the top box).
+  Unset<double> zeros_;
 };
 
 }  // namespace tarnwick

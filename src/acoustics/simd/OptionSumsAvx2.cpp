@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 #include "acoustics/VectorMath.h"
 
@@ -45,6 +46,41 @@ TARNWICK_VECTOR_MATHS TARNWICK_INLINE __m256d Exp(__m256d x) {
   const __m256d e = _mm256_mul_pd(Polynomial(f, Series), _mm256_castsi256_pd(exponent));
   return _mm256_blendv_pd(e, _mm256_setzero_pd(),
                           _mm256_cmp_pd(x, _mm256_set1_pd(-700.0), _CMP_LT_OQ));
+}
+
+// The sine and cosine of x within about an ulp for |x| up to 1e6 radians (a path of some
+// 3 km at the top band's upper edge); NaN stays NaN. x = n pi/2 + f with |f| <= pi/4, pi/2
+// in two parts so that f keeps its last bits; the series in f to f^15 and f^16 (the next
+// terms are below 5e-17); then the quadrant n mod 4 swaps and signs them. One pass for both,
+// where glibc's vector sine and cosine each reduce x on their own.
+TARNWICK_VECTOR_MATHS TARNWICK_INLINE void SineCosine(__m256d x, __m256d& sine, __m256d& cosine) {
+  constexpr double Sine[] = {1.0,          -1.0 / 6,        1.0 / 120,        -1.0 / 5040,
+                             1.0 / 362880, -1.0 / 39916800, 1.0 / 6227020800, -1.0 / 1307674368000};
+  constexpr double Cosine[] = {1.0,
+                               -1.0 / 2,
+                               1.0 / 24,
+                               -1.0 / 720,
+                               1.0 / 40320,
+                               -1.0 / 3628800,
+                               1.0 / 479001600,
+                               -1.0 / 87178291200,
+                               1.0 / 20922789888000};
+  const __m256d n = _mm256_round_pd(_mm256_mul_pd(x, _mm256_set1_pd(0.63661977236758138)),
+                                    _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+  __m256d f = _mm256_fnmadd_pd(n, _mm256_set1_pd(1.5707963267948966), x);
+  f = _mm256_fnmadd_pd(n, _mm256_set1_pd(6.123233995736766e-17), f);
+  const __m256d f2 = _mm256_mul_pd(f, f);
+  const __m256d s = _mm256_mul_pd(f, Polynomial(f2, Sine)), c = Polynomial(f2, Cosine);
+  // Quadrant q: sin x = s, c, -s, -c and cos x = c, -s, -c, s; bit 0 of q to the sign bit
+  // picks, bit 1 (of q, and of q + 1) negates.
+  const __m256i q = _mm256_cvtepi32_epi64(_mm256_cvtpd_epi32(n));
+  const __m256d swap = _mm256_castsi256_pd(_mm256_slli_epi64(q, 63));
+  const __m256d sign = _mm256_set1_pd(-0.0);
+  const __m256d sineSign = _mm256_and_pd(_mm256_castsi256_pd(_mm256_slli_epi64(q, 62)), sign);
+  const __m256d cosineSign = _mm256_and_pd(
+      _mm256_castsi256_pd(_mm256_slli_epi64(_mm256_add_epi64(q, _mm256_set1_epi64x(1)), 62)), sign);
+  sine = _mm256_xor_pd(_mm256_blendv_pd(s, c, swap), sineSign);
+  cosine = _mm256_xor_pd(_mm256_blendv_pd(c, s, swap), cosineSign);
 }
 
 // EntryPressures for the four points from i, with the air's loss or without, with the
@@ -120,6 +156,17 @@ TARNWICK_VECTOR_MATHS std::size_t EntryPressures(const PressuresFrom& from, std:
                            : AllPressures<false, true>(from, count);
   return from.Loss > 0.0 ? AllPressures<true, false>(from, count)
                          : AllPressures<false, false>(from, count);
+}
+
+TARNWICK_VECTOR_MATHS std::size_t TravelPhasors(const double* distance, double wave, double* re,
+                                                double* im, std::size_t count) {
+  std::size_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    __m256d sine, cosine;
+    SineCosine(_mm256_mul_pd(_mm256_set1_pd(wave), Load(&distance[i])), sine, cosine);
+    _mm256_storeu_pd(&re[i], cosine), _mm256_storeu_pd(&im[i], sine);
+  }
+  return i;
 }
 
 TARNWICK_VECTOR_MATHS std::size_t PlacePaths(const PathsFrom& from, std::size_t count) {
@@ -217,6 +264,44 @@ TARNWICK_VECTOR_MATHS std::size_t AddBox(const BandWaves& w, int level, double h
   return i;
 }
 
+TARNWICK_VECTOR_MATHS std::size_t AddDesign(const BandWaves& w, int levels, std::size_t levelGaps,
+                                            double half, double* power, std::size_t count) {
+  const std::size_t row = w.Stride, next = BandWaves::Rows * w.Stride;
+  std::size_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    // Two sums, the pairs taken two at a time, so that an addition need not wait for the
+    // one before.
+    __m256d even = _mm256_setzero_pd(), odd = _mm256_setzero_pd(), own2 = _mm256_setzero_pd();
+    const double* own = w.Waves + i;
+    for (int level = 0; level < levels; ++level, own += next) {
+      const __m256d re = Load(own), im = Load(&own[row]);
+      const __m256d conjugateRe = Load(&own[2 * row]), conjugateIm = Load(&own[3 * row]);
+      own2 = _mm256_fmadd_pd(re, re, _mm256_fmadd_pd(im, im, own2));
+      // The pair's two sines times its inverse gap, added to `sum`, for the box above whose
+      // rows start at `other` (its inverse gaps at `gap`).
+      const auto add = [&](const double* other, const double* gap, __m256d sum)
+                           TARNWICK_VECTOR_MATHS {
+                             __m256d sines = _mm256_mul_pd(im, Load(other));
+                             sines = _mm256_fnmadd_pd(re, Load(&other[row]), sines);
+                             sines = _mm256_fmadd_pd(conjugateIm, Load(&other[2 * row]), sines);
+                             sines = _mm256_fnmadd_pd(conjugateRe, Load(&other[3 * row]), sines);
+                             return _mm256_fmadd_pd(sines, Load(gap), sum);
+                           };
+      const double* other = w.Waves + i;
+      const double* gap = w.Gaps + std::size_t(level) * levelGaps * row + i;
+      int j = 0;
+      for (; j + 2 <= level; j += 2, other += 2 * next, gap += 2 * row) {
+        even = add(other, gap, even);
+        odd = add(other + next, gap + row, odd);
+      }
+      if (j < level) std::swap(even, odd), odd = add(other, gap, odd);
+    }
+    const __m256d cross = _mm256_add_pd(even, odd);
+    _mm256_storeu_pd(&power[i], _mm256_fmadd_pd(cross, _mm256_set1_pd(1.0 / half), own2));
+  }
+  return i;
+}
+
 }  // namespace tarnwick::simd
 
 #else
@@ -224,7 +309,11 @@ TARNWICK_VECTOR_MATHS std::size_t AddBox(const BandWaves& w, int level, double h
 namespace tarnwick::simd {
 std::size_t PlacePaths(const PathsFrom&, std::size_t) { return 0; }
 std::size_t EntryPressures(const PressuresFrom&, std::size_t) { return 0; }
+std::size_t TravelPhasors(const double*, double, double*, double*, std::size_t) { return 0; }
 std::size_t AddBox(const BandWaves&, int, double, const double*, double*, std::size_t) { return 0; }
+std::size_t AddDesign(const BandWaves&, int, std::size_t, double, double*, std::size_t) {
+  return 0;
+}
 }  // namespace tarnwick::simd
 
 #endif

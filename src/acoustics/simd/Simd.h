@@ -26,11 +26,6 @@ int SinesCosines(const double* radians, double* sine, double* cosine, int count)
 // the rest left to the caller (LevelRulesAvx2.cpp). AVX2 and FMA.
 std::size_t PowerDecibels(const double* power, double* level, std::size_t count);
 
-// The sines and cosines of the whole groups of four of `count` values; returns how many it
-// did, the rest left to the caller (LevelRulesAvx2.cpp). AVX2 and FMA.
-std::size_t SinesCosinesWhole(const double* radians, double* sine, double* cosine,
-                              std::size_t count);
-
 // The prediction options' steps (OptionSumsAvx2.cpp), each for the whole groups of four of
 // `count` points, returning how many it did. AVX2 and FMA.
 //
@@ -69,6 +64,9 @@ struct PressuresFrom {
 };
 std::size_t EntryPressures(const PressuresFrom& from, std::size_t count);
 
+// TravelPhasors: e^(i wave r) for each distance r, as cosine (re) and sine (im).
+std::size_t TravelPhasors(const double* distance, double wave, double* re, double* im,
+                          std::size_t count);
 // AddBox: OptionSums' power of a band through a box, `before` plus the box's own and its
 // cross terms with each box above.
 // One band's waves of every box hung (OptionSums): level l's row r (y e^(i k r) at the
@@ -83,5 +81,10 @@ struct BandWaves {
 };
 std::size_t AddBox(const BandWaves& waves, int level, double half, const double* before,
                    double* power, std::size_t count);
+// AddDesign: OptionSums' power of a band through the last of `levels` boxes, each box's
+// own and its cross terms with each box above, the inverse gaps between level l's paths and
+// level m's at Gaps + (l levelGaps + m) Stride.
+std::size_t AddDesign(const BandWaves& waves, int levels, std::size_t levelGaps, double half,
+                      double* power, std::size_t count);
 
 }  // namespace tarnwick::simd
