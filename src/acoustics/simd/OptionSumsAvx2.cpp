@@ -264,39 +264,70 @@ TARNWICK_VECTOR_MATHS std::size_t AddBox(const BandWaves& w, int level, double h
   return i;
 }
 
+// The sums over the boxes above of each row times the pair's inverse gap, for two boxes at
+// once (`first` for the upper, `second` for the lower), the rows of each box above loaded
+// once for both: the boxes 0 ... above - 1 for both, and the upper for the lower.
+struct PairSums {
+  __m256d First[BandWaves::Rows], Second[BandWaves::Rows];
+};
+
+// The cross terms of a box's rows `own` with the sums of the rows above, `sums`: with w the
+// upper edge's row and c the lower's conjugate, Im(w conj(sum w)) + Im(c conj(sum c)).
+TARNWICK_VECTOR_MATHS TARNWICK_INLINE __m256d Cross(const double* own, std::size_t row,
+                                                    const __m256d (&sums)[BandWaves::Rows],
+                                                    __m256d cross) {
+  cross = _mm256_fmadd_pd(Load(&own[row]), sums[0], cross);
+  cross = _mm256_fnmadd_pd(Load(own), sums[1], cross);
+  cross = _mm256_fmadd_pd(Load(&own[3 * row]), sums[2], cross);
+  return _mm256_fnmadd_pd(Load(&own[2 * row]), sums[3], cross);
+}
+
+TARNWICK_VECTOR_MATHS TARNWICK_INLINE __m256d Own(const double* own, std::size_t row,
+                                                  __m256d power) {
+  const __m256d re = Load(own), im = Load(&own[row]);
+  return _mm256_fmadd_pd(re, re, _mm256_fmadd_pd(im, im, power));
+}
+
 TARNWICK_VECTOR_MATHS std::size_t AddDesign(const BandWaves& w, int levels, std::size_t levelGaps,
                                             double half, double* power, std::size_t count) {
-  const std::size_t row = w.Stride, next = BandWaves::Rows * w.Stride;
+  constexpr int Rows = BandWaves::Rows;
+  const std::size_t row = w.Stride, next = Rows * w.Stride, gaps = levelGaps * row;
   std::size_t i = 0;
   for (; i + 4 <= count; i += 4) {
-    // Two sums, the pairs taken two at a time, so that an addition need not wait for the
-    // one before.
-    __m256d even = _mm256_setzero_pd(), odd = _mm256_setzero_pd(), own2 = _mm256_setzero_pd();
-    const double* own = w.Waves + i;
-    for (int level = 0; level < levels; ++level, own += next) {
-      const __m256d re = Load(own), im = Load(&own[row]);
-      const __m256d conjugateRe = Load(&own[2 * row]), conjugateIm = Load(&own[3 * row]);
-      own2 = _mm256_fmadd_pd(re, re, _mm256_fmadd_pd(im, im, own2));
-      // The pair's two sines times its inverse gap, added to `sum`, for the box above whose
-      // rows start at `other` (its inverse gaps at `gap`).
-      const auto add = [&](const double* other, const double* gap, __m256d sum)
-                           TARNWICK_VECTOR_MATHS {
-                             __m256d sines = _mm256_mul_pd(im, Load(other));
-                             sines = _mm256_fnmadd_pd(re, Load(&other[row]), sines);
-                             sines = _mm256_fmadd_pd(conjugateIm, Load(&other[2 * row]), sines);
-                             sines = _mm256_fnmadd_pd(conjugateRe, Load(&other[3 * row]), sines);
-                             return _mm256_fmadd_pd(sines, Load(gap), sum);
-                           };
+    // Two sums of the cross terms and the own powers, the upper and the lower box's, so that
+    // an addition need not wait for the one before.
+    __m256d upper = _mm256_setzero_pd(), lower = _mm256_setzero_pd(), own2 = _mm256_setzero_pd();
+    for (int level = 0; level < levels; level += 2) {
+      const bool both = level + 1 < levels;
+      const double* first = w.Waves + std::size_t(level) * next + i;
+      const double* firstGap = w.Gaps + std::size_t(level) * gaps + i;
+      const double* secondGap = both ? firstGap + gaps : firstGap;
+      PairSums sums;
+      for (int r = 0; r < Rows; ++r)
+        sums.First[r] = _mm256_setzero_pd(), sums.Second[r] = _mm256_setzero_pd();
       const double* other = w.Waves + i;
-      const double* gap = w.Gaps + std::size_t(level) * levelGaps * row + i;
-      int j = 0;
-      for (; j + 2 <= level; j += 2, other += 2 * next, gap += 2 * row) {
-        even = add(other, gap, even);
-        odd = add(other + next, gap + row, odd);
+      for (int j = 0; j < level; ++j, other += next) {
+        const __m256d a = Load(&firstGap[std::size_t(j) * row]);
+        const __m256d b = Load(&secondGap[std::size_t(j) * row]);
+#pragma GCC unroll 4
+        for (int r = 0; r < Rows; ++r) {
+          const __m256d x = Load(&other[std::size_t(r) * row]);
+          sums.First[r] = _mm256_fmadd_pd(a, x, sums.First[r]);
+          sums.Second[r] = _mm256_fmadd_pd(b, x, sums.Second[r]);
+        }
       }
-      if (j < level) std::swap(even, odd), odd = add(other, gap, odd);
+      upper = Cross(first, row, sums.First, upper);
+      own2 = Own(first, row, own2);
+      if (!both) break;
+      // The lower box's pair with the upper.
+      const __m256d b = Load(&secondGap[std::size_t(level) * row]);
+#pragma GCC unroll 4
+      for (int r = 0; r < Rows; ++r)
+        sums.Second[r] = _mm256_fmadd_pd(b, Load(&first[std::size_t(r) * row]), sums.Second[r]);
+      lower = Cross(first + next, row, sums.Second, lower);
+      own2 = Own(first + next, row, own2);
     }
-    const __m256d cross = _mm256_add_pd(even, odd);
+    const __m256d cross = _mm256_add_pd(upper, lower);
     _mm256_storeu_pd(&power[i], _mm256_fmadd_pd(cross, _mm256_set1_pd(1.0 / half), own2));
   }
   return i;
