@@ -334,13 +334,12 @@ int main(int argc, char** argv) {
   // Alternately, ten short rounds, each the fastest of three repetitions of wall time: on a
   // shared machine one core or the other slows down for tens of seconds at a time, and
   // short rounds give each benchmark its chance at a quiet spell. (Repetitions much shorter
-  // than these leave the two-thread maps waiting on a sleeping core.) The averaged maps take
-  // a few hundred milliseconds each: fewer rounds of them.
+  // than these leave the two-thread maps waiting on a sleeping core.) The averaged maps get
+  // as many chances as the plain ones they are held to.
   for (int round = 0; round < 10; ++round) {
     for (const auto& [name, run] : runs) RegisterFastest(name, run, 3, benchmark::kMillisecond);
-    if (round % 3 == 0)
-      for (const auto& [name, run] : averagedRuns)
-        RegisterFastest(name, run, 2, benchmark::kMillisecond);
+    for (const auto& [name, run] : averagedRuns)
+      RegisterFastest(name, run, 3, benchmark::kMillisecond);
   }
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <span>
 #include <vector>
 
@@ -57,12 +58,15 @@ class OptionSums {
 
  private:
   // An array whose values are left unset when it grows. Every value is written before it is
-  // read, so that a query costs no clearing of memory it overwrites anyway.
+  // read, so that a query costs no clearing of memory it overwrites anyway. It starts on a
+  // cache line, so that no vector of four doubles in a row of whole vectors straddles two:
+  // such a load costs two, and the pair sums are held up by their loads.
   template <typename T>
   class Unset {
    public:
     void Resize(std::size_t size) {
-      if (size > capacity_) values_ = std::make_unique_for_overwrite<T[]>(size), capacity_ = size;
+      if (size <= capacity_) return;
+      values_.reset(new (std::align_val_t(Line)) T[size]), capacity_ = size;
     }
     T* data() { return values_.get(); }
     const T* data() const { return values_.get(); }
@@ -70,7 +74,11 @@ class OptionSums {
     const T& operator[](std::size_t i) const { return values_[i]; }
 
    private:
-    std::unique_ptr<T[]> values_;
+    static constexpr std::size_t Line = 64;
+    struct Free {
+      void operator()(T* p) const { ::operator delete[](p, std::align_val_t(Line)); }
+    };
+    std::unique_ptr<T[], Free> values_;
     std::size_t capacity_ = 0;
   };
 
