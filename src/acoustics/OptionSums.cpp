@@ -45,11 +45,10 @@ void TravelPhasors(bool vector, const double* distance, double wave, double* re,
 // products (OptionSums::Row), over half dr: two products a pair. Pairs whose gap is too
 // small for sin x from the phasors to hold are left out here (inverse gap 0) and added by
 // AddTinyGaps.
-void AddBoxTerms(bool vector, const simd::BandWaves& w, int level, double half,
-                 const double* before, double* power, std::size_t count) {
-  std::size_t i = vector ? simd::AddBox(w, level, half, before, power, count) : 0;
+void AddBoxTerms(bool vector, const simd::BandWaves& w, int level, const double* own, double half,
+                 const double* before, double* power, std::size_t count, std::size_t i = 0) {
+  if (vector) i = simd::AddBox(w, level, own, half, before, power, count);
   const std::size_t row = w.Stride, next = simd::BandWaves::Rows * w.Stride;
-  const double* own = w.Waves + std::size_t(level) * next;
   for (; i < count; ++i) {
     double cross = 0.0;
     for (int j = 0; j < level; ++j) {
@@ -60,6 +59,17 @@ void AddBoxTerms(bool vector, const simd::BandWaves& w, int level, double half,
     }
     power[i] = before[i] + own[i] * own[i] + own[row + i] * own[row + i] + cross / half;
   }
+}
+
+// AddBoxTerms for two boxes hung below the same boxes, the rows of each box above read once
+// for both.
+void AddTwinTerms(bool vector, const simd::BandWaves& w, int level,
+                  const simd::BandWaves::Twin (&twins)[2], double half, const double* before,
+                  std::size_t count) {
+  const std::size_t i = vector ? simd::AddTwins(w, level, twins, half, before, count) : 0;
+  for (const simd::BandWaves::Twin& twin : twins)
+    AddBoxTerms(false, {w.Waves, twin.Gaps, w.Stride}, level, twin.Own, half, before, twin.Power,
+                count, i);
 }
 
 // AddBoxTerms for a whole design at once: the power through the last of `levels` boxes,
@@ -158,7 +168,8 @@ void OptionSums::SetPoints(std::span<const PlaneVector> points) {
   stride_ = (count_ + Lanes - 1) / Lanes * Lanes;
   points_.assign(points.begin(), points.end());
   points_.resize(stride_, points.empty() ? PlaneVector{} : points.back());
-  const std::size_t levels = levels_ = std::max<std::size_t>(engine_.boxes_.size(), 1);
+  // Every box's level, and a spare for a twin (HangTwins).
+  const std::size_t levels = levels_ = engine_.boxes_.size() + 1;
   const std::size_t planes = levels * std::size_t(bands_) * stride_;
   distance_.Resize(levels * stride_);
   inverse_.Resize(levels * stride_);
@@ -178,14 +189,48 @@ void OptionSums::SetPoints(std::span<const PlaneVector> points) {
 
 void OptionSums::Hang(int level, int box, const LevelEngine::Placement& placement,
                       LevelEngine::Work* work) {
+  HangAt(level, level, box, placement, work);
+}
+
+void OptionSums::HangAt(int slot, int level, int box, const LevelEngine::Placement& placement,
+                        LevelEngine::Work* work) {
   assert(level == 0 || !wholeDesign_);
   wholeDesign_ = false;
   LevelEngine::Work own;
   LevelEngine::Work& w = work != nullptr ? *work : own;
-  Place(level, box, placement, w);
+  Place(slot, level, box, placement, w);
   for (int band = first_; band < first_ + bands_; ++band) {
-    Band(level, band, w);
-    Sum(level, band - first_);
+    Band(slot, band, w);
+    Sum(slot, level, band - first_);
+  }
+}
+
+void OptionSums::HangTwins(int level, int box, const LevelEngine::Placement& placement,
+                           const LevelEngine::Placement& twin, LevelEngine::Work* work) {
+  if (!engine_.prediction_.Average) {
+    // Without the average a box's sums take one pass of their own anyway.
+    Hang(level, box, placement, work);
+    HangAt(Twin(), level, box, twin, work);
+    return;
+  }
+  assert(level == 0 || !wholeDesign_);
+  wholeDesign_ = false;
+  LevelEngine::Work own;
+  LevelEngine::Work& w = work != nullptr ? *work : own;
+  const int spare = Twin();
+  Place(level, level, box, placement, w);
+  Place(spare, level, box, twin, w);
+  for (int band = first_; band < first_ + bands_; ++band) {
+    const int b = band - first_;
+    Band(level, band, w), Band(spare, band, w);
+    const double* before = level > 0 ? &power_[SumPlane(level - 1, b)] : zeros_.data();
+    const simd::BandWaves::Twin twins[2] = {
+        {Wave(level, b, WaveRe), GapRow(level, 0), &power_[SumPlane(level, b)]},
+        {Wave(spare, b, WaveRe), GapRow(spare, 0), &power_[SumPlane(spare, b)]}};
+    AddTwinTerms(engine_.vector_, {Wave(0, b, WaveRe), nullptr, stride_}, level, twins,
+                 engine_.halfWave_[band], before, stride_);
+    AddTinyGaps(level, b, &power_[SumPlane(level, b)]);
+    AddTinyGaps(spare, b, &power_[SumPlane(spare, b)]);
   }
 }
 
@@ -195,11 +240,12 @@ void OptionSums::HangDesign(std::span<const LevelEngine::Placement> placed,
   LevelEngine::Work& w = work != nullptr ? *work : own;
   const int levels = int(placed.size());
   wholeDesign_ = true;
-  for (int level = 0; level < levels; ++level) Place(level, level, placed[std::size_t(level)], w);
+  for (int level = 0; level < levels; ++level)
+    Place(level, level, level, placed[std::size_t(level)], w);
   for (int band = first_; band < first_ + bands_; ++band) {
     for (int level = 0; level < levels; ++level) Band(level, band, w);
     if (!engine_.prediction_.Average || levels == 0) {
-      for (int level = 0; level < levels; ++level) Sum(level, band - first_);
+      for (int level = 0; level < levels; ++level) Sum(level, level, band - first_);
       continue;
     }
     const int b = band - first_;
@@ -220,9 +266,9 @@ void OptionSums::EntryPowers(int entry, int level, double* power) const {
   }
 }
 
-void OptionSums::Place(int level, int box, const LevelEngine::Placement& placement,
+void OptionSums::Place(int slot, int level, int box, const LevelEngine::Placement& placement,
                        LevelEngine::Work& work) {
-  const std::size_t n = count_, at = std::size_t(level) * stride_;
+  const std::size_t n = count_, at = std::size_t(slot) * stride_;
   const bool interpolate = engine_.prediction_.Interpolate;
   const double gain = engine_.boxGain_[box];
   const simd::PathsFrom from{&points_[0].X,         {placement.Source.X, placement.Source.Y},
@@ -255,11 +301,11 @@ void OptionSums::Place(int level, int box, const LevelEngine::Placement& placeme
   if (!engine_.prediction_.Average) return;
   // Every path's gap to the paths of the boxes above, for all bands at once; the tiny ones
   // noted for AddTinyGaps.
-  std::vector<Tiny>& tiny = tiny_[std::size_t(level)];
+  std::vector<Tiny>& tiny = tiny_[std::size_t(slot)];
   tiny.clear();
   for (int above = 0; above < level; ++above) {
     const double* other = &distance_[std::size_t(above) * stride_];
-    double* inverse = &gaps_[(std::size_t(level) * levels_ + std::size_t(above)) * stride_];
+    double* inverse = GapRow(slot, above);
     if (!InverseGaps(&distance_[at], other, inverse, stride_)) continue;
     for (std::size_t i = 0; i < stride_; ++i) {
       const double gap = distance_[at + i] - other[i];
@@ -323,30 +369,29 @@ void OptionSums::Band(int level, int band, LevelEngine::Work& work) {
   EntryPressures(e.vector_, from, stride_);
 }
 
-void OptionSums::Sum(int level, int b) {
+void OptionSums::Sum(int slot, int level, int b) {
   const double* none = zeros_.data();
-  double* power = &power_[SumPlane(level, b)];
+  double* power = &power_[SumPlane(slot, b)];
   if (!engine_.prediction_.Average) {
     const std::size_t above = level > 0 ? SumPlane(level - 1, b) : 0;
     AddPressure(level > 0 ? &re_[above] : none, level > 0 ? &im_[above] : none,
-                Wave(level, b, WaveRe), Wave(level, b, WaveIm), &re_[SumPlane(level, b)],
-                &im_[SumPlane(level, b)], power, stride_);
+                Wave(slot, b, WaveRe), Wave(slot, b, WaveIm), &re_[SumPlane(slot, b)],
+                &im_[SumPlane(slot, b)], power, stride_);
     return;
   }
-  const simd::BandWaves waves{Wave(0, b, WaveRe), &gaps_[std::size_t(level) * levels_ * stride_],
-                              stride_};
-  AddBoxTerms(engine_.vector_, waves, level, engine_.halfWave_[first_ + b],
+  const simd::BandWaves waves{Wave(0, b, WaveRe), GapRow(slot, 0), stride_};
+  AddBoxTerms(engine_.vector_, waves, level, Wave(slot, b, WaveRe), engine_.halfWave_[first_ + b],
               level > 0 ? &power_[SumPlane(level - 1, b)] : none, power, stride_);
-  AddTinyGaps(level, b, power);
+  AddTinyGaps(slot, b, power);
 }
 
-void OptionSums::AddTinyGaps(int level, int b, double* power) const {
+void OptionSums::AddTinyGaps(int slot, int b, double* power) const {
   // Twice Re(a) sin x / x. The two products of the rows give a b + conj(a) b = 2 Re(a) e^(i x),
   // whose real part is 2 Re(a) cos x; and tan x / x is 1 + x^2 / 3 for x below 3.4e-5.
   const double half = engine_.halfWave_[first_ + b];
   const std::size_t row = stride_;
-  const double* own = Wave(level, b, WaveRe);
-  for (const Tiny& pair : tiny_[std::size_t(level)]) {
+  const double* own = Wave(slot, b, WaveRe);
+  for (const Tiny& pair : tiny_[std::size_t(slot)]) {
     const std::size_t i = pair.Point;
     const double* other = Wave(pair.Above, b, WaveRe) + i;
     const double* mine = own + i;

@@ -40,6 +40,14 @@ class OptionSums {
   void Hang(int level, int box, const LevelEngine::Placement& placement,
             LevelEngine::Work* work = nullptr);
 
+  // Box `box` hung as `placement` at `level` as Hang hangs it, and its twin hung as `twin`
+  // below the same boxes, in the spare level Twin(): the two ways of hanging the last box
+  // of a design, summed in one pass over the boxes above.
+  void HangTwins(int level, int box, const LevelEngine::Placement& placement,
+                 const LevelEngine::Placement& twin, LevelEngine::Work* work = nullptr);
+  // The level that holds the twin's sums (through it, as Power and EntryPowers give them).
+  int Twin() const { return int(levels_) - 1; }
+
   // A whole design, box b hung as placed[b] at level b; the same sums as hanging box after
   // box, taken band by band so that a band's data stay in the nearest cache: every box's
   // pressures, then every box's sums.
@@ -119,14 +127,23 @@ class OptionSums {
         std::size_t(level) * LevelEngine::Octave + std::size_t(n % LevelEngine::Octave);
     return &phasors_[(slot * Phasors + std::size_t(row)) * stride_];
   }
-  void Place(int level, int box, const LevelEngine::Placement& placement, LevelEngine::Work& work);
-  void Band(int level, int band, LevelEngine::Work& work);
-  void Sum(int level, int band);
-  void AddTinyGaps(int level, int band, double* power) const;
+  // The inverse gaps between the paths of the box in `slot` and those of level `above`.
+  double* GapRow(int slot, int above) {
+    return &gaps_[(std::size_t(slot) * levels_ + std::size_t(above)) * stride_];
+  }
+  // Hang, the box's own data kept in `slot` (its level, or the twin's).
+  void HangAt(int slot, int level, int box, const LevelEngine::Placement& placement,
+              LevelEngine::Work* work);
+  // The steps of hanging, the box's data in `slot`, below the `level` boxes above it.
+  void Place(int slot, int level, int box, const LevelEngine::Placement& placement,
+             LevelEngine::Work& work);
+  void Band(int slot, int band, LevelEngine::Work& work);
+  void Sum(int slot, int level, int band);
+  void AddTinyGaps(int slot, int band, double* power) const;
 
   const LevelEngine& engine_;
   int first_ = 0, bands_ = 0;
-  std::size_t levels_ = 0;  // boxes the engine hangs
+  std::size_t levels_ = 0;  // boxes the engine hangs, and the twin's
   std::size_t stride_ = 0;  // points, rounded up to whole vectors
   std::size_t count_ = 0;
   // Whether the last hanging was a whole design's, which leaves no waves of boxes above to

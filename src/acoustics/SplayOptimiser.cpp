@@ -181,6 +181,15 @@ class Evaluator {
                          re, im, count_);
   }
 
+  // Whether the last box's two ways of hanging can be summed at once (HangTwins).
+  bool HangsTwins() const { return count_ > 0 && engine_.OptionsOn(); }
+  // The last box hung as `geometry` at `box`, and its twin as `twin` below the same boxes;
+  // the twin's sums are those through TwinBox(). Only where HangsTwins().
+  void HangTwins(int box, const BoxGeometry& geometry, const BoxGeometry& twin) {
+    options_.HangTwins(box, box, LevelEngine::Place(geometry), LevelEngine::Place(twin));
+  }
+  int TwinBox() const { return options_.Twin(); }
+
   // A whole design placed so, its boxes added one after another straight into the sums
   // through its last box: the same sums as Hang gives box by box.
   void HangDesign(std::span<const LevelEngine::Placement> placed) {
@@ -447,6 +456,10 @@ class Task {
       return;
     }
     const int joint = box - 1;
+    if (box + 1 == s_.Boxes && joint >= s_.FixedJoints && w_.Sums.HangsTwins()) {
+      HangLastTwins(box, shape, splays, first);
+      return;
+    }
     for (unsigned splayed = 0; splayed < 2; ++splayed) {
       if (joint < s_.FixedJoints && splayed != (fixed_ >> joint & 1)) continue;
       BoxShape below = shape;
@@ -454,6 +467,20 @@ class Task {
       w_.Sums.Hang(box, g_.BoxGeom[box]);
       Descend(box + 1, below, splays | splayed << joint, first);
     }
+  }
+
+  // The last box straight and splayed, both below the same boxes in one pass over them.
+  void HangLastTwins(int box, const BoxShape& shape, unsigned splays, long long first) {
+    const int joint = box - 1;
+    BoxShape below = shape;
+    HangBox(p_, g_, box, 0.0f, below);
+    const BoxGeometry straight = g_.BoxGeom[box];
+    below = shape;
+    HangBox(p_, g_, box, 5.0f, below);
+    w_.Sums.HangTwins(box, straight, g_.BoxGeom[box]);
+    Consider(w_.Sums, box, first + splays, kept_, w_.Best);
+    Consider(w_.Sums, w_.Sums.TwinBox(), first + (splays | 1u << joint), kept_, w_.Best);
+    w_.Summed += 2;
   }
 
   // The inclination follows every joint, so that no two splay sets of a hanging share

@@ -76,6 +76,42 @@ TEST(OptionSums, RehangingBelowASharedPrefixSumsAsAFreshDesign) {
   }
 }
 
+// The optimiser hangs a design's last box both ways at once, below the same boxes: each of
+// the two has the sums it has when hung alone, within rounding.
+TEST(OptionSums, twinsSumAsEachHungAlone) {
+  std::mt19937 random(11);
+  for (const auto& [average, interpolate, air] :
+       {std::tuple(true, true, false), std::tuple(true, false, true),
+        std::tuple(false, true, false)}) {
+    const auto [p, g] = RandomHung(random, average, interpolate, air);
+    Graphics other = g;
+    const int boxes = BoxesInUse(p), last = boxes - 1;
+    other.BoxGeom[last].Ray = NegateVector(other.BoxGeom[last].Ray);
+    other.BoxGeom[last].Source.Y -= 0.3f;
+    const std::vector<PlaneVector> points = PointsAllOver(random, g, 45);
+    const LevelEngine engine(p, g, ModuleData());
+    OptionSums twins(engine, 0, BandCount - 1), alone(engine, 0, BandCount - 1);
+    twins.SetPoints(points), alone.SetPoints(points);
+    for (int b = 0; b < last; ++b) {
+      twins.Hang(b, b, LevelEngine::Place(g.BoxGeom[b]));
+      alone.Hang(b, b, LevelEngine::Place(g.BoxGeom[b]));
+    }
+    twins.HangTwins(last, last, LevelEngine::Place(g.BoxGeom[last]),
+                    LevelEngine::Place(other.BoxGeom[last]));
+    for (const auto& [level, hung] :
+         {std::pair<int, const Graphics*>(last, &g), {twins.Twin(), &other}}) {
+      alone.Hang(last, last, LevelEngine::Place(hung->BoxGeom[last]));
+      for (int band = 0; band < BandCount; ++band)
+        for (std::size_t i = 0; i < points.size(); ++i) {
+          const double expected = alone.Power(last, band)[i];
+          ASSERT_NEAR(twins.Power(level, band)[i], expected, 1e-12 * expected)
+              << average << interpolate << air << " level " << level << " band " << band
+              << " point " << i;
+        }
+    }
+  }
+}
+
 // The vector arithmetic takes each box's blend of two entries from a table and a short
 // series, and the band edges' phasors squared octave by octave; the portable one takes
 // them from the exponential, sine and cosine of the library. Both give the same powers to

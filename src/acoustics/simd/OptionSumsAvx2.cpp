@@ -226,10 +226,10 @@ TARNWICK_VECTOR_MATHS std::size_t PlacePaths(const PathsFrom& from, std::size_t 
   return i;
 }
 
-TARNWICK_VECTOR_MATHS std::size_t AddBox(const BandWaves& w, int level, double half,
-                                         const double* before, double* power, std::size_t count) {
+TARNWICK_VECTOR_MATHS std::size_t AddBox(const BandWaves& w, int level, const double* own,
+                                         double half, const double* before, double* power,
+                                         std::size_t count) {
   const std::size_t row = w.Stride, next = BandWaves::Rows * w.Stride;
-  const double* own = w.Waves + std::size_t(level) * next;
   std::size_t i = 0;
   for (; i + 4 <= count; i += 4) {
     const __m256d re = Load(&own[i]), im = Load(&own[row + i]);
@@ -269,6 +269,21 @@ TARNWICK_VECTOR_MATHS std::size_t AddBox(const BandWaves& w, int level, double h
 // once for both: the boxes 0 ... above - 1 for both, and the upper for the lower.
 struct PairSums {
   __m256d First[BandWaves::Rows], Second[BandWaves::Rows];
+
+  // The rows of a box above from `other`, times the first box's inverse gap to it `a` and
+  // the second's `b`.
+  TARNWICK_VECTOR_MATHS TARNWICK_INLINE void Add(const double* other, std::size_t row, __m256d a,
+                                                 __m256d b) {
+#pragma GCC unroll 4
+    for (std::size_t r = 0; r < BandWaves::Rows; ++r) {
+      // Loaded once into a register for both sums: the compiler would rather load it into
+      // each, and the loads are what the sums wait for.
+      __m256d x = Load(&other[r * row]);
+      __asm__("" : "+x"(x));
+      First[r] = _mm256_fmadd_pd(a, x, First[r]);
+      Second[r] = _mm256_fmadd_pd(b, x, Second[r]);
+    }
+  }
 };
 
 // The cross terms of a box's rows `own` with the sums of the rows above, `sums`: with w the
@@ -286,6 +301,38 @@ TARNWICK_VECTOR_MATHS TARNWICK_INLINE __m256d Own(const double* own, std::size_t
                                                   __m256d power) {
   const __m256d re = Load(own), im = Load(&own[row]);
   return _mm256_fmadd_pd(re, re, _mm256_fmadd_pd(im, im, power));
+}
+
+TARNWICK_VECTOR_MATHS std::size_t AddTwins(const BandWaves& w, int level,
+                                           const BandWaves::Twin (&twins)[2], double half,
+                                           const double* before, std::size_t count) {
+  constexpr int Rows = BandWaves::Rows;
+  const std::size_t row = w.Stride, next = Rows * w.Stride;
+  const __m256d inverseHalf = _mm256_set1_pd(1.0 / half);
+  std::size_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    PairSums sums;
+    for (int r = 0; r < Rows; ++r)
+      sums.First[r] = _mm256_setzero_pd(), sums.Second[r] = _mm256_setzero_pd();
+    const double* other = w.Waves + i;
+    for (int j = 0; j < level; ++j, other += next) {
+      const __m256d a = Load(&twins[0].Gaps[std::size_t(j) * row + i]);
+      const __m256d b = Load(&twins[1].Gaps[std::size_t(j) * row + i]);
+      sums.Add(other, row, a, b);
+    }
+    const __m256d above = Load(&before[i]);
+    const __m256d first = Cross(twins[0].Own + i, row, sums.First, _mm256_setzero_pd());
+    const __m256d second = Cross(twins[1].Own + i, row, sums.Second, _mm256_setzero_pd());
+    _mm256_storeu_pd(
+        &twins[0].Power[i],
+        _mm256_add_pd(above, _mm256_fmadd_pd(first, inverseHalf,
+                                             Own(twins[0].Own + i, row, _mm256_setzero_pd()))));
+    _mm256_storeu_pd(
+        &twins[1].Power[i],
+        _mm256_add_pd(above, _mm256_fmadd_pd(second, inverseHalf,
+                                             Own(twins[1].Own + i, row, _mm256_setzero_pd()))));
+  }
+  return i;
 }
 
 TARNWICK_VECTOR_MATHS std::size_t AddDesign(const BandWaves& w, int levels, std::size_t levelGaps,
@@ -309,12 +356,7 @@ TARNWICK_VECTOR_MATHS std::size_t AddDesign(const BandWaves& w, int levels, std:
       for (int j = 0; j < level; ++j, other += next) {
         const __m256d a = Load(&firstGap[std::size_t(j) * row]);
         const __m256d b = Load(&secondGap[std::size_t(j) * row]);
-#pragma GCC unroll 4
-        for (int r = 0; r < Rows; ++r) {
-          const __m256d x = Load(&other[std::size_t(r) * row]);
-          sums.First[r] = _mm256_fmadd_pd(a, x, sums.First[r]);
-          sums.Second[r] = _mm256_fmadd_pd(b, x, sums.Second[r]);
-        }
+        sums.Add(other, row, a, b);
       }
       upper = Cross(first, row, sums.First, upper);
       own2 = Own(first, row, own2);
@@ -341,7 +383,14 @@ namespace tarnwick::simd {
 std::size_t PlacePaths(const PathsFrom&, std::size_t) { return 0; }
 std::size_t EntryPressures(const PressuresFrom&, std::size_t) { return 0; }
 std::size_t TravelPhasors(const double*, double, double*, double*, std::size_t) { return 0; }
-std::size_t AddBox(const BandWaves&, int, double, const double*, double*, std::size_t) { return 0; }
+std::size_t AddBox(const BandWaves&, int, const double*, double, const double*, double*,
+                   std::size_t) {
+  return 0;
+}
+std::size_t AddTwins(const BandWaves&, int, const BandWaves::Twin (&)[2], double, const double*,
+                     std::size_t) {
+  return 0;
+}
 std::size_t AddDesign(const BandWaves&, int, std::size_t, double, double*, std::size_t) {
   return 0;
 }

@@ -78,9 +78,19 @@ struct BandWaves {
   const double* Waves;
   const double* Gaps;
   std::size_t Stride;
+  // A box hung below the boxes of Waves (AddTwins): its rows, its inverse gaps to them and
+  // where its power goes.
+  struct Twin {
+    const double* Own;
+    const double* Gaps;
+    double* Power;
+  };
 };
-std::size_t AddBox(const BandWaves& waves, int level, double half, const double* before,
-                   double* power, std::size_t count);
+std::size_t AddBox(const BandWaves& waves, int level, const double* own, double half,
+                   const double* before, double* power, std::size_t count);
+// AddTwins: AddBox for two boxes below the same `level` boxes of `waves` (its Gaps unused).
+std::size_t AddTwins(const BandWaves& waves, int level, const BandWaves::Twin (&twins)[2],
+                     double half, const double* before, std::size_t count);
 // AddDesign: OptionSums' power of a band through the last of `levels` boxes, each box's
 // own and its cross terms with each box above, the inverse gaps between level l's paths and
 // level m's at Gaps + (l levelGaps + m) Stride.
