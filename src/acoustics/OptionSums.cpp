@@ -316,9 +316,9 @@ void OptionSums::Place(int slot, int level, int box, const LevelEngine::Placemen
   }
 }
 
-void OptionSums::Band(int level, int band, LevelEngine::Work& work) {
+void OptionSums::Band(int slot, int band, LevelEngine::Work& work) {
   const LevelEngine& e = engine_;
-  const std::size_t at = std::size_t(level) * stride_;
+  const std::size_t at = std::size_t(slot) * stride_;
   const int b = band - first_;
   const bool average = e.prediction_.Average;
   // The travel-time phasors n (an edge, or a centre without Average), from a sine and a
@@ -328,8 +328,8 @@ void OptionSums::Band(int level, int band, LevelEngine::Work& work) {
       work.ComplexSquares += count_;
       return;
     }
-    TravelPhasors(e.vector_, &distance_[at], wave, Travel(level, n, TravelRe),
-                  Travel(level, n, TravelIm), stride_);
+    TravelPhasors(e.vector_, &distance_[at], wave, Travel(slot, n, TravelRe),
+                  Travel(slot, n, TravelIm), stride_);
     work.SinesCosines += count_;
   };
   // The bands' edges: edge n is the lower edge of band first + n, and the last band's upper.
@@ -358,14 +358,14 @@ void OptionSums::Band(int level, int band, LevelEngine::Work& work) {
                                  e.blendSteps_,
                                  e.airLoss_[band],
                                  upper >= LevelEngine::Octave,
-                                 Travel(level, upper, TravelRe),
-                                 Travel(level, upper, TravelIm),
-                                 average ? Travel(level, b, TravelRe) : nullptr,
-                                 average ? Travel(level, b, TravelIm) : nullptr,
-                                 Wave(level, b, WaveRe),
-                                 Wave(level, b, WaveIm),
-                                 Wave(level, b, ConjugateRe),
-                                 Wave(level, b, ConjugateIm)};
+                                 Travel(slot, upper, TravelRe),
+                                 Travel(slot, upper, TravelIm),
+                                 average ? Travel(slot, b, TravelRe) : nullptr,
+                                 average ? Travel(slot, b, TravelIm) : nullptr,
+                                 Wave(slot, b, WaveRe),
+                                 Wave(slot, b, WaveIm),
+                                 Wave(slot, b, ConjugateRe),
+                                 Wave(slot, b, ConjugateIm)};
   EntryPressures(e.vector_, from, stride_);
 }
 
