@@ -355,7 +355,6 @@ void OptionSums::Band(int slot, int band, LevelEngine::Work& work) {
                                  &inverse_[at],
                                  e.OptionEntries(band),
                                  e.OptionBlends(band),
-                                 e.blendSteps_,
                                  e.airLoss_[band],
                                  upper >= LevelEngine::Octave,
                                  Travel(slot, upper, TravelRe),

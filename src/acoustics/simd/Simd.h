@@ -44,18 +44,17 @@ std::size_t PlacePaths(const PathsFrom& from, std::size_t count);
 
 // EntryPressures: each point's pressure as OptionSums takes it, y times travel-time phasors.
 // y, the pressure without the travel time, is Inverse (the box's gain over r) times the
-// entry's pressure at 1 m
-// times e^(t z - Loss r), t the point's fraction; z from LevelEngine::OptionEntries (four
-// values an entry: re, im, z re, z im), and the blend nearest t from OptionBlends (at
-// Blends + Blend), Rest short of t. Out: y Upper (Re, Im) and, where Lower is
-// given, the conjugate of y Lower (ConjugateRe, ConjugateIm). With SquareUpper, Upper holds the
-// phasors an octave below, which are squared in their place first.
+// entry's pressure at 1 m times e^(t z - Loss r), t the point's fraction; z from
+// LevelEngine::OptionEntries (four values an entry: re, im, z re, z im), and the blend
+// nearest t from OptionBlends (at Blends + Blend), Rest short of t. Out: y Upper (Re, Im)
+// and, where Lower is given, the conjugate of y Lower (ConjugateRe, ConjugateIm). With
+// SquareUpper, Upper holds the phasors an octave below, which are squared in their place
+// first.
 struct PressuresFrom {
   const int* Entry;
   const std::uint32_t* Blend;
   const double *Rest, *Fraction, *Distance, *Inverse;
   const double *Table, *Blends;
-  int Steps;
   double Loss;  // the air's loss in nepers a metre
   bool SquareUpper;
   double *UpperRe, *UpperIm;
